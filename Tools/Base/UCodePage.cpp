@@ -1,0 +1,156 @@
+#include "UCodePage.h"
+
+#include <cstdint>
+
+namespace tv {
+
+namespace {
+
+// Characters of the bytes 0x80..0xBF; 0xC0..0xFF are U+0410..U+044F.
+// 0x98 has no character and is carried as U+0098 so that it survives.
+const char32_t kHigh[64] = {
+    0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x20AC, 0x2030, 0x0409, 0x2039, 0x040A, 0x040C, 0x040B, 0x040F,
+    0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x0098, 0x2122, 0x0459, 0x203A, 0x045A, 0x045C, 0x045B, 0x045F,
+    0x00A0, 0x040E, 0x045E, 0x0408, 0x00A4, 0x0490, 0x00A6, 0x00A7,
+    0x0401, 0x00A9, 0x0404, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x0407,
+    0x00B0, 0x00B1, 0x0406, 0x0456, 0x0491, 0x00B5, 0x00B6, 0x00B7,
+    0x0451, 0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457,
+};
+
+char32_t ByteToChar(unsigned char b)
+{
+    if (b < 0x80) return b;
+    if (b >= 0xC0) return 0x0410 + (b - 0xC0);
+    return kHigh[b - 0x80];
+}
+
+int CharToByte(char32_t c)
+{
+    if (c < 0x80) return static_cast<int>(c);
+    if (c >= 0x0410 && c <= 0x044F) return static_cast<int>(0xC0 + (c - 0x0410));
+    for (int i = 0; i < 64; ++i)
+        if (kHigh[i] == c) return 0x80 + i;
+    return -1;
+}
+
+void AppendUtf8(std::string& out, char32_t c)
+{
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+// Decodes one character at pos; an invalid sequence gives len 1 and ok false.
+struct TDecoded {
+    char32_t Char;
+    size_t Len;
+    bool Ok;
+};
+
+TDecoded DecodeAt(std::string_view s, size_t pos)
+{
+    const auto b0 = static_cast<unsigned char>(s[pos]);
+    if (b0 < 0x80) return {b0, 1, true};
+    size_t len;
+    char32_t c;
+    char32_t min;
+    if ((b0 & 0xE0) == 0xC0) {
+        len = 2; c = b0 & 0x1F; min = 0x80;
+    } else if ((b0 & 0xF0) == 0xE0) {
+        len = 3; c = b0 & 0x0F; min = 0x800;
+    } else if ((b0 & 0xF8) == 0xF0) {
+        len = 4; c = b0 & 0x07; min = 0x10000;
+    } else {
+        return {0, 1, false};
+    }
+    if (pos + len > s.size()) return {0, 1, false};
+    for (size_t i = 1; i < len; ++i) {
+        const auto b = static_cast<unsigned char>(s[pos + i]);
+        if ((b & 0xC0) != 0x80) return {0, 1, false};
+        c = (c << 6) | (b & 0x3F);
+    }
+    if (c < min || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return {0, 1, false};
+    return {c, len, true};
+}
+
+char32_t UpperChar(char32_t c)
+{
+    if (c >= 'a' && c <= 'z') return c - 0x20;
+    if (c >= 0x0430 && c <= 0x044F) return c - 0x20;
+    if (c >= 0x0450 && c <= 0x045F) return c - 0x50;
+    if (c == 0x0491) return 0x0490;
+    return c;
+}
+
+} // namespace
+
+std::string Cp1251ToUtf8(std::string_view bytes)
+{
+    std::string out;
+    out.reserve(bytes.size() * 2);
+    for (char b : bytes) AppendUtf8(out, ByteToChar(static_cast<unsigned char>(b)));
+    return out;
+}
+
+std::string Utf8ToCp1251(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (size_t pos = 0; pos < text.size();) {
+        const TDecoded d = DecodeAt(text, pos);
+        pos += d.Len;
+        const int b = d.Ok ? CharToByte(d.Char) : -1;
+        out += b < 0 ? '?' : static_cast<char>(b);
+    }
+    return out;
+}
+
+size_t Utf8Length(std::string_view text)
+{
+    size_t n = 0;
+    for (size_t pos = 0; pos < text.size(); ++n) pos += DecodeAt(text, pos).Len;
+    return n;
+}
+
+std::string Utf8Left(std::string_view text, size_t count)
+{
+    size_t pos = 0;
+    for (size_t n = 0; n < count && pos < text.size(); ++n) pos += DecodeAt(text, pos).Len;
+    return std::string(text.substr(0, pos));
+}
+
+std::string AnsiUpperCase(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (size_t pos = 0; pos < text.size();) {
+        const TDecoded d = DecodeAt(text, pos);
+        if (d.Ok)
+            AppendUtf8(out, UpperChar(d.Char));
+        else
+            out += text[pos];
+        pos += d.Len;
+    }
+    return out;
+}
+
+bool AnsiSameText(std::string_view a, std::string_view b)
+{
+    return AnsiUpperCase(a) == AnsiUpperCase(b);
+}
+
+} // namespace tv

@@ -1,0 +1,30 @@
+#pragma once
+// Conversion between UTF-8 (text in memory) and code page 1251 (one byte per
+// character in data files), and upper-casing in the user's letters.
+
+#include <string>
+#include <string_view>
+
+namespace tv {
+
+// Each 1251 byte becomes its UTF-8 character. Never fails.
+std::string Cp1251ToUtf8(std::string_view bytes);
+
+// Each UTF-8 character becomes its 1251 byte; a character 1251 cannot hold
+// and every byte of invalid UTF-8 become "?". Never fails.
+std::string Utf8ToCp1251(std::string_view text);
+
+// Number of characters of a UTF-8 text (an invalid byte counts as one).
+size_t Utf8Length(std::string_view text);
+
+// The first count characters of a UTF-8 text.
+std::string Utf8Left(std::string_view text, size_t count);
+
+// Upper case of Latin and Cyrillic letters in a UTF-8 text; everything else
+// is kept as it is.
+std::string AnsiUpperCase(std::string_view text);
+
+// AnsiUpperCase(a) == AnsiUpperCase(b).
+bool AnsiSameText(std::string_view a, std::string_view b);
+
+} // namespace tv

@@ -1,0 +1,329 @@
+#include "UBaseFld.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+#include "UCodePage.h"
+#include "UException.h"
+
+namespace tv {
+
+const char* const BoolTexts[2] = {"False", "True"};
+const char* const BoolDataTexts[2] = {"False", "True"};
+
+namespace {
+
+int32_t ReadInt32(const void* p)
+{
+    int32_t v;
+    std::memcpy(&v, p, 4);
+    return v;
+}
+
+double ReadDouble(const void* p)
+{
+    double v;
+    std::memcpy(&v, p, 8);
+    return v;
+}
+
+template <typename T>
+int32_t Compare(T a, T b)
+{
+    return a < b ? -1 : (b < a ? 1 : 0);
+}
+
+// Optional sign and decimal digits, within the int32 range.
+bool TryParseInt32(const std::string& text, int32_t& result)
+{
+    size_t pos = 0;
+    bool negative = false;
+    if (pos < text.size() && (text[pos] == '-' || text[pos] == '+')) negative = text[pos++] == '-';
+    if (pos == text.size()) return false;
+    int64_t value = 0;
+    for (; pos < text.size(); ++pos) {
+        const char c = text[pos];
+        if (c < '0' || c > '9') return false;
+        value = value * 10 + (c - '0');
+        if (value > 2147483648LL) return false;
+    }
+    if (negative) value = -value;
+    if (value > 2147483647LL) return false;
+    result = static_cast<int32_t>(value);
+    return true;
+}
+
+int32_t ParseIntegerText(const std::string& text)
+{
+    if (text.empty()) return 0;
+    int32_t value;
+    if (!TryParseInt32(text, value)) throw Exception("Неверно задано целое число: " + text);
+    return value;
+}
+
+int32_t BoolFromText(const std::string& text)
+{
+    return AnsiUpperCase(text) == "TRUE" ? -1 : 0;
+}
+
+TDateTime ParseDateText(const std::string& text)
+{
+    TDateTime value;
+    if (!TryStrToDateTime(text, value)) throw Exception("Неверно задана дата(время): " + text);
+    return value;
+}
+
+std::string DateText(TDateTime value)
+{
+    return value == 0 ? std::string() : DateTimeToStr(value);
+}
+
+} // namespace
+
+// Integer
+
+const TFieldClass& TIntegerField::ClassInfo()
+{
+    static const TFieldClass cls{"TIntegerField", &TField::ClassInfo(), 1, 'I',
+                                 [](int32_t) -> std::unique_ptr<TField> {
+                                     return std::make_unique<TIntegerField>();
+                                 }};
+    return cls;
+}
+
+void TIntegerField::SetValue(int32_t value)
+{
+    CheckEditable();
+    FValue = value;
+}
+
+void TIntegerField::SetData(const void* data)
+{
+    FValue = ReadInt32(data);
+}
+
+std::string TIntegerField::GetText() const
+{
+    return std::to_string(FValue);
+}
+
+void TIntegerField::SetText(const std::string& text)
+{
+    CheckEditable();
+    FValue = ParseIntegerText(text);
+}
+
+void TIntegerField::ApplyKeyValue()
+{
+    FValue = GetNextKeyValue();
+}
+
+int32_t TIntegerField::CompareData(const void* a, const void* b) const
+{
+    return Compare(ReadInt32(a), ReadInt32(b));
+}
+
+void TIntegerField::VariantToData(const TVariant& value, void* dest) const
+{
+    if (value.VarType() != varInteger) throw Exception("Тип варианта не является Integer");
+    const int32_t v = value.AsInteger();
+    std::memcpy(dest, &v, 4);
+}
+
+void TIntegerField::TextToData(const std::string& text, void* dest) const
+{
+    const int32_t v = ParseIntegerText(text);
+    std::memcpy(dest, &v, 4);
+}
+
+std::string TIntegerField::DataToText(const void* data) const
+{
+    return std::to_string(ReadInt32(data));
+}
+
+// String
+
+const TFieldClass& TStringField::ClassInfo()
+{
+    static const TFieldClass cls{"TStringField", &TField::ClassInfo(), 2, 'S',
+                                 [](int32_t size) -> std::unique_ptr<TField> {
+                                     return std::make_unique<TStringField>(size);
+                                 }};
+    return cls;
+}
+
+TStringField::TStringField(int32_t n, const TFieldClass& cls) : TField(cls), FWidth(n)
+{
+    TV_ASSERT(n >= 0, "Negative string field width");
+    FBuffer.resize(static_cast<size_t>(n));
+}
+
+const void* TStringField::GetData()
+{
+    std::memset(FBuffer.data(), 0, FBuffer.size());
+    std::memcpy(FBuffer.data(), FValue.data(), FValue.size());
+    return FBuffer.data();
+}
+
+void TStringField::SetData(const void* data)
+{
+    const char* p = static_cast<const char*>(data);
+    FValue.assign(p, strnlen(p, static_cast<size_t>(FWidth)));
+}
+
+std::string TStringField::GetText() const
+{
+    return Cp1251ToUtf8(FValue);
+}
+
+void TStringField::SetText(const std::string& text)
+{
+    CheckEditable();
+    FValue = Utf8ToCp1251(text).substr(0, static_cast<size_t>(FWidth));
+}
+
+int32_t TStringField::CompareData(const void* a, const void* b) const
+{
+    const auto* pa = static_cast<const unsigned char*>(a);
+    const auto* pb = static_cast<const unsigned char*>(b);
+    for (int32_t i = 0; i < FWidth; ++i) {
+        if (pa[i] != pb[i]) return pa[i] < pb[i] ? -1 : 1;
+        if (pb[i] == 0) return 0;
+    }
+    return 0;
+}
+
+void TStringField::VariantToData(const TVariant& value, void* dest) const
+{
+    if (value.VarType() != varString) throw Exception("Тип варианта не является String");
+    const std::string bytes = Utf8ToCp1251(value.AsString());
+    const size_t n = std::min(bytes.size(), static_cast<size_t>(FWidth));
+    std::memset(dest, 0, static_cast<size_t>(FWidth));
+    std::memcpy(dest, bytes.data(), n);
+}
+
+void TStringField::TextToData(const std::string& text, void* dest) const
+{
+    VariantToData(TVariant(text), dest);
+}
+
+std::string TStringField::DataToText(const void* data) const
+{
+    const char* p = static_cast<const char*>(data);
+    return Cp1251ToUtf8(std::string_view(p, strnlen(p, static_cast<size_t>(FWidth))));
+}
+
+// Boolean
+
+const TFieldClass& TBooleanField::ClassInfo()
+{
+    static const TFieldClass cls{"TBooleanField", &TField::ClassInfo(), 3, 'L',
+                                 [](int32_t) -> std::unique_ptr<TField> {
+                                     return std::make_unique<TBooleanField>();
+                                 }};
+    return cls;
+}
+
+void TBooleanField::SetValue(bool value)
+{
+    CheckEditable();
+    FValue = value ? -1 : 0;
+}
+
+void TBooleanField::SetData(const void* data)
+{
+    FValue = ReadInt32(data);
+}
+
+std::string TBooleanField::GetText() const
+{
+    return BoolTexts[FValue != 0 ? 1 : 0];
+}
+
+void TBooleanField::SetText(const std::string& text)
+{
+    CheckEditable();
+    FValue = BoolFromText(text);
+}
+
+int32_t TBooleanField::CompareData(const void* a, const void* b) const
+{
+    return Compare(ReadInt32(a) != 0, ReadInt32(b) != 0);
+}
+
+void TBooleanField::VariantToData(const TVariant& value, void* dest) const
+{
+    if (value.VarType() != varBoolean) throw Exception("Тип варианта не является Boolean");
+    const int32_t v = value.AsBoolean() ? 1 : 0;
+    std::memcpy(dest, &v, 4);
+}
+
+void TBooleanField::TextToData(const std::string& text, void* dest) const
+{
+    const int32_t v = BoolFromText(text);
+    std::memcpy(dest, &v, 4);
+}
+
+std::string TBooleanField::DataToText(const void* data) const
+{
+    return BoolDataTexts[ReadInt32(data) != 0 ? 1 : 0];
+}
+
+// Date-time
+
+const TFieldClass& TDateTimeField::ClassInfo()
+{
+    static const TFieldClass cls{"TDateTimeField", &TField::ClassInfo(), 4, 'D',
+                                 [](int32_t) -> std::unique_ptr<TField> {
+                                     return std::make_unique<TDateTimeField>();
+                                 }};
+    return cls;
+}
+
+void TDateTimeField::SetValue(TDateTime value)
+{
+    CheckEditable();
+    FValue = value;
+}
+
+void TDateTimeField::SetData(const void* data)
+{
+    FValue = ReadDouble(data);
+}
+
+std::string TDateTimeField::GetText() const
+{
+    return DateText(FValue);
+}
+
+void TDateTimeField::SetText(const std::string& text)
+{
+    CheckEditable();
+    FValue = text.empty() ? 0 : ParseDateText(text);
+}
+
+int32_t TDateTimeField::CompareData(const void* a, const void* b) const
+{
+    return Compare(ReadDouble(a), ReadDouble(b));
+}
+
+void TDateTimeField::VariantToData(const TVariant& value, void* dest) const
+{
+    if (value.VarType() != varDate) throw Exception("Тип варианта не является TDateTime");
+    const double v = value.AsDouble();
+    std::memcpy(dest, &v, 8);
+}
+
+void TDateTimeField::TextToData(const std::string& text, void* dest) const
+{
+    const double v = ParseDateText(text);
+    std::memcpy(dest, &v, 8);
+}
+
+std::string TDateTimeField::DataToText(const void* data) const
+{
+    return DateText(ReadDouble(data));
+}
+
+} // namespace tv

@@ -1,0 +1,149 @@
+#include "UMoneyFld.h"
+
+#include <cstring>
+
+#include "UChecked.h"
+#include "UException.h"
+
+namespace tv {
+
+namespace {
+
+const char kInvalidMoney[] = "Неверно задано положительное число с двумя знаками: ";
+
+uint32_t ReadUInt32(const void* p)
+{
+    uint32_t v;
+    std::memcpy(&v, p, 4);
+    return v;
+}
+
+[[noreturn]] void InvalidMoney(const std::string& text)
+{
+    throw Exception(kInvalidMoney + ("[" + text + "]"));
+}
+
+uint32_t ParseMoneyText(const std::string& text)
+{
+    if (text.empty()) return 0;
+    try {
+        return TMoneyField::TextToMoney(text);
+    } catch (const Exception&) {
+        InvalidMoney(text);
+    }
+}
+
+} // namespace
+
+const TFieldClass& TMoneyField::ClassInfo()
+{
+    static const TFieldClass cls{"TMoneyField", &TField::ClassInfo(), 5, 'M',
+                                 [](int32_t) -> std::unique_ptr<TField> {
+                                     return std::make_unique<TMoneyField>();
+                                 }};
+    return cls;
+}
+
+std::string TMoneyField::MoneyToText(uint32_t value)
+{
+    const std::string digits = std::to_string(value / 100);
+    std::string whole;
+    int counter = 3;
+    for (auto it = digits.rbegin(); it != digits.rend(); ++it) {
+        if (counter == 0) {
+            whole.insert(whole.begin(), '\'');
+            counter = 3;
+        }
+        whole.insert(whole.begin(), *it);
+        --counter;
+    }
+    const uint32_t cents = value % 100;
+    return whole + '.' + static_cast<char>('0' + cents / 10) + static_cast<char>('0' + cents % 10);
+}
+
+uint32_t TMoneyField::TextToMoney(const std::string& text)
+{
+    std::string s;
+    for (char c : text)
+        if (c != '\'') s += c;
+    if (s.size() < 4) InvalidMoney(text);
+    int points = 0;
+    size_t lastPoint = 0;
+    for (size_t i = 0; i < s.size(); ++i) {
+        if (s[i] == '.') {
+            ++points;
+            lastPoint = i;
+        } else if (s[i] < '0' || s[i] > '9') {
+            InvalidMoney(text);
+        }
+    }
+    if (points != 1 || s.size() - lastPoint - 1 != 2 || lastPoint == 0) InvalidMoney(text);
+    uint64_t whole = 0;
+    for (size_t i = 0; i < lastPoint; ++i) {
+        whole = whole * 10 + static_cast<uint64_t>(s[i] - '0');
+        if (whole > 2147483647u) InvalidMoney(text);
+    }
+    if (whole > 42949671u) throw Exception("Слишком большое число: [" + text + "]");
+    const uint32_t cents = static_cast<uint32_t>((s[lastPoint + 1] - '0') * 10 + (s[lastPoint + 2] - '0'));
+    return static_cast<uint32_t>(whole) * 100 + cents;
+}
+
+uint32_t TMoneyField::MulMoney(uint32_t a, uint32_t b)
+{
+    const uint32_t A = a / 100, a0 = a % 100, B = b / 100, b0 = b % 100;
+    uint32_t t = CheckedMulU(CheckedMulU(A, B), 100);
+    t = CheckedAddU(t, CheckedMulU(A, b0));
+    t = CheckedAddU(t, CheckedMulU(a0, B));
+    const uint32_t f = a0 * b0;
+    t = CheckedAddU(t, f / 100);
+    if (f % 100 >= 50) t = CheckedAddU(t, 1);
+    return t;
+}
+
+void TMoneyField::SetValue(uint32_t value)
+{
+    CheckEditable();
+    FValue = value;
+}
+
+void TMoneyField::SetData(const void* data)
+{
+    FValue = ReadUInt32(data);
+}
+
+std::string TMoneyField::GetText() const
+{
+    return MoneyToText(FValue);
+}
+
+void TMoneyField::SetText(const std::string& text)
+{
+    CheckEditable();
+    FValue = ParseMoneyText(text);
+}
+
+int32_t TMoneyField::CompareData(const void* a, const void* b) const
+{
+    const uint32_t x = ReadUInt32(a), y = ReadUInt32(b);
+    return x < y ? -1 : (x > y ? 1 : 0);
+}
+
+void TMoneyField::VariantToData(const TVariant& value, void* dest) const
+{
+    if (value.VarType() != varLongWord) throw Exception("Тип варианта не является LongWord");
+    const uint32_t v = value.AsLongWord();
+    std::memcpy(dest, &v, 4);
+}
+
+void TMoneyField::TextToData(const std::string& text, void* dest) const
+{
+    const uint32_t v = ParseMoneyText(text);
+    std::memcpy(dest, &v, 4);
+}
+
+std::string TMoneyField::DataToText(const void* data) const
+{
+    return MoneyToText(ReadUInt32(data));
+}
+
+} // namespace tv
