@@ -1,0 +1,69 @@
+#include "UCodePage.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(CodePage, EveryByteSurvivesTheRoundTrip)
+{
+    std::string all;
+    for (int b = 1; b < 256; ++b) all += static_cast<char>(b);
+    const std::string utf8 = tv::Cp1251ToUtf8(all);
+    EXPECT_EQ(tv::Utf8ToCp1251(utf8), all);
+}
+
+TEST(CodePage, KnownCharacters)
+{
+    struct TCase {
+        const char* Name;
+        std::string Utf8;
+        std::string Cp1251;
+    };
+    const std::vector<TCase> cases = {
+        {"ascii", "Abc 1.5", "Abc 1.5"},
+        {"russian", "Привет", "\xCF\xF0\xE8\xE2\xE5\xF2"},
+        {"yo", "Ёё", "\xA8\xB8"},
+        {"ukrainian", "ІіЇїЄєҐґ", "\xB2\xB3\xAF\xBF\xAA\xBA\xA5\xB4"},
+        {"numero and euro", "№€", "\xB9\x88"},
+        {"quotes and dash", "«»—", "\xAB\xBB\x97"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        EXPECT_EQ(tv::Utf8ToCp1251(c.Utf8), c.Cp1251);
+        EXPECT_EQ(tv::Cp1251ToUtf8(c.Cp1251), c.Utf8);
+    }
+}
+
+TEST(CodePage, UnrepresentableOrInvalidBecomesQuestionMark)
+{
+    struct TCase {
+        const char* Name;
+        std::string Utf8;
+        std::string Cp1251;
+    };
+    const std::vector<TCase> cases = {
+        {"chinese", "a中b", "a?b"},
+        {"greek", "αβ", "??"},
+        {"emoji", "x\xF0\x9F\x98\x80y", "x?y"},
+        {"lone continuation", "a\x80z", "a?z"},
+        {"cut sequence at end", "a\xD0", "a?"},
+        {"overlong slash", "\xC0\xAF", "??"},
+        {"surrogate", "\xED\xA0\x80", "???"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        EXPECT_EQ(tv::Utf8ToCp1251(c.Utf8), c.Cp1251);
+    }
+}
+
+TEST(CodePage, LengthLeftAndUpperCaseCountCharacters)
+{
+    EXPECT_EQ(tv::Utf8Length("Дата1"), 5u);
+    EXPECT_EQ(tv::Utf8Left("Дата1", 3), "Дат");
+    EXPECT_EQ(tv::Utf8Left("ab", 5), "ab");
+    EXPECT_EQ(tv::AnsiUpperCase("true Ёлка ґї"), "TRUE ЁЛКА ҐЇ");
+    EXPECT_TRUE(tv::AnsiSameText("Код товара", "КОД ТОВАРА"));
+    EXPECT_FALSE(tv::AnsiSameText("Код", "Кот"));
+}
+
+} // namespace
