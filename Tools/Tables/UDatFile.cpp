@@ -1,0 +1,580 @@
+#include "UDatFile.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
+#include "UChecked.h"
+#include "UCodePage.h"
+#include "UException.h"
+#include "UFields.h"
+
+namespace tv {
+
+namespace {
+
+const char* const SOpened = "Недопустимая операция при открытом файле";
+const char* const SClosed = "Недопустимая операция при закрытом файле";
+const char* const SNoFields = "Не определен объект полей";
+const char* const SBadHeaderSize = "Неверный размер заголовка файла";
+const char* const SBadRecordSize = "Неверный размер записи";
+const char* const SBadFieldSize = "Неверный размер поля";
+const char* const SBadRecordCount = "Неверное количество записей";
+const char* const SBadKeyValue = "Неверное очередное значение ключевого поля";
+const char* const SBadHeader = "Поврежден заголовок файла";
+
+constexpr int32_t MaxNameBytes = 20;
+constexpr int32_t ScanChunkBytes = 1 << 20;
+
+void PutInt(uint8_t* p, int32_t v)
+{
+    uint32_t u = static_cast<uint32_t>(v);
+    p[0] = static_cast<uint8_t>(u);
+    p[1] = static_cast<uint8_t>(u >> 8);
+    p[2] = static_cast<uint8_t>(u >> 16);
+    p[3] = static_cast<uint8_t>(u >> 24);
+}
+
+int32_t GetInt(const uint8_t* p)
+{
+    return static_cast<int32_t>(static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
+                                static_cast<uint32_t>(p[2]) << 16 |
+                                static_cast<uint32_t>(p[3]) << 24);
+}
+
+void EncodeHeader(const TDatHeader& h, uint8_t* p)
+{
+    const int32_t words[8] = {h.Magic,       h.Reserved1,   h.HeaderSize,   h.FieldCount,
+                              h.RecordSize,  h.RecordCount, h.DeletedCount, h.Reserved2};
+    for (int i = 0; i < 8; ++i)
+        PutInt(p + 4 * i, words[i]);
+}
+
+TDatHeader DecodeHeader(const uint8_t* p)
+{
+    TDatHeader h;
+    h.Magic = GetInt(p);
+    h.Reserved1 = GetInt(p + 4);
+    h.HeaderSize = GetInt(p + 8);
+    h.FieldCount = GetInt(p + 12);
+    h.RecordSize = GetInt(p + 16);
+    h.RecordCount = GetInt(p + 20);
+    h.DeletedCount = GetInt(p + 24);
+    h.Reserved2 = GetInt(p + 28);
+    return h;
+}
+
+void EncodeDesc(const TFieldDesc& d, uint8_t* p)
+{
+    PutInt(p, d.TypeId);
+    PutInt(p + 4, d.DataSize);
+    std::memcpy(p + 8, d.Name, sizeof d.Name);
+    PutInt(p + 32, d.NextKeyValue);
+}
+
+TFieldDesc DecodeDesc(const uint8_t* p)
+{
+    TFieldDesc d;
+    d.TypeId = GetInt(p);
+    d.DataSize = GetInt(p + 4);
+    std::memcpy(d.Name, p + 8, sizeof d.Name);
+    d.NextKeyValue = GetInt(p + 32);
+    return d;
+}
+
+void SetDescName(TFieldDesc& d, const std::string& name)
+{
+    std::string bytes = Utf8ToCp1251(name);
+    if (bytes.size() > MaxNameBytes)
+        bytes.resize(MaxNameBytes);
+    std::memset(d.Name, 0, sizeof d.Name);
+    d.Name[0] = static_cast<uint8_t>(bytes.size());
+    std::memcpy(d.Name + 1, bytes.data(), bytes.size());
+}
+
+std::string DescName(const TFieldDesc& d)
+{
+    size_t n = std::min<size_t>(d.Name[0], sizeof d.Name - 1);
+    return Cp1251ToUtf8(std::string_view(reinterpret_cast<const char*>(d.Name + 1), n));
+}
+
+int32_t HeaderSizeFor(int32_t fieldCount)
+{
+    return CheckedAdd(TDatFile::HeaderBytes, CheckedMul(TDatFile::DescBytes, fieldCount));
+}
+
+// A key the engine numbers itself: an integer primary key.
+bool IsNumberedKey(const TField* f)
+{
+    return f->GetPrimaryKey() && f->TypeId() == 1 && f->DataSize() == 4;
+}
+
+} // namespace
+
+struct TDatFile::TSaved {
+    TDatHeader Header;
+    std::vector<TFieldDesc> Descs;
+    std::vector<int32_t> NextKeys;
+    int32_t RecordOffset;
+};
+
+TDatFile::TDatFile() = default;
+
+TDatFile::~TDatFile()
+{
+    if (IsOpen()) {
+        try {
+            TDatFile::Close();
+        } catch (...) {
+        }
+    }
+    FreeBuiltFields();
+}
+
+void TDatFile::SetFields(TFields* Fields)
+{
+    if (IsOpen())
+        throw Exception(SOpened);
+    if (!Fields)
+        throw Exception(SNoFields);
+    FFields = Fields;
+}
+
+void TDatFile::CheckOpen() const
+{
+    if (!IsOpen())
+        throw Exception(SClosed);
+}
+
+int32_t TDatFile::GetRecordOffset() const
+{
+    CheckOpen();
+    return FRecordOffset;
+}
+
+void TDatFile::SetRecordOffset(int32_t Offset)
+{
+    CheckOpen();
+    int64_t end = int64_t(FHeader.HeaderSize) + int64_t(FHeader.RecordCount) * FHeader.RecordSize;
+    if (Offset < FHeader.HeaderSize || Offset > end ||
+        (int64_t(Offset) - FHeader.HeaderSize) % FHeader.RecordSize != 0)
+        throw Exception("Неверное смещение записи в файле");
+    FRecordOffset = Offset;
+}
+
+int32_t TDatFile::AppendPosition() const
+{
+    return CheckedAdd(FHeader.HeaderSize, CheckedMul(FHeader.RecordCount, FHeader.RecordSize));
+}
+
+void TDatFile::WriteHeader()
+{
+    uint8_t buf[HeaderBytes];
+    EncodeHeader(FHeader, buf);
+    Seek(0, 0);
+    Write(buf, HeaderBytes);
+}
+
+void TDatFile::WriteKeyDescs()
+{
+    for (int32_t i = 0; i < FFields->Count(); ++i) {
+        if (!FFields->Items(i)->GetPrimaryKey())
+            continue;
+        uint8_t buf[DescBytes];
+        EncodeDesc(FDescs[static_cast<size_t>(i)], buf);
+        Seek(HeaderBytes + DescBytes * i, 0);
+        Write(buf, DescBytes);
+    }
+}
+
+void TDatFile::CreateNew(bool Overwrite)
+{
+    if (!FFields)
+        throw Exception(SNoFields);
+    TFile::CreateNew(Overwrite);
+    try {
+        int32_t count = FFields->Count();
+        FHeader = TDatHeader();
+        FHeader.Magic = DatMagic;
+        FHeader.HeaderSize = HeaderSizeFor(count);
+        FHeader.FieldCount = count;
+        FHeader.RecordSize = CheckedAdd(FFields->DataSize(), PrefixBytes);
+        std::vector<uint8_t> buf(static_cast<size_t>(FHeader.HeaderSize));
+        EncodeHeader(FHeader, buf.data());
+        FDescs.assign(static_cast<size_t>(count), TFieldDesc());
+        for (int32_t i = 0; i < count; ++i) {
+            TField* f = FFields->Items(i);
+            TFieldDesc& d = FDescs[static_cast<size_t>(i)];
+            d.TypeId = f->TypeId();
+            d.DataSize = f->DataSize();
+            SetDescName(d, f->GetName());
+            d.NextKeyValue = f->GetPrimaryKey() ? f->GetNextKeyValue() : 0;
+            EncodeDesc(d, buf.data() + HeaderBytes + DescBytes * i);
+        }
+        Seek(0, 0);
+        Write(buf.data(), FHeader.HeaderSize);
+        Flush();
+        FFileSize = FHeader.HeaderSize;
+        FRecordOffset = FHeader.HeaderSize;
+    } catch (...) {
+        Close();
+        throw;
+    }
+}
+
+void TDatFile::Open(bool CreateIfMissing)
+{
+    TFile::Open(CreateIfMissing);
+    try {
+        ReadHeader();
+        if (FFields)
+            CheckFields();
+        else
+            BuildFields();
+        Recover();
+        FRecordOffset = FHeader.HeaderSize;
+    } catch (...) {
+        Close();
+        throw;
+    }
+}
+
+void TDatFile::ReadHeader()
+{
+    int64_t size = Seek(0, 2);
+    if (size < HeaderBytes)
+        throw Exception(SBadHeaderSize);
+    uint8_t buf[HeaderBytes];
+    Seek(0, 0);
+    Read(buf, HeaderBytes);
+    FHeader = DecodeHeader(buf);
+    if (FHeader.Magic != DatMagic)
+        throw Exception("Неверный тип файла");
+    if (FHeader.FieldCount < 0 || HeaderSizeFor(FHeader.FieldCount) != FHeader.HeaderSize)
+        throw Exception(SBadHeaderSize);
+    if (size < FHeader.HeaderSize)
+        throw Exception(SBadHeaderSize);
+    FDescs.assign(static_cast<size_t>(FHeader.FieldCount), TFieldDesc());
+    int32_t sum = PrefixBytes;
+    for (auto& d : FDescs) {
+        uint8_t db[DescBytes];
+        Read(db, DescBytes);
+        d = DecodeDesc(db);
+        if (d.DataSize <= 0)
+            throw Exception(SBadFieldSize);
+        sum = CheckedAdd(sum, d.DataSize);
+    }
+    if (FHeader.RecordSize != sum)
+        throw Exception(SBadRecordSize);
+    if (FHeader.RecordCount < 0 || FHeader.DeletedCount < 0)
+        throw Exception(SBadRecordCount);
+    int32_t expected = AppendPosition();
+    // A longer file holds the tail of a change cut off by a crash, which
+    // Recover removes; a shorter one no crash can leave.
+    if (size < expected || size > std::numeric_limits<int32_t>::max())
+        throw Exception(SBadRecordCount);
+    if (FHeader.RecordCount < FHeader.DeletedCount)
+        throw Exception(SBadRecordCount);
+    FFileSize = size;
+}
+
+void TDatFile::CheckFields()
+{
+    if (!FFields)
+        throw Exception(SNoFields);
+    if (FFields->Count() != FHeader.FieldCount)
+        throw Exception(SBadHeader);
+    if (HeaderSizeFor(FFields->Count()) != FHeader.HeaderSize)
+        throw Exception(SBadHeader);
+    if (CheckedAdd(FFields->DataSize(), PrefixBytes) != FHeader.RecordSize)
+        throw Exception(SBadRecordSize);
+    for (int32_t i = 0; i < FFields->Count(); ++i) {
+        TField* f = FFields->Items(i);
+        const TFieldDesc& d = FDescs[static_cast<size_t>(i)];
+        if (f->TypeId() != d.TypeId)
+            throw Exception("Неверный тип поля");
+        if (f->DataSize() != d.DataSize)
+            throw Exception(SBadFieldSize);
+        if (f->GetPrimaryKey()) {
+            if (d.NextKeyValue == 0)
+                throw Exception(SBadKeyValue);
+            f->SetNextKeyValue(d.NextKeyValue);
+        }
+    }
+}
+
+void TDatFile::BuildFields()
+{
+    if (FFields)
+        throw Exception("Объект полей уже определен");
+    auto fields = std::make_unique<TFields>();
+    std::vector<std::unique_ptr<TField>> items;
+    for (const TFieldDesc& d : FDescs) {
+        std::unique_ptr<TField> f = TField::CreateByTypeId(d.TypeId, d.DataSize);
+        if (f->DataSize() != d.DataSize)
+            throw Exception(SBadFieldSize);
+        fields->Add(f.get());
+        f->SetName(DescName(d));
+        if (d.NextKeyValue > 0) {
+            f->SetPrimaryKey(true);
+            f->SetNextKeyValue(d.NextKeyValue);
+        }
+        items.push_back(std::move(f));
+    }
+    FBuiltItems = std::move(items);
+    FBuiltFields = std::move(fields);
+    FFields = FBuiltFields.get();
+    FOwnsFields = true;
+}
+
+// Reads every record's status word and numbered key first; writes only when
+// the file needs mending.
+void TDatFile::Recover()
+{
+    const int32_t rs = FHeader.RecordSize;
+    std::vector<int32_t> keyOffsets;
+    std::vector<int32_t> maxKeys;
+    for (int32_t i = 0; i < FFields->Count(); ++i)
+        if (IsNumberedKey(FFields->Items(i))) {
+            keyOffsets.push_back(PrefixBytes + FFields->Offsets(i));
+            maxKeys.push_back(std::numeric_limits<int32_t>::min());
+        }
+
+    int32_t deleted = 0;
+    const int32_t perChunk = std::max<int32_t>(1, ScanChunkBytes / rs);
+    std::vector<uint8_t> chunk;
+    for (int32_t first = 0; first < FHeader.RecordCount; first += perChunk) {
+        int32_t n = std::min(perChunk, FHeader.RecordCount - first);
+        chunk.resize(static_cast<size_t>(n) * rs);
+        Seek(int64_t(FHeader.HeaderSize) + int64_t(first) * rs, 0);
+        Read(chunk.data(), n * rs);
+        for (int32_t r = 0; r < n; ++r) {
+            const uint8_t* rec = chunk.data() + static_cast<size_t>(r) * rs;
+            if (GetInt(rec) != 0)
+                ++deleted;
+            for (size_t k = 0; k < keyOffsets.size(); ++k)
+                maxKeys[k] = std::max(maxKeys[k], GetInt(rec + keyOffsets[k]));
+        }
+    }
+
+    const int32_t expected = AppendPosition();
+    bool repair = FFileSize > expected || deleted != FHeader.DeletedCount;
+    for (int32_t i = 0, k = 0; i < FFields->Count(); ++i) {
+        TField* f = FFields->Items(i);
+        if (!IsNumberedKey(f))
+            continue;
+        int32_t maxKey = maxKeys[static_cast<size_t>(k++)];
+        if (FHeader.RecordCount == 0 || maxKey < f->GetNextKeyValue())
+            continue;
+        if (maxKey == std::numeric_limits<int32_t>::max())
+            throw Exception(SBadKeyValue);
+        f->SetNextKeyValue(maxKey + 1);
+        FDescs[static_cast<size_t>(i)].NextKeyValue = maxKey + 1;
+        repair = true;
+    }
+    if (!repair)
+        return;
+
+    FHeader.DeletedCount = deleted;
+    WriteHeader();
+    WriteKeyDescs();
+    if (FFileSize > expected) {
+        Seek(expected, 0);
+        Truncate();
+        FFileSize = expected;
+    }
+    Flush();
+}
+
+bool TDatFile::ReadRecord()
+{
+    CheckOpen();
+    Seek(FRecordOffset, 0);
+    FScratch.resize(static_cast<size_t>(FHeader.RecordSize));
+    Read(FScratch.data(), FHeader.RecordSize);
+    FFields->SetRecord(FScratch.data() + PrefixBytes);
+    return GetInt(FScratch.data()) == 0;
+}
+
+TDatFile::TSaved TDatFile::Save() const
+{
+    TSaved s{FHeader, FDescs, {}, FRecordOffset};
+    for (int32_t i = 0; i < FFields->Count(); ++i)
+        s.NextKeys.push_back(FFields->Items(i)->GetNextKeyValue());
+    return s;
+}
+
+void TDatFile::Restore(const TSaved& s)
+{
+    FHeader = s.Header;
+    FDescs = s.Descs;
+    FRecordOffset = s.RecordOffset;
+    for (int32_t i = 0; i < FFields->Count(); ++i) {
+        TField* f = FFields->Items(i);
+        if (f->GetPrimaryKey())
+            f->SetNextKeyValue(s.NextKeys[static_cast<size_t>(i)]);
+    }
+}
+
+// After a failed change: the header and key descriptors of memory go back on
+// the disk, so that the records they count are the ones memory holds.
+void TDatFile::RestoreOnDisk()
+{
+    try {
+        WriteHeader();
+        WriteKeyDescs();
+        Flush();
+    } catch (...) {
+    }
+}
+
+void TDatFile::AppendRecord()
+{
+    CheckOpen();
+    const TSaved saved = Save();
+    try {
+        int32_t pos = AppendPosition();
+        CheckedAdd(pos, FHeader.RecordSize);
+        Seek(pos, 0);
+        FRecordOffset = pos;
+        FScratch.assign(static_cast<size_t>(FHeader.RecordSize), 0);
+        std::memcpy(FScratch.data() + PrefixBytes, FFields->GetRecord(),
+                    static_cast<size_t>(FFields->DataSize()));
+        Write(FScratch.data(), FHeader.RecordSize);
+        // The record is on the disk before any header counts it.
+        Flush();
+        FHeader.RecordCount = CheckedAdd(FHeader.RecordCount, 1);
+        FFields->IncNextKeyValues();
+        for (int32_t i = 0; i < FFields->Count(); ++i) {
+            TField* f = FFields->Items(i);
+            if (f->GetPrimaryKey())
+                FDescs[static_cast<size_t>(i)].NextKeyValue = f->GetNextKeyValue();
+        }
+        WriteHeader();
+        WriteKeyDescs();
+        Flush();
+        FFileSize = std::max<int64_t>(FFileSize, int64_t(pos) + FHeader.RecordSize);
+    } catch (...) {
+        Restore(saved);
+        RestoreOnDisk();
+        throw;
+    }
+}
+
+void TDatFile::WriteRecord()
+{
+    CheckOpen();
+    Seek(FRecordOffset, 0);
+    std::vector<uint8_t> old(static_cast<size_t>(FHeader.RecordSize));
+    Read(old.data(), FHeader.RecordSize);
+    FScratch.assign(static_cast<size_t>(FHeader.RecordSize), 0);
+    std::memcpy(FScratch.data() + PrefixBytes, FFields->GetRecord(),
+                static_cast<size_t>(FFields->DataSize()));
+    try {
+        Seek(FRecordOffset, 0);
+        Write(FScratch.data(), FHeader.RecordSize);
+        Flush();
+    } catch (...) {
+        try {
+            Seek(FRecordOffset, 0);
+            Write(old.data(), FHeader.RecordSize);
+            Flush();
+        } catch (...) {
+        }
+        throw;
+    }
+}
+
+void TDatFile::DeleteRecord()
+{
+    CheckOpen();
+    const TSaved saved = Save();
+    uint8_t old[PrefixBytes];
+    Seek(FRecordOffset, 0);
+    Read(old, PrefixBytes);
+    try {
+        uint8_t mark[PrefixBytes] = {};
+        PutInt(mark, -1);
+        Seek(FRecordOffset, 0);
+        Write(mark, PrefixBytes);
+        // The mark is on the disk before the header counts it.
+        Flush();
+        FHeader.DeletedCount = CheckedAdd(FHeader.DeletedCount, 1);
+        WriteHeader();
+        Flush();
+    } catch (...) {
+        Restore(saved);
+        try {
+            Seek(FRecordOffset, 0);
+            Write(old, PrefixBytes);
+        } catch (...) {
+        }
+        RestoreOnDisk();
+        throw;
+    }
+}
+
+void TDatFile::Empty()
+{
+    CheckOpen();
+    const TSaved saved = Save();
+    bool cut = false;
+    try {
+        FHeader.RecordCount = 0;
+        FHeader.DeletedCount = 0;
+        for (int32_t i = 0; i < FFields->Count(); ++i) {
+            TField* f = FFields->Items(i);
+            if (f->GetPrimaryKey()) {
+                f->SetNextKeyValue(1);
+                FDescs[static_cast<size_t>(i)].NextKeyValue = 1;
+            }
+        }
+        WriteHeader();
+        WriteKeyDescs();
+        // The header says "no records" on the disk before the records go.
+        Flush();
+        Seek(FHeader.HeaderSize, 0);
+        Truncate();
+        cut = true;
+        FFileSize = FHeader.HeaderSize;
+        FFields->Clear();
+        FRecordOffset = FHeader.HeaderSize;
+        Flush();
+    } catch (...) {
+        // Once cut, the records are gone and the file stays empty.
+        if (!cut) {
+            Restore(saved);
+            RestoreOnDisk();
+        }
+        throw;
+    }
+}
+
+void TDatFile::FreeBuiltFields()
+{
+    if (FFields == FBuiltFields.get())
+        FFields = nullptr;
+    FBuiltFields.reset();
+    FBuiltItems.clear();
+    FOwnsFields = false;
+}
+
+void TDatFile::Close()
+{
+    if (FOwnsFields)
+        FreeBuiltFields();
+    FHeader = TDatHeader();
+    FHeader.Magic = DatMagic;
+    FDescs.clear();
+    if (FFields)
+        for (int32_t i = 0; i < FFields->Count(); ++i) {
+            TField* f = FFields->Items(i);
+            if (f->GetPrimaryKey())
+                f->SetNextKeyValue(1);
+        }
+    FRecordOffset = 0;
+    FFileSize = 0;
+    TFile::Close();
+}
+
+} // namespace tv

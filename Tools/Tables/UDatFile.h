@@ -1,0 +1,120 @@
+#pragma once
+// TDatFile: one table's data file. A 32-byte header, one 36-byte descriptor
+// per field, then fixed-size records, each with an 8-byte prefix (status 0
+// live, -1 deleted; a reserved word). All numbers are little-endian int32.
+// Every change is written and flushed before it returns; deleted records are
+// only marked. A file left by a crash in the middle of a change opens with
+// that change either complete or absent.
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "UFile.h"
+
+namespace tv {
+
+class TField;
+class TFields;
+
+struct TDatHeader {
+    int32_t Magic = 0;         // "WrDt"
+    int32_t Reserved1 = 0;
+    int32_t HeaderSize = 0;    // 32 + 36 * FieldCount
+    int32_t FieldCount = 0;
+    int32_t RecordSize = 0;    // 8 + the fields' data sizes
+    int32_t RecordCount = 0;   // live and deleted
+    int32_t DeletedCount = 0;
+    int32_t Reserved2 = 0;
+};
+
+struct TFieldDesc {
+    int32_t TypeId = 0;
+    int32_t DataSize = 0;
+    uint8_t Name[24] = {};     // length byte, then code page 1251 characters
+    int32_t NextKeyValue = 0;  // above 0 only for the primary key
+};
+
+class TDatFile : public TFile {
+public:
+    static constexpr int32_t DatMagic = 0x74447257;  // "WrDt"
+    static constexpr int32_t HeaderBytes = 32;
+    static constexpr int32_t DescBytes = 36;
+    static constexpr int32_t PrefixBytes = 8;
+
+    TDatFile();
+    ~TDatFile() override;
+
+    // The attached set, or the set built from the file; null when neither.
+    TFields* Fields() const { return FFields; }
+    // Attaches a set, which stays the caller's. The file must be closed.
+    void SetFields(TFields* Fields);
+
+    void GetHeader(TDatHeader& Header) const { Header = FHeader; }
+    const std::vector<TFieldDesc>& GetDescs() const { return FDescs; }
+
+    // Offset of the current record: a record boundary between the first
+    // record and the append position, both included. The file must be open.
+    int32_t GetRecordOffset() const;
+    void SetRecordOffset(int32_t Offset);
+
+    // Loads the current record into the fields, whatever its status; true
+    // when it is live. The record offset is not advanced.
+    bool ReadRecord();
+
+    // Needs attached fields. Writes the header and descriptors and flushes.
+    void CreateNew(bool Overwrite) override;
+    // Opens and checks the file against the attached fields, or builds the
+    // fields from its descriptors. A file that fails a check is closed again
+    // and is not changed. What a crash in the middle of a change can leave
+    // is mended: a tail no header counts is cut off, the deleted count is
+    // taken from the status words, and a next key value not above the stored
+    // keys is raised.
+    void Open(bool CreateIfMissing) override;
+    void Close() override;
+
+    // Each of these needs an open file and has the fields' values (for the
+    // first two) on the disk before it returns. On failure it raises, and
+    // the header, descriptors, next key values and record offset are as
+    // before the call; the file is put back as far as it still can be.
+    // The new record becomes current; the primary key's next value rises.
+    virtual void AppendRecord();
+    // Rewrites the current record with the fields' values.
+    virtual void WriteRecord();
+    // Marks the current record deleted; its data stays.
+    virtual void DeleteRecord();
+    // Drops every record; next key values become 1 and the fields clear.
+    virtual void Empty();
+
+protected:
+    // Steps of Open.
+    void ReadHeader();
+    void CheckFields();
+    void BuildFields();
+
+private:
+    void CheckOpen() const;
+    int32_t AppendPosition() const;
+    void WriteHeader();
+    void WriteKeyDescs();
+    void Recover();
+    void FreeBuiltFields();
+
+    struct TSaved;
+    TSaved Save() const;
+    void Restore(const TSaved& saved);
+    void RestoreOnDisk();
+
+    TDatHeader FHeader;
+    std::vector<TFieldDesc> FDescs;
+    TFields* FFields = nullptr;
+    bool FOwnsFields = false;
+    int32_t FRecordOffset = 0;
+
+    std::unique_ptr<TFields> FBuiltFields;
+    std::vector<std::unique_ptr<TField>> FBuiltItems;
+    int64_t FFileSize = 0;
+    std::vector<uint8_t> FScratch;
+};
+
+} // namespace tv

@@ -1,0 +1,62 @@
+#pragma once
+// TFile: one disk file by name, opened exclusively for reading and writing.
+// Reads and writes move the full byte count or fail; every failure is a
+// tv::Exception with the engine's message.
+
+#include "UFileEnv.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace tv {
+
+class TFile {
+public:
+    TFile();
+    TFile(const TFile&) = delete;
+    TFile& operator=(const TFile&) = delete;
+    virtual ~TFile();
+
+    const std::string& GetFileName() const { return FFileName; }
+    // The file must be closed and the name not empty.
+    void SetFileName(const std::string& name);
+
+    // The environment that carries the file operations; the default one is
+    // the real file system. The file must be closed; env outlives the file.
+    void SetEnv(TFileEnv* env);
+    TFileEnv* GetEnv() const { return FEnv; }
+
+    bool IsOpen() const { return FOpen; }
+
+    // Creates the file (emptying it when Overwrite is true and it exists) and
+    // opens it. An existing file is left untouched unless Overwrite is true.
+    virtual void CreateNew(bool Overwrite);
+    // Opens an existing file; a missing one is made through the virtual
+    // CreateNew(false) when CreateIfMissing is true. Fails while another
+    // open of the file, from this process or another, holds it.
+    virtual void Open(bool CreateIfMissing);
+    // Closes an open file; on a closed one it fails.
+    virtual void Close();
+
+    // Origin 0 from the start, 1 from the position, 2 from the end. A seek
+    // from the start must land on Offset.
+    int64_t Seek(int64_t Offset, int Origin);
+    int32_t Read(void* Buffer, int32_t Count);
+    int32_t Write(const void* Buffer, int32_t Count);
+    // Ends the file at the position. The file must be open.
+    void Truncate();
+    // Returns when everything written so far is on the disk. The file must
+    // be open.
+    void Flush();
+
+private:
+    void CheckOpen() const;
+
+    std::string FFileName;
+    std::unique_ptr<TEnvFile> FHandle;
+    bool FOpen = false;
+    TFileEnv* FEnv;
+};
+
+} // namespace tv

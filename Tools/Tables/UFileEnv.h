@@ -1,0 +1,62 @@
+#pragma once
+// Every file operation of the table engine goes through a TFileEnv, so that
+// tests can replace the disk by one that fails or loses writes on purpose.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace tv {
+
+// One open file. Operations report failure by their result and never throw.
+// The file is closed when the object is destroyed.
+class TEnvFile {
+public:
+    TEnvFile() = default;
+    TEnvFile(const TEnvFile&) = delete;
+    TEnvFile& operator=(const TEnvFile&) = delete;
+    virtual ~TEnvFile() = default;
+
+    // Moves the position: origin 0 from the start, 1 from the current
+    // position, 2 from the end. Returns the new position or -1.
+    virtual int64_t Seek(int64_t offset, int origin) = 0;
+
+    // Reads up to count bytes at the position and advances it. Returns the
+    // bytes read (fewer only at the end of the file) or -1.
+    virtual int64_t Read(void* buffer, int64_t count) = 0;
+
+    // Writes count bytes at the position and advances it. Returns the bytes
+    // written or -1.
+    virtual int64_t Write(const void* buffer, int64_t count) = 0;
+
+    // Ends the file at the position.
+    virtual bool Truncate() = 0;
+
+    // Returns only when every write and truncation so far is on the disk.
+    virtual bool Sync() = 0;
+};
+
+class TFileEnv {
+public:
+    TFileEnv() = default;
+    TFileEnv(const TFileEnv&) = delete;
+    TFileEnv& operator=(const TFileEnv&) = delete;
+    virtual ~TFileEnv() = default;
+
+    virtual bool FileExists(const std::string& name) = 0;
+
+    // Creates the file, or empties an existing one, and opens it for reading
+    // and writing, exclusively: no other open of the file, from this process
+    // or another, succeeds while it is open. An existing file that someone
+    // holds open is left untouched. Returns null on failure.
+    virtual std::unique_ptr<TEnvFile> CreateFile(const std::string& name) = 0;
+
+    // Opens an existing file for reading and writing, exclusively as above.
+    // Returns null when it cannot (missing, no access, held by another).
+    virtual std::unique_ptr<TEnvFile> OpenFile(const std::string& name) = 0;
+
+    // The environment of the real file system (POSIX, with advisory locks).
+    static TFileEnv* Default();
+};
+
+} // namespace tv
