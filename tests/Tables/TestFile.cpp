@@ -1,0 +1,229 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "UException.h"
+#include "UFaultEnv.h"
+#include "UFile.h"
+
+using namespace tv;
+
+namespace {
+
+class TempDir {
+public:
+    TempDir()
+    {
+        char tmpl[] = "/tmp/tv_file_XXXXXX";
+        FPath = mkdtemp(tmpl);
+    }
+    ~TempDir() { std::system(("rm -rf '" + FPath + "'").c_str()); }
+    std::string Path(const std::string& name) const { return FPath + "/" + name; }
+
+private:
+    std::string FPath;
+};
+
+std::string ReadAll(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteAll(const std::string& path, const std::string& bytes)
+{
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::string MessageOf(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const Exception& e) {
+        return e.Message();
+    }
+    return "(no failure)";
+}
+
+// Exit code of a forked child that tries to open the file: 0 refused with
+// the open message, 1 opened, 2 any other outcome.
+int OpenInChild(const std::string& path)
+{
+    pid_t pid = fork();
+    if (pid == 0) {
+        int code = 2;
+        try {
+            TFile f;
+            f.SetFileName(path);
+            f.Open(false);
+            code = 1;
+        } catch (const Exception& e) {
+            code = e.Message() == "Ошибка открытия файла" ? 0 : 2;
+        }
+        _exit(code);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+} // namespace
+
+TEST(TFile, WritesReadsSeeksAndTruncatesOnDisk)
+{
+    TempDir dir;
+    TFile f;
+    f.SetFileName(dir.Path("a.bin"));
+    f.Open(true);
+    ASSERT_TRUE(f.IsOpen());
+    EXPECT_EQ(f.Write("abcdef", 6), 6);
+    EXPECT_EQ(f.Seek(2, 0), 2);
+    char buf[3] = {};
+    EXPECT_EQ(f.Read(buf, 3), 3);
+    EXPECT_EQ(std::string(buf, 3), "cde");
+    EXPECT_EQ(f.Seek(-1, 1), 4);
+    f.Truncate();
+    EXPECT_EQ(f.Seek(0, 2), 4);
+    f.Flush();
+    f.Close();
+    EXPECT_FALSE(f.IsOpen());
+    EXPECT_EQ(ReadAll(dir.Path("a.bin")), "abcd");
+}
+
+TEST(TFile, FailureMessages)
+{
+    TempDir dir;
+    const std::string existing = dir.Path("existing.bin");
+    WriteAll(existing, "keep");
+
+    struct Case {
+        const char* name;
+        std::function<void(TFile&)> action;
+        const char* message;
+    };
+    auto openIt = [&](TFile& f) {
+        f.SetFileName(existing);
+        f.Open(false);
+    };
+    const std::vector<Case> cases = {
+        {"SetFileName while open", [&](TFile& f) { openIt(f); f.SetFileName(dir.Path("b")); },
+         "Недопустимая операция при открытом файле"},
+        {"SetFileName empty", [](TFile& f) { f.SetFileName(""); }, "Пустое имя файла"},
+        {"CreateNew while open", [&](TFile& f) { openIt(f); f.CreateNew(true); },
+         "Недопустимая операция при открытом файле"},
+        {"Open while open", [&](TFile& f) { openIt(f); f.Open(false); },
+         "Недопустимая операция при открытом файле"},
+        {"CreateNew over existing", [&](TFile& f) { f.SetFileName(existing); f.CreateNew(false); },
+         "Файл существует"},
+        {"CreateNew in missing folder",
+         [&](TFile& f) { f.SetFileName(dir.Path("no/such.bin")); f.CreateNew(true); },
+         "Невозможно создать файл"},
+        {"Open missing", [&](TFile& f) { f.SetFileName(dir.Path("missing")); f.Open(false); },
+         "Файл не найден"},
+        {"Open a folder", [&](TFile& f) { f.SetFileName(dir.Path("")); f.Open(false); },
+         "Ошибка открытия файла"},
+        {"Seek closed", [](TFile& f) { f.Seek(0, 0); }, "Недопустимая операция при закрытом файле"},
+        {"Read closed", [](TFile& f) { char c; f.Read(&c, 1); },
+         "Недопустимая операция при закрытом файле"},
+        {"Write closed", [](TFile& f) { f.Write("x", 1); },
+         "Недопустимая операция при закрытом файле"},
+        {"Close closed", [](TFile& f) { f.Close(); }, "Недопустимая операция при закрытом файле"},
+        {"Flush closed", [](TFile& f) { f.Flush(); }, "Недопустимая операция при закрытом файле"},
+        {"Seek from start before the file", [&](TFile& f) { openIt(f); f.Seek(-4, 0); },
+         "Ошибка позиционирования в файле"},
+        {"Read past the end", [&](TFile& f) { openIt(f); char b[5]; f.Read(b, 5); },
+         "Ошибка при чтении из файла"},
+        {"Read negative count", [&](TFile& f) { openIt(f); char b[1]; f.Read(b, -1); },
+         "Range check error"},
+        {"Write negative count", [&](TFile& f) { openIt(f); f.Write("x", -1); },
+         "Range check error"},
+    };
+    for (const Case& c : cases) {
+        TFile f;
+        EXPECT_EQ(MessageOf([&] { c.action(f); }), c.message) << c.name;
+    }
+    EXPECT_EQ(ReadAll(existing), "keep");
+}
+
+TEST(TFile, FailedWriteTruncateOrFlushRaisesTheWriteMessage)
+{
+    struct Case {
+        const char* name;
+        std::function<void(TFaultEnv&)> arm;
+        std::function<void(TFile&)> action;
+    };
+    const std::vector<Case> cases = {
+        {"write", [](TFaultEnv& e) { e.FailWrite(1); }, [](TFile& f) { f.Write("abc", 3); }},
+        {"truncate", [](TFaultEnv& e) { e.FailWrite(1); }, [](TFile& f) { f.Truncate(); }},
+        {"flush", [](TFaultEnv& e) { e.FailSync(1); }, [](TFile& f) { f.Flush(); }},
+        {"power gone", [](TFaultEnv& e) { e.CutAfter(0); }, [](TFile& f) { f.Flush(); }},
+    };
+    for (const Case& c : cases) {
+        TFaultEnv env;
+        TFile f;
+        f.SetEnv(&env);
+        f.SetFileName("f.bin");
+        f.CreateNew(false);
+        c.arm(env);
+        EXPECT_EQ(MessageOf([&] { c.action(f); }), "Ошибка записи в файл") << c.name;
+        env.ClearFaults();
+        EXPECT_EQ(f.Write("ok", 2), 2) << c.name;
+    }
+}
+
+TEST(TFile, CreateNewOverwritesOnlyWhenAsked)
+{
+    TempDir dir;
+    const std::string path = dir.Path("c.bin");
+    WriteAll(path, "old contents");
+    TFile f;
+    f.SetFileName(path);
+    EXPECT_EQ(MessageOf([&] { f.CreateNew(false); }), "Файл существует");
+    EXPECT_FALSE(f.IsOpen());
+    f.CreateNew(true);
+    f.Write("new", 3);
+    f.Close();
+    EXPECT_EQ(ReadAll(path), "new");
+}
+
+TEST(TFile, SecondOpenFailsInThisProcessAndInAnother)
+{
+    TempDir dir;
+    const std::string path = dir.Path("held.bin");
+    WriteAll(path, "data");
+    TFile first;
+    first.SetFileName(path);
+    first.Open(false);
+
+    TFile second;
+    second.SetFileName(path);
+    EXPECT_EQ(MessageOf([&] { second.Open(false); }), "Ошибка открытия файла");
+    EXPECT_EQ(MessageOf([&] { second.CreateNew(true); }), "Невозможно создать файл");
+    EXPECT_EQ(ReadAll(path), "data") << "a refused overwrite must not empty the held file";
+    EXPECT_EQ(OpenInChild(path), 0);
+
+    first.Close();
+    EXPECT_EQ(OpenInChild(path), 1);
+    second.Open(false);
+    EXPECT_TRUE(second.IsOpen());
+}
+
+TEST(TFile, ClosingReleasesTheFileEvenThroughDestruction)
+{
+    TempDir dir;
+    const std::string path = dir.Path("d.bin");
+    {
+        TFile f;
+        f.SetFileName(path);
+        f.Open(true);
+    }
+    TFile again;
+    again.SetFileName(path);
+    again.Open(false);
+    EXPECT_TRUE(again.IsOpen());
+}
