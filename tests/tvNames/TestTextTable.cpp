@@ -1,0 +1,316 @@
+#include "ULangTexts.h"
+#include "UTextConst.h"
+
+#include "UException.h"
+#include "UStringUtils.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <string>
+#include <vector>
+
+namespace tv {
+namespace {
+
+struct Language {
+    const char* name;
+    void (*load)();
+};
+
+const std::vector<Language> Languages = {
+    {"Russian", LoadRussianTexts},
+    {"Ukrainian", LoadUkrainianTexts},
+    {"English", LoadEnglishTexts},
+};
+
+TTextTable Loaded(void (*load)()) {
+    load();
+    return TextTable;
+}
+
+// Slots that some form or message shows; every other slot may stay empty.
+const std::vector<int> ShownSlots = [] {
+    std::vector<int> slots;
+    auto range = [&](int from, int to) {
+        for (int s = from; s <= to; ++s) slots.push_back(s);
+    };
+    range(0, 43);
+    slots.push_back(49);
+    range(55, 64);
+    range(66, 71);
+    range(73, 85);
+    range(96, 131);
+    range(134, 179);
+    range(181, 184);
+    range(186, 187);
+    return slots;
+}();
+
+const std::vector<int> EmptySlots = {180, 185, 188};
+
+TEST(TextTable, ShownSlotsAreFilledInEveryLanguage) {
+    for (const auto& lang : Languages) {
+        SCOPED_TRACE(lang.name);
+        const TTextTable table = Loaded(lang.load);
+        for (int slot : ShownSlots) EXPECT_FALSE(table[slot].empty()) << "slot " << slot;
+        for (int slot : EmptySlots) EXPECT_TRUE(table[slot].empty()) << "slot " << slot;
+    }
+}
+
+TEST(TextTable, LanguageDataHasNoStrayRows) {
+    for (const TLangTexts* texts : {&RusTexts, &UkrTexts, &EngTexts}) {
+        std::vector<int> seen(TextSlotCount, 0);
+        for (const TSlotText& row : texts->Slots) {
+            ASSERT_GE(row.Slot, 0);
+            ASSERT_LT(row.Slot, TextSlotCount);
+            EXPECT_EQ(++seen[static_cast<std::size_t>(row.Slot)], 1) << "slot " << row.Slot << " twice";
+            ASSERT_NE(row.Text, nullptr);
+        }
+    }
+}
+
+bool IsValidUtf8(const std::string& s) {
+    for (std::size_t i = 0; i < s.size();) {
+        const unsigned char c = static_cast<unsigned char>(s[i]);
+        const std::size_t extra = c < 0x80 ? 0 : (c & 0xE0) == 0xC0 ? 1 : (c & 0xF0) == 0xE0 ? 2 : (c & 0xF8) == 0xF0 ? 3 : 4;
+        if (extra == 4 || i + extra >= s.size() + (extra == 0 ? 1 : 0)) return false;
+        for (std::size_t k = 1; k <= extra; ++k)
+            if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return false;
+        i += extra + 1;
+    }
+    return true;
+}
+
+// The format placeholders of a text in order (%s, %0:d, %-5.2f, ...).
+std::vector<std::string> Placeholders(const std::string& text) {
+    static const std::regex spec(R"(%%|%(\d+:)?-?\d*(\.\d+)?[dDuUeEfFgGnNmMpPsSxX])");
+    std::vector<std::string> found;
+    for (auto it = std::sregex_iterator(text.begin(), text.end(), spec); it != std::sregex_iterator(); ++it)
+        found.push_back(it->str());
+    return found;
+}
+
+int CountOf(const std::string& text, const std::string& piece) {
+    int n = 0;
+    for (std::size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + piece.size())) ++n;
+    return n;
+}
+
+// What a translation must keep of the English text: placeholders, line
+// breaks (and whether the text starts or ends with one), blanks at its ends.
+struct Shape {
+    bool empty;
+    std::vector<std::string> placeholders;
+    int lineBreaks;
+    bool startsWithBreak, endsWithBreak;
+    bool leadingBlank, trailingBlank;
+    bool operator==(const Shape&) const = default;
+};
+
+Shape ShapeOf(const std::string& t) {
+    return {t.empty(),
+            Placeholders(t),
+            CountOf(t, "\r\n"),
+            t.starts_with("\r\n"),
+            t.ends_with("\r\n"),
+            t.starts_with(' '),
+            t.ends_with(' ')};
+}
+
+TEST(TextTable, TranslationsKeepPlaceholdersBreaksAndBlanks) {
+    const TTextTable eng = Loaded(LoadEnglishTexts);
+    for (const auto& lang : Languages) {
+        SCOPED_TRACE(lang.name);
+        const TTextTable table = Loaded(lang.load);
+        for (int slot = 0; slot < TextSlotCount; ++slot) {
+            const std::string& text = table[slot];
+            EXPECT_TRUE(ShapeOf(text) == ShapeOf(eng[slot])) << "slot " << slot << ": " << text;
+            EXPECT_TRUE(IsValidUtf8(text)) << "slot " << slot;
+            // Line breaks are CR LF pairs only.
+            EXPECT_EQ(CountOf(text, "\r"), CountOf(text, "\r\n")) << "slot " << slot;
+            EXPECT_EQ(CountOf(text, "\n"), CountOf(text, "\r\n")) << "slot " << slot;
+        }
+    }
+}
+
+TEST(TextTable, PlaceholderCheckSeesDifferences) {
+    // The comparison above is only as good as its parts.
+    EXPECT_EQ(Placeholders("(page %0:d of %1:d)"), (std::vector<std::string>{"%0:d", "%1:d"}));
+    EXPECT_EQ(Placeholders("a %s, %-5.2f and 100%%"), (std::vector<std::string>{"%s", "%-5.2f", "%%"}));
+    EXPECT_FALSE(ShapeOf("Version ") == ShapeOf("Version"));
+    EXPECT_FALSE(ShapeOf("a\r\nb") == ShapeOf("a b"));
+    EXPECT_FALSE(ShapeOf("Remove\r\n") == ShapeOf("\r\nRemove"));
+    EXPECT_FALSE(IsValidUtf8("\xD0"));
+    EXPECT_TRUE(IsValidUtf8("Ціна"));
+}
+
+TEST(TextTable, TextsAsTheSystemWritesThem) {
+    struct Case {
+        void (*load)();
+        int slot;
+        std::string text;
+    };
+    const std::vector<Case> cases = {
+        {LoadEnglishTexts, 0, "00000409"},
+        {LoadEnglishTexts, 4, "Warehouse database opening error!\r\nFiles are damaged or blocked by another software"},
+        {LoadEnglishTexts, 6, "An error occured while backuping\r\nwarehouse files!"},
+        {LoadEnglishTexts, 29, "Total sum for the warehouse is too high!\r\nThis software is designed for small-scale "
+                               "business!\r\nand does not operate with sums higher than 42'000'000.00"},
+        {LoadEnglishTexts, 31, "Remove product\r\n"},
+        {LoadEnglishTexts, 32, "\r\nfrom warehouse\r\nand it's movement information?"},
+        {LoadEnglishTexts, 49, "Version "},
+        {LoadEnglishTexts, 66, "Support Service Apply (version %0:s, %1:s)"},
+        {LoadEnglishTexts, 70, "(page %0:d of %1:d)"},
+        {LoadEnglishTexts, 127, "Turn on automatical product code generation"},
+        {LoadEnglishTexts, 155, "Delete product and it's movement"},
+        {LoadRussianTexts, 0, "00000419"},
+        {LoadRussianTexts, 1, "ошибка выполнения"},
+        {LoadRussianTexts, 172, "Язык (Language)"},
+        {LoadRussianTexts, 134, "Русский"},
+        {LoadRussianTexts, 136, "Українська"},
+        {LoadRussianTexts, 138, "English"},
+        {LoadUkrainianTexts, 0, "00000422"},
+        {LoadUkrainianTexts, 172, "Мова (Language)"},
+        {LoadUkrainianTexts, 134, "Русский"},
+        {LoadUkrainianTexts, 136, "Українська"},
+        {LoadUkrainianTexts, 138, "English"},
+    };
+    for (const auto& c : cases) {
+        c.load();
+        EXPECT_EQ(TextTable[c.slot], c.text) << "slot " << c.slot;
+    }
+}
+
+TEST(TextTable, ModeAndMonthNames) {
+    struct Case {
+        const char* name;
+        void (*load)();
+        std::string mode0, mode6, january, december;
+    };
+    const std::vector<Case> cases = {
+        {"Russian", LoadRussianTexts, "Просмотр товара", "Отнимание товара со склада", "января", "декабря"},
+        {"Ukrainian", LoadUkrainianTexts, "Перегляд товару", "Віднімання товару зі складу", "січня", "грудня"},
+        {"English", LoadEnglishTexts, "Products review", "Subtract product from warehouse", "January", "December"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.load();
+        EXPECT_EQ(TextTable.ModeNames[0], c.mode0);
+        EXPECT_EQ(TextTable.ModeNames[6], c.mode6);
+        EXPECT_EQ(TextTable.LangFormatSettings.LongMonthNames[0], c.january);
+        EXPECT_EQ(TextTable.LangFormatSettings.LongMonthNames[11], c.december);
+        for (const auto& mode : TextTable.ModeNames) EXPECT_FALSE(mode.empty());
+        for (const auto& month : TextTable.LangFormatSettings.LongMonthNames) EXPECT_FALSE(month.empty());
+    }
+}
+
+TEST(TextTable, SwitchingLanguageLeavesNothingOfThePrevious) {
+    const TTextTable eng = Loaded(LoadEnglishTexts);
+    const TTextTable rus = Loaded(LoadRussianTexts);
+    const TTextTable ukr = Loaded(LoadUkrainianTexts);
+    EXPECT_FALSE(eng == rus);
+    EXPECT_FALSE(rus == ukr);
+
+    const double lastOfYear = 46387.0; // 31 December 2026
+    LoadRussianTexts();
+    EXPECT_EQ(FormatLangDateTime(TextTable.LangFormatSettings.ShortDateFormat, lastOfYear,
+                                 TextTable.LangFormatSettings),
+              "31.12.2026");
+    LoadEnglishTexts();
+    EXPECT_TRUE(TextTable == eng);
+    EXPECT_EQ(TextTable.LangFormatSettings.DateSeparator, '/');
+    EXPECT_EQ(FormatLangDateTime(TextTable.LangFormatSettings.ShortDateFormat, lastOfYear,
+                                 TextTable.LangFormatSettings),
+              "12/31/2026");
+
+    // Loading a language again gives the same table, in any order.
+    LoadUkrainianTexts();
+    LoadRussianTexts();
+    EXPECT_TRUE(TextTable == rus);
+    LoadRussianTexts();
+    EXPECT_TRUE(TextTable == rus);
+}
+
+TEST(TextTable, SlotOutsideTheTableIsARangeError) {
+    LoadEnglishTexts();
+    for (int slot : {-1, TextSlotCount, 1000}) EXPECT_THROW(TextTable[slot], ERangeError) << slot;
+    EXPECT_NO_THROW(TextTable[TextSlotCount - 1]);
+}
+
+TEST(TextTable, FormatDateTimeTextPerLanguage) {
+    // 9 December 2026, 08:47:36
+    const double morning = 46365.0 + (8 * 3600 + 47 * 60 + 36) / 86400.0;
+    struct Case {
+        const char* name;
+        void (*load)();
+        double value;
+        std::string expected;
+    };
+    const std::vector<Case> cases = {
+        {"English", LoadEnglishTexts, morning, " 09 December 2026, 08:47:36 "},
+        {"Russian", LoadRussianTexts, morning, " 09 декабря 2026, 08:47:36 "},
+        {"Ukrainian", LoadUkrainianTexts, morning, " 09 грудня 2026, 08:47:36 "},
+        {"Russian midnight", LoadRussianTexts, 46023.0, " 01 января 2026, 00:00:00 "},
+        {"Ukrainian in March", LoadUkrainianTexts, 46100.5, " 19 березня 2026, 12:00:00 "},
+        {"English last second", LoadEnglishTexts, 46387.0 + 86399.0 / 86400.0, " 31 December 2026, 23:59:59 "},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.load();
+        EXPECT_EQ(FormatDateTimeText(c.value), c.expected);
+    }
+}
+
+TEST(TextTable, ShortDatesPerLanguage) {
+    struct Case {
+        const char* name;
+        void (*load)();
+        double value;
+        std::string expected;
+    };
+    const std::vector<Case> cases = {
+        {"Russian", LoadRussianTexts, 46031.0, "09.01.2026"},
+        {"Ukrainian", LoadUkrainianTexts, 46031.0, "09.01.2026"},
+        {"English", LoadEnglishTexts, 46031.0, "01/09/2026"},
+        {"English with time", LoadEnglishTexts, 46387.75, "12/31/2026"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.load();
+        const TLangFormatSettings& fs = TextTable.LangFormatSettings;
+        EXPECT_EQ(FormatLangDateTime(fs.ShortDateFormat, c.value, fs), c.expected);
+        EXPECT_EQ(fs.TimeSeparator, ':');
+    }
+}
+
+TEST(TextTable, SiteAddressIsStoredScrambled) {
+    struct Case {
+        const char* name;
+        void (*load)();
+        std::size_t length;
+    };
+    const std::vector<Case> cases = {
+        {"Russian", LoadRussianTexts, 35},
+        {"Ukrainian", LoadUkrainianTexts, 45},
+        {"English", LoadEnglishTexts, 45},
+    };
+    std::vector<std::string> addresses;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.load();
+        const std::string stored(TextTable.SiteAddressBytes.begin(), TextTable.SiteAddressBytes.end());
+        const std::string address = UnscrambleText(TextTable.SiteAddressBytes);
+        EXPECT_EQ(TextTable.SiteAddressBytes.size(), c.length);
+        EXPECT_TRUE(address.starts_with("http://www.example.org/")) << address;
+        EXPECT_EQ(stored.find("example"), std::string::npos) << "address stored in plain text";
+        for (char ch : address) EXPECT_TRUE(ch > ' ' && ch < 0x7F) << address;
+        EXPECT_TRUE(TextTable[64].starts_with("http://www.example.org/")) << TextTable[64];
+        addresses.push_back(address);
+    }
+    EXPECT_NE(addresses[0], addresses[1]);
+    EXPECT_NE(addresses[1], addresses[2]);
+}
+
+} // namespace
+} // namespace tv

@@ -1,0 +1,56 @@
+#pragma once
+// The current interface language's texts, read by every form and message of
+// the program. Exactly one language is loaded at a time.
+
+#include "ULangFormat.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tv {
+
+struct TLangTexts;
+
+inline constexpr int TextSlotCount = 189;
+inline constexpr int ModeNameCount = 7;
+
+class TTextTable {
+public:
+    // Text of a slot 0..188 (empty for slots a language leaves out).
+    // Another slot raises ERangeError.
+    const std::string& operator[](int slot) const;
+
+    // Overwrites every slot, the format settings, the mode names and the site
+    // address with the language's own.
+    void Load(const TLangTexts& texts);
+
+    bool operator==(const TTextTable&) const = default;
+
+    // Used for every date the program shows.
+    TLangFormatSettings LangFormatSettings;
+    // Caption of each store mode: 0 browse, 1 edit, 2 insert, 3 search,
+    // 4 delete, 5 add, 6 deduct.
+    std::array<std::string, ModeNameCount> ModeNames;
+    // The maker's web address, scrambled; UnscrambleText gives the text.
+    std::vector<std::uint8_t> SiteAddressBytes;
+
+private:
+    std::array<std::string, TextSlotCount> FSlots;
+};
+
+// The program's single text table; empty until a language is loaded.
+extern TTextTable TextTable;
+
+// Fill TextTable with one language. Slot 0 is the language's keyboard
+// layout id ("00000419", "00000422", "00000409").
+void LoadRussianTexts();
+void LoadUkrainianTexts();
+void LoadEnglishTexts();
+
+// " dd mmmm yyyy, hh:nn:ss " under TextTable's format settings, with the
+// leading and the trailing blank: " 09 December 2026, 08:47:36 ".
+std::string FormatDateTimeText(double value);
+
+} // namespace tv
