@@ -1,0 +1,424 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <iterator>
+
+#include "UBaseFld.h"
+#include "UDatFile.h"
+#include "UException.h"
+#include "UFields.h"
+#include "UMoneyFld.h"
+
+using namespace tv;
+
+namespace {
+
+class TempDir {
+public:
+    TempDir()
+    {
+        char tmpl[] = "/tmp/tv_dat_XXXXXX";
+        FPath = mkdtemp(tmpl);
+    }
+    ~TempDir() { std::system(("rm -rf '" + FPath + "'").c_str()); }
+    std::string Path(const std::string& name) const { return FPath + "/" + name; }
+
+private:
+    std::string FPath;
+};
+
+std::string ReadAll(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteAll(const std::string& path, const std::string& bytes)
+{
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+std::string MessageOf(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const Exception& e) {
+        return e.Message();
+    }
+    return "(no failure)";
+}
+
+// Bytes built by hand, independently of the engine.
+std::string Le(int32_t v)
+{
+    std::string s(4, '\0');
+    for (int i = 0; i < 4; ++i) s[i] = static_cast<char>((static_cast<uint32_t>(v) >> (8 * i)) & 0xFF);
+    return s;
+}
+
+std::string Desc(int32_t type, int32_t size, const std::string& name1251, int32_t nextKey)
+{
+    std::string name(24, '\0');
+    name[0] = static_cast<char>(name1251.size());
+    name.replace(1, name1251.size(), name1251);
+    return Le(type) + Le(size) + name + Le(nextKey);
+}
+
+std::string Str(const std::string& s, size_t width)
+{
+    std::string r = s;
+    r.resize(width, '\0');
+    return r;
+}
+
+// Integer key "Id", string of width 8 "Name", money "Цена" (a Cyrillic
+// name, D6 E5 ED E0 in code page 1251): 16 data bytes, 24-byte records.
+struct Goods {
+    TIntegerField Id;
+    TStringField Name{8};
+    TMoneyField Price;
+    TFields Fields{{&Id, &Name, &Price}};
+
+    Goods()
+    {
+        Id.SetName("Id");
+        Id.SetPrimaryKey(true);
+        Name.SetName("Name");
+        Price.SetName("Цена");
+    }
+
+    void Set(const std::string& name, uint32_t price)
+    {
+        Fields.Clear();
+        Fields.AllowEdit();
+        Fields.ApplyKeyValues();
+        Name.SetText(name);
+        Price.SetValue(price);
+        Fields.ForbidEdit();
+    }
+};
+
+const int32_t HS = 32 + 3 * 36;
+const int32_t RS = 24;
+
+std::string HeaderBytes(int32_t count, int32_t deleted, int32_t nextKey)
+{
+    return "WrDt" + Le(0) + Le(HS) + Le(3) + Le(RS) + Le(count) + Le(deleted) + Le(0) +
+           Desc(1, 4, "Id", nextKey) + Desc(2, 8, "Name", 0) + Desc(5, 4, "\xD6\xE5\xED\xE0", 0);
+}
+
+std::string RecordBytes(int32_t status, int32_t id, const std::string& name, uint32_t price)
+{
+    return Le(status) + Le(0) + Le(id) + Str(name, 8) + Le(static_cast<int32_t>(price));
+}
+
+// Three records, the second deleted: the file every damage case starts from.
+std::string SoundFile()
+{
+    return HeaderBytes(3, 1, 4) + RecordBytes(0, 1, "Apple", 150) +
+           RecordBytes(-1, 2, "Pear", 2500) + RecordBytes(0, 3, "ABCDEFGH", 4294967295u);
+}
+
+void Patch(std::string& s, size_t at, int32_t v) { s.replace(at, 4, Le(v)); }
+
+} // namespace
+
+TEST(TDatFile, WritesTheFileByteForByte)
+{
+    TempDir dir;
+    const std::string path = dir.Path("goods.dat");
+    Goods g;
+    TDatFile f;
+    f.SetFields(&g.Fields);
+    f.SetFileName(path);
+    f.CreateNew(false);
+    EXPECT_EQ(ReadAll(path), HeaderBytes(0, 0, 1)) << "the new file is flushed with its header";
+    EXPECT_EQ(f.GetRecordOffset(), HS);
+
+    g.Set("Apple", 150);
+    f.AppendRecord();
+    EXPECT_EQ(f.GetRecordOffset(), HS);
+    g.Set("Pear", 2500);
+    f.AppendRecord();
+    g.Set("ABCDEFGHIJ", 4294967295u);
+    f.AppendRecord();
+    EXPECT_EQ(f.GetRecordOffset(), HS + 2 * RS);
+    EXPECT_EQ(g.Id.GetNextKeyValue(), 4);
+
+    f.SetRecordOffset(HS + RS);
+    f.DeleteRecord();
+    EXPECT_EQ(ReadAll(path), SoundFile());
+
+    TDatHeader h;
+    f.GetHeader(h);
+    EXPECT_EQ(h.RecordCount, 3);
+    EXPECT_EQ(h.DeletedCount, 1);
+
+    f.SetRecordOffset(HS + RS);
+    EXPECT_FALSE(f.ReadRecord()) << "a deleted record still loads";
+    EXPECT_EQ(g.Name.GetText(), "Pear");
+    f.SetRecordOffset(HS + 2 * RS);
+    EXPECT_TRUE(f.ReadRecord());
+    EXPECT_EQ(g.Name.GetText(), "ABCDEFGH");
+
+    f.SetRecordOffset(HS);
+    f.ReadRecord();
+    g.Fields.AllowEdit();
+    g.Price.SetValue(7);
+    f.WriteRecord();
+    std::string expected = SoundFile();
+    expected.replace(HS, RS, RecordBytes(0, 1, "Apple", 7));
+    EXPECT_EQ(ReadAll(path), expected);
+
+    f.Empty();
+    EXPECT_EQ(ReadAll(path), HeaderBytes(0, 0, 1));
+    EXPECT_EQ(g.Id.GetNextKeyValue(), 1);
+    EXPECT_EQ(g.Name.GetText(), "");
+    EXPECT_EQ(f.GetRecordOffset(), HS);
+}
+
+TEST(TDatFile, OpensASoundFileWithAttachedOrBuiltFields)
+{
+    TempDir dir;
+    const std::string path = dir.Path("goods.dat");
+    WriteAll(path, SoundFile());
+    {
+        Goods g;
+        TDatFile f;
+        f.SetFields(&g.Fields);
+        f.SetFileName(path);
+        f.Open(false);
+        EXPECT_EQ(g.Id.GetNextKeyValue(), 4);
+        EXPECT_EQ(f.GetRecordOffset(), HS);
+        EXPECT_TRUE(f.ReadRecord());
+        EXPECT_EQ(g.Name.GetText(), "Apple");
+        f.Close();
+        EXPECT_EQ(g.Id.GetNextKeyValue(), 1) << "closing resets the key";
+        EXPECT_EQ(f.Fields(), &g.Fields) << "an attached set stays attached";
+    }
+    {
+        TDatFile f;
+        f.SetFileName(path);
+        f.Open(false);
+        TFields* built = f.Fields();
+        ASSERT_NE(built, nullptr);
+        ASSERT_EQ(built->Count(), 3);
+        EXPECT_EQ(built->Items(0)->GetName(), "Id");
+        EXPECT_TRUE(built->Items(0)->GetPrimaryKey());
+        EXPECT_EQ(built->Items(0)->GetNextKeyValue(), 4);
+        EXPECT_EQ(built->Items(1)->TypeId(), 2);
+        EXPECT_EQ(built->Items(1)->DataSize(), 8);
+        EXPECT_FALSE(built->Items(1)->GetPrimaryKey());
+        EXPECT_EQ(built->Items(2)->GetName(), "Цена");
+        f.SetRecordOffset(HS + 2 * RS);
+        EXPECT_TRUE(f.ReadRecord());
+        EXPECT_EQ(built->Items(2)->GetText(), "42'949'672.95");
+        f.Close();
+        EXPECT_EQ(f.Fields(), nullptr) << "a built set goes with the file";
+    }
+    EXPECT_EQ(ReadAll(path), SoundFile()) << "opening a sound file writes nothing";
+}
+
+TEST(TDatFile, EdgeCasesOfTheFormat)
+{
+    TempDir dir;
+    Goods g;
+
+    // A file of exactly header size opens without records.
+    const std::string empty = dir.Path("empty.dat");
+    WriteAll(empty, HeaderBytes(0, 0, 1));
+    TDatFile f;
+    f.SetFields(&g.Fields);
+    f.SetFileName(empty);
+    f.Open(false);
+    EXPECT_EQ(f.GetRecordOffset(), HS);
+    EXPECT_EQ(MessageOf([&] { f.ReadRecord(); }), "Ошибка при чтении из файла");
+    f.Close();
+
+    // Open with CreateIfMissing makes header and descriptors only.
+    const std::string fresh = dir.Path("fresh.dat");
+    f.SetFileName(fresh);
+    f.Open(true);
+    EXPECT_EQ(ReadAll(fresh), HeaderBytes(0, 0, 1));
+
+    // Record offsets: the append position is accepted, one more record not.
+    g.Set("a", 1);
+    f.AppendRecord();
+    f.SetRecordOffset(HS + RS);
+    EXPECT_EQ(f.GetRecordOffset(), HS + RS);
+    for (int32_t bad : {HS + 2 * RS, HS - 1, HS + 1, HS + RS - 1, 0})
+        EXPECT_EQ(MessageOf([&] { f.SetRecordOffset(bad); }), "Неверное смещение записи в файле")
+            << bad;
+
+    // A second open of the same path, by another data file, fails.
+    TDatFile other;
+    other.SetFields(&g.Fields);
+    other.SetFileName(fresh);
+    EXPECT_EQ(MessageOf([&] { other.Open(false); }), "Ошибка открытия файла");
+    f.Close();
+
+    // CreateNew without Overwrite leaves an existing file as it was.
+    const std::string before = ReadAll(fresh);
+    EXPECT_EQ(MessageOf([&] { f.CreateNew(false); }), "Файл существует");
+    EXPECT_EQ(ReadAll(fresh), before);
+}
+
+TEST(TDatFile, NamesAreCodePage1251CutToTwentyBytes)
+{
+    TempDir dir;
+    TIntegerField a;
+    TIntegerField b;
+    a.SetName("ABCDEFGHIJKLMNOPQRST");       // 20 characters
+    b.SetName("Ёжик в тумане и ещё немного");  // cut to 20 characters
+    TFields fields({&a, &b});
+    TDatFile f;
+    f.SetFields(&fields);
+    f.SetFileName(dir.Path("names.dat"));
+    f.CreateNew(false);
+    f.Close();
+    const std::string bytes = ReadAll(dir.Path("names.dat"));
+    EXPECT_EQ(bytes.substr(32 + 8, 24), "\x14" "ABCDEFGHIJKLMNOPQRST" + std::string(3, '\0'));
+    EXPECT_EQ(bytes.substr(32 + 36 + 8, 24),
+              "\x14" "\xA8\xE6\xE8\xEA \xE2 \xF2\xF3\xEC\xE0\xED\xE5 \xE8 \xE5\xF9\xB8 " +
+                  std::string(3, '\0'));
+}
+
+TEST(TDatFile, OperationsOnAClosedFileAndFieldRules)
+{
+    Goods g;
+    TDatFile f;
+    const char* closed = "Недопустимая операция при закрытом файле";
+    const std::vector<std::pair<const char*, std::function<void()>>> ops = {
+        {"GetRecordOffset", [&] { f.GetRecordOffset(); }},
+        {"SetRecordOffset", [&] { f.SetRecordOffset(HS); }},
+        {"ReadRecord", [&] { f.ReadRecord(); }},
+        {"AppendRecord", [&] { f.AppendRecord(); }},
+        {"WriteRecord", [&] { f.WriteRecord(); }},
+        {"DeleteRecord", [&] { f.DeleteRecord(); }},
+        {"Empty", [&] { f.Empty(); }},
+        {"Close", [&] { f.Close(); }},
+    };
+    for (const auto& [name, op] : ops) EXPECT_EQ(MessageOf(op), closed) << name;
+
+    TempDir dir;
+    f.SetFileName(dir.Path("x.dat"));
+    EXPECT_EQ(MessageOf([&] { f.CreateNew(false); }), "Не определен объект полей");
+    EXPECT_FALSE(std::ifstream(dir.Path("x.dat")).good()) << "nothing is created without fields";
+    EXPECT_EQ(MessageOf([&] { f.SetFields(nullptr); }), "Не определен объект полей");
+    f.SetFields(&g.Fields);
+    f.CreateNew(false);
+    EXPECT_EQ(MessageOf([&] { f.SetFields(&g.Fields); }), "Недопустимая операция при открытом файле");
+    EXPECT_EQ(MessageOf([&] { f.Open(false); }), "Недопустимая операция при открытом файле");
+}
+
+TEST(TDatFile, DamagedFilesAreRefusedAndLeftUntouched)
+{
+    struct Case {
+        const char* name;
+        std::function<void(std::string&)> damage;
+        bool attach;
+        std::string message;
+    };
+    const std::string hdrSize = "Неверный размер заголовка файла";
+    const std::string count = "Неверное количество записей";
+    const size_t desc1 = 32 + 36, desc2 = 32 + 72;
+    const std::vector<Case> cases = {
+        {"empty file", [](std::string& s) { s.clear(); }, true, hdrSize},
+        {"one byte", [](std::string& s) { s.resize(1); }, true, hdrSize},
+        {"31 bytes with a wrong magic", [](std::string& s) { s = std::string(31, 'x'); }, true, hdrSize},
+        {"wrong magic", [](std::string& s) { s[3] = 'x'; }, true, "Неверный тип файла"},
+        {"header size off", [](std::string& s) { Patch(s, 8, HS + 1); }, true, hdrSize},
+        {"field count off", [](std::string& s) { Patch(s, 12, 4); }, true, hdrSize},
+        {"negative field count", [](std::string& s) { Patch(s, 8, -4); Patch(s, 12, -1); }, false, hdrSize},
+        {"shorter than its header", [](std::string& s) { s.resize(HS - 1); }, true, hdrSize},
+        {"record size off", [](std::string& s) { Patch(s, 16, RS + 1); }, true, "Неверный размер записи"},
+        {"descriptor size 0",
+         [&](std::string& s) { Patch(s, desc1 + 4, 0); Patch(s, 16, RS - 8); }, false, "Неверный размер поля"},
+        {"descriptor size negative",
+         [&](std::string& s) { Patch(s, desc1 + 4, -8); Patch(s, 16, RS - 16); }, false, "Неверный размер поля"},
+        {"money descriptor of 5 bytes",
+         [&](std::string& s) { Patch(s, desc2 + 4, 5); Patch(s, 16, RS + 1); s.resize(HS); Patch(s, 20, 0); Patch(s, 24, 0); },
+         false, "Неверный размер поля"},
+        {"unknown type id", [&](std::string& s) { Patch(s, desc2, 9); }, false,
+         "Класс поля не зарегистрирован: TField"},
+        {"more records counted than stored", [](std::string& s) { Patch(s, 20, 4); }, true, count},
+        {"last record one byte short", [](std::string& s) { s.pop_back(); }, true, count},
+        {"more deleted than records", [](std::string& s) { Patch(s, 24, 4); }, true, count},
+        {"negative record count", [](std::string& s) { Patch(s, 20, -1); }, true, count},
+        {"negative deleted count", [](std::string& s) { Patch(s, 24, -1); }, true, count},
+        {"fields of another count", [](std::string& s) {
+             s = "WrDt" + Le(0) + Le(32 + 72) + Le(2) + Le(20) + Le(0) + Le(0) + Le(0) +
+                 Desc(1, 4, "Id", 1) + Desc(2, 8, "Name", 0);
+         }, true, "Поврежден заголовок файла"},
+        {"field of another type", [&](std::string& s) { Patch(s, desc2, 1); }, true, "Неверный тип поля"},
+        {"fields of other sizes, same record size",
+         [&](std::string& s) { Patch(s, desc1 + 4, 9); Patch(s, desc2 + 4, 3); }, true, "Неверный размер поля"},
+        {"key without a next value", [](std::string& s) { Patch(s, 32 + 32, 0); }, true,
+         "Неверное очередное значение ключевого поля"},
+        {"key at the top of the range",
+         [](std::string& s) { Patch(s, HS + 2 * RS + 8, 2147483647); }, true,
+         "Неверное очередное значение ключевого поля"},
+    };
+
+    TempDir dir;
+    const std::string path = dir.Path("bad.dat");
+    for (const Case& c : cases) {
+        std::string bytes = SoundFile();
+        c.damage(bytes);
+        WriteAll(path, bytes);
+        Goods g;
+        TDatFile f;
+        if (c.attach)
+            f.SetFields(&g.Fields);
+        f.SetFileName(path);
+        EXPECT_EQ(MessageOf([&] { f.Open(false); }), c.message) << c.name;
+        EXPECT_FALSE(f.IsOpen()) << c.name;
+        EXPECT_EQ(ReadAll(path), bytes) << c.name << ": the file was changed";
+        if (!c.attach) {
+            EXPECT_EQ(f.Fields(), nullptr) << c.name;
+        }
+    }
+}
+
+// What a crash in the middle of a change leaves opens, and the file is
+// mended to the sound state.
+TEST(TDatFile, CrashLeftoversAreMendedOnOpen)
+{
+    struct Case {
+        const char* name;
+        std::function<void(std::string&)> leftover;
+    };
+    const std::vector<Case> cases = {
+        {"torn tail of one byte", [](std::string& s) { s += 'x'; }},
+        {"whole record no header counts", [](std::string& s) { s += RecordBytes(0, 4, "Plum", 1); }},
+        {"delete mark without its count", [](std::string& s) { Patch(s, 24, 0); }},
+        {"deleted count without its mark", [](std::string& s) { Patch(s, 24, 2); }},
+        {"next key behind the stored keys", [](std::string& s) { Patch(s, 32 + 32, 3); }},
+        {"all three at once",
+         [](std::string& s) { Patch(s, 24, 0); Patch(s, 32 + 32, 1); s += std::string(30, '\7'); }},
+    };
+    TempDir dir;
+    const std::string path = dir.Path("torn.dat");
+    for (const Case& c : cases) {
+        for (bool attach : {true, false}) {
+            std::string bytes = SoundFile();
+            c.leftover(bytes);
+            WriteAll(path, bytes);
+            Goods g;
+            TDatFile f;
+            if (attach)
+                f.SetFields(&g.Fields);
+            f.SetFileName(path);
+            ASSERT_EQ(MessageOf([&] { f.Open(false); }), "(no failure)") << c.name;
+            TDatHeader h;
+            f.GetHeader(h);
+            EXPECT_EQ(h.RecordCount, 3) << c.name;
+            EXPECT_EQ(h.DeletedCount, 1) << c.name;
+            EXPECT_EQ(f.Fields()->Items(0)->GetNextKeyValue(), 4) << c.name;
+            EXPECT_EQ(ReadAll(path), SoundFile()) << c.name << (attach ? " attached" : " built");
+        }
+    }
+}
