@@ -7,6 +7,12 @@ namespace tv {
 
 TTextTable TextTable;
 
+bool TLangFormatSettings::operator==(const TLangFormatSettings& other) const {
+    return DateSeparator == other.DateSeparator && TimeSeparator == other.TimeSeparator &&
+           ShortDateFormat == other.ShortDateFormat && LongTimeFormat == other.LongTimeFormat &&
+           LongMonthNames == other.LongMonthNames;
+}
+
 const std::string& TTextTable::operator[](int slot) const {
     if (slot < 0 || slot >= TextSlotCount) throw ERangeError();
     return FSlots[static_cast<std::size_t>(slot)];
@@ -32,8 +38,12 @@ void LoadRussianTexts() { TextTable.Load(RusTexts); }
 void LoadUkrainianTexts() { TextTable.Load(UkrTexts); }
 void LoadEnglishTexts() { TextTable.Load(EngTexts); }
 
-std::string FormatDateTimeText(double value) {
-    return FormatLangDateTime(" dd mmmm yyyy, hh:nn:ss ", value, TextTable.LangFormatSettings);
+std::string FormatDateTimeText(TDateTime value) {
+    const TLangFormatSettings& fs = TextTable.LangFormatSettings;
+    int year, month, day;
+    if (!TryDecodeDate(value, year, month, day)) return FormatDateTime("", value, fs);
+    return FormatDateTime(" dd ", value, fs) + fs.LongMonthNames[static_cast<std::size_t>(month - 1)] +
+           FormatDateTime(" yyyy, hh:nn:ss ", value, fs);
 }
 
 } // namespace tv

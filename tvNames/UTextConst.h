@@ -2,7 +2,7 @@
 // The current interface language's texts, read by every form and message of
 // the program. Exactly one language is loaded at a time.
 
-#include "ULangFormat.h"
+#include "UDateTime.h"
 
 #include <array>
 #include <cstdint>
@@ -15,6 +15,15 @@ struct TLangTexts;
 
 inline constexpr int TextSlotCount = 189;
 inline constexpr int ModeNameCount = 7;
+
+// How a language writes dates: the loaders set the date and time separators,
+// the short date format and the month names; the rest keeps its defaults.
+// Pass it to DateToStr and the other routines of UDateTime.
+struct TLangFormatSettings : TFormatSettings {
+    std::array<std::string, 12> LongMonthNames; // January first
+
+    bool operator==(const TLangFormatSettings& other) const;
+};
 
 class TTextTable {
 public:
@@ -49,8 +58,9 @@ void LoadRussianTexts();
 void LoadUkrainianTexts();
 void LoadEnglishTexts();
 
-// " dd mmmm yyyy, hh:nn:ss " under TextTable's format settings, with the
-// leading and the trailing blank: " 09 December 2026, 08:47:36 ".
-std::string FormatDateTimeText(double value);
+// " dd mmmm yyyy, hh:nn:ss " under TextTable's format settings (mmmm the
+// long month name), with the leading and the trailing blank:
+// " 09 December 2026, 08:47:36 ". A value without a date gives its number.
+std::string FormatDateTimeText(TDateTime value);
 
 } // namespace tv

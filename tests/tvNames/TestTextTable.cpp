@@ -84,9 +84,9 @@ bool IsValidUtf8(const std::string& s) {
 
 // The format placeholders of a text in order (%s, %0:d, %-5.2f, ...).
 std::vector<std::string> Placeholders(const std::string& text) {
-    static const std::regex spec(R"(%%|%(\d+:)?-?\d*(\.\d+)?[dDuUeEfFgGnNmMpPsSxX])");
+    static const std::regex pattern(R"(%%|%(\d+:)?-?\d*(\.\d+)?[dDuUeEfFgGnNmMpPsSxX])");
     std::vector<std::string> found;
-    for (auto it = std::sregex_iterator(text.begin(), text.end(), spec); it != std::sregex_iterator(); ++it)
+    for (auto it = std::sregex_iterator(text.begin(), text.end(), pattern); it != std::sregex_iterator(); ++it)
         found.push_back(it->str());
     return found;
 }
@@ -214,15 +214,11 @@ TEST(TextTable, SwitchingLanguageLeavesNothingOfThePrevious) {
 
     const double lastOfYear = 46387.0; // 31 December 2026
     LoadRussianTexts();
-    EXPECT_EQ(FormatLangDateTime(TextTable.LangFormatSettings.ShortDateFormat, lastOfYear,
-                                 TextTable.LangFormatSettings),
-              "31.12.2026");
+    EXPECT_EQ(DateToStr(lastOfYear, TextTable.LangFormatSettings), "31.12.2026");
     LoadEnglishTexts();
     EXPECT_TRUE(TextTable == eng);
     EXPECT_EQ(TextTable.LangFormatSettings.DateSeparator, '/');
-    EXPECT_EQ(FormatLangDateTime(TextTable.LangFormatSettings.ShortDateFormat, lastOfYear,
-                                 TextTable.LangFormatSettings),
-              "12/31/2026");
+    EXPECT_EQ(DateToStr(lastOfYear, TextTable.LangFormatSettings), "12/31/2026");
 
     // Loading a language again gives the same table, in any order.
     LoadUkrainianTexts();
@@ -254,12 +250,18 @@ TEST(TextTable, FormatDateTimeTextPerLanguage) {
         {"Russian midnight", LoadRussianTexts, 46023.0, " 01 января 2026, 00:00:00 "},
         {"Ukrainian in March", LoadUkrainianTexts, 46100.5, " 19 березня 2026, 12:00:00 "},
         {"English last second", LoadEnglishTexts, 46387.0 + 86399.0 / 86400.0, " 31 December 2026, 23:59:59 "},
+        {"zero is the base day", LoadEnglishTexts, 0.0, " 30 December 1899, 00:00:00 "},
+        {"negative counts days back", LoadRussianTexts, -1.25, " 29 декабря 1899, 06:00:00 "},
+        {"first year", LoadUkrainianTexts, -693593.0, " 01 січня 0001, 00:00:00 "},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         c.load();
         EXPECT_EQ(FormatDateTimeText(c.value), c.expected);
     }
+    // Past the year 9999 there is no month to name.
+    LoadEnglishTexts();
+    EXPECT_FALSE(FormatDateTimeText(2958466.0).empty());
 }
 
 TEST(TextTable, ShortDatesPerLanguage) {
@@ -267,20 +269,20 @@ TEST(TextTable, ShortDatesPerLanguage) {
         const char* name;
         void (*load)();
         double value;
-        std::string expected;
+        std::string date, dateTime;
     };
     const std::vector<Case> cases = {
-        {"Russian", LoadRussianTexts, 46031.0, "09.01.2026"},
-        {"Ukrainian", LoadUkrainianTexts, 46031.0, "09.01.2026"},
-        {"English", LoadEnglishTexts, 46031.0, "01/09/2026"},
-        {"English with time", LoadEnglishTexts, 46387.75, "12/31/2026"},
+        {"Russian", LoadRussianTexts, 46031.0, "09.01.2026", "09.01.2026"},
+        {"Ukrainian", LoadUkrainianTexts, 46031.0, "09.01.2026", "09.01.2026"},
+        {"English", LoadEnglishTexts, 46031.0, "01/09/2026", "01/09/2026"},
+        {"Russian with time", LoadRussianTexts, 46387.75, "31.12.2026", "31.12.2026 18:00:00"},
+        {"English with time", LoadEnglishTexts, 46387.75, "12/31/2026", "12/31/2026 18:00:00"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         c.load();
-        const TLangFormatSettings& fs = TextTable.LangFormatSettings;
-        EXPECT_EQ(FormatLangDateTime(fs.ShortDateFormat, c.value, fs), c.expected);
-        EXPECT_EQ(fs.TimeSeparator, ':');
+        EXPECT_EQ(DateToStr(c.value, TextTable.LangFormatSettings), c.date);
+        EXPECT_EQ(DateTimeToStr(c.value, TextTable.LangFormatSettings), c.dateTime);
     }
 }
 
