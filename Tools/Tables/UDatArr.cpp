@@ -1,0 +1,510 @@
+#include "UDatArr.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "UChecked.h"
+#include "UException.h"
+#include "UFields.h"
+#include "UIndex.h"
+
+namespace tv {
+
+namespace {
+
+const char SClosed[] = "Недопустимая операция при закрытом файле";
+const char SNoIndex[] = "Не задан индексный объект";
+
+// Above this many key slots per element the primary key is merge-sorted
+// instead, which gives the same order without a slot table of that size.
+constexpr int64_t kMaxSlotsPerElem = 4;
+constexpr int64_t kMinSlots = 1 << 16;
+
+} // namespace
+
+TDatArr::TDatArr() = default;
+
+TDatArr::~TDatArr()
+{
+    if (IsOpen()) {
+        try {
+            Close();
+        } catch (...) {
+        }
+    }
+}
+
+void TDatArr::CheckOpen() const
+{
+    if (!IsOpen()) throw Exception(SClosed);
+}
+
+TIndex* TDatArr::RequireIndex() const
+{
+    TIndex* index = GetIndex();
+    if (index == nullptr) throw Exception(SNoIndex);
+    return index;
+}
+
+void TDatArr::SetSizes()
+{
+    FElemSize = (Fields()->DataSize() + 7) & ~3;
+    FMaxElemCount = 2147483647 / FElemSize;
+}
+
+int32_t TDatArr::ElemOffset(int32_t i) const
+{
+    int32_t offset;
+    std::memcpy(&offset, Elem(i), 4);
+    return offset;
+}
+
+void TDatArr::SetElemOffset(int32_t i, int32_t offset)
+{
+    std::memcpy(Elem(i), &offset, 4);
+}
+
+void TDatArr::MoveElems(int32_t to, int32_t from, int32_t count)
+{
+    if (count > 0)
+        std::memmove(Elem(to), Elem(from), static_cast<size_t>(count) * FElemSize);
+}
+
+void TDatArr::Reallocate(int32_t capacity)
+{
+    std::vector<uint8_t> elems(static_cast<size_t>(capacity) * FElemSize);
+    std::memcpy(elems.data(), FElems.data(), std::min(elems.size(), FElems.size()));
+    FElems.swap(elems);
+    FCapacity = capacity;
+}
+
+int64_t TDatArr::GrowCapacity(int64_t n)
+{
+    if (n < 64) return std::max<int64_t>(16, (n + 15) / 16 * 16);
+    int64_t p = 1;
+    while (p * 2 <= n) p *= 2;
+    int64_t capacity = p;
+    while (capacity < n) capacity += p / 4;
+    return capacity;
+}
+
+int32_t TDatArr::ElemCount() const
+{
+    CheckOpen();
+    return FElemCount;
+}
+
+int32_t TDatArr::GetCurElem() const
+{
+    CheckOpen();
+    return FCurElem;
+}
+
+void TDatArr::SetElemCount(int32_t n)
+{
+    CheckOpen();
+    if (n < 0) throw Exception("Задано отрицательное количество элементов массива");
+    if (n > FMaxElemCount) throw Exception("Задано слишком большое количество элементов массива данных");
+    int64_t capacity = FCapacity;
+    if (n == 0)
+        capacity = 0;
+    else if (n > FCapacity || n < FElemCount)
+        capacity = GrowCapacity(n);
+    capacity = std::min<int64_t>(capacity, FMaxElemCount);
+    if (capacity != FCapacity) Reallocate(static_cast<int32_t>(capacity));
+    FElemCount = n;
+    if (n == 0) FCurElem = 0;
+}
+
+void TDatArr::SetCurElem(int32_t i)
+{
+    CheckOpen();
+    if (FElemCount == 0) return;
+    if (i < 0 || i >= FElemCount) throw Exception("Неверный номер текущего элемента массива");
+    FCurElem = i;
+    SetRecordOffset(ElemOffset(i));
+    Fields()->SetRecord(Elem(i) + 4);
+}
+
+TIndex* TDatArr::GetIndex() const
+{
+    CheckOpen();
+    return FIndex;
+}
+
+void TDatArr::SetIndex(TIndex* Index)
+{
+    CheckOpen();
+    if (Index == FIndex) return;
+    TIndex* const old = FIndex;
+    FIndex = Index;
+    if (Index == nullptr) return;
+    const int32_t pos = GetRecordPos();
+    try {
+        if (Index->IsPrimaryKey())
+            SortByKeyValue();
+        else
+            MergeSort();
+    } catch (...) {
+        FIndex = old;
+        throw;
+    }
+    SetRecordPos(pos);
+}
+
+void TDatArr::SortByKeyValue()
+{
+    if (FIndex == nullptr || !FIndex->IsPrimaryKey()) throw Exception("Индекс не является первичным ключем");
+    if (FIndex->KeySize() != 4) {
+        MergeSort();
+        return;
+    }
+    const int32_t n = FIndex->GetKeyField()->GetNextKeyValue();
+    std::vector<int32_t> keys(static_cast<size_t>(FElemCount));
+    for (int32_t i = 0; i < FElemCount; ++i) {
+        FIndex->KeyFromRecord(Elem(i) + 4);
+        std::memcpy(&keys[i], FIndex->KeyBuffer(), 4);
+        CheckIndex(keys[i], n);
+    }
+    // A slot table far larger than the block, or two records with one key
+    // (a damaged file), gives way to the merge sort: the same order, and
+    // nothing is lost.
+    if (n > kMinSlots && n / kMaxSlotsPerElem > FElemCount) {
+        MergeSort();
+        return;
+    }
+    std::vector<int32_t> slots(static_cast<size_t>(n), -1);
+    for (int32_t i = 0; i < FElemCount; ++i) {
+        if (slots[keys[i]] != -1) {
+            MergeSort();
+            return;
+        }
+        slots[keys[i]] = i;
+    }
+    std::vector<uint8_t> elems(FElems.size());
+    size_t j = 0;
+    for (int32_t k = 0; k < n; ++k) {
+        if (slots[k] == -1) continue;
+        std::memcpy(elems.data() + j * FElemSize, Elem(slots[k]), static_cast<size_t>(FElemSize));
+        ++j;
+    }
+    FElems.swap(elems);
+}
+
+void TDatArr::MergeSort()
+{
+    if (FIndex == nullptr) throw Exception(SNoIndex);
+    if (FElemCount <= 1) return;
+    FScratch.resize(static_cast<size_t>((FElemCount + 1) / 2) * FElemSize);
+    try {
+        MergeSortRange(0, FElemCount - 1);
+    } catch (...) {
+        std::vector<uint8_t>().swap(FScratch);
+        throw;
+    }
+    std::vector<uint8_t>().swap(FScratch);
+}
+
+void TDatArr::MergeSortRange(int32_t lo, int32_t hi)
+{
+    const int32_t mid = lo + (hi - lo) / 2;
+    if (lo < mid) {
+        if (mid - lo > 16)
+            MergeSortRange(lo, mid);
+        else
+            InsertionSortRange(lo, mid);
+    }
+    if (mid + 1 < hi) {
+        if (hi - (mid + 1) > 16)
+            MergeSortRange(mid + 1, hi);
+        else
+            InsertionSortRange(mid + 1, hi);
+    }
+    const int32_t leftLen = mid - lo + 1;
+    std::memcpy(FScratch.data(), Elem(lo), static_cast<size_t>(leftLen) * FElemSize);
+    int32_t j = 0, i = mid + 1, k = lo;
+    while (j < leftLen && i <= hi) {
+        const uint8_t* left = FScratch.data() + static_cast<size_t>(j) * FElemSize;
+        if (FIndex->CompareRecords(left + 4, Elem(i) + 4) > 0) {
+            std::memcpy(Elem(k), Elem(i), static_cast<size_t>(FElemSize));
+            ++i;
+        } else {
+            std::memcpy(Elem(k), left, static_cast<size_t>(FElemSize));
+            ++j;
+        }
+        ++k;
+    }
+    if (j < leftLen)
+        std::memcpy(Elem(k), FScratch.data() + static_cast<size_t>(j) * FElemSize,
+                    static_cast<size_t>(leftLen - j) * FElemSize);
+}
+
+void TDatArr::InsertionSortRange(int32_t a, int32_t b)
+{
+    std::vector<uint8_t> temp(static_cast<size_t>(FElemSize));
+    for (int32_t c = a + 1; c <= b; ++c) {
+        std::memcpy(temp.data(), Elem(c), temp.size());
+        int32_t e = c;
+        while (e > a && FIndex->CompareRecords(temp.data() + 4, Elem(e - 1) + 4) < 0) {
+            std::memcpy(Elem(e), Elem(e - 1), temp.size());
+            --e;
+        }
+        std::memcpy(Elem(e), temp.data(), temp.size());
+    }
+}
+
+int32_t TDatArr::CompareKeyAt(const TIndex* index, int32_t i) const
+{
+    return index->CompareKey(Elem(i) + 4);
+}
+
+int32_t TDatArr::InsertPosition() const
+{
+    const TIndex* index = RequireIndex();
+    int32_t lo = 0, hi = FElemCount - 1;
+    while (lo <= hi) {
+        const int32_t mid = lo + (hi - lo) / 2;
+        const int32_t c = CompareKeyAt(index, mid);
+        if (c < 0) {
+            hi = mid - 1;
+        } else if (c > 0) {
+            lo = mid + 1;
+        } else {
+            if (CompareKeyAt(index, hi) == 0) return hi + 1;
+            lo = mid + 1;
+            if (CompareKeyAt(index, lo) != 0) return lo;
+        }
+    }
+    return lo;
+}
+
+void TDatArr::Locate()
+{
+    TIndex* index = RequireIndex();
+    if (FElemCount == 0) return;
+    if (index->IsPrimaryKey())
+        LocateUnique();
+    else
+        LocateFirst();
+}
+
+void TDatArr::LocateUnique()
+{
+    int32_t lo = 0, hi = FElemCount - 1, mid = 0;
+    while (lo <= hi) {
+        mid = lo + (hi - lo) / 2;
+        const int32_t c = CompareKeyAt(FIndex, mid);
+        if (c < 0)
+            hi = mid - 1;
+        else if (c > 0)
+            lo = mid + 1;
+        else
+            break;
+    }
+    SetCurElem(mid);
+}
+
+void TDatArr::LocateFirst()
+{
+    int32_t lo = 0, hi = FElemCount - 1;
+    while (lo <= hi) {
+        const int32_t mid = lo + (hi - lo) / 2;
+        const int32_t c = CompareKeyAt(FIndex, mid);
+        if (c < 0) {
+            hi = mid - 1;
+        } else if (c > 0) {
+            lo = mid + 1;
+        } else {
+            if (CompareKeyAt(FIndex, lo) == 0) {
+                SetCurElem(lo);
+                return;
+            }
+            hi = mid - 1;
+            if (CompareKeyAt(FIndex, hi) != 0) {
+                SetCurElem(mid);
+                return;
+            }
+        }
+    }
+    SetCurElem(lo <= FElemCount - 1 ? lo : FElemCount - 1);
+}
+
+int32_t TDatArr::GetRecordPos() const
+{
+    return FElemCount == 0 ? 0 : ElemOffset(FCurElem < FElemCount ? FCurElem : FElemCount - 1);
+}
+
+void TDatArr::SetRecordPos(int32_t Offset)
+{
+    if (FElemCount == 0) return;
+    for (int32_t i = 0; i < FElemCount; ++i) {
+        if (ElemOffset(i) == Offset) {
+            SetCurElem(i);
+            return;
+        }
+    }
+    throw Exception("Неверный физический номер записи");
+}
+
+std::string TDatArr::GetElemText(int32_t Elem, int32_t Field) const
+{
+    const int32_t fieldCount = Fields() != nullptr ? Fields()->Count() : 0;
+    if (Elem < 0 || Elem >= FElemCount || Field < 0 || Field >= fieldCount)
+        throw Exception("Неверный индекс для получения строки данных\r\nElem = " + std::to_string(Elem) +
+                        "\r\nFElemCount = " + std::to_string(FElemCount) +
+                        "\r\nField = " + std::to_string(Field) +
+                        "\r\nFields.Count = " + std::to_string(fieldCount));
+    return Fields()->Items(Field)->DataToText(this->Elem(Elem) + 4 + Fields()->Offsets(Field));
+}
+
+const uint8_t* TDatArr::GetElemData(int32_t Elem, int32_t Field) const
+{
+    const int32_t fieldCount = Fields() != nullptr ? Fields()->Count() : 0;
+    if (Elem < 0 || Elem >= FElemCount || Field < 0 || Field >= fieldCount)
+        throw Exception("Неверный индекс для получения значения элемента массива");
+    return this->Elem(Elem) + 4 + Fields()->Offsets(Field);
+}
+
+void TDatArr::CreateNew(bool Overwrite)
+{
+    TDatFile::CreateNew(Overwrite);
+    Fields()->Clear();
+    SetSizes();
+    FCurElem = 0;
+    FElemCount = 0;
+    std::vector<uint8_t>().swap(FElems);
+    FCapacity = 0;
+}
+
+void TDatArr::Open(bool CreateIfMissing)
+{
+    TDatFile::Open(CreateIfMissing);
+    try {
+        SetSizes();
+        TDatHeader header;
+        GetHeader(header);
+        SetElemCount(std::max(0, header.RecordCount - header.DeletedCount));
+        // The live records are counted while reading, so a deleted count
+        // that disagrees with the status words neither leaves elements
+        // unfilled nor writes past the block.
+        int32_t count = 0;
+        int64_t offset = header.HeaderSize;
+        for (int32_t r = 0; r < header.RecordCount; ++r, offset += header.RecordSize) {
+            SetRecordOffset(static_cast<int32_t>(offset));
+            if (!ReadRecord()) continue;
+            if (count == FElemCount) SetElemCount(CheckedAdd(count, 1));
+            SetElemOffset(count, static_cast<int32_t>(offset));
+            std::memcpy(Elem(count) + 4, Fields()->GetRecord(), static_cast<size_t>(Fields()->DataSize()));
+            ++count;
+        }
+        if (count < FElemCount) SetElemCount(count);
+        FCurElem = 0;
+        if (FElemCount > 0) {
+            SetCurElem(0);
+        } else {
+            SetRecordOffset(header.HeaderSize);
+            Fields()->Clear();
+        }
+    } catch (...) {
+        try {
+            Close();
+        } catch (...) {
+        }
+        throw;
+    }
+}
+
+void TDatArr::Close()
+{
+    SetElemCount(0);
+    FElemSize = 0;
+    FMaxElemCount = 0;
+    FCurElem = 0;
+    FIndex = nullptr;
+    TDatFile::Close();
+}
+
+void TDatArr::AppendRecord()
+{
+    CheckOpen();
+    const uint8_t* record = Fields()->GetRecord();
+    const int32_t oldCount = FElemCount, oldCur = FCurElem;
+    int32_t p = oldCount;
+    if (FIndex != nullptr) {
+        FIndex->KeyFromRecord(record);
+        p = InsertPosition();
+    }
+    SetElemCount(CheckedAdd(oldCount, 1));
+    MoveElems(p + 1, p, oldCount - p);
+    SetElemOffset(p, 0);
+    std::memcpy(Elem(p) + 4, record, static_cast<size_t>(Fields()->DataSize()));
+    FCurElem = p;
+    try {
+        TDatFile::AppendRecord();
+    } catch (...) {
+        MoveElems(p, p + 1, oldCount - p);
+        SetElemCount(oldCount);
+        FCurElem = oldCur;
+        throw;
+    }
+    SetElemOffset(p, GetRecordOffset());
+}
+
+void TDatArr::WriteRecord()
+{
+    CheckOpen();
+    TV_ASSERT(FElemCount > 0, "No current record to write");
+    const int32_t cur = FCurElem;
+    const int32_t offset = ElemOffset(cur);
+    SetRecordOffset(offset);
+    const uint8_t* record = Fields()->GetRecord();
+    const std::vector<uint8_t> saved(Elem(cur), Elem(cur) + FElemSize);
+    int32_t place = cur;
+    if (FIndex != nullptr) {
+        FIndex->KeyFromRecord(record);
+        if (FIndex->CompareKey(Elem(cur) + 4) != 0) {
+            const int32_t p = InsertPosition();
+            if (p < cur) {
+                MoveElems(p + 1, p, cur - p);
+                place = p;
+            } else if (p > cur + 1) {
+                MoveElems(cur, cur + 1, p - 1 - cur);
+                place = p - 1;
+            }
+            SetElemOffset(place, offset);
+        }
+    }
+    std::memcpy(Elem(place) + 4, record, static_cast<size_t>(Fields()->DataSize()));
+    FCurElem = place;
+    try {
+        TDatFile::WriteRecord();
+    } catch (...) {
+        if (place < cur)
+            MoveElems(place, place + 1, cur - place);
+        else if (place > cur)
+            MoveElems(cur + 1, cur, place - cur);
+        std::memcpy(Elem(cur), saved.data(), saved.size());
+        FCurElem = cur;
+        throw;
+    }
+}
+
+void TDatArr::DeleteRecord()
+{
+    CheckOpen();
+    TV_ASSERT(FElemCount > 0, "No current record to delete");
+    SetRecordOffset(ElemOffset(FCurElem));
+    TDatFile::DeleteRecord();
+    MoveElems(FCurElem, FCurElem + 1, FElemCount - FCurElem - 1);
+    SetElemCount(FElemCount - 1);
+    if (FElemCount == 0) Fields()->Clear();
+}
+
+void TDatArr::Empty()
+{
+    TDatFile::Empty();
+    SetElemCount(0);
+    FCurElem = 0;
+}
+
+} // namespace tv
