@@ -57,6 +57,9 @@ TEST(StringUtils, PadRejectsNegativeLength) {
             EXPECT_EQ(e.Text(), "newLen is negative");
         }
     }
+    // A fill that is no character at all is refused too, not written as junk.
+    EXPECT_THROW(PadLeft("1", 3, char32_t{0xD800}), EAssertionFailed);
+    EXPECT_THROW(PadRight("1", 3, char32_t{0x110000}), EAssertionFailed);
 }
 
 TEST(StringUtils, ZeroPadNumber) {
