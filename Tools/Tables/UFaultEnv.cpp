@@ -164,6 +164,7 @@ std::vector<TFaultEnv::TPendingOp> TFaultEnv::Pending() const
             p.Offset = op.Offset;
             p.Size = static_cast<int64_t>(op.Data.size());
             p.Truncation = op.Truncation;
+            p.PastEnd = !op.Truncation && op.Offset + p.Size > static_cast<int64_t>(e.Durable.size());
             all.emplace_back(op.Seq, p);
         }
     std::sort(all.begin(), all.end(),

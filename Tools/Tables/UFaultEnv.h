@@ -23,6 +23,7 @@ public:
         int64_t Offset = 0;   // where the write starts, or the new size of a truncation
         int64_t Size = 0;     // bytes written; 0 for a truncation
         bool Truncation = false;
+        bool PastEnd = false; // the write reaches beyond what the disk holds
     };
 
     TFaultEnv() = default;

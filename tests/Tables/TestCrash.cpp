@@ -1,0 +1,296 @@
+// Power cuts and failing writes during every change of a data file: the next
+// Open must succeed, every change that returned must be there, and the change
+// in flight must be either complete or absent.
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <set>
+#include <sstream>
+
+#include "UBaseFld.h"
+#include "UDatFile.h"
+#include "UException.h"
+#include "UFaultEnv.h"
+#include "UFields.h"
+#include "UMoneyFld.h"
+
+using namespace tv;
+
+namespace {
+
+const char* const Path = "goods.dat";
+
+struct Goods {
+    TIntegerField Id;
+    TStringField Name{40};
+    TMoneyField Price;
+    TFields Fields{{&Id, &Name, &Price}};
+
+    Goods()
+    {
+        Id.SetName("Id");
+        Id.SetPrimaryKey(true);
+        Name.SetName("Name");
+        Price.SetName("Price");
+    }
+
+    void Set(const std::string& name, uint32_t price)
+    {
+        Fields.AllowEdit();
+        Name.SetText(name);
+        Price.SetValue(price);
+        Fields.ForbidEdit();
+    }
+};
+
+// A table file on an environment.
+struct Table {
+    Goods G;
+    TDatFile F;
+
+    explicit Table(TFileEnv* env)
+    {
+        F.SetEnv(env);
+        F.SetFields(&G.Fields);
+        F.SetFileName(Path);
+    }
+
+    void Append(const std::string& name, uint32_t price)
+    {
+        G.Fields.Clear();
+        G.Fields.ApplyKeyValues();
+        G.Set(name, price);
+        F.AppendRecord();
+    }
+
+    void GoTo(int32_t record)
+    {
+        TDatHeader h;
+        F.GetHeader(h);
+        F.SetRecordOffset(h.HeaderSize + record * h.RecordSize);
+        F.ReadRecord();
+    }
+};
+
+// What a reader sees: the live records in file order.
+std::string Snapshot(Table& t)
+{
+    TDatHeader h;
+    t.F.GetHeader(h);
+    std::ostringstream out;
+    int32_t deleted = 0;
+    std::set<int32_t> keys;
+    for (int32_t i = 0; i < h.RecordCount; ++i) {
+        t.F.SetRecordOffset(h.HeaderSize + i * h.RecordSize);
+        bool live = t.F.ReadRecord();
+        keys.insert(t.G.Id.GetValue());
+        if (!live) {
+            ++deleted;
+            continue;
+        }
+        out << t.G.Id.GetValue() << ":" << t.G.Name.GetText() << ":" << t.G.Price.GetValue() << " ";
+    }
+    EXPECT_EQ(deleted, h.DeletedCount) << "the deleted count follows the status words";
+    if (!keys.empty()) {
+        EXPECT_GT(t.G.Id.GetNextKeyValue(), *keys.rbegin()) << "next key above every stored key";
+    }
+    return out.str();
+}
+
+// Opens the file as the next start of the program does and reads it; the
+// file is then exactly as long as its header says.
+std::string Reopen(TFaultEnv* env, std::string* failure = nullptr)
+{
+    Table t(env);
+    try {
+        t.F.Open(false);
+    } catch (const Exception& e) {
+        if (failure)
+            *failure = e.Message();
+        return "(open failed: " + e.Message() + ")";
+    }
+    TDatHeader h;
+    t.F.GetHeader(h);
+    EXPECT_EQ(env->Contents(Path).size(), size_t(h.HeaderSize) + size_t(h.RecordCount) * h.RecordSize);
+    return Snapshot(t);
+}
+
+void MakeStartFile(TFileEnv* env)
+{
+    Table t(env);
+    t.F.CreateNew(false);
+    t.Append("Apple", 150);
+    t.Append("Pear", 2500);
+    t.Append("Plum", 99);
+    t.GoTo(1);
+    t.F.DeleteRecord();  // a deleted record among live ones
+    t.Append("Fig", 7);
+}
+
+struct Operation {
+    const char* name;
+    std::function<void(Table&)> run;
+};
+
+const std::vector<Operation>& Operations()
+{
+    static const std::vector<Operation> ops = {
+        {"append", [](Table& t) { t.Append("Quince with a long name", 12345); }},
+        {"rewrite", [](Table& t) { t.GoTo(2); t.G.Set("Plum, rewritten", 4294967295u); t.F.WriteRecord(); }},
+        {"delete", [](Table& t) { t.GoTo(0); t.F.DeleteRecord(); }},
+        {"empty", [](Table& t) { t.F.Empty(); }},
+    };
+    return ops;
+}
+
+// Every way the pending operations can reach the disk: each one dropped,
+// kept or, when it writes past the end of what is on the disk, torn.
+std::vector<std::vector<int64_t>> LossChoices(const std::vector<TFaultEnv::TPendingOp>& pending)
+{
+    std::vector<std::vector<int64_t>> options;
+    for (const auto& p : pending) {
+        std::vector<int64_t> o = {0, p.Truncation ? 1 : p.Size};
+        if (p.PastEnd)
+            for (int64_t cut : {int64_t(1), p.Size / 2, p.Size - 1})
+                if (cut > 0 && cut < p.Size)
+                    o.push_back(cut);
+        options.push_back(o);
+    }
+    std::vector<std::vector<int64_t>> result = {{}};
+    for (const auto& o : options) {
+        std::vector<std::vector<int64_t>> next;
+        for (const auto& r : result)
+            for (int64_t k : o) {
+                next.push_back(r);
+                next.back().push_back(k);
+            }
+        result = std::move(next);
+    }
+    return result;
+}
+
+} // namespace
+
+TEST(Crash, EveryCutOfEveryChangeLeavesItCompleteOrAbsent)
+{
+    for (const Operation& op : Operations()) {
+        std::string before, after;
+        int64_t steps = 0;
+        {
+            TFaultEnv env;
+            MakeStartFile(&env);
+            before = Reopen(&env);
+            Table t(&env);
+            t.F.Open(false);
+            int64_t start = env.Steps();
+            op.run(t);
+            steps = env.Steps() - start;
+            t.F.Close();
+            after = Reopen(&env);
+        }
+        ASSERT_NE(before, after) << op.name;
+        ASSERT_GT(steps, 0) << op.name;
+
+        int runs = 0;
+        for (int64_t cut = 0; cut <= steps; ++cut) {
+            TFaultEnv env;
+            MakeStartFile(&env);
+            bool returned = false;
+            {
+                Table t(&env);
+                t.F.Open(false);
+                env.CutAfter(cut);
+                try {
+                    op.run(t);
+                    returned = true;
+                } catch (const Exception& e) {
+                    EXPECT_EQ(e.Message(), "Ошибка записи в файл") << op.name << " cut " << cut;
+                }
+                EXPECT_EQ(returned, cut == steps) << op.name << " cut " << cut;
+                for (const auto& choice : LossChoices(env.Pending())) {
+                    std::unique_ptr<TFaultEnv> disk = env.Crash(choice);
+                    std::string failure;
+                    std::string seen = Reopen(disk.get(), &failure);
+                    ++runs;
+                    ASSERT_EQ(failure, "") << op.name << " cut " << cut;
+                    if (returned)
+                        EXPECT_EQ(seen, after) << op.name << ": a change that returned was lost";
+                    else
+                        EXPECT_TRUE(seen == before || seen == after)
+                            << op.name << " cut " << cut << ": half a change\n"
+                            << seen << "\nbefore " << before << "\nafter " << after;
+
+                    // The mended file takes further changes and keeps them.
+                    {
+                        Table next(disk.get());
+                        next.F.Open(false);
+                        next.Append("Next", 1);
+                    }
+                    std::string again = Reopen(disk.get(), &failure);
+                    EXPECT_EQ(failure, "") << op.name << " cut " << cut;
+                    EXPECT_NE(again.find(":Next:1 "), std::string::npos) << op.name;
+                }
+            }
+        }
+        EXPECT_GT(runs, steps) << op.name;
+    }
+}
+
+// A single write or flush fails while the program goes on: the change raises
+// the write message, and the file on the disk holds exactly what the data
+// file in memory says, so that later changes and the next start agree.
+TEST(Crash, AFailedStepLeavesMemoryAndDiskAlike)
+{
+    for (const Operation& op : Operations()) {
+        for (bool failSync : {false, true}) {
+            for (int n = 1;; ++n) {
+                TFaultEnv env;
+                MakeStartFile(&env);
+                const std::string before = Reopen(&env);
+                Table t(&env);
+                t.F.Open(false);
+                TDatHeader h0;
+                t.F.GetHeader(h0);
+                const int32_t key0 = t.G.Id.GetNextKeyValue();
+                if (failSync)
+                    env.FailSync(n);
+                else
+                    env.FailWrite(n);
+                bool failed = false;
+                try {
+                    op.run(t);
+                } catch (const Exception& e) {
+                    failed = true;
+                    EXPECT_EQ(e.Message(), "Ошибка записи в файл") << op.name << " step " << n;
+                }
+                if (!failed)
+                    break;
+                env.ClearFaults();
+
+                TDatHeader h;
+                t.F.GetHeader(h);
+                const std::string inMemory = Snapshot(t);
+                const bool emptied = std::string(op.name) == "empty" && h.RecordCount == 0;
+                if (!emptied) {
+                    EXPECT_EQ(h.RecordCount, h0.RecordCount) << op.name << " step " << n;
+                    EXPECT_EQ(h.DeletedCount, h0.DeletedCount) << op.name << " step " << n;
+                    EXPECT_EQ(t.G.Id.GetNextKeyValue(), key0) << op.name << " step " << n;
+                    EXPECT_EQ(inMemory, before) << op.name << " step " << n;
+                }
+                t.F.Close();
+                EXPECT_EQ(Reopen(&env), inMemory)
+                    << op.name << (failSync ? " sync " : " write ") << n << ": disk and memory differ";
+
+                t.F.Open(false);
+                t.Append("After", 5);
+                t.F.Close();
+                std::string failure;
+                const std::string later = Reopen(&env, &failure);
+                EXPECT_EQ(failure, "");
+                EXPECT_EQ(later, inMemory + std::to_string(emptied ? 1 : key0) + ":After:5 ")
+                    << op.name << " step " << n;
+            }
+        }
+    }
+}
