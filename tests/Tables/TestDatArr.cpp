@@ -1,0 +1,564 @@
+#include "UBaseFld.h"
+#include "UChecked.h"
+#include "UDatArr.h"
+#include "UException.h"
+#include "UFaultEnv.h"
+#include "UFields.h"
+#include "UIndex.h"
+#include "UMoneyFld.h"
+
+#include <algorithm>
+#include <cstring>
+#include <functional>
+#include <numeric>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using tv::TVariant;
+
+std::string MessageOf(const std::function<void()>& f)
+{
+    try {
+        f();
+    } catch (const tv::Exception& e) {
+        return e.Message();
+    }
+    return "<no exception>";
+}
+
+const std::string kClosed = "Недопустимая операция при закрытом файле";
+const std::string kNoIndex = "Не задан индексный объект";
+
+// Counts its comparisons, to tell whether a sort ran.
+class TCountingIntegerField : public tv::TIntegerField {
+public:
+    TCountingIntegerField() : TIntegerField(ClassInfo()) {}
+    static const tv::TFieldClass& ClassInfo()
+    {
+        static const tv::TFieldClass cls = tv::TFieldClass::Derived("TCountingIntegerField",
+                                                                   TIntegerField::ClassInfo());
+        return cls;
+    }
+    int32_t CompareData(const void* a, const void* b) const override
+    {
+        ++Compares;
+        return TIntegerField::CompareData(a, b);
+    }
+    mutable int Compares = 0;
+};
+
+class TTestArr : public tv::TDatArr {
+public:
+    using TDatArr::MergeSort;
+    using TDatArr::SortByKeyValue;
+};
+
+// Records of (Code: primary key, Name: string 10, Group: integer, Price: money)
+// in a data file held in memory.
+class DatArr : public ::testing::Test {
+protected:
+    DatArr() : Name(10), Fields({&Code, &Name, &Group, &Price})
+    {
+        Code.SetName("Code");
+        Code.SetPrimaryKey(true);
+        Name.SetName("Name");
+        Group.SetName("Group");
+        Price.SetName("Price");
+        ByCode = tv::TIndex::CreateNamed(&Fields, "ByCode", &Code);
+        ByName = tv::TIndex::CreateNamed(&Fields, "ByName", &Name);
+        ByGroup = tv::TIndex::CreateNamed(&Fields, "ByGroup", &Group);
+        ByGroupName = tv::TIndex::CreateCompositeNamed(&Fields, "ByGroupName", {&Group, &Name});
+        Arr.SetEnv(&Env);
+        Arr.SetFileName("t.dat");
+        Arr.SetFields(&Fields);
+        Arr.CreateNew(true);
+    }
+
+    // Appends a record the way an insert does: cleared fields, the next key.
+    void Add(const std::string& name, int32_t group = 0, int32_t code = 0)
+    {
+        Fields.Clear();
+        Fields.AllowEdit();
+        Fields.ApplyKeyValues();
+        if (code != 0) Code.SetValue(code);
+        Name.SetText(name);
+        Group.SetValue(group);
+        Arr.AppendRecord();
+        Fields.ForbidEdit();
+    }
+
+    void Reopen()
+    {
+        Arr.Close();
+        Arr.Open(false);
+    }
+
+    std::vector<std::string> Column(int32_t field) const
+    {
+        std::vector<std::string> out;
+        for (int32_t i = 0; i < Arr.ElemCount(); ++i) out.push_back(Arr.GetElemText(i, field));
+        return out;
+    }
+    std::vector<std::string> Names() const { return Column(1); }
+
+    std::vector<int32_t> Offsets()
+    {
+        std::vector<int32_t> out;
+        const int32_t cur = Arr.GetCurElem();
+        for (int32_t i = 0; i < Arr.ElemCount(); ++i) {
+            Arr.SetCurElem(i);
+            out.push_back(Arr.GetRecordPos());
+        }
+        Arr.SetCurElem(cur);
+        return out;
+    }
+
+    tv::TFaultEnv Env;
+    tv::TIntegerField Code;
+    tv::TStringField Name;
+    TCountingIntegerField Group;
+    tv::TMoneyField Price;
+    tv::TFields Fields;
+    std::unique_ptr<tv::TIndex> ByCode, ByName, ByGroup, ByGroupName;
+    TTestArr Arr;
+};
+
+using V = std::vector<std::string>;
+
+TEST(DatArrCapacity, GrowthRule)
+{
+    const std::vector<std::pair<int64_t, int64_t>> cases = {
+        {1, 16},    {16, 16},   {17, 32},     {40, 48},     {63, 64},      {64, 64},
+        {65, 80},   {100, 112}, {128, 128},   {129, 160},   {1000, 1024},  {1025, 1280},
+        {1 << 30, 1 << 30}, {(1 << 30) + 1, (1 << 30) + (1 << 28)},
+    };
+    for (const auto& [n, capacity] : cases) {
+        SCOPED_TRACE(n);
+        EXPECT_EQ(tv::TDatArr::GrowCapacity(n), capacity);
+    }
+}
+
+TEST_F(DatArr, SizesAndCapacityFollowTheCount)
+{
+    EXPECT_EQ(Arr.GetElemSize(), 28);  // 22 data bytes + 4, rounded up to 4
+    EXPECT_EQ(Arr.GetMaxElemCount(), 2147483647 / 28);
+    EXPECT_EQ(Arr.GetCapacity(), 0);
+    for (int i = 0; i < 16; ++i) Add("r");
+    EXPECT_EQ(Arr.GetCapacity(), 16);
+    Add("r");
+    EXPECT_EQ(Arr.GetCapacity(), 32);
+    while (Arr.ElemCount() < 64) Add("r");
+    EXPECT_EQ(Arr.GetCapacity(), 64);
+    Add("r");
+    EXPECT_EQ(Arr.GetCapacity(), 80);
+    Arr.DeleteRecord();
+    EXPECT_EQ(Arr.ElemCount(), 64);
+    EXPECT_EQ(Arr.GetCapacity(), 64);
+    Arr.Empty();
+    EXPECT_EQ(Arr.ElemCount(), 0);
+    EXPECT_EQ(Arr.GetCapacity(), 0);
+
+    EXPECT_EQ(MessageOf([&] { Arr.SetElemCount(-1); }), "Задано отрицательное количество элементов массива");
+    EXPECT_EQ(MessageOf([&] { Arr.SetElemCount(Arr.GetMaxElemCount() + 1); }),
+              "Задано слишком большое количество элементов массива данных");
+    EXPECT_EQ(Arr.ElemCount(), 0);
+}
+
+TEST_F(DatArr, OperationsOnAClosedFile)
+{
+    Arr.Close();
+    const std::vector<std::pair<const char*, std::function<void()>>> ops = {
+        {"ElemCount", [&] { Arr.ElemCount(); }},
+        {"GetCurElem", [&] { Arr.GetCurElem(); }},
+        {"SetElemCount", [&] { Arr.SetElemCount(0); }},
+        {"SetCurElem", [&] { Arr.SetCurElem(0); }},
+        {"GetIndex", [&] { Arr.GetIndex(); }},
+        {"SetIndex", [&] { Arr.SetIndex(ByName.get()); }},
+        {"InsertPosition", [&] { Arr.InsertPosition(); }},
+        {"Locate", [&] { Arr.Locate(); }},
+        {"Close", [&] { Arr.Close(); }},
+    };
+    for (const auto& [name, op] : ops) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(MessageOf(op), kClosed);
+    }
+    EXPECT_EQ(Arr.GetRecordPos(), 0);
+}
+
+TEST_F(DatArr, OpenLoadsLiveRecordsInFileOrder)
+{
+    Add("c");
+    Add("a");
+    Add("b");
+    Add("d");
+    Arr.SetCurElem(1);
+    Arr.DeleteRecord();
+    Reopen();
+    EXPECT_EQ(Arr.GetIndex(), nullptr);
+    EXPECT_EQ(Names(), (V{"c", "b", "d"}));
+    EXPECT_EQ(Arr.GetCurElem(), 0);
+    EXPECT_EQ(Name.GetText(), "c");
+    const auto offsets = Offsets();
+    EXPECT_EQ(offsets[0], 32 + 36 * 4);
+    EXPECT_EQ(offsets[1], offsets[0] + 2 * 30);  // the deleted record keeps its place
+    EXPECT_EQ(Arr.GetCapacity(), 16);
+}
+
+TEST_F(DatArr, OpeningAFileOfDeletedRecordsGivesZeroFields)
+{
+    Add("a", 5);
+    Add("b", 6);
+    Arr.DeleteRecord();
+    Arr.SetCurElem(0);
+    Arr.DeleteRecord();
+    Arr.Close();
+    Fields.AllowEdit();
+    Name.SetText("left");
+    Group.SetValue(9);
+    Fields.ForbidEdit();
+    Arr.Open(false);
+    EXPECT_EQ(Arr.ElemCount(), 0);
+    EXPECT_EQ(Arr.GetCapacity(), 0);
+    EXPECT_EQ(Name.GetText(), "");
+    EXPECT_EQ(Group.GetValue(), 0);
+    EXPECT_EQ(Arr.GetRecordPos(), 0);
+    Arr.SetRecordPos(12345);  // nothing to find, nothing happens
+    Arr.SetCurElem(7);
+}
+
+TEST_F(DatArr, CurrentElementAndBookmark)
+{
+    Add("a");
+    Add("b");
+    Add("c");
+    EXPECT_EQ(Arr.GetCurElem(), 2);
+    const auto offsets = Offsets();
+    Arr.SetCurElem(1);
+    EXPECT_EQ(Name.GetText(), "b");
+    EXPECT_EQ(Arr.GetRecordOffset(), offsets[1]);
+    Arr.SetCurElem(0);
+    Arr.SetRecordPos(offsets[2]);
+    EXPECT_EQ(Arr.GetCurElem(), 2);
+    EXPECT_EQ(Name.GetText(), "c");
+    EXPECT_EQ(MessageOf([&] { Arr.SetCurElem(3); }), "Неверный номер текущего элемента массива");
+    EXPECT_EQ(MessageOf([&] { Arr.SetCurElem(-1); }), "Неверный номер текущего элемента массива");
+    EXPECT_EQ(MessageOf([&] { Arr.SetRecordPos(offsets[2] + 1); }), "Неверный физический номер записи");
+    EXPECT_EQ(Arr.GetCurElem(), 2);
+}
+
+TEST_F(DatArr, AppendGoesAfterEqualKeysAndBecomesCurrent)
+{
+    Arr.SetIndex(ByName.get());
+    Add("b", 1);
+    Add("a", 2);
+    Add("b", 3);
+    Add("c", 4);
+    Add("b", 5);
+    EXPECT_EQ(Names(), (V{"a", "b", "b", "b", "c"}));
+    EXPECT_EQ(Column(2), (V{"2", "1", "3", "5", "4"}));
+    EXPECT_EQ(Arr.GetCurElem(), 3);
+    EXPECT_EQ(Group.GetValue(), 5);
+    Reopen();
+    EXPECT_EQ(Column(2), (V{"1", "2", "3", "4", "5"}));
+}
+
+TEST_F(DatArr, WriteMovesTheRecordToItsPlaceAndKeepsItCurrent)
+{
+    Arr.SetIndex(ByName.get());
+    for (const char* n : {"a", "c", "e", "g"}) Add(n);
+    struct TCase {
+        const char* Name;
+        const char* From;
+        const char* To;
+        V Order;
+        int32_t Cur;
+    };
+    const std::vector<TCase> cases = {
+        {"down to the end", "a", "z", {"c", "e", "g", "z"}, 3},
+        {"up to the front", "z", "b", {"b", "c", "e", "g"}, 0},
+        {"to its neighbour's place keeps it", "c", "d", {"b", "d", "e", "g"}, 1},
+        {"after its equals", "b", "e", {"d", "e", "e", "g"}, 2},
+        {"before the next key", "g", "f", {"d", "e", "e", "f"}, 3},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const auto names = Names();
+        const auto at = std::find(names.begin(), names.end(), std::string(c.From)) - names.begin();
+        Arr.SetCurElem(static_cast<int32_t>(at));
+        const int32_t offset = Arr.GetRecordPos();
+        Fields.AllowEdit();
+        Name.SetText(c.To);
+        Arr.WriteRecord();
+        Fields.ForbidEdit();
+        EXPECT_EQ(Names(), c.Order);
+        EXPECT_EQ(Arr.GetCurElem(), c.Cur);
+        EXPECT_EQ(Arr.GetRecordPos(), offset);
+    }
+    Arr.SetIndex(nullptr);
+    Reopen();
+    Arr.SetIndex(ByName.get());
+    EXPECT_EQ(Names(), (V{"d", "e", "e", "f"}));
+}
+
+TEST_F(DatArr, DeleteLeavesTheNumberOnTheFollowingRecord)
+{
+    for (const char* n : {"a", "b", "c"}) Add(n);
+    Arr.SetCurElem(0);
+    Arr.DeleteRecord();
+    EXPECT_EQ(Names(), (V{"b", "c"}));
+    EXPECT_EQ(Arr.GetCurElem(), 0);
+    Arr.SetCurElem(1);
+    Arr.DeleteRecord();
+    EXPECT_EQ(Arr.GetCurElem(), 1);  // one past the end
+    EXPECT_EQ(Arr.ElemCount(), 1);
+    Arr.SetCurElem(0);
+    Arr.DeleteRecord();
+    EXPECT_EQ(Arr.ElemCount(), 0);
+    EXPECT_EQ(Arr.GetCurElem(), 0);
+    EXPECT_EQ(Name.GetText(), "");
+}
+
+TEST_F(DatArr, SelectingIndexesKeepsTheCurrentRecord)
+{
+    for (const char* n : {"d", "b", "a", "c"}) Add(n, static_cast<int32_t>(n[0]));
+    Arr.SetCurElem(1);  // "b"
+    Arr.SetIndex(ByName.get());
+    EXPECT_EQ(Names(), (V{"a", "b", "c", "d"}));
+    EXPECT_EQ(Arr.GetCurElem(), 1);
+    Arr.SetCurElem(3);  // "d"
+    Arr.SetIndex(ByCode.get());
+    EXPECT_EQ(Names(), (V{"d", "b", "a", "c"}));
+    EXPECT_EQ(Arr.GetCurElem(), 0);
+    EXPECT_EQ(Name.GetText(), "d");
+
+    Arr.SetIndex(ByGroup.get());
+    const int compares = Group.Compares;
+    EXPECT_GT(compares, 0);
+    Arr.SetIndex(ByGroup.get());
+    EXPECT_EQ(Group.Compares, compares);  // the same index is not sorted again
+    Arr.SetIndex(nullptr);
+    EXPECT_EQ(Names(), (V{"a", "b", "c", "d"}));
+    EXPECT_EQ(Arr.GetIndex(), nullptr);
+}
+
+TEST_F(DatArr, MergeSortIsStableAcrossSizes)
+{
+    for (int n : {2, 3, 17, 18, 19, 35, 36, 100, 1000}) {
+        SCOPED_TRACE(n);
+        Arr.Close();
+        Arr.CreateNew(true);
+        uint32_t seed = 12345;
+        std::vector<int32_t> groups;
+        for (int i = 0; i < n; ++i) {
+            seed = seed * 1103515245 + 12345;
+            groups.push_back(static_cast<int32_t>((seed >> 16) % 7) - 3);
+            Add(std::to_string(i), groups.back());
+        }
+        Reopen();
+        Arr.SetIndex(ByGroup.get());
+        std::vector<int> expected(static_cast<size_t>(n));
+        std::iota(expected.begin(), expected.end(), 0);
+        std::stable_sort(expected.begin(), expected.end(),
+                         [&](int a, int b) { return groups[a] < groups[b]; });
+        std::vector<std::string> names;
+        for (int i : expected) names.push_back(std::to_string(i));
+        ASSERT_EQ(Names(), names);
+    }
+}
+
+TEST_F(DatArr, CountingSortByPrimaryKey)
+{
+    for (const char* n : {"e", "d", "c", "b", "a"}) Add(n);
+    Arr.SetCurElem(2);
+    Arr.DeleteRecord();  // key 3 is gone
+    Arr.SetIndex(ByName.get());
+    EXPECT_EQ(Column(0), (V{"5", "4", "2", "1"}));
+    Arr.SetIndex(ByCode.get());
+    EXPECT_EQ(Column(0), (V{"1", "2", "4", "5"}));
+    EXPECT_EQ(Names(), (V{"e", "d", "b", "a"}));
+}
+
+TEST_F(DatArr, PrimaryKeyWithDuplicatesLosesNothing)
+{
+    Add("x", 0, 2);
+    Add("y", 0, 1);
+    Add("z", 0, 2);
+    Add("w");  // key 4, the next key value was raised by every append
+    Arr.SetIndex(ByName.get());
+    Arr.SetIndex(ByCode.get());
+    EXPECT_EQ(Column(0), (V{"1", "2", "2", "4"}));
+    EXPECT_EQ(Names(), (V{"y", "x", "z", "w"}));
+}
+
+TEST_F(DatArr, PrimaryKeyOutsideTheKeyRangeLeavesTheBlock)
+{
+    Add("a");
+    Add("b");
+    Add("c");
+    Arr.SetIndex(ByName.get());
+    Arr.SetCurElem(1);
+    Fields.AllowEdit();
+    Code.SetValue(99);  // above the next key value
+    Arr.WriteRecord();
+    Fields.ForbidEdit();
+    Arr.SetIndex(ByGroupName.get());
+    const auto before = Column(0);
+    EXPECT_THROW(Arr.SetIndex(ByCode.get()), tv::ERangeError);
+    EXPECT_EQ(Column(0), before);
+    EXPECT_EQ(Arr.GetIndex(), ByGroupName.get());
+}
+
+TEST_F(DatArr, SortRefusals)
+{
+    Add("a");
+    Add("b");
+    Arr.SetIndex(ByName.get());
+    EXPECT_EQ(MessageOf([&] { Arr.SortByKeyValue(); }), "Индекс не является первичным ключем");
+    Arr.SetIndex(nullptr);
+    EXPECT_EQ(MessageOf([&] { Arr.MergeSort(); }), kNoIndex);
+    EXPECT_EQ(MessageOf([&] { Arr.Locate(); }), kNoIndex);
+    EXPECT_EQ(MessageOf([&] { Arr.InsertPosition(); }), kNoIndex);
+}
+
+TEST_F(DatArr, InsertPositionAndLocateFirst)
+{
+    Arr.SetIndex(ByGroup.get());
+    // groups: 10 20 20 20 30, names tell the elements apart
+    for (auto [n, g] : std::vector<std::pair<const char*, int>>{{"p", 10}, {"q", 20}, {"r", 20}, {"s", 20}, {"t", 30}})
+        Add(n, g);
+    struct TCase {
+        int32_t Key;
+        int32_t Insert;
+        const char* Located;
+    };
+    const std::vector<TCase> cases = {
+        {5, 0, "p"}, {10, 1, "p"}, {15, 1, "q"}, {20, 4, "q"}, {25, 4, "t"}, {30, 5, "t"}, {99, 5, "t"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Key);
+        std::memcpy(ByGroup->KeyBuffer(), &c.Key, 4);
+        EXPECT_EQ(Arr.InsertPosition(), c.Insert);
+        Arr.Locate();
+        EXPECT_EQ(Name.GetText(), c.Located);
+    }
+}
+
+TEST_F(DatArr, LocateFirstFindsTheLeftmostOfManyEquals)
+{
+    Arr.SetIndex(ByGroup.get());
+    for (int i = 0; i < 40; ++i) Add(std::to_string(i), i < 3 ? 1 : (i < 37 ? 2 : 3));
+    const int32_t two = 2;
+    std::memcpy(ByGroup->KeyBuffer(), &two, 4);
+    Arr.Locate();
+    EXPECT_EQ(Arr.GetCurElem(), 3);
+    EXPECT_EQ(Arr.InsertPosition(), 37);
+}
+
+TEST_F(DatArr, LocateTextPrefixOnAStringIndex)
+{
+    Arr.SetIndex(ByName.get());
+    for (const char* n : {"Banana", "Apricot", "Apple", "Cherry", "Яблоко"}) Add(n);
+    struct TCase {
+        const char* Text;
+        const char* Located;
+    };
+    const std::vector<TCase> cases = {
+        {"Ap", "Apple"}, {"Apr", "Apricot"}, {"B", "Banana"}, {"Blue", "Cherry"}, {"Я", "Яблоко"},
+        {"A", "Apple"},  {"Zebra", "Яблоко"}, {"", "Apple"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Text);
+        ByName->SetKeyText(c.Text);
+        Arr.Locate();
+        EXPECT_EQ(Name.GetText(), c.Located);
+    }
+}
+
+TEST_F(DatArr, LocateUniqueOnThePrimaryKey)
+{
+    for (const char* n : {"a", "b", "c", "d", "e", "f"}) Add(n);
+    Arr.SetCurElem(3);
+    Arr.DeleteRecord();  // keys 1 2 3 5 6
+    Arr.SetIndex(ByCode.get());
+    struct TCase {
+        int32_t Key;
+        const char* Located;
+    };
+    // A missing key lands on the last element probed.
+    const std::vector<TCase> cases = {{1, "a"}, {5, "e"}, {6, "f"}, {4, "e"}, {0, "a"}, {9, "f"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Key);
+        ByCode->SetKeyText(std::to_string(c.Key));
+        Arr.Locate();
+        EXPECT_EQ(Name.GetText(), c.Located);
+    }
+}
+
+TEST_F(DatArr, ElementTextAndDataBounds)
+{
+    Add("a", 7);
+    EXPECT_EQ(Arr.GetElemText(0, 2), "7");
+    EXPECT_EQ(Arr.GetElemText(0, 3), "0.00");
+    int32_t group;
+    std::memcpy(&group, Arr.GetElemData(0, 2), 4);
+    EXPECT_EQ(group, 7);
+    EXPECT_EQ(MessageOf([&] { Arr.GetElemData(1, 0); }), "Неверный индекс для получения значения элемента массива");
+    EXPECT_EQ(MessageOf([&] { Arr.GetElemData(0, 4); }), "Неверный индекс для получения значения элемента массива");
+    EXPECT_EQ(MessageOf([&] { Arr.GetElemText(0, -1); }),
+              "Неверный индекс для получения строки данных\r\nElem = 0\r\nFElemCount = 1\r\n"
+              "Field = -1\r\nFields.Count = 4");
+}
+
+TEST(DatArrText, OutOfRangeMessageNamesAllFourNumbers)
+{
+    tv::TFaultEnv env;
+    std::vector<std::unique_ptr<tv::TIntegerField>> owned;
+    tv::TFields fields;
+    for (int i = 0; i < 9; ++i) {
+        owned.push_back(std::make_unique<tv::TIntegerField>());
+        fields.Add(owned.back().get());
+    }
+    tv::TDatArr arr;
+    arr.SetEnv(&env);
+    arr.SetFileName("nine.dat");
+    arr.SetFields(&fields);
+    arr.CreateNew(true);
+    for (int i = 0; i < 3; ++i) arr.AppendRecord();
+    EXPECT_EQ(MessageOf([&] { arr.GetElemText(5, 0); }),
+              "Неверный индекс для получения строки данных\r\nElem = 5\r\nFElemCount = 3\r\n"
+              "Field = 0\r\nFields.Count = 9");
+}
+
+TEST_F(DatArr, FailedFileStepLeavesTheBlockAsTheFile)
+{
+    Arr.SetIndex(ByName.get());
+    for (const char* n : {"b", "d", "f"}) Add(n);
+    Arr.SetCurElem(1);
+
+    Env.FailWrite(1);
+    EXPECT_ANY_THROW(Add("a"));
+    EXPECT_EQ(Names(), (V{"b", "d", "f"}));
+    EXPECT_EQ(Arr.GetCurElem(), 1);
+
+    Env.FailWrite(1);
+    Fields.AllowEdit();
+    Name.SetText("z");
+    EXPECT_ANY_THROW(Arr.WriteRecord());
+    Fields.ForbidEdit();
+    EXPECT_EQ(Names(), (V{"b", "d", "f"}));
+    EXPECT_EQ(Arr.GetCurElem(), 1);
+
+    Env.FailWrite(1);
+    EXPECT_ANY_THROW(Arr.DeleteRecord());
+    EXPECT_EQ(Names(), (V{"b", "d", "f"}));
+
+    Env.ClearFaults();
+    Arr.SetIndex(nullptr);
+    Reopen();
+    Arr.SetIndex(ByName.get());
+    EXPECT_EQ(Names(), (V{"b", "d", "f"}));
+}
+
+} // namespace
