@@ -1,0 +1,156 @@
+#include "UKeyboardLayouts.h"
+
+#include <QGuiApplication>
+
+#include <X11/XKBlib.h>
+#include <X11/keysym.h>
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+#include <set>
+
+namespace tv {
+
+namespace {
+
+// An open connection to the X server with its keyboard extension.
+class TXkbDisplay {
+public:
+    TXkbDisplay()
+    {
+        if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr) return;
+        if (QGuiApplication::platformName() != "xcb") return;
+        int major = XkbMajorVersion, minor = XkbMinorVersion, opcode = 0, event = 0, error = 0;
+        if (!XkbLibraryVersion(&major, &minor)) return;
+        FDisplay = XOpenDisplay(nullptr);
+        if (FDisplay != nullptr && !XkbQueryExtension(FDisplay, &opcode, &event, &error, &major, &minor)) {
+            XCloseDisplay(FDisplay);
+            FDisplay = nullptr;
+        }
+    }
+    ~TXkbDisplay()
+    {
+        if (FDisplay != nullptr) XCloseDisplay(FDisplay);
+    }
+    TXkbDisplay(const TXkbDisplay&) = delete;
+    TXkbDisplay& operator=(const TXkbDisplay&) = delete;
+
+    Display* Get() const { return FDisplay; }
+
+private:
+    Display* FDisplay = nullptr;
+};
+
+unsigned NumLockMask(Display* display) { return XkbKeysymToModifiers(display, XK_Num_Lock); }
+
+std::string AtomName(Display* display, Atom atom)
+{
+    if (atom == None) return {};
+    char* name = XGetAtomName(display, atom);
+    if (name == nullptr) return {};
+    std::string text = name;
+    XFree(name);
+    return text;
+}
+
+} // namespace
+
+bool KeyboardAvailable() { return TXkbDisplay().Get() != nullptr; }
+
+std::optional<bool> NumLockState()
+{
+    TXkbDisplay display;
+    if (display.Get() == nullptr) return std::nullopt;
+    XkbStateRec state{};
+    if (XkbGetState(display.Get(), XkbUseCoreKbd, &state) != Success) return std::nullopt;
+    const unsigned mask = NumLockMask(display.Get());
+    return mask != 0 && (state.locked_mods & mask) != 0;
+}
+
+bool SetNumLock(bool on)
+{
+    TXkbDisplay display;
+    if (display.Get() == nullptr) return false;
+    const unsigned mask = NumLockMask(display.Get());
+    if (mask == 0) return false;
+    const bool done = XkbLockModifiers(display.Get(), XkbUseCoreKbd, mask, on ? mask : 0);
+    XSync(display.Get(), False);
+    return done;
+}
+
+std::vector<TKeyboardLayout> KeyboardLayouts()
+{
+    TXkbDisplay display;
+    if (display.Get() == nullptr) return {};
+    XkbDescPtr keyboard = XkbAllocKeyboard();
+    if (keyboard == nullptr) return {};
+    std::vector<TKeyboardLayout> layouts;
+    if (XkbGetNames(display.Get(), XkbSymbolsNameMask, keyboard) == Success && keyboard->names != nullptr)
+        layouts = ParseKeyboardSymbols(AtomName(display.Get(), keyboard->names->symbols));
+    XkbFreeKeyboard(keyboard, 0, True);
+    return layouts;
+}
+
+bool ActivateKeyboardGroup(int group)
+{
+    const std::vector<TKeyboardLayout> layouts = KeyboardLayouts();
+    const bool known = std::any_of(layouts.begin(), layouts.end(), [group](const TKeyboardLayout& l) { return l.Group == group; });
+    if (!known) return false;
+    TXkbDisplay display;
+    if (display.Get() == nullptr) return false;
+    const bool done = XkbLockGroup(display.Get(), XkbUseCoreKbd, static_cast<unsigned>(group));
+    XSync(display.Get(), False);
+    return done;
+}
+
+std::vector<TKeyboardLayout> ParseKeyboardSymbols(const std::string& symbols)
+{
+    // Symbol parts that add keys or options rather than a layout.
+    static const std::set<std::string> notLayouts{
+        "pc", "inet", "group", "compose", "level3", "level5", "ctrl", "altwin", "capslock", "caps",
+        "terminate", "keypad", "kpdl", "nbsp", "eurosign", "lv3", "shift", "srvr_ctrl", "japan",
+        "korean", "rupeesign", "numpad", "evdev", "base", "complete", "empty", "typo", "grab"};
+    std::vector<TKeyboardLayout> layouts;
+    bool firstDone = false;
+    std::size_t start = 0;
+    while (start <= symbols.size()) {
+        std::size_t end = symbols.find_first_of("+|", start);
+        if (end == std::string::npos) end = symbols.size();
+        std::string part = symbols.substr(start, end - start);
+        start = end + 1;
+        int group = -1;
+        if (const std::size_t colon = part.find(':'); colon != std::string::npos) {
+            group = std::atoi(part.c_str() + colon + 1) - 1;
+            part.erase(colon);
+        }
+        if (const std::size_t paren = part.find('('); paren != std::string::npos) part.erase(paren);
+        if (part.empty() || notLayouts.count(part) != 0) continue;
+        if (group < 0) {
+            if (firstDone) continue;
+            group = 0;
+        }
+        if (group > 3) continue;
+        firstDone = firstDone || group == 0;
+        layouts.push_back({group, part, LayoutLanguageId(part)});
+    }
+    std::stable_sort(layouts.begin(), layouts.end(),
+                     [](const TKeyboardLayout& a, const TKeyboardLayout& b) { return a.Group < b.Group; });
+    return layouts;
+}
+
+std::uint16_t LayoutLanguageId(const std::string& layout)
+{
+    static const std::map<std::string, std::uint16_t> languages{
+        {"us", 0x0409}, {"gb", 0x0809}, {"ru", 0x0419}, {"ua", 0x0422}, {"by", 0x0423}, {"de", 0x0407},
+        {"fr", 0x040C}, {"it", 0x0410}, {"es", 0x0C0A}, {"pt", 0x0816}, {"br", 0x0416}, {"pl", 0x0415},
+        {"cz", 0x0405}, {"sk", 0x041B}, {"hu", 0x040E}, {"ro", 0x0418}, {"bg", 0x0402}, {"rs", 0x0C1A},
+        {"lt", 0x0427}, {"lv", 0x0426}, {"ee", 0x0425}, {"fi", 0x040B}, {"se", 0x041D}, {"no", 0x0414},
+        {"dk", 0x0406}, {"nl", 0x0413}, {"be", 0x080C}, {"ch", 0x0807}, {"at", 0x0C07}, {"gr", 0x0408},
+        {"tr", 0x041F}, {"il", 0x040D}, {"ge", 0x0437}, {"am", 0x042B}, {"az", 0x042C}, {"kz", 0x043F},
+        {"md", 0x0418}, {"jp", 0x0411}, {"cn", 0x0804}, {"kr", 0x0412}};
+    const auto it = languages.find(layout);
+    return it == languages.end() ? 0 : it->second;
+}
+
+} // namespace tv

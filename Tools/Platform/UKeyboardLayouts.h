@@ -1,0 +1,45 @@
+#pragma once
+// The keyboard of the desktop: the NumLock state and the keyboard layouts.
+// Reached through the X server's keyboard extension when the application
+// runs on X11; on other platforms (offscreen, Wayland) or without an
+// application object every call does nothing and reports so.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tv {
+
+// One layout (keyboard group) of the keyboard.
+struct TKeyboardLayout {
+    int Group = 0;                 // 0-based group number
+    std::string Name;              // layout code such as "us" or "ru"
+    std::uint16_t LanguageId = 0;  // language identifier such as 0x0419, 0 when unknown
+};
+
+// Whether the keyboard can be read and changed here.
+bool KeyboardAvailable();
+
+// NumLock's locked state; empty when the keyboard is not available.
+std::optional<bool> NumLockState();
+
+// Locks or unlocks NumLock. False when the keyboard is not available.
+bool SetNumLock(bool on);
+
+// The layouts of the keyboard in group order; empty when not available.
+std::vector<TKeyboardLayout> KeyboardLayouts();
+
+// Makes the group the active layout. False when not available or there is
+// no such group.
+bool ActivateKeyboardGroup(int group);
+
+// The layouts named by a keyboard symbols description such as
+// "pc+us+ru:2+inet(evdev)+group(alt_shift_toggle)": one per layout part,
+// its group taken from ":n" or, for the first part without it, group 0.
+std::vector<TKeyboardLayout> ParseKeyboardSymbols(const std::string& symbols);
+
+// Language identifier of an X keyboard layout code, 0 when unknown.
+std::uint16_t LayoutLanguageId(const std::string& layout);
+
+} // namespace tv

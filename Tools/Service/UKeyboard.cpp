@@ -1,0 +1,62 @@
+#include "UKeyboard.h"
+
+#include <QString>
+
+namespace tv {
+
+namespace {
+
+constexpr std::size_t MaxLayouts = 20;
+
+std::string LanguageText(std::uint16_t languageId)
+{
+    return QString("%1").arg(languageId, 4, 16, QChar('0')).toUpper().toStdString();
+}
+
+std::string Upper(const std::string& text) { return QString::fromStdString(text).toUpper().toStdString(); }
+
+} // namespace
+
+bool ToggleNumLock()
+{
+    const std::optional<bool> state = NumLockState();
+    return state.has_value() && SetNumLock(!*state);
+}
+
+bool NumLockOn()
+{
+    const std::optional<bool> state = NumLockState();
+    if (!state.has_value()) return false;
+    return *state || ToggleNumLock();
+}
+
+bool NumLockOff()
+{
+    const std::optional<bool> state = NumLockState();
+    if (!state.has_value()) return false;
+    return !*state || ToggleNumLock();
+}
+
+int FindKeyboardLayout(const std::vector<TKeyboardLayout>& layouts, const std::string& layoutId)
+{
+    const std::string id = Upper(layoutId);
+    const std::size_t count = std::min(layouts.size(), MaxLayouts);
+    for (std::size_t i = count; i-- > 0;) {
+        if (layouts[i].LanguageId == 0) continue;
+        if (id.find(LanguageText(layouts[i].LanguageId)) == 4) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+bool SelectKeyboardLayout(const std::string& layoutId, bool activate)
+{
+    const std::vector<TKeyboardLayout> layouts = KeyboardLayouts();
+    const int found = FindKeyboardLayout(layouts, layoutId);
+    if (found < 0) return false;
+    if (activate) ActivateKeyboardGroup(layouts[static_cast<std::size_t>(found)].Group);
+    return true;
+}
+
+bool LoadKeyboardLayoutActive(const std::string& layoutId) { return SelectKeyboardLayout(layoutId, true); }
+
+} // namespace tv

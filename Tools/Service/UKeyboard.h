@@ -1,0 +1,33 @@
+#pragma once
+// NumLock switching and the choice of keyboard layout by language. Where
+// the desktop's keyboard cannot be reached every call does nothing and
+// answers false.
+
+#include "UKeyboardLayouts.h"
+
+#include <string>
+#include <vector>
+
+namespace tv {
+
+// Switches NumLock over. False when the keyboard is not available.
+bool ToggleNumLock();
+// Switches NumLock on / off when it is not yet. False when not available.
+bool NumLockOn();
+bool NumLockOff();
+
+// The index in layouts of the layout for a locale id text such as
+// "00000419": the last one whose language identifier, as four hexadecimal
+// digits, first occurs at the id's fifth character. -1 when none.
+int FindKeyboardLayout(const std::vector<TKeyboardLayout>& layouts, const std::string& layoutId);
+
+// Looks for the layout of the id among the first 20 layouts (as
+// FindKeyboardLayout); when found and activate is true, makes it the active
+// layout. True when found.
+bool SelectKeyboardLayout(const std::string& layoutId, bool activate);
+
+// Activates the keyboard's layout for the id; true when there is one.
+// Layouts that the keyboard does not have are not added.
+bool LoadKeyboardLayoutActive(const std::string& layoutId);
+
+} // namespace tv

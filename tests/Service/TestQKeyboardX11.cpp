@@ -1,0 +1,111 @@
+// NumLock and layouts on a real X server: the test starts its own virtual
+// X server and runs on the xcb platform; without the server it is skipped.
+
+#include "UKeyboard.h"
+
+#include <QApplication>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTest>
+
+#include <X11/XKBlib.h>
+
+#include <memory>
+
+using namespace tv;
+
+namespace {
+
+QString ServerDisplay;  // ":N" of the started server, empty when none
+
+int ActiveGroup()
+{
+    Display* display = XOpenDisplay(nullptr);
+    if (display == nullptr) return -1;
+    XkbStateRec state{};
+    XkbGetState(display, XkbUseCoreKbd, &state);
+    XCloseDisplay(display);
+    return state.group;
+}
+
+} // namespace
+
+class TestKeyboardX11 : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        if (ServerDisplay.isEmpty()) QSKIP("no virtual X server to run on");
+        QCOMPARE(QGuiApplication::platformName(), QString("xcb"));
+    }
+
+    void numLock()
+    {
+        QVERIFY(KeyboardAvailable());
+        QVERIFY(NumLockOff());
+        QCOMPARE(NumLockState(), std::optional<bool>(false));
+        QVERIFY(NumLockOff());
+        QCOMPARE(NumLockState(), std::optional<bool>(false));
+        QVERIFY(ToggleNumLock());
+        QCOMPARE(NumLockState(), std::optional<bool>(true));
+        QVERIFY(NumLockOn());
+        QCOMPARE(NumLockState(), std::optional<bool>(true));
+        QVERIFY(NumLockOff());
+        QCOMPARE(NumLockState(), std::optional<bool>(false));
+    }
+
+    void layoutsByLanguage()
+    {
+        const QString setter = QStandardPaths::findExecutable("setxkbmap");
+        if (setter.isEmpty()) QSKIP("no tool to give the server two layouts");
+        QCOMPARE(QProcess::execute(setter, {"-display", ServerDisplay, "-layout", "us,ru"}), 0);
+        const std::vector<TKeyboardLayout> layouts = KeyboardLayouts();
+        QCOMPARE(layouts.size(), std::size_t(2));
+        QCOMPARE(layouts[1].Name, std::string("ru"));
+        QCOMPARE(layouts[1].LanguageId, std::uint16_t(0x0419));
+
+        QVERIFY(SelectKeyboardLayout("00000419", false));
+        QCOMPARE(ActiveGroup(), 0);
+        QVERIFY(SelectKeyboardLayout("00000419", true));
+        QCOMPARE(ActiveGroup(), 1);
+        QVERIFY(LoadKeyboardLayoutActive("00000409"));
+        QCOMPARE(ActiveGroup(), 0);
+        QVERIFY(!SelectKeyboardLayout("00000422", true));
+        QCOMPARE(ActiveGroup(), 0);
+        QVERIFY(!ActivateKeyboardGroup(3));
+    }
+};
+
+int main(int argc, char** argv)
+{
+    std::unique_ptr<QProcess> server;
+    const QString program = QStandardPaths::findExecutable("Xvfb");
+    if (!program.isEmpty()) {
+        server = std::make_unique<QProcess>();
+        server->start(program, {"-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "640x480x24"});
+        if (server->waitForStarted(5000)) {
+            while (!server->canReadLine() && server->waitForReadyRead(10000)) {}
+            const QByteArray number = server->readLine().trimmed();
+            if (!number.isEmpty()) {
+                ServerDisplay = ":" + QString::fromLatin1(number);
+                qputenv("DISPLAY", ServerDisplay.toLatin1());
+            }
+        }
+    }
+    qputenv("QT_QPA_PLATFORM", ServerDisplay.isEmpty() ? "offscreen" : "xcb");
+    int result;
+    {
+        QApplication app(argc, argv);
+        TestKeyboardX11 test;
+        result = QTest::qExec(&test, argc, argv);
+    }
+    if (server) {
+        server->terminate();
+        if (!server->waitForFinished(5000)) server->kill();
+        server->waitForFinished(5000);
+    }
+    return result;
+}
+
+#include "TestQKeyboardX11.moc"
