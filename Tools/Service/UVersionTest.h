@@ -1,0 +1,42 @@
+#pragma once
+// One check for a newer version: an HTTP GET of the version file, whose
+// whole body is the newest version, compared with the running program's
+// product version.
+
+#include <string>
+
+namespace tv {
+
+// The maker's web server and the address of the check for this program.
+inline constexpr const char* MakerServer = "tarnovell.example.org";
+// "http://" + MakerServer + "/download/store.ver?" + VersionQuery().
+std::string VersionCheckAddress();
+
+class TVersionTest {
+public:
+    // Performs the whole check: one GET of the address (blanks around it
+    // are ignored) with the default settings of the HTTP client, blocking the
+    // calling thread until the answer or the failure. Needs a
+    // QCoreApplication. Every failure (no connection, a name that does not
+    // resolve, an HTTP error status, a broken transfer) leaves the object
+    // not tested, without a new version.
+    explicit TVersionTest(const std::string& address);
+    TVersionTest(const TVersionTest&) = delete;
+    TVersionTest& operator=(const TVersionTest&) = delete;
+
+    // True when the request succeeded.
+    bool Tested() const { return FTested; }
+    // True when the body differs in any byte from the product version.
+    bool NewVersionAvailable() const { return FNewVersionAvailable; }
+    // The body fetched; "" after a failure.
+    const std::string& NewVersion() const { return FNewVersion; }
+    // The body; asserts that NewVersionAvailable is true.
+    const std::string& GetNewVersion() const;
+
+private:
+    bool FTested = false;
+    bool FNewVersionAvailable = false;
+    std::string FNewVersion;
+};
+
+} // namespace tv
