@@ -17,7 +17,7 @@ using TDateTime = double;
 struct TFormatSettings {
     char DateSeparator = '.';
     char TimeSeparator = ':';
-    std::string ShortDateFormat = "dd/mm/yyyy";
+    std::string ShortDateFormat = "dd.mm.yyyy";
     std::string LongTimeFormat = "hh:nn:ss";
 };
 

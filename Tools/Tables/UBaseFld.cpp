@@ -161,8 +161,10 @@ TStringField::TStringField(int32_t n, const TFieldClass& cls) : TField(cls), FWi
 
 const void* TStringField::GetData()
 {
-    std::memset(FBuffer.data(), 0, FBuffer.size());
-    std::memcpy(FBuffer.data(), FValue.data(), FValue.size());
+    if (FWidth > 0) {
+        std::memset(FBuffer.data(), 0, FBuffer.size());
+        std::memcpy(FBuffer.data(), FValue.data(), FValue.size());
+    }
     return FBuffer.data();
 }
 
@@ -198,6 +200,7 @@ void TStringField::VariantToData(const TVariant& value, void* dest) const
 {
     if (value.VarType() != varString) throw Exception("Тип варианта не является String");
     const std::string bytes = Utf8ToCp1251(value.AsString());
+    if (FWidth == 0) return;
     const size_t n = std::min(bytes.size(), static_cast<size_t>(FWidth));
     std::memset(dest, 0, static_cast<size_t>(FWidth));
     std::memcpy(dest, bytes.data(), n);

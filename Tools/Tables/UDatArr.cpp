@@ -159,6 +159,7 @@ void TDatArr::SortByKeyValue()
         MergeSort();
         return;
     }
+    if (FElemCount == 0) return;
     const int32_t n = FIndex->GetKeyField()->GetNextKeyValue();
     std::vector<int32_t> keys(static_cast<size_t>(FElemCount));
     for (int32_t i = 0; i < FElemCount; ++i) {
@@ -239,17 +240,20 @@ void TDatArr::MergeSortRange(int32_t lo, int32_t hi)
                     static_cast<size_t>(leftLen - j) * FElemSize);
 }
 
+// Runs only from MergeSortRange before its merge step, while nothing in the
+// scratch memory is in use, so its first element serves as the temporary.
 void TDatArr::InsertionSortRange(int32_t a, int32_t b)
 {
-    std::vector<uint8_t> temp(static_cast<size_t>(FElemSize));
+    uint8_t* temp = FScratch.data();
+    const auto size = static_cast<size_t>(FElemSize);
     for (int32_t c = a + 1; c <= b; ++c) {
-        std::memcpy(temp.data(), Elem(c), temp.size());
+        std::memcpy(temp, Elem(c), size);
         int32_t e = c;
-        while (e > a && FIndex->CompareRecords(temp.data() + 4, Elem(e - 1) + 4) < 0) {
-            std::memcpy(Elem(e), Elem(e - 1), temp.size());
+        while (e > a && FIndex->CompareRecords(temp + 4, Elem(e - 1) + 4) < 0) {
+            std::memcpy(Elem(e), Elem(e - 1), size);
             --e;
         }
-        std::memcpy(Elem(e), temp.data(), temp.size());
+        std::memcpy(Elem(e), temp, size);
     }
 }
 
