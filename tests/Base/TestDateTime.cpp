@@ -79,6 +79,8 @@ TEST(DateTime, FormatsInCurrentSettings)
     EXPECT_EQ(tv::DateTimeToStr(v, fs), "03/07/2024 09-05-03");
     EXPECT_EQ(tv::FormatDateTime("yyyy-mm-dd", v, fs), "2024-03-07");
     EXPECT_EQ(tv::FormatDateTime("d.m.yy h:nn", v, fs), "7.3.24 9-05");
+    // A value outside the years 1..9999 cannot be a date and shows as its number.
+    EXPECT_EQ(tv::DateToStr(3e6, fs), "3e+06");
 }
 
 TEST(DateTime, ParsesInCurrentSettings)
@@ -96,6 +98,8 @@ TEST(DateTime, ParsesInCurrentSettings)
         {" 07.03.2024 ", true, date},
         {"07.03.24", true, date},
         {"07.03.1999", true, tv::EncodeDate(1999, 3, 7)},
+        {"07.03.75", true, tv::EncodeDate(1975, 3, 7)},
+        {"07.03.0049", true, tv::EncodeDate(49, 3, 7)},
         {"07.03.2024 09:05:03", true, date + tv::EncodeTime(9, 5, 3, 0)},
         {"07.03.2024 9:05", true, date + tv::EncodeTime(9, 5, 0, 0)},
         {"12:30", true, tv::EncodeTime(12, 30, 0, 0)},
