@@ -1,0 +1,129 @@
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QSignalSpy>
+#include <QTest>
+#include <QVBoxLayout>
+#include <QWidget>
+
+#include <memory>
+
+#include "UIntEdit.h"
+#include "UMoneyEdit.h"
+
+using namespace tv;
+
+enum EditKind { KindBase, KindInt, KindStrInt, KindString, KindMoney };
+Q_DECLARE_METATYPE(EditKind)
+
+static TLocalDbEdit* Make(EditKind kind, QWidget* parent) {
+    switch (kind) {
+    case KindInt: return new TIntEdit(parent);
+    case KindStrInt: return new TStrIntEdit(parent);
+    case KindString: return new TStringEdit(parent);
+    case KindMoney: return new TMoneyEdit(parent);
+    default: return new TLocalDbEdit(parent);
+    }
+}
+
+class TestQEdits : public QObject {
+    Q_OBJECT
+
+private slots:
+    void kinds_data() {
+        QTest::addColumn<EditKind>("kind");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("TLocalDbEdit") << KindBase << "abc def";
+        QTest::newRow("TIntEdit") << KindInt << "12345";
+        QTest::newRow("TStrIntEdit") << KindStrInt << "12345";
+        QTest::newRow("TStringEdit") << KindString << "abc def";
+        QTest::newRow("TMoneyEdit") << KindMoney << "12'345.67";
+    }
+
+    void ctrlBackspaceKeepsText_data() { kinds_data(); }
+    void ctrlBackspaceKeepsText() {
+        QFETCH(EditKind, kind);
+        QFETCH(QString, text);
+        QWidget window;
+        auto* edit = Make(kind, &window);
+        edit->setText(text);
+        edit->setCursorPosition(text.size());
+        QTest::keyClick(edit, Qt::Key_Backspace, Qt::ControlModifier);
+        QCOMPARE(edit->text(), text);
+        QKeyEvent del(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(QChar(127)));
+        QCoreApplication::sendEvent(edit, &del);
+        QCOMPARE(edit->text(), text);
+    }
+
+    void everyFocusGainRunsEnter_data() { kinds_data(); }
+    void everyFocusGainRunsEnter() {
+        QFETCH(EditKind, kind);
+        QWidget window;
+        auto* layout = new QVBoxLayout(&window);
+        auto* edit = Make(kind, &window);
+        auto* other = new QLineEdit(&window);
+        layout->addWidget(edit);
+        layout->addWidget(other);
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        other->setFocus();
+        QSignalSpy enter(edit, &TLocalDbEdit::OnEnter);
+        edit->setFocus();
+        QCOMPARE(enter.count(), 1);
+        other->setFocus();
+        edit->setFocus();
+        QCOMPARE(enter.count(), 2);
+
+        QWidget second;
+        second.show();
+        second.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&second));
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QVERIFY(edit->hasFocus());
+        QCOMPARE(enter.count(), 3);
+    }
+
+    void typing_data() {
+        QTest::addColumn<EditKind>("kind");
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QString>("want");
+        QTest::addColumn<int>("alignment");
+        QTest::newRow("TIntEdit digits only, right") << KindInt << "1a2 3-" << "123" << int(Qt::AlignRight);
+        QTest::newRow("TStrIntEdit digits only, left") << KindStrInt << "1a2 3-" << "123" << int(Qt::AlignLeft);
+        QTest::newRow("TStringEdit free text, left") << KindString << "1a2 3-" << "1a2 3-" << int(Qt::AlignLeft);
+    }
+    void typing() {
+        QFETCH(EditKind, kind);
+        QFETCH(QString, keys);
+        QFETCH(QString, want);
+        QFETCH(int, alignment);
+        std::unique_ptr<TLocalDbEdit> edit(Make(kind, nullptr));
+        QTest::keyClicks(edit.get(), keys);
+        QCOMPARE(edit->text(), want);
+        QCOMPARE(int(edit->alignment() & Qt::AlignHorizontal_Mask), alignment);
+    }
+
+    void pastingIntoDigitEdits_data() {
+        QTest::addColumn<EditKind>("kind");
+        QTest::addColumn<QString>("clip");
+        QTest::addColumn<QString>("want");
+        QTest::newRow("TIntEdit digits") << KindInt << "45" << "1245";
+        QTest::newRow("TIntEdit letters refused") << KindInt << "4b" << "12";
+        QTest::newRow("TStrIntEdit blank refused") << KindStrInt << "4 5" << "12";
+        QTest::newRow("TStringEdit anything") << KindString << "4b" << "124b";
+    }
+    void pastingIntoDigitEdits() {
+        QFETCH(EditKind, kind);
+        QFETCH(QString, clip);
+        QFETCH(QString, want);
+        std::unique_ptr<TLocalDbEdit> edit(Make(kind, nullptr));
+        edit->setText(QStringLiteral("12"));
+        QGuiApplication::clipboard()->setText(clip);
+        QTest::keyClick(edit.get(), Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(edit->text(), want);
+    }
+};
+
+QTEST_MAIN(TestQEdits)
+#include "TestQEdits.moc"
