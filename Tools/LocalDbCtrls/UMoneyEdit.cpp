@@ -92,7 +92,8 @@ void TMoneyEdit::keyPressEvent(QKeyEvent* Event) {
         Event->accept();
         return;
     }
-    if (isReadOnly()) {
+    TMoneyEditLogic state = State();
+    if (isReadOnly() || !state.InShape()) {
         BaseKeyPress(Event);
         CorrectCaret();
         return;
@@ -100,7 +101,6 @@ void TMoneyEdit::keyPressEvent(QKeyEvent* Event) {
     const Qt::KeyboardModifiers mods = Event->modifiers();
     const bool plain = !(mods & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
     const int key = Event->key();
-    TMoneyEditLogic state = State();
     bool handled = true;
 
     if (key == Qt::Key_Delete) {

@@ -82,6 +82,11 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(&window));
         QVERIFY(edit->hasFocus());
         QCOMPARE(enter.count(), 3);
+
+        // A closing pop-up menu hands the focus back; that is no new gain.
+        QFocusEvent back(QEvent::FocusIn, Qt::PopupFocusReason);
+        QCoreApplication::sendEvent(edit, &back);
+        QCOMPARE(enter.count(), 3);
     }
 
     void typing_data() {

@@ -187,6 +187,25 @@ private slots:
         QCOMPARE(FEdit->text(), QStringLiteral("1'234.56"));
     }
 
+    void textOutOfShapeIsLeftAlone_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("keys");
+        QTest::newRow("empty, digits and backspace") << "" << "5<>";
+        QTest::newRow("letters, paste") << "ab.cd" << "AV";
+        QTest::newRow("no decimals, typing") << "12" << "E3<";
+    }
+
+    void textOutOfShapeIsLeftAlone() {
+        QFETCH(QString, text);
+        QFETCH(QString, keys);
+        FOther->setFocus();
+        FEdit->setText(text);
+        FEdit->setFocus();
+        QGuiApplication::clipboard()->setText(QStringLiteral("7"));
+        Press(FEdit, keys);
+        QCOMPARE(FEdit->text(), text);
+    }
+
     void clickBeforeMarkMovesPastIt() {
         FEdit->setText(QStringLiteral("1'234.00"));
         const int y = FEdit->height() / 2;
