@@ -1,7 +1,8 @@
 #include "UAppSelect.h"
 
+#include "UCodePage.h"
+
 #include <QApplication>
-#include <QString>
 #include <QWidget>
 
 namespace tv {
@@ -50,9 +51,7 @@ QWidget* LastActivePopup()
 
 bool SameWindowName(const std::string& windowText, const std::string& wanted)
 {
-    const QString a = QString::fromStdString(windowText);
-    const QString b = QString::fromStdString(wanted);
-    return a.size() == b.size() && a.compare(b, Qt::CaseInsensitive) == 0;
+    return Utf8Length(windowText) == Utf8Length(wanted) && AnsiSameText(windowText, wanted);
 }
 
 TWindow FindRunningCopy(const std::string& caption, const std::string& appClass,

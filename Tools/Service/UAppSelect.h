@@ -14,8 +14,8 @@ constexpr unsigned WM_RESTOREINSTANCE = 0x760;
 // End the program; the answer is not used.
 constexpr unsigned WM_TERMINATEINSTANCE = 0x761;
 
-// True when both texts have the same length and are equal ignoring letter
-// case (Unicode case folding of the UTF-8 texts).
+// True when both texts have the same number of characters and are equal
+// ignoring the case of Latin and Cyrillic letters.
 bool SameWindowName(const std::string& windowText, const std::string& wanted);
 
 // The form window of a running program: among all top-level windows, the
