@@ -87,6 +87,7 @@ private:
 
 } // namespace
 
+// The key name is checked before the file is read.
 TRegOptions::TRegOptions(const std::string& fileName, const std::string& regKeyName)
     : TCfgOptions((CheckedKeyName(regKeyName), fileName)), FRegKeyName(regKeyName)
 {
