@@ -312,6 +312,12 @@ TEST(TDatFile, OperationsOnAClosedFileAndFieldRules)
     f.CreateNew(false);
     EXPECT_EQ(MessageOf([&] { f.SetFields(&g.Fields); }), "Недопустимая операция при открытом файле");
     EXPECT_EQ(MessageOf([&] { f.Open(false); }), "Недопустимая операция при открытом файле");
+
+    struct TBuilding : TDatFile {
+        using TDatFile::BuildFields;
+    } b;
+    b.SetFields(&g.Fields);
+    EXPECT_EQ(MessageOf([&] { b.BuildFields(); }), "Объект полей уже определен");
 }
 
 TEST(TDatFile, DamagedFilesAreRefusedAndLeftUntouched)
