@@ -13,7 +13,9 @@
 #include "UException.h"
 #include "UFaultEnv.h"
 #include "UFields.h"
+#include "UIndex.h"
 #include "UMoneyFld.h"
+#include "UTable.h"
 
 using namespace tv;
 
@@ -170,6 +172,18 @@ std::vector<std::vector<int64_t>> LossChoices(const std::vector<TFaultEnv::TPend
     return result;
 }
 
+// True when the change returned; a failure must be the write message.
+bool Returned(const std::function<void()>& change)
+{
+    try {
+        change();
+        return true;
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.Message(), "Ошибка записи в файл");
+        return false;
+    }
+}
+
 } // namespace
 
 TEST(Crash, EveryCutOfEveryChangeLeavesItCompleteOrAbsent)
@@ -291,6 +305,102 @@ TEST(Crash, AFailedStepLeavesMemoryAndDiskAlike)
                 EXPECT_EQ(later, inMemory + std::to_string(emptied ? 1 : key0) + ":After:5 ")
                     << op.name << " step " << n;
             }
+        }
+    }
+}
+
+namespace {
+
+// The same through the table, sorted by name: the records in memory after
+// the next start are those of the file, whole.
+class TGoods : public TTable {
+public:
+    Goods G;
+    std::unique_ptr<TIndex> ByName = TIndex::CreateNamed(&G.Fields, "ByName", &G.Name);
+
+    explicit TGoods(TFileEnv* env)
+    {
+        SetEnv(env);
+        SetFields(&G.Fields);
+        SetFileName(Path);
+    }
+    ~TGoods() override
+    {
+        if (IsOpen())
+            Close();
+    }
+    void Open(bool CreateIfMissing) override
+    {
+        TTable::Open(CreateIfMissing);
+        AddIndex(ByName.get());
+        SetIndexName("ByName");
+    }
+    std::string Rows()
+    {
+        std::string s;
+        for (First(); !Eof(); Next())
+            s += G.Id.GetText() + ":" + G.Name.GetText() + ":" + G.Price.GetText() + " ";
+        return s;
+    }
+};
+
+std::string TableRows(TFileEnv* env, std::string* failure)
+{
+    TGoods t(env);
+    try {
+        t.Open(false);
+    } catch (const Exception& e) {
+        *failure = e.Message();
+        return "";
+    }
+    return t.Rows();
+}
+
+} // namespace
+
+TEST(Crash, TableChangesCutAtEveryStepReopenWhole)
+{
+    struct Change {
+        const char* name;
+        std::function<void(TGoods&)> run;
+    };
+    const std::vector<Change> changes = {
+        {"post insert", [](TGoods& t) { t.Insert(); t.G.Name.SetText("Banana"); t.Post(); }},
+        {"post edit", [](TGoods& t) { t.First(); t.Edit(); t.G.Name.SetText("Zucchini"); t.Post(); }},
+        {"delete", [](TGoods& t) { t.First(); t.Delete(); }},
+        {"empty", [](TGoods& t) { t.Empty(); }},
+    };
+    for (const Change& c : changes) {
+        std::string before, after, failure;
+        {
+            TFaultEnv env;
+            MakeStartFile(&env);
+            before = TableRows(&env, &failure);
+            TGoods t(&env);
+            t.Open(false);
+            c.run(t);
+            t.Close();
+            after = TableRows(&env, &failure);
+        }
+        ASSERT_EQ(failure, "");
+        for (int64_t cut = 0;; ++cut) {
+            TFaultEnv env;
+            MakeStartFile(&env);
+            TGoods t(&env);
+            t.Open(false);
+            env.CutAfter(cut);
+            bool returned = Returned([&] { c.run(t); });
+            for (const auto& choice : LossChoices(env.Pending())) {
+                std::unique_ptr<TFaultEnv> disk = env.Crash(choice);
+                std::string seen = TableRows(disk.get(), &failure);
+                ASSERT_EQ(failure, "") << c.name << " cut " << cut;
+                if (returned)
+                    EXPECT_EQ(seen, after) << c.name;
+                else
+                    EXPECT_TRUE(seen == before || seen == after) << c.name << " cut " << cut << ": " << seen;
+            }
+            if (returned)
+                break;
         }
     }
 }
