@@ -392,11 +392,11 @@ std::vector<TTopWindowInfo> EnumTopWindows(int timeoutMs)
         for (const QString& name : names) {
             bool isNumber = false;
             const std::int64_t pid = name.mid(static_cast<int>(std::strlen(SocketPrefix))).toLongLong(&isNumber);
-            if (!isNumber || pid == ::getpid()) continue;
+            if (!isNumber || pid <= 0 || pid == ::getpid()) continue;
             const QString path = dir.filePath(name);
             QJsonObject reply;
             const TRequestResult result = Request(path, QJsonObject{{"op", "list"}}, timeoutMs, reply);
-            if (result == TRequestResult::NoServer && ProcessGone(pid)) QFile::remove(path);
+            if (result != TRequestResult::Answered && ProcessGone(pid)) QFile::remove(path);
             if (result != TRequestResult::Answered) continue;
             for (const QJsonValue& value : reply.value("windows").toArray()) {
                 const QJsonObject w = value.toObject();
