@@ -1,6 +1,11 @@
 #pragma once
 // Finding a running copy of the program by its top-level windows, and the
 // two instance messages it answers.
+//
+// A program makes itself findable by keeping a TTopWindow of class
+// "TApplication" titled with its title, and one for each form that answers
+// the messages (its handler calls AnswerActivate / AnswerClose), all created
+// on the GUI thread.
 
 #include "UTopWindows.h"
 

@@ -45,11 +45,13 @@ int RunHelper(int argc, char** argv)
             QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
         }
     };
-    first.show();
     TTopWindow firstWindow("THelperForm", "First", &first, handler);
-    QTest::qWait(20);
-    second.show();
+    first.show();
+    if (!QTest::qWaitForWindowActive(&first)) return 2;
+    QTest::qWait(5);
     secondWindow = std::make_unique<TTopWindow>("THelperForm", "Second", &second, handler);
+    second.show();
+    if (!QTest::qWaitForWindowActive(&second)) return 2;
     QTimer::singleShot(0, [] {
         std::printf("ready\n");
         std::fflush(stdout);
@@ -99,11 +101,12 @@ private slots:
         activate.Msg = MsgActivateFirst;
         QVERIFY(SendWindowMessage(windows[1].Handle, activate));
         QCOMPARE(activate.Result, std::intptr_t(1));
-        QTest::qWait(50);
-
-        windows = WindowsOf(helper.processId());
-        QCOMPARE(windows.size(), std::size_t(2));
-        QCOMPARE(windows[0].Caption, std::string("First"));  // activated: in front
+        // Activated: in front, once the helper has seen its activation.
+        auto front = [&] {
+            windows = WindowsOf(helper.processId());
+            return windows.size() == 2 ? windows[0].Caption : std::string();
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(front(), std::string("First"), 5000);
         QCOMPARE(windows[1].Caption, std::string("Renamed"));
 
         TMessage quit;
