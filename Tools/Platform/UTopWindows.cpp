@@ -36,6 +36,7 @@ namespace tv {
 namespace {
 
 constexpr const char* SocketPrefix = "win-";
+constexpr qsizetype MaxRequestSize = 64 * 1024;
 
 struct TEntry {
     std::string ClassName;
@@ -209,9 +210,8 @@ bool TDirectory::Dispatch(TWindow window, TMessage& msg)
 bool TDirectory::Raise(TWindow window)
 {
     QWidget* widget = Widget(window);
-    if (widget == nullptr) return false;
+    if (widget == nullptr || !widget->isVisible()) return false;
     if (widget->isMinimized()) widget->setWindowState(widget->windowState() & ~Qt::WindowMinimized);
-    widget->show();
     widget->raise();
     widget->activateWindow();
     return true;
@@ -244,6 +244,10 @@ void TDirectory::StartServer()
                 auto buffer = std::make_shared<QByteArray>();
                 QObject::connect(socket, &QLocalSocket::readyRead, socket, [this, socket, buffer] {
                     buffer->append(socket->readAll());
+                    if (buffer->size() > MaxRequestSize) {
+                        socket->abort();
+                        return;
+                    }
                     qsizetype end;
                     while ((end = buffer->indexOf('\n')) >= 0) {
                         const QByteArray line = buffer->left(end);

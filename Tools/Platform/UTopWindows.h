@@ -84,7 +84,7 @@ std::vector<TTopWindowInfo> EnumTopWindows(int timeoutMs = ListTimeoutMs);
 bool SendWindowMessage(TWindow window, TMessage& msg, int timeoutMs = SendTimeoutMs);
 
 // Asks the window's program to restore, raise and activate it. False when
-// it did not answer in time or the window has no widget.
+// it did not answer in time or the window has no visible widget.
 bool SetForegroundWindow(TWindow window, int timeoutMs = SendTimeoutMs);
 
 // Process id of the program that owns the window.

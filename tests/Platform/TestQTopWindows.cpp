@@ -128,6 +128,10 @@ private slots:
         for (const TTopWindowInfo& info : EnumTopWindows())
             listed = listed || (info.Handle == window && info.ClassName == "QDialog" && info.Caption == "Box");
         QVERIFY(listed);
+        QVERIFY(!SetForegroundWindow(window));  // a hidden window is not shown by it
+        QVERIFY(dialog->isHidden());
+        dialog->show();
+        QVERIFY(SetForegroundWindow(window));
         delete dialog;
         QCOMPARE(WidgetOfWindow(window), static_cast<QWidget*>(nullptr));
         for (const TTopWindowInfo& info : EnumTopWindows()) QVERIFY(info.Handle != window);
