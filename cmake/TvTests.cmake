@@ -1,0 +1,26 @@
+# tv_add_test_programs(PREFIX <p> LIBS <libs...>)
+# Makes one test program per Test*.cpp file of the calling folder, named
+# <p>_<file>. Files named TestQ*.cpp are QtTest programs, the others
+# GoogleTest programs. Every test runs on the offscreen Qt platform.
+function(tv_add_test_programs)
+  cmake_parse_arguments(ARG "" "PREFIX" "LIBS" ${ARGN})
+  find_package(Qt6 REQUIRED COMPONENTS Test)
+  file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/Test*.cpp)
+  foreach(src IN LISTS tests)
+    get_filename_component(name ${src} NAME_WE)
+    set(exe ${ARG_PREFIX}_${name})
+    add_executable(${exe} ${src})
+    target_link_libraries(${exe} PRIVATE ${ARG_LIBS})
+    target_include_directories(${exe} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+    if(name MATCHES "^TestQ")
+      target_link_libraries(${exe} PRIVATE Qt6::Test)
+      set_target_properties(${exe} PROPERTIES AUTOMOC ON)
+      add_test(NAME ${exe} COMMAND ${exe})
+      set_tests_properties(${exe} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+    else()
+      target_link_libraries(${exe} PRIVATE GTest::gtest_main)
+      gtest_discover_tests(${exe} DISCOVERY_MODE PRE_TEST
+        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+    endif()
+  endforeach()
+endfunction()
