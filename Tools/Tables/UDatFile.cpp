@@ -103,6 +103,17 @@ int32_t HeaderSizeFor(int32_t fieldCount)
     return CheckedAdd(TDatFile::HeaderBytes, CheckedMul(TDatFile::DescBytes, fieldCount));
 }
 
+// Check word of a rewrite image: never 0, so that an image is never mistaken
+// for a live record, and a partly written image fails it.
+int32_t ImageCheck(int32_t target, const uint8_t* data, size_t size)
+{
+    uint32_t h = 2166136261u;
+    auto mix = [&h](uint8_t b) { h = (h ^ b) * 16777619u; };
+    for (int i = 0; i < 4; ++i) mix(static_cast<uint8_t>(static_cast<uint32_t>(target) >> (8 * i)));
+    for (size_t i = 0; i < size; ++i) mix(data[i]);
+    return h == 0 ? 1 : static_cast<int32_t>(h);
+}
+
 // A key the engine numbers itself: an integer primary key.
 bool IsNumberedKey(const TField* f)
 {
@@ -328,10 +339,29 @@ void TDatFile::BuildFields()
 }
 
 // Reads every record's status word and numbered key first; writes only when
-// the file needs mending.
+// the file needs mending. A tail that no header counts is cut off; when it
+// starts with a whole rewrite image (check word, target offset, data), the
+// rewrite it carries is finished first.
 void TDatFile::Recover()
 {
     const int32_t rs = FHeader.RecordSize;
+    const int32_t expected = AppendPosition();
+    std::vector<uint8_t> image;
+    int32_t imageRecord = -1;
+    if (FFileSize - expected >= rs) {
+        image.resize(static_cast<size_t>(rs));
+        Seek(expected, 0);
+        Read(image.data(), rs);
+        const int32_t target = GetInt(image.data() + 4);
+        if (target >= FHeader.HeaderSize && target < expected &&
+            (target - FHeader.HeaderSize) % rs == 0 &&
+            GetInt(image.data()) == ImageCheck(target, image.data() + PrefixBytes, rs - PrefixBytes)) {
+            imageRecord = (target - FHeader.HeaderSize) / rs;
+            PutInt(image.data(), 0);
+            PutInt(image.data() + 4, 0);
+        }
+    }
+
     std::vector<int32_t> keyOffsets;
     std::vector<int32_t> maxKeys;
     for (int32_t i = 0; i < FFields->Count(); ++i)
@@ -349,7 +379,9 @@ void TDatFile::Recover()
         Seek(int64_t(FHeader.HeaderSize) + int64_t(first) * rs, 0);
         Read(chunk.data(), n * rs);
         for (int32_t r = 0; r < n; ++r) {
-            const uint8_t* rec = chunk.data() + static_cast<size_t>(r) * rs;
+            const uint8_t* rec = first + r == imageRecord
+                                     ? image.data()
+                                     : chunk.data() + static_cast<size_t>(r) * rs;
             if (GetInt(rec) != 0)
                 ++deleted;
             for (size_t k = 0; k < keyOffsets.size(); ++k)
@@ -357,7 +389,6 @@ void TDatFile::Recover()
         }
     }
 
-    const int32_t expected = AppendPosition();
     bool repair = FFileSize > expected || deleted != FHeader.DeletedCount;
     for (int32_t i = 0, k = 0; i < FFields->Count(); ++i) {
         TField* f = FFields->Items(i);
@@ -375,6 +406,11 @@ void TDatFile::Recover()
     if (!repair)
         return;
 
+    if (imageRecord >= 0) {
+        Seek(FHeader.HeaderSize + imageRecord * rs, 0);
+        Write(image.data(), rs);
+        Flush();
+    }
     FHeader.DeletedCount = deleted;
     WriteHeader();
     WriteKeyDescs();
@@ -461,23 +497,43 @@ void TDatFile::AppendRecord()
     }
 }
 
+// The new bytes go first, flushed, past the counted records with the check
+// word and the target offset, then in place, then the copy is cut off. A
+// crash while the record is written in place leaves the copy, from which
+// the next Open finishes the rewrite.
+void TDatFile::Rewrite(int32_t Offset, const uint8_t* Record)
+{
+    const int32_t rs = FHeader.RecordSize;
+    const int32_t tail = AppendPosition();
+    CheckedAdd(tail, rs);
+    std::vector<uint8_t> image(Record, Record + rs);
+    PutInt(image.data(), ImageCheck(Offset, Record + PrefixBytes, static_cast<size_t>(rs - PrefixBytes)));
+    PutInt(image.data() + 4, Offset);
+    Seek(tail, 0);
+    Write(image.data(), rs);
+    Flush();
+    Seek(Offset, 0);
+    Write(Record, rs);
+    Flush();
+    Seek(tail, 0);
+    Truncate();
+}
+
 void TDatFile::WriteRecord()
 {
     CheckOpen();
+    const int32_t rs = FHeader.RecordSize;
+    std::vector<uint8_t> old(static_cast<size_t>(rs));
     Seek(FRecordOffset, 0);
-    std::vector<uint8_t> old(static_cast<size_t>(FHeader.RecordSize));
-    Read(old.data(), FHeader.RecordSize);
-    FScratch.assign(static_cast<size_t>(FHeader.RecordSize), 0);
+    Read(old.data(), rs);
+    FScratch.assign(static_cast<size_t>(rs), 0);
     std::memcpy(FScratch.data() + PrefixBytes, FFields->GetRecord(),
                 static_cast<size_t>(FFields->DataSize()));
     try {
-        Seek(FRecordOffset, 0);
-        Write(FScratch.data(), FHeader.RecordSize);
-        Flush();
+        Rewrite(FRecordOffset, FScratch.data());
     } catch (...) {
         try {
-            Seek(FRecordOffset, 0);
-            Write(old.data(), FHeader.RecordSize);
+            Rewrite(FRecordOffset, old.data());
             Flush();
         } catch (...) {
         }

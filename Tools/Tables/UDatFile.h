@@ -67,9 +67,10 @@ public:
     // Opens and checks the file against the attached fields, or builds the
     // fields from its descriptors. A file that fails a check is closed again
     // and is not changed. What a crash in the middle of a change can leave
-    // is mended: a tail no header counts is cut off, the deleted count is
-    // taken from the status words, and a next key value not above the stored
-    // keys is raised.
+    // is mended: a rewrite cut off while in place is finished from its copy,
+    // a tail no header counts is cut off, the deleted count is taken from
+    // the status words, and a next key value not above the stored keys is
+    // raised.
     void Open(bool CreateIfMissing) override;
     void Close() override;
 
@@ -98,6 +99,7 @@ private:
     void WriteHeader();
     void WriteKeyDescs();
     void Recover();
+    void Rewrite(int32_t Offset, const uint8_t* Record);
     void FreeBuiltFields();
 
     struct TSaved;

@@ -145,13 +145,18 @@ void TFaultEnv::Apply(std::string& file, const TOp& op, int64_t keep)
             file.resize(static_cast<size_t>(op.Offset));
         return;
     }
-    int64_t n = std::min<int64_t>(keep, static_cast<int64_t>(op.Data.size()));
-    if (n <= 0)
+    const int64_t size = static_cast<int64_t>(op.Data.size());
+    int64_t from = 0, to = std::min(keep, size);
+    if (keep < 0) {
+        from = std::max<int64_t>(0, size + keep);
+        to = size;
+    }
+    if (to <= from)
         return;
-    size_t end = static_cast<size_t>(op.Offset + n);
+    size_t end = static_cast<size_t>(op.Offset + to);
     if (file.size() < end)
         file.resize(end, '\0');
-    std::memcpy(file.data() + op.Offset, op.Data.data(), static_cast<size_t>(n));
+    std::memcpy(file.data() + op.Offset + from, op.Data.data() + from, static_cast<size_t>(to - from));
 }
 
 std::vector<TFaultEnv::TPendingOp> TFaultEnv::Pending() const

@@ -49,9 +49,10 @@ public:
     std::vector<TPendingOp> Pending() const;
 
     // The disk after a power loss: a new environment whose files hold what
-    // was synced plus, of pending operation i, its first kept[i] bytes (a
-    // truncation happens when kept[i] > 0). Missing entries count as 0.
-    // Nothing is open in the result.
+    // was synced plus, of pending operation i, its first kept[i] bytes, or
+    // its last -kept[i] bytes when kept[i] is negative (a truncation happens
+    // when kept[i] > 0). Missing entries count as 0. Nothing is open in the
+    // result.
     std::unique_ptr<TFaultEnv> Crash(const std::vector<int64_t>& kept) const;
 
     // The file as the running program sees it; empty when missing.

@@ -128,6 +128,9 @@ void MakeStartFile(TFileEnv* env)
     t.GoTo(1);
     t.F.DeleteRecord();  // a deleted record among live ones
     t.Append("Fig", 7);
+    t.Append("Kiwi", 8);
+    t.Append("Lime", 9);
+    t.Append("Straddle", 10);  // crosses the sector boundary at 512
 }
 
 struct Operation {
@@ -140,19 +143,29 @@ const std::vector<Operation>& Operations()
     static const std::vector<Operation> ops = {
         {"append", [](Table& t) { t.Append("Quince with a long name", 12345); }},
         {"rewrite", [](Table& t) { t.GoTo(2); t.G.Set("Plum, rewritten", 4294967295u); t.F.WriteRecord(); }},
+        {"rewrite across sectors",
+         [](Table& t) { t.GoTo(6); t.G.Set("Straddle, rewritten", 11); t.F.WriteRecord(); }},
         {"delete", [](Table& t) { t.GoTo(0); t.F.DeleteRecord(); }},
         {"empty", [](Table& t) { t.F.Empty(); }},
     };
     return ops;
 }
 
-// Every way the pending operations can reach the disk: each one dropped,
-// kept or, when it writes past the end of what is on the disk, torn.
+const int64_t SectorSize = 512;
+
+// Every way the pending operations can reach the disk: each one dropped or
+// kept; a write that spans sectors with only the sectors before or after a
+// boundary; a write past the end of what is on the disk also cut anywhere.
 std::vector<std::vector<int64_t>> LossChoices(const std::vector<TFaultEnv::TPendingOp>& pending)
 {
     std::vector<std::vector<int64_t>> options;
     for (const auto& p : pending) {
         std::vector<int64_t> o = {0, p.Truncation ? 1 : p.Size};
+        for (int64_t b = (p.Offset / SectorSize + 1) * SectorSize; !p.Truncation && b < p.Offset + p.Size;
+             b += SectorSize) {
+            o.push_back(b - p.Offset);
+            o.push_back(-(p.Offset + p.Size - b));
+        }
         if (p.PastEnd)
             for (int64_t cut : {int64_t(1), p.Size / 2, p.Size - 1})
                 if (cut > 0 && cut < p.Size)
@@ -367,6 +380,8 @@ TEST(Crash, TableChangesCutAtEveryStepReopenWhole)
     const std::vector<Change> changes = {
         {"post insert", [](TGoods& t) { t.Insert(); t.G.Name.SetText("Banana"); t.Post(); }},
         {"post edit", [](TGoods& t) { t.First(); t.Edit(); t.G.Name.SetText("Zucchini"); t.Post(); }},
+        {"post edit across sectors",
+         [](TGoods& t) { t.FindText("Straddle"); t.Edit(); t.G.Name.SetText("Apricot"); t.Post(); }},
         {"delete", [](TGoods& t) { t.First(); t.Delete(); }},
         {"empty", [](TGoods& t) { t.Empty(); }},
     };
@@ -402,5 +417,53 @@ TEST(Crash, TableChangesCutAtEveryStepReopenWhole)
             if (returned)
                 break;
         }
+    }
+}
+
+// The copy a rewrite leaves past the records is used only when it is whole
+// and names a record; otherwise it is cut off like any torn tail.
+TEST(Crash, RewriteCopyIsUsedOnlyWhenWhole)
+{
+    TFaultEnv env;
+    MakeStartFile(&env);
+    const std::string before = Reopen(&env);
+    int32_t tail = 0;
+    {
+        Table t(&env);
+        t.F.Open(false);
+        TDatHeader h;
+        t.F.GetHeader(h);
+        tail = h.HeaderSize + h.RecordCount * h.RecordSize;
+        t.GoTo(6);
+        t.G.Set("Straddle, rewritten", 11);
+        env.CutAfter(2);  // the copy is on the disk, the record not yet
+        EXPECT_THROW(t.F.WriteRecord(), Exception);
+    }
+    std::unique_ptr<TFaultEnv> disk = env.Crash({});
+    const std::string withCopy = disk->Contents(Path);
+    ASSERT_EQ(withCopy.size(), size_t(tail) + 56);
+
+    struct Case {
+        const char* name;
+        std::function<void(std::string&)> change;
+        bool finished;
+    };
+    const std::vector<Case> cases = {
+        {"whole copy", [](std::string&) {}, true},
+        {"one data byte wrong", [&](std::string& s) { s[tail + 20] ^= 1; }, false},
+        {"check word wrong", [&](std::string& s) { s[tail] ^= 1; }, false},
+        {"target off a record", [&](std::string& s) { s[tail + 4] ^= 1; }, false},
+        {"copy cut short", [&](std::string& s) { s.resize(tail + 55); }, false},
+    };
+    for (const Case& c : cases) {
+        std::string bytes = withCopy;
+        c.change(bytes);
+        TFaultEnv e;
+        e.SetContents(Path, bytes);
+        const std::string seen = Reopen(&e);
+        if (c.finished)
+            EXPECT_NE(seen.find("7:Straddle, rewritten:11 "), std::string::npos) << c.name << ": " << seen;
+        else
+            EXPECT_EQ(seen, before) << c.name;
     }
 }
