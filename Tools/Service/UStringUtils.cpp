@@ -106,4 +106,45 @@ std::string UnscrambleText(std::span<const std::uint8_t> bytes) {
     return UnscrambleText(bytes.data(), bytes.size());
 }
 
+std::string FormatText(const std::string& format, const std::vector<TFormatArg>& args) {
+    const auto fail = [&format]() {
+        throw EConvertError("Format '" + format + "' invalid or incompatible with argument");
+    };
+    std::string out;
+    std::size_t next = 0;
+    for (std::size_t i = 0; i < format.size(); ++i) {
+        if (format[i] != '%') {
+            out += format[i];
+            continue;
+        }
+        if (++i >= format.size()) fail();
+        if (format[i] == '%') {
+            out += '%';
+            continue;
+        }
+        std::size_t index = next;
+        if (format[i] >= '0' && format[i] <= '9') {
+            index = 0;
+            while (i < format.size() && format[i] >= '0' && format[i] <= '9') {
+                index = index * 10 + static_cast<std::size_t>(format[i] - '0');
+                if (index > args.size()) fail();
+                ++i;
+            }
+            if (i >= format.size() || format[i] != ':') fail();
+            if (++i >= format.size()) fail();
+        }
+        if (index >= args.size()) fail();
+        const TFormatArg& arg = args[index];
+        const char kind = format[i];
+        if (kind == 's' && std::holds_alternative<std::string>(arg))
+            out += std::get<std::string>(arg);
+        else if (kind == 'd' && std::holds_alternative<std::int64_t>(arg))
+            out += std::to_string(std::get<std::int64_t>(arg));
+        else
+            fail();
+        next = index + 1;
+    }
+    return out;
+}
+
 } // namespace tv

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <variant>
+#include <vector>
 
 namespace tv {
 
@@ -31,5 +33,15 @@ std::string UrlEncodeText(const std::string& text);
 // routine is its own inverse, so it also scrambles a text for storage.
 std::string UnscrambleText(const std::uint8_t* bytes, std::size_t count);
 std::string UnscrambleText(std::span<const std::uint8_t> bytes);
+
+// An argument of FormatText: a text for "s" placeholders, a whole number for
+// "d" placeholders.
+using TFormatArg = std::variant<std::string, std::int64_t>;
+
+// The format with its placeholders filled: "%n:s" and "%n:d" take argument n
+// (0-based), "%s" and "%d" the argument after the one used last, "%%" gives
+// "%". A placeholder of another kind, one whose argument is missing or of the
+// other type, or a lone "%" raise EConvertError naming the format.
+std::string FormatText(const std::string& format, const std::vector<TFormatArg>& args);
 
 } // namespace tv

@@ -149,5 +149,55 @@ TEST(StringUtils, ScrambleRoundTrip) {
     }
 }
 
+struct FormatCase {
+    const char* name;
+    std::string format;
+    std::vector<TFormatArg> args;
+    std::string expected;
+};
+
+TEST(StringUtils, FormatTextFillsPlaceholders) {
+    const std::vector<FormatCase> cases = {
+        {"indexed texts", "Apply (version %0:s, %1:s)", {std::string("1.2"), std::string("x")},
+         "Apply (version 1.2, x)"},
+        {"indexed numbers", "(page %0:d of %1:d)", {std::int64_t{3}, std::int64_t{7}}, "(page 3 of 7)"},
+        {"indexes out of order and repeated", "%1:s-%0:s-%1:s", {std::string("a"), std::string("b")}, "b-a-b"},
+        {"plain placeholders run on after an index", "%1:d %d %0:d %d",
+         {std::int64_t{0}, std::int64_t{1}, std::int64_t{2}}, "1 2 0 1"},
+        {"negative number", "%d", {std::int64_t{-42}}, "-42"},
+        {"percent sign", "100%% of %s", {std::string("it")}, "100% of it"},
+        {"no placeholders", "plain", {}, "plain"},
+        {"cyrillic text kept", "(страница %0:d из %1:d)", {std::int64_t{1}, std::int64_t{2}}, "(страница 1 из 2)"},
+        {"argument holding a placeholder is not formatted", "%s", {std::string("%d")}, "%d"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(FormatText(c.format, c.args), c.expected);
+    }
+}
+
+TEST(StringUtils, FormatTextRefusesBadPlaceholders) {
+    const std::vector<FormatCase> cases = {
+        {"text for a number", "%0:d", {std::string("3")}, ""},
+        {"number for a text", "%0:s", {std::int64_t{3}}, ""},
+        {"index past the arguments", "%2:s", {std::string("a"), std::string("b")}, ""},
+        {"plain placeholder past the arguments", "%0:s %s", {std::string("a")}, ""},
+        {"no arguments", "%s", {}, ""},
+        {"lone percent at the end", "50%", {}, ""},
+        {"unknown kind", "%0:x", {std::string("a")}, ""},
+        {"index without colon", "%0s", {std::string("a")}, ""},
+        {"huge index", "%99999999999999999999:s", {std::string("a")}, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        try {
+            FormatText(c.format, c.args);
+            ADD_FAILURE() << "no error";
+        } catch (const EConvertError& e) {
+            EXPECT_NE(std::string(e.what()).find(c.format), std::string::npos);
+        }
+    }
+}
+
 } // namespace
 } // namespace tv
