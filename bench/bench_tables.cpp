@@ -153,6 +153,46 @@ void BM_AppendWithFlush(benchmark::State& state)
 }
 BENCHMARK(BM_AppendWithFlush)->MinTime(2.0)->UseRealTime();
 
+void BM_RewriteWithFlush(benchmark::State& state)
+{
+    std::string path = BenchDir() + "/rewrite.dat";
+    {
+        TGoods t(path);
+        t.Open(true);
+        std::mt19937 rng(9);
+        for (int i = 0; i < 100; ++i) {
+            t.Insert();
+            t.Fill(rng);
+            t.Post();
+        }
+        for (auto _ : state) {
+            t.SetRecNo(static_cast<int32_t>(rng() % 100));
+            t.Edit();
+            t.Price.SetValue(rng() % 100000);
+            t.Post();
+        }
+    }
+    ::unlink(path.c_str());
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_RewriteWithFlush)->MinTime(2.0)->UseRealTime();
+
+// The data file's own checks and scan, without loading the records.
+void BM_OpenCheckMillion(benchmark::State& state)
+{
+    const std::string& path = BigFile();
+    TGoods g(path);
+    for (auto _ : state) {
+        TDatFile f;
+        f.SetFields(&g.Set);
+        f.SetFileName(path);
+        f.Open(false);
+        f.Close();
+    }
+    state.SetItemsProcessed(state.iterations() * BigCount);
+}
+BENCHMARK(BM_OpenCheckMillion)->Unit(benchmark::kMillisecond)->Iterations(5);
+
 void BM_OpenLoadMillion(benchmark::State& state)
 {
     const std::string& path = BigFile();

@@ -519,9 +519,17 @@ void TDatFile::Rewrite(int32_t Offset, const uint8_t* Record)
     Truncate();
 }
 
-void TDatFile::WriteRecord()
+// The append position is a valid record offset but names no record.
+void TDatFile::CheckRecordThere() const
 {
     CheckOpen();
+    if (FRecordOffset >= AppendPosition())
+        throw Exception("Неверное смещение записи в файле");
+}
+
+void TDatFile::WriteRecord()
+{
+    CheckRecordThere();
     const int32_t rs = FHeader.RecordSize;
     std::vector<uint8_t> old(static_cast<size_t>(rs));
     Seek(FRecordOffset, 0);
@@ -543,7 +551,7 @@ void TDatFile::WriteRecord()
 
 void TDatFile::DeleteRecord()
 {
-    CheckOpen();
+    CheckRecordThere();
     const TSaved saved = Save();
     uint8_t old[PrefixBytes];
     Seek(FRecordOffset, 0);

@@ -80,9 +80,11 @@ public:
     // before the call; the file is put back as far as it still can be.
     // The new record becomes current; the primary key's next value rises.
     virtual void AppendRecord();
-    // Rewrites the current record with the fields' values.
+    // Rewrites the current record with the fields' values. The record offset
+    // must name a record, not the append position.
     virtual void WriteRecord();
-    // Marks the current record deleted; its data stays.
+    // Marks the current record deleted; its data stays. The record offset
+    // must name a record.
     virtual void DeleteRecord();
     // Drops every record; next key values become 1 and the fields clear.
     virtual void Empty();
@@ -95,6 +97,7 @@ protected:
 
 private:
     void CheckOpen() const;
+    void CheckRecordThere() const;
     int32_t AppendPosition() const;
     void WriteHeader();
     void WriteKeyDescs();

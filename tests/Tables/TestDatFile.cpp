@@ -252,6 +252,10 @@ TEST(TDatFile, EdgeCasesOfTheFormat)
     for (int32_t bad : {HS + 2 * RS, HS - 1, HS + 1, HS + RS - 1, 0})
         EXPECT_EQ(MessageOf([&] { f.SetRecordOffset(bad); }), "Неверное смещение записи в файле")
             << bad;
+    const std::string oneRecord = ReadAll(fresh);
+    EXPECT_EQ(MessageOf([&] { f.WriteRecord(); }), "Неверное смещение записи в файле");
+    EXPECT_EQ(MessageOf([&] { f.DeleteRecord(); }), "Неверное смещение записи в файле");
+    EXPECT_EQ(ReadAll(fresh), oneRecord) << "nothing is written at the append position";
 
     // A second open of the same path, by another data file, fails.
     TDatFile other;
