@@ -225,7 +225,6 @@ void TDatFile::CreateNew(bool Overwrite)
         Seek(0, 0);
         Write(buf.data(), FHeader.HeaderSize);
         Flush();
-        FFileSize = FHeader.HeaderSize;
         FRecordOffset = FHeader.HeaderSize;
     } catch (...) {
         Close();
@@ -489,7 +488,6 @@ void TDatFile::AppendRecord()
         WriteHeader();
         WriteKeyDescs();
         Flush();
-        FFileSize = std::max<int64_t>(FFileSize, int64_t(pos) + FHeader.RecordSize);
     } catch (...) {
         Restore(saved);
         RestoreOnDisk();
@@ -600,7 +598,6 @@ void TDatFile::Empty()
         Seek(FHeader.HeaderSize, 0);
         Truncate();
         cut = true;
-        FFileSize = FHeader.HeaderSize;
         FFields->Clear();
         FRecordOffset = FHeader.HeaderSize;
         Flush();

@@ -118,7 +118,7 @@ private:
 
     std::unique_ptr<TFields> FBuiltFields;
     std::vector<std::unique_ptr<TField>> FBuiltItems;
-    int64_t FFileSize = 0;
+    int64_t FFileSize = 0;  // as found by Open
     std::vector<uint8_t> FScratch;
 };
 
