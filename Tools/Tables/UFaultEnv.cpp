@@ -7,16 +7,9 @@ namespace tv {
 
 class TFaultFile : public TEnvFile {
 public:
-    TFaultFile(TFaultEnv* env, std::string name) : FEnv(env), FName(std::move(name))
-    {
-        ++FEnv->FOpenHandles;
-    }
+    TFaultFile(TFaultEnv* env, std::string name) : FEnv(env), FName(std::move(name)) {}
 
-    ~TFaultFile() override
-    {
-        FEnv->FFiles[FName].Locked = false;
-        --FEnv->FOpenHandles;
-    }
+    ~TFaultFile() override { FEnv->FFiles[FName].Locked = false; }
 
     int64_t Seek(int64_t offset, int origin) override
     {

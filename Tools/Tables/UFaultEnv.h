@@ -85,7 +85,6 @@ private:
     int FFailWriteIn = 0;
     int FFailSyncIn = 0;
     uint64_t FSeq = 0;
-    int FOpenHandles = 0;
 };
 
 } // namespace tv
