@@ -391,15 +391,25 @@ void TDatArr::Open(bool CreateIfMissing)
         // The live records are counted while reading, so a deleted count
         // that disagrees with the status words neither leaves elements
         // unfilled nor writes past the block.
+        // Records are read in chunks: one seek and one read per chunk.
+        constexpr int32_t ChunkRecords = 4096;
+        const size_t dataSize = static_cast<size_t>(Fields()->DataSize());
+        std::vector<uint8_t> chunk;
         int32_t count = 0;
         int64_t offset = header.HeaderSize;
-        for (int32_t r = 0; r < header.RecordCount; ++r, offset += header.RecordSize) {
-            SetRecordOffset(static_cast<int32_t>(offset));
-            if (!ReadRecord()) continue;
-            if (count == FElemCount) SetElemCount(CheckedAdd(count, 1));
-            SetElemOffset(count, static_cast<int32_t>(offset));
-            std::memcpy(Elem(count) + 4, Fields()->GetRecord(), static_cast<size_t>(Fields()->DataSize()));
-            ++count;
+        for (int32_t r = 0; r < header.RecordCount;) {
+            const int32_t n = std::min(ChunkRecords, header.RecordCount - r);
+            chunk.resize(static_cast<size_t>(n) * static_cast<size_t>(header.RecordSize));
+            Seek(offset, 0);
+            Read(chunk.data(), CheckedMul(n, header.RecordSize));
+            for (int32_t i = 0; i < n; ++i, ++r, offset += header.RecordSize) {
+                const uint8_t* record = chunk.data() + static_cast<size_t>(i) * static_cast<size_t>(header.RecordSize);
+                if ((record[0] | record[1] | record[2] | record[3]) != 0) continue;  // not live
+                if (count == FElemCount) SetElemCount(CheckedAdd(count, 1));
+                SetElemOffset(count, static_cast<int32_t>(offset));
+                std::memcpy(Elem(count) + 4, record + TDatFile::PrefixBytes, dataSize);
+                ++count;
+            }
         }
         if (count < FElemCount) SetElemCount(count);
         FCurElem = 0;
