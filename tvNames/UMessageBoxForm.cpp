@@ -1,0 +1,241 @@
+#include "UMessageBoxForm.h"
+
+#include "UException.h"
+#include "UGlassGradient.h"
+#include "UImage.h"
+
+#include <QCoreApplication>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+
+#include <memory>
+
+namespace tv {
+
+TFormMessageBox* FormMessageBox = nullptr;
+
+namespace {
+
+constexpr int ClientWidth = 364;
+constexpr int ClientHeight = 142;
+constexpr int BandHeight = 40;
+
+std::unique_ptr<TGlassGradienter>& GradienterSlot()
+{
+    static std::unique_ptr<TGlassGradienter> gradienter;
+    return gradienter;
+}
+
+// The unit's painter of the band, made with the first box and freed with
+// the application object.
+TGlassGradienter& MessageBoxGradienter()
+{
+    auto& slot = GradienterSlot();
+    if (!slot) {
+        slot = std::make_unique<TGlassGradienter>();
+        qAddPostRoutine([] { GradienterSlot().reset(); });
+    }
+    return *slot;
+}
+
+QString ToQ(const std::string& text)
+{
+    QString s = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    s.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    return s;
+}
+
+QStyle::StandardPixmap IconOfFlags(int icon, bool& known)
+{
+    known = true;
+    switch (icon) {
+    case MB_ICONSTOP: return QStyle::SP_MessageBoxCritical;
+    case MB_ICONQUESTION: return QStyle::SP_MessageBoxQuestion;
+    case MB_ICONEXCLAMATION: return QStyle::SP_MessageBoxWarning;
+    case MB_ICONINFORMATION: return QStyle::SP_MessageBoxInformation;
+    default: known = false; return QStyle::SP_MessageBoxInformation;
+    }
+}
+
+} // namespace
+
+TFormMessageBox::TFormMessageBox(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint)
+{
+    setObjectName("FormMessageBox");
+    QFont f = font();
+    f.setPixelSize(11);
+    setFont(f);
+    setFixedSize(ClientWidth, ClientHeight);
+    setModal(true);
+
+    Image = new TImage(this);
+    Image->setObjectName("Image");
+    Image->setGeometry(0, ClientHeight - BandHeight, ClientWidth, BandHeight);
+    Bevel = new QFrame(this);
+    Bevel->setObjectName("Bevel");
+    Bevel->setFrameShape(QFrame::HLine);
+    Bevel->setFrameShadow(QFrame::Sunken);
+    Bevel->setGeometry(0, ClientHeight - BandHeight - 2, ClientWidth, 2);
+
+    LbQuery = new QLabel(this);
+    LbQuery->setObjectName("LbQuery");
+    LbQuery->setGeometry(72, 8, 284, 86);
+    LbQuery->setAlignment(Qt::AlignCenter);
+    LbQuery->setWordWrap(true);
+    LbQuery->setTextFormat(Qt::PlainText);
+
+    ImageIcon = new QLabel(this);
+    ImageIcon->setObjectName("ImageIcon");
+    ImageIcon->setGeometry(12, 24, 48, 48);
+    ImageIcon->setAlignment(Qt::AlignCenter);
+
+    Btn1 = new QPushButton(this);
+    Btn1->setObjectName("Btn1");
+    Btn1->setGeometry(190, 109, 80, 25);
+    Btn2 = new QPushButton(this);
+    Btn2->setObjectName("Btn2");
+    Btn2->setGeometry(276, 108, 80, 25);
+    setTabOrder(Btn1, Btn2);
+    connect(Btn1, &QPushButton::clicked, this, &TFormMessageBox::Btn1Click);
+    connect(Btn2, &QPushButton::clicked, this, &TFormMessageBox::Btn2Click);
+
+    MessageBoxGradienter().Attach(this, Image);
+    if (!FormMessageBox) FormMessageBox = this;
+}
+
+TFormMessageBox::~TFormMessageBox()
+{
+    if (FormMessageBox == this) FormMessageBox = nullptr;
+}
+
+int TFormMessageBox::ShowMessageBox(const std::string& text, const std::string& caption, int flags,
+                                    const std::string& firstCaption, const std::string& firstHint,
+                                    const std::string& secondCaption, const std::string& secondHint)
+{
+    if (isVisible()) {
+        TFormMessageBox second(parentWidget());
+        second.SetMainForm(FMainForm);
+        return second.ShowMessageBox(text, caption, flags, firstCaption, firstHint, secondCaption, secondHint);
+    }
+    LbQuery->setText(ToQ(text));
+    setWindowTitle(ToQ(caption));
+
+    if ((flags & 15) == MB_TWOBUTTONS) {
+        Btn1->setText(ToQ(firstCaption));
+        Btn1->setToolTip(ToQ(firstHint));
+        Btn1->setVisible(true);
+        Btn1->setDefault(true);
+        Btn2->setText(ToQ(secondCaption));
+        Btn2->setToolTip(ToQ(secondHint));
+        Btn2->setDefault(false);
+        FBtn2Result = 2;
+        FCancelButton = Btn2;
+        Btn1->setFocus();
+    } else {
+        Btn1->setVisible(false);
+        Btn1->setDefault(false);
+        Btn2->setText(ToQ(firstCaption));
+        Btn2->setToolTip(ToQ(firstHint));
+        Btn2->setDefault(true);
+        FBtn2Result = 1;
+        FCancelButton = Btn2;
+        Btn2->setFocus();
+    }
+
+    bool known = false;
+    const QStyle::StandardPixmap sp = IconOfFlags(flags & 240, known);
+    if (known)
+        ImageIcon->setPixmap(style()->standardIcon(sp, nullptr, this).pixmap(32, 32));
+    else
+        ImageIcon->clear();
+
+    PlaceOverMainForm();
+    return exec();
+}
+
+void TFormMessageBox::PlaceOverMainForm()
+{
+    QRect over;
+    if (FMainForm && FMainForm->isVisible())
+        over = FMainForm->frameGeometry();
+    else if (QScreen* screen = QGuiApplication::primaryScreen())
+        over = screen->availableGeometry();
+    if (!over.isValid()) return;
+    QRect box = frameGeometry();
+    box.moveCenter(over.center());
+    move(box.topLeft());
+}
+
+void TFormMessageBox::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier && FCancelButton) {
+        FCancelButton->click();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void TFormMessageBox::reject() { done(2); }
+
+void TFormMessageBox::Btn1Click() { done(1); }
+
+void TFormMessageBox::Btn2Click() { done(FBtn2Result); }
+
+std::string WrapToMessageBox(const std::string& text)
+{
+    TV_ASSERT(FormMessageBox != nullptr, "Not Assigned Message Box");
+    const QFontMetrics metrics(FormMessageBox->font());
+    const int limit = FormMessageBox->LbQuery->width();
+    const auto width = [&metrics](const std::string& s) { return metrics.horizontalAdvance(ToQ(s)); };
+
+    std::size_t pos = 0;
+    const auto nextPiece = [&text, &pos]() {
+        const std::size_t end = text.find_first_of("\\/", pos);
+        const std::size_t stop = end == std::string::npos ? text.size() : end + 1;
+        std::string piece = text.substr(pos, stop - pos);
+        pos = stop;
+        return piece;
+    };
+
+    std::string result;
+    std::string pending;
+    for (;;) {
+        std::string line;
+        while (pos < text.size()) {
+            if (!line.empty() && width(line + pending) >= limit) break;
+            line += pending;
+            pending = nextPiece();
+        }
+        if (pos < text.size()) {
+            result += line + "\r\n";
+            continue;
+        }
+        if (width(line + pending) < limit)
+            result += line + pending;
+        else
+            result += line + "\r\n" + pending;
+        return result;
+    }
+}
+
+TMessageBoxMessages::TMessageBoxMessages(TFormMessageBox* form) : FForm(form)
+{
+    TV_ASSERT(form != nullptr, "Not Assigned Message Box");
+}
+
+int TMessageBoxMessages::ShowMessageBox(const std::string& text, const std::string& caption, int flags,
+                                        const std::string& firstCaption, const std::string& firstHint,
+                                        const std::string& secondCaption, const std::string& secondHint)
+{
+    if (!FForm) return 2;
+    return FForm->ShowMessageBox(text, caption, flags, firstCaption, firstHint, secondCaption, secondHint);
+}
+
+} // namespace tv
