@@ -172,6 +172,9 @@ constexpr TSlotText Slots[] = {
     {186, "Product cost"},
     {187, "Product quantity"},
     {188, ""},
+    {189, "The last change of the warehouse data was interrupted.\r\nIt has been completed or undone; please check the goods"},
+    {190, "Data repair"},
+    {191, "The restored files could not be opened.\r\nThe data in use before the restoration have been opened again"},
 };
 
 // http://www.example.org/tarnovell/en/index.htm

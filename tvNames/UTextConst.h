@@ -13,7 +13,7 @@ namespace tv {
 
 struct TLangTexts;
 
-inline constexpr int TextSlotCount = 189;
+inline constexpr int TextSlotCount = 192;
 inline constexpr int ModeNameCount = 7;
 
 // How a language writes dates: the loaders set the date and time separators,
@@ -27,7 +27,7 @@ struct TLangFormatSettings : TFormatSettings {
 
 class TTextTable {
 public:
-    // Text of a slot 0..188 (empty for slots a language leaves out).
+    // Text of a slot 0..191 (empty for slots a language leaves out).
     // Another slot raises ERangeError.
     const std::string& operator[](int slot) const;
 

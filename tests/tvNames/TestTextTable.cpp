@@ -44,6 +44,7 @@ const std::vector<int> ShownSlots = [] {
     range(134, 179);
     range(181, 184);
     range(186, 187);
+    range(189, 191);
     return slots;
 }();
 
