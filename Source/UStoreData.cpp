@@ -1,0 +1,742 @@
+#include "UStoreData.h"
+
+#include "UChecked.h"
+#include "UDateTime.h"
+#include "UException.h"
+#include "UMessages.h"
+#include "UProgFolder.h"
+#include "UStoreRepair.h"
+#include "UTextConst.h"
+
+#include <array>
+#include <cstring>
+#include <filesystem>
+#include <limits>
+#include <system_error>
+#include <vector>
+
+namespace tv {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const char* const StoreFileName = "store.dat";
+const char* const MovesFileName = "moves.dat";
+const char* const SafetyFolder = "0000-00-00";
+const char* const SEmptyTable = "Недопустимая операция при пустой таблице";
+
+// Sort weights of the 1251 bytes: zero first, then the other non-letters by
+// code, then Latin and Cyrillic letters in alphabet order, both cases alike.
+const std::array<uint16_t, 256>& LetterWeights()
+{
+    static const std::array<uint16_t, 256> weights = [] {
+        std::array<uint16_t, 256> w{};
+        for (int b = 0; b < 256; ++b)
+            w[b] = static_cast<uint16_t>(b);
+        // Lower-case letters that have an upper-case partner outside the
+        // alphabet run below take the partner's weight.
+        const std::pair<uint8_t, uint8_t> pairs[] = {
+            {0x90, 0x80}, {0x83, 0x81}, {0x9A, 0x8A}, {0x9C, 0x8C}, {0x9D, 0x8D},
+            {0x9E, 0x8E}, {0x9F, 0x8F}, {0xBC, 0xA3}, {0xBE, 0xBD},
+        };
+        for (auto [lower, upper] : pairs)
+            w[lower] = upper;
+        uint16_t next = 300;
+        for (int c = 'A'; c <= 'Z'; ++c) {
+            w[c] = next;
+            w[c + 32] = next;
+            ++next;
+        }
+        // Upper case, lower case, in the order of the Russian and Ukrainian alphabets.
+        const std::pair<uint8_t, uint8_t> cyrillic[] = {
+            {0xC0, 0xE0}, {0xC1, 0xE1}, {0xC2, 0xE2}, {0xC3, 0xE3}, {0xA5, 0xB4},
+            {0xC4, 0xE4}, {0xC5, 0xE5}, {0xAA, 0xBA}, {0xA8, 0xB8}, {0xC6, 0xE6},
+            {0xC7, 0xE7}, {0xC8, 0xE8}, {0xB2, 0xB3}, {0xAF, 0xBF}, {0xC9, 0xE9},
+            {0xCA, 0xEA}, {0xCB, 0xEB}, {0xCC, 0xEC}, {0xCD, 0xED}, {0xCE, 0xEE},
+            {0xCF, 0xEF}, {0xD0, 0xF0}, {0xD1, 0xF1}, {0xD2, 0xF2}, {0xD3, 0xF3},
+            {0xA1, 0xA2}, {0xD4, 0xF4}, {0xD5, 0xF5}, {0xD6, 0xF6}, {0xD7, 0xF7},
+            {0xD8, 0xF8}, {0xD9, 0xF9}, {0xDA, 0xFA}, {0xDB, 0xFB}, {0xDC, 0xFC},
+            {0xDD, 0xFD}, {0xDE, 0xFE}, {0xDF, 0xFF},
+        };
+        for (auto [upper, lower] : cyrillic) {
+            w[upper] = next;
+            w[lower] = next;
+            ++next;
+        }
+        return w;
+    }();
+    return weights;
+}
+
+std::unique_ptr<TField> NoCreate(int32_t) { return nullptr; }
+
+// A money text as the money field's set-text operation reads it.
+uint32_t MoneyFieldValue(const std::string& text)
+{
+    TMoneyField f;
+    f.AllowEdit();
+    f.SetText(text);
+    return f.GetValue();
+}
+
+// A decimal int32 with an optional sign; anything else raises.
+int32_t StrToInt(const std::string& text)
+{
+    size_t i = 0;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+        negative = text[i++] == '-';
+    if (i == text.size())
+        throw EConvertError("'" + text + "' is not a valid integer value");
+    int64_t value = 0;
+    for (; i < text.size(); ++i) {
+        if (text[i] < '0' || text[i] > '9')
+            throw EConvertError("'" + text + "' is not a valid integer value");
+        value = value * 10 + (text[i] - '0');
+        if (value > int64_t(std::numeric_limits<int32_t>::max()) + 1)
+            throw EConvertError("'" + text + "' is not a valid integer value");
+    }
+    value = negative ? -value : value;
+    if (value > std::numeric_limits<int32_t>::max())
+        throw EConvertError("'" + text + "' is not a valid integer value");
+    return static_cast<int32_t>(value);
+}
+
+std::vector<TVariant> GoodsLowKey(int32_t goodsID)
+{
+    return {TVariant(goodsID), TVariant::DateTime(EncodeDate(1, 1, 1))};
+}
+
+bool CopyOver(const std::string& from, const std::string& to)
+{
+    std::error_code ec;
+    return fs::copy_file(from, to, fs::copy_options::overwrite_existing, ec) && !ec;
+}
+
+void ShowOneButton(const std::string& text, const std::string& caption, int icon)
+{
+    ShowMessageBox(text, caption, MB_ONEBUTTON | icon, "OK", TextTable[2]);
+}
+
+// Leaves a table that a failed step left editing in browse state.
+void CancelEditing(TTable& table)
+{
+    if (table.GetState() == tsEdit || table.GetState() == tsInsert)
+        table.Cancel();
+}
+
+} // namespace
+
+// Field classes
+
+const TFieldClass& TCompareStringField::ClassInfo()
+{
+    static const TFieldClass cls =
+        TFieldClass::Derived("TCompareStringField", TStringField::ClassInfo(), NoCreate);
+    return cls;
+}
+
+int32_t TCompareStringField::CompareData(const void* a, const void* b) const
+{
+    const auto* pa = static_cast<const uint8_t*>(a);
+    const auto* pb = static_cast<const uint8_t*>(b);
+    const auto& w = LetterWeights();
+    for (int32_t i = 0; i < GetWidth(); ++i) {
+        if (w[pa[i]] != w[pb[i]])
+            return w[pa[i]] < w[pb[i]] ? -1 : 1;
+    }
+    return 0;
+}
+
+const TFieldClass& TShowDateTimeField::ClassInfo()
+{
+    static const TFieldClass cls =
+        TFieldClass::Derived("TShowDateTimeField", TDateTimeField::ClassInfo(), NoCreate);
+    return cls;
+}
+
+std::string TShowDateTimeField::GetText() const
+{
+    if (GetValue() == 0.0)
+        return std::string();
+    return DateTimeToStr(GetValue(), TextTable.LangFormatSettings);
+}
+
+std::string TShowDateTimeField::DataToText(const void* data) const
+{
+    double value;
+    std::memcpy(&value, data, sizeof value);
+    if (value == 0.0)
+        return std::string();
+    return DateToStr(value, TextTable.LangFormatSettings);
+}
+
+const char* const DirectionTexts[2] = {"-", "+"};
+
+const TFieldClass& TDirectionBooleanField::ClassInfo()
+{
+    static const TFieldClass cls =
+        TFieldClass::Derived("TDirectionBooleanField", TBooleanField::ClassInfo(), NoCreate);
+    return cls;
+}
+
+std::string TDirectionBooleanField::DataToText(const void* data) const
+{
+    int32_t value;
+    std::memcpy(&value, data, sizeof value);
+    return DirectionTexts[value != 0 ? 1 : 0];
+}
+
+// Tables
+
+TTableStore::TTableStore()
+    : FFieldSet({&ID, &Code, &Name, &PCount, &Weight, &Cost, &Sum, &LastDate})
+{
+    const std::pair<TField*, const char*> names[] = {
+        {&ID, "ID"}, {&Code, "Code"}, {&Name, "Name"}, {&PCount, "PCount"},
+        {&Weight, "Weight"}, {&Cost, "Cost"}, {&Sum, "Sum"}, {&LastDate, "LastDate"},
+    };
+    for (auto [field, name] : names)
+        field->SetName(name);
+    ID.SetPrimaryKey(true);
+    SetFields(&FFieldSet);
+    SetFileName(StoreFileName);
+    IndID = TIndex::CreateNamed(&FFieldSet, "IndID", &ID);
+    IndCode = TIndex::CreateNamed(&FFieldSet, "IndCode", &Code);
+    IndName = TIndex::CreateNamed(&FFieldSet, "IndName", &Name);
+    IndPock = TIndex::CreateNamed(&FFieldSet, "IndPock", &PCount);
+    IndWeight = TIndex::CreateNamed(&FFieldSet, "IndWeight", &Weight);
+    IndCost = TIndex::CreateNamed(&FFieldSet, "IndCost", &Cost);
+    IndSum = TIndex::CreateNamed(&FFieldSet, "IndSum", &Sum);
+    IndDate = TIndex::CreateNamed(&FFieldSet, "IndDate", &LastDate);
+}
+
+TTableStore::~TTableStore()
+{
+    if (GetState() != tsClosed)
+        Close();
+}
+
+void TTableStore::Open(bool CreateIfMissing)
+{
+    TTable::Open(CreateIfMissing);
+    for (TIndex* index : {IndID.get(), IndCode.get(), IndName.get(), IndPock.get(),
+                          IndWeight.get(), IndCost.get(), IndSum.get(), IndDate.get()})
+        AddIndex(index);
+    SetIndex(IndDate.get());
+}
+
+TTableMoves::TTableMoves()
+    : FFieldSet({&ID, &IDStore, &MoveDate, &Direction, &PCount, &Weight, &Cost, &Sum, &Note})
+{
+    const std::pair<TField*, const char*> names[] = {
+        {&ID, "ID"}, {&IDStore, "IDStore"}, {&MoveDate, "MoveDate"},
+        {&Direction, "Direction"}, {&PCount, "PCount"}, {&Weight, "Weight"},
+        {&Cost, "Cost"}, {&Sum, "Sum"}, {&Note, "Note"},
+    };
+    for (auto [field, name] : names)
+        field->SetName(name);
+    ID.SetPrimaryKey(true);
+    SetFields(&FFieldSet);
+    SetFileName(MovesFileName);
+    IndID = TIndex::CreateNamed(&FFieldSet, "IndID", &ID);
+    IndSD = TIndex::CreateCompositeNamed(&FFieldSet, "IndSD", {&IDStore, &MoveDate});
+}
+
+TTableMoves::~TTableMoves()
+{
+    if (GetState() != tsClosed)
+        Close();
+}
+
+void TTableMoves::Open(bool CreateIfMissing)
+{
+    TTable::Open(CreateIfMissing);
+    AddIndex(IndID.get());
+    AddIndex(IndSD.get());
+    SetIndex(IndSD.get());
+    First();
+}
+
+// Stock operations
+
+TStore::TStore() = default;
+
+TStore::~TStore()
+{
+    Close();
+}
+
+void TStore::SetEnv(TFileEnv* Env)
+{
+    FGoods.SetEnv(Env);
+    FMoves.SetEnv(Env);
+}
+
+void TStore::Book(bool Received, const std::string& AQuantity, const std::string& APackages,
+                  const std::string& ANote)
+{
+    if (FGoods.RecordCount() == 0)
+        throw Exception(SEmptyTable);
+    const uint32_t weight = MoneyFieldValue(AQuantity);
+    const int32_t packages = StrToInt(APackages);
+    const int32_t goodsID = FGoods.ID.GetValue();
+    const uint32_t cost = FGoods.Cost.GetValue();
+    const uint32_t sum = TMoneyField::MulMoney(cost, weight);
+    uint32_t newWeight, newSum;
+    int32_t newPCount;
+    if (Received) {
+        newWeight = CheckedAddU(FGoods.Weight.GetValue(), weight);
+        newPCount = CheckedAdd(FGoods.PCount.GetValue(), packages);
+        newSum = CheckedAddU(FGoods.Sum.GetValue(), sum);
+    } else {
+        newWeight = CheckedSubU(FGoods.Weight.GetValue(), weight);
+        newPCount = CheckedSub(FGoods.PCount.GetValue(), packages);
+        newSum = CheckedSubU(FGoods.Sum.GetValue(), sum);
+    }
+    const TDateTime now = Now();
+
+    FMoves.Insert();
+    try {
+        FMoves.IDStore.SetValue(goodsID);
+        FMoves.MoveDate.SetValue(now);
+        FMoves.Direction.SetValue(Received);
+        FMoves.Cost.SetValue(cost);
+        FMoves.Weight.SetValue(weight);
+        FMoves.PCount.SetValue(packages);
+        FMoves.Note.SetText(ANote);
+        FMoves.Sum.SetValue(sum);
+        FMoves.Post();
+    } catch (...) {
+        CancelEditing(FMoves);
+        throw;
+    }
+
+    try {
+        FGoods.Edit();
+        FGoods.Weight.SetValue(newWeight);
+        FGoods.PCount.SetValue(newPCount);
+        FGoods.Sum.SetValue(newSum);
+        FGoods.LastDate.SetValue(now);
+        FGoods.Post();
+    } catch (...) {
+        CancelEditing(FGoods);
+        try {
+            FMoves.Delete();  // the movement just posted is current
+        } catch (...) {
+            // Left for the repair at the next open, which completes the booking.
+        }
+        throw;
+    }
+}
+
+void TStore::AddGoods(const std::string& AQuantity, const std::string& APackages,
+                      const std::string& ANote)
+{
+    Book(true, AQuantity, APackages, ANote);
+}
+
+void TStore::DeductGoods(const std::string& AQuantity, const std::string& APackages,
+                         const std::string& ANote)
+{
+    Book(false, AQuantity, APackages, ANote);
+}
+
+void TStore::InsertGoods(const std::string& ACode, const std::string& AName,
+                         const std::string& APrice, const std::string& AQuantity,
+                         const std::string& APackages, const std::string& ANote)
+{
+    // Everything that can fail on the texts fails before the first write.
+    const uint32_t price = MoneyFieldValue(APrice);
+    TMoneyField::MulMoney(price, MoneyFieldValue(AQuantity));
+    StrToInt(APackages);
+
+    const int32_t before = FGoods.GetRecordPos();
+    FGoods.Insert();
+    try {
+        FGoods.Code.SetText(ACode);
+        FGoods.Name.SetText(AName);
+        FGoods.Cost.SetText(APrice);
+        FGoods.Weight.SetValue(0);
+        FGoods.PCount.SetValue(0);
+        FGoods.Sum.SetValue(0);
+        FGoods.LastDate.SetValue(Now());
+        FGoods.Post();
+    } catch (...) {
+        CancelEditing(FGoods);
+        throw;
+    }
+    try {
+        Book(true, AQuantity, APackages, ANote);
+    } catch (...) {
+        try {
+            FGoods.Delete();
+            if (before != 0)
+                FGoods.SetRecordPos(before);
+        } catch (...) {
+            // The repair at the next open removes goods left without a movement.
+        }
+        throw;
+    }
+}
+
+uint32_t TStore::RepricedTotal(int32_t GoodsID, uint32_t Price)
+{
+    uint32_t total = 0;
+    FMoves.SetIndex(FMoves.IndSD.get());
+    FMoves.FindKey(GoodsLowKey(GoodsID));
+    while (!FMoves.Eof() && FMoves.IDStore.GetValue() == GoodsID) {
+        const uint32_t sum = TMoneyField::MulMoney(Price, FMoves.Weight.GetValue());
+        total = FMoves.Direction.GetValue() ? CheckedAddU(total, sum) : CheckedSubU(total, sum);
+        FMoves.Next();
+    }
+    return total;
+}
+
+void TStore::RepriceMoves(int32_t GoodsID, uint32_t Price)
+{
+    FMoves.SetIndex(FMoves.IndSD.get());
+    FMoves.FindKey(GoodsLowKey(GoodsID));
+    while (!FMoves.Eof() && FMoves.IDStore.GetValue() == GoodsID) {
+        const uint32_t sum = TMoneyField::MulMoney(Price, FMoves.Weight.GetValue());
+        if (FMoves.Cost.GetValue() != Price || FMoves.Sum.GetValue() != sum) {
+            FMoves.Edit();
+            try {
+                FMoves.Cost.SetValue(Price);
+                FMoves.Sum.SetValue(sum);
+                FMoves.Post();
+            } catch (...) {
+                CancelEditing(FMoves);
+                throw;
+            }
+        }
+        FMoves.Next();
+    }
+}
+
+void TStore::EditGoods(const std::string& ACode, const std::string& AName,
+                       const std::string& APrice)
+{
+    if (FGoods.RecordCount() == 0)
+        throw Exception(SEmptyTable);
+    const int32_t goodsID = FGoods.ID.GetValue();
+    const uint32_t oldCost = FGoods.Cost.GetValue();
+    const uint8_t* record = FGoods.Fields()->GetRecord();
+    const std::vector<uint8_t> old(record, record + FGoods.Fields()->DataSize());
+    uint32_t total = 0;
+
+    FGoods.Edit();
+    try {
+        FGoods.Code.SetText(ACode);
+        FGoods.Name.SetText(AName);
+        FGoods.Cost.SetText(APrice);
+        if (FGoods.Cost.GetValue() != oldCost)
+            total = RepricedTotal(goodsID, FGoods.Cost.GetValue());
+        FGoods.Post();
+    } catch (...) {
+        CancelEditing(FGoods);
+        throw;
+    }
+    const uint32_t newCost = FGoods.Cost.GetValue();
+    if (newCost == oldCost)
+        return;
+
+    try {
+        RepriceMoves(goodsID, newCost);
+        FGoods.Edit();
+        FGoods.Sum.SetValue(total);
+        FGoods.Post();
+    } catch (...) {
+        CancelEditing(FGoods);
+        try {
+            FGoods.Edit();
+            FGoods.Fields()->SetRecord(old.data());
+            FGoods.Post();
+            RepriceMoves(goodsID, oldCost);
+        } catch (...) {
+            // The repair at the next open completes whichever price the
+            // goods record holds.
+            CancelEditing(FGoods);
+        }
+        throw;
+    }
+}
+
+void TStore::DeleteGoods()
+{
+    if (FGoods.RecordCount() == 0)
+        throw Exception(SEmptyTable);
+    const int32_t goodsID = FGoods.ID.GetValue();
+    FMoves.SetIndex(FMoves.IndSD.get());
+    // The goods record goes first: from then on the history is only orphans.
+    FGoods.Delete();
+    try {
+        FMoves.FindKey(GoodsLowKey(goodsID));
+        while (!FMoves.Eof() && FMoves.IDStore.GetValue() == goodsID && FMoves.RecordCount() > 0)
+            FMoves.Delete();
+    } catch (...) {
+        // The repair at the next open removes the movements left behind.
+    }
+}
+
+bool TStore::CanInsert(const std::string& APrice, const std::string& AQuantity,
+                       const std::string& APackages)
+{
+    try {
+        const uint32_t price = TMoneyField::TextToMoney(APrice);
+        const uint32_t quantity = TMoneyField::TextToMoney(AQuantity);
+        TMoneyField::MulMoney(price, quantity);
+        return StrToInt(APackages) >= 0;
+    } catch (...) {
+        return false;
+    }
+}
+
+bool TStore::CanAdd(const std::string& AQuantity, const std::string& APackages)
+{
+    try {
+        if (FGoods.RecordCount() == 0)
+            return false;
+        const uint32_t q = TMoneyField::TextToMoney(AQuantity);
+        const uint32_t v = TMoneyField::MulMoney(FGoods.Cost.GetValue(), q);
+        CheckedAddU(FGoods.Sum.GetValue(), v);
+        CheckedAddU(FGoods.Weight.GetValue(), q);
+        const int32_t packages = StrToInt(APackages);
+        return packages >= 0 && CheckedAdd(FGoods.PCount.GetValue(), packages) >= 0;
+    } catch (...) {
+        return false;
+    }
+}
+
+bool TStore::CanDeduct(const std::string& AQuantity, const std::string& APackages)
+{
+    try {
+        if (FGoods.RecordCount() == 0)
+            return false;
+        const uint32_t q = TMoneyField::TextToMoney(AQuantity);
+        const uint32_t v = TMoneyField::MulMoney(FGoods.Cost.GetValue(), q);
+        if (FGoods.Sum.GetValue() < v || FGoods.Weight.GetValue() < q)
+            return false;
+        const int32_t packages = StrToInt(APackages);
+        return packages >= 0 && CheckedSub(FGoods.PCount.GetValue(), packages) >= 0;
+    } catch (...) {
+        return false;
+    }
+}
+
+bool TStore::CanSetCost(const std::string& APrice)
+{
+    try {
+        if (FGoods.RecordCount() == 0)
+            return false;
+        const uint32_t price = TMoneyField::TextToMoney(APrice);
+        TMoneyField::MulMoney(price, FGoods.Weight.GetValue());
+        // Every single movement, and the running total the re-pricing forms.
+        RepricedTotal(FGoods.ID.GetValue(), price);
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+void TStore::FindByName(const std::string& Text)
+{
+    FGoods.SetIndex(FGoods.IndName.get());
+    FGoods.FindText(Text);
+}
+
+void TStore::FindByCode(const std::string& Text)
+{
+    FGoods.SetIndex(FGoods.IndCode.get());
+    FGoods.FindText(Text);
+}
+
+void TStore::GetTotals(std::string& Packages, std::string& Quantity, std::string& Value,
+                       std::string& Count)
+{
+    const int32_t recNo = FGoods.GetRecNo();
+    uint32_t packages = 0, quantity = 0, value = 0, count = 0;
+    try {
+        FGoods.First();
+        while (!FGoods.Eof()) {
+            packages = CheckedAddU(packages, static_cast<uint32_t>(FGoods.PCount.GetValue()));
+            quantity = CheckedAddU(quantity, FGoods.Weight.GetValue());
+            value = CheckedAddU(value, FGoods.Sum.GetValue());
+            count = CheckedAddU(count, 1);
+            FGoods.Next();
+        }
+    } catch (...) {
+        FGoods.SetRecNo(recNo);
+        throw;
+    }
+    FGoods.SetRecNo(recNo);
+    Packages = std::to_string(packages);
+    Quantity = TMoneyField::MoneyToText(quantity);
+    Value = TMoneyField::MoneyToText(value);
+    Count = std::to_string(count);
+}
+
+// Folders and copies
+
+bool TStore::DataExists(std::string& Missing, const std::string& Folder)
+{
+    const std::string path = ProgramFolder() + Folder;
+    std::error_code ec;
+    if (!fs::is_directory(path, ec))
+        return false;
+    const bool store = fs::exists(path + "/" + StoreFileName, ec);
+    const bool moves = fs::exists(path + "/" + MovesFileName, ec);
+    if (!store && !moves)
+        return false;
+    Missing.clear();
+    if (!store)
+        Missing = StoreFileName;
+    if (!moves)
+        Missing = MovesFileName;
+    return true;
+}
+
+void TStore::Open(bool Create, const std::string& Folder)
+{
+    const std::string path = ProgramFolder() + Folder;
+    std::error_code ec;
+    if (!fs::is_directory(path, ec)) {
+        if (!Create)
+            throw Exception(TextTable[11]);
+        if (!fs::create_directory(path, ec) || ec)
+            throw Exception(TextTable[11]);
+    }
+    FRepaired = 0;
+    FGoods.SetFileName(path + "/" + StoreFileName);
+    FGoods.Open(Create);
+    FGoods.First();
+    FMoves.SetFileName(path + "/" + MovesFileName);
+    FMoves.Open(Create);
+    FRepaired = RepairStore(FGoods, FMoves);
+    if (FRepaired > 0)
+        ShowOneButton(TextTable[189], TextTable[190], MB_ICONEXCLAMATION);
+}
+
+void TStore::Close()
+{
+    if (FGoods.GetState() != tsClosed)
+        FGoods.Close();
+    if (FMoves.GetState() != tsClosed)
+        FMoves.Close();
+}
+
+bool TStore::CopyBase(const std::string& Sub, bool Overwrite, const std::string& Source,
+                      const std::string& Root)
+{
+    const std::string from = ProgramFolder() + Source + "/";
+    const std::string root = ProgramFolder() + Root;
+    const std::string to = root + "/" + Sub + "/";
+    for (const std::string& folder : {root, to}) {
+        std::error_code ec;
+        if (fs::is_directory(folder, ec))
+            continue;
+        fs::create_directory(folder, ec);
+        if (ec)
+            throw Exception(ec.message() + ": " + folder);
+    }
+    bool both = true;
+    for (const char* name : {StoreFileName, MovesFileName}) {
+        std::error_code ec;
+        const auto option = Overwrite ? fs::copy_options::overwrite_existing
+                                      : fs::copy_options::skip_existing;
+        fs::copy_file(from + name, to + name, option, ec);
+        both = both && !ec;
+    }
+    return both;
+}
+
+bool TStore::SaveAs(const std::string& Folder)
+{
+    std::error_code ec;
+    if (!fs::is_directory(Folder, ec))
+        return false;
+    const std::string goodsIndex = FGoods.GetIndexName();
+    const std::string movesIndex = FMoves.GetIndexName();
+    const int32_t goodsPos = FGoods.GetRecordPos();
+    const int32_t movesPos = FMoves.GetRecordPos();
+    const std::string goodsFile = FGoods.GetFileName();
+    const std::string movesFile = FMoves.GetFileName();
+    Close();
+    const bool result = CopyOver(goodsFile, Folder + "/" + StoreFileName) &&
+                        CopyOver(movesFile, Folder + "/" + MovesFileName);
+    Open(false, "Data");
+    FGoods.SetIndexName(goodsIndex);
+    if (goodsPos != 0)
+        FGoods.SetRecordPos(goodsPos);
+    FMoves.SetIndexName(movesIndex);
+    if (movesPos != 0)
+        FMoves.SetRecordPos(movesPos);
+    return result;
+}
+
+void TStore::CopyBack(const std::string& From)
+{
+    const std::string data = ProgramFolder() + "Data/";
+    for (const char* name : {StoreFileName, MovesFileName})
+        CopyOver(From + "/" + name, data + name);
+}
+
+bool TStore::RestoreBase(const std::string& Folder)
+{
+    Close();
+    const std::string hist = ProgramFolder() + "Hist/";
+    std::error_code ec;
+    // Restoring from the safety copy itself keeps the current files apart
+    // in its tmp subfolder until the restore is done.
+    const bool tmp = fs::equivalent(Folder, hist + SafetyFolder, ec) && !ec;
+    const std::string safetySub = tmp ? std::string(SafetyFolder) + "/tmp" : SafetyFolder;
+    const std::string safety = hist + safetySub;
+    bool safe = false;
+    try {
+        safe = CopyBase(safetySub, true, "Data", "Hist");
+    } catch (const Exception&) {
+    }
+
+    const std::string data = ProgramFolder() + "Data/";
+    bool result = false;
+    if (safe && fs::exists(Folder + "/" + StoreFileName, ec) &&
+        fs::exists(Folder + "/" + MovesFileName, ec)) {
+        const bool store = CopyOver(Folder + "/" + StoreFileName, data + StoreFileName);
+        result = store && CopyOver(Folder + "/" + MovesFileName, data + MovesFileName);
+        if (!result && store)
+            CopyBack(safety);
+    }
+    if (!result) {
+        Open(false, "Data");
+        return false;
+    }
+
+    try {
+        Open(false, "Data");
+    } catch (const Exception&) {
+        Close();
+        CopyBack(safety);
+        if (tmp)
+            fs::remove_all(safety, ec);
+        Open(false, "Data");
+        ShowOneButton(TextTable[191], TextTable[37], MB_ICONSTOP);
+        return false;
+    }
+
+    if (tmp) {
+        for (const char* name : {StoreFileName, MovesFileName}) {
+            const std::string from = safety + "/" + name;
+            const std::string to = Folder + "/" + name;
+            fs::rename(from, to, ec);
+            if (ec && CopyOver(from, to))
+                fs::remove(from, ec);
+        }
+        fs::remove(safety, ec);
+    }
+    return true;
+}
+
+TStore Store;
+
+} // namespace tv

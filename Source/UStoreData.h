@@ -1,0 +1,217 @@
+#pragma once
+// The stock book: the goods table (store.dat), the movements table
+// (moves.dat) and TStore, which makes every change to them so that each goods
+// record holds the running totals of its movements. Store is the program's
+// single stock book; its tables stay closed until the data are opened.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "UBaseFld.h"
+#include "UFields.h"
+#include "UIndex.h"
+#include "UMoneyFld.h"
+#include "UTable.h"
+
+namespace tv {
+
+class TFileEnv;
+
+// A string field compared case-insensitively over its full width (zero
+// padding included) in the user's letters: Latin and Cyrillic 1251 letters
+// fold their case, Cyrillic letters sort in alphabet order after Latin ones.
+class TCompareStringField : public TStringField {
+public:
+    explicit TCompareStringField(int32_t n) : TStringField(n, ClassInfo()) {}
+    static const TFieldClass& ClassInfo();
+
+    int32_t CompareData(const void* a, const void* b) const override;
+};
+
+// A date-time field shown in the current language's formats; 0 is empty.
+class TShowDateTimeField : public TDateTimeField {
+public:
+    TShowDateTimeField() : TDateTimeField(ClassInfo()) {}
+    static const TFieldClass& ClassInfo();
+
+    // The short date, a blank and the long time (no time at midnight).
+    std::string GetText() const override;
+    // The short date only.
+    std::string DataToText(const void* data) const override;
+};
+
+// Texts of a movement's direction, index 0 issued and 1 received.
+extern const char* const DirectionTexts[2];
+
+// A boolean field shown as "+" (received) or "-" (issued).
+class TDirectionBooleanField : public TBooleanField {
+public:
+    TDirectionBooleanField() : TBooleanField(ClassInfo()) {}
+    static const TFieldClass& ClassInfo();
+
+    std::string DataToText(const void* data) const override;
+};
+
+// The kinds of goods on hand.
+class TTableStore : public TTable {
+public:
+    TTableStore();
+    ~TTableStore() override;
+
+    // Opens the file, adds the eight indexes and selects IndDate.
+    void Open(bool CreateIfMissing) override;
+
+    TIntegerField ID;
+    TStringField Code{8};
+    TCompareStringField Name{40};
+    TIntegerField PCount;
+    TMoneyField Weight;
+    TMoneyField Cost;
+    TMoneyField Sum;
+    TShowDateTimeField LastDate;
+
+private:
+    TFields FFieldSet;
+
+public:
+    std::unique_ptr<TIndex> IndID, IndCode, IndName, IndPock, IndWeight, IndCost, IndSum, IndDate;
+};
+
+// The movements of goods into and out of stock.
+class TTableMoves : public TTable {
+public:
+    TTableMoves();
+    ~TTableMoves() override;
+
+    // Opens the file, adds IndID and IndSD, selects IndSD and goes first.
+    void Open(bool CreateIfMissing) override;
+
+    TIntegerField ID;
+    TIntegerField IDStore;
+    TShowDateTimeField MoveDate;
+    TDirectionBooleanField Direction;
+    TIntegerField PCount;
+    TMoneyField Weight;
+    TMoneyField Cost;
+    TMoneyField Sum;
+    TCompareStringField Note{40};
+
+private:
+    TFields FFieldSet;
+
+public:
+    // IndSD orders by goods, then by date.
+    std::unique_ptr<TIndex> IndID, IndSD;
+};
+
+enum TStoreMode : uint8_t {
+    smBrowse = 0,
+    smEdit = 1,
+    smInsert = 2,
+    smSearch = 3,
+    smDelete = 4,
+    smAdd = 5,
+    smDeduct = 6,
+};
+
+class TStore {
+public:
+    TStore();
+    ~TStore();
+    TStore(const TStore&) = delete;
+    TStore& operator=(const TStore&) = delete;
+
+    TStoreMode GetMode() const { return FMode; }
+    void SetMode(TStoreMode Mode) { FMode = Mode; }
+
+    TTableStore& Goods() { return FGoods; }
+    TTableMoves& Moves() { return FMoves; }
+
+    // The file environment of both tables; they must be closed.
+    void SetEnv(TFileEnv* Env);
+
+    // The operations below act on the current goods record and need both
+    // tables open in browse state. Texts are money texts for quantities and
+    // prices and decimal integers for packages. Each raises on failure and
+    // then leaves the data as before the call; should even putting them back
+    // fail (the disk is gone), the next Open completes or removes the change.
+
+    // A new goods record with one received movement of the quantity.
+    void InsertGoods(const std::string& ACode, const std::string& AName,
+                     const std::string& APrice, const std::string& AQuantity,
+                     const std::string& APackages, const std::string& ANote);
+    // Books a received or issued movement and updates the totals; the sums
+    // are tested for overflow before anything is written.
+    void AddGoods(const std::string& AQuantity, const std::string& APackages,
+                  const std::string& ANote);
+    void DeductGoods(const std::string& AQuantity, const std::string& APackages,
+                     const std::string& ANote);
+    // Code, name and price; a new price re-prices every movement and the
+    // value on hand. A running total leaving 32 bits refuses the edit before
+    // anything is written.
+    void EditGoods(const std::string& ACode, const std::string& AName,
+                   const std::string& APrice);
+    // Removes the goods and its movements. Once the goods record is gone the
+    // deletion counts as done; movements it leaves behind go at the next Open.
+    void DeleteGoods();
+
+    // Pre-checks with the operations' texts; they never raise.
+    bool CanInsert(const std::string& APrice, const std::string& AQuantity,
+                   const std::string& APackages);
+    bool CanAdd(const std::string& AQuantity, const std::string& APackages);
+    bool CanDeduct(const std::string& AQuantity, const std::string& APackages);
+    bool CanSetCost(const std::string& APrice);
+
+    // Select IndName or IndCode and go to the first record at or after the text.
+    void FindByName(const std::string& Text);
+    void FindByCode(const std::string& Text);
+
+    // Totals over all goods; EIntOverflow when one leaves 32 bits. The
+    // current record stays.
+    void GetTotals(std::string& Packages, std::string& Quantity, std::string& Value,
+                   std::string& Count);
+
+    // True when program folder/Folder exists and holds at least one of the
+    // two files; Missing then lists the missing ones, joined by CR LF.
+    bool DataExists(std::string& Missing, const std::string& Folder);
+    // Opens both tables on the files in program folder/Folder, creating the
+    // folder and files when Create is set. An operation that a crash cut
+    // short is completed or removed, and the user is told.
+    void Open(bool Create, const std::string& Folder);
+    void Close();
+    // Copies both files from program folder/Source to program
+    // folder/Root/Sub, creating Root and Sub (one level each). True when both
+    // copies were made; a copy that is not made is not reported otherwise.
+    // Failing to create a folder raises.
+    bool CopyBase(const std::string& Sub, bool Overwrite, const std::string& Source,
+                  const std::string& Root);
+    // Copies both files into an existing folder; the tables come back on the
+    // same index and record. False, with nothing changed, for a missing folder.
+    bool SaveAs(const std::string& Folder);
+    // Replaces the working files by the folder's, after a safety copy into
+    // Hist/0000-00-00. False when the folder lacks a file or a copy failed;
+    // the working files are then as before. When the restored files do not
+    // open, the former data are put back and opened, the user is told and
+    // the result is false.
+    bool RestoreBase(const std::string& Folder);
+
+    // Operations the last Open completed or removed.
+    int RepairedCount() const { return FRepaired; }
+
+private:
+    void Book(bool Received, const std::string& AQuantity, const std::string& APackages,
+              const std::string& ANote);
+    void RepriceMoves(int32_t GoodsID, uint32_t Price);
+    uint32_t RepricedTotal(int32_t GoodsID, uint32_t Price);
+    void CopyBack(const std::string& From);
+
+    TStoreMode FMode = smBrowse;
+    TTableStore FGoods;
+    TTableMoves FMoves;
+    int FRepaired = 0;
+};
+
+extern TStore Store;
+
+} // namespace tv

@@ -1,0 +1,150 @@
+#include "UStoreRepair.h"
+
+#include "UChecked.h"
+#include "UDateTime.h"
+#include "UException.h"
+#include "UStoreData.h"
+
+#include <set>
+
+namespace tv {
+
+namespace {
+
+struct TExpected {
+    uint32_t Weight = 0;
+    int32_t PCount = 0;
+    uint32_t Sum = 0;
+    TDateTime LastDate = 0;
+    int32_t Moves = 0;
+    bool Reprice = false;
+};
+
+void Post(TTable& table)
+{
+    try {
+        table.Post();
+    } catch (...) {
+        table.Cancel();
+        throw;
+    }
+}
+
+std::vector<TVariant> LowKey(int32_t goodsID)
+{
+    return {TVariant(goodsID), TVariant::DateTime(EncodeDate(1, 1, 1))};
+}
+
+// The goods record's values as its movements at its price give them.
+// EIntOverflow when a total leaves its range.
+TExpected Expected(TTableMoves& moves, int32_t goodsID, uint32_t price)
+{
+    TExpected e;
+    moves.FindKey(LowKey(goodsID));
+    while (!moves.Eof() && moves.IDStore.GetValue() == goodsID) {
+        const uint32_t sum = TMoneyField::MulMoney(price, moves.Weight.GetValue());
+        e.Reprice = e.Reprice || moves.Cost.GetValue() != price || moves.Sum.GetValue() != sum;
+        if (moves.Direction.GetValue()) {
+            e.Weight = CheckedAddU(e.Weight, moves.Weight.GetValue());
+            e.PCount = CheckedAdd(e.PCount, moves.PCount.GetValue());
+            e.Sum = CheckedAddU(e.Sum, sum);
+        } else {
+            e.Weight = CheckedSubU(e.Weight, moves.Weight.GetValue());
+            e.PCount = CheckedSub(e.PCount, moves.PCount.GetValue());
+            e.Sum = CheckedSubU(e.Sum, sum);
+        }
+        e.LastDate = moves.MoveDate.GetValue();
+        ++e.Moves;
+        moves.Next();
+    }
+    return e;
+}
+
+int Reprice(TTableMoves& moves, int32_t goodsID, uint32_t price)
+{
+    int count = 0;
+    moves.FindKey(LowKey(goodsID));
+    while (!moves.Eof() && moves.IDStore.GetValue() == goodsID) {
+        const uint32_t sum = TMoneyField::MulMoney(price, moves.Weight.GetValue());
+        if (moves.Cost.GetValue() != price || moves.Sum.GetValue() != sum) {
+            moves.Edit();
+            moves.Cost.SetValue(price);
+            moves.Sum.SetValue(sum);
+            Post(moves);
+            ++count;
+        }
+        moves.Next();
+    }
+    return count;
+}
+
+} // namespace
+
+int RepairStore(TTableStore& Goods, TTableMoves& Moves)
+{
+    int repaired = 0;
+    Goods.SetIndex(Goods.IndID.get());
+    Moves.SetIndex(Moves.IndSD.get());
+
+    std::set<int32_t> ids;
+    for (Goods.First(); !Goods.Eof(); Goods.Next())
+        ids.insert(Goods.ID.GetValue());
+
+    // Movements of goods that are gone: a deletion cut after its goods record.
+    Moves.First();
+    while (!Moves.Eof()) {
+        if (ids.count(Moves.IDStore.GetValue()) != 0) {
+            Moves.Next();
+            continue;
+        }
+        Moves.Delete();
+        ++repaired;
+    }
+
+    const int32_t newestID = Goods.ID.GetNextKeyValue() - 1;
+    for (int32_t n = 0; n < Goods.RecordCount();) {
+        Goods.SetRecNo(n);
+        const int32_t goodsID = Goods.ID.GetValue();
+        const uint32_t price = Goods.Cost.GetValue();
+        TExpected e;
+        try {
+            e = Expected(Moves, goodsID, price);
+        } catch (const EIntOverflow&) {
+            ++n;
+            continue;
+        }
+        if (e.Moves == 0) {
+            // Only an insert cut before its movement leaves such a record:
+            // the newest goods, nothing on hand.
+            if (goodsID == newestID && Goods.Weight.GetValue() == 0 &&
+                Goods.PCount.GetValue() == 0 && Goods.Sum.GetValue() == 0) {
+                Goods.Delete();
+                ++repaired;
+                continue;
+            }
+            ++n;
+            continue;
+        }
+        if (e.Reprice)
+            repaired += Reprice(Moves, goodsID, price);
+        if (Goods.Weight.GetValue() != e.Weight || Goods.PCount.GetValue() != e.PCount ||
+            Goods.Sum.GetValue() != e.Sum || Goods.LastDate.GetValue() != e.LastDate) {
+            Goods.Edit();
+            Goods.Weight.SetValue(e.Weight);
+            Goods.PCount.SetValue(e.PCount);
+            Goods.Sum.SetValue(e.Sum);
+            Goods.LastDate.SetValue(e.LastDate);
+            Post(Goods);
+            ++repaired;
+        }
+        ++n;
+    }
+
+    Goods.SetIndex(Goods.IndDate.get());
+    Goods.First();
+    Moves.SetIndex(Moves.IndSD.get());
+    Moves.First();
+    return repaired;
+}
+
+} // namespace tv

@@ -1,0 +1,21 @@
+#pragma once
+// Bringing the two stock tables back in line after a stock operation was cut
+// short (power loss, a write that failed). Each record write is whole on its
+// own, and the operations write in an order whose every prefix is mended
+// here: goods totals, last date and movement prices follow from the
+// movements, goods left without any movement by a cut insert are removed,
+// and movements of a deleted goods record are removed.
+
+namespace tv {
+
+class TTableMoves;
+class TTableStore;
+
+// Both tables open in browse state with their indexes added. Returns the
+// number of records rewritten or deleted; 0 leaves both files untouched.
+// Goods whose totals would leave 32 bits are left as they are. Afterwards
+// the goods table is on IndDate, the movements table on IndSD, each at its
+// first record. A failed write raises.
+int RepairStore(TTableStore& Goods, TTableMoves& Moves);
+
+} // namespace tv

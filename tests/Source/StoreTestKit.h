@@ -1,0 +1,147 @@
+#pragma once
+// Helpers of the stock book tests: a temporary program folder, a message box
+// that records what it was asked to show, and a check of the stock invariants.
+
+#include "UMessages.h"
+#include "UProgFolder.h"
+#include "UStoreData.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace tv::testkit {
+
+struct TBox {
+    std::string Text, Caption;
+    int Flags;
+    std::string First, FirstHint;
+};
+
+class TRecordingMessages : public IMessages {
+public:
+    TRecordingMessages() { SetMessages(this); }
+    ~TRecordingMessages() override { SetMessages(nullptr); }
+    int ShowMessageBox(const std::string& text, const std::string& caption, int flags,
+                       const std::string& first, const std::string& firstHint,
+                       const std::string&, const std::string&) override
+    {
+        Boxes.push_back({text, caption, flags, first, firstHint});
+        return 1;
+    }
+    std::vector<TBox> Boxes;
+};
+
+// A fresh folder that is the program folder while the object lives.
+class TProgramFolder {
+public:
+    TProgramFolder()
+    {
+        std::random_device rd;
+        FPath = std::filesystem::temp_directory_path() /
+                ("tv-store-" + std::to_string(rd()) + std::to_string(rd()));
+        std::filesystem::create_directories(FPath);
+        SetProgramFolder(FPath.string());
+    }
+    ~TProgramFolder()
+    {
+        SetProgramFolder(std::string());
+        std::error_code ec;
+        std::filesystem::remove_all(FPath, ec);
+    }
+    // The folder with a trailing '/'.
+    std::string Path() const { return FPath.string() + "/"; }
+
+private:
+    std::filesystem::path FPath;
+};
+
+inline std::string ReadFile(const std::string& name)
+{
+    std::ifstream in(name, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+inline void WriteFile(const std::string& name, const std::string& bytes)
+{
+    std::ofstream out(name, std::ios::binary | std::ios::trunc);
+    out << bytes;
+}
+
+// The goods and their movements as text, dates left out (they are the
+// clock's); the order is by goods ID, then by movement order of IndSD.
+inline std::string Snapshot(TStore& store)
+{
+    TTableStore& g = store.Goods();
+    TTableMoves& m = store.Moves();
+    const int32_t gRec = g.GetRecNo();
+    std::map<int32_t, std::string> goods;
+    for (g.First(); !g.Eof(); g.Next())
+        goods[g.ID.GetValue()] = g.Code.GetText() + "|" + g.Name.GetText() + "|" +
+                                 g.Cost.GetText() + "|" + g.Weight.GetText() + "|" +
+                                 g.PCount.GetText() + "|" + g.Sum.GetText();
+    std::map<int32_t, std::string> moves;
+    for (m.First(); !m.Eof(); m.Next())
+        moves[m.IDStore.GetValue()] += " [" + m.ID.GetText() + " " +
+                                       (m.Direction.GetValue() ? "+" : "-") + m.Weight.GetText() +
+                                       " " + m.PCount.GetText() + "p @" + m.Cost.GetText() + "=" +
+                                       m.Sum.GetText() + " " + m.Note.GetText() + "]";
+    std::string out;
+    for (auto& [id, text] : goods)
+        out += std::to_string(id) + ":" + text + moves[id] + "\n";
+    for (auto& [id, text] : moves)
+        if (!goods.count(id))
+            out += "orphans of " + std::to_string(id) + ":" + text + "\n";
+    if (g.RecordCount() > 0)
+        g.SetRecNo(gRec);
+    return out;
+}
+
+// Every goods record holds the totals of its movements at its price, the
+// date of its latest movement, and no movement names missing goods.
+inline void ExpectInvariants(TStore& store)
+{
+    TTableStore& g = store.Goods();
+    TTableMoves& m = store.Moves();
+    struct TTotals {
+        int64_t Weight = 0, PCount = 0, Sum = 0;
+        double Last = 0;
+        int Count = 0;
+    };
+    std::map<int32_t, TTotals> totals;
+    std::map<int32_t, uint32_t> prices;
+    for (g.First(); !g.Eof(); g.Next())
+        prices[g.ID.GetValue()] = g.Cost.GetValue();
+    for (m.First(); !m.Eof(); m.Next()) {
+        const int32_t id = m.IDStore.GetValue();
+        ASSERT_TRUE(prices.count(id)) << "movement " << m.ID.GetValue() << " names no goods";
+        EXPECT_EQ(m.Cost.GetValue(), prices[id]) << "movement " << m.ID.GetValue();
+        EXPECT_EQ(m.Sum.GetValue(), TMoneyField::MulMoney(m.Cost.GetValue(), m.Weight.GetValue()));
+        TTotals& t = totals[id];
+        const int sign = m.Direction.GetValue() ? 1 : -1;
+        t.Weight += sign * int64_t(m.Weight.GetValue());
+        t.PCount += sign * int64_t(m.PCount.GetValue());
+        t.Sum += sign * int64_t(m.Sum.GetValue());
+        t.Last = m.MoveDate.GetValue();
+        ++t.Count;
+    }
+    for (g.First(); !g.Eof(); g.Next()) {
+        const TTotals& t = totals[g.ID.GetValue()];
+        SCOPED_TRACE("goods " + g.ID.GetText());
+        EXPECT_GT(t.Count, 0);
+        EXPECT_EQ(int64_t(g.Weight.GetValue()), t.Weight);
+        EXPECT_EQ(int64_t(g.PCount.GetValue()), t.PCount);
+        EXPECT_EQ(int64_t(g.Sum.GetValue()), t.Sum);
+        EXPECT_EQ(g.LastDate.GetValue(), t.Last);
+    }
+}
+
+} // namespace tv::testkit
