@@ -1,0 +1,233 @@
+// Stock operations cut by a power loss at every step, or by one failing
+// write: after the next open either the whole operation or none of it is
+// there, and every goods record agrees with its movements.
+
+#include "StoreTestKit.h"
+
+#include "UException.h"
+#include "UFaultEnv.h"
+#include "UStoreData.h"
+#include "UTextConst.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+
+using namespace tv;
+using namespace tv::testkit;
+
+namespace {
+
+struct Operation {
+    const char* name;
+    std::function<void(TStore&)> run;
+};
+
+// Goods 2 ("Pear") is current when an operation starts; it has three
+// movements and goods 1 and 3 have movements before and after its own.
+const std::vector<Operation>& Operations()
+{
+    static const std::vector<Operation> ops = {
+        {"insert", [](TStore& s) { s.InsertGoods("9", "Quince", "2.50", "4.00", "2", "new"); }},
+        {"add", [](TStore& s) { s.AddGoods("1.25", "1", "in"); }},
+        {"deduct", [](TStore& s) { s.DeductGoods("0.75", "1", "out"); }},
+        {"deduct all", [](TStore& s) { s.DeductGoods("3.50", "3", "all"); }},
+        {"edit with re-pricing", [](TStore& s) { s.EditGoods("22", "Pear, ripe", "0.99"); }},
+        {"edit keeping the price", [](TStore& s) { s.EditGoods("22", "Pear, ripe", "1.10"); }},
+        {"delete", [](TStore& s) { s.DeleteGoods(); }},
+    };
+    return ops;
+}
+
+class StoreCrashTest : public ::testing::Test {
+protected:
+    StoreCrashTest()
+    {
+        LoadEnglishTexts();
+        std::filesystem::create_directory(FFolder.Path() + "Data");
+        TStore store;
+        store.SetEnv(&FStart);
+        store.Open(true, "Data");
+        store.InsertGoods("1", "Apple", "2.00", "10.00", "5", "");
+        store.InsertGoods("2", "Pear", "1.10", "2.00", "2", "");
+        store.AddGoods("1.50", "1", "");
+        store.InsertGoods("3", "Plum", "0.30", "7.00", "1", "");
+        store.Goods().SetIndex(store.Goods().IndID.get());
+        store.Goods().SetRecNo(1);
+        store.DeductGoods("0.00", "0", "nothing");
+        store.Close();
+    }
+
+    std::vector<std::string> Names() const
+    {
+        return {FFolder.Path() + "Data/store.dat", FFolder.Path() + "Data/moves.dat"};
+    }
+
+    void LoadStart(TFaultEnv& env) const
+    {
+        for (const std::string& n : Names())
+            env.SetContents(n, FStart.Contents(n));
+    }
+
+    // Opens the stock book on env with the goods "Pear" current.
+    static void OpenAtPear(TStore& store, TFaultEnv& env)
+    {
+        store.SetEnv(&env);
+        store.Open(false, "Data");
+        store.Goods().SetIndex(store.Goods().IndID.get());
+        store.Goods().SetRecNo(1);
+        ASSERT_EQ(store.Goods().Name.GetText(), "Pear");
+    }
+
+    // What the next start sees on env: the snapshot after checking the invariants.
+    std::string Reopened(TFaultEnv& env, bool* repaired = nullptr)
+    {
+        TRecordingMessages messages;
+        TStore store;
+        store.SetEnv(&env);
+        store.Open(false, "Data");
+        ExpectInvariants(store);
+        for (const TBox& b : messages.Boxes) {
+            EXPECT_EQ(b.Text, TextTable[189]);
+            EXPECT_EQ(b.Caption, TextTable[190]);
+            EXPECT_EQ(b.Flags, MB_ICONEXCLAMATION);
+        }
+        EXPECT_EQ(messages.Boxes.size(), store.RepairedCount() > 0 ? 1u : 0u);
+        if (repaired)
+            *repaired = store.RepairedCount() > 0;
+        return Snapshot(store);
+    }
+
+    TProgramFolder FFolder;
+    TFaultEnv FStart;
+};
+
+TEST_F(StoreCrashTest, StartIsConsistentAndNeedsNoRepair)
+{
+    TFaultEnv env;
+    LoadStart(env);
+    bool repaired = true;
+    EXPECT_EQ(Reopened(env, &repaired),
+              "1:1|Apple|2.00|10.00|5|20.00 [1 +10.00 5p @2.00=20.00 ]\n"
+              "2:2|Pear|1.10|3.50|3|3.85 [2 +2.00 2p @1.10=2.20 ] [3 +1.50 1p @1.10=1.65 ]"
+              " [5 -0.00 0p @1.10=0.00 nothing]\n"
+              "3:3|Plum|0.30|7.00|1|2.10 [4 +7.00 1p @0.30=2.10 ]\n");
+    EXPECT_FALSE(repaired);
+}
+
+TEST_F(StoreCrashTest, EveryPowerCutLeavesTheOperationWholeOrAbsent)
+{
+    for (const Operation& op : Operations()) {
+        SCOPED_TRACE(op.name);
+        std::string before, after;
+        int64_t steps = 0;
+        {
+            TFaultEnv env;
+            LoadStart(env);
+            before = Reopened(env);
+            TStore store;
+            OpenAtPear(store, env);
+            const int64_t start = env.Steps();
+            op.run(store);
+            steps = env.Steps() - start;
+            store.Close();
+            after = Reopened(env);
+        }
+        ASSERT_NE(before, after);
+        bool sawPartial = false;
+        for (int64_t cut = 0; cut < steps; ++cut) {
+            // The pending writes of the cut step dropped, kept, or torn in half.
+            for (int keep : {0, 1, 2}) {
+                SCOPED_TRACE("cut after step " + std::to_string(cut) + ", keep " + std::to_string(keep));
+                TFaultEnv env;
+                LoadStart(env);
+                std::vector<int64_t> kept;
+                bool returned = false;
+                {
+                    TStore store;
+                    OpenAtPear(store, env);
+                    env.CutAfter(cut);
+                    try {
+                        op.run(store);
+                        returned = true;
+                    } catch (const Exception&) {
+                    }
+                    for (const auto& p : env.Pending())
+                        kept.push_back(keep == 0 ? 0 : keep == 1 ? (p.Truncation ? 1 : p.Size) : p.Size / 2);
+                }
+                auto crashed = env.Crash(kept);
+                bool repaired = false;
+                const std::string seen = Reopened(*crashed, &repaired);
+                EXPECT_TRUE(seen == before || seen == after) << seen;
+                if (returned) {
+                    // Only a deletion returns once its goods record is gone.
+                    EXPECT_EQ(std::string(op.name), "delete");
+                    EXPECT_EQ(seen, after);
+                }
+                sawPartial = sawPartial || repaired;
+                // A second start finds nothing more to mend.
+                bool again = true;
+                EXPECT_EQ(Reopened(*crashed, &again), seen);
+                EXPECT_FALSE(again);
+            }
+        }
+        if (std::string(op.name) != "edit keeping the price") {
+            EXPECT_TRUE(sawPartial) << "some cut falls between two record writes";
+        }
+    }
+}
+
+TEST_F(StoreCrashTest, AFailedWriteLeavesTheDataAsBefore)
+{
+    for (const Operation& op : Operations()) {
+        SCOPED_TRACE(op.name);
+        std::string before, after;
+        int64_t writes = 0;
+        {
+            TFaultEnv env;
+            LoadStart(env);
+            before = Reopened(env);
+            TStore store;
+            OpenAtPear(store, env);
+            const int64_t start = env.Steps();
+            op.run(store);
+            writes = env.Steps() - start;  // writes and syncs: at least every write
+            store.Close();
+            after = Reopened(env);
+        }
+        for (int n = 1; n <= writes; ++n) {
+            SCOPED_TRACE("write " + std::to_string(n) + " fails");
+            TFaultEnv env;
+            LoadStart(env);
+            TStore store;
+            OpenAtPear(store, env);
+            env.FailWrite(n);
+            bool raised = false;
+            try {
+                op.run(store);
+            } catch (const Exception&) {
+                raised = true;
+            }
+            env.ClearFaults();
+            EXPECT_EQ(store.Goods().GetState(), tsBrowse);
+            EXPECT_EQ(store.Moves().GetState(), tsBrowse);
+            const std::string now = Snapshot(store);
+            store.Close();
+            const std::string reopened = Reopened(env);
+            if (!raised) {
+                EXPECT_EQ(reopened, after);
+                continue;
+            }
+            if (std::string(op.name) == "delete") {
+                // The deletion counts once the goods record is gone.
+                EXPECT_TRUE(reopened == before || reopened == after) << reopened;
+            } else {
+                EXPECT_EQ(now, before) << "put back at once";
+                EXPECT_EQ(reopened, before);
+            }
+        }
+    }
+}
+
+} // namespace
