@@ -1,0 +1,212 @@
+#include "UFormPass.h"
+
+#include "UAppSelect.h"
+#include "UCodePage.h"
+#include "UException.h"
+#include "UGlassGradient.h"
+#include "UImage.h"
+#include "UKeyboard.h"
+#include "UPassword.h"
+#include "UTextConst.h"
+#include "UTopWindows.h"
+
+#include <QApplication>
+#include <QFrame>
+#include <QInputMethod>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPushButton>
+#include <QTimer>
+
+namespace tv {
+
+namespace {
+
+constexpr int ClientWidth = 260;
+constexpr int ClientHeight = 110;
+constexpr int BandHeight = 40;
+
+std::unique_ptr<TGlassGradienter>& GradienterSlot()
+{
+    static std::unique_ptr<TGlassGradienter> gradienter;
+    return gradienter;
+}
+
+TGlassGradienter& PassGradienter()
+{
+    auto& slot = GradienterSlot();
+    if (!slot) {
+        slot = std::make_unique<TGlassGradienter>();
+        qAddPostRoutine([] { GradienterSlot().reset(); });
+    }
+    return *slot;
+}
+
+QString ToQ(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+
+} // namespace
+
+std::string PasswordBytes(const QString& text)
+{
+    const std::string utf8 = text.toStdString();
+    std::string cp1251 = Utf8ToCp1251(utf8);
+    if (Cp1251ToUtf8(cp1251) == utf8) return cp1251;
+    return utf8;
+}
+
+TFormPass::TFormPass(TPass* pass, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint),
+      FPass(pass)
+{
+    TV_ASSERT(pass != nullptr, "Not assigned TPass-object for the password form");
+    setObjectName("FormPass");
+    QFont f = font();
+    f.setPixelSize(11);
+    setFont(f);
+    setFixedSize(ClientWidth, ClientHeight);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, Qt::white);
+    setPalette(pal);
+    setAutoFillBackground(true);
+
+    Image = new TImage(this);
+    Image->setObjectName("Image");
+    Image->setGeometry(0, ClientHeight - BandHeight, ClientWidth, BandHeight);
+    Bevel = new QFrame(this);
+    Bevel->setObjectName("Bevel");
+    Bevel->setFrameShape(QFrame::HLine);
+    Bevel->setFrameShadow(QFrame::Sunken);
+    Bevel->setGeometry(0, ClientHeight - BandHeight - 2, ClientWidth, 2);
+
+    LbPass = new QLabel(this);
+    LbPass->setObjectName("LbPass");
+    LbPass->setGeometry(12, 8, 236, 15);
+    EditPass = new QLineEdit(this);
+    EditPass->setObjectName("EditPass");
+    EditPass->setGeometry(12, 25, 196, 21);
+    EditPass->setEchoMode(QLineEdit::Password);
+    LbLang = new QLabel(this);
+    LbLang->setObjectName("LbLang");
+    LbLang->setGeometry(212, 25, 36, 21);
+    LbLang->setAlignment(Qt::AlignCenter);
+    QFont small = f;
+    small.setPixelSize(10);
+    LbLang->setFont(small);
+    LbResult = new QLabel(this);
+    LbResult->setObjectName("LbResult");
+    LbResult->setGeometry(4, 49, ClientWidth - 8, 15);
+    LbResult->setAlignment(Qt::AlignCenter);
+    LbResult->setTextFormat(Qt::PlainText);
+    QPalette red = LbResult->palette();
+    red.setColor(QPalette::WindowText, QColor(0xC0, 0, 0));
+    LbResult->setPalette(red);
+
+    BtnOK = new QPushButton(this);
+    BtnOK->setObjectName("BtnOK");
+    BtnOK->setGeometry(ClientWidth - 172, ClientHeight - 33, 80, 25);
+    BtnOK->setDefault(true);
+    BtnCancel = new QPushButton(this);
+    BtnCancel->setObjectName("BtnCancel");
+    BtnCancel->setGeometry(ClientWidth - 86, ClientHeight - 33, 80, 25);
+    setTabOrder(EditPass, BtnOK);
+    setTabOrder(BtnOK, BtnCancel);
+
+    connect(BtnOK, &QPushButton::clicked, this, &TFormPass::BtnOKClick);
+    connect(BtnCancel, &QPushButton::clicked, this, &TFormPass::BtnCancelClick);
+    connect(EditPass, &QLineEdit::textChanged, this, &TFormPass::EditPassChange);
+    connect(QGuiApplication::inputMethod(), &QInputMethod::localeChanged, this,
+            [this] { FLayoutChanged = true; });
+
+    PassGradienter().Attach(this, Image);
+    qApp->installEventFilter(this);
+    FormCreate();
+    FTopWindow = std::make_unique<TTopWindow>("TFormPass", windowTitle().toStdString(), this, [](TMessage& message) {
+        if (message.Msg == WM_RESTOREINSTANCE)
+            AnswerActivate(message);
+        else if (message.Msg == WM_TERMINATEINSTANCE)
+            AnswerClose();
+    });
+}
+
+TFormPass::~TFormPass()
+{
+    if (qApp) qApp->removeEventFilter(this);
+}
+
+void TFormPass::FormCreate()
+{
+    SelectKeyboardLayout(TextTable[0], true);
+    ShowKeyboardLanguage();
+    ApplyLanguage();
+}
+
+bool TFormPass::LoginCancelled()
+{
+    if (FPass->IsEmpty()) return false;
+    EditPass->clear();
+    LbResult->clear();
+    EditPass->setFocus();
+    return exec() != 1;
+}
+
+void TFormPass::ApplyLanguage()
+{
+    setWindowTitle(ToQ(TextTable[76]));
+    LbPass->setText(ToQ(TextTable[78]));
+    BtnOK->setText("OK");
+    BtnCancel->setText(ToQ(TextTable[77]));
+    if (FTopWindow) FTopWindow->SetCaption(TextTable[76]);
+}
+
+void TFormPass::ShowKeyboardLanguage()
+{
+    const QLocale locale = QGuiApplication::inputMethod()->locale();
+    QString code = QLocale::languageToCode(locale.language(), QLocale::ISO639Part1);
+    if (code.isEmpty() || locale.language() == QLocale::C) code = QStringLiteral("en");
+    LbLang->setText(code.toUpper());
+}
+
+bool TFormPass::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape &&
+        isVisible()) {
+        done(PassEscapeResult);
+        return true;
+    }
+    if (FLayoutChanged) {
+        FLayoutChanged = false;
+        ShowKeyboardLanguage();
+    } else if (event->type() == QEvent::KeyboardLayoutChange) {
+        FLayoutChanged = true;
+        QTimer::singleShot(0, this, [] {});
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TFormPass::BtnOKClick()
+{
+    bool right = false;
+    try {
+        right = FPass->Check(PasswordBytes(EditPass->text()));
+    } catch (const Exception&) {
+        right = false;
+    }
+    if (right)
+        done(1);
+    else
+        LbResult->setText(ToQ(TextTable[41]));
+}
+
+void TFormPass::BtnCancelClick() { done(2); }
+
+void TFormPass::reject() { done(2); }
+
+void TFormPass::EditPassChange()
+{
+    if (!LbResult->text().isEmpty()) LbResult->clear();
+}
+
+} // namespace tv

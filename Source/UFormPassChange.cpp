@@ -1,0 +1,183 @@
+#include "UFormPassChange.h"
+
+#include "UException.h"
+#include "UFormPass.h"
+#include "UGlassGradient.h"
+#include "UImage.h"
+#include "UPassword.h"
+#include "UTextConst.h"
+
+#include <QCoreApplication>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <memory>
+
+namespace tv {
+
+namespace {
+
+constexpr int ClientWidth = 264;
+constexpr int ClientHeight = 207;
+constexpr int BandHeight = 40;
+
+std::unique_ptr<TGlassGradienter>& GradienterSlot()
+{
+    static std::unique_ptr<TGlassGradienter> gradienter;
+    return gradienter;
+}
+
+TGlassGradienter& PassChangeGradienter()
+{
+    auto& slot = GradienterSlot();
+    if (!slot) {
+        slot = std::make_unique<TGlassGradienter>();
+        qAddPostRoutine([] { GradienterSlot().reset(); });
+    }
+    return *slot;
+}
+
+QString ToQ(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+
+} // namespace
+
+TFormPassChange::TFormPassChange(TPass* pass, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint),
+      FPass(pass)
+{
+    TV_ASSERT(pass != nullptr, "Not assigned TPass-object for the password change form");
+    setObjectName("FormPassChange");
+    QFont f = font();
+    f.setPixelSize(11);
+    setFont(f);
+    setFixedSize(ClientWidth, ClientHeight);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, Qt::white);
+    setPalette(pal);
+    setAutoFillBackground(true);
+
+    Image = new TImage(this);
+    Image->setObjectName("Image");
+    Image->setGeometry(0, ClientHeight - BandHeight, ClientWidth, BandHeight);
+    Bevel = new QFrame(this);
+    Bevel->setObjectName("Bevel");
+    Bevel->setFrameShape(QFrame::HLine);
+    Bevel->setFrameShadow(QFrame::Sunken);
+    Bevel->setGeometry(0, ClientHeight - BandHeight - 2, ClientWidth, 2);
+
+    const auto label = [this](const char* name, int top) {
+        auto* lb = new QLabel(this);
+        lb->setObjectName(name);
+        lb->setGeometry(12, top, ClientWidth - 24, 15);
+        return lb;
+    };
+    const auto edit = [this](const char* name, int top) {
+        auto* ed = new QLineEdit(this);
+        ed->setObjectName(name);
+        ed->setGeometry(12, top, ClientWidth - 24, 21);
+        ed->setEchoMode(QLineEdit::Password);
+        connect(ed, &QLineEdit::textChanged, this, &TFormPassChange::EditPassChange);
+        return ed;
+    };
+    LbPass = label("LbPass", 8);
+    EditPass = edit("EditPass", 24);
+    LbNewPass = label("LbNewPass", 52);
+    EditNewPass = edit("EditNewPass", 68);
+    LbNewPassConfirm = label("LbNewPassConfirm", 96);
+    EditNewPassConfirm = edit("EditNewPassConfirm", 112);
+    LbResult = new QLabel(this);
+    LbResult->setObjectName("LbResult");
+    LbResult->setGeometry(4, 141, ClientWidth - 8, 15);
+    LbResult->setAlignment(Qt::AlignCenter);
+    LbResult->setTextFormat(Qt::PlainText);
+    QPalette red = LbResult->palette();
+    red.setColor(QPalette::WindowText, QColor(0xC0, 0, 0));
+    LbResult->setPalette(red);
+
+    BtnOK = new QPushButton(this);
+    BtnOK->setObjectName("BtnOK");
+    BtnOK->setGeometry(ClientWidth - 172, ClientHeight - 33, 80, 25);
+    BtnOK->setDefault(true);
+    BtnCancel = new QPushButton(this);
+    BtnCancel->setObjectName("BtnCancel");
+    BtnCancel->setGeometry(ClientWidth - 86, ClientHeight - 33, 80, 25);
+    setTabOrder(EditPass, EditNewPass);
+    setTabOrder(EditNewPass, EditNewPassConfirm);
+    setTabOrder(EditNewPassConfirm, BtnOK);
+    setTabOrder(BtnOK, BtnCancel);
+
+    connect(BtnOK, &QPushButton::clicked, this, &TFormPassChange::BtnOKClick);
+    connect(BtnCancel, &QPushButton::clicked, this, &TFormPassChange::BtnCancelClick);
+
+    PassChangeGradienter().Attach(this, Image);
+    ApplyLanguage();
+}
+
+void TFormPassChange::ApplyLanguage()
+{
+    setWindowTitle(ToQ(TextTable[79]));
+    LbPass->setText(ToQ(TextTable[85]));
+    LbNewPass->setText(ToQ(TextTable[83]));
+    LbNewPassConfirm->setText(ToQ(TextTable[84]));
+    BtnOK->setText("OK");
+    BtnOK->setToolTip(ToQ(TextTable[82]));
+    BtnCancel->setText(ToQ(TextTable[80]));
+    BtnCancel->setToolTip(ToQ(TextTable[81]));
+}
+
+void TFormPassChange::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    FormShow();
+}
+
+void TFormPassChange::FormShow()
+{
+    EditPass->clear();
+    EditNewPass->clear();
+    EditNewPassConfirm->clear();
+    LbResult->clear();
+    if (EditPass->isEnabled()) EditPass->setFocus();
+}
+
+void TFormPassChange::BtnOKClick()
+{
+    bool oldRight = false;
+    try {
+        oldRight = FPass->Check(PasswordBytes(EditPass->text()));
+    } catch (const Exception&) {
+        oldRight = false;
+    }
+    if (!oldRight) {
+        LbResult->setText(ToQ(TextTable[41]));
+        return;
+    }
+    if (EditNewPass->text() != EditNewPassConfirm->text()) {
+        LbResult->setText(ToQ(TextTable[42]));
+        return;
+    }
+    bool stored = false;
+    try {
+        stored = FPass->SetPassword(PasswordBytes(EditNewPass->text()));
+    } catch (const Exception&) {
+        stored = false;
+    }
+    if (stored)
+        done(1);
+    else
+        LbResult->setText(ToQ(TextTable[43]));
+}
+
+void TFormPassChange::BtnCancelClick() { done(2); }
+
+void TFormPassChange::reject() { done(2); }
+
+void TFormPassChange::EditPassChange()
+{
+    if (!LbResult->text().isEmpty()) LbResult->clear();
+}
+
+} // namespace tv
