@@ -1,0 +1,885 @@
+#include "UDataGrid.h"
+
+#include <QAbstractTableModel>
+#include <QFocusEvent>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QStyleOptionFocusRect>
+#include <QWheelEvent>
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "UException.h"
+#include "UIndex.h"
+#include "UTable.h"
+
+namespace tv {
+
+TDataGridColumn MakeDataGridColumn(int32_t FieldNo, TAlignment Alignment, int32_t Width,
+                                   const std::string& Caption, TIndex* Index, bool Searchable)
+{
+    TDataGridColumn column;
+    column.FieldNo = FieldNo;
+    column.Alignment = Alignment;
+    column.Width = Width;
+    column.Caption = Caption;
+    column.Index = Index;
+    column.Searchable = Searchable;
+    return column;
+}
+
+QColor EvenRowColor(const QColor& Window, const QColor& Highlight)
+{
+    auto channel = [](int w, int h) { return h + (w - h) * 83 / 100; };
+    return QColor(channel(Window.red(), Highlight.red()),
+                  channel(Window.green(), Highlight.green()),
+                  channel(Window.blue(), Highlight.blue()));
+}
+
+namespace {
+
+Qt::Alignment ToQt(TAlignment Alignment)
+{
+    switch (Alignment) {
+    case TAlignment::taRightJustify: return Qt::AlignRight;
+    case TAlignment::taCenter: return Qt::AlignHCenter;
+    default: return Qt::AlignLeft;
+    }
+}
+
+// Removes the last UTF-8 character, not just its last byte.
+void DropLastChar(std::string& Text)
+{
+    if (Text.empty())
+        return;
+    size_t i = Text.size() - 1;
+    while (i > 0 && (static_cast<unsigned char>(Text[i]) & 0xC0) == 0x80)
+        --i;
+    Text.erase(i);
+}
+
+} // namespace
+
+// The view's rows and columns are the grid's data rows and data columns; the
+// texts come from the grid on every request.
+class TDataGridModel : public QAbstractTableModel {
+public:
+    TDataGridModel(TDataGrid* Grid, const std::vector<TDataGridColumn>& Columns)
+        : QAbstractTableModel(Grid), FGrid(Grid)
+    {
+        for (const TDataGridColumn& column : Columns)
+            FCaptions.push_back(QString::fromStdString(column.Caption));
+    }
+
+    int rowCount(const QModelIndex& Parent = QModelIndex()) const override
+    {
+        return Parent.isValid() ? 0 : FRows;
+    }
+    int columnCount(const QModelIndex& Parent = QModelIndex()) const override
+    {
+        return Parent.isValid() ? 0 : static_cast<int>(FCaptions.size());
+    }
+
+    QVariant data(const QModelIndex& Index, int Role) const override
+    {
+        if (!Index.isValid())
+            return {};
+        if (Role == Qt::DisplayRole)
+            return QString::fromStdString(
+                FGrid->GetCellText(Index.column() + FGrid->FixedCols(), Index.row() + 1));
+        if (Role == Qt::TextAlignmentRole)
+            return QVariant::fromValue(ToQt(FGrid->ColumnAlignment(Index.column())) |
+                                       Qt::AlignVCenter);
+        return {};
+    }
+
+    QVariant headerData(int Section, Qt::Orientation Orientation, int Role) const override
+    {
+        if (Orientation != Qt::Horizontal || Section < 0 ||
+            Section >= static_cast<int>(FCaptions.size()))
+            return {};
+        if (Role == Qt::DisplayRole)
+            return FCaptions[static_cast<size_t>(Section)];
+        if (Role == Qt::TextAlignmentRole)
+            return QVariant::fromValue(ToQt(FGrid->ColumnAlignment(Section)) | Qt::AlignVCenter);
+        return {};
+    }
+
+    void SetRows(int Rows)
+    {
+        if (Rows > FRows) {
+            beginInsertRows(QModelIndex(), FRows, Rows - 1);
+            FRows = Rows;
+            endInsertRows();
+        } else if (Rows < FRows) {
+            beginRemoveRows(QModelIndex(), Rows, FRows - 1);
+            FRows = Rows;
+            endRemoveRows();
+        }
+    }
+
+    const QString& Caption(int Section) const { return FCaptions[static_cast<size_t>(Section)]; }
+    void SetCaption(int Section, const QString& Text)
+    {
+        FCaptions[static_cast<size_t>(Section)] = Text;
+        emit headerDataChanged(Qt::Horizontal, Section, Section);
+    }
+
+private:
+    TDataGrid* FGrid;
+    std::vector<QString> FCaptions;
+    int FRows = 0;
+};
+
+// Every change of the current cell, by keys, mouse or code, passes the
+// grid's SelectCell first, which may refuse it.
+class TGridSelection : public QItemSelectionModel {
+public:
+    TGridSelection(TDataGrid* Grid, QAbstractItemModel* Model)
+        : QItemSelectionModel(Model, Grid), FGrid(Grid) {}
+
+    void setCurrentIndex(const QModelIndex& Index, QItemSelectionModel::SelectionFlags Command) override
+    {
+        if (Index.isValid() && Index != currentIndex() &&
+            !FGrid->SelectCell(Index.column() + FGrid->FixedCols(), Index.row() + 1))
+            return;
+        QItemSelectionModel::setCurrentIndex(Index, Command);
+    }
+
+private:
+    TDataGrid* FGrid;
+};
+
+// The marker column: a strip in the button colour beside the rows, with a
+// triangle at the current row while a search runs.
+class TMarkerColumn : public QHeaderView {
+public:
+    explicit TMarkerColumn(TDataGrid* Grid) : QHeaderView(Qt::Vertical, Grid), FGrid(Grid)
+    {
+        setSectionsClickable(false);
+        setHighlightSections(false);
+        setSectionResizeMode(QHeaderView::Fixed);
+        setMinimumSectionSize(1);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(viewport());
+        const QPalette& pal = FGrid->palette();
+        const int w = viewport()->width();
+        const int rows = count();
+        const int bottom = rows > 0 ? sectionViewportPosition(rows - 1) + sectionSize(rows - 1) : 0;
+        const int used = std::clamp(bottom, 0, viewport()->height());
+        painter.fillRect(0, used, w, viewport()->height() - used, pal.color(QPalette::Active, QPalette::Base));
+        if (used <= 0)
+            return;
+        painter.fillRect(0, 0, w, used, pal.color(QPalette::Active, QPalette::Button));
+        QStyleOptionViewItem option;
+        option.initFrom(FGrid);
+        const QColor line(static_cast<QRgb>(
+            FGrid->style()->styleHint(QStyle::SH_Table_GridLineColor, &option, FGrid)));
+        painter.setPen(line);
+        painter.drawLine(w - 1, 0, w - 1, used - 1);
+        if (bottom <= viewport()->height())
+            painter.drawLine(0, bottom - 1, w - 1, bottom - 1);
+        if (FGrid->Searching() && FGrid->Row() >= 1) {
+            const int row = FGrid->Row() - 1;
+            const int top = sectionViewportPosition(row);
+            const int height = sectionSize(row) - 1;
+            if (top + height >= 0 && top < viewport()->height()) {
+                const QPointF corners[3] = {QPointF(1, top + 1),
+                                            QPointF(w - 2, top + height / 2.0),
+                                            QPointF(1, top + height - 1)};
+                painter.setRenderHint(QPainter::Antialiasing);
+                painter.setPen(Qt::NoPen);
+                painter.setBrush(pal.color(QPalette::Active, QPalette::Highlight));
+                painter.drawPolygon(corners, 3);
+            }
+        }
+    }
+
+private:
+    TDataGrid* FGrid;
+};
+
+class TCellDelegate : public QAbstractItemDelegate {
+public:
+    explicit TCellDelegate(TDataGrid* Grid) : QAbstractItemDelegate(Grid), FGrid(Grid) {}
+
+    void paint(QPainter* Painter, const QStyleOptionViewItem& Option,
+               const QModelIndex& Index) const override
+    {
+        FGrid->DrawCell(Painter, Option.rect, Index.column() + FGrid->FixedCols(), Index.row() + 1);
+    }
+
+    QSize sizeHint(const QStyleOptionViewItem&, const QModelIndex& Index) const override
+    {
+        return QSize(FGrid->columnWidth(Index.column()), FGrid->DefaultRowHeight());
+    }
+
+private:
+    TDataGrid* FGrid;
+};
+
+// ---- TGridHeader ----
+
+namespace {
+
+// The sections as they will be once the posted border changes are applied.
+class TPendingSections : public TWidthSections {
+public:
+    TPendingSections(const TWidthSections& Sections, int Index, int Pending)
+        : FSections(Sections), FIndex(Index), FPending(Pending) {}
+    int Count() const override { return FSections.Count(); }
+    int Width(int Index) const override
+    {
+        const int width = FSections.Width(Index);
+        if (Index == FIndex)
+            return width + FPending;
+        if (Index == FIndex + 1)
+            return width - FPending;
+        return width;
+    }
+    void SetWidth(int, int) override {}
+    int MinWidth(int Index) const override { return FSections.MinWidth(Index); }
+
+private:
+    const TWidthSections& FSections;
+    int FIndex;
+    int FPending;
+};
+
+constexpr int BorderGrip = 3;
+
+} // namespace
+
+TGridHeader::TGridHeader(TDataGrid* Grid) : QHeaderView(Qt::Horizontal, Grid), FGrid(Grid)
+{
+    setSectionResizeMode(QHeaderView::Fixed);
+    setSectionsClickable(true);
+    setSectionsMovable(false);
+    setSortIndicatorShown(false);
+    setHighlightSections(false);
+    setStretchLastSection(false);
+    setMinimumSectionSize(TDataGrid::MinColumnWidth());
+    setMouseTracking(true);
+}
+
+TGridHeader::~TGridHeader() = default;
+
+void TGridHeader::CreateChanger()
+{
+    FChanger = std::make_unique<TWidthChanger>(this);
+}
+
+void TGridHeader::SetWidth(int Index, int Width)
+{
+    resizeSection(Index, std::max(Width, MinWidth(Index)));
+}
+
+int TGridHeader::MinWidth(int) const
+{
+    return TDataGrid::MinColumnWidth();
+}
+
+void TGridHeader::WMSectionWidthChange(int Index, int Change)
+{
+    if (Index < 0 || Index >= count() - 1 || !FChanger)
+        return;
+    Change = TWidthChanger::BorderChange(*this, Index, sectionSize(Index) + Change);
+    if (Change == 0)
+        return;
+    FChanger->MoveBorder(Index, Change);
+    FGrid->InvalidateColumns(Index + FGrid->FixedCols(), Index + 1 + FGrid->FixedCols());
+}
+
+void TGridHeader::resizeEvent(QResizeEvent* Event)
+{
+    QHeaderView::resizeEvent(Event);
+    if (FChanger)
+        FChanger->Resize(width());
+}
+
+int TGridHeader::BorderAt(int X) const
+{
+    int best = -1;
+    int distance = BorderGrip + 1;
+    for (int i = 0; i < count(); ++i) {
+        const int edge = sectionViewportPosition(i) + sectionSize(i);
+        const int d = std::abs(X - edge);
+        if (d < distance) {
+            best = i;
+            distance = d;
+        }
+    }
+    return best;
+}
+
+void TGridHeader::mousePressEvent(QMouseEvent* Event)
+{
+    const int border = Event->button() == Qt::LeftButton ? BorderAt(Event->position().toPoint().x()) : -1;
+    if (border < 0) {
+        QHeaderView::mousePressEvent(Event);
+        return;
+    }
+    Event->accept();
+    if (border >= count() - 1)
+        return;
+    FDragSection = border;
+    FDragStartX = Event->position().toPoint().x();
+    FDragStartWidth = sectionSize(border);
+}
+
+void TGridHeader::mouseMoveEvent(QMouseEvent* Event)
+{
+    const int x = Event->position().toPoint().x();
+    if (FDragSection < 0) {
+        const int border = (Event->buttons() & Qt::LeftButton) ? -1 : BorderAt(x);
+        if (border >= 0 && border < count() - 1)
+            viewport()->setCursor(Qt::SplitHCursor);
+        else
+            viewport()->unsetCursor();
+        QHeaderView::mouseMoveEvent(Event);
+        return;
+    }
+    Event->accept();
+    const int section = FDragSection;
+    const TPendingSections pending(*this, section, FPendingChange);
+    const int change =
+        TWidthChanger::BorderChange(pending, section, FDragStartWidth + (x - FDragStartX));
+    if (change == 0)
+        return;
+    FPendingChange += change;
+    QMetaObject::invokeMethod(
+        this,
+        [this, section, change] {
+            FPendingChange -= change;
+            WMSectionWidthChange(section, change);
+        },
+        Qt::QueuedConnection);
+}
+
+void TGridHeader::mouseReleaseEvent(QMouseEvent* Event)
+{
+    if (FDragSection >= 0) {
+        FDragSection = -1;
+        Event->accept();
+        return;
+    }
+    QHeaderView::mouseReleaseEvent(Event);
+}
+
+void TGridHeader::mouseDoubleClickEvent(QMouseEvent* Event)
+{
+    if (BorderAt(Event->position().toPoint().x()) >= 0) {
+        Event->accept();
+        return;
+    }
+    QHeaderView::mouseDoubleClickEvent(Event);
+}
+
+void TGridHeader::leaveEvent(QEvent* Event)
+{
+    if (FDragSection < 0)
+        viewport()->unsetCursor();
+    QHeaderView::leaveEvent(Event);
+}
+
+// ---- TDataGrid ----
+
+TDataGrid::TDataGrid(QWidget* Owner, const std::vector<TDataGridColumn>& Columns, TTable* Table)
+    : TDataGrid(Owner, Columns, Table, TNoReload{})
+{
+    Reload();
+}
+
+TDataGrid::TDataGrid(QWidget* Owner, const std::vector<TDataGridColumn>& Columns, TTable* Table,
+                     TNoReload)
+    : QTableView(Owner), FTable(Table)
+{
+    TV_ASSERT(!Columns.empty(), "AColumns array param must be not empty");
+    TV_ASSERT(Table != nullptr, "ATable param must be assigned");
+    for (const TDataGridColumn& column : Columns) {
+        FColumnFields.push_back(column.FieldNo);
+        FColumnIndexes.push_back(column.Index);
+        FSearchable.push_back(column.Searchable);
+        FAlignments.push_back(column.Alignment);
+    }
+    FFixedCols = std::find(FSearchable.begin(), FSearchable.end(), true) != FSearchable.end() ? 1 : 0;
+
+    setSelectionMode(QAbstractItemView::NoSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setTabKeyNavigation(false);
+    setWordWrap(false);
+    setCornerButtonEnabled(false);
+    setShowGrid(true);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    setAutoScroll(false);
+    setItemDelegate(new TCellDelegate(this));
+
+    FHeader = new TGridHeader(this);
+    setHorizontalHeader(FHeader);
+    FMarker = new TMarkerColumn(this);
+    setVerticalHeader(FMarker);
+    // A pressed caption sorts; it does not select the column as a view would.
+    for (QHeaderView* header : {static_cast<QHeaderView*>(FHeader), FMarker}) {
+        disconnect(header, &QHeaderView::sectionPressed, this, nullptr);
+        disconnect(header, &QHeaderView::sectionEntered, this, nullptr);
+    }
+    FModel = new TDataGridModel(this, Columns);
+    FModel->SetRows(FRowCount - 1);
+    setModel(FModel);
+    QItemSelectionModel* plain = selectionModel();
+    setSelectionModel(new TGridSelection(this, FModel));
+    delete plain;
+    FMarker->setVisible(FFixedCols > 0);
+
+    UpdateSizes();
+    for (size_t i = 0; i < Columns.size(); ++i)
+        FHeader->resizeSection(static_cast<int>(i), Columns[i].Width + 1);
+    FHeader->CreateChanger();
+    connect(FHeader, &QHeaderView::sectionClicked, this,
+            [this](int Section) { HeaderSectionClick(Section); });
+
+    FRowColors[1] = palette().color(QPalette::Active, QPalette::Base);
+    UpdateRowColors();
+}
+
+TDataGrid::~TDataGrid() = default;
+
+void TDataGrid::UpdateSizes()
+{
+    FRowHeight = std::max(18, fontMetrics().height() + 4);
+    FMarker->setDefaultSectionSize(FRowHeight);
+    FMarker->setFixedWidth(11);
+    FHeader->setFixedHeight(FRowHeight + 1);
+    const int n = DataColumnCount();
+    setMinimumWidth(MinColumnWidth() * n + 11 * FFixedCols + 2 +
+                    style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this) +
+                    2 * frameWidth());
+}
+
+void TDataGrid::Reload()
+{
+    UpdateRowCount();
+    UpdateRow();
+    InvalidateData();
+}
+
+void TDataGrid::SortByColumn(int Column)
+{
+    if (Searching())
+        EndSearch();
+    if (Column < 0 || Column >= DataColumnCount())
+        throw ERangeError();
+    TIndex* index = FColumnIndexes[static_cast<size_t>(Column)];
+    if (index != nullptr && index != FTable->GetIndex()) {
+        FTable->SetIndex(index);
+        UpdateRow();
+        InvalidateData();
+    }
+}
+
+bool TDataGrid::CurrentColumnSearchable() const
+{
+    const int column = Col() - FFixedCols;
+    return column >= 0 && column < DataColumnCount() && FSearchable[static_cast<size_t>(column)];
+}
+
+void TDataGrid::SearchCurrentColumn()
+{
+    if (CurrentColumnSearchable() && FTable->RecordCount() > 0)
+        BeginSearch();
+}
+
+void TDataGrid::CancelSearch()
+{
+    EndSearch();
+}
+
+void TDataGrid::SetColumnCaption(int Column, const std::string& Text)
+{
+    if (Column < 0 || Column >= DataColumnCount())
+        throw ERangeError();
+    const QString text = QString::fromStdString(Text);
+    if (FModel->Caption(Column) != text)
+        FModel->SetCaption(Column, text);
+}
+
+void TDataGrid::UpdateRowColors()
+{
+    FRowColors[1] = palette().color(QPalette::Active, QPalette::Base);
+    SetEvenRowColor(EvenRowColor(FRowColors[1], palette().color(QPalette::Active, QPalette::Highlight)));
+}
+
+void TDataGrid::UpdateHeaderStyle()
+{
+    FHeader->viewport()->update();
+}
+
+void TDataGrid::SetEvenRowColor(const QColor& Color)
+{
+    if (FRowColors[0] != Color) {
+        FRowColors[0] = Color;
+        InvalidateData();
+    }
+}
+
+QColor TDataGrid::RowColor(int Row) const
+{
+    return FRowColors[Row & 1];
+}
+
+void TDataGrid::InvalidateData()
+{
+    viewport()->update();
+    if (FMarker->isVisible())
+        FMarker->viewport()->update();
+}
+
+void TDataGrid::InvalidateColumns(int First, int Last)
+{
+    First = std::max(First, FFixedCols) - FFixedCols;
+    Last = std::min(Last - FFixedCols, DataColumnCount() - 1);
+    if (First > Last)
+        return;
+    const int left = columnViewportPosition(First);
+    const int right = columnViewportPosition(Last) + columnWidth(Last);
+    viewport()->update(left, 0, right - left, viewport()->height());
+}
+
+int TDataGrid::Col() const
+{
+    const QModelIndex current = currentIndex();
+    return current.isValid() ? current.column() + FFixedCols : FFixedCols;
+}
+
+int TDataGrid::Row() const
+{
+    const QModelIndex current = currentIndex();
+    return current.isValid() ? current.row() + 1 : 0;
+}
+
+int TDataGrid::ColCount() const
+{
+    return DataColumnCount() + FFixedCols;
+}
+
+void TDataGrid::SetCol(int Col)
+{
+    FocusCell(Col, std::max(Row(), 1));
+}
+
+void TDataGrid::SetRow(int Row)
+{
+    FocusCell(Col(), Row);
+}
+
+void TDataGrid::FocusCell(int Col, int Row)
+{
+    if (Col < FFixedCols || Col >= ColCount() || Row < 1 || Row >= FRowCount)
+        throw ERangeError();
+    const QModelIndex index = FModel->index(Row - 1, Col - FFixedCols);
+    selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+    if (currentIndex() == index)
+        scrollTo(index);
+}
+
+TAlignment TDataGrid::ColumnAlignment(int Column) const
+{
+    return FAlignments[static_cast<size_t>(Column)];
+}
+
+void TDataGrid::SetRowCount(int Count)
+{
+    if (Count != FRowCount) {
+        FRowCount = Count;
+        FModel->SetRows(Count - 1);
+    }
+}
+
+void TDataGrid::UpdateRowCount()
+{
+    const int32_t records = FTable->RecordCount();
+    SetRowCount(records > 0 ? records + 1 : 2);
+}
+
+void TDataGrid::UpdateRow()
+{
+    const int row = FTable->RecordCount() > 0 ? FTable->GetRecNo() + 1 : 1;
+    if (row != Row())
+        SetRow(row);
+}
+
+std::string TDataGrid::GetCellText(int Col, int Row)
+{
+    if (FTable->RecordCount() == 0)
+        return std::string();
+    return FTable->GetElemText(Row - 1, ColumnField(Col));
+}
+
+int32_t TDataGrid::ColumnField(int Col) const
+{
+    const int column = Col - FFixedCols;
+    if (column < 0 || column >= DataColumnCount())
+        throw ERangeError();
+    return FColumnFields[static_cast<size_t>(column)];
+}
+
+void TDataGrid::GoToRow(int Row)
+{
+    if (FTable->RecordCount() > 0)
+        FTable->SetRecNo(Row - 1);
+}
+
+bool TDataGrid::SelectCell(int Col, int Row)
+{
+    if (Searching() && !FInSearchKey)
+        EndSearch();
+    const int oldRow = this->Row();
+    GoToRow(Row);
+    bool canSelect = true;
+    emit OnSelectCell(Col, Row, canSelect);
+    // A refused move leaves the table on the record the grid still shows.
+    if (!canSelect && oldRow != Row && oldRow >= 1 && oldRow < FRowCount)
+        GoToRow(oldRow);
+    return canSelect;
+}
+
+void TDataGrid::HeaderSectionClick(int Section)
+{
+    if (isEnabled() && isVisible() && focusPolicy() != Qt::NoFocus)
+        setFocus(Qt::MouseFocusReason);
+    SortByColumn(Section);
+}
+
+void TDataGrid::InvalidateCell(int Col, int Row)
+{
+    if (Col < FFixedCols || Row < 1 || Row >= FRowCount)
+        return;
+    viewport()->update(visualRect(FModel->index(Row - 1, Col - FFixedCols)));
+}
+
+void TDataGrid::InvalidateMarker(int Row)
+{
+    if (!FMarker->isVisible() || Row < 1 || Row >= FRowCount)
+        return;
+    FMarker->viewport()->update(0, FMarker->sectionViewportPosition(Row - 1),
+                                FMarker->viewport()->width(), FMarker->sectionSize(Row - 1));
+}
+
+void TDataGrid::BeginSearch()
+{
+    FSearchState = 1;
+    FSearchText.clear();
+    InvalidateCell(Col(), Row());
+    InvalidateMarker(Row());
+    emit OnSearchBegin(FSearchText);
+}
+
+void TDataGrid::SearchKey(const QString& Key)
+{
+    struct TFlag {
+        bool& Flag;
+        ~TFlag() { Flag = false; }
+    } inSearchKey{FInSearchKey};
+    FInSearchKey = true;
+    TIndex* index = FTable->GetIndex();
+    const int oldRow = Row();
+    if (Key == QStringLiteral("\b"))
+        DropLastChar(FSearchText);
+    else
+        FSearchText += Key.toStdString();
+    emit OnSearchChange(FSearchText);
+    UpdateRow();
+    if (FTable->GetIndex() == index) {
+        InvalidateMarker(oldRow);
+        InvalidateMarker(Row());
+        InvalidateCell(Col(), Row());
+    } else {
+        InvalidateData();
+    }
+}
+
+void TDataGrid::EndSearch()
+{
+    FSearchState = 0;
+    FSearchText.clear();
+    InvalidateMarker(Row());
+    InvalidateCell(Col(), Row());
+    emit OnSearchEnd(FSearchText);
+}
+
+void TDataGrid::KeyPress(QString Key)
+{
+    emit OnKeyPress(Key);
+    if (Key.isEmpty() || !CurrentColumnSearchable() || FTable->RecordCount() == 0)
+        return;
+    if (!Searching())
+        BeginSearch();
+    SearchKey(Key);
+}
+
+void TDataGrid::keyboardSearch(const QString&) {}
+
+void TDataGrid::keyPressEvent(QKeyEvent* Event)
+{
+    const Qt::KeyboardModifiers commands = Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
+    const QString text = Event->text();
+    if (!(Event->modifiers() & commands)) {
+        if (Event->key() == Qt::Key_Backspace) {
+            KeyPress(QStringLiteral("\b"));
+            Event->accept();
+            return;
+        }
+        if (!text.isEmpty() && text[0] >= QChar(' ') && text[0] != QChar(0x7F)) {
+            KeyPress(text);
+            Event->accept();
+            return;
+        }
+        if (!text.isEmpty()) {
+            // Enter, Escape and the like belong to the owner.
+            Event->ignore();
+            return;
+        }
+    }
+    QTableView::keyPressEvent(Event);
+}
+
+void TDataGrid::MouseHWheel(int Delta)
+{
+    if (Delta > 0) {
+        if (Col() + 1 < ColCount())
+            SetCol(Col() + 1);
+    } else if (Col() > FFixedCols) {
+        SetCol(Col() - 1);
+    }
+}
+
+void TDataGrid::wheelEvent(QWheelEvent* Event)
+{
+    const QPoint delta = Event->angleDelta();
+    Event->accept();
+    // Qt counts a tilt to the left as positive.
+    FTiltRest -= delta.x();
+    while (FTiltRest >= 120) {
+        FTiltRest -= 120;
+        MouseHWheel(1);
+    }
+    while (FTiltRest <= -120) {
+        FTiltRest += 120;
+        MouseHWheel(-1);
+    }
+    FWheelRest += delta.y();
+    while (FWheelRest >= 120) {
+        FWheelRest -= 120;
+        if (Row() > 1)
+            SetRow(Row() - 1);
+    }
+    while (FWheelRest <= -120) {
+        FWheelRest += 120;
+        if (Row() + 1 < FRowCount)
+            SetRow(Row() + 1);
+    }
+}
+
+void TDataGrid::focusInEvent(QFocusEvent* Event)
+{
+    QTableView::focusInEvent(Event);
+    emit OnEnter();
+}
+
+void TDataGrid::focusOutEvent(QFocusEvent* Event)
+{
+    QTableView::focusOutEvent(Event);
+    // A menu or another window taking the keyboard does not leave the grid.
+    if (Event->reason() == Qt::PopupFocusReason || Event->reason() == Qt::ActiveWindowFocusReason)
+        return;
+    emit OnExit();
+    if (Searching())
+        EndSearch();
+}
+
+void TDataGrid::changeEvent(QEvent* Event)
+{
+    QTableView::changeEvent(Event);
+    if (Event->type() == QEvent::PaletteChange)
+        UpdateRowColors();
+    else if (Event->type() == QEvent::FontChange || Event->type() == QEvent::StyleChange)
+        UpdateSizes();
+}
+
+void TDataGrid::DrawCell(QPainter* Painter, const QRect& Rect, int Col, int Row)
+{
+    const QPalette& pal = palette();
+    const QModelIndex current = currentIndex();
+    const bool marked = current.isValid() && current.row() == Row - 1 &&
+                        current.column() == Col - FFixedCols;
+    const bool searching = Searching();
+    QColor background = RowColor(Row);
+    QColor foreground = pal.color(QPalette::Active, QPalette::Text);
+    const QColor highlight = pal.color(QPalette::Active, QPalette::Highlight);
+    const QColor highlightText = pal.color(QPalette::Active, QPalette::HighlightedText);
+    if (marked && !searching) {
+        background = highlight;
+        foreground = highlightText;
+    }
+    const QRect textRect = Rect.adjusted(2, 0, -1, 0);
+    const QString text = QString::fromStdString(GetCellText(Col, Row));
+    int prefix = 0;
+    if (marked && searching) {
+        const QString search = QString::fromStdString(FSearchText);
+        if (text.startsWith(search, Qt::CaseInsensitive))
+            prefix = static_cast<int>(search.size());
+    }
+    const QFontMetrics metrics(font());
+    const QString shown = metrics.elidedText(text, Qt::ElideRight, textRect.width());
+    const int length = static_cast<int>(shown.size());
+    const Qt::Alignment alignment = ToQt(ColumnAlignment(Col - FFixedCols));
+
+    Painter->save();
+    Painter->setClipRect(Rect);
+    Painter->fillRect(Rect, background);
+    Painter->setPen(foreground);
+    const int flags = Qt::AlignVCenter | Qt::TextSingleLine;
+    if (marked && searching && length - prefix > 0) {
+        // The typed beginning in the row colours, the rest selected; the
+        // split starts where the aligned whole text starts.
+        prefix = std::min(prefix, length);
+        const int whole = metrics.horizontalAdvance(shown);
+        int x = textRect.left();
+        if (alignment & Qt::AlignRight)
+            x = textRect.right() + 1 - whole;
+        else if (alignment & Qt::AlignHCenter)
+            x = textRect.left() + (textRect.width() - whole) / 2;
+        const QString head = shown.left(prefix);
+        const QString tail = shown.mid(prefix);
+        const int headWidth = metrics.horizontalAdvance(head);
+        Painter->drawText(QRect(x, Rect.top(), headWidth, Rect.height()), Qt::AlignLeft | flags, head);
+        const int tailWidth = metrics.horizontalAdvance(tail);
+        const int textTop = Rect.top() + (Rect.height() - metrics.height()) / 2;
+        Painter->fillRect(QRect(x + headWidth, textTop, tailWidth, metrics.height()), highlight);
+        Painter->setPen(highlightText);
+        Painter->drawText(QRect(x + headWidth, Rect.top(), tailWidth + 1, Rect.height()),
+                          Qt::AlignLeft | flags, tail);
+    } else {
+        Painter->drawText(textRect, alignment | flags, shown);
+    }
+    if (marked && hasFocus()) {
+        QStyleOptionFocusRect option;
+        option.initFrom(this);
+        option.rect = Rect;
+        option.backgroundColor = background;
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, Painter, this);
+    }
+    Painter->restore();
+}
+
+} // namespace tv

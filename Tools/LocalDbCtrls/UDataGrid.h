@@ -1,0 +1,243 @@
+#pragma once
+// TDataGrid shows the records of one TTable, one row per record in the order
+// of the table's current index and one column per described field. It keeps
+// no copy of the data: every painted cell asks the table for its text, and
+// selecting a row moves the table to that record. The header (TGridHeader)
+// sorts by a column's index when its caption is clicked and spreads the
+// columns over the grid's width in proportion (TWidthChanger). Typing in a
+// searchable column runs an incremental search whose text the owner turns
+// into a table position.
+//
+// Numbering follows the grid, not the view: row 0 is the fixed row under the
+// header and row r (from 1) shows record r - 1; column 0 is the marker column
+// when any column is searchable, so data column c is grid column
+// c + FixedCols().
+
+#include <QAbstractItemDelegate>
+#include <QColor>
+#include <QHeaderView>
+#include <QTableView>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "UWidthChanger.h"
+
+namespace tv {
+
+class TDataGrid;
+class TDataGridModel;
+class TIndex;
+class TTable;
+
+enum class TAlignment { taLeftJustify, taRightJustify, taCenter };
+
+// One column of a data grid.
+struct TDataGridColumn {
+    int32_t FieldNo = 0;          // field number as TTable::GetElemText takes it
+    TAlignment Alignment = TAlignment::taLeftJustify;
+    int32_t Width = 64;           // initial width in pixels
+    std::string Caption;          // header caption, UTF-8
+    TIndex* Index = nullptr;      // sort order of the column; nullptr: it does not sort
+    bool Searchable = false;      // typing in it starts or continues a search
+};
+
+TDataGridColumn MakeDataGridColumn(int32_t FieldNo, TAlignment Alignment, int32_t Width,
+                                   const std::string& Caption, TIndex* Index, bool Searchable);
+
+// The colour of even rows: each channel 83 % of the way from Highlight to
+// Window, in integers truncated toward zero.
+QColor EvenRowColor(const QColor& Window, const QColor& Highlight);
+
+// The header laid over the grid's top: one section per data column, at least
+// MinColumnWidth wide. A border drag is limited so that neither neighbour
+// falls below 12 pixels and is applied by a queued call, so the two widths
+// always add up to what they were; the last section's border does not move.
+// A resize spreads the header's width over the sections in proportion.
+class TGridHeader : public QHeaderView, public TWidthSections {
+    Q_OBJECT
+public:
+    explicit TGridHeader(TDataGrid* Grid);
+    ~TGridHeader() override;
+
+    // Builds the changer over the present section widths; called once the
+    // sections exist.
+    void CreateChanger();
+    TWidthChanger* Changer() const { return FChanger.get(); }
+
+    // Section Index grows by Change and the next one shrinks by it (each kept
+    // at 12 pixels at least), and the new widths become the base of later
+    // spreading. Ignored for the last section or beyond. A drag calls it
+    // through the event queue.
+    void WMSectionWidthChange(int Index, int Change);
+
+    // TWidthSections over the header's sections.
+    int Count() const override { return count(); }
+    int Width(int Index) const override { return sectionSize(Index); }
+    void SetWidth(int Index, int Width) override;
+    int MinWidth(int Index) const override;
+
+protected:
+    void resizeEvent(QResizeEvent* Event) override;
+    void mousePressEvent(QMouseEvent* Event) override;
+    void mouseMoveEvent(QMouseEvent* Event) override;
+    void mouseReleaseEvent(QMouseEvent* Event) override;
+    void mouseDoubleClickEvent(QMouseEvent* Event) override;
+    void leaveEvent(QEvent* Event) override;
+
+private:
+    // The section whose right border lies under x, or -1.
+    int BorderAt(int X) const;
+
+    TDataGrid* FGrid;
+    std::unique_ptr<TWidthChanger> FChanger;
+    int FDragSection = -1;
+    int FDragStartX = 0;
+    int FDragStartWidth = 0;
+    int FPendingChange = 0;  // posted but not yet applied
+};
+
+class TDataGrid : public QTableView {
+    Q_OBJECT
+public:
+    // Columns must not be empty ("AColumns array param must be not empty").
+    // The table must be open and stay open while the grid exists.
+    TDataGrid(QWidget* Owner, const std::vector<TDataGridColumn>& Columns, TTable* Table);
+    ~TDataGrid() override;
+
+    TDataGrid(const TDataGrid&) = delete;
+    TDataGrid& operator=(const TDataGrid&) = delete;
+
+    // Row count, current row and repaint from the table; the owner calls it
+    // after every change of the table's records or order made elsewhere.
+    void Reload();
+    // Ends a running search; sorts by the data column's index when it has
+    // one and it is not the current one, keeping the current record.
+    void SortByColumn(int Column);
+    // Starts (or restarts) a search when the current column is searchable
+    // and the table has records.
+    void SearchCurrentColumn();
+    // Ends the search; fires OnSearchEnd also when none runs.
+    void CancelSearch();
+    // Sets data column Column's caption (UTF-8) when it differs.
+    void SetColumnCaption(int Column, const std::string& Text);
+    // The even-row colour from the palette's window and highlight colours.
+    void UpdateRowColors();
+    // Repaints the header in the present style.
+    void UpdateHeaderStyle();
+    void SetEvenRowColor(const QColor& Color);
+    QColor GetEvenRowColor() const { return FRowColors[0]; }
+    // The colour of grid row Row (from 1): the window colour for odd rows,
+    // the tint for even ones.
+    QColor RowColor(int Row) const;
+    static int MinColumnWidth() { return 12; }
+    // Repaints the area below the header.
+    void InvalidateData();
+    // Repaints the strip of grid columns First..Last below the header.
+    void InvalidateColumns(int First, int Last);
+
+    // Grid numbering (see the top of this file).
+    int Col() const;
+    int Row() const;
+    int ColCount() const;
+    int RowCount() const { return FRowCount; }
+    int FixedCols() const { return FFixedCols; }
+    // Moves the current cell; the move goes through SelectCell.
+    void SetCol(int Col);
+    void SetRow(int Row);
+    void FocusCell(int Col, int Row);
+
+    TTable* Table() const { return FTable; }
+    TGridHeader* Header() const { return FHeader; }
+    bool Searching() const { return FSearchState == 1; }
+    // The text typed so far, UTF-8.
+    const std::string& SearchText() const { return FSearchText; }
+    // Data column Column's alignment.
+    TAlignment ColumnAlignment(int Column) const;
+    int DataColumnCount() const { return static_cast<int>(FColumnFields.size()); }
+    // The field number shown in grid column Col.
+    int32_t ColumnField(int Col) const;
+    // Height of a record row in pixels.
+    int DefaultRowHeight() const { return FRowHeight; }
+
+    // Paints grid cell (Col, Row), Row >= 1, into Rect.
+    virtual void DrawCell(QPainter* Painter, const QRect& Rect, int Col, int Row);
+    // Runs when the current cell is about to change: ends a search not run
+    // by a search key, moves the table, then asks the owner (OnSelectCell).
+    // The cell changes only when the answer is true.
+    virtual bool SelectCell(int Col, int Row);
+
+    virtual void UpdateRowCount();
+    virtual void UpdateRow();
+    virtual std::string GetCellText(int Col, int Row);
+    virtual void GoToRow(int Row);
+    virtual void HeaderSectionClick(int Section);
+    virtual void BeginSearch();
+    virtual void SearchKey(const QString& Key);
+    virtual void EndSearch();
+
+    // Typed text goes to the incremental search, not to the view's own.
+    void keyboardSearch(const QString& Search) override;
+
+signals:
+    void OnSearchBegin(const std::string& Text);
+    void OnSearchChange(const std::string& Text);
+    void OnSearchEnd(const std::string& Text);
+    // Before a typed character reaches the grid; clearing Key drops it.
+    void OnKeyPress(QString& Key);
+    // Before the current cell moves to (ACol, ARow), after the table moved;
+    // clearing CanSelect keeps the cell and moves the table back.
+    void OnSelectCell(int ACol, int ARow, bool& CanSelect);
+    // Every gain of keyboard focus.
+    void OnEnter();
+    // The focus moved to another control of the window.
+    void OnExit();
+
+protected:
+    // Builds everything but leaves the first Reload to the descendant, whose
+    // row operations the base constructor cannot reach.
+    struct TNoReload {};
+    TDataGrid(QWidget* Owner, const std::vector<TDataGridColumn>& Columns, TTable* Table,
+              TNoReload);
+
+    void SetRowCount(int Count);
+    void keyPressEvent(QKeyEvent* Event) override;
+    void wheelEvent(QWheelEvent* Event) override;
+    void focusInEvent(QFocusEvent* Event) override;
+    void focusOutEvent(QFocusEvent* Event) override;
+    void changeEvent(QEvent* Event) override;
+
+    TTable* FTable;
+
+private:
+    friend class TGridSelection;
+
+    // Reacts to the horizontal wheel: Delta > 0 is tilted right.
+    void MouseHWheel(int Delta);
+    void KeyPress(QString Key);
+    void UpdateSizes();
+    void InvalidateCell(int Col, int Row);
+    void InvalidateMarker(int Row);
+    bool CurrentColumnSearchable() const;
+
+    TGridHeader* FHeader = nullptr;
+    QHeaderView* FMarker = nullptr;
+    TDataGridModel* FModel = nullptr;
+    std::vector<int32_t> FColumnFields;
+    QColor FRowColors[2];
+    std::vector<TIndex*> FColumnIndexes;
+    std::vector<bool> FSearchable;
+    std::vector<TAlignment> FAlignments;
+    std::string FSearchText;
+    bool FInSearchKey = false;
+    uint8_t FSearchState = 0;
+    int FFixedCols = 0;
+    int FRowCount = 2;
+    int FRowHeight = 18;
+    int FWheelRest = 0;
+    int FTiltRest = 0;
+};
+
+} // namespace tv
