@@ -82,6 +82,9 @@ bool WriteFileAtomic(const std::string& fileName, const std::string& data)
     const bool existed = ::stat(fileName.c_str(), &old) == 0;
     if (existed && !S_ISREG(old.st_mode))
         return false;
+    // A read-only file is not replaced, even by a user the system would let.
+    if (existed && ((old.st_mode & 0222) == 0 || ::access(fileName.c_str(), W_OK) != 0))
+        return false;
 
     std::string tmpl = fileName + ".XXXXXX";
     std::vector<char> name(tmpl.begin(), tmpl.end());

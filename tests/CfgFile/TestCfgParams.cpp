@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <sys/stat.h>
 #include <thread>
 
 using namespace tv;
@@ -157,6 +158,16 @@ TEST(CfgParams, FailedWriteLeavesTheOldFileAndValue)
     left.SetValue(4);
     EXPECT_EQ(left.GetValue(), 3u);
     EXPECT_EQ(CfgTestDir::Read(dir.Path() + "/moved/tarnovell.cfg"), "[MainForm]\r\nLeft=00000003\r\n\r\n");
+
+    const std::string readOnly = dir.Path() + "/moved/tarnovell.cfg";
+    ASSERT_EQ(::chmod(readOnly.c_str(), 0444), 0);
+    TCfgOptions again(readOnly);
+    TCardinalParam top(&again, "MainForm", "Top");
+    TCardinalParam sameLeft(&again, "MainForm", "Left");
+    top.SetValue(7);
+    EXPECT_EQ(top.GetValue(), 0u) << "a read-only file is not replaced";
+    EXPECT_EQ(sameLeft.GetValue(), 3u);
+    EXPECT_EQ(CfgTestDir::Read(readOnly), "[MainForm]\r\nLeft=00000003\r\n\r\n");
 }
 
 TEST(CfgParams, TwoThreadsSettingKeepTheFileWellFormed)

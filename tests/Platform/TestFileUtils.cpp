@@ -40,6 +40,8 @@ TEST(FileUtils, FailuresAreReportedAndChangeNothing)
     QTemporaryDir dir;
     const std::string base = dir.path().toStdString();
     ASSERT_TRUE(WriteFileAtomic(base + "/plain", "old"));
+    ASSERT_TRUE(WriteFileAtomic(base + "/readonly", "old"));
+    ASSERT_EQ(::chmod((base + "/readonly").c_str(), 0444), 0);
     struct Row {
         const char* name;
         std::string path;
@@ -48,6 +50,7 @@ TEST(FileUtils, FailuresAreReportedAndChangeNothing)
         {"missing folder", base + "/no/such/file.cfg"},
         {"folder is a file", base + "/plain/file.cfg"},
         {"target is a folder", base},
+        {"read-only file", base + "/readonly"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -55,6 +58,8 @@ TEST(FileUtils, FailuresAreReportedAndChangeNothing)
     }
     std::string data;
     ASSERT_TRUE(ReadWholeFile(base + "/plain", data));
+    EXPECT_EQ(data, "old");
+    ASSERT_TRUE(ReadWholeFile(base + "/readonly", data));
     EXPECT_EQ(data, "old");
     EXPECT_FALSE(ReadWholeFile(base + "/missing", data));
     EXPECT_TRUE(data.empty());
