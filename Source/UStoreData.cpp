@@ -609,11 +609,15 @@ void TStore::Open(bool Create, const std::string& Folder)
     }
     FRepaired = 0;
     FGoods.SetFileName(path + "/" + StoreFileName);
+    FMoves.SetFileName(path + "/" + MovesFileName);
+    // A file made empty here is no cut operation: its partner is kept as it is.
+    const bool bothThere = FGoods.GetEnv()->FileExists(FGoods.GetFileName()) &&
+                           FMoves.GetEnv()->FileExists(FMoves.GetFileName());
     FGoods.Open(Create);
     FGoods.First();
-    FMoves.SetFileName(path + "/" + MovesFileName);
     FMoves.Open(Create);
-    FRepaired = RepairStore(FGoods, FMoves);
+    if (bothThere)
+        FRepaired = RepairStore(FGoods, FMoves);
     if (FRepaired > 0)
         ShowOneButton(TextTable[189], TextTable[190], MB_ICONEXCLAMATION);
 }

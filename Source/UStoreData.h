@@ -177,7 +177,8 @@ public:
     bool DataExists(std::string& Missing, const std::string& Folder);
     // Opens both tables on the files in program folder/Folder, creating the
     // folder and files when Create is set. An operation that a crash cut
-    // short is completed or removed, and the user is told.
+    // short is completed or removed, and the user is told; a file that had
+    // to be created leaves the other one untouched.
     void Open(bool Create, const std::string& Folder);
     void Close();
     // Copies both files from program folder/Source to program

@@ -1,0 +1,318 @@
+// The data folder beside the program: the first start, the daily copy, the
+// boxes of a failed start, saving a copy and restoring one.
+
+#include "StoreTestKit.h"
+
+#include "UException.h"
+#include "UStoreData.h"
+#include "UStoreDataOpen.h"
+#include "UTextConst.h"
+
+#include <gtest/gtest.h>
+
+#include <ctime>
+#include <filesystem>
+
+using namespace tv;
+using namespace tv::testkit;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Today()
+{
+    const std::time_t t = std::time(nullptr);
+    char text[16];
+    std::strftime(text, sizeof text, "%Y-%m-%d", std::localtime(&t));
+    return text;
+}
+
+class StoreDataOpenTest : public ::testing::Test {
+protected:
+    StoreDataOpenTest() { LoadEnglishTexts(); }
+    ~StoreDataOpenTest() override { CloseStoreData(); }
+
+    std::string P(const std::string& relative) const { return FFolder.Path() + relative; }
+    bool Exists(const std::string& relative) const { return fs::exists(P(relative)); }
+    std::string Read(const std::string& relative) const { return ReadFile(P(relative)); }
+    // Both files of a folder, as one text.
+    std::string Pair(const std::string& folder) const
+    {
+        return ReadFile(folder + "/store.dat") + "|" + ReadFile(folder + "/moves.dat");
+    }
+
+    // Data with the goods given, written by a start of the program.
+    void MakeData(const std::vector<std::string>& names)
+    {
+        Store.Open(true, "Data");
+        for (const std::string& n : names)
+            Store.InsertGoods(n, n, "1.00", "2.00", "1", "");
+        Store.Close();
+    }
+
+    std::string GoodsNames()
+    {
+        std::string names;
+        TTableStore& g = Store.Goods();
+        const int32_t rec = g.GetRecNo();
+        for (g.First(); !g.Eof(); g.Next())
+            names += g.Name.GetText() + " ";
+        if (g.RecordCount() > 0)
+            g.SetRecNo(rec);
+        return names;
+    }
+
+    TProgramFolder FFolder;
+    TRecordingMessages FMessages;
+};
+
+TEST_F(StoreDataOpenTest, FirstStartInAnEmptyFolderMakesTheDataAlone)
+{
+    EXPECT_TRUE(BackupAndOpenStoreData());
+    EXPECT_TRUE(Exists("Data/store.dat"));
+    EXPECT_TRUE(Exists("Data/moves.dat"));
+    EXPECT_FALSE(Exists("Hist"));
+    EXPECT_TRUE(FMessages.Boxes.empty());
+    EXPECT_EQ(Store.Goods().GetState(), tsBrowse);
+    EXPECT_EQ(Store.Moves().GetState(), tsBrowse);
+    EXPECT_EQ(Store.Goods().GetIndexName(), "IndDate");
+    EXPECT_EQ(Store.Moves().GetIndexName(), "IndSD");
+}
+
+TEST_F(StoreDataOpenTest, AMissingFileIsCopiedWithoutAndNamed)
+{
+    struct Row {
+        const char* kept;
+        const char* missing;
+    };
+    for (const Row r : {Row{"store.dat", "moves.dat"}, Row{"moves.dat", "store.dat"}}) {
+        SCOPED_TRACE(r.missing);
+        TProgramFolder folder;
+        TRecordingMessages messages;
+        MakeData({"Nails"});
+        fs::remove(folder.Path() + "Data/" + r.missing);
+        const std::string kept = ReadFile(folder.Path() + "Data/" + r.kept);
+
+        EXPECT_TRUE(BackupAndOpenStoreData());
+        const std::string day = folder.Path() + "Hist/" + Today() + "/";
+        EXPECT_EQ(ReadFile(day + r.kept), kept);
+        EXPECT_FALSE(fs::exists(day + r.missing));
+        EXPECT_TRUE(fs::exists(folder.Path() + "Data/" + r.missing));
+        EXPECT_EQ(ReadFile(folder.Path() + "Data/" + r.kept), kept)
+            << "movements without their goods file are kept";
+        ASSERT_EQ(messages.Boxes.size(), 1u);
+        const TBox& b = messages.Boxes[0];
+        EXPECT_EQ(b.Text, r.missing);
+        EXPECT_EQ(b.Caption, "File does not exist");
+        EXPECT_EQ(b.Flags, MB_ICONEXCLAMATION);
+        EXPECT_EQ(b.First, "OK");
+        EXPECT_EQ(b.FirstHint, "Close message window");
+        CloseStoreData();
+    }
+}
+
+TEST_F(StoreDataOpenTest, TheDaysFirstCopyStays)
+{
+    MakeData({"Nails"});
+    ASSERT_TRUE(BackupAndOpenStoreData());
+    const std::string day = P("Hist/" + Today());
+    const std::string first = Pair(day);
+    EXPECT_EQ(first, Pair(P("Data")));
+    Store.InsertGoods("2", "Screws", "1.00", "1.00", "1", "");
+    CloseStoreData();
+
+    ASSERT_TRUE(BackupAndOpenStoreData());
+    EXPECT_EQ(Pair(day), first);
+    EXPECT_NE(Pair(P("Data")), first);
+    EXPECT_EQ(fs::directory_iterator(P("Hist")) == fs::directory_iterator(), false);
+    EXPECT_TRUE(FMessages.Boxes.empty());
+}
+
+TEST_F(StoreDataOpenTest, FailedStartsAreShown)
+{
+    // A failed daily copy is shown and the start goes on.
+    MakeData({"Nails"});
+    WriteFile(P("Hist"), "a file where the folder should be");
+    EXPECT_TRUE(BackupAndOpenStoreData());
+    ASSERT_EQ(FMessages.Boxes.size(), 1u);
+    EXPECT_EQ(FMessages.Boxes[0].Text, "An error occured while backuping\r\nwarehouse files!");
+    EXPECT_EQ(FMessages.Boxes[0].Caption, "Copying error");
+    EXPECT_EQ(FMessages.Boxes[0].Flags, MB_ICONSTOP);
+    EXPECT_EQ(GoodsNames(), "Nails ");
+    CloseStoreData();
+    FMessages.Boxes.clear();
+
+    fs::remove(P("Hist"));
+
+    // Files held by another open cannot be opened.
+    TStore other;
+    other.Open(false, "Data");
+    EXPECT_FALSE(OpenStoreData());
+    other.Close();
+    // Damaged files neither.
+    WriteFile(P("Data/store.dat"), "not a data file");
+    EXPECT_FALSE(BackupAndOpenStoreData());
+    for (const TBox& b : FMessages.Boxes) {
+        EXPECT_EQ(b.Text, "Warehouse database opening error!\r\nFiles are damaged or blocked by another software");
+        EXPECT_EQ(b.Caption, "Opening error");
+        EXPECT_EQ(b.Flags, MB_ICONSTOP);
+    }
+    EXPECT_EQ(FMessages.Boxes.size(), 2u);
+    EXPECT_EQ(Read("Data/store.dat"), "not a data file") << "a damaged file is kept";
+    EXPECT_EQ(Store.Goods().GetState(), tsClosed);
+    EXPECT_EQ(Store.Moves().GetState(), tsClosed);
+}
+
+TEST_F(StoreDataOpenTest, OpenWithoutCreateNeedsTheFolder)
+{
+    for (auto load : {LoadEnglishTexts, LoadRussianTexts}) {
+        load();
+        try {
+            Store.Open(false, "Data");
+            ADD_FAILURE() << "opened a missing folder";
+        } catch (const Exception& e) {
+            EXPECT_EQ(e.Message(), TextTable[11]);
+        }
+    }
+    EXPECT_FALSE(Exists("Data"));
+    std::string missing = "x";
+    EXPECT_FALSE(Store.DataExists(missing, "Data"));
+    fs::create_directory(P("Data"));
+    EXPECT_FALSE(Store.DataExists(missing, "Data")) << "a folder without the files";
+}
+
+TEST_F(StoreDataOpenTest, SaveAsCopiesBothFilesAndComesBackToTheRecord)
+{
+    MakeData({"Nails", "Anise", "Screws"});
+    ASSERT_TRUE(OpenStoreData());
+    Store.Goods().SetIndexName("IndName");
+    Store.Goods().SetRecNo(1);
+    ASSERT_EQ(Store.Goods().Name.GetText(), "Nails");
+
+    EXPECT_FALSE(Store.SaveAs(P("nowhere")));
+    EXPECT_FALSE(Exists("nowhere")) << "the folder is never made";
+    EXPECT_EQ(Store.Goods().GetState(), tsBrowse);
+
+    fs::create_directory(P("copy"));
+    WriteFile(P("copy/store.dat"), "older");
+    EXPECT_TRUE(Store.SaveAs(P("copy")));
+    EXPECT_EQ(Pair(P("copy")), Pair(P("Data")));
+    EXPECT_EQ(Store.Goods().GetIndexName(), "IndName");
+    EXPECT_EQ(Store.Goods().Name.GetText(), "Nails");
+    EXPECT_EQ(Store.Moves().GetIndexName(), "IndSD");
+
+    // Copying the working files onto themselves fails and spoils nothing.
+    const std::string data = Pair(P("Data"));
+    EXPECT_FALSE(Store.SaveAs(P("Data")));
+    EXPECT_EQ(Pair(P("Data")), data);
+    EXPECT_FALSE(Store.RestoreBase(P("Data")));
+    EXPECT_EQ(Pair(P("Data")), data);
+    EXPECT_EQ(GoodsNames(), "Nails Anise Screws ") << "reopened on the default index";
+    EXPECT_TRUE(FMessages.Boxes.empty());
+}
+
+class RestoreTest : public StoreDataOpenTest {
+protected:
+    RestoreTest()
+    {
+        MakeData({"Old"});
+        fs::create_directories(P("Hist/0000-00-00"));
+        fs::copy(P("Data/store.dat"), P("Hist/0000-00-00/store.dat"));
+        fs::copy(P("Data/moves.dat"), P("Hist/0000-00-00/moves.dat"));
+        fs::remove(P("Data/store.dat"));
+        fs::remove(P("Data/moves.dat"));
+        MakeData({"Current"});
+        fs::create_directory(P("backup"));
+        fs::remove_all(P("Data2"));
+        {
+            TStore other;
+            other.Open(true, "Data2");
+            other.InsertGoods("5", "Restored", "1.00", "1.00", "1", "");
+        }
+        fs::copy(P("Data2/store.dat"), P("backup/store.dat"));
+        fs::copy(P("Data2/moves.dat"), P("backup/moves.dat"));
+        FCurrent = Pair(P("Data"));
+        FOld = Pair(P("Hist/0000-00-00"));
+        FBackup = Pair(P("backup"));
+        EXPECT_TRUE(OpenStoreData());
+    }
+
+    std::string FCurrent, FOld, FBackup;
+};
+
+TEST_F(RestoreTest, FromAFolder)
+{
+    EXPECT_TRUE(Store.RestoreBase(P("backup")));
+    EXPECT_EQ(Pair(P("Data")), FBackup);
+    EXPECT_EQ(Pair(P("Hist/0000-00-00")), FCurrent);
+    EXPECT_EQ(GoodsNames(), "Restored ");
+    EXPECT_EQ(Store.Goods().GetIndexName(), "IndDate");
+    EXPECT_EQ(Store.Moves().GetIndexName(), "IndSD");
+    EXPECT_TRUE(FMessages.Boxes.empty());
+}
+
+TEST_F(RestoreTest, FromAFolderLackingAFileChangesNothingButTheSafetyCopy)
+{
+    for (const char* lacking : {"moves.dat", "store.dat"}) {
+        SCOPED_TRACE(lacking);
+        fs::remove_all(P("part"));
+        fs::create_directory(P("part"));
+        fs::copy(P("backup/store.dat"), P("part/store.dat"));
+        fs::copy(P("backup/moves.dat"), P("part/moves.dat"));
+        fs::remove(P(std::string("part/") + lacking));
+        EXPECT_FALSE(Store.RestoreBase(P("part")));
+        EXPECT_EQ(Pair(P("Data")), FCurrent);
+        EXPECT_EQ(Pair(P("Hist/0000-00-00")), FCurrent);
+        EXPECT_EQ(GoodsNames(), "Current ");
+    }
+}
+
+TEST_F(RestoreTest, FromTheSafetyCopyItselfSwapsTheTwo)
+{
+    EXPECT_TRUE(Store.RestoreBase(P("Hist/0000-00-00")));
+    EXPECT_EQ(Pair(P("Data")), FOld);
+    EXPECT_EQ(Pair(P("Hist/0000-00-00")), FCurrent);
+    EXPECT_FALSE(Exists("Hist/0000-00-00/tmp"));
+    EXPECT_EQ(GoodsNames(), "Old ");
+    // And back again.
+    EXPECT_TRUE(Store.RestoreBase(P("Hist/0000-00-00/")));
+    EXPECT_EQ(Pair(P("Data")), FCurrent);
+    EXPECT_EQ(Pair(P("Hist/0000-00-00")), FOld);
+    EXPECT_FALSE(Exists("Hist/0000-00-00/tmp"));
+}
+
+TEST_F(RestoreTest, AnotherFolderNamedLikeTheSafetyCopyIsAnOrdinaryOne)
+{
+    fs::create_directories(P("elsewhere/0000-00-00"));
+    fs::copy(P("backup/store.dat"), P("elsewhere/0000-00-00/store.dat"));
+    fs::copy(P("backup/moves.dat"), P("elsewhere/0000-00-00/moves.dat"));
+    EXPECT_TRUE(Store.RestoreBase(P("elsewhere/0000-00-00")));
+    EXPECT_EQ(Pair(P("Data")), FBackup);
+    EXPECT_EQ(Pair(P("Hist/0000-00-00")), FCurrent);
+    EXPECT_EQ(Pair(P("elsewhere/0000-00-00")), FBackup);
+    EXPECT_FALSE(Exists("Hist/0000-00-00/tmp"));
+    EXPECT_FALSE(Exists("elsewhere/0000-00-00/tmp"));
+}
+
+TEST_F(RestoreTest, DamagedFilesBringTheFormerDataBack)
+{
+    for (const char* folder : {"broken", "Hist/0000-00-00"}) {
+        SCOPED_TRACE(folder);
+        FMessages.Boxes.clear();
+        fs::create_directories(P(folder));
+        WriteFile(P(std::string(folder) + "/store.dat"), "damaged");
+        WriteFile(P(std::string(folder) + "/moves.dat"), "damaged too");
+        EXPECT_FALSE(Store.RestoreBase(P(folder)));
+        EXPECT_EQ(Pair(P("Data")), FCurrent);
+        EXPECT_EQ(GoodsNames(), "Current ");
+        EXPECT_EQ(Store.Goods().GetState(), tsBrowse);
+        EXPECT_EQ(Store.Moves().GetState(), tsBrowse);
+        EXPECT_FALSE(Exists("Hist/0000-00-00/tmp"));
+        ASSERT_EQ(FMessages.Boxes.size(), 1u);
+        EXPECT_EQ(FMessages.Boxes[0].Text, TextTable[191]);
+        EXPECT_EQ(FMessages.Boxes[0].Caption, "Restoration from a backup");
+        EXPECT_EQ(FMessages.Boxes[0].Flags, MB_ICONSTOP);
+    }
+}
+
+} // namespace
