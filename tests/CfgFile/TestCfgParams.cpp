@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <thread>
 
 using namespace tv;
@@ -249,12 +250,31 @@ TEST(CfgParams, RegistryAmountsRoundHalfToEven)
 
 TEST_F(RegOptionsTest, EmptyFileValueComesFromTheRegistryAndMovesIntoTheFile)
 {
+    struct Row {
+        const char* name;
+        const char* file;  // nullptr: no file
+        const char* after;
+    };
+    const std::vector<Row> rows = {
+        {"no file", nullptr, "[Security]\r\nPassword=00000001\r\n\r\n"},
+        {"zero", "[Security]\r\nPassword=00000000\r\n", "[Security]\r\nPassword=00000001\r\n\r\n"},
+        {"empty text", "[Security]\r\nPassword=\r\n", "[Security]\r\nPassword=00000001\r\n\r\n"},
+        {"not a number", "[Security]\r\nPassword=zz\r\n", "[Security]\r\nPassword=00000001\r\n\r\n"},
+        {"other sections only", "[Other]\r\nA=1\r\n",
+         "[Other]\r\nA=1\r\n\r\n[Security]\r\nPassword=00000001\r\n\r\n"},
+    };
     PutRegistry([](TRegistry& reg) { reg.WriteBinaryData("Password", Bytes({0x10, 0x27, 0, 0, 0, 0, 0, 0})); });
-    TRegOptions store(FDir.CfgFile(), UninstallKey);
-    TRegCardinalParam password(&store, "Security", "Password");
-    EXPECT_EQ(password.GetValue(), 1u);
-    EXPECT_EQ(CfgTestDir::Read(FDir.CfgFile()), "[Security]\r\nPassword=00000001\r\n\r\n");
-    EXPECT_EQ(RegBinary("Password"), Bytes({0x10, 0x27, 0, 0, 0, 0, 0, 0})) << "the registry keeps its value";
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        ::unlink(FDir.CfgFile().c_str());
+        if (row.file)
+            CfgTestDir::Write(FDir.CfgFile(), row.file);
+        TRegOptions store(FDir.CfgFile(), UninstallKey);
+        TRegCardinalParam password(&store, "Security", "Password");
+        EXPECT_EQ(password.GetValue(), 1u);
+        EXPECT_EQ(CfgTestDir::Read(FDir.CfgFile()), row.after);
+        EXPECT_EQ(RegBinary("Password"), Bytes({0x10, 0x27, 0, 0, 0, 0, 0, 0})) << "the registry keeps its value";
+    }
 }
 
 TEST_F(RegOptionsTest, NonZeroFileValueNeverAsksTheRegistry)

@@ -115,6 +115,61 @@ TEST_F(ProgOptionsTest, WidthsBelowElevenGiveTheDefault)
     }
 }
 
+TEST_F(ProgOptionsTest, EachGetterReadsItsOwnKey)
+{
+    Write("[Updates]\r\nTestDate=40E61D90\r\nLastVersion= 2.0 \r\n"
+          "[MainForm]\r\nLeft=FFFFFFF6\r\nTop=00000014\r\nWidth=00000400\r\nHeight=00000300\r\n"
+          "[GridStore]\r\nCodeWidth=0000000C\r\nNameWidth=0000000D\r\nDateWidth=0000000E\r\n"
+          "CountPWidth=0000000F\r\nWeightWidth=00000010\r\nCostWidth=00000011\r\nSumWidth=00000012\r\n"
+          "[GridMoves]\r\nDateWidth=00000013\r\nMoveWidth=00000014\r\nWeightWidth=00000015\r\n"
+          "CountPWidth=00000016\r\nSumWidth=00000017\r\n"
+          "[Paths]\r\nLastCopy= /media/copy \r\n[Language]\r\nProgLang=UKR\r\n"
+          "[Keyboard]\r\nEnhanced=00000002\r\n"
+          "[Autogen]\r\nEnabled=00000001\r\nDelta=0000000A\r\nNuls=00000006\r\n"
+          "[Security]\r\nPassword=727FE128\r\n");
+    struct Row {
+        const char* name;
+        std::function<std::string(TProgOptions&)> get;
+        std::string value;
+    };
+    auto number = [](auto getter) {
+        return [getter](TProgOptions& o) { return std::to_string(std::invoke(getter, o)); };
+    };
+    const std::vector<Row> rows = {
+        {"TestDate", [](TProgOptions& o) { return std::to_string(o.GetTestDate()); },
+         std::to_string(EncodeDateTime(2024, 1, 1, 12, 0, 0, 0))},
+        {"LastVersion", [](TProgOptions& o) { return o.GetLastVersion(); }, "2.0"},
+        {"Left", number(&TProgOptions::GetLeft), "-10"},
+        {"Top", number(&TProgOptions::GetTop), "20"},
+        {"Width", number(&TProgOptions::GetWidth), "1024"},
+        {"Height", number(&TProgOptions::GetHeight), "768"},
+        {"GridStore.CodeWidth", number(&TProgOptions::GetStoreCodeWidth), "12"},
+        {"GridStore.NameWidth", number(&TProgOptions::GetStoreNameWidth), "13"},
+        {"GridStore.DateWidth", number(&TProgOptions::GetStoreDateWidth), "14"},
+        {"GridStore.CountPWidth", number(&TProgOptions::GetStoreCountPWidth), "15"},
+        {"GridStore.WeightWidth", number(&TProgOptions::GetStoreWeightWidth), "16"},
+        {"GridStore.CostWidth", number(&TProgOptions::GetStoreCostWidth), "17"},
+        {"GridStore.SumWidth", number(&TProgOptions::GetStoreSumWidth), "18"},
+        {"GridMoves.DateWidth", number(&TProgOptions::GetMovesDateWidth), "19"},
+        {"GridMoves.MoveWidth", number(&TProgOptions::GetMovesMoveWidth), "20"},
+        {"GridMoves.WeightWidth", number(&TProgOptions::GetMovesWeightWidth), "21"},
+        {"GridMoves.CountPWidth", number(&TProgOptions::GetMovesCountPWidth), "22"},
+        {"GridMoves.SumWidth", number(&TProgOptions::GetMovesSumWidth), "23"},
+        {"LastCopy", [](TProgOptions& o) { return o.GetLastCopy(); }, "/media/copy"},
+        {"ProgLang", number(&TProgOptions::GetLanguage), "1"},
+        {"Enhanced", number(&TProgOptions::GetEnhanced), "1"},
+        {"Autogen.Enabled", number(&TProgOptions::GetAutogenEnabled), "1"},
+        {"Autogen.Delta", number(&TProgOptions::GetAutogenDelta), "10"},
+        {"Autogen.Nuls", number(&TProgOptions::GetAutogenNuls), "6"},
+        {"Password", number(&TProgOptions::GetPassword), std::to_string(0x727FE128u)},
+    };
+    auto options = Open();
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(row.get(*options), row.value);
+    }
+}
+
 TEST_F(ProgOptionsTest, LanguageCodes)
 {
     struct Row {
@@ -199,7 +254,7 @@ TEST_F(ProgOptionsTest, SettingTheStoredValueWritesNothing)
     // Line ends that any rewrite would turn into CR LF.
     const std::string file =
         "[Language]\nProgLang=UKR\n[Keyboard]\nEnhanced=00000001\n[GridStore]\nCodeWidth=00000040\n"
-        "[Updates]\nLastVersion=1.5\n[MainForm]\nLeft=FFFFFFF8\n";
+        "[Updates]\nLastVersion=1.5\nTestDate=40E61D80\n[MainForm]\nLeft=FFFFFFF8\n";
     Write(file);
     auto options = Open();
     options->SetLanguage(1);
@@ -207,7 +262,8 @@ TEST_F(ProgOptionsTest, SettingTheStoredValueWritesNothing)
     options->SetStoreCodeWidth(64);
     options->SetLastVersion(" 1.5 ");
     options->SetLeft(-8);
-    EXPECT_EQ(Read(), file);
+    options->SetTestDate(EncodeDateTime(2024, 1, 1, 0, 30, 0, 0));
+    EXPECT_EQ(Read(), file) << "a date within the stored form's step is the stored date";
     options->SetLastVersion("1.6");
     EXPECT_NE(Read(), file);
 }
