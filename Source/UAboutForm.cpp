@@ -1,0 +1,253 @@
+#include "UAboutForm.h"
+
+#include "UCardinalDate.h"
+#include "UContacts.h"
+#include "UDateTime.h"
+#include "UException.h"
+#include "UExeFile.h"
+#include "UGlassGradient.h"
+#include "UImage.h"
+#include "UMessages.h"
+#include "UProgOptions.h"
+#include "UStringUtils.h"
+#include "UTextConst.h"
+#include "UVersion.h"
+
+#include <QCoreApplication>
+#include <QFrame>
+#include <QMouseEvent>
+#include <QPushButton>
+
+#include <cstdint>
+#include <memory>
+
+namespace tv {
+
+namespace {
+
+constexpr int ClientWidth = 253;
+constexpr int ClientHeight = 180;
+constexpr int BandHeight = 40;
+constexpr unsigned long StopWaitMs = 3000;
+
+// "www.example.org" and "tarnovell@example.org", scrambled.
+constexpr std::uint8_t WebCaptionBytes[] = {0x76, 0x75, 0x74, 0x2A, 0x60, 0x7E, 0x66, 0x65,
+                                            0x79, 0x66, 0x6E, 0x22, 0x62, 0x7C, 0x68};
+constexpr std::uint8_t MailBytes[] = {0x75, 0x63, 0x71, 0x6A, 0x6A, 0x70, 0x62, 0x64, 0x65, 0x4A, 0x6E,
+                                      0x74, 0x6C, 0x63, 0x7F, 0x7C, 0x74, 0x3C, 0x7C, 0x66, 0x72};
+
+std::unique_ptr<TGlassGradienter>& GradienterSlot()
+{
+    static std::unique_ptr<TGlassGradienter> gradienter;
+    return gradienter;
+}
+
+TGlassGradienter& AboutGradienter()
+{
+    auto& slot = GradienterSlot();
+    if (!slot) {
+        slot = std::make_unique<TGlassGradienter>();
+        qAddPostRoutine([] { GradienterSlot().reset(); });
+    }
+    return *slot;
+}
+
+QString ToQ(const std::string& s)
+{
+    QString q = QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+    q.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    return q;
+}
+
+std::string OwnVersion() { return GetProductVersion(ExeFileName()); }
+
+} // namespace
+
+std::string MakerWebCaption() { return UnscrambleText(WebCaptionBytes, sizeof WebCaptionBytes); }
+
+std::string MakerMailAddress() { return UnscrambleText(MailBytes, sizeof MailBytes); }
+
+TLinkLabel::TLinkLabel(QWidget* parent) : QLabel(parent)
+{
+    setCursor(Qt::PointingHandCursor);
+    setTextFormat(Qt::PlainText);
+    QFont f = font();
+    f.setUnderline(true);
+    setFont(f);
+    QPalette pal = palette();
+    pal.setColor(QPalette::WindowText, pal.color(QPalette::Link));
+    setPalette(pal);
+}
+
+void TLinkLabel::mouseReleaseEvent(QMouseEvent* event)
+{
+    QLabel::mouseReleaseEvent(event);
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) emit Click();
+}
+
+TVersionTestThread::TVersionTestThread(const std::string& address, TProgOptions* options, QObject* parent)
+    : QThread(parent), FAddress(address), FOptions(options)
+{
+    TV_ASSERT(options != nullptr, "ProgOptions must be assigned");
+}
+
+void TVersionTestThread::run()
+{
+    try {
+        TVersionTest test(FAddress);
+        if (test.Tested()) FOptions->SetTestDate(Now());
+        if (test.NewVersionAvailable()) FOptions->SetLastVersion(test.GetNewVersion());
+    } catch (...) {
+        // A failed check stores nothing more; the next start tries again.
+    }
+    emit Checked();
+}
+
+TFormAbout::TFormAbout(TProgOptions* options, QWidget* parent, const std::string& versionAddress)
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint),
+      FOptions(options),
+      FVersionAddress(versionAddress)
+{
+    setObjectName("FormAbout");
+    QFont f = font();
+    f.setPixelSize(11);
+    setFont(f);
+    setFixedSize(ClientWidth, ClientHeight);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, Qt::white);
+    setPalette(pal);
+    setAutoFillBackground(true);
+
+    Image = new TImage(this);
+    Image->setObjectName("Image");
+    Image->setGeometry(0, ClientHeight - BandHeight, ClientWidth, BandHeight);
+    Bevel = new QFrame(this);
+    Bevel->setObjectName("Bevel");
+    Bevel->setFrameShape(QFrame::HLine);
+    Bevel->setFrameShadow(QFrame::Sunken);
+    Bevel->setGeometry(0, ClientHeight - BandHeight - 2, ClientWidth, 2);
+
+    LbVersion = new QLabel(this);
+    LbVersion->setObjectName("LbVersion");
+    LbVersion->setGeometry(12, 12, ClientWidth - 24, 17);
+    LbVersion->setTextFormat(Qt::PlainText);
+    QFont bold = f;
+    bold.setBold(true);
+    bold.setPixelSize(12);
+    LbVersion->setFont(bold);
+    LbCopyright = new QLabel(this);
+    LbCopyright->setObjectName("LbCopyright");
+    LbCopyright->setGeometry(12, 34, ClientWidth - 24, 30);
+    LbCopyright->setTextFormat(Qt::PlainText);
+    LbCopyright->setWordWrap(true);
+    LbCopyright->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    LbAddr = new TLinkLabel(this);
+    LbAddr->setObjectName("LbAddr");
+    LbAddr->move(12, 74);
+    LbMail = new TLinkLabel(this);
+    LbMail->setObjectName("LbMail");
+    LbMail->move(12, 104);
+    LbNewVersion = new QLabel(this);
+    LbNewVersion->setObjectName("LbNewVersion");
+    LbNewVersion->setTextFormat(Qt::PlainText);
+    LbNewVersion->setAlignment(Qt::AlignCenter);
+    LbNewVersion->setWordWrap(true);
+    QPalette red = LbNewVersion->palette();
+    red.setColor(QPalette::WindowText, QColor(0xC0, 0, 0));
+    LbNewVersion->setPalette(red);
+
+    BtnOK = new QPushButton(this);
+    BtnOK->setObjectName("BtnOK");
+    BtnOK->setGeometry(ClientWidth - 88, ClientHeight - 33, 80, 25);
+    BtnOK->setDefault(true);
+    BtnOK->setText("OK");
+    connect(BtnOK, &QPushButton::clicked, this, &TFormAbout::BtnOKClick);
+    connect(LbAddr, &TLinkLabel::Click, this, &TFormAbout::LbAddrClick);
+    connect(LbMail, &TLinkLabel::Click, this, &TFormAbout::LbMailClick);
+    if (QCoreApplication::instance())
+        connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, this, &TFormAbout::StopVersionTest);
+
+    AboutGradienter().Attach(this, Image);
+    FormCreate();
+}
+
+TFormAbout::~TFormAbout() { StopVersionTest(); }
+
+void TFormAbout::FormCreate()
+{
+    LbAddr->setText(ToQ(MakerWebCaption()));
+    LbAddr->adjustSize();
+    LbMail->setText(ToQ(MakerMailAddress()));
+    LbMail->adjustSize();
+    LbCopyright->setText(ToQ(GetLegalCopyright(ExeFileName())));
+    const int left = LbAddr->x() + LbAddr->width() + 2;
+    LbNewVersion->setGeometry(left, LbAddr->y() - 8, ClientWidth - left - 2, LbAddr->height() + 16);
+    ApplyLanguage();
+    StartVersionTest();
+}
+
+void TFormAbout::ApplyLanguage()
+{
+    setWindowTitle(ToQ(TextTable[71]));
+    BtnOK->setToolTip(ToQ(TextTable[73]));
+    LbAddr->setToolTip(ToQ(TextTable[74]));
+    LbMail->setToolTip(ToQ(TextTable[75]));
+    LbVersion->setText(ToQ(TextTable[49] + OwnVersion()));
+    if (isVisible()) FormShow();
+}
+
+void TFormAbout::showEvent(QShowEvent* event)
+{
+    FormShow();
+    QDialog::showEvent(event);
+}
+
+void TFormAbout::FormShow() { LbNewVersion->setText(FNewVersion ? ToQ(TextTable[63]) : QString()); }
+
+void TFormAbout::BtnOKClick() { done(1); }
+
+void TFormAbout::LbAddrClick()
+{
+    OpenScrambledAddress(TextTable.SiteAddressBytes.data(), TextTable.SiteAddressBytes.size(), std::string());
+}
+
+void TFormAbout::LbMailClick()
+{
+    const std::string subject =
+        FormatText(TextTable[66], {OwnVersion(), DateToStr(Date(), TextTable.LangFormatSettings)});
+    if (!SendMail(MailBytes, sizeof MailBytes, subject, TextTable[67]))
+        ShowMessageBox(TextTable[69], TextTable[68], MB_ONEBUTTON | MB_ICONEXCLAMATION, "OK", TextTable[2]);
+}
+
+void TFormAbout::CheckNewVersion()
+{
+    const std::string last = FOptions->GetLastVersion();
+    FNewVersion = !last.empty() && last != OwnVersion();
+    if (isVisible()) FormShow();
+}
+
+void TFormAbout::StartVersionTest()
+{
+    TV_ASSERT(FOptions != nullptr, "ProgOptions must be assigned");
+    CheckNewVersion();
+    if (Now() <= IncOneMonth(FOptions->GetTestDate())) return;
+    auto* thread = new TVersionTestThread(FVersionAddress, FOptions);
+    connect(thread, &TVersionTestThread::Checked, this, &TFormAbout::CheckNewVersion, Qt::QueuedConnection);
+    connect(thread, &QThread::finished, thread, &QObject::deleteLater);
+    FThread = thread;
+    thread->start();
+}
+
+void TFormAbout::StopVersionTest()
+{
+    TVersionTestThread* thread = FThread;
+    if (!thread) return;
+    FThread = nullptr;
+    disconnect(thread, nullptr, this, nullptr);
+    thread->quit();
+    if (thread->wait(StopWaitMs))
+        delete thread;
+}
+
+} // namespace tv
