@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <regex>
 #include <string>
 #include <vector>
@@ -180,6 +181,25 @@ TEST(TextTable, TextsAsTheSystemWritesThem) {
     for (const auto& c : cases) {
         c.load();
         EXPECT_EQ(TextTable[c.slot], c.text) << "slot " << c.slot;
+    }
+}
+
+TEST(TextTable, PlaceholderSlotsFormatInEveryLanguage) {
+    struct Case {
+        const char* name;
+        void (*load)();
+        std::string page, apply;
+    };
+    const std::vector<Case> cases = {
+        {"English", LoadEnglishTexts, "(page 3 of 7)", "Support Service Apply (version 1.2.0.5, x)"},
+        {"Russian", LoadRussianTexts, "(страница 3 из 7)", "Обращение в службу поддержки (версия 1.2.0.5, x)"},
+        {"Ukrainian", LoadUkrainianTexts, "(сторінка 3 з 7)", "Звернення до служби підтримки (версія 1.2.0.5, x)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.load();
+        EXPECT_EQ(FormatText(TextTable[70], {std::int64_t{3}, std::int64_t{7}}), c.page);
+        EXPECT_EQ(FormatText(TextTable[66], {std::string("1.2.0.5"), std::string("x")}), c.apply);
     }
 }
 
