@@ -2,6 +2,8 @@
 
 #include "UFileUtils.h"
 
+#include <sys/stat.h>
+
 namespace tv {
 
 namespace {
@@ -35,8 +37,11 @@ std::string Trim(const std::string& s)
 TIniFile::TIniFile(std::string fileName) : FFileName(std::move(fileName))
 {
     std::string data;
-    if (!ReadWholeFile(FFileName, data))
+    if (!ReadWholeFile(FFileName, data)) {
+        struct stat st {};
+        FUnreadable = ::stat(FFileName.c_str(), &st) == 0;
         return;
+    }
     if (data.rfind("\xEF\xBB\xBF", 0) == 0)
         data.erase(0, 3);
     Section* current = nullptr;
@@ -141,6 +146,8 @@ std::string TIniFile::Text() const
 
 bool TIniFile::UpdateFile() const
 {
+    if (FUnreadable)
+        return false;
     return WriteFileAtomic(FFileName, Text());
 }
 

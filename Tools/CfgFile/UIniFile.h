@@ -19,7 +19,8 @@ namespace tv {
 class TIniFile {
 public:
     // Reads the whole file; a file that is absent or unreadable gives an
-    // empty image. Nothing is written until UpdateFile.
+    // empty image. Nothing is written until UpdateFile, and a file that
+    // exists but could not be read is never overwritten.
     explicit TIniFile(std::string fileName);
 
     const std::string& FileName() const { return FFileName; }
@@ -36,7 +37,8 @@ public:
     // The file as UpdateFile writes it.
     std::string Text() const;
     // Replaces the file with the memory image (atomically). False when the
-    // file could not be written; the disk then holds the old file.
+    // file could not be written or could not be read at construction; the
+    // disk then holds the old file.
     bool UpdateFile() const;
 
     struct Line {
@@ -60,6 +62,7 @@ private:
     const Line* Find(const std::string& section, const std::string& key) const;
 
     std::string FFileName;
+    bool FUnreadable = false;
     Image FImage;
 };
 

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 using namespace tv;
 
 TEST(IniFile, KeepsFileOrderAndAppendsNewSectionsAndKeysAtTheirEnd)
@@ -71,4 +74,19 @@ TEST(IniFile, UnwritableFileIsReported)
     ini.WriteString("A", "B", "C");
     EXPECT_FALSE(ini.UpdateFile());
     EXPECT_EQ(ini.ReadString("A", "B", ""), "C");
+}
+
+TEST(IniFile, FileThatCannotBeReadIsNeverOverwritten)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root reads every file";
+    CfgTestDir dir;
+    CfgTestDir::Write(dir.CfgFile(), "[Security]\r\nPassword=727FE128\r\n");
+    ASSERT_EQ(::chmod(dir.CfgFile().c_str(), 0200), 0);
+    TIniFile ini(dir.CfgFile());
+    EXPECT_EQ(ini.ReadString("Security", "Password", "0"), "0");
+    ini.WriteString("Language", "ProgLang", "ENG");
+    EXPECT_FALSE(ini.UpdateFile());
+    ASSERT_EQ(::chmod(dir.CfgFile().c_str(), 0600), 0);
+    EXPECT_EQ(CfgTestDir::Read(dir.CfgFile()), "[Security]\r\nPassword=727FE128\r\n");
 }
