@@ -99,6 +99,18 @@ TEST(Hash, FinalWipesTheContext)
         ASSERT_EQ(bytes[i], 0) << "byte " << i;
 }
 
+TEST(Hash, BitCountCarriesIntoTheHighHalf)
+{
+    // 512 MiB of input would reach the carry; start just below it instead.
+    TMD5Context context;
+    MD5Init(context);
+    context.Count[0] = 0xFFFFFFF8u;
+    MD5Update(context, "ab", 2);
+    EXPECT_EQ(context.Count[0], 8u);
+    EXPECT_EQ(context.Count[1], 1u);
+    EXPECT_EQ(context.BufLen, 2u);
+}
+
 TEST(Hash, TextLimits)
 {
     try {
