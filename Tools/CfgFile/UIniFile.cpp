@@ -133,12 +133,13 @@ void TIniFile::WriteString(const std::string& section, const std::string& key, c
 std::string TIniFile::Text() const
 {
     std::string out;
+    auto put = [&out](const Line& l) { out += (l.IsKey ? l.Key + "=" + l.Value : l.Value) + "\r\n"; };
     for (const auto& l : FImage.Leading)
-        out += l.Value + "\r\n";
+        put(l);
     for (const auto& s : FImage.Sections) {
         out += "[" + s.Name + "]\r\n";
         for (const auto& l : s.Lines)
-            out += (l.IsKey ? l.Key + "=" + l.Value : l.Value) + "\r\n";
+            put(l);
         out += "\r\n";
     }
     return out;

@@ -29,7 +29,7 @@ TEST(IniFile, ReadsValuesAsTheyStandAndKeepsOtherLines)
 {
     CfgTestDir dir;
     CfgTestDir::Write(dir.CfgFile(),
-        "\xEF\xBB\xBF; written by hand\r\n[Paths]\r\n; last folder\r\nLastCopy = /home/a b \r\n"
+        "\xEF\xBB\xBF; written by hand\r\nOrphan=1\r\n[Paths]\r\n; last folder\r\nLastCopy = /home/a b \r\n"
         "stray text\r\nEmpty=\r\n[paths]\r\nLater=1\r\n");
     TIniFile ini(dir.CfgFile());
     EXPECT_EQ(ini.ReadString("Paths", "LastCopy", "-"), " /home/a b ") << "the value is all after the sign";
@@ -40,8 +40,9 @@ TEST(IniFile, ReadsValuesAsTheyStandAndKeepsOtherLines)
     EXPECT_EQ(ini.ReadString("Paths", "Missing", "-"), "-");
     EXPECT_EQ(ini.ReadString("Other", "LastCopy", "-"), "-");
     EXPECT_FALSE(ini.ValueExists("Paths", "stray text"));
+    EXPECT_FALSE(ini.ValueExists("", "Orphan")) << "a key before the first section belongs to none";
     EXPECT_EQ(ini.Text(),
-              "; written by hand\r\n[Paths]\r\n; last folder\r\nLastCopy= /home/a b \r\n"
+              "; written by hand\r\nOrphan=1\r\n[Paths]\r\n; last folder\r\nLastCopy= /home/a b \r\n"
               "stray text\r\nEmpty=\r\nLater=1\r\n\r\n");
 }
 
