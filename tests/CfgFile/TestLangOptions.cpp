@@ -42,6 +42,12 @@ TEST(LangOptions, ExistingFileIsUpdatedNotReplaced)
         "[Language]\r\nProgLang=UKR\r\n\r\n"
         "[Keyboard]\r\nEnhanced=00000000\r\n\r\n"
         "[GridStore]\r\nCodeWidth=00000040\r\n\r\n");
+
+    // Line ends that any rewrite would turn into CR LF.
+    const std::string settled = "[Updates]\nTestDate=\n[Language]\nProgLang=RUS\n[Keyboard]\nEnhanced=00000000\n";
+    CfgTestDir::Write(dir.CfgFile(), settled);
+    WriteLangCfg(dir.CfgFile(), 0, 0);
+    EXPECT_EQ(CfgTestDir::Read(dir.CfgFile()), settled) << "nothing differs, nothing is written";
 }
 
 TEST(LangOptions, KeyboardModesAndRanges)
