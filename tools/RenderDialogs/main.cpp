@@ -1,0 +1,148 @@
+// Renders every dialog of the program in Russian, Ukrainian and English into
+// PNG files of a folder: the window caption drawn above the client area.
+
+#include "UAboutForm.h"
+#include "UFormPass.h"
+#include "UFormPassChange.h"
+#include "UFormStat.h"
+#include "UMessageBoxForm.h"
+#include "UProgFolder.h"
+#include "UProgOptions.h"
+#include "UStoreData.h"
+#include "UTextConst.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+
+using namespace tv;
+
+namespace {
+
+QString Folder;
+
+void Save(QWidget& w, const QString& name)
+{
+    QCoreApplication::processEvents();
+    const QPixmap client = w.grab();
+    const int title = 22;
+    QImage out(client.width() + 2, client.height() + title + 1, QImage::Format_RGB32);
+    out.fill(QColor(0x60, 0x60, 0x60));
+    QPainter p(&out);
+    p.fillRect(1, 1, client.width(), title - 1, QColor(0xDD, 0xE4, 0xEE));
+    QFont f = w.font();
+    f.setPixelSize(12);
+    f.setBold(true);
+    p.setFont(f);
+    p.setPen(Qt::black);
+    p.drawText(QRect(6, 1, client.width() - 30, title - 1), Qt::AlignVCenter | Qt::AlignLeft, w.windowTitle());
+    p.drawText(QRect(client.width() - 20, 1, 16, title - 1), Qt::AlignCenter, "x");
+    p.drawPixmap(1, title, client);
+    p.end();
+    const QString file = Folder + "/" + name + ".png";
+    if (!out.save(file)) std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
+}
+
+void Show(QWidget& w)
+{
+    w.show();
+    QCoreApplication::processEvents();
+    w.update();
+    QCoreApplication::processEvents();
+}
+
+void RenderBox(TFormMessageBox& box, const QString& name, const std::string& text, const std::string& caption,
+               int flags, const std::string& first, const std::string& second)
+{
+    QTimer::singleShot(50, &box, [&box, name] {
+        Save(box, name);
+        box.done(1);
+    });
+    box.ShowMessageBox(text, caption, flags, first, TextTable[2], second, TextTable[2]);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: render_dialogs <folder>\n");
+        return 2;
+    }
+    Folder = QString::fromLocal8Bit(argv[1]);
+    QDir().mkpath(Folder);
+
+    QTemporaryDir dir;
+    ::setenv("XDG_CONFIG_HOME", dir.path().toLocal8Bit().constData(), 1);
+    SetProgramFolder(dir.path().toStdString());
+    TProgOptions options(dir.path().toStdString() + "/tarnovell.cfg", ProgRegKeyName);
+    options.SetTestDate(Now());
+    options.SetLastVersion("99.0");
+    TPass pass(&options);
+    pass.SetPassword("x");
+    TStore store;
+    store.Open(true, "Data");
+    store.InsertGoods("1", "A", "12.50", "1'234.50", "17", "");
+    store.InsertGoods("2", "B", "3.10", "31'000.00", "420", "");
+
+    const struct {
+        const char* code;
+        void (*load)();
+    } languages[] = {{"rus", LoadRussianTexts}, {"ukr", LoadUkrainianTexts}, {"eng", LoadEnglishTexts}};
+
+    for (const auto& lang : languages) {
+        lang.load();
+        const QString suffix = QString("-") + lang.code;
+
+        TFormMessageBox box;
+        RenderBox(box, "MessageBox-one" + suffix, TextTable[35] + "\r\n" + WrapToMessageBox(
+                      "/home/operator/Documents/Warehouse backups/2026-12-10/evening copy/"),
+                  TextTable[33], MB_ONEBUTTON | MB_ICONINFORMATION, "OK", "");
+        RenderBox(box, "MessageBox-two" + suffix, TextTable[31] + "Apple Golden Delicious 1 kg" + TextTable[32],
+                  TextTable[30], MB_TWOBUTTONS | MB_ICONQUESTION, TextTable[55], TextTable[56]);
+        RenderBox(box, "MessageBox-stop" + suffix, TextTable[29], TextTable[28], MB_ONEBUTTON | MB_ICONSTOP, "OK", "");
+        RenderBox(box, "MessageBox-exclamation" + suffix, TextTable[60], TextTable[59],
+                  MB_TWOBUTTONS | MB_ICONEXCLAMATION, TextTable[55], TextTable[56]);
+
+        {
+            TFormPass form(&pass);
+            Show(form);
+            form.EditPass->setText("secret");
+            form.BtnOK->click();
+            Save(form, "FormPass" + suffix);
+        }
+        {
+            TFormPassChange form(&pass);
+            Show(form);
+            form.EditPass->setText("x");
+            form.EditNewPass->setText("a");
+            form.EditNewPassConfirm->setText("b");
+            form.BtnOK->click();
+            Save(form, "FormPassChange" + suffix);
+        }
+        {
+            TFormAbout form(&options);
+            Show(form);
+            Save(form, "FormAbout" + suffix);
+        }
+        {
+            TFormStat form(&store);
+            form.Refresh();
+            Show(form);
+            Save(form, "FormStat" + suffix);
+        }
+    }
+    store.Close();
+    SetProgramFolder(std::string());
+    return 0;
+}
