@@ -328,11 +328,15 @@ TDateTime StrToDateTime(const std::string& text, const TFormatSettings& settings
 
 TDateTime Now()
 {
-    const std::time_t t = std::time(nullptr);
+    // Seconds and milliseconds from one reading, so that the value never
+    // steps back at a second boundary.
+    const auto since = std::chrono::duration_cast<std::chrono::milliseconds>(
+                           std::chrono::system_clock::now().time_since_epoch()).count();
+    const auto seconds = since >= 0 ? since / 1000 : (since - 999) / 1000;
+    const auto ms = since - seconds * 1000;
+    const std::time_t t = static_cast<std::time_t>(seconds);
     std::tm local{};
     localtime_r(&t, &local);
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
-                        std::chrono::system_clock::now().time_since_epoch()).count() % 1000;
     return EncodeDateTime(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
                           local.tm_min, local.tm_sec > 59 ? 59 : local.tm_sec, static_cast<int>(ms));
 }

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 namespace {
 
 TEST(DateTime, KnownDayNumbers)
@@ -133,6 +135,24 @@ TEST(DateTime, DefaultSettingsAreDayMonthYearWithPoints)
     const tv::TFormatSettings& fs = tv::FormatSettings();
     EXPECT_EQ(tv::DateToStr(tv::EncodeDate(1999, 12, 31), fs), "31.12.1999");
     EXPECT_EQ(tv::TimeToStr(tv::EncodeTime(1, 2, 3, 0), fs), "01:02:03");
+}
+
+} // namespace
+
+namespace {
+
+// Read across a change of the second, where a clock read in two parts
+// could give the old second with the new milliseconds.
+TEST(DateTime, NowNeverStepsBackAcrossASecond)
+{
+    using clock = std::chrono::steady_clock;
+    const auto end = clock::now() + std::chrono::milliseconds(1100);
+    tv::TDateTime last = tv::Now();
+    while (clock::now() < end) {
+        const tv::TDateTime now = tv::Now();
+        ASSERT_GE(now, last);
+        last = now;
+    }
 }
 
 } // namespace
