@@ -15,7 +15,8 @@ struct TExpected {
     uint32_t Weight = 0;
     int32_t PCount = 0;
     uint32_t Sum = 0;
-    TDateTime LastDate = 0;
+    TDateTime LastDate = 0;  // of the movement booked last, whatever the clock said
+    int32_t LastID = 0;
     int32_t Moves = 0;
     bool Reprice = false;
 };
@@ -53,7 +54,10 @@ TExpected Expected(TTableMoves& moves, int32_t goodsID, uint32_t price)
             e.PCount = CheckedSub(e.PCount, moves.PCount.GetValue());
             e.Sum = CheckedSubU(e.Sum, sum);
         }
-        e.LastDate = moves.MoveDate.GetValue();
+        if (e.Moves == 0 || moves.ID.GetValue() > e.LastID) {
+            e.LastID = moves.ID.GetValue();
+            e.LastDate = moves.MoveDate.GetValue();
+        }
         ++e.Moves;
         moves.Next();
     }

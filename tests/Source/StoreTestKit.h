@@ -77,7 +77,7 @@ inline void WriteFile(const std::string& name, const std::string& bytes)
 }
 
 // The goods and their movements as text, dates left out (they are the
-// clock's); the order is by goods ID, then by movement order of IndSD.
+// clock's); the order is by goods ID, then by IndSD, which it selects.
 inline std::string Snapshot(TStore& store)
 {
     TTableStore& g = store.Goods();
@@ -89,6 +89,7 @@ inline std::string Snapshot(TStore& store)
                                  g.Cost.GetText() + "|" + g.Weight.GetText() + "|" +
                                  g.PCount.GetText() + "|" + g.Sum.GetText();
     std::map<int32_t, std::string> moves;
+    m.SetIndex(m.IndSD.get());
     for (m.First(); !m.Eof(); m.Next())
         moves[m.IDStore.GetValue()] += " [" + m.ID.GetText() + " " +
                                        (m.Direction.GetValue() ? "+" : "-") + m.Weight.GetText() +
@@ -113,13 +114,15 @@ inline void ExpectInvariants(TStore& store)
     TTableMoves& m = store.Moves();
     struct TTotals {
         int64_t Weight = 0, PCount = 0, Sum = 0;
-        double Last = 0;
+        double Last = 0;  // of the movement booked last
+        int32_t LastID = 0;
         int Count = 0;
     };
     std::map<int32_t, TTotals> totals;
     std::map<int32_t, uint32_t> prices;
     for (g.First(); !g.Eof(); g.Next())
         prices[g.ID.GetValue()] = g.Cost.GetValue();
+    m.SetIndex(m.IndSD.get());
     for (m.First(); !m.Eof(); m.Next()) {
         const int32_t id = m.IDStore.GetValue();
         ASSERT_TRUE(prices.count(id)) << "movement " << m.ID.GetValue() << " names no goods";
@@ -130,7 +133,10 @@ inline void ExpectInvariants(TStore& store)
         t.Weight += sign * int64_t(m.Weight.GetValue());
         t.PCount += sign * int64_t(m.PCount.GetValue());
         t.Sum += sign * int64_t(m.Sum.GetValue());
-        t.Last = m.MoveDate.GetValue();
+        if (m.ID.GetValue() > t.LastID) {
+            t.LastID = m.ID.GetValue();
+            t.Last = m.MoveDate.GetValue();
+        }
         ++t.Count;
     }
     for (g.First(); !g.Eof(); g.Next()) {
