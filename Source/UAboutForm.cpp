@@ -177,9 +177,9 @@ TFormAbout::~TFormAbout() { StopVersionTest(); }
 void TFormAbout::FormCreate()
 {
     LbAddr->setText(ToQ(MakerWebCaption()));
-    LbAddr->adjustSize();
     LbMail->setText(ToQ(MakerMailAddress()));
-    LbMail->adjustSize();
+    for (QLabel* link : {static_cast<QLabel*>(LbAddr), static_cast<QLabel*>(LbMail)})
+        link->resize(link->fontMetrics().horizontalAdvance(link->text()) + 2, link->fontMetrics().height() + 3);
     LbCopyright->setText(ToQ(GetLegalCopyright(ExeFileName())));
     const int left = LbAddr->x() + LbAddr->width() + 2;
     LbNewVersion->setGeometry(left, LbAddr->y() - 8, ClientWidth - left - 2, LbAddr->height() + 16);

@@ -5,6 +5,7 @@
 
 #include "UCardinalDate.h"
 #include "UDateTime.h"
+#include "UException.h"
 #include "UExeFile.h"
 #include "UMessages.h"
 #include "UProgOptions.h"
@@ -152,6 +153,16 @@ private slots:
         QCOMPARE(form.windowTitle().toStdString(), TextTable[71]);
         QCOMPARE(form.LbVersion->text().toStdString(), TextTable[49] + OwnVersion());
         LoadEnglishTexts();
+    }
+
+    void NeedsOptions()
+    {
+        QVERIFY_THROWS_EXCEPTION(EAssertionFailed, TFormAbout(nullptr, nullptr, ClosedAddress()));
+        try {
+            TFormAbout form(nullptr, nullptr, ClosedAddress());
+        } catch (const EAssertionFailed& e) {
+            QVERIFY(std::string(e.what()).find("ProgOptions must be assigned") != std::string::npos);
+        }
     }
 
     void NewVersionMark_data()

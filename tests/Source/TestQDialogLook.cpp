@@ -1,0 +1,206 @@
+// The look shared by the program's dialogs, in each language: the band and
+// its bevel at the bottom, the buttons on the band, controls that do not
+// overlap, and texts that fit their controls.
+
+#include "UAboutForm.h"
+#include "UFormPass.h"
+#include "UFormPassChange.h"
+#include "UFormStat.h"
+#include "UGlassGradient.h"
+#include "UImage.h"
+#include "UMessageBoxForm.h"
+#include "UProgFolder.h"
+#include "UProgOptions.h"
+#include "UStoreData.h"
+#include "UTextConst.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <cstdlib>
+#include <functional>
+#include <memory>
+
+using namespace tv;
+
+namespace {
+
+QString ToQ(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())).replace("\r\n", "\n"); }
+
+// Every problem a user would see, one line each.
+QStringList Faults(QWidget& form)
+{
+    QStringList faults;
+    const QRect client = form.rect();
+    auto* image = form.findChild<TImage*>("Image", Qt::FindDirectChildrenOnly);
+    auto* bevel = form.findChild<QFrame*>("Bevel", Qt::FindDirectChildrenOnly);
+    if (!image || image->geometry() != QRect(0, client.height() - 40, client.width(), 40))
+        faults << "band not 40 px at the bottom";
+    if (!bevel || bevel->geometry() != QRect(0, client.height() - 42, client.width(), 2) || !bevel->isVisible())
+        faults << "bevel not directly above the band";
+    if (image) {
+        const QImage shown = image->grab().toImage();
+        const TGlassGradienter colours;
+        const QColor top = shown.pixelColor(0, 0);
+        if (top != colours.ActiveEnd() && top != colours.InactiveEnd()) faults << "band not painted";
+    }
+    QList<QWidget*> controls;
+    for (QWidget* w : form.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (w != image && w != bevel && w->isVisible()) controls << w;
+    for (QWidget* w : controls) {
+        const QString name = w->objectName();
+        if (!client.contains(w->geometry())) faults << name + " leaves the window";
+        const QFontMetrics fm(w->font());
+        if (auto* button = qobject_cast<QPushButton*>(w)) {
+            if (image && !image->geometry().contains(button->geometry())) faults << name + " not on the band";
+            if (fm.horizontalAdvance(button->text()) + 10 > button->width()) faults << name + " text clipped";
+            if (button->text().isEmpty()) faults << name + " without caption";
+        } else if (auto* label = qobject_cast<QLabel*>(w)) {
+            if (label->text().isEmpty()) continue;
+            const QRect need = fm.boundingRect(QRect(0, 0, label->width(), 10000),
+                                               int(label->alignment()) | (label->wordWrap() ? Qt::TextWordWrap : 0),
+                                               label->text());
+            if (need.width() > label->width() || need.height() > label->height())
+                faults << QString("%1 text clipped (%2x%3 in %4x%5)")
+                              .arg(name)
+                              .arg(need.width())
+                              .arg(need.height())
+                              .arg(label->width())
+                              .arg(label->height());
+        }
+        for (QWidget* other : controls)
+            if (other != w && other->objectName() < name && other->geometry().intersects(w->geometry()))
+                faults << name + " overlaps " + other->objectName();
+    }
+    return faults;
+}
+
+void LoadLanguage(int language)
+{
+    if (language == 0)
+        LoadRussianTexts();
+    else if (language == 1)
+        LoadUkrainianTexts();
+    else
+        LoadEnglishTexts();
+}
+
+} // namespace
+
+class TestQDialogLook : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(FDir.isValid());
+        ::setenv("XDG_CONFIG_HOME", FDir.path().toLocal8Bit().constData(), 1);
+        SetProgramFolder(FDir.path().toStdString());
+        FOptions = std::make_unique<TProgOptions>(FDir.path().toStdString() + "/tarnovell.cfg", ProgRegKeyName);
+        FOptions->SetTestDate(Now());
+        FOptions->SetLastVersion("99.0");
+        FPass = std::make_unique<TPass>(FOptions.get());
+        QVERIFY(FPass->SetPassword("x"));
+        FStore = std::make_unique<TStore>();
+        FStore->Open(true, "Data");
+        // The widest totals there can be.
+        FStore->InsertGoods("1", "A", "1.00", "42'949'671.00", "2147483647", "");
+        FStore->InsertGoods("2", "B", "0.00", "0.00", "2147483647", "");
+    }
+    void cleanupTestCase()
+    {
+        FStore->Close();
+        SetProgramFolder(std::string());
+    }
+
+    void Dialogs_data()
+    {
+        QTest::addColumn<int>("language");
+        QTest::addColumn<QString>("dialog");
+        const char* names[] = {"Rus", "Ukr", "Eng"};
+        for (int language = 0; language < 3; ++language)
+            for (const char* dialog : {"FormPass", "FormPassChange", "FormAbout", "FormStat"})
+                QTest::newRow(qPrintable(QString("%1 %2").arg(dialog, names[language]))) << language << dialog;
+    }
+    void Dialogs()
+    {
+        QFETCH(int, language);
+        QFETCH(QString, dialog);
+        LoadLanguage(language);
+        std::unique_ptr<QDialog> form;
+        if (dialog == "FormPass") {
+            auto* f = new TFormPass(FPass.get());
+            f->LbResult->setText(ToQ(TextTable[41]));
+            form.reset(f);
+        } else if (dialog == "FormPassChange") {
+            auto* f = new TFormPassChange(FPass.get());
+            form.reset(f);
+        } else if (dialog == "FormAbout") {
+            form.reset(new TFormAbout(FOptions.get()));
+        } else {
+            auto* f = new TFormStat(FStore.get());
+            f->Refresh();
+            form.reset(f);
+        }
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        if (auto* f = qobject_cast<TFormPassChange*>(form.get())) {
+            // The longest of its messages.
+            QString longest;
+            for (int slot : {41, 42, 43})
+                if (ToQ(TextTable[slot]).size() > longest.size()) longest = ToQ(TextTable[slot]);
+            f->LbResult->setText(longest);
+        }
+        if (auto* f = qobject_cast<TFormAbout*>(form.get())) QVERIFY(!f->LbNewVersion->text().isEmpty());
+        if (auto* f = qobject_cast<TFormStat*>(form.get())) QCOMPARE(f->LbWeight->text(), QString("42'949'671.00"));
+        const QStringList faults = Faults(*form);
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join("; ")));
+    }
+
+    void MessageBoxes_data()
+    {
+        QTest::addColumn<int>("language");
+        QTest::addColumn<int>("slot");
+        QTest::addColumn<int>("flags");
+        const char* names[] = {"Rus", "Ukr", "Eng"};
+        for (int language = 0; language < 3; ++language) {
+            const QString n = names[language];
+            QTest::newRow(qPrintable("overflow " + n)) << language << 29 << (MB_ONEBUTTON | MB_ICONSTOP);
+            QTest::newRow(qPrintable("price too high " + n)) << language << 24 << (MB_ONEBUTTON | MB_ICONINFORMATION);
+            QTest::newRow(qPrintable("remove question " + n)) << language << 57 << (MB_TWOBUTTONS | MB_ICONQUESTION);
+            QTest::newRow(qPrintable("layout question " + n)) << language << 60 << (MB_TWOBUTTONS | MB_ICONEXCLAMATION);
+        }
+    }
+    void MessageBoxes()
+    {
+        QFETCH(int, language);
+        QFETCH(int, slot);
+        QFETCH(int, flags);
+        LoadLanguage(language);
+        TFormMessageBox box;
+        QStringList faults;
+        QTimer::singleShot(0, &box, [&] {
+            const bool exposed = QTest::qWaitForWindowExposed(&box);
+            faults = Faults(box);
+            if (!exposed) faults << "box not shown";
+            box.done(1);
+        });
+        box.ShowMessageBox(TextTable[slot], TextTable[28], flags, slot == 57 ? TextTable[55] : "OK", TextTable[2],
+                           TextTable[56], TextTable[2]);
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join("; ")));
+    }
+
+private:
+    QTemporaryDir FDir;
+    std::unique_ptr<TProgOptions> FOptions;
+    std::unique_ptr<TPass> FPass;
+    std::unique_ptr<TStore> FStore;
+};
+
+QTEST_MAIN(TestQDialogLook)
+#include "TestQDialogLook.moc"
