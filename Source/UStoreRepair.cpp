@@ -82,55 +82,75 @@ int Reprice(TTableMoves& moves, int32_t goodsID, uint32_t price)
     return count;
 }
 
-} // namespace
 
-int RepairStore(TTableStore& Goods, TTableMoves& Moves)
+// What the goods record at the current position of Goods needs.
+enum TNeed { nOK, nRemove, nRewrite };
+
+TNeed NeedOf(TTableStore& Goods, TTableMoves& Moves, int32_t newestID, TExpected& e)
 {
-    int repaired = 0;
-    Goods.SetIndex(Goods.IndID.get());
-    Moves.SetIndex(Moves.IndSD.get());
+    try {
+        e = Expected(Moves, Goods.ID.GetValue(), Goods.Cost.GetValue());
+    } catch (const EIntOverflow&) {
+        return nOK;  // not what an operation leaves; kept as it is
+    }
+    if (e.Moves == 0)
+        // Only an insert cut before its movement leaves such a record: the
+        // newest goods, nothing on hand.
+        return Goods.ID.GetValue() == newestID && Goods.Weight.GetValue() == 0 &&
+                       Goods.PCount.GetValue() == 0 && Goods.Sum.GetValue() == 0
+                   ? nRemove
+                   : nOK;
+    if (e.Reprice || Goods.Weight.GetValue() != e.Weight || Goods.PCount.GetValue() != e.PCount ||
+        Goods.Sum.GetValue() != e.Sum || Goods.LastDate.GetValue() != e.LastDate)
+        return nRewrite;
+    return nOK;
+}
 
+// Goods on IndID, movements on IndSD. One operation in flight touches one
+// goods: traces of more than one are no cut operation and stay untouched.
+int Mend(TTableStore& Goods, TTableMoves& Moves)
+{
     std::set<int32_t> ids;
     for (Goods.First(); !Goods.Eof(); Goods.Next())
         ids.insert(Goods.ID.GetValue());
-
-    // Movements of goods that are gone: a deletion cut after its goods record.
-    Moves.First();
-    while (!Moves.Eof()) {
-        if (ids.count(Moves.IDStore.GetValue()) != 0) {
-            Moves.Next();
-            continue;
+    std::set<int32_t> affected;
+    for (Moves.First(); !Moves.Eof(); Moves.Next())
+        if (ids.count(Moves.IDStore.GetValue()) == 0)
+            affected.insert(Moves.IDStore.GetValue());
+    const int32_t newestID = Goods.ID.GetNextKeyValue() - 1;
+    int32_t target = -1;  // record number of the goods to mend
+    for (int32_t n = 0; n < Goods.RecordCount() && affected.size() <= 1; ++n) {
+        Goods.SetRecNo(n);
+        TExpected e;
+        if (NeedOf(Goods, Moves, newestID, e) != nOK) {
+            affected.insert(Goods.ID.GetValue());
+            target = n;
         }
-        Moves.Delete();
-        ++repaired;
+    }
+    if (affected.size() != 1)
+        return 0;
+
+    int repaired = 0;
+    const int32_t goodsID = *affected.begin();
+    // Movements of goods that are gone: a deletion cut after its goods record.
+    if (ids.count(goodsID) == 0) {
+        Moves.FindKey(LowKey(goodsID));
+        while (!Moves.Eof() && Moves.IDStore.GetValue() == goodsID && Moves.RecordCount() > 0) {
+            Moves.Delete();
+            ++repaired;
+        }
+        return repaired;
     }
 
-    const int32_t newestID = Goods.ID.GetNextKeyValue() - 1;
-    for (int32_t n = 0; n < Goods.RecordCount();) {
-        Goods.SetRecNo(n);
-        const int32_t goodsID = Goods.ID.GetValue();
-        const uint32_t price = Goods.Cost.GetValue();
-        TExpected e;
-        try {
-            e = Expected(Moves, goodsID, price);
-        } catch (const EIntOverflow&) {
-            ++n;
-            continue;
-        }
-        if (e.Moves == 0) {
-            // Only an insert cut before its movement leaves such a record:
-            // the newest goods, nothing on hand.
-            if (goodsID == newestID && Goods.Weight.GetValue() == 0 &&
-                Goods.PCount.GetValue() == 0 && Goods.Sum.GetValue() == 0) {
-                Goods.Delete();
-                ++repaired;
-                continue;
-            }
-            ++n;
-            continue;
-        }
+    Goods.SetRecNo(target);
+    TExpected e;
+    switch (NeedOf(Goods, Moves, newestID, e)) {
+    case nRemove:
+        Goods.Delete();
+        return 1;
+    case nRewrite:
         if (e.Reprice)
-            repaired += Reprice(Moves, goodsID, price);
+            repaired += Reprice(Moves, goodsID, Goods.Cost.GetValue());
         if (Goods.Weight.GetValue() != e.Weight || Goods.PCount.GetValue() != e.PCount ||
             Goods.Sum.GetValue() != e.Sum || Goods.LastDate.GetValue() != e.LastDate) {
             Goods.Edit();
@@ -141,9 +161,20 @@ int RepairStore(TTableStore& Goods, TTableMoves& Moves)
             Post(Goods);
             ++repaired;
         }
-        ++n;
+        return repaired;
+    case nOK:
+        break;
     }
+    return repaired;
+}
 
+} // namespace
+
+int RepairStore(TTableStore& Goods, TTableMoves& Moves)
+{
+    Goods.SetIndex(Goods.IndID.get());
+    Moves.SetIndex(Moves.IndSD.get());
+    const int repaired = Mend(Goods, Moves);
     Goods.SetIndex(Goods.IndDate.get());
     Goods.First();
     Moves.SetIndex(Moves.IndSD.get());

@@ -14,7 +14,10 @@ class TTableStore;
 
 // Both tables open in browse state with their indexes added. Returns the
 // number of records rewritten or deleted; 0 leaves both files untouched.
-// Goods whose totals would leave 32 bits are left as they are. Afterwards
+// Only the traces one operation can leave are mended, those of a single
+// goods: files that disagree for more goods (put together from different
+// copies, say) and goods whose totals would leave 32 bits are left as they
+// are. Afterwards
 // the goods table is on IndDate, the movements table on IndSD, each at its
 // first record. A failed write raises.
 int RepairStore(TTableStore& Goods, TTableMoves& Moves);

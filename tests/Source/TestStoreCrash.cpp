@@ -288,6 +288,31 @@ TEST_F(StoreRepairTest, WhatNoCutOperationLeavesIsKept)
     EXPECT_EQ(FStore.Goods().LastDate.GetValue(), booked);
 }
 
+TEST_F(StoreRepairTest, FilesThatDisagreeForMoreThanOneGoodsAreLeftAlone)
+{
+    // As when the two files come from different copies: no single cut
+    // operation explains them, so nothing is "mended" away.
+    FStore.InsertGoods("1", "A", "1.00", "1.00", "1", "");
+    FStore.InsertGoods("2", "B", "1.00", "1.00", "1", "");
+    FStore.InsertGoods("3", "C", "1.00", "1.00", "1", "");
+    TTableStore& g = FStore.Goods();
+    g.SetIndex(g.IndID.get());
+    g.SetRecNo(0);
+    g.Edit();
+    g.Weight.SetValue(500);
+    g.Post();
+    g.SetRecNo(2);
+    FStore.DeleteGoods();
+    TTableMoves& m = FStore.Moves();
+    m.Insert();
+    m.IDStore.SetValue(3);
+    m.Weight.SetValue(100);
+    m.Post();
+    const std::string before = Snapshot(FStore);
+    EXPECT_FALSE(Reopen());
+    EXPECT_EQ(Snapshot(FStore), before);
+}
+
 TEST_F(StoreRepairTest, TotalsThatCannotBeFormedAreLeftAlone)
 {
     // A movement whose price no longer fits its quantity, as only a damaged
