@@ -4,7 +4,7 @@
 #include "UGlassGradient.h"
 #include "UImage.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -163,8 +163,9 @@ int TFormMessageBox::ShowMessageBox(const std::string& text, const std::string& 
 void TFormMessageBox::PlaceOverMainForm()
 {
     QRect over;
-    if (FMainForm && FMainForm->isVisible())
-        over = FMainForm->frameGeometry();
+    QWidget* form = FMainForm ? FMainForm.data() : QApplication::activeWindow();
+    if (form && form != this && form->isVisible())
+        over = form->frameGeometry();
     else if (QScreen* screen = QGuiApplication::primaryScreen())
         over = screen->availableGeometry();
     if (!over.isValid()) return;

@@ -39,7 +39,8 @@ public:
                        const std::string& secondCaption = std::string(),
                        const std::string& secondHint = std::string());
 
-    // The window the box is centred over; none or a hidden one: the screen.
+    // The window the box is centred over. Without one the box centres over
+    // the active window, and without a visible window over the screen.
     void SetMainForm(QWidget* form) { FMainForm = form; }
 
     // The controls, at their fixed places in the 364 x 142 client area.

@@ -199,12 +199,24 @@ private slots:
         QCOMPARE(FBox->windowTitle(), QString("Caption"));
     }
 
+    void CentredOverMainForm_data()
+    {
+        QTest::addColumn<bool>("mainFormSet");
+        QTest::newRow("main form given") << true;
+        QTest::newRow("active window") << false;
+    }
     void CentredOverMainForm()
     {
+        QFETCH(bool, mainFormSet);
         QWidget main;
         main.setGeometry(200, 150, 800, 600);
         main.show();
-        FBox->SetMainForm(&main);
+        if (mainFormSet) {
+            FBox->SetMainForm(&main);
+        } else {
+            QApplication::setActiveWindow(&main);
+            QVERIFY(QTest::qWaitForWindowActive(&main));
+        }
         QPoint centre;
         WhenShown(*FBox, [this, &centre]() {
             centre = FBox->frameGeometry().center();
