@@ -108,10 +108,26 @@ std::vector<TVariant> GoodsLowKey(int32_t goodsID)
     return {TVariant(goodsID), TVariant::DateTime(EncodeDate(1, 1, 1))};
 }
 
+// Copies through a temporary file beside the target that replaces it at the
+// end, so that a copy cut short leaves the target as it was. A file is not
+// copied onto itself.
 bool CopyOver(const std::string& from, const std::string& to)
 {
     std::error_code ec;
-    return fs::copy_file(from, to, fs::copy_options::overwrite_existing, ec) && !ec;
+    if (fs::equivalent(from, to, ec) || !fs::is_regular_file(from, ec))
+        return false;
+    const std::string part = to + ".part";
+    if (!fs::copy_file(from, part, fs::copy_options::overwrite_existing, ec) || ec) {
+        fs::remove(part, ec);
+        return false;
+    }
+    fs::rename(part, to, ec);
+    if (ec) {
+        std::error_code ignored;
+        fs::remove(part, ignored);
+        return false;
+    }
+    return true;
 }
 
 void ShowOneButton(const std::string& text, const std::string& caption, int icon)
@@ -647,10 +663,9 @@ bool TStore::CopyBase(const std::string& Sub, bool Overwrite, const std::string&
     bool both = true;
     for (const char* name : {StoreFileName, MovesFileName}) {
         std::error_code ec;
-        const auto option = Overwrite ? fs::copy_options::overwrite_existing
-                                      : fs::copy_options::skip_existing;
-        fs::copy_file(from + name, to + name, option, ec);
-        both = both && !ec;
+        if (!Overwrite && fs::exists(to + name, ec))
+            continue;
+        both = CopyOver(from + name, to + name) && both;
     }
     return both;
 }

@@ -62,6 +62,13 @@ protected:
         return names;
     }
 
+    // Copies go through temporary files that none of them leaves behind.
+    void ExpectNoTemporaryFiles() const
+    {
+        for (const auto& entry : fs::recursive_directory_iterator(FFolder.Path()))
+            EXPECT_NE(entry.path().extension(), ".part") << entry.path();
+    }
+
     TProgramFolder FFolder;
     TRecordingMessages FMessages;
 };
@@ -209,6 +216,7 @@ TEST_F(StoreDataOpenTest, SaveAsCopiesBothFilesAndComesBackToTheRecord)
     EXPECT_EQ(Pair(P("Data")), data);
     EXPECT_EQ(GoodsNames(), "Nails Anise Screws ") << "reopened on the default index";
     EXPECT_TRUE(FMessages.Boxes.empty());
+    ExpectNoTemporaryFiles();
 }
 
 class RestoreTest : public StoreDataOpenTest {
@@ -279,6 +287,7 @@ TEST_F(RestoreTest, FromTheSafetyCopyItselfSwapsTheTwo)
     EXPECT_EQ(Pair(P("Data")), FCurrent);
     EXPECT_EQ(Pair(P("Hist/0000-00-00")), FOld);
     EXPECT_FALSE(Exists("Hist/0000-00-00/tmp"));
+    ExpectNoTemporaryFiles();
 }
 
 TEST_F(RestoreTest, AnotherFolderNamedLikeTheSafetyCopyIsAnOrdinaryOne)
