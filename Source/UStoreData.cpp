@@ -714,7 +714,7 @@ bool TStore::RestoreBase(const std::string& Folder)
     bool safe = false;
     try {
         safe = CopyBase(safetySub, true, "Data", "Hist");
-    } catch (const Exception&) {
+    } catch (const std::exception&) {
     }
 
     const std::string data = ProgramFolder() + "Data/";
@@ -733,7 +733,7 @@ bool TStore::RestoreBase(const std::string& Folder)
 
     try {
         Open(false, "Data");
-    } catch (const Exception&) {
+    } catch (const std::exception&) {
         Close();
         CopyBack(safety);
         if (tmp)
