@@ -74,6 +74,9 @@ void RenderBox(TFormMessageBox& box, const QString& name, const std::string& tex
 
 int main(int argc, char** argv)
 {
+    // Settings, registry and data all live in a temporary folder.
+    QTemporaryDir dir;
+    ::setenv("XDG_CONFIG_HOME", dir.path().toLocal8Bit().constData(), 1);
     QApplication app(argc, argv);
     if (argc < 2) {
         std::fprintf(stderr, "usage: render_dialogs <folder>\n");
@@ -82,10 +85,8 @@ int main(int argc, char** argv)
     Folder = QString::fromLocal8Bit(argv[1]);
     QDir().mkpath(Folder);
 
-    QTemporaryDir dir;
-    ::setenv("XDG_CONFIG_HOME", dir.path().toLocal8Bit().constData(), 1);
     SetProgramFolder(dir.path().toStdString());
-    TProgOptions options(dir.path().toStdString() + "/tarnovell.cfg", ProgRegKeyName);
+    TProgOptions options(dir.path().toStdString() + "/tarnovell.cfg", "\\SOFTWARE\\TarnovellRenderDialogs");
     options.SetTestDate(Now());
     options.SetLastVersion("99.0");
     TPass pass(&options);
