@@ -202,6 +202,13 @@ private slots:
         const QString code = form.LbLang->text();
         QCOMPARE(code.size(), 2);
         QCOMPARE(code, code.toUpper());
+        // A layout switch is shown once the switch has taken effect, at the
+        // next message.
+        form.LbLang->setText("??");
+        QEvent change(QEvent::KeyboardLayoutChange);
+        QCoreApplication::sendEvent(form.EditPass, &change);
+        QCOMPARE(form.LbLang->text(), QString("??"));
+        QTRY_COMPARE(form.LbLang->text(), code);
     }
 
     // Passwords that code page 1251 holds are stored as the digest of their
