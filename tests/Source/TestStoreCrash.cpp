@@ -178,6 +178,70 @@ TEST_F(StoreCrashTest, EveryPowerCutLeavesTheOperationWholeOrAbsent)
     }
 }
 
+TEST_F(StoreCrashTest, APowerCutDuringTheRepairIsMendedAtTheNextStart)
+{
+    int repairsCut = 0;
+    for (const Operation& op : Operations()) {
+        SCOPED_TRACE(op.name);
+        std::string before, after;
+        int64_t steps = 0;
+        {
+            TFaultEnv env;
+            LoadStart(env);
+            before = Reopened(env);
+            TStore store;
+            OpenAtPear(store, env);
+            const int64_t start = env.Steps();
+            op.run(store);
+            steps = env.Steps() - start;
+            store.Close();
+            after = Reopened(env);
+        }
+        for (int64_t cut = 0; cut < steps; ++cut) {
+            TFaultEnv env;
+            LoadStart(env);
+            {
+                TStore store;
+                OpenAtPear(store, env);
+                env.CutAfter(cut);
+                try {
+                    op.run(store);
+                } catch (const Exception&) {
+                }
+            }
+            const auto cutShort = env.Crash({});
+            // The steps the repair of this state takes.
+            int64_t repairSteps = 0;
+            {
+                const auto probe = cutShort->Crash({});
+                TRecordingMessages messages;
+                TStore store;
+                store.SetEnv(probe.get());
+                const int64_t start = probe->Steps();
+                store.Open(false, "Data");
+                repairSteps = probe->Steps() - start;
+            }
+            for (int64_t repairCut = 0; repairCut < repairSteps; ++repairCut) {
+                SCOPED_TRACE("cut after step " + std::to_string(cut) + ", repair cut after " +
+                             std::to_string(repairCut));
+                const auto disk = cutShort->Crash({});
+                {
+                    TRecordingMessages messages;
+                    TStore store;
+                    store.SetEnv(disk.get());
+                    disk->CutAfter(repairCut);
+                    EXPECT_THROW(store.Open(false, "Data"), Exception);
+                }
+                ++repairsCut;
+                const auto next = disk->Crash({});
+                const std::string seen = Reopened(*next);
+                EXPECT_TRUE(seen == before || seen == after) << seen;
+            }
+        }
+    }
+    EXPECT_GT(repairsCut, 0);
+}
+
 TEST_F(StoreCrashTest, AFailedWriteLeavesTheDataAsBefore)
 {
     for (const Operation& op : Operations()) {
