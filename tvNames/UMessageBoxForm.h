@@ -3,7 +3,7 @@
 // text and one or two buttons whose captions and hints the caller gives,
 // over the band that every dialog of the program ends in.
 
-#include "../Source/UMessages.h"
+#include "UMessages.h"
 
 #include <QDialog>
 #include <QPointer>
