@@ -421,7 +421,6 @@ TDataGrid::TDataGrid(QWidget* Owner, const std::vector<TDataGridColumn>& Columns
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
-    setAutoScroll(false);
     setItemDelegate(new TCellDelegate(this));
 
     FHeader = new TGridHeader(this);
@@ -800,7 +799,9 @@ void TDataGrid::focusOutEvent(QFocusEvent* Event)
 {
     QTableView::focusOutEvent(Event);
     // A menu or another window taking the keyboard does not leave the grid.
-    if (Event->reason() == Qt::PopupFocusReason || Event->reason() == Qt::ActiveWindowFocusReason)
+    const Qt::FocusReason reason = Event->reason();
+    if (reason == Qt::PopupFocusReason || reason == Qt::ActiveWindowFocusReason ||
+        reason == Qt::MenuBarFocusReason)
         return;
     emit OnExit();
     if (Searching())

@@ -469,6 +469,30 @@ private slots:
         QCOMPARE(g.Grid->model()->data(g.Grid->model()->index(0, 1)).toString(), QString("Арбуз"));
     }
 
+    void keysKeepTheCurrentCellInView()
+    {
+        std::vector<std::pair<std::string, std::string>> many;
+        for (int i = 0; i < 300; ++i)
+            many.push_back({std::to_string(1000 + i), "Товар " + std::to_string(1000 + i)});
+        TGoodsGrid g(many);
+        g.Grid->show();
+        QVERIFY(QTest::qWaitForWindowExposed(g.Grid.get()));
+        const QRect view = g.Grid->viewport()->rect();
+        QTest::keyClick(g.Grid.get(), Qt::Key_End, Qt::ControlModifier);
+        QCOMPARE(g.Grid->Row(), 300);
+        QCOMPARE(g.Table.GetRecNo(), 299);
+        QVERIFY(view.contains(g.CurrentRect()));
+        QTest::keyClick(g.Grid.get(), Qt::Key_PageUp);
+        QVERIFY(g.Grid->Row() < 300);
+        QCOMPARE(g.Table.GetRecNo(), g.Grid->Row() - 1);
+        QVERIFY(view.contains(g.CurrentRect()));
+        // A search that jumps far away brings its record into view.
+        g.Grid->SetCol(2);
+        g.Type("Товар 1005");
+        QCOMPARE(g.Grid->Row(), 6);
+        QVERIFY(view.contains(g.CurrentRect()));
+    }
+
     void reloadFollowsRecordsAndOrder()
     {
         TGoodsGrid g(Vegetables);
