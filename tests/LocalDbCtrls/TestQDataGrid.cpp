@@ -536,6 +536,14 @@ private slots:
     {
         TFaultEnv env;
         TGoodsTable table(&env);
+        const std::vector<TDataGridColumn> one = {
+            MakeDataGridColumn(TGoodsTable::fName, TAlignment::taLeftJustify, 100, "Name", nullptr, true)};
+        try {
+            TDataGrid closed(nullptr, one, &table);
+            QFAIL("a closed table was accepted");
+        } catch (const Exception& e) {
+            QCOMPARE(QString::fromStdString(e.Message()), QString("Недопустимая операция при закрытой таблице"));
+        }
         table.Open(true);
         try {
             TDataGrid grid(nullptr, {}, &table);
