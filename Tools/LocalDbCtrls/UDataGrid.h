@@ -169,13 +169,23 @@ public:
     // The cell changes only when the answer is true.
     virtual bool SelectCell(int Col, int Row);
 
+    // The row operations, which the key-range grid replaces. One row per
+    // record, or one blank row for an empty table; the current row follows
+    // the table's current record; a cell asks the table for its text; a
+    // selected row makes its record current (nothing on an empty table).
     virtual void UpdateRowCount();
     virtual void UpdateRow();
     virtual std::string GetCellText(int Col, int Row);
     virtual void GoToRow(int Row);
+    // A caption click: the grid takes the focus and sorts by the column.
     virtual void HeaderSectionClick(int Section);
+    // Search state on with an empty text; fires OnSearchBegin.
     virtual void BeginSearch();
+    // "\b" drops the last character of the search text, any other text is
+    // appended; then OnSearchChange, after which the grid moves to the
+    // record the owner made current.
     virtual void SearchKey(const QString& Key);
+    // Search state off with an empty text; fires OnSearchEnd.
     virtual void EndSearch();
 
     // Typed text goes to the incremental search, not to the view's own.
