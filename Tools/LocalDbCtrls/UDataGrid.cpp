@@ -7,6 +7,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QStyleOptionHeader>
 #include <QStyleOptionFocusRect>
 #include <QWheelEvent>
 
@@ -298,6 +299,27 @@ void TGridHeader::WMSectionWidthChange(int Index, int Change)
     FGrid->InvalidateColumns(Index + FGrid->FixedCols(), Index + 1 + FGrid->FixedCols());
 }
 
+void TGridHeader::paintSection(QPainter* Painter, const QRect& Rect, int LogicalIndex) const
+{
+    QStyleOptionHeader option;
+    initStyleOptionForIndex(&option, LogicalIndex);
+    option.rect = Rect;
+    const bool pressed = LogicalIndex == FPressedSection;
+    if (pressed)
+        option.state |= QStyle::State_Sunken;
+    option.text.clear();
+    Painter->save();
+    style()->drawControl(QStyle::CE_HeaderSection, &option, Painter, this);
+    const QRect text = pressed ? QRect(QPoint(Rect.left() + 4, Rect.top() + 2), QPoint(Rect.right() - 2, Rect.bottom()))
+                               : QRect(QPoint(Rect.left() + 3, Rect.top()), QPoint(Rect.right() - 3, Rect.bottom()));
+    const QString caption = model()->headerData(LogicalIndex, Qt::Horizontal, Qt::DisplayRole).toString();
+    Painter->setPen(FGrid->palette().color(QPalette::Active, QPalette::ButtonText));
+    Painter->setFont(font());
+    Painter->drawText(text, ToQt(FGrid->ColumnAlignment(LogicalIndex)) | Qt::AlignVCenter | Qt::TextSingleLine,
+                      fontMetrics().elidedText(caption, Qt::ElideRight, text.width()));
+    Painter->restore();
+}
+
 void TGridHeader::resizeEvent(QResizeEvent* Event)
 {
     QHeaderView::resizeEvent(Event);
@@ -324,6 +346,10 @@ void TGridHeader::mousePressEvent(QMouseEvent* Event)
 {
     const int border = Event->button() == Qt::LeftButton ? BorderAt(Event->position().toPoint().x()) : -1;
     if (border < 0) {
+        if (Event->button() == Qt::LeftButton) {
+            FPressedSection = logicalIndexAt(Event->position().toPoint());
+            viewport()->update();
+        }
         QHeaderView::mousePressEvent(Event);
         return;
     }
@@ -370,6 +396,10 @@ void TGridHeader::mouseReleaseEvent(QMouseEvent* Event)
         FDragSection = -1;
         Event->accept();
         return;
+    }
+    if (FPressedSection >= 0) {
+        FPressedSection = -1;
+        viewport()->update();
     }
     QHeaderView::mouseReleaseEvent(Event);
 }

@@ -80,6 +80,9 @@ public:
     int MinWidth(int Index) const override;
 
 protected:
+    // The style draws the section; the caption goes 3 pixels in from either
+    // side (shifted while pressed), ending in an ellipsis when too long.
+    void paintSection(QPainter* Painter, const QRect& Rect, int LogicalIndex) const override;
     void resizeEvent(QResizeEvent* Event) override;
     void mousePressEvent(QMouseEvent* Event) override;
     void mouseMoveEvent(QMouseEvent* Event) override;
@@ -97,6 +100,7 @@ private:
     int FDragStartX = 0;
     int FDragStartWidth = 0;
     int FPendingChange = 0;  // posted but not yet applied
+    int FPressedSection = -1;
 };
 
 class TDataGrid : public QTableView {

@@ -53,7 +53,7 @@ int main(int argc, char** argv)
     auto* movesGrid = new TFilteredDataGrid(
         &window,
         {MakeDataGridColumn(TMovesTable::fMoveDate, TAlignment::taCenter, 80, "Дата", nullptr, false),
-         MakeDataGridColumn(TMovesTable::fDirection, TAlignment::taCenter, 30, "Движ", nullptr, false),
+         MakeDataGridColumn(TMovesTable::fDirection, TAlignment::taCenter, 40, "Движ", nullptr, false),
          MakeDataGridColumn(TMovesTable::fWeight, TAlignment::taRightJustify, 60, "Кол-во", nullptr, false),
          MakeDataGridColumn(TMovesTable::fSum, TAlignment::taRightJustify, 60, "Сумма", nullptr, false)},
         &moves);
