@@ -73,7 +73,7 @@ void TDatArr::MoveElems(int32_t to, int32_t from, int32_t count)
 void TDatArr::Reallocate(int32_t capacity)
 {
     std::vector<uint8_t> elems(static_cast<size_t>(capacity) * FElemSize);
-    std::memcpy(elems.data(), FElems.data(), std::min(elems.size(), FElems.size()));
+    std::copy_n(FElems.begin(), std::min(elems.size(), FElems.size()), elems.begin());
     FElems.swap(elems);
     FCapacity = capacity;
 }
