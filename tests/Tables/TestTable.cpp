@@ -118,6 +118,7 @@ TEST(TTable, StateRules)
     const std::string notBrowse = "Таблица не переведена в режим просмотра";
     const std::string emptyT = "Недопустимая операция при пустой таблице";
     const std::string closedF = "Недопустимая операция при закрытом файле";
+    const std::string openedF = "Недопустимая операция при открытом файле";
     enum Start { Closed, Browse, EmptyBrowse, Editing, Inserting };
     const char* startNames[] = {"closed", "browse", "browse, empty", "edit", "insert"};
 
@@ -161,6 +162,8 @@ TEST(TTable, StateRules)
         allowedIn({Browse, EmptyBrowse}, notBrowse, {"SetIndexName", [](TGoods& t) { t.SetIndexName("BYID"); }, {}}),
         {"Close", [](TGoods& t) { t.Close(); },
          {{closedF, tsClosed}, {"", tsClosed}, {"", tsClosed}, {"", tsClosed}, {"", tsClosed}}},
+        {"Open", [](TGoods& t) { t.Open(true); },
+         {{"", tsBrowse}, {openedF, tsBrowse}, {openedF, tsBrowse}, {openedF, tsEdit}, {openedF, tsInsert}}},
     };
 
     for (const Row& row : rows) {
@@ -265,6 +268,60 @@ TEST(TTable, OpenNavigateAndLoopInIndexOrder)
     t.AddIndex(t.ById.get());
     t.SetIndexName("ById");
     EXPECT_EQ(t.GetIndexName(), "ById");
+}
+
+// Which operations set the end flag, which clear it and which leave it.
+TEST(TTable, EndFlagSetClearedOrLeftByEachOperation)
+{
+    auto atEnd = [](TGoods& t) {
+        t.SetRecNo(2);
+        t.Next();
+    };
+    struct Case {
+        const char* name;
+        bool empty;  // a table without records
+        std::function<void(TGoods&)> prepare;
+        bool before;
+        std::function<void(TGoods&)> run;
+        bool after;
+    };
+    const std::vector<Case> cases = {
+        {"Next at the last record sets it", false, [](TGoods& t) { t.SetRecNo(2); }, false,
+         [](TGoods& t) { t.Next(); }, true},
+        {"Next that moves clears it", false, [&](TGoods& t) { atEnd(t); t.SetRecNo(0); }, true,
+         [](TGoods& t) { t.Next(); }, false},
+        {"SetRecNo leaves it", false, atEnd, true, [](TGoods& t) { t.SetRecNo(0); }, true},
+        {"First clears it", false, atEnd, true, [](TGoods& t) { t.First(); }, false},
+        {"SetIndexName leaves it", false, atEnd, true, [](TGoods& t) { t.SetIndexName("поИмени"); }, true},
+        {"a search on a table with records clears it", false,
+         [&](TGoods& t) { atEnd(t); t.SetIndexName("поИмени"); }, true, [](TGoods& t) { t.FindText("Zebra"); },
+         false},
+        {"Insert clears it", false, atEnd, true, [](TGoods& t) { t.Insert(); }, false},
+        {"Edit clears it", false, atEnd, true, [](TGoods& t) { t.Edit(); }, false},
+        {"Cancel on a table with records leaves it", false, [](TGoods& t) { t.Insert(); }, false,
+         [](TGoods& t) { t.Cancel(); }, false},
+        {"Cancel on an empty table sets it", true, [](TGoods& t) { t.Insert(); }, false,
+         [](TGoods& t) { t.Cancel(); }, true},
+        {"Delete before the last leaves it clear", false, [](TGoods& t) { t.SetRecNo(0); }, false,
+         [](TGoods& t) { t.Delete(); }, false},
+        {"Delete before the last leaves it set", false, [&](TGoods& t) { atEnd(t); t.SetRecNo(0); }, true,
+         [](TGoods& t) { t.Delete(); }, true},
+        {"Delete of the last record sets it", false, [](TGoods& t) { t.SetRecNo(2); }, false,
+         [](TGoods& t) { t.Delete(); }, true},
+        {"Empty sets it", false, [](TGoods&) {}, false, [](TGoods& t) { t.Empty(); }, true},
+        {"Close clears it", false, atEnd, true, [](TGoods& t) { t.Close(); }, false},
+    };
+    for (const Case& c : cases) {
+        TFaultEnv env;
+        if (!c.empty)
+            MakeStartFile(env);
+        TGoods t(&env);
+        t.Open(true);
+        c.prepare(t);
+        ASSERT_EQ(t.Eof(), c.before) << c.name;
+        c.run(t);
+        EXPECT_EQ(t.Eof(), c.after) << c.name;
+    }
 }
 
 TEST(TTable, SearchesByKeyAndText)
@@ -424,4 +481,34 @@ TEST(TTable, FailedPostOrEmptyKeepsTableAndFileAlike)
             }
         }
     }
+}
+
+// The key descriptor holds the largest key: the insert takes it, but the
+// post cannot raise the next key value past it, and nothing is written.
+TEST(TTable, PostAtTheTopOfTheKeyRangeFailsAndChangesNothing)
+{
+    TFaultEnv env;
+    MakeStartFile(env);
+    std::string bytes = env.Contents(Path);
+    bytes.replace(32 + 32, 4, std::string("\xFF\xFF\xFF\x7F", 4));
+    env.SetContents(Path, bytes);
+
+    TGoods t(&env);
+    t.Open(false);
+    t.SetIndexName("поИмени");
+    const std::string before = t.StoredRows();
+    t.Insert();
+    EXPECT_EQ(t.Id.GetValue(), 2147483647);
+    t.Name.SetText("Apricot");
+    EXPECT_THROW(t.Post(), EIntOverflow);
+    EXPECT_EQ(t.GetState(), tsInsert);
+    EXPECT_EQ(t.StoredRows(), before);
+    EXPECT_EQ(t.Id.GetNextKeyValue(), 2147483647);
+    t.Cancel();
+    t.Close();
+    t.Open(false);
+    EXPECT_EQ(t.Id.GetNextKeyValue(), 2147483647);
+    EXPECT_EQ(t.Rows(), "1:Pear:2.50 2:Apple:1.00 3:Plum:3.00 ");
+    t.Close();
+    EXPECT_EQ(env.Contents(Path), bytes);
 }
