@@ -222,6 +222,47 @@ TEST(TDatFile, OpensASoundFileWithAttachedOrBuiltFields)
     EXPECT_EQ(ReadAll(path), SoundFile()) << "opening a sound file writes nothing";
 }
 
+// Parts of the format that Open reads past: such files open as they are.
+TEST(TDatFile, OpenIgnoresReservedWordsNamesAndOtherMarks)
+{
+    struct Case {
+        const char* name;
+        std::function<void(std::string&)> change;
+    };
+    const size_t desc1 = 32 + 36;
+    const std::vector<Case> cases = {
+        {"reserved header words", [](std::string& s) { Patch(s, 4, 7); Patch(s, 28, -1); }},
+        {"reserved word of a record", [](std::string& s) { Patch(s, HS + 4, 12345); }},
+        {"other field names",
+         [&](std::string& s) { s.replace(desc1 + 8, 24, std::string("\x03Qty") + std::string(20, '\0')); }},
+        {"bytes after a name", [&](std::string& s) { s.replace(desc1 + 8 + 5, 3, "xyz"); }},
+        {"next key value of a field that is no key", [&](std::string& s) { Patch(s, desc1 + 32, 9); }},
+        {"a status other than -1 marks a deleted record", [](std::string& s) { Patch(s, HS + RS, 1); }},
+    };
+    TempDir dir;
+    const std::string path = dir.Path("odd.dat");
+    for (const Case& c : cases) {
+        std::string bytes = SoundFile();
+        c.change(bytes);
+        WriteAll(path, bytes);
+        Goods g;
+        TDatFile f;
+        f.SetFields(&g.Fields);
+        f.SetFileName(path);
+        ASSERT_EQ(MessageOf([&] { f.Open(false); }), "(no failure)") << c.name;
+        EXPECT_EQ(g.Id.GetNextKeyValue(), 4) << c.name;
+        EXPECT_EQ(g.Name.GetName(), "Name") << c.name << ": the attached names stay";
+        std::string live;
+        for (int32_t i = 0; i < 3; ++i) {
+            f.SetRecordOffset(HS + i * RS);
+            live += f.ReadRecord() ? g.Name.GetText() + " " : "- ";
+        }
+        EXPECT_EQ(live, "Apple - ABCDEFGH ") << c.name;
+        f.Close();
+        EXPECT_EQ(ReadAll(path), bytes) << c.name << ": the file was changed";
+    }
+}
+
 TEST(TDatFile, EdgeCasesOfTheFormat)
 {
     TempDir dir;
