@@ -231,20 +231,15 @@ void TMoneyEditLogic::ClearSelAcrossPoint() {
     SetCaret(L() - 3);
 }
 
-// The selection is removed raw (and regrouped, the caret kept at its
-// distance from the end), then T goes in at the caret. A whole part left
-// without digits gets a "0" in front.
+// T takes the place of the selection, the caret after it at the distance
+// from the end that the selection's end had. T goes into the text as it
+// was, so a mark left in front by the removal cannot move the place of
+// insertion before the start. A whole part left without digits gets a
+// "0" in front.
 void TMoneyEditLogic::InsertText(const std::string& T) {
     const int distance = L() - (FSelStart + FSelLength);
     std::string t = FText;
-    int caret = FSelStart;
-    if (FSelLength > 0) {
-        t.erase(static_cast<size_t>(FSelStart), static_cast<size_t>(FSelLength));
-        const int kept = static_cast<int>(t.size()) - caret;
-        t = RegroupText(t);
-        caret = static_cast<int>(t.size()) - kept;
-    }
-    t.insert(static_cast<size_t>(caret), T);
+    t.replace(static_cast<size_t>(FSelStart), static_cast<size_t>(FSelLength), T);
     if (!t.empty() && t[0] == '.')
         t.insert(t.begin(), '0');
     Put(t);

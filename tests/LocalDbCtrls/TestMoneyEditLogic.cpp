@@ -146,6 +146,8 @@ TEST(MoneyEditLogic, Paste) {
         {"over the whole part", "1'234.56", 0, 5, "P", "987654", "987'654.56", 7},
         {"point over the whole part refused", "1'234.56", 0, 5, "P", "9.1", "1'234.56", 0, 5},
         {"into a part of the whole part", "1'234.56", 2, 3, "P", "9", "19.56", 2},
+        {"over the leading digit of a group", "1'234.56", 0, 1, "PK", "5", "5'234.56", 2},
+        {"over the digits in front of a mark", "12'345.67", 0, 2, "PK", "98", "98'345.67", 3},
         {"into a part of the whole part over the limit", "12'345'678.00", 0, 1, "P", "99",
          "12'345'678.00", 0, 1},
         {"over the decimals, as many digits", "1.23", 2, 2, "P", "45", "1.45", 4},

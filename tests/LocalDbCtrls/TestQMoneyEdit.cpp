@@ -119,6 +119,7 @@ private slots:
         QTest::newRow("paste with one decimal refused") << "0.00" << 0 << 4 << "V" << "1'234.5" << "0.00" << 0 << 4 << "";
         QTest::newRow("nine digits pasted refused") << "0.00" << 0 << 0 << "V" << "123456789" << "0.00" << 0 << 0 << "";
         QTest::newRow("paste into the whole part") << "12.00" << 1 << 0 << "V" << "5" << "152.00" << 2 << 0 << "";
+        QTest::newRow("paste over the leading digit of a group") << "1'234.56" << 0 << 1 << "V" << "5" << "5'234.56" << 2 << 0 << "";
         QTest::newRow("paste over a selection ending after the point") << "1'234.56" << 3 << 3 << "V" << "99" << "1'299.56" << 5 << 0 << "";
     }
 
