@@ -163,9 +163,14 @@ void TFormPass::ApplyLanguage()
 
 void TFormPass::ShowKeyboardLanguage()
 {
-    const QLocale locale = QGuiApplication::inputMethod()->locale();
-    QString code = QLocale::languageToCode(locale.language(), QLocale::ISO639Part1);
-    if (code.isEmpty() || locale.language() == QLocale::C) code = QStringLiteral("en");
+    QString code;
+    if (const std::uint16_t languageId = ActiveKeyboardLanguageId())
+        code = QString::fromStdString(LanguageIsoName(languageId));
+    if (code.isEmpty()) {
+        const QLocale locale = QGuiApplication::inputMethod()->locale();
+        code = QLocale::languageToCode(locale.language(), QLocale::ISO639Part1);
+        if (code.isEmpty() || locale.language() == QLocale::C) code = QStringLiteral("en");
+    }
     LbLang->setText(code.toUpper());
 }
 
@@ -179,7 +184,7 @@ bool TFormPass::eventFilter(QObject* watched, QEvent* event)
     if (FLayoutChanged) {
         FLayoutChanged = false;
         ShowKeyboardLanguage();
-    } else if (event->type() == QEvent::KeyboardLayoutChange) {
+    } else if (event->type() == QEvent::KeyboardLayoutChange || event->type() == QEvent::KeyRelease) {
         FLayoutChanged = true;
         QTimer::singleShot(0, this, [] {});
     }

@@ -41,7 +41,9 @@ public:
 
     // Captions from the current text table.
     void ApplyLanguage();
-    // LbLang := the active keyboard language's two-letter code, upper case.
+    // LbLang := the two-letter code, upper case, of the language of the
+    // active keyboard layout (of the input method where the keyboard
+    // cannot be read).
     void ShowKeyboardLanguage();
 
     TImage* Image;
@@ -56,7 +58,8 @@ public:
 protected:
     // The application's messages while the prompt exists: Esc anywhere
     // closes it as cancelled; a keyboard layout change refreshes LbLang at
-    // the next message.
+    // the next message. Key releases count as possible changes, since the
+    // X11 platform reports no layout change of its own.
     bool eventFilter(QObject* watched, QEvent* event) override;
     void reject() override;
 

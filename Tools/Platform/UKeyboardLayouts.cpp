@@ -105,6 +105,15 @@ bool ActivateKeyboardGroup(int group)
     return done;
 }
 
+std::optional<int> ActiveKeyboardGroup()
+{
+    TXkbDisplay display;
+    if (display.Get() == nullptr) return std::nullopt;
+    XkbStateRec state{};
+    if (XkbGetState(display.Get(), XkbUseCoreKbd, &state) != Success) return std::nullopt;
+    return static_cast<int>(state.group);
+}
+
 std::vector<TKeyboardLayout> ParseKeyboardSymbols(const std::string& symbols)
 {
     // Symbol parts that add keys or options rather than a layout.
@@ -152,6 +161,23 @@ std::uint16_t LayoutLanguageId(const std::string& layout)
         {"md", 0x0418}, {"jp", 0x0411}, {"cn", 0x0804}, {"kr", 0x0412}};
     const auto it = languages.find(layout);
     return it == languages.end() ? 0 : it->second;
+}
+
+std::string LanguageIsoName(std::uint16_t languageId)
+{
+    // Serbo-Croatian sublanguages have names of their own.
+    static const std::map<std::uint16_t, const char*> whole{
+        {0x041A, "hr"}, {0x081A, "sr"}, {0x0C1A, "sr"}, {0x141A, "bs"}, {0x0414, "nb"}, {0x0814, "nn"}};
+    static const std::map<std::uint16_t, const char*> primary{
+        {0x02, "bg"}, {0x04, "zh"}, {0x05, "cs"}, {0x06, "da"}, {0x07, "de"}, {0x08, "el"}, {0x09, "en"},
+        {0x0A, "es"}, {0x0B, "fi"}, {0x0C, "fr"}, {0x0D, "he"}, {0x0E, "hu"}, {0x10, "it"}, {0x11, "ja"},
+        {0x12, "ko"}, {0x13, "nl"}, {0x15, "pl"}, {0x16, "pt"}, {0x18, "ro"}, {0x19, "ru"}, {0x1B, "sk"},
+        {0x1D, "sv"}, {0x1F, "tr"}, {0x22, "uk"}, {0x23, "be"}, {0x25, "et"}, {0x26, "lv"}, {0x27, "lt"},
+        {0x2B, "hy"}, {0x2C, "az"}, {0x37, "ka"}, {0x3F, "kk"}};
+    if (const auto it = whole.find(languageId); it != whole.end()) return it->second;
+    if (const auto it = primary.find(static_cast<std::uint16_t>(languageId & 0x3FF)); it != primary.end())
+        return it->second;
+    return {};
 }
 
 } // namespace tv

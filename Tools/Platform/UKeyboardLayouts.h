@@ -34,6 +34,9 @@ std::vector<TKeyboardLayout> KeyboardLayouts();
 // no such group.
 bool ActivateKeyboardGroup(int group);
 
+// The group of the active layout; empty when the keyboard is not available.
+std::optional<int> ActiveKeyboardGroup();
+
 // The layouts named by a keyboard symbols description such as
 // "pc+us+ru:2+inet(evdev)+group(alt_shift_toggle)": one per layout part,
 // its group taken from ":n" or, for the first part without it, group 0.
@@ -41,5 +44,9 @@ std::vector<TKeyboardLayout> ParseKeyboardSymbols(const std::string& symbols);
 
 // Language identifier of an X keyboard layout code, 0 when unknown.
 std::uint16_t LayoutLanguageId(const std::string& layout);
+
+// Two-letter ISO 639 name, in lower case, of a language identifier such as
+// 0x0419 ("ru") or 0x0422 ("uk"); empty when unknown.
+std::string LanguageIsoName(std::uint16_t languageId);
 
 } // namespace tv

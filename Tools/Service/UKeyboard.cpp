@@ -57,6 +57,15 @@ bool SelectKeyboardLayout(const std::string& layoutId, bool activate)
     return true;
 }
 
+std::uint16_t ActiveKeyboardLanguageId()
+{
+    const std::optional<int> group = ActiveKeyboardGroup();
+    if (!group.has_value()) return 0;
+    for (const TKeyboardLayout& layout : KeyboardLayouts())
+        if (layout.Group == *group) return layout.LanguageId;
+    return 0;
+}
+
 bool LoadKeyboardLayoutActive(const std::string& layoutId) { return SelectKeyboardLayout(layoutId, true); }
 
 } // namespace tv

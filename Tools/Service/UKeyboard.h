@@ -26,6 +26,10 @@ int FindKeyboardLayout(const std::vector<TKeyboardLayout>& layouts, const std::s
 // layout. True when found.
 bool SelectKeyboardLayout(const std::string& layoutId, bool activate);
 
+// Language identifier of the active layout; 0 when unknown or when the
+// keyboard is not available.
+std::uint16_t ActiveKeyboardLanguageId();
+
 // Activates the keyboard's layout for the id; true when there is one.
 // Layouts that the keyboard does not have are not added.
 bool LoadKeyboardLayoutActive(const std::string& layoutId);

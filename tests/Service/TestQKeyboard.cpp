@@ -47,6 +47,8 @@ private slots:
         QVERIFY(!NumLockOff());
         QVERIFY(KeyboardLayouts().empty());
         QVERIFY(!ActivateKeyboardGroup(0));
+        QVERIFY(!ActiveKeyboardGroup().has_value());
+        QCOMPARE(ActiveKeyboardLanguageId(), std::uint16_t(0));
         QVERIFY(!SelectKeyboardLayout("00000419", true));
         QVERIFY(!SelectKeyboardLayout("00000409", false));
         QVERIFY(!LoadKeyboardLayoutActive("00000419"));
@@ -101,21 +103,30 @@ private slots:
         QCOMPARE(Describe(ParseKeyboardSymbols(symbols.toStdString())), layouts);
     }
 
+    // The language of a layout and the two-letter name the password prompt
+    // shows for it.
     void languageOfLayout_data()
     {
         QTest::addColumn<QString>("layout");
         QTest::addColumn<int>("language");
-        QTest::newRow("us") << "us" << 0x0409;
-        QTest::newRow("ru") << "ru" << 0x0419;
-        QTest::newRow("ua") << "ua" << 0x0422;
-        QTest::newRow("unknown") << "xx" << 0;
+        QTest::addColumn<QString>("iso");
+        QTest::newRow("us") << "us" << 0x0409 << "en";
+        QTest::newRow("ru") << "ru" << 0x0419 << "ru";
+        QTest::newRow("ua") << "ua" << 0x0422 << "uk";
+        QTest::newRow("gb: a sublanguage of English") << "gb" << 0x0809 << "en";
+        QTest::newRow("by") << "by" << 0x0423 << "be";
+        QTest::newRow("rs: Serbian, not Croatian") << "rs" << 0x0C1A << "sr";
+        QTest::newRow("no: Bokmal") << "no" << 0x0414 << "nb";
+        QTest::newRow("unknown") << "xx" << 0 << "";
     }
 
     void languageOfLayout()
     {
         QFETCH(QString, layout);
         QFETCH(int, language);
+        QFETCH(QString, iso);
         QCOMPARE(int(LayoutLanguageId(layout.toStdString())), language);
+        QCOMPARE(QString::fromStdString(LanguageIsoName(std::uint16_t(language))), iso);
     }
 };
 

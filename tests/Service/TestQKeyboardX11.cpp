@@ -69,8 +69,11 @@ private slots:
         QCOMPARE(ActiveGroup(), 0);
         QVERIFY(SelectKeyboardLayout("00000419", true));
         QCOMPARE(ActiveGroup(), 1);
+        QCOMPARE(ActiveKeyboardGroup(), std::optional<int>(1));
+        QCOMPARE(ActiveKeyboardLanguageId(), std::uint16_t(0x0419));
         QVERIFY(LoadKeyboardLayoutActive("00000409"));
         QCOMPARE(ActiveGroup(), 0);
+        QCOMPARE(ActiveKeyboardLanguageId(), std::uint16_t(0x0409));
         QVERIFY(!SelectKeyboardLayout("00000422", true));
         QCOMPARE(ActiveGroup(), 0);
         QVERIFY(!ActivateKeyboardGroup(3));
