@@ -25,6 +25,7 @@ public:
     void Refresh() override;
 
     const TGlassManager& GlassManager() const { return FGlassManager; }
+    TGlassManager& GlassManager() { return FGlassManager; }
 
 private:
     void MakeGlass(TImage* image, QWidget* form);

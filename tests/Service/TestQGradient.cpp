@@ -234,6 +234,54 @@ private slots:
         QCOMPARE(Pixel(*image, 150, 39), QColor(0, 128, 0));
     }
 
+    // Under composition the band is the colour key, painted once per form
+    // window and kept over activation changes, with the bevel hidden; when
+    // composition has ended, the next colour change brings back the bevel
+    // and the gradient.
+    void glassBandUntilCompositionEnds()
+    {
+        const auto makeDialog = [](QDialog& dialog, QFrame*& bevel, TImage*& image) {
+            dialog.resize(300, 200);
+            bevel = new QFrame(&dialog);
+            bevel->setObjectName("Bevel");
+            image = new TImage(&dialog);
+            image->setGeometry(0, 160, 300, 40);
+        };
+        QDialog dialog, other;
+        QFrame *bevel, *otherBevel;
+        TImage *image, *otherImage;
+        makeDialog(dialog, bevel, image);
+        makeDialog(other, otherBevel, otherImage);
+        TGlassGradienter gradienter;
+        gradienter.GlassManager().Enabled = true;
+        gradienter.Attach(&dialog, image);
+
+        QEvent activate(QEvent::WindowActivate);
+        QEvent deactivate(QEvent::WindowDeactivate);
+        QCoreApplication::sendEvent(&dialog, &activate);
+        QCOMPARE(Pixel(*image, 150, 0), GlassColorKey);
+        QCOMPARE(Pixel(*image, 150, 39), GlassColorKey);
+        QVERIFY(bevel->isHidden());
+        image->Canvas().fill(Qt::white);
+        QCoreApplication::sendEvent(&dialog, &deactivate);
+        QCoreApplication::sendEvent(&dialog, &activate);
+        QCOMPARE(Pixel(*image, 150, 39), QColor(Qt::white));
+
+        // Another form is prepared anew.
+        gradienter.PaintImage(otherImage, true);
+        QCOMPARE(Pixel(*otherImage, 150, 39), GlassColorKey);
+        QVERIFY(otherBevel->isHidden());
+
+        gradienter.Refresh();  // composition read again: off on this desktop
+        QVERIFY(!gradienter.GlassManager().Enabled);
+        QCoreApplication::sendEvent(&dialog, &activate);
+        QVERIFY(!bevel->isHidden());
+        QCOMPARE(Pixel(*image, 150, 0), Lighter(ActiveHighlight));
+        QCOMPARE(Pixel(*image, 150, 39), ActiveHighlight);
+        QCoreApplication::sendEvent(&dialog, &deactivate);
+        QCOMPARE(Pixel(*image, 150, 39), InactiveHighlight);
+    }
+
     // Painting the band from the form's own painting must not make the
     // form paint again and again.
     void shownDialogPaintsItsBandAndSettles()
