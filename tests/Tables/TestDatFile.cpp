@@ -400,6 +400,10 @@ TEST(TDatFile, DamagedFilesAreRefusedAndLeftUntouched)
         {"more deleted than records", [](std::string& s) { Patch(s, 24, 4); }, true, count},
         {"negative record count", [](std::string& s) { Patch(s, 20, -1); }, true, count},
         {"negative deleted count", [](std::string& s) { Patch(s, 24, -1); }, true, count},
+        {"field count beyond the 32-bit range", [](std::string& s) { Patch(s, 12, 100000000); }, true,
+         "Integer overflow"},
+        {"record count beyond the 32-bit range", [](std::string& s) { Patch(s, 20, 1 << 30); }, true,
+         "Integer overflow"},
         {"fields of another count", [](std::string& s) {
              s = "WrDt" + Le(0) + Le(32 + 72) + Le(2) + Le(20) + Le(0) + Le(0) + Le(0) +
                  Desc(1, 4, "Id", 1) + Desc(2, 8, "Name", 0);
