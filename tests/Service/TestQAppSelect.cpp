@@ -274,6 +274,44 @@ private slots:
         QVERIFY(!SendWindowMessage((TWindow(0x7ffffff0) << 32) | 1, msg, 300));
     }
 
+    // The receiving side of the restore message: a minimised program comes
+    // back; the answer is the dialog open on top, else the form, and 0 when
+    // that window cannot take the user's input.
+    void answerActivateRestoresAndAnswersTheWindowInUse()
+    {
+        QWidget form;
+        form.setWindowTitle("main");
+        TTopWindow main("TMainFormStore", "main", &form, nullptr);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        form.showMinimized();
+        QVERIFY(form.isMinimized());
+        TMessage msg;
+        msg.Msg = WM_RESTOREINSTANCE;
+        msg.Result = -1;
+        AnswerActivate(msg);
+        QVERIFY(!form.isMinimized());
+        QCOMPARE(static_cast<TWindow>(msg.Result), main.Handle());
+
+        QDialog prompt(&form);
+        prompt.setWindowModality(Qt::ApplicationModal);
+        prompt.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&prompt));
+        AnswerActivate(msg);
+        QCOMPARE(static_cast<TWindow>(msg.Result), WindowOfWidget(&prompt));
+        prompt.hide();
+
+        form.setEnabled(false);
+        msg.Result = -1;
+        AnswerActivate(msg);
+        QCOMPARE(msg.Result, std::intptr_t(0));
+        form.setEnabled(true);
+        form.hide();
+        msg.Result = -1;
+        AnswerActivate(msg);
+        QCOMPARE(msg.Result, std::intptr_t(0));
+    }
+
     void ownWindowsAreListedAndAnsweredDirectly()
     {
         QWidget form;
