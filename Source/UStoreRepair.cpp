@@ -6,6 +6,7 @@
 #include "UStoreData.h"
 
 #include <set>
+#include <vector>
 
 namespace tv {
 
@@ -16,9 +17,18 @@ struct TExpected {
     int32_t PCount = 0;
     uint32_t Sum = 0;
     TDateTime LastDate = 0;  // of the movement booked last, whatever the clock said
-    int32_t LastID = 0;
     int32_t Moves = 0;
     bool Reprice = false;
+};
+
+struct TMove {
+    int32_t ID;
+    bool Received;
+    uint32_t Weight;
+    int32_t PCount;
+    uint32_t Cost;
+    uint32_t Sum;
+    TDateTime Date;
 };
 
 void Post(TTable& table)
@@ -36,30 +46,42 @@ std::vector<TVariant> LowKey(int32_t goodsID)
     return {TVariant(goodsID), TVariant::DateTime(EncodeDate(1, 1, 1))};
 }
 
-// The goods record's values as its movements at its price give them.
-// EIntOverflow when a total leaves its range.
-TExpected Expected(TTableMoves& moves, int32_t goodsID, uint32_t price)
+std::vector<TMove> MovesOf(TTableMoves& moves, int32_t goodsID)
 {
-    TExpected e;
+    std::vector<TMove> list;
     moves.FindKey(LowKey(goodsID));
     while (!moves.Eof() && moves.IDStore.GetValue() == goodsID) {
-        const uint32_t sum = TMoneyField::MulMoney(price, moves.Weight.GetValue());
-        e.Reprice = e.Reprice || moves.Cost.GetValue() != price || moves.Sum.GetValue() != sum;
-        if (moves.Direction.GetValue()) {
-            e.Weight = CheckedAddU(e.Weight, moves.Weight.GetValue());
-            e.PCount = CheckedAdd(e.PCount, moves.PCount.GetValue());
+        list.push_back({moves.ID.GetValue(), moves.Direction.GetValue(), moves.Weight.GetValue(),
+                        moves.PCount.GetValue(), moves.Cost.GetValue(), moves.Sum.GetValue(),
+                        moves.MoveDate.GetValue()});
+        moves.Next();
+    }
+    return list;
+}
+
+// The goods record's values as the movements at the price give them, in
+// date order. EIntOverflow when a total leaves its range.
+TExpected Expected(const std::vector<TMove>& list, uint32_t price)
+{
+    TExpected e;
+    int32_t lastID = 0;
+    for (const TMove& m : list) {
+        const uint32_t sum = TMoneyField::MulMoney(price, m.Weight);
+        e.Reprice = e.Reprice || m.Cost != price || m.Sum != sum;
+        if (m.Received) {
+            e.Weight = CheckedAddU(e.Weight, m.Weight);
+            e.PCount = CheckedAdd(e.PCount, m.PCount);
             e.Sum = CheckedAddU(e.Sum, sum);
         } else {
-            e.Weight = CheckedSubU(e.Weight, moves.Weight.GetValue());
-            e.PCount = CheckedSub(e.PCount, moves.PCount.GetValue());
+            e.Weight = CheckedSubU(e.Weight, m.Weight);
+            e.PCount = CheckedSub(e.PCount, m.PCount);
             e.Sum = CheckedSubU(e.Sum, sum);
         }
-        if (e.Moves == 0 || moves.ID.GetValue() > e.LastID) {
-            e.LastID = moves.ID.GetValue();
-            e.LastDate = moves.MoveDate.GetValue();
+        if (e.Moves == 0 || m.ID > lastID) {
+            lastID = m.ID;
+            e.LastDate = m.Date;
         }
         ++e.Moves;
-        moves.Next();
     }
     return e;
 }
@@ -82,32 +104,70 @@ int Reprice(TTableMoves& moves, int32_t goodsID, uint32_t price)
     return count;
 }
 
+// What the goods record at the current position of Goods needs; nForeign
+// when it disagrees with its movements in a way no cut operation leaves.
+enum TNeed { nOK, nRemove, nRewrite, nForeign };
 
-// What the goods record at the current position of Goods needs.
-enum TNeed { nOK, nRemove, nRewrite };
-
-TNeed NeedOf(TTableStore& Goods, TTableMoves& Moves, int32_t newestID, TExpected& e)
+TNeed NeedOf(TTableStore& Goods, TTableMoves& Moves, TExpected& e)
 {
-    try {
-        e = Expected(Moves, Goods.ID.GetValue(), Goods.Cost.GetValue());
-    } catch (const EIntOverflow&) {
-        return nOK;  // not what an operation leaves; kept as it is
+    const int32_t id = Goods.ID.GetValue();
+    const uint32_t price = Goods.Cost.GetValue();
+    const uint32_t weight = Goods.Weight.GetValue();
+    const int32_t pcount = Goods.PCount.GetValue();
+    const uint32_t sum = Goods.Sum.GetValue();
+    const std::vector<TMove> list = MovesOf(Moves, id);
+    if (list.empty()) {
+        // Stock on hand without movements was never booked in this file.
+        if (weight != 0 || pcount != 0 || sum != 0)
+            return nForeign;
+        // An insert cut before its movement: the newest goods, and a
+        // movements file that is the partner of the goods file (one made
+        // empty has booked nothing, while every earlier goods booked a
+        // movement). Other empty goods are harmless and kept.
+        const bool partner = Moves.ID.GetNextKeyValue() > 1 || id == 1;
+        return id == Goods.ID.GetNextKeyValue() - 1 && partner ? nRemove : nOK;
     }
-    if (e.Moves == 0)
-        // Only an insert cut before its movement leaves such a record: the
-        // newest goods, nothing on hand.
-        return Goods.ID.GetValue() == newestID && Goods.Weight.GetValue() == 0 &&
-                       Goods.PCount.GetValue() == 0 && Goods.Sum.GetValue() == 0
-                   ? nRemove
-                   : nOK;
-    if (e.Reprice || Goods.Weight.GetValue() != e.Weight || Goods.PCount.GetValue() != e.PCount ||
-        Goods.Sum.GetValue() != e.Sum || Goods.LastDate.GetValue() != e.LastDate)
-        return nRewrite;
-    return nOK;
+    try {
+        e = Expected(list, price);
+        std::set<uint32_t> others;
+        for (const TMove& m : list) {
+            if (m.Sum != TMoneyField::MulMoney(m.Cost, m.Weight))
+                return nForeign;
+            if (m.Cost != price)
+                others.insert(m.Cost);
+        }
+        if (!e.Reprice) {
+            if (weight == e.Weight && pcount == e.PCount && sum == e.Sum)
+                return Goods.LastDate.GetValue() == e.LastDate ? nOK : nRewrite;
+            // A re-pricing cut after its last movement leaves the old value.
+            if (weight == e.Weight && pcount == e.PCount)
+                return nRewrite;
+            // A booking cut between its movement and the goods record: the
+            // goods lack exactly one movement.
+            const int64_t dw = int64_t(e.Weight) - weight, dp = int64_t(e.PCount) - pcount,
+                          ds = int64_t(e.Sum) - sum;
+            for (const TMove& m : list) {
+                const int64_t sign = m.Received ? 1 : -1;
+                if (dw == sign * m.Weight && dp == sign * m.PCount && ds == sign * m.Sum)
+                    return nRewrite;
+            }
+            return nForeign;
+        }
+        // A re-pricing cut short: the quantities agree, the movements hold
+        // the goods price or one other, the value is that at either.
+        if (weight != e.Weight || pcount != e.PCount || others.size() != 1)
+            return nForeign;
+        if (sum == e.Sum || sum == Expected(list, *others.begin()).Sum)
+            return nRewrite;
+        return nForeign;
+    } catch (const EIntOverflow&) {
+        return nForeign;
+    }
 }
 
 // Goods on IndID, movements on IndSD. One operation in flight touches one
-// goods: traces of more than one are no cut operation and stay untouched.
+// goods: traces of more than one, or any trace no cut operation leaves,
+// and nothing is mended.
 int Mend(TTableStore& Goods, TTableMoves& Moves)
 {
     std::set<int32_t> ids;
@@ -117,12 +177,18 @@ int Mend(TTableStore& Goods, TTableMoves& Moves)
     for (Moves.First(); !Moves.Eof(); Moves.Next())
         if (ids.count(Moves.IDStore.GetValue()) == 0)
             affected.insert(Moves.IDStore.GetValue());
-    const int32_t newestID = Goods.ID.GetNextKeyValue() - 1;
+    // Movements left by a cut deletion name a number given before.
+    for (int32_t id : affected)
+        if (id <= 0 || id >= Goods.ID.GetNextKeyValue())
+            return 0;
     int32_t target = -1;  // record number of the goods to mend
     for (int32_t n = 0; n < Goods.RecordCount() && affected.size() <= 1; ++n) {
         Goods.SetRecNo(n);
         TExpected e;
-        if (NeedOf(Goods, Moves, newestID, e) != nOK) {
+        const TNeed need = NeedOf(Goods, Moves, e);
+        if (need == nForeign)
+            return 0;
+        if (need != nOK) {
             affected.insert(Goods.ID.GetValue());
             target = n;
         }
@@ -144,7 +210,7 @@ int Mend(TTableStore& Goods, TTableMoves& Moves)
 
     Goods.SetRecNo(target);
     TExpected e;
-    switch (NeedOf(Goods, Moves, newestID, e)) {
+    switch (NeedOf(Goods, Moves, e)) {
     case nRemove:
         Goods.Delete();
         return 1;
@@ -163,6 +229,7 @@ int Mend(TTableStore& Goods, TTableMoves& Moves)
         }
         return repaired;
     case nOK:
+    case nForeign:
         break;
     }
     return repaired;

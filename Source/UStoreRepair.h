@@ -16,10 +16,12 @@ class TTableStore;
 // number of records rewritten or deleted; 0 leaves both files untouched.
 // Only the traces one operation can leave are mended, those of a single
 // goods: files that disagree for more goods (put together from different
-// copies, say) and goods whose totals would leave 32 bits are left as they
-// are. Afterwards
-// the goods table is on IndDate, the movements table on IndSD, each at its
-// first record. A failed write raises.
+// copies, say), stock on hand without movements or movements of goods never
+// numbered (a file lost and made empty), a difference that no single
+// movement or re-pricing explains, and totals that would leave 32 bits
+// leave both files as they are. Afterwards the goods table is on IndDate,
+// the movements table on IndSD, each at its first record. A failed write
+// raises.
 int RepairStore(TTableStore& Goods, TTableMoves& Moves);
 
 } // namespace tv

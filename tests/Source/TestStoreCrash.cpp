@@ -392,3 +392,85 @@ TEST_F(StoreRepairTest, TotalsThatCannotBeFormedAreLeftAlone)
 }
 
 } // namespace
+
+namespace {
+
+// One goods disagreeing with its movements: mended when one cut operation
+// explains the difference, else kept.
+TEST_F(StoreRepairTest, OneGoodsIsMendedOnlyWhenACutExplainsIt)
+{
+    struct Row {
+        const char* name;
+        void (*change)(TStore&);
+        bool mended;
+    };
+    const std::vector<Row> rows = {
+        {"an earlier booking never reached the goods record",
+         [](TStore& s) {
+             TTableStore& g = s.Goods();
+             g.Edit();
+             g.Weight.SetValue(g.Weight.GetValue() - 200);
+             g.PCount.SetValue(g.PCount.GetValue() - 1);
+             g.Sum.SetValue(g.Sum.GetValue() - 200);
+             g.Post();
+         },
+         true},
+        {"value of a re-pricing not yet written",
+         [](TStore& s) {
+             TTableStore& g = s.Goods();
+             g.Edit();
+             g.Sum.SetValue(g.Sum.GetValue() + 100);
+             g.Post();
+         },
+         true},
+        {"quantity off by no movement",
+         [](TStore& s) {
+             TTableStore& g = s.Goods();
+             g.Edit();
+             g.Weight.SetValue(g.Weight.GetValue() + 50);
+             g.Post();
+         },
+         false},
+        {"a movement's value not that of its price",
+         [](TStore& s) {
+             TTableMoves& m = s.Moves();
+             m.Edit();
+             m.Sum.SetValue(m.Sum.GetValue() + 1);
+             m.Post();
+         },
+         false},
+        {"movements at two other prices",
+         [](TStore& s) {
+             TTableMoves& m = s.Moves();
+             m.SetIndex(m.IndID.get());
+             for (int32_t rec : {0, 1}) {
+                 m.SetRecNo(rec);
+                 m.Edit();
+                 m.Cost.SetValue(200 + rec);
+                 m.Sum.SetValue(TMoneyField::MulMoney(200 + rec, m.Weight.GetValue()));
+                 m.Post();
+             }
+         },
+         false},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        TProgramFolder folder;
+        TFaultEnv env;
+        TStore store;
+        store.SetEnv(&env);
+        store.Open(true, "Data");
+        store.InsertGoods("1", "A", "1.00", "2.00", "1", "");
+        store.AddGoods("3.00", "2", "");
+        const std::string whole = Snapshot(store);
+        r.change(store);
+        const std::string changed = Snapshot(store);
+        store.Close();
+        TRecordingMessages messages;
+        store.Open(false, "Data");
+        EXPECT_EQ(store.RepairedCount() > 0, r.mended);
+        EXPECT_EQ(Snapshot(store), r.mended ? whole : changed);
+    }
+}
+
+} // namespace

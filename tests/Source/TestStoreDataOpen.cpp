@@ -118,6 +118,70 @@ TEST_F(StoreDataOpenTest, AMissingFileIsCopiedWithoutAndNamed)
     }
 }
 
+// A data file lost and made empty at one start leaves files that no cut
+// operation explains; later starts keep them as they are, also after the
+// user went on working with them.
+TEST_F(StoreDataOpenTest, AFileMadeEmptyIsNoCutOperationAtLaterStarts)
+{
+    struct Row {
+        const char* name;
+        const char* lost;
+        void (*before)();   // on the data before the file is lost
+        void (*session)();  // at the start that made the file empty
+        const char* goods;  // names and quantities after the later start
+    };
+    const std::vector<Row> rows = {
+        {"movements of one goods, goods lost", "store.dat", [] { Store.DeleteGoods(); }, [] {}, ""},
+        {"newest goods sold out, movements lost", "moves.dat",
+         [] { Store.DeductGoods("2.00", "1", ""); }, [] {}, "A 2.00 B 0.00 "},
+        {"only goods sold out, movements lost", "moves.dat",
+         [] {
+             Store.DeleteGoods();
+             Store.DeductGoods("2.00", "1", "");
+         },
+         [] {}, "A 0.00 "},
+        {"stock received after the movements were lost", "moves.dat", [] {},
+         [] { Store.AddGoods("1.00", "1", ""); }, "A 2.00 B 3.00 "},
+        {"only goods received into after the movements were lost", "moves.dat",
+         [] { Store.DeleteGoods(); }, [] { Store.AddGoods("1.00", "1", ""); }, "A 3.00 "},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        TProgramFolder folder;
+        TRecordingMessages messages;
+        Store.Open(true, "Data");
+        Store.InsertGoods("1", "A", "1.00", "2.00", "1", "");
+        Store.InsertGoods("2", "B", "1.00", "2.00", "1", "");
+        Store.Goods().SetIndex(Store.Goods().IndID.get());
+        Store.Goods().SetRecNo(1);
+        r.before();
+        Store.Close();
+        fs::remove(folder.Path() + "Data/" + r.lost);
+
+        ASSERT_TRUE(BackupAndOpenStoreData());
+        Store.Goods().SetIndex(Store.Goods().IndID.get());
+        Store.Goods().SetRecNo(Store.Goods().RecordCount() - 1);
+        r.session();
+        CloseStoreData();
+        const std::string files = Pair(folder.Path() + "Data");
+
+        ASSERT_TRUE(BackupAndOpenStoreData());
+        EXPECT_EQ(Store.RepairedCount(), 0);
+        EXPECT_TRUE(Pair(folder.Path() + "Data") == files) << "the files are untouched";
+        std::string goods;
+        TTableStore& g = Store.Goods();
+        g.SetIndex(g.IndID.get());
+        for (g.First(); !g.Eof(); g.Next())
+            goods += g.Name.GetText() + " " + g.Weight.GetText() + " ";
+        EXPECT_EQ(goods, r.goods);
+        EXPECT_EQ(messages.Boxes.size(), 1u) << "only the missing file is named";
+        if (!messages.Boxes.empty()) {
+            EXPECT_EQ(messages.Boxes[0].Text, r.lost);
+        }
+        CloseStoreData();
+    }
+}
+
 TEST_F(StoreDataOpenTest, TheDaysFirstCopyStays)
 {
     MakeData({"Nails"});
