@@ -122,19 +122,25 @@ TEST(StoreFields, DatesAndDirectionsShowInTheLanguage)
 
 TEST_F(StoreTest, FilesHoldTheFieldsInOrder)
 {
-    auto types = [](TDatFile& f) {
-        std::vector<int32_t> t;
+    // Name, type id and width of each field; the primary key marked by its
+    // next key value.
+    auto layout = [](TDatFile& f) {
+        std::string t;
         for (const TFieldDesc& d : f.GetDescs())
-            t.push_back(d.TypeId);
+            t += std::string(reinterpret_cast<const char*>(d.Name) + 1, d.Name[0]) + ":" +
+                 std::to_string(d.TypeId) + ":" + std::to_string(d.DataSize) +
+                 (d.NextKeyValue > 0 ? ":key " : " ");
         return t;
     };
     TDatHeader h;
     FStore.Goods().GetHeader(h);
     EXPECT_EQ(h.RecordSize, 8 + 76);
-    EXPECT_EQ(types(FStore.Goods()), (std::vector<int32_t>{1, 2, 2, 1, 5, 5, 5, 4}));
+    EXPECT_EQ(layout(FStore.Goods()), "ID:1:4:key Code:2:8 Name:2:40 PCount:1:4 Weight:5:4 "
+                                      "Cost:5:4 Sum:5:4 LastDate:4:8 ");
     FStore.Moves().GetHeader(h);
     EXPECT_EQ(h.RecordSize, 8 + 76);
-    EXPECT_EQ(types(FStore.Moves()), (std::vector<int32_t>{1, 1, 4, 3, 1, 5, 5, 5, 2}));
+    EXPECT_EQ(layout(FStore.Moves()), "ID:1:4:key IDStore:1:4 MoveDate:4:8 Direction:3:4 "
+                                      "PCount:1:4 Weight:5:4 Cost:5:4 Sum:5:4 Note:2:40 ");
     EXPECT_EQ(FStore.Goods().GetIndexName(), "IndDate");
     EXPECT_EQ(FStore.Moves().GetIndexName(), "IndSD");
     for (const char* name : {"IndID", "IndCode", "IndName", "IndPock", "IndWeight", "IndCost",
