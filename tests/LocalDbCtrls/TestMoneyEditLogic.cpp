@@ -78,6 +78,7 @@ TEST(MoneyEditLogic, Typing) {
         {"digit over a selection across the point", "1'234.56", 3, 4, "9", "", "129.06", 3},
         {"point over a selection across the point", "1'234.56", 3, 4, ".", "", "12.06", 3},
         {"digit over all", "1'234.56", 0, 8, "4", "", "4.00", 1},
+        {"digit over the point and the decimals", "1.23", 1, 3, "5", "", "1.50", 3},
     });
 }
 
@@ -94,6 +95,8 @@ TEST(MoneyEditLogic, BackspaceAndDelete) {
         {"backspace regroups, caret stays after the same digit", "1'234.00", 4, 0, "<", "",
          "124.00", 2},
         {"backspace over a selection in the whole part", "1'234.56", 2, 3, "<", "", "1.56", 1},
+        {"backspace over the whole part selected", "1'234.56", 0, 5, "<", "", "0.56", 0},
+        {"backspace over the decimals selected", "5.12", 2, 2, "<", "", "5.00", 2},
         {"delete on the lone digit", "5.00", 0, 0, ">", "", "0.00", 1},
         {"delete before the point does nothing", "12.00", 2, 0, ">", "", "12.00", 2},
         {"delete in the decimals writes 0 and moves right", "5.12", 2, 0, ">>", "", "5.00", 4},
@@ -108,6 +111,7 @@ TEST(MoneyEditLogic, BackspaceAndDelete) {
         {"delete from the point over a decimal", "1'234.56", 5, 2, ">", "", "1'234.06", 7},
         {"delete the decimals selected", "1'234.56", 6, 2, ">", "", "1'234.00", 8},
         {"delete a selection across the point", "1'234.56", 2, 5, ">", "", "1.06", 1},
+        {"delete the point alone changes nothing", "1'234.56", 5, 1, ">", "", "1'234.56", 5},
     });
 }
 
@@ -145,6 +149,10 @@ TEST(MoneyEditLogic, Paste) {
         {"point into the whole part refused", "12.00", 1, 0, "P", "5.1", "12.00", 1},
         {"over the whole part", "1'234.56", 0, 5, "P", "987654", "987'654.56", 7},
         {"point over the whole part refused", "1'234.56", 0, 5, "P", "9.1", "1'234.56", 0, 5},
+        {"nine digits over the whole part refused", "1'234.56", 0, 5, "P", "123456789",
+         "1'234.56", 0, 5},
+        {"point into a part of the whole part refused", "1'234.56", 2, 3, "P", "9.", "1'234.56",
+         2, 3},
         {"into a part of the whole part", "1'234.56", 2, 3, "P", "9", "19.56", 2},
         {"over the leading digit of a group", "1'234.56", 0, 1, "PK", "5", "5'234.56", 2},
         {"over the digits in front of a mark", "12'345.67", 0, 2, "PK", "98", "98'345.67", 3},
@@ -152,6 +160,8 @@ TEST(MoneyEditLogic, Paste) {
          "12'345'678.00", 0, 1},
         {"over the decimals, as many digits", "1.23", 2, 2, "P", "45", "1.45", 4},
         {"over the decimals, fewer digits refused", "1.23", 2, 2, "P", "4", "1.23", 2, 2},
+        {"over the decimals, digits with a point refused", "1.23", 2, 2, "P", "45.", "1.23", 2,
+         2},
         {"from the point, digits for the decimals", "1.23", 1, 3, "P", "45", "1.45", 4},
         {"from the point, point and decimals", "1.23", 1, 3, "P", ".45", "1.45", 4},
         {"from the point, point and one decimal", "1.23", 1, 2, "P", ".7", "1.73", 3},
@@ -159,6 +169,8 @@ TEST(MoneyEditLogic, Paste) {
         {"across the point", "1'234.56", 3, 4, "P", "99.1", "1'299.16", 7},
         {"across the point, decimals do not match", "1'234.56", 3, 4, "P", "99.12", "1'234.56",
          3, 4},
+        {"across the point over the digit limit", "12'345'678.00", 9, 3, "P", "99.1",
+         "12'345'678.00", 9, 3},
         {"1'234.5 over the whole text refused", "0.00", 0, 4, "P", "1'234.5", "0.00", 0, 4},
         {"1'234.50 over the whole text", "0.00", 0, 4, "P", "1'234.50", "1'234.50", 8},
         {"blanks and line ends trimmed", "0.00", 0, 4, "P", " 1234.50\r\n", "1'234.50", 8},
