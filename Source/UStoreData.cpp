@@ -727,6 +727,9 @@ bool TStore::RestoreBase(const std::string& Folder)
             CopyBack(safety);
     }
     if (!result) {
+        // The working files are as the safety copy in tmp holds them.
+        if (tmp)
+            fs::remove_all(safety, ec);
         Open(false, "Data");
         return false;
     }

@@ -339,6 +339,19 @@ TEST_F(RestoreTest, FromAFolderLackingAFileChangesNothingButTheSafetyCopy)
     }
 }
 
+TEST_F(RestoreTest, FromTheSafetyCopyLackingAFileChangesNothing)
+{
+    fs::remove(P("Hist/0000-00-00/moves.dat"));
+    const std::string safety = Read("Hist/0000-00-00/store.dat");
+    EXPECT_FALSE(Store.RestoreBase(P("Hist/0000-00-00")));
+    EXPECT_EQ(Pair(P("Data")), FCurrent);
+    EXPECT_EQ(Read("Hist/0000-00-00/store.dat"), safety);
+    EXPECT_FALSE(Exists("Hist/0000-00-00/moves.dat"));
+    EXPECT_FALSE(Exists("Hist/0000-00-00/tmp"));
+    EXPECT_EQ(GoodsNames(), "Current ");
+    ExpectNoTemporaryFiles();
+}
+
 TEST_F(RestoreTest, FromTheSafetyCopyItselfSwapsTheTwo)
 {
     EXPECT_TRUE(Store.RestoreBase(P("Hist/0000-00-00")));
