@@ -512,3 +512,26 @@ TEST(TTable, PostAtTheTopOfTheKeyRangeFailsAndChangesNothing)
     t.Close();
     EXPECT_EQ(env.Contents(Path), bytes);
 }
+
+// Creating the missing file fails while its header is written: the table
+// stays closed and takes the next Open.
+TEST(TTable, OpenThatFailsToCreateTheFileLeavesTheTableClosed)
+{
+    for (bool failSync : {false, true}) {
+        const std::string what = failSync ? "sync" : "write";
+        TFaultEnv env;
+        TGoods t(&env);
+        failSync ? env.FailSync(1) : env.FailWrite(1);
+        EXPECT_EQ(MessageOf([&] { t.Open(true); }), "Ошибка записи в файл") << what;
+        EXPECT_EQ(t.GetState(), tsClosed) << what;
+        EXPECT_FALSE(t.IsOpen()) << what;
+        EXPECT_EQ(t.GetIndexName(), "") << what;
+        env.ClearFaults();
+        if (failSync) {
+            t.Open(false);
+            EXPECT_EQ(t.RecordCount(), 0) << what;
+            t.Add("Pear", 250);
+            EXPECT_EQ(t.Current(), "1:Pear") << what;
+        }
+    }
+}
