@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <numeric>
 #include <string>
 #include <vector>
@@ -126,13 +127,32 @@ TEST(WidthChanger, ResizeAfterDragSpreadsByTheDraggedWidths) {
 }
 
 TEST(WidthChanger, Contracts) {
-    EXPECT_THROW(TWidthChanger(nullptr), EAssertionFailed);
     TestSections none({});
-    EXPECT_THROW(TWidthChanger{&none}, EAssertionFailed);
     TestSections sections({20, 30});
     TWidthChanger changer(&sections);
-    EXPECT_THROW(changer.GetWidth(-1), EAssertionFailed);
-    EXPECT_THROW(changer.GetWidth(2), EAssertionFailed);
+    struct Row {
+        std::string name;
+        std::function<void()> call;
+        std::string text;
+    };
+    const std::vector<Row> rows = {
+        {"no sections object", [] { TWidthChanger c(nullptr); },
+         "OwnerSections param must be assigned"},
+        {"no sections", [&] { TWidthChanger c(&none); },
+         "OwnerSections param must have Sections"},
+        {"index below 0", [&] { changer.GetWidth(-1); }, "Invalid section index"},
+        {"index past the last", [&] { changer.GetWidth(2); }, "Invalid section index"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        try {
+            row.call();
+            ADD_FAILURE() << "no assertion";
+        } catch (const EAssertionFailed& e) {
+            EXPECT_EQ(e.Text(), row.text);
+            EXPECT_NE(e.File().find("UWidthChanger"), std::string::npos) << e.File();
+        }
+    }
     EXPECT_EQ(changer.GetWidth(1), 30);
 }
 
