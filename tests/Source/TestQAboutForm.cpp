@@ -240,6 +240,35 @@ private slots:
         QCOMPARE(QString::fromStdString(again.GetLastVersion()), lastAfter);
     }
 
+    // The next check falls due on the same day of the next month, from its
+    // start: a check late on this day last month is due, one early on the
+    // day after it is not.
+    void ScheduleByCalendarMonth_data()
+    {
+        QTest::addColumn<int>("dayAfter");  // days after this day last month
+        QTest::addColumn<double>("time");   // time of day of the check
+        QTest::addColumn<int>("requests");
+        QTest::newRow("this day last month, late") << 0 << 23.5 / 24 << 1;
+        QTest::newRow("the day after it, early") << 1 << 0.5 / 24 << 0;
+    }
+    void ScheduleByCalendarMonth()
+    {
+        QFETCH(int, dayAfter);
+        QFETCH(double, time);
+        QFETCH(int, requests);
+        int year, month, day;
+        QVERIFY(TryDecodeDate(Now(), year, month, day));
+        const int lastYear = month == 1 ? year - 1 : year;
+        const int lastMonth = month == 1 ? 12 : month - 1;
+        if (day + dayAfter > DaysInMonth(lastYear, lastMonth) || day + dayAfter > DaysInMonth(year, month))
+            QSKIP("the day is not in both months");
+        FOptions->SetTestDate(EncodeDate(lastYear, lastMonth, day + dayAfter) + time);
+        TVersionServer server(200, "99");
+        TFormAbout form(FOptions.get(), nullptr, server.Address());
+        QVERIFY(WaitForCheck(form));
+        QCOMPARE(int(server.Requests.size()), requests);
+    }
+
     // A check that waits on a silent server does not hold up the end of the
     // program and stores nothing.
     void ExitWhileChecking()
