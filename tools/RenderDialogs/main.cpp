@@ -44,7 +44,10 @@ void Save(QWidget& w, const QString& name)
     f.setBold(true);
     p.setFont(f);
     p.setPen(Qt::black);
-    p.drawText(QRect(6, 1, client.width() - 30, title - 1), Qt::AlignVCenter | Qt::AlignLeft, w.windowTitle());
+    // A caption wider than the title bar ends in an ellipsis, as window managers draw it.
+    const QRect caption(6, 1, client.width() - 30, title - 1);
+    p.drawText(caption, Qt::AlignVCenter | Qt::AlignLeft,
+               QFontMetrics(f).elidedText(w.windowTitle(), Qt::ElideRight, caption.width()));
     p.drawText(QRect(client.width() - 20, 1, 16, title - 1), Qt::AlignCenter, "x");
     p.drawPixmap(1, title, client);
     p.end();
