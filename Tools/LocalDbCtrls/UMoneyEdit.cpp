@@ -110,15 +110,12 @@ void TMoneyEdit::keyPressEvent(QKeyEvent* Event) {
             state.DeleteKey();
             Apply(state);
         }
-    } else if (plain && key == Qt::Key_Left) {
+    } else if (plain && (key == Qt::Key_Left || key == Qt::Key_Up)) {
+        // In a single-line edit Up and Down step like Left and Right.
         state.MoveLeft();
         Apply(state);
-    } else if (plain && key == Qt::Key_Right) {
+    } else if (plain && (key == Qt::Key_Right || key == Qt::Key_Down)) {
         state.MoveRight();
-        Apply(state);
-    } else if (plain && key == Qt::Key_Up && state.JumpLeft()) {
-        Apply(state);
-    } else if (plain && key == Qt::Key_Down && state.JumpRight()) {
         Apply(state);
     } else if (Event->matches(QKeySequence::Undo) || Event->matches(QKeySequence::Redo)) {
         // The edit keeps no undo history.

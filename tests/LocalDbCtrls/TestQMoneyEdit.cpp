@@ -101,6 +101,9 @@ private slots:
         QTest::newRow("up over a mark") << "1'234.00" << 2 << 0 << "u" << "" << "1'234.00" << 0 << 0 << "";
         QTest::newRow("right over a mark") << "1'234.00" << 0 << 0 << "r" << "" << "1'234.00" << 2 << 0 << "";
         QTest::newRow("down over a mark") << "1'234.00" << 0 << 0 << "d" << "" << "1'234.00" << 2 << 0 << "";
+        QTest::newRow("up without a mark steps left") << "1'234.00" << 4 << 0 << "u" << "" << "1'234.00" << 3 << 0 << "";
+        QTest::newRow("down without a mark steps right") << "1'234.00" << 3 << 0 << "d" << "" << "1'234.00" << 4 << 0 << "";
+        QTest::newRow("down to the end") << "1'234.00" << 6 << 0 << "dddd" << "" << "1'234.00" << 8 << 0 << "";
         QTest::newRow("end then left") << "1'234.00" << 0 << 0 << "El" << "" << "1'234.00" << 7 << 0 << "";
         QTest::newRow("home") << "1'234.00" << 5 << 0 << "H" << "" << "1'234.00" << 0 << 0 << "";
         QTest::newRow("shift+left selects") << "1'234.00" << 5 << 0 << "L" << "" << "1'234.00" << 4 << 1 << "";
