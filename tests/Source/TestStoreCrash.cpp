@@ -92,6 +92,8 @@ protected:
             EXPECT_EQ(b.Text, TextTable[189]);
             EXPECT_EQ(b.Caption, TextTable[190]);
             EXPECT_EQ(b.Flags, MB_ICONEXCLAMATION);
+            EXPECT_EQ(b.First, "OK");
+            EXPECT_EQ(b.FirstHint, TextTable[2]);
         }
         EXPECT_EQ(messages.Boxes.size(), store.RepairedCount() > 0 ? 1u : 0u);
         if (repaired)

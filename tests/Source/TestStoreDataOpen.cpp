@@ -209,6 +209,8 @@ TEST_F(StoreDataOpenTest, FailedStartsAreShown)
     EXPECT_EQ(FMessages.Boxes[0].Text, "An error occured while backuping\r\nwarehouse files!");
     EXPECT_EQ(FMessages.Boxes[0].Caption, "Copying error");
     EXPECT_EQ(FMessages.Boxes[0].Flags, MB_ICONSTOP);
+    EXPECT_EQ(FMessages.Boxes[0].First, "OK");
+    EXPECT_EQ(FMessages.Boxes[0].FirstHint, "Close message window");
     EXPECT_EQ(GoodsNames(), "Nails ");
     CloseStoreData();
     FMessages.Boxes.clear();
@@ -227,6 +229,8 @@ TEST_F(StoreDataOpenTest, FailedStartsAreShown)
         EXPECT_EQ(b.Text, "Warehouse database opening error!\r\nFiles are damaged or blocked by another software");
         EXPECT_EQ(b.Caption, "Opening error");
         EXPECT_EQ(b.Flags, MB_ICONSTOP);
+        EXPECT_EQ(b.First, "OK");
+        EXPECT_EQ(b.FirstHint, "Close message window");
     }
     EXPECT_EQ(FMessages.Boxes.size(), 2u);
     EXPECT_EQ(Read("Data/store.dat"), "not a data file") << "a damaged file is kept";
@@ -398,6 +402,8 @@ TEST_F(RestoreTest, DamagedFilesBringTheFormerDataBack)
         EXPECT_EQ(FMessages.Boxes[0].Text, TextTable[191]);
         EXPECT_EQ(FMessages.Boxes[0].Caption, "Restoration from a backup");
         EXPECT_EQ(FMessages.Boxes[0].Flags, MB_ICONSTOP);
+        EXPECT_EQ(FMessages.Boxes[0].First, "OK");
+        EXPECT_EQ(FMessages.Boxes[0].FirstHint, "Close message window");
     }
 }
 
