@@ -97,6 +97,7 @@ private slots:
         QTest::newRow("TIntEdit digits only, right") << KindInt << "1a2 3-" << "123" << int(Qt::AlignRight);
         QTest::newRow("TStrIntEdit digits only, left") << KindStrInt << "1a2 3-" << "123" << int(Qt::AlignLeft);
         QTest::newRow("TStringEdit free text, left") << KindString << "1a2 3-" << "1a2 3-" << int(Qt::AlignLeft);
+        QTest::newRow("TMoneyEdit, right") << KindMoney << "" << "0.00" << int(Qt::AlignRight);
     }
     void typing() {
         QFETCH(EditKind, kind);
@@ -107,6 +108,16 @@ private slots:
         QTest::keyClicks(edit.get(), keys);
         QCOMPARE(edit->text(), want);
         QCOMPARE(int(edit->alignment() & Qt::AlignHorizontal_Mask), alignment);
+
+        // Where the text is drawn: its first character near the one edge.
+        edit->resize(300, edit->sizeHint().height());
+        edit->setCursorPosition(0);
+        edit->grab();  // the text's offset is laid out when painted
+        const int x = edit->inputMethodQuery(Qt::ImCursorRectangle).toRect().center().x();
+        if (alignment == int(Qt::AlignRight))
+            QVERIFY2(x > edit->width() * 3 / 4, qPrintable(QString::number(x)));
+        else
+            QVERIFY2(x < edit->width() / 4, qPrintable(QString::number(x)));
     }
 
     void pastingIntoDigitEdits_data() {
