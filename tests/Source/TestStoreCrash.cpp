@@ -296,6 +296,70 @@ TEST_F(StoreCrashTest, AFailedWriteLeavesTheDataAsBefore)
     }
 }
 
+// A write fails, and the power goes while the operation puts things back.
+TEST_F(StoreCrashTest, APowerCutWhileAFailedWriteIsUndoneIsMendedAtTheNextStart)
+{
+    int undoCuts = 0;
+    for (const Operation& op : Operations()) {
+        SCOPED_TRACE(op.name);
+        std::string before, after;
+        int64_t writes = 0;
+        {
+            TFaultEnv env;
+            LoadStart(env);
+            before = Reopened(env);
+            TStore store;
+            OpenAtPear(store, env);
+            const int64_t start = env.Steps();
+            op.run(store);
+            writes = env.Steps() - start;
+            store.Close();
+            after = Reopened(env);
+        }
+        for (int n = 1; n <= writes; ++n) {
+            // The steps of the run with the n-th write failing.
+            int64_t steps = 0;
+            {
+                TFaultEnv env;
+                LoadStart(env);
+                TStore store;
+                OpenAtPear(store, env);
+                env.FailWrite(n);
+                const int64_t start = env.Steps();
+                try {
+                    op.run(store);
+                } catch (const Exception&) {
+                }
+                steps = env.Steps() - start;
+            }
+            for (int64_t cut = n; cut < steps; ++cut) {
+                SCOPED_TRACE("write " + std::to_string(n) + " fails, cut after step " +
+                             std::to_string(cut));
+                TFaultEnv env;
+                LoadStart(env);
+                {
+                    TStore store;
+                    OpenAtPear(store, env);
+                    env.FailWrite(n);
+                    env.CutAfter(cut);
+                    try {
+                        op.run(store);
+                    } catch (const Exception&) {
+                    }
+                }
+                ++undoCuts;
+                const auto crashed = env.Crash({});
+                const std::string seen = Reopened(*crashed);
+                EXPECT_TRUE(seen == before || seen == after) << seen;
+                bool again = true;
+                EXPECT_EQ(Reopened(*crashed, &again), seen);
+                EXPECT_FALSE(again);
+            }
+        }
+    }
+    EXPECT_GT(undoCuts, 0);
+}
+
 } // namespace
 
 namespace {

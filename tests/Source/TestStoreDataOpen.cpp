@@ -263,6 +263,8 @@ TEST_F(StoreDataOpenTest, SaveAsCopiesBothFilesAndComesBackToTheRecord)
     Store.Goods().SetIndexName("IndName");
     Store.Goods().SetRecNo(1);
     ASSERT_EQ(Store.Goods().Name.GetText(), "Nails");
+    Store.Moves().SetIndexName("IndID");
+    Store.Moves().SetRecNo(2);
 
     EXPECT_FALSE(Store.SaveAs(P("nowhere")));
     EXPECT_FALSE(Exists("nowhere")) << "the folder is never made";
@@ -274,7 +276,8 @@ TEST_F(StoreDataOpenTest, SaveAsCopiesBothFilesAndComesBackToTheRecord)
     EXPECT_EQ(Pair(P("copy")), Pair(P("Data")));
     EXPECT_EQ(Store.Goods().GetIndexName(), "IndName");
     EXPECT_EQ(Store.Goods().Name.GetText(), "Nails");
-    EXPECT_EQ(Store.Moves().GetIndexName(), "IndSD");
+    EXPECT_EQ(Store.Moves().GetIndexName(), "IndID");
+    EXPECT_EQ(Store.Moves().ID.GetValue(), 3);
 
     // Copying the working files onto themselves fails and spoils nothing.
     const std::string data = Pair(P("Data"));
@@ -324,6 +327,8 @@ TEST_F(RestoreTest, FromAFolder)
     EXPECT_EQ(GoodsNames(), "Restored ");
     EXPECT_EQ(Store.Goods().GetIndexName(), "IndDate");
     EXPECT_EQ(Store.Moves().GetIndexName(), "IndSD");
+    EXPECT_EQ(Store.Goods().GetRecNo(), 0);
+    EXPECT_EQ(Store.Moves().GetRecNo(), 0);
     EXPECT_TRUE(FMessages.Boxes.empty());
 }
 
