@@ -163,6 +163,10 @@ private slots:
         QCOMPARE(FEdit->cursorPosition(), 12);
         QVERIFY(!seen.isEmpty());
         QCOMPARE(seen.last(), QStringLiteral("1'234'567.00"));
+
+        FEdit->setReadOnly(true);
+        FEdit->setText(QStringLiteral("7654321.00"));
+        QCOMPARE(FEdit->text(), QStringLiteral("7654321.00"));
     }
 
     void readOnlyKeepsText_data() {
