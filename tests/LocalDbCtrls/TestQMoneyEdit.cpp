@@ -92,6 +92,7 @@ private slots:
         QTest::newRow("leading zero refused") << "5.00" << 0 << 0 << "0" << "" << "5.00" << 0 << 0 << "";
         QTest::newRow("point, decimals, third digit ignored") << "12.00" << 1 << 0 << ".456" << "" << "12.45" << 5 << 0 << "";
         QTest::newRow("letters ignored") << "12.00" << 2 << 0 << "ab-" << "" << "12.00" << 2 << 0 << "";
+        QTest::newRow("digit typed in front of a mark, caret past it") << "12'345.67" << 2 << 0 << "7" << "" << "127'345.67" << 4 << 0 << "";
         QTest::newRow("backspace after the point moves") << "5.00" << 2 << 0 << "<" << "" << "5.00" << 1 << 0 << "";
         QTest::newRow("backspace at the end") << "5.12" << 4 << 0 << "<" << "" << "5.10" << 3 << 0 << "";
         QTest::newRow("delete in the decimals") << "5.12" << 2 << 0 << ">" << "" << "5.02" << 3 << 0 << "";
