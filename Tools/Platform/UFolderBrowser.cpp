@@ -1,7 +1,10 @@
 #include "UFolderBrowser.h"
 
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QEvent>
+#include <QFileInfo>
 #include <QFileSystemModel>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -34,6 +37,28 @@ TFolderBrowser::TFolderBrowser(QWidget* owner, unsigned flags)
         FEditBox->setReadOnly(true);
         layout->addWidget(FEditBox);
     }
+    if ((flags & BIF_NEWDIALOGSTYLE) != 0) {
+        // Qt's own wording, so that Qt's translations of the desktop language apply.
+        FNewFolder = FButtons->addButton(QCoreApplication::translate("QFileDialog", "New Folder"),
+                                         QDialogButtonBox::ActionRole);
+        connect(FNewFolder, &QPushButton::clicked, this, [this] { MakeNewFolder(); });
+        FModel->setReadOnly(false);
+        FTree->setEditTriggers(QAbstractItemView::EditKeyPressed);
+        // The model lists a folder made here once more when it reads the
+        // folder again; the new folder stays the current item until the
+        // user picks another.
+        connect(FModel, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex& parent, int first, int last) {
+            for (int row = first; row <= last && !FMadePath.isEmpty(); ++row) {
+                const QModelIndex index = FModel->index(row, 0, parent);
+                if (FModel->filePath(index) != FMadePath || FTree->currentIndex() == index) continue;
+                FTree->setCurrentIndex(index);
+                FTree->scrollTo(index);
+                FTree->edit(index);
+            }
+        });
+        FTree->installEventFilter(this);
+        FTree->viewport()->installEventFilter(this);
+    }
     layout->addWidget(FButtons);
     connect(FButtons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(FButtons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -59,6 +84,18 @@ void TFolderBrowser::SetSelection(const QString& folder)
     SelectionChanged();
 }
 
+void TFolderBrowser::accept()
+{
+    FChosenPath = CurrentPath();
+    QDialog::accept();
+}
+
+bool TFolderBrowser::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::KeyPress) FMadePath.clear();
+    return QDialog::eventFilter(watched, event);
+}
+
 QString TFolderBrowser::CurrentPath() const
 {
     const QModelIndex index = FTree->currentIndex();
@@ -74,7 +111,24 @@ QPushButton* TFolderBrowser::CancelButton() const { return FButtons->button(QDia
 void TFolderBrowser::SelectionChanged()
 {
     OkButton()->setEnabled((FFlags & BIF_RETURNONLYFSDIRS) == 0 || !CurrentPath().isEmpty());
+    if (FNewFolder != nullptr) FNewFolder->setEnabled(QFileInfo(CurrentPath()).isDir());
     if (OnSelectionChanged) OnSelectionChanged();
+}
+
+void TFolderBrowser::MakeNewFolder()
+{
+    const QModelIndex parent = FTree->currentIndex();
+    if (!parent.isValid() || !QFileInfo(FModel->filePath(parent)).isDir()) return;
+    const QString base = QCoreApplication::translate("QFileDialog", "New Folder");
+    const QDir folder(FModel->filePath(parent));
+    QString name = base;
+    for (int n = 2; folder.exists(name); ++n) name = QString("%1 (%2)").arg(base).arg(n);
+    const QModelIndex made = FModel->mkdir(parent, name);
+    if (!made.isValid()) return;
+    FMadePath = FModel->filePath(made);
+    FTree->setCurrentIndex(made);
+    FTree->scrollTo(made);
+    FTree->edit(made);
 }
 
 } // namespace tv

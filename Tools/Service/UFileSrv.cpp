@@ -78,7 +78,7 @@ bool BrowseForFolder(std::string& folder, int mode, const std::string& caption, 
     }
 
     if (dialog.exec() != QDialog::Accepted) return false;
-    const QString chosen = dialog.CurrentPath();
+    const QString chosen = dialog.ChosenPath();
     if (!FolderExists(chosen)) return false;
     folder = chosen.toStdString();
     return true;

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -176,6 +177,39 @@ private slots:
         if (hasEdit) QCOMPARE(edit, path);
         QCOMPARE(statusVisible, statusShown);
         QCOMPARE(canResize, resizable);
+    }
+
+    // The resizable dialog of mode 3 can make a folder in the current one,
+    // which it selects; choosing it answers its path.
+    void newFolderInTheResizableDialog()
+    {
+        QTemporaryDir dir;
+        const QString path = QDir(dir.path()).canonicalPath();
+        std::string folder = path.toStdString();
+        QStringList made;
+        bool others = false;
+        for (int mode : {0, 1, 2}) {
+            std::string start = folder;
+            Browse(start, mode, [&](TFolderBrowser& dialog) { others = others || dialog.NewFolderButton() != nullptr; });
+        }
+        QVERIFY(!others);
+        const bool answer = Browse(folder, 3, [&](TFolderBrowser& dialog) {
+            QPushButton* button = dialog.NewFolderButton();
+            if (button == nullptr || !button->isEnabled()) return;
+            button->click();
+            made << dialog.CurrentPath();
+            dialog.SetSelection(path);
+            button->click();
+            made << dialog.CurrentPath();
+            QTest::qWait(300);  // the model reads the folder again meanwhile
+            made << dialog.CurrentPath();
+            dialog.OkButton()->click();
+        });
+        QCOMPARE(made, (QStringList{path + "/New Folder", path + "/New Folder (2)", path + "/New Folder (2)"}));
+        QVERIFY(QFileInfo(made[0]).isDir());
+        QVERIFY(QFileInfo(made[1]).isDir());
+        QVERIFY(answer);
+        QCOMPARE(QString::fromStdString(folder), made[1]);
     }
 
     void textsAndCentring()
