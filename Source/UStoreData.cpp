@@ -15,6 +15,9 @@
 #include <system_error>
 #include <vector>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace tv {
 
 namespace fs = std::filesystem;
@@ -108,16 +111,34 @@ std::vector<TVariant> GoodsLowKey(int32_t goodsID)
     return {TVariant(goodsID), TVariant::DateTime(EncodeDate(1, 1, 1))};
 }
 
-// Copies through a temporary file beside the target that replaces it at the
-// end, so that a copy cut short leaves the target as it was. A file is not
-// copied onto itself.
+// Puts what was written to the file or folder on the disk.
+bool SyncPath(const std::string& name, bool folder)
+{
+    const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC | (folder ? O_DIRECTORY : 0));
+    if (fd < 0)
+        return false;
+    const bool synced = ::fsync(fd) == 0;
+    ::close(fd);
+    return synced;
+}
+
+std::string FolderOf(const std::string& name)
+{
+    const std::string folder = fs::path(name).parent_path().string();
+    return folder.empty() ? std::string(".") : folder;
+}
+
+// Copies through a temporary file beside the target, on the disk before it
+// replaces the target, so that a copy cut short leaves the target as it
+// was. A file is not copied onto itself.
 bool CopyOver(const std::string& from, const std::string& to)
 {
     std::error_code ec;
     if (fs::equivalent(from, to, ec) || !fs::is_regular_file(from, ec))
         return false;
     const std::string part = to + ".part";
-    if (!fs::copy_file(from, part, fs::copy_options::overwrite_existing, ec) || ec) {
+    if (!fs::copy_file(from, part, fs::copy_options::overwrite_existing, ec) || ec ||
+        !SyncPath(part, false)) {
         fs::remove(part, ec);
         return false;
     }
@@ -127,7 +148,71 @@ bool CopyOver(const std::string& from, const std::string& to)
         fs::remove(part, ignored);
         return false;
     }
+    SyncPath(FolderOf(to), true);
     return true;
+}
+
+std::string Staged(const std::string& folder, const char* name)
+{
+    return folder + "/" + name + ".new";
+}
+
+// The staged pair of a folder replaces its files, store.dat first; from
+// then on only moves.dat.new is left, which FinishPair recognises.
+bool CommitPair(const std::string& folder)
+{
+    std::error_code ec;
+    fs::rename(Staged(folder, StoreFileName), folder + "/" + StoreFileName, ec);
+    if (ec) {
+        fs::remove(Staged(folder, StoreFileName), ec);
+        fs::remove(Staged(folder, MovesFileName), ec);
+        return false;
+    }
+    SyncPath(folder, true);
+    fs::rename(Staged(folder, MovesFileName), folder + "/" + MovesFileName, ec);
+    SyncPath(folder, true);
+    return !ec;
+}
+
+// Completes or drops a replacement of a folder's pair that was cut short:
+// both files staged, or moves.dat alone left after store.dat replaced its
+// file, are moved in; store.dat staged alone, and a copy still in progress,
+// were never complete.
+void FinishPair(const std::string& folder)
+{
+    std::error_code ec;
+    for (const char* name : {StoreFileName, MovesFileName})
+        fs::remove(Staged(folder, name) + ".part", ec);
+    const bool store = fs::exists(Staged(folder, StoreFileName), ec);
+    const bool moves = fs::exists(Staged(folder, MovesFileName), ec);
+    if (store && moves) {
+        CommitPair(folder);
+    } else if (moves) {
+        fs::rename(Staged(folder, MovesFileName), folder + "/" + MovesFileName, ec);
+        SyncPath(folder, true);
+    } else if (store) {
+        fs::remove(Staged(folder, StoreFileName), ec);
+    }
+}
+
+// Copies both files of one folder over those of another as a pair: a cut
+// leaves the former pair or, once FinishPair ran, the new one, never one
+// file of each. False, with the target's pair as before, when a copy fails
+// or the folders are one.
+bool ReplacePair(const std::string& from, const std::string& to)
+{
+    std::error_code ec;
+    for (const char* name : {StoreFileName, MovesFileName})
+        if (fs::equivalent(from + "/" + name, to + "/" + name, ec))
+            return false;
+    FinishPair(to);
+    if (!CopyOver(from + "/" + StoreFileName, Staged(to, StoreFileName)) ||
+        !CopyOver(from + "/" + MovesFileName, Staged(to, MovesFileName))) {
+        fs::remove(Staged(to, StoreFileName), ec);
+        fs::remove(Staged(to, MovesFileName), ec);
+        return false;
+    }
+    return CommitPair(to);
 }
 
 void ShowOneButton(const std::string& text, const std::string& caption, int icon)
@@ -623,6 +708,7 @@ void TStore::Open(bool Create, const std::string& Folder)
         if (!fs::create_directory(path, ec) || ec)
             throw Exception(TextTable[11]);
     }
+    FinishPair(path);
     FRepaired = 0;
     FGoods.SetFileName(path + "/" + StoreFileName);
     FMoves.SetFileName(path + "/" + MovesFileName);
@@ -660,9 +746,11 @@ bool TStore::CopyBase(const std::string& Sub, bool Overwrite, const std::string&
         if (ec)
             throw Exception(ec.message() + ": " + folder);
     }
+    std::error_code ec;
+    if (Overwrite && fs::exists(from + StoreFileName, ec) && fs::exists(from + MovesFileName, ec))
+        return ReplacePair(from, to);
     bool both = true;
     for (const char* name : {StoreFileName, MovesFileName}) {
-        std::error_code ec;
         if (!Overwrite && fs::exists(to + name, ec))
             continue;
         both = CopyOver(from + name, to + name) && both;
@@ -679,11 +767,9 @@ bool TStore::SaveAs(const std::string& Folder)
     const std::string movesIndex = FMoves.GetIndexName();
     const int32_t goodsPos = FGoods.GetRecordPos();
     const int32_t movesPos = FMoves.GetRecordPos();
-    const std::string goodsFile = FGoods.GetFileName();
-    const std::string movesFile = FMoves.GetFileName();
+    const std::string data = FolderOf(FGoods.GetFileName());
     Close();
-    const bool result = CopyOver(goodsFile, Folder + "/" + StoreFileName) &&
-                        CopyOver(movesFile, Folder + "/" + MovesFileName);
+    const bool result = ReplacePair(data, Folder);
     Open(false, "Data");
     FGoods.SetIndexName(goodsIndex);
     if (goodsPos != 0)
@@ -696,9 +782,7 @@ bool TStore::SaveAs(const std::string& Folder)
 
 void TStore::CopyBack(const std::string& From)
 {
-    const std::string data = ProgramFolder() + "Data/";
-    for (const char* name : {StoreFileName, MovesFileName})
-        CopyOver(From + "/" + name, data + name);
+    ReplacePair(From, ProgramFolder() + "Data");
 }
 
 bool TStore::RestoreBase(const std::string& Folder)
@@ -717,14 +801,13 @@ bool TStore::RestoreBase(const std::string& Folder)
     } catch (const std::exception&) {
     }
 
-    const std::string data = ProgramFolder() + "Data/";
     bool result = false;
-    if (safe && fs::exists(Folder + "/" + StoreFileName, ec) &&
-        fs::exists(Folder + "/" + MovesFileName, ec)) {
-        const bool store = CopyOver(Folder + "/" + StoreFileName, data + StoreFileName);
-        result = store && CopyOver(Folder + "/" + MovesFileName, data + MovesFileName);
-        if (!result && store)
-            CopyBack(safety);
+    if (safe) {
+        // A copy into the folder that was cut short is completed first.
+        FinishPair(Folder);
+        result = fs::exists(Folder + "/" + StoreFileName, ec) &&
+                 fs::exists(Folder + "/" + MovesFileName, ec) &&
+                 ReplacePair(Folder, ProgramFolder() + "Data");
     }
     if (!result) {
         // The working files are as the safety copy in tmp holds them.
@@ -746,16 +829,8 @@ bool TStore::RestoreBase(const std::string& Folder)
         return false;
     }
 
-    if (tmp) {
-        for (const char* name : {StoreFileName, MovesFileName}) {
-            const std::string from = safety + "/" + name;
-            const std::string to = Folder + "/" + name;
-            fs::rename(from, to, ec);
-            if (ec && CopyOver(from, to))
-                fs::remove(from, ec);
-        }
-        fs::remove(safety, ec);
-    }
+    if (tmp && ReplacePair(safety, Folder))
+        fs::remove_all(safety, ec);
     return true;
 }
 

@@ -176,19 +176,23 @@ public:
     // two files; Missing then lists the missing ones, joined by CR LF.
     bool DataExists(std::string& Missing, const std::string& Folder);
     // Opens both tables on the files in program folder/Folder, creating the
-    // folder and files when Create is set. An operation that a crash cut
-    // short is completed or removed, and the user is told; a file that had
-    // to be created leaves the other one untouched.
+    // folder and files when Create is set. A replacement of the pair that a
+    // crash cut short is completed or dropped first, so the two files always
+    // come from one copy. An operation that a crash cut short is completed or
+    // removed, and the user is told; a file that had to be created leaves
+    // the other one untouched.
     void Open(bool Create, const std::string& Folder);
     void Close();
     // Copies both files from program folder/Source to program
     // folder/Root/Sub, creating Root and Sub (one level each). True when both
     // copies were made; a copy that is not made is not reported otherwise.
-    // Failing to create a folder raises.
+    // With Overwrite the two replace the target's pair as one. Failing to
+    // create a folder raises.
     bool CopyBase(const std::string& Sub, bool Overwrite, const std::string& Source,
                   const std::string& Root);
-    // Copies both files into an existing folder; the tables come back on the
-    // same index and record. False, with nothing changed, for a missing folder.
+    // Copies both files into an existing folder as one pair; the tables come
+    // back on the same index and record. False, with nothing changed, for a
+    // missing folder.
     bool SaveAs(const std::string& Folder);
     // Replaces the working files by the folder's, after a safety copy into
     // Hist/0000-00-00. False when the folder lacks a file or a copy failed;

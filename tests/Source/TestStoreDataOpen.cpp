@@ -62,11 +62,13 @@ protected:
         return names;
     }
 
-    // Copies go through temporary files that none of them leaves behind.
+    // Copies go through temporary and staged files that none of them leaves
+    // behind.
     void ExpectNoTemporaryFiles() const
     {
         for (const auto& entry : fs::recursive_directory_iterator(FFolder.Path()))
-            EXPECT_NE(entry.path().extension(), ".part") << entry.path();
+            EXPECT_TRUE(entry.path().extension() != ".part" && entry.path().extension() != ".new")
+                << entry.path();
     }
 
     TProgramFolder FFolder;
@@ -178,6 +180,52 @@ TEST_F(StoreDataOpenTest, AFileMadeEmptyIsNoCutOperationAtLaterStarts)
         if (!messages.Boxes.empty()) {
             EXPECT_EQ(messages.Boxes[0].Text, r.lost);
         }
+        CloseStoreData();
+    }
+}
+
+// The states a replacement of the two working files can be cut in: the new
+// pair goes to "*.new" files first, which then take the files' names,
+// store.dat first.
+TEST_F(StoreDataOpenTest, APairReplacementCutShortIsCompletedOrDroppedAtOpen)
+{
+    struct Row {
+        const char* name;
+        const char* store;  // where the new store.dat is, relative to Data
+        const char* moves;
+        bool replaced;
+    };
+    const std::vector<Row> rows = {
+        {"both staged", "store.dat.new", "moves.dat.new", true},
+        {"goods moved in, movements staged", "store.dat", "moves.dat.new", true},
+        {"goods staged alone", "store.dat.new", nullptr, false},
+        {"movements still being copied", "store.dat.new", "moves.dat.new.part", false},
+        {"goods still being copied", "store.dat.new.part", nullptr, false},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        TProgramFolder folder;
+        MakeData({"Old"});
+        const std::string old = Pair(folder.Path() + "Data");
+        {
+            TStore other;
+            other.Open(true, "New");
+            other.InsertGoods("5", "New", "1.00", "1.00", "1", "");
+        }
+        const std::string fresh = Pair(folder.Path() + "New");
+        fs::copy_file(folder.Path() + "New/store.dat", folder.Path() + "Data/" + r.store,
+                      fs::copy_options::overwrite_existing);
+        if (r.moves) {
+            fs::copy_file(folder.Path() + "New/moves.dat", folder.Path() + "Data/" + r.moves,
+                          fs::copy_options::overwrite_existing);
+        }
+        ASSERT_TRUE(OpenStoreData());
+        EXPECT_TRUE(Pair(folder.Path() + "Data") == (r.replaced ? fresh : old));
+        EXPECT_EQ(GoodsNames(), r.replaced ? "New " : "Old ");
+        EXPECT_EQ(std::distance(fs::directory_iterator(folder.Path() + "Data"),
+                                fs::directory_iterator()),
+                  2)
+            << "only the two files are left";
         CloseStoreData();
     }
 }
@@ -330,6 +378,21 @@ TEST_F(RestoreTest, FromAFolder)
     EXPECT_EQ(Store.Goods().GetRecNo(), 0);
     EXPECT_EQ(Store.Moves().GetRecNo(), 0);
     EXPECT_TRUE(FMessages.Boxes.empty());
+}
+
+TEST_F(RestoreTest, FromAFolderWhoseSavingWasCutShort)
+{
+    // The copy had moved store.dat in; moves.dat.new waits beside the
+    // former moves.dat.
+    fs::create_directory(P("cut"));
+    fs::copy(P("backup/store.dat"), P("cut/store.dat"));
+    fs::copy(P("Data/moves.dat"), P("cut/moves.dat"));
+    fs::copy(P("backup/moves.dat"), P("cut/moves.dat.new"));
+    EXPECT_TRUE(Store.RestoreBase(P("cut")));
+    EXPECT_EQ(Pair(P("Data")), FBackup);
+    EXPECT_EQ(Pair(P("cut")), FBackup);
+    EXPECT_FALSE(Exists("cut/moves.dat.new"));
+    EXPECT_EQ(GoodsNames(), "Restored ");
 }
 
 TEST_F(RestoreTest, FromAFolderLackingAFileChangesNothingButTheSafetyCopy)
