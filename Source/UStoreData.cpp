@@ -747,7 +747,10 @@ bool TStore::CopyBase(const std::string& Sub, bool Overwrite, const std::string&
             throw Exception(ec.message() + ": " + folder);
     }
     std::error_code ec;
-    if (Overwrite && fs::exists(from + StoreFileName, ec) && fs::exists(from + MovesFileName, ec))
+    FinishPair(to);
+    const bool target = fs::exists(to + StoreFileName, ec) || fs::exists(to + MovesFileName, ec);
+    if ((Overwrite || !target) && fs::exists(from + StoreFileName, ec) &&
+        fs::exists(from + MovesFileName, ec))
         return ReplacePair(from, to);
     bool both = true;
     for (const char* name : {StoreFileName, MovesFileName}) {

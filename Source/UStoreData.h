@@ -186,8 +186,8 @@ public:
     // Copies both files from program folder/Source to program
     // folder/Root/Sub, creating Root and Sub (one level each). True when both
     // copies were made; a copy that is not made is not reported otherwise.
-    // With Overwrite the two replace the target's pair as one. Failing to
-    // create a folder raises.
+    // Both files, when the source has both and the target may take both,
+    // replace the target's pair as one. Failing to create a folder raises.
     bool CopyBase(const std::string& Sub, bool Overwrite, const std::string& Source,
                   const std::string& Root);
     // Copies both files into an existing folder as one pair; the tables come

@@ -247,6 +247,29 @@ TEST_F(StoreDataOpenTest, TheDaysFirstCopyStays)
     EXPECT_TRUE(FMessages.Boxes.empty());
 }
 
+TEST_F(StoreDataOpenTest, ADailyCopyCutShortIsMadeWholeAtTheNextStart)
+{
+    for (const char* staged : {"store.dat.new", "moves.dat.new"}) {
+        SCOPED_TRACE(staged);
+        TProgramFolder folder;
+        MakeData({"Nails"});
+        const std::string day = folder.Path() + "Hist/" + Today();
+        fs::create_directories(day);
+        // Cut with only the goods staged, or after they had taken their name.
+        if (std::string(staged) == "moves.dat.new")
+            fs::copy(folder.Path() + "Data/store.dat", day + "/store.dat");
+        WriteFile(day + "/" + staged, "cut short");
+        ASSERT_TRUE(BackupAndOpenStoreData());
+        CloseStoreData();
+        if (std::string(staged) == "store.dat.new") {
+            EXPECT_EQ(Pair(day), Pair(folder.Path() + "Data"));
+        } else {
+            EXPECT_EQ(ReadFile(day + "/moves.dat"), "cut short") << "completed as it was staged";
+        }
+        EXPECT_EQ(std::distance(fs::directory_iterator(day), fs::directory_iterator()), 2);
+    }
+}
+
 TEST_F(StoreDataOpenTest, FailedStartsAreShown)
 {
     // A failed daily copy is shown and the start goes on.
