@@ -540,3 +540,68 @@ TEST_F(StoreRepairTest, OneGoodsIsMendedOnlyWhenACutExplainsIt)
 }
 
 } // namespace
+
+namespace {
+
+// The first goods of a new data folder, cut at every step: its movements
+// file has booked nothing yet.
+TEST(StoreFirstInsert, APowerCutLeavesItWholeOrAbsent)
+{
+    LoadEnglishTexts();
+    TProgramFolder folder;
+    std::filesystem::create_directory(folder.Path() + "Data");
+    const auto insert = [](TStore& s) { s.InsertGoods("1", "First", "1.00", "2.00", "1", ""); };
+    const auto seen = [](TFaultEnv& env) {
+        TRecordingMessages messages;
+        TStore store;
+        store.SetEnv(&env);
+        store.Open(false, "Data");
+        ExpectInvariants(store);
+        return Snapshot(store);
+    };
+    TFaultEnv start;
+    {
+        TStore store;
+        store.SetEnv(&start);
+        store.Open(true, "Data");
+    }
+    const std::vector<std::string> names = {folder.Path() + "Data/store.dat",
+                                            folder.Path() + "Data/moves.dat"};
+    std::string after;
+    int64_t steps = 0;
+    {
+        TFaultEnv env;
+        for (const std::string& n : names)
+            env.SetContents(n, start.Contents(n));
+        TStore store;
+        store.SetEnv(&env);
+        store.Open(false, "Data");
+        const int64_t begin = env.Steps();
+        insert(store);
+        steps = env.Steps() - begin;
+        store.Close();
+        after = seen(env);
+    }
+    ASSERT_NE(after, "");
+    for (int64_t cut = 0; cut < steps; ++cut) {
+        SCOPED_TRACE("cut after step " + std::to_string(cut));
+        TFaultEnv env;
+        for (const std::string& n : names)
+            env.SetContents(n, start.Contents(n));
+        {
+            TStore store;
+            store.SetEnv(&env);
+            store.Open(false, "Data");
+            env.CutAfter(cut);
+            try {
+                insert(store);
+            } catch (const Exception&) {
+            }
+        }
+        const auto crashed = env.Crash({});
+        const std::string now = seen(*crashed);
+        EXPECT_TRUE(now.empty() || now == after) << now;
+    }
+}
+
+} // namespace
