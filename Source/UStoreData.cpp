@@ -30,13 +30,16 @@ const char* const SafetyFolder = "0000-00-00";
 const char* const SEmptyTable = "Недопустимая операция при пустой таблице";
 
 // Sort weights of the 1251 bytes: zero first, then the other non-letters by
-// code, then Latin and Cyrillic letters in alphabet order, both cases alike.
+// code, then digits, then Latin and Cyrillic letters in alphabet order, both
+// cases alike.
 const std::array<uint16_t, 256>& LetterWeights()
 {
     static const std::array<uint16_t, 256> weights = [] {
         std::array<uint16_t, 256> w{};
         for (int b = 0; b < 256; ++b)
             w[b] = static_cast<uint16_t>(b);
+        for (int d = '0'; d <= '9'; ++d)
+            w[d] = static_cast<uint16_t>(256 + d);
         // Lower-case letters that have an upper-case partner outside the
         // alphabet run below take the partner's weight.
         const std::pair<uint8_t, uint8_t> pairs[] = {
@@ -45,7 +48,7 @@ const std::array<uint16_t, 256>& LetterWeights()
         };
         for (auto [lower, upper] : pairs)
             w[lower] = upper;
-        uint16_t next = 300;
+        uint16_t next = 400;
         for (int c = 'A'; c <= 'Z'; ++c) {
             w[c] = next;
             w[c + 32] = next;

@@ -74,6 +74,10 @@ TEST(StoreFields, NamesCompareIgnoringCaseInAlphabetOrder)
         {"i after y-short in bytes, before it in the alphabet", "\xb2", "\xc9", "-1"},
         {"yi after i", "\xaf", "\xb2", "1"},
         {"digits before letters", "9", "a", "-1"},
+        {"signs before digits", "@", "0", "-1"},
+        {"underscore before digits", "_1", "1", "-1"},
+        {"blank before digits", "a 9", "a0", "-1"},
+        {"number sign before digits", "\xb9", "9", "-1"},
     };
     for (const Row& r : rows)
         EXPECT_EQ(CompareText(r.a, r.b), r.expected) << r.name;
