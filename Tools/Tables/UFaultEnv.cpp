@@ -5,11 +5,21 @@
 
 namespace tv {
 
+namespace {
+
+std::string FolderOf(const std::string& name)
+{
+    std::string::size_type slash = name.rfind('/');
+    return slash == std::string::npos ? std::string() : name.substr(0, slash);
+}
+
+} // namespace
+
 class TFaultFile : public TEnvFile {
 public:
-    TFaultFile(TFaultEnv* env, std::string name) : FEnv(env), FName(std::move(name)) {}
+    TFaultFile(TFaultEnv* env, int node) : FEnv(env), FNode(node) {}
 
-    ~TFaultFile() override { FEnv->FFiles[FName].Locked = false; }
+    ~TFaultFile() override { Entry().Locked = false; }
 
     int64_t Seek(int64_t offset, int origin) override
     {
@@ -34,7 +44,7 @@ public:
 
     int64_t Write(const void* buffer, int64_t count) override
     {
-        if (count < 0 || !FEnv->Step(true))
+        if (count < 0 || !FEnv->Step(TFaultEnv::skWrite))
             return -1;
         TFaultEnv::TOp op;
         op.Offset = FPos;
@@ -48,7 +58,7 @@ public:
 
     bool Truncate() override
     {
-        if (!FEnv->Step(true))
+        if (!FEnv->Step(TFaultEnv::skWrite))
             return false;
         TFaultEnv::TOp op;
         op.Offset = FPos;
@@ -61,7 +71,7 @@ public:
 
     bool Sync() override
     {
-        if (!FEnv->Step(false))
+        if (!FEnv->Step(TFaultEnv::skSync))
             return false;
         TFaultEnv::TEntry& e = Entry();
         e.Durable = e.Current;
@@ -70,11 +80,11 @@ public:
     }
 
 private:
-    TFaultEnv::TEntry& Entry() { return FEnv->FFiles[FName]; }
+    TFaultEnv::TEntry& Entry() { return FEnv->FNodes[FNode]; }
     int64_t Size() { return static_cast<int64_t>(Entry().Current.size()); }
 
     TFaultEnv* FEnv;
-    std::string FName;
+    int FNode;
     int64_t FPos = 0;
 };
 
@@ -82,17 +92,31 @@ TFaultEnv::~TFaultEnv() = default;
 
 bool TFaultEnv::FileExists(const std::string& name)
 {
-    return FFiles.count(name) != 0;
+    return FNames.count(name) != 0;
+}
+
+std::unique_ptr<TEnvFile> TFaultEnv::OpenNode(int node)
+{
+    FNodes[node].Locked = true;
+    return std::make_unique<TFaultFile>(this, node);
 }
 
 std::unique_ptr<TEnvFile> TFaultEnv::CreateFile(const std::string& name)
 {
-    auto it = FFiles.find(name);
-    if (it != FFiles.end() && it->second.Locked)
+    auto it = FNames.find(name);
+    if (it == FNames.end()) {
+        const int node = FNextNode++;
+        FNodes[node];
+        FNames[name] = node;
+        MakeDirDurable(FolderOf(name));
+        FDiskNames[name] = node;
+        return OpenNode(node);
+    }
+    TEntry& e = FNodes[it->second];
+    if (e.Locked)
         return nullptr;
-    TEntry& e = FFiles[name];
     if (!e.Current.empty()) {
-        if (!Step(true))
+        if (!Step(skWrite))
             return nullptr;
         TOp op;
         op.Truncation = true;
@@ -100,17 +124,69 @@ std::unique_ptr<TEnvFile> TFaultEnv::CreateFile(const std::string& name)
         e.Current.clear();
         e.Ops.push_back(op);
     }
-    e.Locked = true;
-    return std::make_unique<TFaultFile>(this, name);
+    return OpenNode(it->second);
 }
 
 std::unique_ptr<TEnvFile> TFaultEnv::OpenFile(const std::string& name)
 {
-    auto it = FFiles.find(name);
-    if (it == FFiles.end() || it->second.Locked)
+    auto it = FNames.find(name);
+    if (it == FNames.end() || FNodes[it->second].Locked)
         return nullptr;
-    it->second.Locked = true;
-    return std::make_unique<TFaultFile>(this, name);
+    return OpenNode(it->second);
+}
+
+bool TFaultEnv::RenameFile(const std::string& from, const std::string& to, bool replace)
+{
+    auto it = FNames.find(from);
+    if (it == FNames.end() || (!replace && FNames.count(to) != 0) || from == to)
+        return false;
+    if (!Step(skRename))
+        return false;
+    TDirOp op{from, to, FSeq++};
+    ApplyDirOp(FNames, op);
+    FDirOps.push_back(op);
+    return true;
+}
+
+bool TFaultEnv::RemoveFile(const std::string& name)
+{
+    if (FNames.count(name) == 0 || !Step(skRemove))
+        return false;
+    TDirOp op{name, std::string(), FSeq++};
+    ApplyDirOp(FNames, op);
+    FDirOps.push_back(op);
+    return true;
+}
+
+bool TFaultEnv::SyncDir(const std::string& name)
+{
+    if (!Step(skSync))
+        return false;
+    MakeDirDurable(FolderOf(name));
+    return true;
+}
+
+void TFaultEnv::MakeDirDurable(const std::string& folder)
+{
+    std::vector<TDirOp> left;
+    for (const TDirOp& op : FDirOps) {
+        if (FolderOf(op.To.empty() ? op.From : op.To) == folder)
+            ApplyDirOp(FDiskNames, op);
+        else
+            left.push_back(op);
+    }
+    FDirOps = std::move(left);
+}
+
+void TFaultEnv::ApplyDirOp(std::map<std::string, int>& names, const TDirOp& op)
+{
+    auto it = names.find(op.From);
+    if (it == names.end())
+        return;
+    const int node = it->second;
+    names.erase(it);
+    if (!op.To.empty())
+        names[op.To] = node;
 }
 
 void TFaultEnv::ClearFaults()
@@ -118,15 +194,19 @@ void TFaultEnv::ClearFaults()
     FCutAt = -1;
     FFailWriteIn = 0;
     FFailSyncIn = 0;
+    FFailRenameIn = 0;
 }
 
-bool TFaultEnv::Step(bool isWrite)
+bool TFaultEnv::Step(TStepKind kind)
 {
     if (FCutAt >= 0 && FSteps >= FCutAt)
         return false;
     ++FSteps;
-    int& failIn = isWrite ? FFailWriteIn : FFailSyncIn;
-    if (failIn > 0 && --failIn == 0)
+    int* failIn = kind == skWrite ? &FFailWriteIn
+                  : kind == skSync ? &FFailSyncIn
+                  : kind == skRename ? &FFailRenameIn
+                                     : nullptr;
+    if (failIn && *failIn > 0 && --*failIn == 0)
         return false;
     return true;
 }
@@ -154,17 +234,31 @@ void TFaultEnv::Apply(std::string& file, const TOp& op, int64_t keep)
 
 std::vector<TFaultEnv::TPendingOp> TFaultEnv::Pending() const
 {
+    std::map<int, std::string> nameOf;
+    for (const auto* names : {&FDiskNames, &FNames})
+        for (const auto& [name, node] : *names)
+            nameOf[node] = name;
     std::vector<std::pair<uint64_t, TPendingOp>> all;
-    for (const auto& [name, e] : FFiles)
+    for (const auto& [node, e] : FNodes)
         for (const TOp& op : e.Ops) {
             TPendingOp p;
-            p.FileName = name;
+            p.FileName = nameOf.count(node) ? nameOf.at(node) : std::string();
             p.Offset = op.Offset;
             p.Size = static_cast<int64_t>(op.Data.size());
             p.Truncation = op.Truncation;
             p.PastEnd = !op.Truncation && op.Offset + p.Size > static_cast<int64_t>(e.Durable.size());
             all.emplace_back(op.Seq, p);
         }
+    for (const TDirOp& op : FDirOps) {
+        TPendingOp p;
+        p.Size = 1;
+        p.Rename = !op.To.empty();
+        p.Removal = op.To.empty();
+        p.FileName = p.Rename ? op.To : op.From;
+        if (p.Rename)
+            p.From = op.From;
+        all.emplace_back(op.Seq, p);
+    }
     std::sort(all.begin(), all.end(),
               [](const auto& a, const auto& b) { return a.first < b.first; });
     std::vector<TPendingOp> result;
@@ -176,37 +270,63 @@ std::vector<TFaultEnv::TPendingOp> TFaultEnv::Pending() const
 std::unique_ptr<TFaultEnv> TFaultEnv::Crash(const std::vector<int64_t>& kept) const
 {
     std::vector<uint64_t> order;
-    for (const auto& [name, e] : FFiles)
+    for (const auto& [node, e] : FNodes)
         for (const TOp& op : e.Ops)
             order.push_back(op.Seq);
+    for (const TDirOp& op : FDirOps)
+        order.push_back(op.Seq);
     std::sort(order.begin(), order.end());
     auto keepOf = [&](uint64_t seq) -> int64_t {
         size_t i = static_cast<size_t>(std::lower_bound(order.begin(), order.end(), seq) - order.begin());
         return i < kept.size() ? kept[i] : 0;
     };
+    std::map<std::string, int> names = FDiskNames;
+    for (const TDirOp& op : FDirOps)
+        if (keepOf(op.Seq) > 0)
+            ApplyDirOp(names, op);
     auto env = std::make_unique<TFaultEnv>();
-    for (const auto& [name, e] : FFiles) {
-        TEntry& n = env->FFiles[name];
-        n.Durable = e.Durable;
-        for (const TOp& op : e.Ops)
-            Apply(n.Durable, op, keepOf(op.Seq));
-        n.Current = n.Durable;
+    std::map<int, int> newNode;
+    for (const auto& [name, node] : names) {
+        if (newNode.count(node) == 0) {
+            const int n = env->FNextNode++;
+            newNode[node] = n;
+            const TEntry& e = FNodes.at(node);
+            TEntry& d = env->FNodes[n];
+            d.Durable = e.Durable;
+            for (const TOp& op : e.Ops)
+                Apply(d.Durable, op, keepOf(op.Seq));
+            d.Current = d.Durable;
+        }
+        env->FNames[name] = newNode[node];
+        env->FDiskNames[name] = newNode[node];
     }
     return env;
 }
 
 std::string TFaultEnv::Contents(const std::string& name) const
 {
-    auto it = FFiles.find(name);
-    return it == FFiles.end() ? std::string() : it->second.Current;
+    auto it = FNames.find(name);
+    return it == FNames.end() ? std::string() : FNodes.at(it->second).Current;
+}
+
+std::vector<std::string> TFaultEnv::Names() const
+{
+    std::vector<std::string> result;
+    for (const auto& [name, node] : FNames)
+        result.push_back(name);
+    return result;
 }
 
 void TFaultEnv::SetContents(const std::string& name, const std::string& bytes)
 {
-    TEntry& e = FFiles[name];
+    auto it = FNames.find(name);
+    const int node = it != FNames.end() ? it->second : FNextNode++;
+    TEntry& e = FNodes[node];
     e.Durable = bytes;
     e.Current = bytes;
     e.Ops.clear();
+    FNames[name] = node;
+    FDiskNames[name] = node;
 }
 
 } // namespace tv

@@ -1,9 +1,10 @@
 #pragma once
 // A file environment for tests: files live in memory together with the
 // disk's view of them. Writes and truncations are only safe once the file is
-// synced; until then a simulated power loss may drop, tear or keep each of
-// them. Single writes or syncs can be made to fail, and the sequence of
-// steps can be cut off at any point as if the power went.
+// synced, renames and removals once the folder is; until then a simulated
+// power loss may drop, tear or keep each of them. Single writes, syncs or
+// renames can be made to fail, and the sequence of steps can be cut off at
+// any point as if the power went.
 
 #include "UFileEnv.h"
 
@@ -17,31 +18,44 @@ namespace tv {
 
 class TFaultEnv : public TFileEnv {
 public:
-    // A write or truncation not yet on the disk, in the order it was made.
+    // A write, truncation, rename or removal not yet on the disk, in the
+    // order it was made.
     struct TPendingOp {
-        std::string FileName;
+        std::string FileName; // the file written, the new name, or the name removed
         int64_t Offset = 0;   // where the write starts, or the new size of a truncation
-        int64_t Size = 0;     // bytes written; 0 for a truncation
+        int64_t Size = 0;     // bytes written; 0 for a truncation, 1 for a rename or removal
         bool Truncation = false;
         bool PastEnd = false; // the write reaches beyond what the disk holds
+        bool Rename = false;  // FileName was given to the file named From
+        bool Removal = false;
+        std::string From;
     };
 
     TFaultEnv() = default;
     ~TFaultEnv() override;
 
     bool FileExists(const std::string& name) override;
+    // A new name is on the disk at once, and so is every earlier rename and
+    // removal in its folder, as when the folder is synced.
     std::unique_ptr<TEnvFile> CreateFile(const std::string& name) override;
     std::unique_ptr<TEnvFile> OpenFile(const std::string& name) override;
+    bool RenameFile(const std::string& from, const std::string& to, bool replace) override;
+    bool RemoveFile(const std::string& name) override;
+    bool SyncDir(const std::string& name) override;
 
-    // Writes, truncations and syncs done so far; each is one step.
+    // Writes, truncations, syncs of files and folders, renames and removals
+    // done so far; each is one step.
     int64_t Steps() const { return FSteps; }
 
     // The n-th write (or truncation) from now fails, n >= 1; later ones work.
     void FailWrite(int n) { FFailWriteIn = n; }
-    // The n-th sync from now fails and leaves the file's writes unsynced.
+    // The n-th sync of a file or folder from now fails and leaves what it
+    // would have made safe unsynced.
     void FailSync(int n) { FFailSyncIn = n; }
-    // After n more steps the power is gone: every later write, truncation
-    // and sync fails. Reads still work.
+    // The n-th rename from now fails and changes nothing.
+    void FailRename(int n) { FFailRenameIn = n; }
+    // After n more steps the power is gone: every later write, truncation,
+    // sync, rename and removal fails. Reads still work.
     void CutAfter(int64_t n) { FCutAt = FSteps + n; }
     // Makes every step work again.
     void ClearFaults();
@@ -50,18 +64,22 @@ public:
 
     // The disk after a power loss: a new environment whose files hold what
     // was synced plus, of pending operation i, its first kept[i] bytes, or
-    // its last -kept[i] bytes when kept[i] is negative (a truncation happens
-    // when kept[i] > 0). Missing entries count as 0. Nothing is open in the
-    // result.
+    // its last -kept[i] bytes when kept[i] is negative (a truncation, rename
+    // or removal happens when kept[i] > 0). Missing entries count as 0.
+    // Nothing is open in the result.
     std::unique_ptr<TFaultEnv> Crash(const std::vector<int64_t>& kept) const;
 
     // The file as the running program sees it; empty when missing.
     std::string Contents(const std::string& name) const;
+    // The names the running program sees, in order.
+    std::vector<std::string> Names() const;
     // Replaces a file, as on the disk (synced). The file must not be open.
     void SetContents(const std::string& name, const std::string& bytes);
 
 private:
     friend class TFaultFile;
+
+    enum TStepKind { skWrite, skSync, skRename, skRemove };
 
     struct TOp {
         int64_t Offset = 0;
@@ -69,21 +87,37 @@ private:
         bool Truncation = false;
         uint64_t Seq = 0;
     };
+    // One file, whatever names it has.
     struct TEntry {
         std::string Durable;
         std::string Current;
         std::vector<TOp> Ops;
         bool Locked = false;
     };
+    // A rename (From to To) or a removal (of From, To empty) the folder of
+    // the name has not yet on the disk.
+    struct TDirOp {
+        std::string From;
+        std::string To;
+        uint64_t Seq = 0;
+    };
 
-    bool Step(bool isWrite);
+    bool Step(TStepKind kind);
     static void Apply(std::string& file, const TOp& op, int64_t keep);
+    static void ApplyDirOp(std::map<std::string, int>& names, const TDirOp& op);
+    void MakeDirDurable(const std::string& folder);
+    std::unique_ptr<TEnvFile> OpenNode(int node);
 
-    std::map<std::string, TEntry> FFiles;
+    std::map<int, TEntry> FNodes;
+    std::map<std::string, int> FNames;      // as the program sees them
+    std::map<std::string, int> FDiskNames;  // as the disk holds them
+    std::vector<TDirOp> FDirOps;
+    int FNextNode = 0;
     int64_t FSteps = 0;
     int64_t FCutAt = -1;
     int FFailWriteIn = 0;
     int FFailSyncIn = 0;
+    int FFailRenameIn = 0;
     uint64_t FSeq = 0;
 };
 

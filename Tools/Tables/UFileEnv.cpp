@@ -1,6 +1,7 @@
 #include "UFileEnv.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -86,15 +87,34 @@ bool LockExclusive(int fd)
     return rc == 0;
 }
 
-void SyncParentDir(const std::string& name)
+std::string ParentDir(const std::string& name)
 {
     std::string::size_type slash = name.rfind('/');
-    std::string dir = slash == std::string::npos ? "." : (slash == 0 ? "/" : name.substr(0, slash));
-    int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    return slash == std::string::npos ? "." : (slash == 0 ? "/" : name.substr(0, slash));
+}
+
+bool SyncParentDir(const std::string& name)
+{
+    int fd = ::open(ParentDir(name).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
-        return;
-    ::fsync(fd);
+        return false;
+    int rc;
+    do {
+        rc = ::fsync(fd);
+    } while (rc != 0 && errno == EINTR);
+    // A file system that cannot sync a folder keeps its entries anyway.
+    bool ok = rc == 0 || errno == EINVAL;
     ::close(fd);
+    return ok;
+}
+
+// The lock was taken on what the name named at the open; a rename or
+// removal since then leaves the lock on a file the name no longer names.
+bool StillNamed(int fd, const std::string& name)
+{
+    struct stat byFd, byName;
+    return ::fstat(fd, &byFd) == 0 && ::stat(name.c_str(), &byName) == 0 &&
+           byFd.st_dev == byName.st_dev && byFd.st_ino == byName.st_ino;
 }
 
 class TPosixEnv : public TFileEnv {
@@ -115,12 +135,15 @@ public:
         }
         if (fd < 0)
             return nullptr;
-        if (!LockExclusive(fd) || ::ftruncate(fd, 0) != 0) {
+        if (!LockExclusive(fd) || !StillNamed(fd, name) || ::ftruncate(fd, 0) != 0) {
             ::close(fd);
             return nullptr;
         }
-        if (created)
-            SyncParentDir(name);
+        if (created && !SyncParentDir(name)) {
+            ::unlink(name.c_str());
+            ::close(fd);
+            return nullptr;
+        }
         return std::make_unique<TPosixFile>(fd);
     }
 
@@ -130,12 +153,32 @@ public:
         if (fd < 0)
             return nullptr;
         struct stat st;
-        if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || !LockExclusive(fd)) {
+        if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || !LockExclusive(fd) ||
+            !StillNamed(fd, name)) {
             ::close(fd);
             return nullptr;
         }
         return std::make_unique<TPosixFile>(fd);
     }
+
+    bool RenameFile(const std::string& from, const std::string& to, bool replace) override
+    {
+        if (replace)
+            return ::rename(from.c_str(), to.c_str()) == 0;
+        if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+            return true;
+        if (errno != EINVAL && errno != ENOSYS)
+            return false;
+        // Without the flag: a link fails on an existing name, as wanted.
+        if (::link(from.c_str(), to.c_str()) != 0)
+            return false;
+        ::unlink(from.c_str());
+        return true;
+    }
+
+    bool RemoveFile(const std::string& name) override { return ::unlink(name.c_str()) == 0; }
+
+    bool SyncDir(const std::string& name) override { return SyncParentDir(name); }
 };
 
 } // namespace

@@ -48,12 +48,27 @@ public:
     // Creates the file, or empties an existing one, and opens it for reading
     // and writing, exclusively: no other open of the file, from this process
     // or another, succeeds while it is open. An existing file that someone
-    // holds open is left untouched. Returns null on failure.
+    // holds open is left untouched. The name of a new file is on the disk
+    // when it returns. Returns null on failure.
     virtual std::unique_ptr<TEnvFile> CreateFile(const std::string& name) = 0;
 
     // Opens an existing file for reading and writing, exclusively as above.
     // Returns null when it cannot (missing, no access, held by another).
     virtual std::unique_ptr<TEnvFile> OpenFile(const std::string& name) = 0;
+
+    // Gives the file named from the name to, in one step; an existing file
+    // named to is replaced only when replace is true, else the call fails.
+    // Open handles follow the file. A power loss before SyncDir of the
+    // folder returns may undo the rename.
+    virtual bool RenameFile(const std::string& from, const std::string& to, bool replace) = 0;
+
+    // Removes the name; open handles of the file still work. A power loss
+    // before SyncDir of the folder returns may undo it.
+    virtual bool RemoveFile(const std::string& name) = 0;
+
+    // Returns only when every creation, rename and removal so far in the
+    // folder that holds name is on the disk.
+    virtual bool SyncDir(const std::string& name) = 0;
 
     // The environment of the real file system (POSIX, with advisory locks).
     static TFileEnv* Default();

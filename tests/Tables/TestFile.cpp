@@ -227,3 +227,88 @@ TEST(TFile, ClosingReleasesTheFileEvenThroughDestruction)
     again.Open(false);
     EXPECT_TRUE(again.IsOpen());
 }
+
+TEST(TFileEnv, RenameAndRemoveOnDisk)
+{
+    TempDir dir;
+    TFileEnv* env = TFileEnv::Default();
+    const std::string a = dir.Path("a.bin"), b = dir.Path("b.bin"), c = dir.Path("c.bin");
+    WriteAll(a, "A");
+    WriteAll(b, "B");
+    EXPECT_FALSE(env->RenameFile(a, b, false)) << "an existing name is kept";
+    EXPECT_EQ(ReadAll(a), "A");
+    EXPECT_EQ(ReadAll(b), "B");
+
+    std::unique_ptr<TEnvFile> held = env->OpenFile(a);
+    ASSERT_TRUE(held);
+    ASSERT_TRUE(env->RenameFile(a, c, false));
+    EXPECT_FALSE(env->FileExists(a));
+    EXPECT_EQ(held->Write("x", 1), 1);
+    EXPECT_EQ(ReadAll(c), "x") << "the handle follows the file";
+    EXPECT_EQ(env->OpenFile(c), nullptr) << "and so does the lock";
+    EXPECT_EQ(OpenInChild(c), 0);
+
+    ASSERT_TRUE(env->RenameFile(c, b, true));
+    EXPECT_EQ(ReadAll(b), "x");
+    EXPECT_TRUE(env->SyncDir(b));
+    EXPECT_FALSE(env->RenameFile(c, a, true)) << "a missing file";
+    EXPECT_TRUE(env->RemoveFile(b));
+    EXPECT_FALSE(env->FileExists(b));
+    EXPECT_FALSE(env->RemoveFile(b));
+    EXPECT_EQ(held->Write("y", 1), 1) << "a removed file stays usable while open";
+    EXPECT_FALSE(env->SyncDir(dir.Path("no/such.bin")));
+}
+
+// Renames and removals reach the disk only with a sync of their folder; the
+// power may take each one before that.
+TEST(TFaultEnv, RenamesAndRemovalsLastOnlyOnceTheFolderIsSynced)
+{
+    TFaultEnv env;
+    env.SetContents("d/a", "A");
+    env.SetContents("d/b", "B");
+    env.SetContents("e/c", "C");
+    auto disk = [](const TFaultEnv& e) {
+        std::string s;
+        for (const std::string& n : e.Names())
+            s += n + "=" + e.Contents(n) + " ";
+        return s;
+    };
+    EXPECT_FALSE(env.RenameFile("d/a", "d/b", false));
+    std::unique_ptr<TEnvFile> held = env.OpenFile("d/a");
+    ASSERT_TRUE(env.RenameFile("d/a", "d/b", true));
+    EXPECT_EQ(held->Write("x", 1), 1);
+    EXPECT_EQ(env.OpenFile("d/b"), nullptr) << "the lock follows the file";
+    ASSERT_TRUE(env.RemoveFile("e/c"));
+    EXPECT_EQ(disk(env), "d/b=x ");
+
+    const std::vector<TFaultEnv::TPendingOp> pending = env.Pending();
+    ASSERT_EQ(pending.size(), 3u);
+    EXPECT_TRUE(pending[0].Rename);
+    EXPECT_EQ(pending[0].From, "d/a");
+    EXPECT_EQ(pending[0].FileName, "d/b");
+    EXPECT_EQ(pending[1].FileName, "d/b");
+    EXPECT_TRUE(pending[2].Removal);
+    EXPECT_EQ(pending[2].FileName, "e/c");
+
+    EXPECT_EQ(disk(*env.Crash({})), "d/a=A d/b=B e/c=C ");
+    EXPECT_EQ(disk(*env.Crash({1, 0, 1})), "d/b=A ");
+    EXPECT_EQ(disk(*env.Crash({0, 1, 0})), "d/a=x d/b=B e/c=C ");
+
+    ASSERT_TRUE(env.SyncDir("d/any"));
+    EXPECT_EQ(disk(*env.Crash({})), "d/b=A e/c=C ") << "only the folder synced is safe";
+    ASSERT_TRUE(held->Sync());
+    ASSERT_TRUE(env.SyncDir("e/c"));
+    EXPECT_EQ(disk(*env.Crash({})), "d/b=x ");
+
+    env.FailRename(1);
+    EXPECT_FALSE(env.RenameFile("d/b", "d/z", false));
+    EXPECT_EQ(disk(env), "d/b=x ");
+    held.reset();
+    env.CutAfter(0);
+    EXPECT_FALSE(env.RenameFile("d/b", "d/z", false));
+    EXPECT_FALSE(env.RemoveFile("d/b"));
+    EXPECT_FALSE(env.SyncDir("d/b"));
+    env.ClearFaults();
+    EXPECT_TRUE(env.RenameFile("d/b", "d/z", false));
+    EXPECT_EQ(disk(env), "d/z=x ");
+}
