@@ -56,10 +56,21 @@ TFolderBrowser::TFolderBrowser(QWidget* owner, unsigned flags)
                 FTree->edit(index);
             }
         });
-        FTree->installEventFilter(this);
-        FTree->viewport()->installEventFilter(this);
     }
     layout->addWidget(FButtons);
+    // Folders are read in the background and push the current item away;
+    // it is brought back into view until the user works in the tree.
+    const auto keepInView = [this] {
+        if (FKeepInView)
+            QMetaObject::invokeMethod(this, [this] {
+                if (FKeepInView) FTree->scrollTo(FTree->currentIndex(), QAbstractItemView::PositionAtCenter);
+            }, Qt::QueuedConnection);
+    };
+    connect(FModel, &QFileSystemModel::directoryLoaded, this, keepInView);
+    connect(FModel, &QAbstractItemModel::rowsInserted, this, keepInView);
+    connect(FModel, &QAbstractItemModel::layoutChanged, this, keepInView);
+    FTree->installEventFilter(this);
+    FTree->viewport()->installEventFilter(this);
     connect(FButtons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(FButtons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(FTree->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] { SelectionChanged(); });
@@ -76,12 +87,19 @@ void TFolderBrowser::SetSelection(const QString& folder)
     const QModelIndex index = folder.isEmpty() ? QModelIndex() : FModel->index(QDir::cleanPath(folder));
     if (index.isValid()) {
         FTree->setCurrentIndex(index);
-        FTree->scrollTo(index);
+        FTree->scrollTo(index, QAbstractItemView::PositionAtCenter);
+        FKeepInView = true;
     } else {
         FTree->selectionModel()->clearCurrentIndex();
         FTree->clearSelection();
     }
     SelectionChanged();
+}
+
+void TFolderBrowser::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (FKeepInView) FTree->scrollTo(FTree->currentIndex(), QAbstractItemView::PositionAtCenter);
 }
 
 void TFolderBrowser::accept()
@@ -92,7 +110,11 @@ void TFolderBrowser::accept()
 
 bool TFolderBrowser::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::KeyPress) FMadePath.clear();
+    if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::KeyPress ||
+        event->type() == QEvent::Wheel) {
+        FMadePath.clear();
+        FKeepInView = false;
+    }
     return QDialog::eventFilter(watched, event);
 }
 

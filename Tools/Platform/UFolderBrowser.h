@@ -26,8 +26,9 @@ class TFolderBrowser : public QDialog {
 public:
     TFolderBrowser(QWidget* owner, unsigned flags);
 
-    // Moves the current item to the folder; an empty path (or one that is
-    // not in the tree) selects the computer itself, which has no path.
+    // Moves the current item to the folder and keeps it in view while the
+    // folders around it are read; an empty path (or one that is not in the
+    // tree) selects the computer itself, which has no path.
     void SetSelection(const QString& folder);
     // The file-system path of the current item, empty for the computer.
     QString CurrentPath() const;
@@ -52,8 +53,10 @@ public:
     std::function<void()> OnSelectionChanged;
 
 protected:
+    void showEvent(QShowEvent* event) override;
     void accept() override;
-    // Input to the tree ends the keeping of a folder just made as current.
+    // Input to the tree ends the keeping of the current item in view and
+    // of a folder just made as current.
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -69,6 +72,7 @@ private:
     QDialogButtonBox* FButtons;
     QPushButton* FNewFolder = nullptr;
     QString FMadePath;
+    bool FKeepInView = false;
     QString FChosenPath;
 };
 

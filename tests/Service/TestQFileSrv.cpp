@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QTreeView>
 
 #include <functional>
 
@@ -210,6 +211,30 @@ private slots:
         QVERIFY(QFileInfo(made[1]).isDir());
         QVERIFY(answer);
         QCOMPARE(QString::fromStdString(folder), made[1]);
+    }
+
+    // The dialog opens with its starting folder in view, also when the
+    // folders above it are many and read only after the dialog came up.
+    void startingFolderIsInView()
+    {
+        QTemporaryDir dir;
+        const QString path = QDir(dir.path()).canonicalPath();
+        for (int i = 0; i < 80; ++i) QVERIFY(QDir(path).mkdir(QString("f%1").arg(i, 2, 10, QChar('0'))));
+        const QString start = path + "/f79";
+        std::string folder = start.toStdString();
+        bool inView = false;
+        QString current;
+        Browse(folder, 1, [&](TFolderBrowser& dialog) {
+            auto* tree = dialog.findChild<QTreeView*>();
+            if (tree == nullptr) return;
+            const QModelIndex parent = tree->currentIndex().parent();
+            const bool loaded = QTest::qWaitFor([&] { return tree->model()->rowCount(parent) == 80; }, 5000);
+            QTest::qWait(200);
+            inView = loaded && tree->viewport()->rect().contains(tree->visualRect(tree->currentIndex()));
+            current = dialog.CurrentPath();
+        });
+        QCOMPARE(current, start);
+        QVERIFY(inView);
     }
 
     void textsAndCentring()
