@@ -4,6 +4,8 @@
 #include "UAboutForm.h"
 #include "UFormPass.h"
 #include "UFormPassChange.h"
+#include "UFileSrv.h"
+#include "UFolderBrowser.h"
 #include "UFormStat.h"
 #include "UMessageBoxForm.h"
 #include "UProgFolder.h"
@@ -73,6 +75,19 @@ void RenderBox(TFormMessageBox& box, const QString& name, const std::string& tex
     box.ShowMessageBox(text, caption, flags, first, TextTable[2], second, TextTable[2]);
 }
 
+void RenderFolderDialog(const QString& name, int mode, const std::string& caption, const std::string& title,
+                        const std::string& folder)
+{
+    QTimer::singleShot(300, [name] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            Save(*dialog, name);
+            dialog->reject();
+        }
+    });
+    std::string chosen = folder;
+    BrowseForFolder(chosen, mode, caption, title, std::string(), std::string(), nullptr);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -139,6 +154,8 @@ int main(int argc, char** argv)
             Show(form);
             Save(form, "FormAbout" + suffix);
         }
+        RenderFolderDialog("FolderSave" + suffix, 3, TextTable[33], TextTable[34], dir.path().toStdString());
+        RenderFolderDialog("FolderRestore" + suffix, 1, TextTable[37], TextTable[38], dir.path().toStdString());
         {
             TFormStat form(&store);
             form.Refresh();
