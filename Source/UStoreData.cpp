@@ -750,6 +750,7 @@ bool TStore::CopyBase(const std::string& Sub, bool Overwrite, const std::string&
             throw Exception(ec.message() + ": " + folder);
     }
     std::error_code ec;
+    FinishPair(from);
     FinishPair(to);
     const bool target = fs::exists(to + StoreFileName, ec) || fs::exists(to + MovesFileName, ec);
     if ((Overwrite || !target) && fs::exists(from + StoreFileName, ec) &&

@@ -187,7 +187,7 @@ TEST_F(StoreDataOpenTest, AFileMadeEmptyIsNoCutOperationAtLaterStarts)
 // The states a replacement of the two working files can be cut in: the new
 // pair goes to "*.new" files first, which then take the files' names,
 // store.dat first.
-TEST_F(StoreDataOpenTest, APairReplacementCutShortIsCompletedOrDroppedAtOpen)
+TEST_F(StoreDataOpenTest, APairReplacementCutShortIsCompletedOrDroppedAtTheStart)
 {
     struct Row {
         const char* name;
@@ -219,8 +219,10 @@ TEST_F(StoreDataOpenTest, APairReplacementCutShortIsCompletedOrDroppedAtOpen)
             fs::copy_file(folder.Path() + "New/moves.dat", folder.Path() + "Data/" + r.moves,
                           fs::copy_options::overwrite_existing);
         }
-        ASSERT_TRUE(OpenStoreData());
+        ASSERT_TRUE(BackupAndOpenStoreData());
         EXPECT_TRUE(Pair(folder.Path() + "Data") == (r.replaced ? fresh : old));
+        EXPECT_TRUE(Pair(folder.Path() + "Hist/" + Today()) == (r.replaced ? fresh : old))
+            << "the day's copy is made of one pair too";
         EXPECT_EQ(GoodsNames(), r.replaced ? "New " : "Old ");
         EXPECT_EQ(std::distance(fs::directory_iterator(folder.Path() + "Data"),
                                 fs::directory_iterator()),
