@@ -202,7 +202,7 @@ void TDatFile::CreateNew(bool Overwrite)
 {
     if (!FFields)
         throw Exception(SNoFields);
-    TFile::CreateNew(Overwrite);
+    BeginCreate(Overwrite);
     try {
         int32_t count = FFields->Count();
         FHeader = TDatHeader();
@@ -224,7 +224,7 @@ void TDatFile::CreateNew(bool Overwrite)
         }
         Seek(0, 0);
         Write(buf.data(), FHeader.HeaderSize);
-        Flush();
+        CommitCreate();
         FRecordOffset = FHeader.HeaderSize;
     } catch (...) {
         Close();

@@ -63,6 +63,10 @@ public:
     bool ReadRecord();
 
     // Needs attached fields. Writes the header and descriptors and flushes.
+    // The name holds the new file only once it is complete on the disk:
+    // after a failure or a power loss it holds what it held before (nothing,
+    // or the file Overwrite was to replace). The file stays open under its
+    // name, held exclusively.
     void CreateNew(bool Overwrite) override;
     // Opens and checks the file against the attached fields, or builds the
     // fields from its descriptors. A file that fails a check is closed again

@@ -7,6 +7,8 @@ namespace tv {
 namespace {
 const char* const SOpened = "Недопустимая операция при открытом файле";
 const char* const SClosed = "Недопустимая операция при закрытом файле";
+const char* const SCannotCreate = "Невозможно создать файл";
+const char* const SWriteError = "Ошибка записи в файл";
 } // namespace
 
 TFile::TFile() : FEnv(TFileEnv::Default()) {}
@@ -45,8 +47,46 @@ void TFile::CreateNew(bool Overwrite)
         throw Exception("Файл существует");
     FHandle = FFileName.empty() ? nullptr : FEnv->CreateFile(FFileName);
     if (!FHandle)
-        throw Exception("Невозможно создать файл");
+        throw Exception(SCannotCreate);
     FOpen = true;
+}
+
+std::string TFile::TempName(const std::string& name)
+{
+    return name + ".tmp";
+}
+
+void TFile::BeginCreate(bool Overwrite)
+{
+    if (FOpen)
+        throw Exception(SOpened);
+    const bool exists = FEnv->FileExists(FFileName);
+    if (!Overwrite && exists)
+        throw Exception("Файл существует");
+    if (!FFileName.empty()) {
+        if (exists)
+            FReplaced = FEnv->OpenFile(FFileName);
+        if (!exists || FReplaced)
+            FHandle = FEnv->CreateFile(TempName(FFileName));
+    }
+    if (!FHandle) {
+        FReplaced.reset();
+        throw Exception(SCannotCreate);
+    }
+    FTempName = TempName(FFileName);
+    FOpen = true;
+}
+
+void TFile::CommitCreate()
+{
+    CheckOpen();
+    Flush();
+    if (!FEnv->RenameFile(FTempName, FFileName, FReplaced != nullptr))
+        throw Exception(SCannotCreate);
+    FTempName.clear();
+    FReplaced.reset();
+    if (!FEnv->SyncDir(FFileName))
+        throw Exception(SWriteError);
 }
 
 void TFile::Open(bool CreateIfMissing)
@@ -69,7 +109,12 @@ void TFile::Close()
 {
     if (!FOpen)
         throw Exception(SClosed);
+    if (!FTempName.empty()) {
+        FEnv->RemoveFile(FTempName);
+        FTempName.clear();
+    }
     FHandle.reset();
+    FReplaced.reset();
     FOpen = false;
 }
 
@@ -104,7 +149,7 @@ int32_t TFile::Write(const void* Buffer, int32_t Count)
     if (Count < 0)
         throw ERangeError();
     if (FHandle->Write(Buffer, Count) != Count)
-        throw Exception("Ошибка записи в файл");
+        throw Exception(SWriteError);
     return Count;
 }
 
@@ -112,14 +157,14 @@ void TFile::Truncate()
 {
     CheckOpen();
     if (!FHandle->Truncate())
-        throw Exception("Ошибка записи в файл");
+        throw Exception(SWriteError);
 }
 
 void TFile::Flush()
 {
     CheckOpen();
     if (!FHandle->Sync())
-        throw Exception("Ошибка записи в файл");
+        throw Exception(SWriteError);
 }
 
 } // namespace tv

@@ -50,11 +50,28 @@ public:
     // be open.
     void Flush();
 
+protected:
+    // A creation that never leaves part of a file under the name. Begin makes
+    // the file under a temporary name in the same folder (a stale one left
+    // by a crash is emptied and reused) and opens it; for an existing file
+    // with Overwrite it also holds that file, so it fails like CreateNew
+    // while another open holds it. Commit flushes the file and gives it the
+    // name, replacing the held one, and flushes the folder. Until Commit
+    // has renamed the file, a failure or power loss leaves the name as it
+    // was; Close before then removes the temporary file.
+    void BeginCreate(bool Overwrite);
+    void CommitCreate();
+
+    // The temporary name BeginCreate uses for the file name.
+    static std::string TempName(const std::string& name);
+
 private:
     void CheckOpen() const;
 
     std::string FFileName;
     std::unique_ptr<TEnvFile> FHandle;
+    std::unique_ptr<TEnvFile> FReplaced;
+    std::string FTempName;
     bool FOpen = false;
     TFileEnv* FEnv;
 };

@@ -467,3 +467,191 @@ TEST(Crash, RewriteCopyIsUsedOnlyWhenWhole)
             EXPECT_EQ(seen, before) << c.name;
     }
 }
+
+namespace {
+
+const char* const TempPath = "goods.dat.tmp";
+const char* const OtherPath = "other.dat";
+const char* const OtherBytes = "another table's bytes";
+const std::string StaleBytes("WrDt\0\0\0\0\x8C", 9);
+
+// Making a new data file, from a disk that may hold the file it replaces and
+// the temporary file a crash in an earlier creation left.
+struct Creation {
+    const char* name;
+    bool startFile;
+    bool staleTemp;
+    std::function<void(Table&)> run;
+};
+
+const std::vector<Creation>& Creations()
+{
+    static const std::vector<Creation> all = {
+        {"CreateNew", false, false, [](Table& t) { t.F.CreateNew(false); }},
+        {"Open creating", false, false, [](Table& t) { t.F.Open(true); }},
+        {"CreateNew over a stale temporary", false, true, [](Table& t) { t.F.CreateNew(false); }},
+        {"Open creating over a stale temporary", false, true, [](Table& t) { t.F.Open(true); }},
+        {"CreateNew overwriting", true, false, [](Table& t) { t.F.CreateNew(true); }},
+        {"CreateNew overwriting, stale temporary", true, true, [](Table& t) { t.F.CreateNew(true); }},
+    };
+    return all;
+}
+
+void PrepareDisk(TFaultEnv& env, const Creation& c)
+{
+    env.SetContents(OtherPath, OtherBytes);
+    if (c.startFile)
+        MakeStartFile(&env);
+    if (c.staleTemp)
+        env.SetContents(TempPath, StaleBytes);
+}
+
+// The next start opens the table, creating it when it is missing: that must
+// succeed with the records found, take a new record, and leave the other
+// file alone. Returns the records found.
+std::string NextStart(TFaultEnv* env, const std::string& what)
+{
+    std::string seen;
+    {
+        Table t(env);
+        std::string failure;
+        try {
+            t.F.Open(true);
+        } catch (const Exception& e) {
+            failure = e.Message();
+        }
+        EXPECT_EQ(failure, "") << what;
+        if (!t.F.IsOpen())
+            return "(open failed: " + failure + ")";
+        seen = Snapshot(t);
+        t.Append("Next", 1);
+    }
+    std::string failure;
+    EXPECT_NE(Reopen(env, &failure).find(":Next:1 "), std::string::npos) << what;
+    EXPECT_EQ(failure, "") << what;
+    EXPECT_EQ(env->Contents(OtherPath), OtherBytes) << what;
+    for (const std::string& n : env->Names())
+        EXPECT_TRUE(n == Path || n == OtherPath || n == TempPath) << what << ": " << n;
+    return seen;
+}
+
+bool IsCreationFailure(const std::string& message)
+{
+    return message == "Ошибка записи в файл" || message == "Невозможно создать файл";
+}
+
+} // namespace
+
+// A power cut at every step of a creation, with every way its unsynced
+// writes and renames reach the disk: the next start finds the old file or
+// a new empty one, never a file it refuses.
+TEST(Crash, CreationCutAtEveryStepLeavesNoFileTheNextStartRefuses)
+{
+    for (const Creation& c : Creations()) {
+        std::string before;
+        int64_t steps = 0;
+        {
+            TFaultEnv env;
+            PrepareDisk(env, c);
+            before = c.startFile ? Reopen(&env) : "";
+            Table t(&env);
+            const int64_t start = env.Steps();
+            c.run(t);
+            steps = env.Steps() - start;
+            EXPECT_EQ(Snapshot(t), "") << c.name;
+            t.F.Close();
+            EXPECT_FALSE(env.FileExists(TempPath)) << c.name << ": the temporary file is left";
+        }
+        ASSERT_GT(steps, 0) << c.name;
+
+        int runs = 0;
+        for (int64_t cut = 0; cut <= steps; ++cut) {
+            TFaultEnv env;
+            PrepareDisk(env, c);
+            bool returned = false;
+            {
+                Table t(&env);
+                env.CutAfter(cut);
+                try {
+                    c.run(t);
+                    returned = true;
+                } catch (const Exception& e) {
+                    EXPECT_TRUE(IsCreationFailure(e.Message())) << c.name << " cut " << cut << ": " << e.Message();
+                    EXPECT_FALSE(t.F.IsOpen()) << c.name << " cut " << cut;
+                }
+                EXPECT_EQ(returned, cut == steps) << c.name << " cut " << cut;
+            }
+            for (const auto& choice : LossChoices(env.Pending())) {
+                std::unique_ptr<TFaultEnv> disk = env.Crash(choice);
+                const std::string what = std::string(c.name) + " cut " + std::to_string(cut);
+                const std::string seen = NextStart(disk.get(), what);
+                ++runs;
+                if (returned)
+                    EXPECT_EQ(seen, "") << what << ": a creation that returned was lost";
+                else
+                    EXPECT_TRUE(seen == before || seen == "") << what << ": " << seen;
+            }
+        }
+        EXPECT_GT(runs, steps) << c.name;
+    }
+}
+
+// A single write, flush or rename of a creation fails while the program goes
+// on: the creation raises, no temporary file stays, the name holds the old
+// file or nothing (or, when only the folder flush failed, the whole new
+// file), and the next start succeeds.
+TEST(Crash, AFailedStepOfACreationLeavesTheNameAsItWas)
+{
+    struct Kind {
+        const char* name;
+        std::function<void(TFaultEnv&, int)> arm;
+    };
+    const std::vector<Kind> kinds = {
+        {"write", [](TFaultEnv& e, int n) { e.FailWrite(n); }},
+        {"flush", [](TFaultEnv& e, int n) { e.FailSync(n); }},
+        {"rename", [](TFaultEnv& e, int n) { e.FailRename(n); }},
+    };
+    for (const Creation& c : Creations()) {
+        std::string fresh;
+        {
+            TFaultEnv env;
+            PrepareDisk(env, c);
+            Table t(&env);
+            c.run(t);
+            fresh = env.Contents(Path);
+        }
+        for (const Kind& k : kinds) {
+            int failures = 0;
+            for (int n = 1;; ++n) {
+                const std::string what = std::string(c.name) + ", " + k.name + " " + std::to_string(n);
+                TFaultEnv env;
+                PrepareDisk(env, c);
+                const std::string old = env.Contents(Path);
+                const std::string before = c.startFile ? Reopen(&env) : "";
+                Table t(&env);
+                k.arm(env, n);
+                std::string message;
+                try {
+                    c.run(t);
+                } catch (const Exception& e) {
+                    message = e.Message();
+                }
+                if (message.empty())
+                    break;
+                ++failures;
+                env.ClearFaults();
+                EXPECT_TRUE(IsCreationFailure(message)) << what << ": " << message;
+                EXPECT_FALSE(t.F.IsOpen()) << what;
+                EXPECT_TRUE(!env.FileExists(TempPath) || (c.staleTemp && env.Contents(TempPath) == StaleBytes))
+                    << what << ": the temporary file is left";
+                const bool asBefore = env.FileExists(Path) == c.startFile && env.Contents(Path) == old;
+                const bool whole = env.FileExists(Path) && env.Contents(Path) == fresh;
+                EXPECT_TRUE(asBefore || (whole && std::string(k.name) == "flush")) << what;
+
+                const std::string seen = NextStart(&env, what);
+                EXPECT_EQ(seen, asBefore ? before : "") << what;
+            }
+            EXPECT_GT(failures, 0) << c.name << ", " << k.name;
+        }
+    }
+}

@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "UBaseFld.h"
 #include "UDatFile.h"
@@ -123,6 +127,40 @@ std::string SoundFile()
 }
 
 void Patch(std::string& s, size_t at, int32_t v) { s.replace(at, 4, Le(v)); }
+
+std::string Listing(const std::string& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(folder))
+        names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    std::string s;
+    for (const std::string& n : names)
+        s += n + " ";
+    return s;
+}
+
+// Exit code of a forked child that tries to open the file: 0 refused with
+// the open message, 1 opened, 2 any other outcome.
+int OpenInChild(const std::string& path)
+{
+    pid_t pid = fork();
+    if (pid == 0) {
+        int code = 2;
+        try {
+            TFile f;
+            f.SetFileName(path);
+            f.Open(false);
+            code = 1;
+        } catch (const Exception& e) {
+            code = e.Message() == "Ошибка открытия файла" ? 0 : 2;
+        }
+        _exit(code);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
 
 } // namespace
 
@@ -476,4 +514,78 @@ TEST(TDatFile, CrashLeftoversAreMendedOnOpen)
             EXPECT_EQ(ReadAll(path), SoundFile()) << c.name << (attach ? " attached" : " built");
         }
     }
+}
+
+// A new file is written under a temporary name and renamed when whole: once
+// made, only the file is in the folder, and it stays held until closed.
+TEST(TDatFile, CreationOnDiskLeavesOnlyTheWholeFileHeld)
+{
+    struct Case {
+        const char* name;
+        std::function<void(const std::string&)> prepare;
+        std::function<void(TDatFile&)> run;
+    };
+    const std::vector<Case> cases = {
+        {"CreateNew", [](const std::string&) {}, [](TDatFile& f) { f.CreateNew(false); }},
+        {"Open creating", [](const std::string&) {}, [](TDatFile& f) { f.Open(true); }},
+        {"over a stale temporary", [](const std::string& p) { WriteAll(p + ".tmp", "WrDt\1"); },
+         [](TDatFile& f) { f.Open(true); }},
+        {"overwriting", [](const std::string& p) { WriteAll(p, SoundFile()); },
+         [](TDatFile& f) { f.CreateNew(true); }},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        const std::string path = dir.Path("goods.dat");
+        c.prepare(path);
+        Goods g;
+        TDatFile f;
+        f.SetFields(&g.Fields);
+        f.SetFileName(path);
+        c.run(f);
+        EXPECT_EQ(ReadAll(path), HeaderBytes(0, 0, 1)) << c.name;
+        EXPECT_EQ(Listing(dir.Path("")), "goods.dat ") << c.name;
+
+        Goods g2;
+        TDatFile other;
+        other.SetFields(&g2.Fields);
+        other.SetFileName(path);
+        EXPECT_EQ(MessageOf([&] { other.Open(false); }), "Ошибка открытия файла") << c.name;
+        EXPECT_EQ(MessageOf([&] { other.CreateNew(true); }), "Невозможно создать файл") << c.name;
+        EXPECT_EQ(OpenInChild(path), 0) << c.name;
+        g.Set("Apple", 150);
+        f.AppendRecord();
+        f.Close();
+        EXPECT_EQ(OpenInChild(path), 1) << c.name;
+        EXPECT_EQ(ReadAll(path), HeaderBytes(1, 0, 2) + RecordBytes(0, 1, "Apple", 150)) << c.name;
+        EXPECT_EQ(Listing(dir.Path("")), "goods.dat ") << c.name;
+    }
+}
+
+TEST(TDatFile, CreationThatCannotBeginChangesNothing)
+{
+    TempDir dir;
+    const std::string path = dir.Path("goods.dat");
+    Goods g;
+    TDatFile f;
+    f.SetFields(&g.Fields);
+    f.SetFileName(path);
+
+    std::filesystem::create_directory(path + ".tmp");
+    EXPECT_EQ(MessageOf([&] { f.Open(true); }), "Невозможно создать файл") << "temporary name taken";
+    EXPECT_FALSE(f.IsOpen());
+    EXPECT_EQ(Listing(dir.Path("")), "goods.dat.tmp ");
+    std::filesystem::remove(path + ".tmp");
+
+    WriteAll(path, SoundFile());
+    Goods g2;
+    TDatFile holder;
+    holder.SetFields(&g2.Fields);
+    holder.SetFileName(path);
+    holder.Open(false);
+    EXPECT_EQ(MessageOf([&] { f.CreateNew(true); }), "Невозможно создать файл") << "file held";
+    EXPECT_EQ(ReadAll(path), SoundFile());
+    EXPECT_EQ(Listing(dir.Path("")), "goods.dat ");
+    holder.Close();
+    f.CreateNew(true);
+    EXPECT_EQ(ReadAll(path), HeaderBytes(0, 0, 1));
 }
