@@ -1,10 +1,10 @@
 #include "UStoreRepair.h"
 
-#include "UChecked.h"
 #include "UDateTime.h"
 #include "UException.h"
 #include "UStoreData.h"
 
+#include <cstdint>
 #include <set>
 #include <vector>
 
@@ -59,30 +59,33 @@ std::vector<TMove> MovesOf(TTableMoves& moves, int32_t goodsID)
     return list;
 }
 
-// The goods record's values as the movements at the price give them, in
-// date order. EIntOverflow when a total leaves its range.
+// The goods record's values as the movements at the price give them. The
+// order of the movements does not matter (a clock set back dates an issue
+// before its receipt); EIntOverflow when a total ends outside its range.
 TExpected Expected(const std::vector<TMove>& list, uint32_t price)
 {
     TExpected e;
+    int64_t weight = 0, pcount = 0, sum = 0;
     int32_t lastID = 0;
     for (const TMove& m : list) {
-        const uint32_t sum = TMoneyField::MulMoney(price, m.Weight);
-        e.Reprice = e.Reprice || m.Cost != price || m.Sum != sum;
-        if (m.Received) {
-            e.Weight = CheckedAddU(e.Weight, m.Weight);
-            e.PCount = CheckedAdd(e.PCount, m.PCount);
-            e.Sum = CheckedAddU(e.Sum, sum);
-        } else {
-            e.Weight = CheckedSubU(e.Weight, m.Weight);
-            e.PCount = CheckedSub(e.PCount, m.PCount);
-            e.Sum = CheckedSubU(e.Sum, sum);
-        }
+        const uint32_t value = TMoneyField::MulMoney(price, m.Weight);
+        e.Reprice = e.Reprice || m.Cost != price || m.Sum != value;
+        const int64_t sign = m.Received ? 1 : -1;
+        weight += sign * m.Weight;
+        pcount += sign * m.PCount;
+        sum += sign * value;
         if (e.Moves == 0 || m.ID > lastID) {
             lastID = m.ID;
             e.LastDate = m.Date;
         }
         ++e.Moves;
     }
+    const auto unsigned32 = [](int64_t v) { return v >= 0 && v <= int64_t(UINT32_MAX); };
+    if (!unsigned32(weight) || !unsigned32(sum) || pcount < INT32_MIN || pcount > INT32_MAX)
+        throw EIntOverflow();
+    e.Weight = static_cast<uint32_t>(weight);
+    e.PCount = static_cast<int32_t>(pcount);
+    e.Sum = static_cast<uint32_t>(sum);
     return e;
 }
 

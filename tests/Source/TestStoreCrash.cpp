@@ -418,6 +418,31 @@ TEST_F(StoreRepairTest, WhatNoCutOperationLeavesIsKept)
     EXPECT_EQ(FStore.Goods().LastDate.GetValue(), booked);
 }
 
+TEST_F(StoreRepairTest, AnIssueDatedBeforeItsReceiptDoesNotStopTheRepair)
+{
+    // The clock went back between a receipt and an issue of goods A, so in
+    // date order more leaves than came in; then a booking of B is cut.
+    FStore.InsertGoods("1", "A", "1.00", "0.00", "0", "");
+    FStore.AddGoods("5.00", "1", "");
+    TTableMoves& m = FStore.Moves();
+    m.SetIndex(m.IndID.get());
+    m.SetRecNo(1);
+    m.Edit();
+    m.MoveDate.SetValue(m.MoveDate.GetValue() + 1.0);
+    m.Post();
+    FStore.DeductGoods("5.00", "1", "dated before the receipt");
+    FStore.InsertGoods("2", "B", "1.00", "1.00", "1", "");
+    const std::string whole = Snapshot(FStore);
+    TTableStore& g = FStore.Goods();
+    g.Edit();
+    g.Weight.SetValue(0);
+    g.PCount.SetValue(0);
+    g.Sum.SetValue(0);
+    g.Post();
+    EXPECT_TRUE(Reopen());
+    EXPECT_EQ(Snapshot(FStore), whole);
+}
+
 TEST_F(StoreRepairTest, FilesThatDisagreeForMoreThanOneGoodsAreLeftAlone)
 {
     // As when the two files come from different copies: no single cut
