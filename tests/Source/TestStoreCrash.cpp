@@ -244,7 +244,7 @@ TEST_F(StoreCrashTest, APowerCutDuringTheRepairIsMendedAtTheNextStart)
     EXPECT_GT(repairsCut, 0);
 }
 
-TEST_F(StoreCrashTest, AFailedWriteLeavesTheDataAsBefore)
+TEST_F(StoreCrashTest, AFailedWriteOrSyncLeavesTheDataAsBefore)
 {
     for (const Operation& op : Operations()) {
         SCOPED_TRACE(op.name);
@@ -262,13 +262,19 @@ TEST_F(StoreCrashTest, AFailedWriteLeavesTheDataAsBefore)
             store.Close();
             after = Reopened(env);
         }
-        for (int n = 1; n <= writes; ++n) {
-            SCOPED_TRACE("write " + std::to_string(n) + " fails");
+        for (int n = 1; n <= 2 * writes; ++n) {
+            // A write fails, or a sync does (its writes stay unsynced).
+            const bool sync = n > writes;
+            const int k = sync ? n - int(writes) : n;
+            SCOPED_TRACE((sync ? "sync " : "write ") + std::to_string(k) + " fails");
             TFaultEnv env;
             LoadStart(env);
             TStore store;
             OpenAtPear(store, env);
-            env.FailWrite(n);
+            if (sync)
+                env.FailSync(k);
+            else
+                env.FailWrite(k);
             bool raised = false;
             try {
                 op.run(store);
