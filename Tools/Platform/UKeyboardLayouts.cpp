@@ -2,7 +2,11 @@
 
 #include <QGuiApplication>
 
+#include <QProcess>
+#include <QStandardPaths>
+
 #include <X11/XKBlib.h>
+#include <X11/Xatom.h>
 #include <X11/keysym.h>
 
 #include <algorithm>
@@ -53,6 +57,51 @@ std::string AtomName(Display* display, Atom atom)
     std::string text = name;
     XFree(name);
     return text;
+}
+
+// Layout codes of the X keyboard and the language identifiers of their languages.
+const std::map<std::string, std::uint16_t>& LayoutLanguages()
+{
+    static const std::map<std::string, std::uint16_t> languages{
+        {"us", 0x0409}, {"gb", 0x0809}, {"ru", 0x0419}, {"ua", 0x0422}, {"by", 0x0423}, {"de", 0x0407},
+        {"fr", 0x040C}, {"it", 0x0410}, {"es", 0x0C0A}, {"pt", 0x0816}, {"br", 0x0416}, {"pl", 0x0415},
+        {"cz", 0x0405}, {"sk", 0x041B}, {"hu", 0x040E}, {"ro", 0x0418}, {"bg", 0x0402}, {"rs", 0x0C1A},
+        {"lt", 0x0427}, {"lv", 0x0426}, {"ee", 0x0425}, {"fi", 0x040B}, {"se", 0x041D}, {"no", 0x0414},
+        {"dk", 0x0406}, {"nl", 0x0413}, {"be", 0x080C}, {"ch", 0x0807}, {"at", 0x0C07}, {"gr", 0x0408},
+        {"tr", 0x041F}, {"il", 0x040D}, {"ge", 0x0437}, {"am", 0x042B}, {"az", 0x042C}, {"kz", 0x043F},
+        {"md", 0x0418}, {"jp", 0x0411}, {"cn", 0x0804}, {"kr", 0x0412}};
+    return languages;
+}
+
+// The layouts and variants of the keyboard's rules names, as comma lists.
+bool RulesNames(Display* display, std::string& layouts, std::string& variants)
+{
+    const Atom names = XInternAtom(display, "_XKB_RULES_NAMES", True);
+    if (names == None) return false;
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(display, DefaultRootWindow(display), names, 0, 1024, False, XA_STRING, &type, &format,
+                           &count, &after, &data) != Success || data == nullptr)
+        return false;
+    // rules, model, layouts, variants and options, each ended by a zero byte
+    std::vector<std::string> parts;
+    std::string part;
+    for (unsigned long i = 0; i < count; ++i) {
+        if (data[i] == 0) {
+            parts.push_back(part);
+            part.clear();
+        } else {
+            part += static_cast<char>(data[i]);
+        }
+    }
+    parts.push_back(part);
+    XFree(data);
+    if (parts.size() < 3 || parts[2].empty()) return false;
+    layouts = parts[2];
+    variants = parts.size() > 3 ? parts[3] : std::string();
+    return true;
 }
 
 } // namespace
@@ -151,16 +200,49 @@ std::vector<TKeyboardLayout> ParseKeyboardSymbols(const std::string& symbols)
 
 std::uint16_t LayoutLanguageId(const std::string& layout)
 {
-    static const std::map<std::string, std::uint16_t> languages{
-        {"us", 0x0409}, {"gb", 0x0809}, {"ru", 0x0419}, {"ua", 0x0422}, {"by", 0x0423}, {"de", 0x0407},
-        {"fr", 0x040C}, {"it", 0x0410}, {"es", 0x0C0A}, {"pt", 0x0816}, {"br", 0x0416}, {"pl", 0x0415},
-        {"cz", 0x0405}, {"sk", 0x041B}, {"hu", 0x040E}, {"ro", 0x0418}, {"bg", 0x0402}, {"rs", 0x0C1A},
-        {"lt", 0x0427}, {"lv", 0x0426}, {"ee", 0x0425}, {"fi", 0x040B}, {"se", 0x041D}, {"no", 0x0414},
-        {"dk", 0x0406}, {"nl", 0x0413}, {"be", 0x080C}, {"ch", 0x0807}, {"at", 0x0C07}, {"gr", 0x0408},
-        {"tr", 0x041F}, {"il", 0x040D}, {"ge", 0x0437}, {"am", 0x042B}, {"az", 0x042C}, {"kz", 0x043F},
-        {"md", 0x0418}, {"jp", 0x0411}, {"cn", 0x0804}, {"kr", 0x0412}};
+    const auto& languages = LayoutLanguages();
     const auto it = languages.find(layout);
     return it == languages.end() ? 0 : it->second;
+}
+
+std::string LanguageLayout(std::uint16_t languageId)
+{
+    if (languageId == LayoutLanguageId("ro")) return "ro";  // not "md"
+    for (const auto& [layout, language] : LayoutLanguages())
+        if (language == languageId) return layout;
+    return {};
+}
+
+bool AddKeyboardLayout(const std::string& layout)
+{
+    if (layout.empty() || layout.find_first_of(",+:() ") != std::string::npos) return false;
+    std::string layouts, variants, displayName;
+    {
+        TXkbDisplay display;
+        if (display.Get() == nullptr) return false;
+        displayName = DisplayString(display.Get());
+        if (!RulesNames(display.Get(), layouts, variants)) return false;
+    }
+    const std::vector<TKeyboardLayout> present = KeyboardLayouts();
+    if (std::any_of(present.begin(), present.end(), [&layout](const TKeyboardLayout& l) { return l.Name == layout; }))
+        return true;
+    if (present.size() >= 4) return false;
+    const std::size_t count = static_cast<std::size_t>(std::count(layouts.begin(), layouts.end(), ',')) + 1;
+    while (static_cast<std::size_t>(std::count(variants.begin(), variants.end(), ',')) + 1 < count) variants += ',';
+    const QString setter = QStandardPaths::findExecutable("setxkbmap");
+    if (setter.isEmpty()) return false;
+    QProcess process;
+    process.start(setter, {"-display", QString::fromStdString(displayName), "-layout",
+                           QString::fromStdString(layouts + "," + layout), "-variant",
+                           QString::fromStdString(variants + ",")});
+    if (!process.waitForFinished(5000)) {
+        process.kill();
+        process.waitForFinished(1000);
+        return false;
+    }
+    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) return false;
+    const std::vector<TKeyboardLayout> after = KeyboardLayouts();
+    return std::any_of(after.begin(), after.end(), [&layout](const TKeyboardLayout& l) { return l.Name == layout; });
 }
 
 std::string LanguageIsoName(std::uint16_t languageId)

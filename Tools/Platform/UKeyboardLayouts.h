@@ -45,6 +45,17 @@ std::vector<TKeyboardLayout> ParseKeyboardSymbols(const std::string& symbols);
 // Language identifier of an X keyboard layout code, 0 when unknown.
 std::uint16_t LayoutLanguageId(const std::string& layout);
 
+// The X layout code for a language identifier ("us" for 0x0409, "ru" for
+// 0x0419); empty when unknown.
+std::string LanguageLayout(std::uint16_t languageId);
+
+// Adds the layout (an X layout code such as "ua") to the keyboard as a
+// further group, keeping its other layouts with their variants, its model
+// and options (through the setxkbmap tool). True when the keyboard has the
+// layout afterwards; false when not available, when the keyboard already
+// has four groups or the change failed.
+bool AddKeyboardLayout(const std::string& layout);
+
 // Two-letter ISO 639 name, in lower case, of a language identifier such as
 // 0x0419 ("ru") or 0x0422 ("uk"); empty when unknown.
 std::string LanguageIsoName(std::uint16_t languageId);

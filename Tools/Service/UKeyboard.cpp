@@ -66,6 +66,15 @@ std::uint16_t ActiveKeyboardLanguageId()
     return 0;
 }
 
-bool LoadKeyboardLayoutActive(const std::string& layoutId) { return SelectKeyboardLayout(layoutId, true); }
+bool LoadKeyboardLayoutActive(const std::string& layoutId)
+{
+    if (SelectKeyboardLayout(layoutId, true)) return true;
+    if (layoutId.size() != 8) return false;
+    bool isNumber = false;
+    const unsigned language = QString::fromStdString(layoutId.substr(4)).toUInt(&isNumber, 16);
+    if (!isNumber || language == 0) return false;
+    return AddKeyboardLayout(LanguageLayout(static_cast<std::uint16_t>(language))) &&
+           SelectKeyboardLayout(layoutId, true);
+}
 
 } // namespace tv

@@ -30,8 +30,8 @@ bool SelectKeyboardLayout(const std::string& layoutId, bool activate);
 // keyboard is not available.
 std::uint16_t ActiveKeyboardLanguageId();
 
-// Activates the keyboard's layout for the id; true when there is one.
-// Layouts that the keyboard does not have are not added.
+// Activates the keyboard's layout for the id, first adding the layout of
+// its language to the keyboard when it has none; true when it is active.
 bool LoadKeyboardLayoutActive(const std::string& layoutId);
 
 } // namespace tv

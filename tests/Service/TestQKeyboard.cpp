@@ -52,6 +52,7 @@ private slots:
         QVERIFY(!SelectKeyboardLayout("00000419", true));
         QVERIFY(!SelectKeyboardLayout("00000409", false));
         QVERIFY(!LoadKeyboardLayoutActive("00000419"));
+        QVERIFY(!AddKeyboardLayout("ru"));
     }
 
     void findKeyboardLayout_data()
@@ -117,6 +118,7 @@ private slots:
         QTest::newRow("by") << "by" << 0x0423 << "be";
         QTest::newRow("rs: Serbian, not Croatian") << "rs" << 0x0C1A << "sr";
         QTest::newRow("no: Bokmal") << "no" << 0x0414 << "nb";
+        QTest::newRow("ro: shared with md") << "ro" << 0x0418 << "ro";
         QTest::newRow("unknown") << "xx" << 0 << "";
     }
 
@@ -127,6 +129,7 @@ private slots:
         QFETCH(QString, iso);
         QCOMPARE(int(LayoutLanguageId(layout.toStdString())), language);
         QCOMPARE(QString::fromStdString(LanguageIsoName(std::uint16_t(language))), iso);
+        QCOMPARE(QString::fromStdString(LanguageLayout(std::uint16_t(language))), language == 0 ? QString() : layout);
     }
 };
 

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTest>
 
@@ -77,6 +78,35 @@ private slots:
         QVERIFY(!SelectKeyboardLayout("00000422", true));
         QCOMPARE(ActiveGroup(), 0);
         QVERIFY(!ActivateKeyboardGroup(3));
+    }
+
+    // A layout the keyboard lacks is added as a further group and
+    // activated, the others kept; a keyboard of four groups takes no more.
+    void missingLayoutIsAdded()
+    {
+        const QString setter = QStandardPaths::findExecutable("setxkbmap");
+        if (setter.isEmpty()) QSKIP("no tool to change the server's layouts");
+        QCOMPARE(QProcess::execute(setter, {"-display", ServerDisplay, "-layout", "us,ru", "-variant", ",phonetic"}), 0);
+        QVERIFY(LoadKeyboardLayoutActive("00000422"));
+        const std::vector<TKeyboardLayout> layouts = KeyboardLayouts();
+        QCOMPARE(layouts.size(), std::size_t(3));
+        QCOMPARE(layouts[1].Name, std::string("ru"));
+        QCOMPARE(layouts[2].Name, std::string("ua"));
+        QCOMPARE(ActiveGroup(), 2);
+        QProcess query;
+        query.start(setter, {"-display", ServerDisplay, "-query"});
+        QVERIFY(query.waitForFinished(5000));
+        const QString settings = QString::fromLatin1(query.readAllStandardOutput());
+        QVERIFY2(settings.contains(QRegularExpression("variant:\\s*,phonetic,\\s")), qPrintable(settings));
+        QVERIFY(LoadKeyboardLayoutActive("00000419"));
+        QCOMPARE(ActiveGroup(), 1);
+        QCOMPARE(KeyboardLayouts().size(), std::size_t(3));
+        QVERIFY(!LoadKeyboardLayoutActive("00000000"));
+        QVERIFY(!LoadKeyboardLayoutActive("0000zz19"));
+
+        QCOMPARE(QProcess::execute(setter, {"-display", ServerDisplay, "-layout", "us,ru,de,fr"}), 0);
+        QVERIFY(!LoadKeyboardLayoutActive("00000422"));
+        QCOMPARE(KeyboardLayouts().size(), std::size_t(4));
     }
 };
 
