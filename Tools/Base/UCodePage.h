@@ -14,6 +14,9 @@ std::string Cp1251ToUtf8(std::string_view bytes);
 // and every byte of invalid UTF-8 become "?". Never fails.
 std::string Utf8ToCp1251(std::string_view text);
 
+// Appends the UTF-8 bytes of the code point c (at most 0x10FFFF) to out.
+void AppendUtf8(std::string& out, char32_t c);
+
 // Number of characters of a UTF-8 text (an invalid byte counts as one).
 size_t Utf8Length(std::string_view text);
 

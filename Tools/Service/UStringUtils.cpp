@@ -1,5 +1,6 @@
 #include "UStringUtils.h"
 
+#include "UCodePage.h"
 #include "UException.h"
 
 namespace tv {
@@ -32,21 +33,7 @@ std::size_t CharOffset(const std::string& text, std::size_t index) {
 std::string EncodeChar(char32_t c) {
     TV_ASSERT(c <= 0x10FFFF && (c < 0xD800 || c > 0xDFFF), "Fill character is not a valid code point");
     std::string out;
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
+    AppendUtf8(out, c);
     return out;
 }
 

@@ -56,6 +56,24 @@ TEST(CodePage, UnrepresentableOrInvalidBecomesQuestionMark)
     }
 }
 
+TEST(CodePage, AppendUtf8AtEachLengthBoundary)
+{
+    const std::vector<std::pair<char32_t, std::string>> cases = {
+        {0x7F, "\x7F"},
+        {0x80, "\xC2\x80"},
+        {0x7FF, "\xDF\xBF"},
+        {0x800, "\xE0\xA0\x80"},
+        {0xFFFF, "\xEF\xBF\xBF"},
+        {0x10000, "\xF0\x90\x80\x80"},
+        {0x10FFFF, "\xF4\x8F\xBF\xBF"},
+    };
+    for (const auto& [c, bytes] : cases) {
+        std::string out = "x";
+        tv::AppendUtf8(out, c);
+        EXPECT_EQ(out, "x" + bytes) << std::hex << static_cast<uint32_t>(c);
+    }
+}
+
 TEST(CodePage, LengthLeftAndUpperCaseCountCharacters)
 {
     EXPECT_EQ(tv::Utf8Length("Дата1"), 5u);
