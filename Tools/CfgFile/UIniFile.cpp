@@ -1,27 +1,13 @@
 #include "UIniFile.h"
 
 #include "UFileUtils.h"
+#include "UTextUtils.h"
 
 #include <sys/stat.h>
 
 namespace tv {
 
 namespace {
-
-char LowerAscii(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool SameName(const std::string& a, const std::string& b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (LowerAscii(a[i]) != LowerAscii(b[i]))
-            return false;
-    return true;
-}
 
 std::string Trim(const std::string& s)
 {
@@ -61,7 +47,7 @@ TIniFile::TIniFile(std::string fileName) : FFileName(std::move(fileName))
             const std::string name = Trim(line.substr(1, line.size() - 2));
             current = nullptr;
             for (auto& s : FImage.Sections)
-                if (SameName(s.Name, name))
+                if (AsciiSameText(s.Name, name))
                     current = &s;
             if (!current) {
                 FImage.Sections.push_back(Section{name, {}});
@@ -85,10 +71,10 @@ TIniFile::TIniFile(std::string fileName) : FFileName(std::move(fileName))
 const TIniFile::Line* TIniFile::Find(const std::string& section, const std::string& key) const
 {
     for (const auto& s : FImage.Sections) {
-        if (!SameName(s.Name, section))
+        if (!AsciiSameText(s.Name, section))
             continue;
         for (const auto& l : s.Lines)
-            if (l.IsKey && SameName(l.Key, key))
+            if (l.IsKey && AsciiSameText(l.Key, key))
                 return &l;
     }
     return nullptr;
@@ -114,7 +100,7 @@ void TIniFile::WriteString(const std::string& section, const std::string& key, c
             c = ' ';
     Section* target = nullptr;
     for (auto& s : FImage.Sections)
-        if (SameName(s.Name, section)) {
+        if (AsciiSameText(s.Name, section)) {
             target = &s;
             break;
         }
@@ -123,7 +109,7 @@ void TIniFile::WriteString(const std::string& section, const std::string& key, c
         target = &FImage.Sections.back();
     }
     for (auto& l : target->Lines)
-        if (l.IsKey && SameName(l.Key, key)) {
+        if (l.IsKey && AsciiSameText(l.Key, key)) {
             l.Value = value;
             return;
         }

@@ -2,23 +2,9 @@
 
 #include "UException.h"
 #include "USetupNames.h"
+#include "UTextUtils.h"
 
 namespace tv {
-
-namespace {
-
-// Removes blanks and control characters at both ends.
-std::string TrimText(const std::string& s)
-{
-    size_t b = 0, e = s.size();
-    while (b < e && static_cast<unsigned char>(s[b]) <= ' ')
-        ++b;
-    while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ')
-        --e;
-    return s.substr(b, e - b);
-}
-
-} // namespace
 
 TLangOptions::TLangOptions(const std::string& fileName)
     : TCfgOptions(fileName),

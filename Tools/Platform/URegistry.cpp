@@ -1,6 +1,7 @@
 #include "URegistry.h"
 
 #include "UFileUtils.h"
+#include "UTextUtils.h"
 
 #include <cstdlib>
 #include <mutex>
@@ -33,27 +34,12 @@ std::mutex& StoreLock()
     return lock;
 }
 
-char LowerAscii(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool SameName(const std::string& a, const std::string& b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (LowerAscii(a[i]) != LowerAscii(b[i]))
-            return false;
-    return true;
-}
-
 // a is b or lies below b.
 bool IsAtOrBelow(const std::string& a, const std::string& b)
 {
     if (b.empty())
         return true;
-    if (a.size() < b.size() || !SameName(a.substr(0, b.size()), b))
+    if (a.size() < b.size() || !AsciiSameText(a.substr(0, b.size()), b))
         return false;
     return a.size() == b.size() || a[b.size()] == '\\';
 }
@@ -222,7 +208,7 @@ bool ParseValue(const std::string& line, RegValue& value)
 RegKey* FindKey(RegImage& image, const std::string& path)
 {
     for (auto& key : image.Keys)
-        if (SameName(key.Path, path))
+        if (AsciiSameText(key.Path, path))
             return &key;
     return nullptr;
 }
@@ -273,7 +259,7 @@ RegImage Load(const std::string& file)
             continue;
         bool replaced = false;
         for (auto& v : current->Values)
-            if (SameName(v.Name, value.Name)) {
+            if (AsciiSameText(v.Name, value.Name)) {
                 v = value;
                 replaced = true;
             }
@@ -330,7 +316,7 @@ const RegValue* FindValue(const RegImage& image, const std::string& path, const 
     if (!key)
         return nullptr;
     for (const auto& v : key->Values)
-        if (SameName(v.Name, name))
+        if (AsciiSameText(v.Name, name))
             return &v;
     return nullptr;
 }
@@ -441,7 +427,7 @@ bool TRegistry::DeleteValue(const std::string& name)
     RegKey* key = FindKey(image, FCurrentPath);
     if (!key)
         return false;
-    const auto removed = std::erase_if(key->Values, [&](const RegValue& v) { return SameName(v.Name, name); });
+    const auto removed = std::erase_if(key->Values, [&](const RegValue& v) { return AsciiSameText(v.Name, name); });
     if (removed == 0)
         return false;
     Save(FStoreFile, image);
@@ -492,7 +478,7 @@ void TRegistry::WriteValue(const std::string& name, TRegDataType type, const std
         throw ERegistryException("Failed to set data for '" + name + "'");
     bool replaced = false;
     for (auto& v : key->Values)
-        if (SameName(v.Name, name)) {
+        if (AsciiSameText(v.Name, name)) {
             v.Type = type;
             v.Data = data;
             replaced = true;

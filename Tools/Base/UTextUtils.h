@@ -1,0 +1,18 @@
+#pragma once
+// Small byte-wise text helpers shared by the configuration, registry and
+// options units.
+
+#include <string>
+#include <string_view>
+
+namespace tv {
+
+// text without the blanks and control characters (bytes up to ' ') at both
+// ends.
+std::string TrimText(std::string_view text);
+
+// a and b are equal when the ASCII letters A..Z are taken as a..z; every
+// other byte must match exactly.
+bool AsciiSameText(std::string_view a, std::string_view b);
+
+} // namespace tv

@@ -1,0 +1,28 @@
+#include "UTextUtils.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(TextUtils, TrimTextDropsBlanksAndControlsAtBothEnds)
+{
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"  a b \t", "a b"},
+        {"\r\n\x01 12.10.2025\x1F", "12.10.2025"},
+        {"   ", ""},
+        {"", ""},
+        {"\xD0\x9A\xD0\xBE\xD0\xB4 ", "\xD0\x9A\xD0\xBE\xD0\xB4"},
+    };
+    for (const auto& [text, trimmed] : cases) EXPECT_EQ(tv::TrimText(text), trimmed) << text;
+}
+
+TEST(TextUtils, AsciiSameTextFoldsOnlyLatinLetters)
+{
+    EXPECT_TRUE(tv::AsciiSameText("Software\\Tarnovell", "SOFTWARE\\tarnovell"));
+    EXPECT_TRUE(tv::AsciiSameText("", ""));
+    EXPECT_FALSE(tv::AsciiSameText("Key", "Keys"));
+    EXPECT_FALSE(tv::AsciiSameText("[", "{")) << "bytes next to the letters stay apart";
+    EXPECT_FALSE(tv::AsciiSameText("Ключ", "КЛЮЧ")) << "Cyrillic is compared byte for byte";
+}
+
+} // namespace
