@@ -1,3 +1,4 @@
+#include "TablesTestKit.h"
 #include "UBaseFld.h"
 #include "UChecked.h"
 #include "UDatArr.h"
@@ -17,16 +18,7 @@
 namespace {
 
 using tv::TVariant;
-
-std::string MessageOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const tv::Exception& e) {
-        return e.Message();
-    }
-    return "<no exception>";
-}
+using tv::testkit::MessageOf;
 
 const std::string kClosed = "Недопустимая операция при закрытом файле";
 const std::string kNoIndex = "Не задан индексный объект";

@@ -1,15 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <iterator>
-#include <sys/wait.h>
-#include <unistd.h>
 
+#include "TablesTestKit.h"
 #include "UBaseFld.h"
 #include "UDatFile.h"
 #include "UException.h"
@@ -17,43 +14,9 @@
 #include "UMoneyFld.h"
 
 using namespace tv;
+using namespace tv::testkit;
 
 namespace {
-
-class TempDir {
-public:
-    TempDir()
-    {
-        char tmpl[] = "/tmp/tv_dat_XXXXXX";
-        FPath = mkdtemp(tmpl);
-    }
-    ~TempDir() { std::system(("rm -rf '" + FPath + "'").c_str()); }
-    std::string Path(const std::string& name) const { return FPath + "/" + name; }
-
-private:
-    std::string FPath;
-};
-
-std::string ReadAll(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteAll(const std::string& path, const std::string& bytes)
-{
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
-
-std::string MessageOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const Exception& e) {
-        return e.Message();
-    }
-    return "(no failure)";
-}
 
 // Bytes built by hand, independently of the engine.
 std::string Le(int32_t v)
@@ -138,28 +101,6 @@ std::string Listing(const std::string& folder)
     for (const std::string& n : names)
         s += n + " ";
     return s;
-}
-
-// Exit code of a forked child that tries to open the file: 0 refused with
-// the open message, 1 opened, 2 any other outcome.
-int OpenInChild(const std::string& path)
-{
-    pid_t pid = fork();
-    if (pid == 0) {
-        int code = 2;
-        try {
-            TFile f;
-            f.SetFileName(path);
-            f.Open(false);
-            code = 1;
-        } catch (const Exception& e) {
-            code = e.Message() == "Ошибка открытия файла" ? 0 : 2;
-        }
-        _exit(code);
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 } // namespace
@@ -287,7 +228,7 @@ TEST(TDatFile, OpenIgnoresReservedWordsNamesAndOtherMarks)
         TDatFile f;
         f.SetFields(&g.Fields);
         f.SetFileName(path);
-        ASSERT_EQ(MessageOf([&] { f.Open(false); }), "(no failure)") << c.name;
+        ASSERT_EQ(MessageOf([&] { f.Open(false); }), kNoFailure) << c.name;
         EXPECT_EQ(g.Id.GetNextKeyValue(), 4) << c.name;
         EXPECT_EQ(g.Name.GetName(), "Name") << c.name << ": the attached names stay";
         std::string live;
@@ -505,7 +446,7 @@ TEST(TDatFile, CrashLeftoversAreMendedOnOpen)
             if (attach)
                 f.SetFields(&g.Fields);
             f.SetFileName(path);
-            ASSERT_EQ(MessageOf([&] { f.Open(false); }), "(no failure)") << c.name;
+            ASSERT_EQ(MessageOf([&] { f.Open(false); }), kNoFailure) << c.name;
             TDatHeader h;
             f.GetHeader(h);
             EXPECT_EQ(h.RecordCount, 3) << c.name;

@@ -1,3 +1,4 @@
+#include "TablesTestKit.h"
 #include "UBaseFld.h"
 #include "UChecked.h"
 #include "UException.h"
@@ -12,16 +13,8 @@
 namespace {
 
 using tv::TVariant;
-
-std::string MessageOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const tv::Exception& e) {
-        return e.Message();
-    }
-    return "<no exception>";
-}
+using tv::testkit::MessageOf;
+using tv::testkit::kNoFailure;
 
 // A field class of its own, as another unit could make one. It reports the
 // class descriptor it is given, so the same body stands for a plain TField,
@@ -259,7 +252,7 @@ TEST(IntegerField, Text)
         f.SetValue(99);
         const std::string msg = MessageOf([&] { f.SetText(c.Text); });
         if (c.Ok) {
-            EXPECT_EQ(msg, "<no exception>");
+            EXPECT_EQ(msg, kNoFailure);
             EXPECT_EQ(f.GetValue(), c.Value);
             EXPECT_EQ(f.GetText(), std::to_string(c.Value));
         } else {
@@ -403,7 +396,7 @@ TEST(Field, VariantKindMustMatchExactly)
         SCOPED_TRACE(c.Name);
         uint8_t dest[8] = {};
         const std::string msg = MessageOf([&] { c.Field->VariantToData(c.Value, dest); });
-        EXPECT_EQ(msg, c.Message ? c.Message : "<no exception>");
+        EXPECT_EQ(msg, c.Message ? c.Message : kNoFailure);
     }
     int32_t data = 0;
     b.VariantToData(TVariant(true), &data);

@@ -1,3 +1,4 @@
+#include "TablesTestKit.h"
 #include "UBaseFld.h"
 #include "UException.h"
 #include "UFields.h"
@@ -12,16 +13,7 @@
 namespace {
 
 using tv::TVariant;
-
-std::string MessageOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const tv::Exception& e) {
-        return e.Message();
-    }
-    return "<no exception>";
-}
+using tv::testkit::MessageOf;
 
 // (integer, string of width 8, money): offsets 0, 4, 12; record size 16.
 class FieldSet : public ::testing::Test {

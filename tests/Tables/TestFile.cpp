@@ -1,78 +1,14 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <fstream>
 #include <functional>
-#include <iterator>
-#include <sys/wait.h>
-#include <unistd.h>
 
+#include "TablesTestKit.h"
 #include "UException.h"
 #include "UFaultEnv.h"
 #include "UFile.h"
 
 using namespace tv;
-
-namespace {
-
-class TempDir {
-public:
-    TempDir()
-    {
-        char tmpl[] = "/tmp/tv_file_XXXXXX";
-        FPath = mkdtemp(tmpl);
-    }
-    ~TempDir() { std::system(("rm -rf '" + FPath + "'").c_str()); }
-    std::string Path(const std::string& name) const { return FPath + "/" + name; }
-
-private:
-    std::string FPath;
-};
-
-std::string ReadAll(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteAll(const std::string& path, const std::string& bytes)
-{
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-std::string MessageOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const Exception& e) {
-        return e.Message();
-    }
-    return "(no failure)";
-}
-
-// Exit code of a forked child that tries to open the file: 0 refused with
-// the open message, 1 opened, 2 any other outcome.
-int OpenInChild(const std::string& path)
-{
-    pid_t pid = fork();
-    if (pid == 0) {
-        int code = 2;
-        try {
-            TFile f;
-            f.SetFileName(path);
-            f.Open(false);
-            code = 1;
-        } catch (const Exception& e) {
-            code = e.Message() == "Ошибка открытия файла" ? 0 : 2;
-        }
-        _exit(code);
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-} // namespace
+using namespace tv::testkit;
 
 TEST(TFile, WritesReadsSeeksAndTruncatesOnDisk)
 {

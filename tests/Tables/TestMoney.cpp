@@ -1,5 +1,6 @@
 #include "UMoneyFld.h"
 
+#include "TablesTestKit.h"
 #include "UChecked.h"
 #include "UException.h"
 
@@ -11,15 +12,8 @@ namespace {
 
 using tv::TMoneyField;
 
-std::string MessageOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const tv::Exception& e) {
-        return e.Message();
-    }
-    return "<no exception>";
-}
+using tv::testkit::MessageOf;
+using tv::testkit::kNoFailure;
 
 const std::string kInvalid = "Неверно задано положительное число с двумя знаками: ";
 const std::string kTooLarge = "Слишком большое число: ";
@@ -83,7 +77,7 @@ TEST(Money, FromText)
             EXPECT_EQ(v, c.Value);
         });
         if (c.Message.empty())
-            EXPECT_EQ(msg, "<no exception>");
+            EXPECT_EQ(msg, kNoFailure);
         else
             EXPECT_EQ(msg, c.Message + "[" + c.Text + "]");
     }

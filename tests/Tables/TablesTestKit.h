@@ -1,0 +1,82 @@
+#pragma once
+// Helpers of the table tests: the message of a failure, a temporary folder,
+// files read and written byte for byte, and an open tried by another process.
+
+#include "UException.h"
+#include "UFile.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace tv::testkit {
+
+// What MessageOf gives when the action raised nothing.
+inline const std::string kNoFailure = "<no exception>";
+
+// The message of the tv::Exception the action raises, or kNoFailure.
+inline std::string MessageOf(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const Exception& e) {
+        return e.Message();
+    }
+    return kNoFailure;
+}
+
+// A fresh folder under /tmp, removed with everything in it at the end.
+class TempDir {
+public:
+    TempDir()
+    {
+        char tmpl[] = "/tmp/tv_tables_XXXXXX";
+        FPath = mkdtemp(tmpl);
+    }
+    ~TempDir() { std::system(("rm -rf '" + FPath + "'").c_str()); }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    std::string Path(const std::string& name) const { return FPath + "/" + name; }
+
+private:
+    std::string FPath;
+};
+
+inline std::string ReadAll(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline void WriteAll(const std::string& path, const std::string& bytes)
+{
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+// Exit code of a forked child that tries to open the file: 0 refused with
+// the open message, 1 opened, 2 any other outcome.
+inline int OpenInChild(const std::string& path)
+{
+    pid_t pid = fork();
+    if (pid == 0) {
+        int code = 2;
+        try {
+            TFile f;
+            f.SetFileName(path);
+            f.Open(false);
+            code = 1;
+        } catch (const Exception& e) {
+            code = e.Message() == "Ошибка открытия файла" ? 0 : 2;
+        }
+        _exit(code);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+} // namespace tv::testkit
