@@ -1,12 +1,10 @@
 #include "ULangOptions.h"
 #include "UPassword.h"
 
+#include "../CfgFile/CfgTestDir.h"
 #include "UFileUtils.h"
 
 #include <gtest/gtest.h>
-
-#include <QTemporaryDir>
-#include <cstdlib>
 
 using namespace tv;
 
@@ -25,22 +23,14 @@ void WriteFirstCfg(const std::string& file, unsigned langCode)
     WriteLangCfg(file, langCode, 0);
 }
 
-std::string Read(const std::string& file)
-{
-    std::string data;
-    ReadWholeFile(file, data);
-    return data;
-}
-
 } // namespace
 
 TEST(FirstCfg, FreshInstallationNeedsNoPassword)
 {
-    QTemporaryDir dir;
-    ::setenv("XDG_CONFIG_HOME", dir.path().toStdString().c_str(), 1);
-    const std::string file = dir.path().toStdString() + "/tarnovell.cfg";
+    CfgTestDir dir;
+    const std::string file = dir.CfgFile();
     WriteFirstCfg(file, 2);
-    EXPECT_EQ(Read(file), "[Security]\r\nPassword=7E2B4A19\r\n\r\n[Language]\r\nProgLang=ENG\r\n\r\n");
+    EXPECT_EQ(CfgTestDir::Read(file), "[Security]\r\nPassword=7E2B4A19\r\n\r\n[Language]\r\nProgLang=ENG\r\n\r\n");
     TSecurityOptions options(file, UninstallKey);
     TPass pass(&options);
     EXPECT_TRUE(pass.IsEmpty());
@@ -49,9 +39,8 @@ TEST(FirstCfg, FreshInstallationNeedsNoPassword)
 
 TEST(FirstCfg, InstallationOverAnOldOneClearsThePasswordInFileAndRegistry)
 {
-    QTemporaryDir dir;
-    ::setenv("XDG_CONFIG_HOME", dir.path().toStdString().c_str(), 1);
-    const std::string file = dir.path().toStdString() + "/tarnovell.cfg";
+    CfgTestDir dir;
+    const std::string file = dir.CfgFile();
     {
         TRegistry reg;
         ASSERT_TRUE(reg.OpenKey(UninstallKey, true));
@@ -60,7 +49,7 @@ TEST(FirstCfg, InstallationOverAnOldOneClearsThePasswordInFileAndRegistry)
         ASSERT_TRUE(pass.SetPassword("secret"));
     }
     WriteFirstCfg(file, 0);
-    EXPECT_EQ(Read(file), "[Security]\r\nPassword=7E2B4A19\r\n\r\n[Language]\r\nProgLang=RUS\r\n\r\n");
+    EXPECT_EQ(CfgTestDir::Read(file), "[Security]\r\nPassword=7E2B4A19\r\n\r\n[Language]\r\nProgLang=RUS\r\n\r\n");
     ASSERT_TRUE(WriteFileAtomic(file, "[Language]\r\nProgLang=RUS\r\n"));
     TSecurityOptions options(file, UninstallKey);
     TPass pass(&options);

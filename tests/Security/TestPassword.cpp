@@ -1,13 +1,11 @@
 #include "UPassword.h"
 
+#include "../CfgFile/CfgTestDir.h"
 #include "UException.h"
 #include "UFileUtils.h"
 #include "UHash.h"
 
 #include <gtest/gtest.h>
-
-#include <QTemporaryDir>
-#include <cstdlib>
 
 using namespace tv;
 
@@ -17,17 +15,11 @@ const std::string UninstallKey = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion
 
 class PasswordTest : public ::testing::Test {
 protected:
-    PasswordTest() { ::setenv("XDG_CONFIG_HOME", Dir().c_str(), 1); }
-    std::string Dir() const { return FDir.path().toStdString(); }
-    std::string CfgFile() const { return Dir() + "/tarnovell.cfg"; }
-    std::string Read() const
-    {
-        std::string data;
-        ReadWholeFile(CfgFile(), data);
-        return data;
-    }
+    std::string Dir() const { return FDir.Path(); }
+    std::string CfgFile() const { return FDir.CfgFile(); }
+    std::string Read() const { return CfgTestDir::Read(CfgFile()); }
 
-    QTemporaryDir FDir;
+    CfgTestDir FDir;
 };
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "UProgOptions.h"
 
+#include "../CfgFile/CfgTestDir.h"
 #include "UCardinalDate.h"
 #include "UExeFile.h"
 #include "UFileUtils.h"
@@ -7,8 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QTemporaryDir>
-#include <cstdlib>
 #include <functional>
 
 using namespace tv;
@@ -17,22 +16,16 @@ namespace {
 
 class ProgOptionsTest : public ::testing::Test {
 protected:
-    ProgOptionsTest() { ::setenv("XDG_CONFIG_HOME", Dir().c_str(), 1); }
-    std::string Dir() const { return FDir.path().toStdString(); }
-    std::string CfgFile() const { return Dir() + "/tarnovell.cfg"; }
-    std::string Read() const
-    {
-        std::string data;
-        ReadWholeFile(CfgFile(), data);
-        return data;
-    }
+    std::string Dir() const { return FDir.Path(); }
+    std::string CfgFile() const { return FDir.CfgFile(); }
+    std::string Read() const { return CfgTestDir::Read(CfgFile()); }
     void Write(const std::string& data) const { ASSERT_TRUE(WriteFileAtomic(CfgFile(), data)); }
     std::unique_ptr<TProgOptions> Open() const
     {
         return std::make_unique<TProgOptions>(CfgFile(), ProgRegKeyName);
     }
 
-    QTemporaryDir FDir;
+    CfgTestDir FDir;
 };
 
 using Getter = std::function<int(TProgOptions&)>;
