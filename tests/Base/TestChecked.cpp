@@ -7,16 +7,30 @@
 
 namespace {
 
-struct TSignedCase {
+// An operation that either overflows or gives Result.
+template <typename T>
+struct TCase {
     const char* Name;
-    std::function<int32_t()> Op;
+    std::function<T()> Op;
     bool Overflows;
-    int32_t Result;
+    T Result;
 };
+
+template <typename T>
+void ExpectCases(const std::vector<TCase<T>>& cases)
+{
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        if (c.Overflows)
+            EXPECT_THROW(c.Op(), tv::EIntOverflow);
+        else
+            EXPECT_EQ(c.Op(), c.Result);
+    }
+}
 
 TEST(Checked, SignedAtTheLimits)
 {
-    const std::vector<TSignedCase> cases = {
+    const std::vector<TCase<int32_t>> cases = {
         {"max plus zero", [] { return tv::CheckedAdd(INT_MAX, 0); }, false, INT_MAX},
         {"max plus one", [] { return tv::CheckedAdd(INT_MAX, 1); }, true, 0},
         {"min plus minus one", [] { return tv::CheckedAdd(INT_MIN, -1); }, true, 0},
@@ -30,25 +44,12 @@ TEST(Checked, SignedAtTheLimits)
         {"46341 squared", [] { return tv::CheckedMul(46341, 46341); }, true, 0},
         {"46340 squared", [] { return tv::CheckedMul(46340, 46340); }, false, 2147395600},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.Name);
-        if (c.Overflows)
-            EXPECT_THROW(c.Op(), tv::EIntOverflow);
-        else
-            EXPECT_EQ(c.Op(), c.Result);
-    }
+    ExpectCases(cases);
 }
-
-struct TUnsignedCase {
-    const char* Name;
-    std::function<uint32_t()> Op;
-    bool Overflows;
-    uint32_t Result;
-};
 
 TEST(Checked, UnsignedAtTheLimits)
 {
-    const std::vector<TUnsignedCase> cases = {
+    const std::vector<TCase<uint32_t>> cases = {
         {"max plus zero", [] { return tv::CheckedAddU(UINT_MAX, 0); }, false, UINT_MAX},
         {"max plus one", [] { return tv::CheckedAddU(UINT_MAX, 1); }, true, 0},
         {"zero minus one", [] { return tv::CheckedSubU(0, 1); }, true, 0},
@@ -57,13 +58,7 @@ TEST(Checked, UnsignedAtTheLimits)
         {"max times one", [] { return tv::CheckedMulU(UINT_MAX, 1); }, false, UINT_MAX},
         {"65535 times 65537", [] { return tv::CheckedMulU(65535, 65537); }, false, UINT_MAX},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.Name);
-        if (c.Overflows)
-            EXPECT_THROW(c.Op(), tv::EIntOverflow);
-        else
-            EXPECT_EQ(c.Op(), c.Result);
-    }
+    ExpectCases(cases);
 }
 
 TEST(Checked, IndexOutsideVectorOrArrayRaisesRangeError)

@@ -4,6 +4,13 @@
 
 namespace {
 
+// A text in UTF-8 and in code page 1251.
+struct TTextCase {
+    const char* Name;
+    std::string Utf8;
+    std::string Cp1251;
+};
+
 TEST(CodePage, EveryByteSurvivesTheRoundTrip)
 {
     std::string all;
@@ -14,12 +21,7 @@ TEST(CodePage, EveryByteSurvivesTheRoundTrip)
 
 TEST(CodePage, KnownCharacters)
 {
-    struct TCase {
-        const char* Name;
-        std::string Utf8;
-        std::string Cp1251;
-    };
-    const std::vector<TCase> cases = {
+    const std::vector<TTextCase> cases = {
         {"ascii", "Abc 1.5", "Abc 1.5"},
         {"russian", "Привет", "\xCF\xF0\xE8\xE2\xE5\xF2"},
         {"yo", "Ёё", "\xA8\xB8"},
@@ -36,12 +38,7 @@ TEST(CodePage, KnownCharacters)
 
 TEST(CodePage, UnrepresentableOrInvalidBecomesQuestionMark)
 {
-    struct TCase {
-        const char* Name;
-        std::string Utf8;
-        std::string Cp1251;
-    };
-    const std::vector<TCase> cases = {
+    const std::vector<TTextCase> cases = {
         {"chinese", "a中b", "a?b"},
         {"greek", "αβ", "??"},
         {"emoji", "x\xF0\x9F\x98\x80y", "x?y"},
