@@ -233,29 +233,29 @@ std::string FormatDateTime(const std::string& format, TDateTime value, const TFo
         const char c = static_cast<char>(std::tolower(static_cast<unsigned char>(format[pos])));
         const size_t run = RunLength(format, pos);
         size_t used = run;
+        // One digit for a single letter, two for a run of two or more.
+        const auto oneOrTwo = [&](int part) {
+            used = run >= 2 ? 2 : 1;
+            out += Pad(part, static_cast<int>(used));
+        };
         switch (c) {
         case 'y':
             out += run >= 3 ? Pad(year, 4) : Pad(year % 100, 2);
             break;
         case 'm':
-            used = run >= 2 ? 2 : 1;
-            out += Pad(month, static_cast<int>(used));
+            oneOrTwo(month);
             break;
         case 'd':
-            used = run >= 2 ? 2 : 1;
-            out += Pad(day, static_cast<int>(used));
+            oneOrTwo(day);
             break;
         case 'h':
-            used = run >= 2 ? 2 : 1;
-            out += Pad(hour, static_cast<int>(used));
+            oneOrTwo(hour);
             break;
         case 'n':
-            used = run >= 2 ? 2 : 1;
-            out += Pad(min, static_cast<int>(used));
+            oneOrTwo(min);
             break;
         case 's':
-            used = run >= 2 ? 2 : 1;
-            out += Pad(sec, static_cast<int>(used));
+            oneOrTwo(sec);
             break;
         case 'z':
             used = run >= 3 ? 3 : 1;

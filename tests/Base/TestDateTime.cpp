@@ -81,6 +81,7 @@ TEST(DateTime, FormatsInCurrentSettings)
     EXPECT_EQ(tv::DateTimeToStr(v, fs), "03/07/2024 09-05-03");
     EXPECT_EQ(tv::FormatDateTime("yyyy-mm-dd", v, fs), "2024-03-07");
     EXPECT_EQ(tv::FormatDateTime("d.m.yy h:nn", v, fs), "7.3.24 9-05");
+    EXPECT_EQ(tv::FormatDateTime("h n s hh nn ss", v, fs), "9 5 3 09 05 03");
     // A value outside the years 1..9999 cannot be a date and shows as its number.
     EXPECT_EQ(tv::DateToStr(3e6, fs), "3e+06");
 }
