@@ -1,5 +1,7 @@
 #include "UTextUtils.h"
 
+#include <algorithm>
+
 namespace tv {
 
 namespace {
@@ -29,6 +31,21 @@ bool AsciiSameText(std::string_view a, std::string_view b)
         if (LowerAscii(a[i]) != LowerAscii(b[i]))
             return false;
     return true;
+}
+
+std::vector<std::string> SplitLines(std::string_view text)
+{
+    std::vector<std::string> lines;
+    size_t i = 0;
+    while (i < text.size()) {
+        const size_t j = std::min(text.find('\n', i), text.size());
+        std::string_view line = text.substr(i, j - i);
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        lines.emplace_back(line);
+        i = j + 1;
+    }
+    return lines;
 }
 
 } // namespace tv

@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tv {
 
@@ -14,5 +15,9 @@ std::string TrimText(std::string_view text);
 // a and b are equal when the ASCII letters A..Z are taken as a..z; every
 // other byte must match exactly.
 bool AsciiSameText(std::string_view a, std::string_view b);
+
+// The lines of text, each without its LF and one CR before it; a text that
+// ends with LF has no empty line after it.
+std::vector<std::string> SplitLines(std::string_view text);
 
 } // namespace tv

@@ -31,15 +31,7 @@ TIniFile::TIniFile(std::string fileName) : FFileName(std::move(fileName))
     if (data.rfind("\xEF\xBB\xBF", 0) == 0)
         data.erase(0, 3);
     Section* current = nullptr;
-    size_t i = 0;
-    while (i < data.size()) {
-        size_t j = data.find('\n', i);
-        if (j == std::string::npos)
-            j = data.size();
-        std::string raw = data.substr(i, j - i);
-        i = j + 1;
-        if (!raw.empty() && raw.back() == '\r')
-            raw.pop_back();
+    for (const std::string& raw : SplitLines(data)) {
         const std::string line = Trim(raw);
         if (line.empty())
             continue;

@@ -235,15 +235,7 @@ RegImage Load(const std::string& file)
     if (!ReadWholeFile(file, data))
         return image;
     RegKey* current = &image.Keys.front();
-    size_t i = 0;
-    while (i < data.size()) {
-        size_t j = data.find('\n', i);
-        if (j == std::string::npos)
-            j = data.size();
-        std::string line = data.substr(i, j - i);
-        i = j + 1;
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
+    for (const std::string& line : SplitLines(data)) {
         if (line.empty())
             continue;
         if (line.front() == '[' && line.back() == ']') {

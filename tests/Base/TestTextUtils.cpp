@@ -25,4 +25,19 @@ TEST(TextUtils, AsciiSameTextFoldsOnlyLatinLetters)
     EXPECT_FALSE(tv::AsciiSameText("Ключ", "КЛЮЧ")) << "Cyrillic is compared byte for byte";
 }
 
+TEST(TextUtils, SplitLinesTakesLfOrCrLf)
+{
+    using Lines = std::vector<std::string>;
+    const std::vector<std::pair<std::string, Lines>> cases = {
+        {"", {}},
+        {"a", {"a"}},
+        {"a\r\nb\r\n", {"a", "b"}},
+        {"a\nb", {"a", "b"}},
+        {"a\n\n\r\nb\n", {"a", "", "", "b"}},
+        {"a\r\r\nb\rc", {"a\r", "b\rc"}},
+        {"\n", {""}},
+    };
+    for (const auto& [text, lines] : cases) EXPECT_EQ(tv::SplitLines(text), lines) << text;
+}
+
 } // namespace
