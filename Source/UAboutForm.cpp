@@ -3,9 +3,9 @@
 #include "UCardinalDate.h"
 #include "UContacts.h"
 #include "UDateTime.h"
+#include "UDialogBand.h"
 #include "UException.h"
 #include "UExeFile.h"
-#include "UGlassGradient.h"
 #include "UImage.h"
 #include "UMessages.h"
 #include "UProgOptions.h"
@@ -14,12 +14,10 @@
 #include "UVersion.h"
 
 #include <QCoreApplication>
-#include <QFrame>
 #include <QMouseEvent>
 #include <QPushButton>
 
 #include <cstdint>
-#include <memory>
 
 namespace tv {
 
@@ -27,7 +25,6 @@ namespace {
 
 constexpr int ClientWidth = 253;
 constexpr int ClientHeight = 180;
-constexpr int BandHeight = 40;
 constexpr unsigned long StopWaitMs = 3000;
 
 // "www.example.org" and "tarnovell@example.org", scrambled.
@@ -36,21 +33,7 @@ constexpr std::uint8_t WebCaptionBytes[] = {0x76, 0x75, 0x74, 0x2A, 0x60, 0x7E, 
 constexpr std::uint8_t MailBytes[] = {0x75, 0x63, 0x71, 0x6A, 0x6A, 0x70, 0x62, 0x64, 0x65, 0x4A, 0x6E,
                                       0x74, 0x6C, 0x63, 0x7F, 0x7C, 0x74, 0x3C, 0x7C, 0x66, 0x72};
 
-std::unique_ptr<TGlassGradienter>& GradienterSlot()
-{
-    static std::unique_ptr<TGlassGradienter> gradienter;
-    return gradienter;
-}
-
-TGlassGradienter& AboutGradienter()
-{
-    auto& slot = GradienterSlot();
-    if (!slot) {
-        slot = std::make_unique<TGlassGradienter>();
-        qAddPostRoutine([] { GradienterSlot().reset(); });
-    }
-    return *slot;
-}
+TUnitGradienter AboutGradienter;
 
 QString ToQ(const std::string& s)
 {
@@ -104,35 +87,18 @@ void TVersionTestThread::run()
 }
 
 TFormAbout::TFormAbout(TProgOptions* options, QWidget* parent, const std::string& versionAddress)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                          Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint),
+    : QDialog(parent, FixedDialogFlags),
       FOptions(options),
       FVersionAddress(versionAddress)
 {
-    setObjectName("FormAbout");
-    QFont f = font();
-    f.setPixelSize(11);
-    setFont(f);
-    setFixedSize(ClientWidth, ClientHeight);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, Qt::white);
-    setPalette(pal);
-    setAutoFillBackground(true);
-
-    Image = new TImage(this);
-    Image->setObjectName("Image");
-    Image->setGeometry(0, ClientHeight - BandHeight, ClientWidth, BandHeight);
-    Bevel = new QFrame(this);
-    Bevel->setObjectName("Bevel");
-    Bevel->setFrameShape(QFrame::HLine);
-    Bevel->setFrameShadow(QFrame::Sunken);
-    Bevel->setGeometry(0, ClientHeight - BandHeight - 2, ClientWidth, 2);
+    SetupFixedDialog(this, "FormAbout", ClientWidth, ClientHeight, true);
+    AddDialogBand(this, Image, Bevel);
 
     LbVersion = new QLabel(this);
     LbVersion->setObjectName("LbVersion");
     LbVersion->setGeometry(12, 12, ClientWidth - 24, 17);
     LbVersion->setTextFormat(Qt::PlainText);
-    QFont bold = f;
+    QFont bold = font();
     bold.setBold(true);
     bold.setPixelSize(12);
     LbVersion->setFont(bold);
@@ -153,13 +119,9 @@ TFormAbout::TFormAbout(TProgOptions* options, QWidget* parent, const std::string
     LbNewVersion->setTextFormat(Qt::PlainText);
     LbNewVersion->setAlignment(Qt::AlignCenter);
     LbNewVersion->setWordWrap(true);
-    QPalette red = LbNewVersion->palette();
-    red.setColor(QPalette::WindowText, QColor(0xC0, 0, 0));
-    LbNewVersion->setPalette(red);
+    SetAlertColor(LbNewVersion);
 
-    BtnOK = new QPushButton(this);
-    BtnOK->setObjectName("BtnOK");
-    BtnOK->setGeometry(ClientWidth - 88, ClientHeight - 33, 80, 25);
+    BtnOK = AddBandButton(this, "BtnOK", 88);
     BtnOK->setDefault(true);
     BtnOK->setText("OK");
     connect(BtnOK, &QPushButton::clicked, this, &TFormAbout::BtnOKClick);
@@ -168,7 +130,7 @@ TFormAbout::TFormAbout(TProgOptions* options, QWidget* parent, const std::string
     if (QCoreApplication::instance())
         connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, this, &TFormAbout::StopVersionTest);
 
-    AboutGradienter().Attach(this, Image);
+    AboutGradienter.Attach(this, Image);
     FormCreate();
 }
 

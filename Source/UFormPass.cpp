@@ -2,8 +2,8 @@
 
 #include "UAppSelect.h"
 #include "UCodePage.h"
+#include "UDialogBand.h"
 #include "UException.h"
-#include "UGlassGradient.h"
 #include "UImage.h"
 #include "UKeyboard.h"
 #include "UPassword.h"
@@ -11,7 +11,6 @@
 #include "UTopWindows.h"
 
 #include <QApplication>
-#include <QFrame>
 #include <QInputMethod>
 #include <QKeyEvent>
 #include <QLabel>
@@ -26,23 +25,7 @@ namespace {
 
 constexpr int ClientWidth = 260;
 constexpr int ClientHeight = 110;
-constexpr int BandHeight = 40;
-
-std::unique_ptr<TGlassGradienter>& GradienterSlot()
-{
-    static std::unique_ptr<TGlassGradienter> gradienter;
-    return gradienter;
-}
-
-TGlassGradienter& PassGradienter()
-{
-    auto& slot = GradienterSlot();
-    if (!slot) {
-        slot = std::make_unique<TGlassGradienter>();
-        qAddPostRoutine([] { GradienterSlot().reset(); });
-    }
-    return *slot;
-}
+TUnitGradienter PassGradienter;
 
 QString ToQ(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
@@ -57,29 +40,12 @@ std::string PasswordBytes(const QString& text)
 }
 
 TFormPass::TFormPass(TPass* pass, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                          Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint),
+    : QDialog(parent, FixedDialogFlags),
       FPass(pass)
 {
     TV_ASSERT(pass != nullptr, "Not assigned TPass-object for the password form");
-    setObjectName("FormPass");
-    QFont f = font();
-    f.setPixelSize(11);
-    setFont(f);
-    setFixedSize(ClientWidth, ClientHeight);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, Qt::white);
-    setPalette(pal);
-    setAutoFillBackground(true);
-
-    Image = new TImage(this);
-    Image->setObjectName("Image");
-    Image->setGeometry(0, ClientHeight - BandHeight, ClientWidth, BandHeight);
-    Bevel = new QFrame(this);
-    Bevel->setObjectName("Bevel");
-    Bevel->setFrameShape(QFrame::HLine);
-    Bevel->setFrameShadow(QFrame::Sunken);
-    Bevel->setGeometry(0, ClientHeight - BandHeight - 2, ClientWidth, 2);
+    SetupFixedDialog(this, "FormPass", ClientWidth, ClientHeight, true);
+    AddDialogBand(this, Image, Bevel);
 
     LbPass = new QLabel(this);
     LbPass->setObjectName("LbPass");
@@ -92,7 +58,7 @@ TFormPass::TFormPass(TPass* pass, QWidget* parent)
     LbLang->setObjectName("LbLang");
     LbLang->setGeometry(212, 25, 36, 21);
     LbLang->setAlignment(Qt::AlignCenter);
-    QFont small = f;
+    QFont small = font();
     small.setPixelSize(10);
     LbLang->setFont(small);
     LbResult = new QLabel(this);
@@ -100,17 +66,11 @@ TFormPass::TFormPass(TPass* pass, QWidget* parent)
     LbResult->setGeometry(4, 49, ClientWidth - 8, 15);
     LbResult->setAlignment(Qt::AlignCenter);
     LbResult->setTextFormat(Qt::PlainText);
-    QPalette red = LbResult->palette();
-    red.setColor(QPalette::WindowText, QColor(0xC0, 0, 0));
-    LbResult->setPalette(red);
+    SetAlertColor(LbResult);
 
-    BtnOK = new QPushButton(this);
-    BtnOK->setObjectName("BtnOK");
-    BtnOK->setGeometry(ClientWidth - 172, ClientHeight - 33, 80, 25);
+    BtnOK = AddBandButton(this, "BtnOK", 172);
     BtnOK->setDefault(true);
-    BtnCancel = new QPushButton(this);
-    BtnCancel->setObjectName("BtnCancel");
-    BtnCancel->setGeometry(ClientWidth - 86, ClientHeight - 33, 80, 25);
+    BtnCancel = AddBandButton(this, "BtnCancel", 86);
     setTabOrder(EditPass, BtnOK);
     setTabOrder(BtnOK, BtnCancel);
 
@@ -120,7 +80,7 @@ TFormPass::TFormPass(TPass* pass, QWidget* parent)
     connect(QGuiApplication::inputMethod(), &QInputMethod::localeChanged, this,
             [this] { FLayoutChanged = true; });
 
-    PassGradienter().Attach(this, Image);
+    PassGradienter.Attach(this, Image);
     qApp->installEventFilter(this);
     FormCreate();
     FTopWindow = std::make_unique<TTopWindow>("TFormPass", windowTitle().toStdString(), this, [](TMessage& message) {

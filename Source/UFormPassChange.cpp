@@ -1,19 +1,15 @@
 #include "UFormPassChange.h"
 
+#include "UDialogBand.h"
 #include "UException.h"
 #include "UFormPass.h"
-#include "UGlassGradient.h"
 #include "UImage.h"
 #include "UPassword.h"
 #include "UTextConst.h"
 
-#include <QCoreApplication>
-#include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-
-#include <memory>
 
 namespace tv {
 
@@ -21,52 +17,19 @@ namespace {
 
 constexpr int ClientWidth = 264;
 constexpr int ClientHeight = 207;
-constexpr int BandHeight = 40;
-
-std::unique_ptr<TGlassGradienter>& GradienterSlot()
-{
-    static std::unique_ptr<TGlassGradienter> gradienter;
-    return gradienter;
-}
-
-TGlassGradienter& PassChangeGradienter()
-{
-    auto& slot = GradienterSlot();
-    if (!slot) {
-        slot = std::make_unique<TGlassGradienter>();
-        qAddPostRoutine([] { GradienterSlot().reset(); });
-    }
-    return *slot;
-}
+TUnitGradienter PassChangeGradienter;
 
 QString ToQ(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
 } // namespace
 
 TFormPassChange::TFormPassChange(TPass* pass, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                          Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint),
+    : QDialog(parent, FixedDialogFlags),
       FPass(pass)
 {
     TV_ASSERT(pass != nullptr, "Not assigned TPass-object for the password change form");
-    setObjectName("FormPassChange");
-    QFont f = font();
-    f.setPixelSize(11);
-    setFont(f);
-    setFixedSize(ClientWidth, ClientHeight);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, Qt::white);
-    setPalette(pal);
-    setAutoFillBackground(true);
-
-    Image = new TImage(this);
-    Image->setObjectName("Image");
-    Image->setGeometry(0, ClientHeight - BandHeight, ClientWidth, BandHeight);
-    Bevel = new QFrame(this);
-    Bevel->setObjectName("Bevel");
-    Bevel->setFrameShape(QFrame::HLine);
-    Bevel->setFrameShadow(QFrame::Sunken);
-    Bevel->setGeometry(0, ClientHeight - BandHeight - 2, ClientWidth, 2);
+    SetupFixedDialog(this, "FormPassChange", ClientWidth, ClientHeight, true);
+    AddDialogBand(this, Image, Bevel);
 
     const auto label = [this](const char* name, int top) {
         auto* lb = new QLabel(this);
@@ -93,17 +56,11 @@ TFormPassChange::TFormPassChange(TPass* pass, QWidget* parent)
     LbResult->setGeometry(4, 141, ClientWidth - 8, 15);
     LbResult->setAlignment(Qt::AlignCenter);
     LbResult->setTextFormat(Qt::PlainText);
-    QPalette red = LbResult->palette();
-    red.setColor(QPalette::WindowText, QColor(0xC0, 0, 0));
-    LbResult->setPalette(red);
+    SetAlertColor(LbResult);
 
-    BtnOK = new QPushButton(this);
-    BtnOK->setObjectName("BtnOK");
-    BtnOK->setGeometry(ClientWidth - 172, ClientHeight - 33, 80, 25);
+    BtnOK = AddBandButton(this, "BtnOK", 172);
     BtnOK->setDefault(true);
-    BtnCancel = new QPushButton(this);
-    BtnCancel->setObjectName("BtnCancel");
-    BtnCancel->setGeometry(ClientWidth - 86, ClientHeight - 33, 80, 25);
+    BtnCancel = AddBandButton(this, "BtnCancel", 86);
     setTabOrder(EditPass, EditNewPass);
     setTabOrder(EditNewPass, EditNewPassConfirm);
     setTabOrder(EditNewPassConfirm, BtnOK);
@@ -112,7 +69,7 @@ TFormPassChange::TFormPassChange(TPass* pass, QWidget* parent)
     connect(BtnOK, &QPushButton::clicked, this, &TFormPassChange::BtnOKClick);
     connect(BtnCancel, &QPushButton::clicked, this, &TFormPassChange::BtnCancelClick);
 
-    PassChangeGradienter().Attach(this, Image);
+    PassChangeGradienter.Attach(this, Image);
     ApplyLanguage();
 }
 

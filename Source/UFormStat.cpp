@@ -1,18 +1,14 @@
 #include "UFormStat.h"
 
+#include "UDialogBand.h"
 #include "UException.h"
-#include "UGlassGradient.h"
 #include "UImage.h"
 #include "UMessages.h"
 #include "UStoreData.h"
 #include "UTextConst.h"
 
-#include <QCoreApplication>
-#include <QFrame>
 #include <QLabel>
 #include <QPushButton>
-
-#include <memory>
 
 namespace tv {
 
@@ -20,54 +16,21 @@ namespace {
 
 constexpr int ClientWidth = 254;
 constexpr int ClientHeight = 185;
-constexpr int BandHeight = 40;
-
-std::unique_ptr<TGlassGradienter>& GradienterSlot()
-{
-    static std::unique_ptr<TGlassGradienter> gradienter;
-    return gradienter;
-}
-
-TGlassGradienter& StatGradienter()
-{
-    auto& slot = GradienterSlot();
-    if (!slot) {
-        slot = std::make_unique<TGlassGradienter>();
-        qAddPostRoutine([] { GradienterSlot().reset(); });
-    }
-    return *slot;
-}
+TUnitGradienter StatGradienter;
 
 QString ToQ(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
 } // namespace
 
 TFormStat::TFormStat(TStore* store, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                          Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint),
+    : QDialog(parent, FixedDialogFlags),
       FStore(store)
 {
     TV_ASSERT(store != nullptr, "Not assigned TStore-object for the totals form");
-    setObjectName("FormStat");
-    QFont f = font();
-    f.setPixelSize(11);
-    setFont(f);
-    setFixedSize(ClientWidth, ClientHeight);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, Qt::white);
-    setPalette(pal);
-    setAutoFillBackground(true);
+    SetupFixedDialog(this, "FormStat", ClientWidth, ClientHeight, true);
+    AddDialogBand(this, Image, Bevel);
 
-    Image = new TImage(this);
-    Image->setObjectName("Image");
-    Image->setGeometry(0, ClientHeight - BandHeight, ClientWidth, BandHeight);
-    Bevel = new QFrame(this);
-    Bevel->setObjectName("Bevel");
-    Bevel->setFrameShape(QFrame::HLine);
-    Bevel->setFrameShadow(QFrame::Sunken);
-    Bevel->setGeometry(0, ClientHeight - BandHeight - 2, ClientWidth, 2);
-
-    QFont big = f;
+    QFont big = font();
     big.setPixelSize(14);
     big.setBold(true);
     const auto pair = [&](const char* captionName, const char* valueName, int top, QLabel*& caption,
@@ -89,14 +52,12 @@ TFormStat::TFormStat(TStore* store, QWidget* parent)
     pair("LbCountText", "LbCount", 74, LbCountText, LbCount);
     pair("LbSumText", "LbSum", 108, LbSumText, LbSum);
 
-    BtnOK = new QPushButton(this);
-    BtnOK->setObjectName("BtnOK");
-    BtnOK->setGeometry(ClientWidth - 88, ClientHeight - 33, 80, 25);
+    BtnOK = AddBandButton(this, "BtnOK", 88);
     BtnOK->setDefault(true);
     BtnOK->setText("OK");
     connect(BtnOK, &QPushButton::clicked, this, &TFormStat::BtnOKClick);
 
-    StatGradienter().Attach(this, Image);
+    StatGradienter.Attach(this, Image);
     FormCreate();
 }
 

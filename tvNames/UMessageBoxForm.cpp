@@ -1,19 +1,16 @@
 #include "UMessageBoxForm.h"
 
+#include "UDialogBand.h"
 #include "UException.h"
-#include "UGlassGradient.h"
 #include "UImage.h"
 
 #include <QApplication>
-#include <QFrame>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
-
-#include <memory>
 
 namespace tv {
 
@@ -23,25 +20,7 @@ namespace {
 
 constexpr int ClientWidth = 364;
 constexpr int ClientHeight = 142;
-constexpr int BandHeight = 40;
-
-std::unique_ptr<TGlassGradienter>& GradienterSlot()
-{
-    static std::unique_ptr<TGlassGradienter> gradienter;
-    return gradienter;
-}
-
-// The unit's painter of the band, made with the first box and freed with
-// the application object.
-TGlassGradienter& MessageBoxGradienter()
-{
-    auto& slot = GradienterSlot();
-    if (!slot) {
-        slot = std::make_unique<TGlassGradienter>();
-        qAddPostRoutine([] { GradienterSlot().reset(); });
-    }
-    return *slot;
-}
+TUnitGradienter MessageBoxGradienter;
 
 QString ToQ(const std::string& text)
 {
@@ -65,24 +44,11 @@ QStyle::StandardPixmap IconOfFlags(int icon, bool& known)
 } // namespace
 
 TFormMessageBox::TFormMessageBox(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                          Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint)
+    : QDialog(parent, FixedDialogFlags)
 {
-    setObjectName("FormMessageBox");
-    QFont f = font();
-    f.setPixelSize(11);
-    setFont(f);
-    setFixedSize(ClientWidth, ClientHeight);
+    SetupFixedDialog(this, "FormMessageBox", ClientWidth, ClientHeight, false);
     setModal(true);
-
-    Image = new TImage(this);
-    Image->setObjectName("Image");
-    Image->setGeometry(0, ClientHeight - BandHeight, ClientWidth, BandHeight);
-    Bevel = new QFrame(this);
-    Bevel->setObjectName("Bevel");
-    Bevel->setFrameShape(QFrame::HLine);
-    Bevel->setFrameShadow(QFrame::Sunken);
-    Bevel->setGeometry(0, ClientHeight - BandHeight - 2, ClientWidth, 2);
+    AddDialogBand(this, Image, Bevel);
 
     LbQuery = new QLabel(this);
     LbQuery->setObjectName("LbQuery");
@@ -96,17 +62,13 @@ TFormMessageBox::TFormMessageBox(QWidget* parent)
     ImageIcon->setGeometry(12, 24, 48, 48);
     ImageIcon->setAlignment(Qt::AlignCenter);
 
-    Btn1 = new QPushButton(this);
-    Btn1->setObjectName("Btn1");
-    Btn1->setGeometry(190, 109, 80, 25);
-    Btn2 = new QPushButton(this);
-    Btn2->setObjectName("Btn2");
-    Btn2->setGeometry(276, 108, 80, 25);
+    Btn1 = AddBandButton(this, "Btn1", ClientWidth - 190, ClientHeight - 109);
+    Btn2 = AddBandButton(this, "Btn2", ClientWidth - 276, ClientHeight - 108);
     setTabOrder(Btn1, Btn2);
     connect(Btn1, &QPushButton::clicked, this, &TFormMessageBox::Btn1Click);
     connect(Btn2, &QPushButton::clicked, this, &TFormMessageBox::Btn2Click);
 
-    MessageBoxGradienter().Attach(this, Image);
+    MessageBoxGradienter.Attach(this, Image);
     if (!FormMessageBox) FormMessageBox = this;
 }
 
