@@ -3,6 +3,7 @@
 
 #include "UAboutForm.h"
 
+#include "DialogTestKit.h"
 #include "UCardinalDate.h"
 #include "UDateTime.h"
 #include "UException.h"
@@ -22,7 +23,6 @@
 #include <QTest>
 #include <QTimer>
 
-#include <cstdlib>
 #include <memory>
 #include <vector>
 
@@ -119,14 +119,12 @@ class TestQAboutForm : public QObject {
 private slots:
     void initTestCase()
     {
-        QVERIFY(FDir.isValid());
-        ::setenv("XDG_CONFIG_HOME", FDir.path().toLocal8Bit().constData(), 1);
+        QVERIFY(testkit::UseConfigHome(FDir));
         LoadEnglishTexts();
     }
     void init()
     {
-        static int n = 0;
-        FCfg = FDir.path().toStdString() + "/about" + std::to_string(++n) + ".cfg";
+        FCfg = testkit::FreshConfigPath(FDir, "about");
         FOptions = std::make_unique<TProgOptions>(FCfg, ProgRegKeyName);
     }
     void cleanup() { FOptions.reset(); }

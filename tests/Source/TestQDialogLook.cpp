@@ -2,6 +2,7 @@
 // its bevel at the bottom, the buttons on the band, controls that do not
 // overlap, and texts that fit their controls.
 
+#include "DialogTestKit.h"
 #include "UAboutForm.h"
 #include "UFormPass.h"
 #include "UFormPassChange.h"
@@ -22,7 +23,6 @@
 #include <QTest>
 #include <QTimer>
 
-#include <cstdlib>
 #include <functional>
 #include <memory>
 
@@ -98,8 +98,7 @@ class TestQDialogLook : public QObject {
 private slots:
     void initTestCase()
     {
-        QVERIFY(FDir.isValid());
-        ::setenv("XDG_CONFIG_HOME", FDir.path().toLocal8Bit().constData(), 1);
+        QVERIFY(testkit::UseConfigHome(FDir));
         SetProgramFolder(FDir.path().toStdString());
         FOptions = std::make_unique<TProgOptions>(FDir.path().toStdString() + "/tarnovell.cfg", ProgRegKeyName);
         FOptions->SetTestDate(Now());

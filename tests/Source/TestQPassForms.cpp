@@ -4,6 +4,7 @@
 #include "UFormPass.h"
 #include "UFormPassChange.h"
 
+#include "DialogTestKit.h"
 #include "UAppSelect.h"
 #include "UCodePage.h"
 #include "UFileUtils.h"
@@ -19,7 +20,6 @@
 #include <QTest>
 #include <QTimer>
 
-#include <cstdlib>
 #include <functional>
 #include <memory>
 
@@ -73,15 +73,13 @@ class TestQPassForms : public QObject {
 private slots:
     void initTestCase()
     {
-        QVERIFY(FDir.isValid());
-        ::setenv("XDG_CONFIG_HOME", FDir.path().toLocal8Bit().constData(), 1);
+        QVERIFY(testkit::UseConfigHome(FDir));
         LoadEnglishTexts();
     }
 
     void init()
     {
-        static int n = 0;
-        FCfg = FDir.path().toStdString() + "/cfg" + std::to_string(++n) + ".cfg";
+        FCfg = testkit::FreshConfigPath(FDir, "cfg");
         FOptions = std::make_unique<TSecurityOptions>(FCfg, TestKey);
         FPass = std::make_unique<TPass>(FOptions.get());
     }
