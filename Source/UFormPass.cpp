@@ -39,6 +39,15 @@ std::string PasswordBytes(const QString& text)
     return utf8;
 }
 
+bool PasswordMatches(TPass& pass, const QString& text)
+{
+    try {
+        return pass.Check(PasswordBytes(text));
+    } catch (const Exception&) {
+        return false;
+    }
+}
+
 TFormPass::TFormPass(TPass* pass, QWidget* parent)
     : QDialog(parent, FixedDialogFlags),
       FPass(pass)
@@ -153,13 +162,7 @@ bool TFormPass::eventFilter(QObject* watched, QEvent* event)
 
 void TFormPass::BtnOKClick()
 {
-    bool right = false;
-    try {
-        right = FPass->Check(PasswordBytes(EditPass->text()));
-    } catch (const Exception&) {
-        right = false;
-    }
-    if (right)
+    if (PasswordMatches(*FPass, EditPass->text()))
         done(1);
     else
         LbResult->setText(ToQ(TextTable[41]));

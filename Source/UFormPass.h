@@ -23,6 +23,10 @@ class TTopWindow;
 // else its UTF-8 form.
 std::string PasswordBytes(const QString& text);
 
+// True when the typed text is the store's password; a store that cannot be
+// read counts as a wrong password.
+bool PasswordMatches(TPass& pass, const QString& text);
+
 // Modal results of the prompt besides 1 (OK) and 2 (Cancel, close box).
 inline constexpr int PassEscapeResult = 333;
 

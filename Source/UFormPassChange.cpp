@@ -102,13 +102,7 @@ void TFormPassChange::FormShow()
 
 void TFormPassChange::BtnOKClick()
 {
-    bool oldRight = false;
-    try {
-        oldRight = FPass->Check(PasswordBytes(EditPass->text()));
-    } catch (const Exception&) {
-        oldRight = false;
-    }
-    if (!oldRight) {
+    if (!PasswordMatches(*FPass, EditPass->text())) {
         LbResult->setText(ToQ(TextTable[41]));
         return;
     }

@@ -123,6 +123,45 @@ private slots:
         QCOMPARE(afterEdit, QString());
     }
 
+    // A typed text too long to digest is a wrong password, not a failure.
+    void OverlongTypedPasswordIsWrong()
+    {
+        QVERIFY(FPass->SetPassword("Secret"));
+        const QString longText(70000, QChar('s'));
+        const auto typeLong = [&longText](QLineEdit* edit) {
+            edit->setMaxLength(longText.size());
+            edit->setText(longText);
+        };
+        QString prompted;
+        TFormPass prompt(FPass.get());
+        Steps(prompt, {[&] {
+                           typeLong(prompt.EditPass);
+                           prompt.BtnOK->click();
+                       },
+                       [&] {
+                           prompted = prompt.LbResult->text();
+                           prompt.BtnCancel->click();
+                       }});
+        QVERIFY(prompt.LoginCancelled());
+        QCOMPARE(prompted, QString("Incorrect old password.."));
+
+        QString changed;
+        TFormPassChange change(FPass.get());
+        Steps(change, {[&] {
+                           typeLong(change.EditPass);
+                           change.EditNewPass->setText("New");
+                           change.EditNewPassConfirm->setText("New");
+                           change.BtnOK->click();
+                       },
+                       [&] {
+                           changed = change.LbResult->text();
+                           change.BtnCancel->click();
+                       }});
+        QCOMPARE(change.exec(), 2);
+        QCOMPARE(changed, QString("Incorrect old password.."));
+        QVERIFY(FPass->Check("Secret"));
+    }
+
     void PromptCancelled_data()
     {
         QTest::addColumn<int>("how");
