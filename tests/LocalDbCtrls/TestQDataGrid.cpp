@@ -53,6 +53,7 @@ struct TGoodsGrid {
     std::unique_ptr<TProbeGrid> Grid;
     std::vector<std::string> Changes;
     bool ThrowOnChange = false;
+    bool Locate = true;  // false: the owner leaves the table where it is
 
     explicit TGoodsGrid(const std::vector<std::pair<std::string, std::string>>& goods,
                         bool searchable = true)
@@ -81,6 +82,8 @@ struct TGoodsGrid {
             Changes.push_back(text);
             if (ThrowOnChange)
                 throw Exception("owner failed");
+            if (!Locate)
+                return;
             Table.SetIndex(Grid->Col() == 1 ? Table.IndCode.get() : Table.IndName.get());
             Table.FindText(text);
         });
@@ -182,8 +185,12 @@ private slots:
         TGoodsGrid g(Vegetables);
         g.Grid->SetCol(column);
         QSignalSpy begins(g.Grid.get(), &TDataGrid::OnSearchBegin);
+        size_t changesAtBegin = 99;
+        QObject::connect(g.Grid.get(), &TDataGrid::OnSearchBegin,
+                         [&](const std::string&) { changesAtBegin = g.Changes.size(); });
         g.Type(keys);
         QCOMPARE(begins.count(), 1);
+        QCOMPARE(changesAtBegin, size_t(0));  // the search begins before the first key
         QVERIFY(g.Grid->Searching());
         QStringList seen;
         for (const std::string& s : g.Changes)
@@ -196,20 +203,30 @@ private slots:
     }
 
     // The typed beginning of the current cell looks unselected and the
-    // rest selected; with nothing matched the whole text looks selected.
+    // rest selected; with nothing matched the whole text looks selected,
+    // with everything matched none of it.
     void matchedBeginningIsDrawnApart_data()
     {
         QTest::addColumn<QString>("keys");
         QTest::addColumn<bool>("startSelected");
-        QTest::newRow("matched beginning") << "Карт" << false;
-        QTest::newRow("unmatched text") << "Карz" << true;
+        QTest::addColumn<bool>("tailSelected");
+        QTest::addColumn<bool>("locate");
+        QTest::newRow("matched beginning") << "Карт" << false << true << true;
+        QTest::newRow("unmatched text") << "Карz" << true << true << true;
+        // The owner's search is its own affair; the drawing ignores case.
+        QTest::newRow("beginning typed in the other case") << "кАРт" << false << true << false;
+        QTest::newRow("whole text typed") << "картофель" << false << false << false;
     }
     void matchedBeginningIsDrawnApart()
     {
         QFETCH(QString, keys);
         QFETCH(bool, startSelected);
+        QFETCH(bool, tailSelected);
+        QFETCH(bool, locate);
         TGoodsGrid g(Vegetables);
         g.Grid->SetCol(2);
+        g.Grid->SetRow(2);
+        g.Locate = locate;
         g.Type(keys);
         QCOMPARE(QString::fromStdString(g.Table.Name.GetText()), QString("Картофель"));
         const QRect cell = g.CurrentRect();
@@ -218,9 +235,55 @@ private slots:
         const QRect start(cell.left() + 2, cell.top() + quarter, 9, cell.height() - 2 * quarter);
         const QRect tail(cell.left() + 70, cell.top() + quarter, 20, cell.height() - 2 * quarter);
         QCOMPARE(CountColour(image, start, Highlight) > 0, startSelected);
-        QVERIFY(CountColour(image, tail, Highlight) > 0);
+        QCOMPARE(CountColour(image, tail, Highlight) > 0, tailSelected);
+        if (!startSelected && !tailSelected)
+            QCOMPARE(CountColour(image, cell, Highlight), 0);
         // Far right of the cell lies beyond the text: the row colour.
         QCOMPARE(image.pixelColor(cell.right() - 2, cell.top() + 2), g.Grid->RowColor(g.Grid->Row()));
+    }
+
+    // The marker column shows a triangle at the current row while a search
+    // runs, and at no row otherwise.
+    void markerTriangle_data()
+    {
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<bool>("cancel");
+        QTest::addColumn<int>("row");  // 0: no triangle
+        QTest::newRow("no search") << "" << false << 0;
+        QTest::newRow("search on the first row") << "К" << false << 1;
+        QTest::newRow("search moved to another record") << "Л\bМ" << false << 4;
+        QTest::newRow("search ended") << "Ч" << true << 0;
+    }
+    void markerTriangle()
+    {
+        QFETCH(QString, keys);
+        QFETCH(bool, cancel);
+        QFETCH(int, row);
+        TGoodsGrid g(Vegetables);
+        g.Grid->SetCol(2);
+        g.Grid->SetRow(3);
+        g.Type(keys);
+        if (cancel)
+            g.Grid->CancelSearch();
+        if (row > 0)
+            QCOMPARE(g.Grid->Row(), row);
+        QHeaderView* marker = g.Grid->verticalHeader();
+        QVERIFY(marker->isVisibleTo(g.Grid.get()));
+        QCOMPARE(marker->width(), 11);
+        const QImage image = marker->viewport()->grab().toImage();
+        const QColor face = g.Grid->palette().color(QPalette::Active, QPalette::Button);
+        for (int r = 1; r < g.Grid->RowCount(); ++r) {
+            const QRect cell(0, marker->sectionViewportPosition(r - 1), 10, marker->sectionSize(r - 1) - 1);
+            QCOMPARE(CountColour(image, cell, Highlight) > 0, r == row);
+            // Right of the triangle's tip and at the top the cell shows the face colour.
+            QCOMPARE(image.pixelColor(9, cell.top()), face);
+            if (r == row) {
+                // The tip points right, in the middle of the row.
+                QCOMPARE(image.pixelColor(2, cell.top() + cell.height() / 2), Highlight);
+                QVERIFY(image.pixelColor(2, cell.top() + 1) != Highlight ||
+                        image.pixelColor(8, cell.top() + 2) != Highlight);
+            }
+        }
     }
 
     void searchEndsOnSelectionFocusAndCancel_data()
@@ -230,6 +293,7 @@ private slots:
         QTest::newRow("row set by the owner") << 1;
         QTest::newRow("cancel") << 2;
         QTest::newRow("sort by a column") << 3;
+        QTest::newRow("mouse click on another row") << 4;
     }
     void searchEndsOnSelectionFocusAndCancel()
     {
@@ -244,6 +308,11 @@ private slots:
         case 1: g.Grid->SetRow(1); break;
         case 2: g.Grid->CancelSearch(); break;
         case 3: g.Grid->SortByColumn(0); break;
+        case 4:
+            QTest::mouseClick(g.Grid->viewport(), Qt::LeftButton, {},
+                              g.Grid->visualRect(g.Grid->model()->index(0, 1)).center());
+            QCOMPARE(g.Grid->Row(), 1);
+            break;
         }
         QVERIFY(!g.Grid->Searching());
         QCOMPARE(ends.count(), 1);
