@@ -81,6 +81,48 @@ private slots:
             QCOMPARE(g.Grid->columnWidth(i), g.Header()->sectionSize(i));
     }
 
+    // A caption stands 3 pixels in from the side it is aligned to and moves
+    // one pixel right while its section is pressed.
+    void captionInsets_data()
+    {
+        QTest::addColumn<int>("section");
+        QTest::addColumn<bool>("right");
+        QTest::newRow("left-aligned caption") << 1 << false;
+        QTest::newRow("right-aligned caption") << 2 << true;
+    }
+    void captionInsets()
+    {
+        QFETCH(int, section);
+        QFETCH(bool, right);
+        TShownGrid g;
+        const int left = g.Header()->sectionViewportPosition(section);
+        const int last = left + g.Header()->sectionSize(section) - 1;
+        // The caption's dark pixels between the section's borders: first and last column.
+        auto extent = [&] {
+            const QImage image = g.Header()->viewport()->grab().toImage();
+            int first = -1, end = -1;
+            for (int x = left + 1; x < last; ++x)
+                for (int y = 2; y < image.height() - 2; ++y)
+                    if (image.pixelColor(x, y).lightness() < 100) {
+                        if (first < 0)
+                            first = x;
+                        end = x;
+                    }
+            return std::pair<int, int>(first, end);
+        };
+        const auto [first, end] = extent();
+        QVERIFY(first > 0);
+        const int inset = right ? last - end : first - left;
+        QVERIFY2(inset >= 3 && inset <= 5, qPrintable(QString::number(inset)));
+        const int x = (left + last) / 2;
+        g.Mouse(QEvent::MouseButtonPress, x, Qt::LeftButton);
+        const auto [pressedFirst, pressedEnd] = extent();
+        g.Mouse(QEvent::MouseButtonRelease, x, Qt::NoButton);
+        QCOMPARE(pressedFirst, first + 1);
+        QCOMPARE(pressedEnd, end + 1);
+        QCOMPARE(extent(), std::make_pair(first, end));
+    }
+
     void borderDrag_data()
     {
         QTest::addColumn<int>("section");
