@@ -87,6 +87,7 @@ public:
     TFields Set{{&ID, &GoodsID, &MoveDate, &Direction, &Weight, &Sum}};
     std::unique_ptr<TIndex> IndGoods =
         TIndex::CreateCompositeNamed(&Set, "IndGoods", {&GoodsID, &MoveDate});
+    std::unique_ptr<TIndex> IndDate = TIndex::CreateNamed(&Set, "IndDate", &MoveDate);
 
     explicit TMovesTable(TFileEnv* Env, const std::string& Path = "moves.dat")
     {
@@ -104,6 +105,7 @@ public:
     {
         TTable::Open(CreateIfMissing);
         AddIndex(IndGoods.get());
+        AddIndex(IndDate.get());
         SetIndex(IndGoods.get());
     }
     void Add(int32_t goods, TDateTime date, uint32_t weight = 100)

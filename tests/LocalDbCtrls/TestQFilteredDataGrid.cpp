@@ -159,6 +159,21 @@ private slots:
         QCOMPARE(g.Table.GetRecNo(), 0);
     }
 
+    void rangeSortsTheTableByItsIndex()
+    {
+        // By date the goods 2 movements lie apart; by goods and date together.
+        TMovesGrid g({{2, 1}, {3, 2}, {1, 3}, {2, 4}});
+        g.Table.SetIndex(g.Table.IndDate.get());
+        g.Table.SetRecNo(0);
+        g.Grid->Reload();
+        g.FilterGoods(2);
+        QCOMPARE(g.Table.GetIndexName(), std::string("IndGoods"));
+        QCOMPARE(g.Grid->FilterStart(), 1);
+        QCOMPARE(g.Grid->FilterCount(), 2);
+        QCOMPARE(g.Grid->GetCellText(0, 1), g.Table.GetElemText(1, TMovesTable::fMoveDate));
+        QCOMPARE(g.Table.MoveDate.GetValue(), Day(4));
+    }
+
     void rangeIsKeptUntilSetAgain()
     {
         TMovesGrid g({{1, 1}, {2, 2}, {3, 3}});
