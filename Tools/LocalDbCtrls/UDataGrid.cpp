@@ -906,6 +906,8 @@ void TDataGrid::DrawCell(QPainter* Painter, const QRect& Rect, int Col, int Row)
     if (marked && hasFocus()) {
         QStyleOptionFocusRect option;
         option.initFrom(this);
+        // Styles hide focus frames until the keyboard is used; the grid's is always shown.
+        option.state |= QStyle::State_KeyboardFocusChange;
         option.rect = Rect;
         option.backgroundColor = background;
         style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, Painter, this);

@@ -345,6 +345,29 @@ private slots:
         QCOMPARE(enters.count(), 2);
     }
 
+    // The current cell carries a focus frame while the grid has the focus,
+    // also when the focus did not come by the keyboard.
+    void focusedCellIsFramed()
+    {
+        QWidget window;
+        TGoodsGrid g(Vegetables);
+        g.Grid->setParent(&window);
+        auto* other = new QWidget(&window);
+        other->setFocusPolicy(Qt::StrongFocus);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        g.Grid->SetRow(2);
+        auto edge = [&] {
+            const QRect cell = g.CurrentRect();
+            return g.Grid->viewport()->grab().toImage().pixelColor(cell.left(), cell.center().y());
+        };
+        other->setFocus(Qt::MouseFocusReason);
+        QCOMPARE(edge(), Highlight);
+        g.Grid->setFocus(Qt::MouseFocusReason);
+        QVERIFY(g.Grid->hasFocus());
+        QVERIFY(edge() != Highlight);
+    }
+
     void failingOwnerLeavesNoStuckSearchKey()
     {
         TGoodsGrid g(Vegetables);

@@ -81,6 +81,8 @@ int main(int argc, char** argv)
                              {id + 1, TVariant::DateTime(first)});
     });
     window.show();
+    window.activateWindow();
+    QApplication::processEvents();
     grid->setFocus();
     grid->SetCol(2);
     grid->SetRow(30);
