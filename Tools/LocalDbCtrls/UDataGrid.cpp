@@ -8,7 +8,6 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyleOptionHeader>
-#include <QStyleOptionFocusRect>
 #include <QWheelEvent>
 
 #include <algorithm>
@@ -486,7 +485,7 @@ TDataGrid::~TDataGrid() = default;
 void TDataGrid::UpdateSizes()
 {
     FRowHeight = std::max(18, fontMetrics().height() + 4);
-    FMarker->setDefaultSectionSize(FRowHeight);
+    FMarker->setDefaultSectionSize(FRowHeight + 1);  // the row and its grid line
     FMarker->setFixedWidth(11);
     FHeader->setFixedHeight(FRowHeight + 1);
     const int n = DataColumnCount();
@@ -904,13 +903,11 @@ void TDataGrid::DrawCell(QPainter* Painter, const QRect& Rect, int Col, int Row)
         Painter->drawText(textRect, alignment | flags, shown);
     }
     if (marked && hasFocus()) {
-        QStyleOptionFocusRect option;
-        option.initFrom(this);
-        // Styles hide focus frames until the keyboard is used; the grid's is always shown.
-        option.state |= QStyle::State_KeyboardFocusChange;
-        option.rect = Rect;
-        option.backgroundColor = background;
-        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, Painter, this);
+        // A dotted outline that leaves the cell's colours as they are.
+        Painter->setClipping(false);
+        Painter->setBrush(Qt::NoBrush);
+        Painter->setPen(QPen(foreground, 1, Qt::DotLine));
+        Painter->drawRect(Rect.adjusted(0, 0, -1, -1));
     }
     Painter->restore();
 }

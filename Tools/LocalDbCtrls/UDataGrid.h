@@ -163,7 +163,8 @@ public:
     int DataColumnCount() const { return static_cast<int>(FColumnFields.size()); }
     // The field number shown in grid column Col.
     int32_t ColumnField(int Col) const;
-    // Height of a record row in pixels.
+    // Height of a record row in pixels, without its grid line; the header
+    // is as high as a row with its line.
     int DefaultRowHeight() const { return FRowHeight; }
 
     // Paints grid cell (Col, Row), Row >= 1, into Rect.

@@ -357,15 +357,25 @@ private slots:
         window.show();
         QVERIFY(QTest::qWaitForWindowActive(&window));
         g.Grid->SetRow(2);
-        auto edge = [&] {
+        // Pixels of the cell's outline, and of its inside, not in the highlight colour.
+        auto marks = [&](bool outline) {
             const QRect cell = g.CurrentRect();
-            return g.Grid->viewport()->grab().toImage().pixelColor(cell.left(), cell.center().y());
+            const QImage image = g.Grid->viewport()->grab().toImage();
+            const QRect inside = cell.adjusted(1, 1, -1, -1);
+            const QRect inner(inside.right() - 6, inside.top(), 6, inside.height());  // past the text
+            return outline ? cell.width() * 2 + cell.height() * 2 - 4 -
+                                 (CountColour(image, QRect(cell.left(), cell.top(), cell.width(), 1), Highlight) +
+                                  CountColour(image, QRect(cell.left(), cell.bottom(), cell.width(), 1), Highlight) +
+                                  CountColour(image, QRect(cell.left(), cell.top() + 1, 1, cell.height() - 2), Highlight) +
+                                  CountColour(image, QRect(cell.right(), cell.top() + 1, 1, cell.height() - 2), Highlight))
+                           : inner.width() * inner.height() - CountColour(image, inner, Highlight);
         };
         other->setFocus(Qt::MouseFocusReason);
-        QCOMPARE(edge(), Highlight);
+        QCOMPARE(marks(true), 0);
         g.Grid->setFocus(Qt::MouseFocusReason);
         QVERIFY(g.Grid->hasFocus());
-        QVERIFY(edge() != Highlight);
+        QVERIFY(marks(true) > 0);
+        QCOMPARE(marks(false), 0);  // the cell keeps its colour inside the frame
     }
 
     void failingOwnerLeavesNoStuckSearchKey()

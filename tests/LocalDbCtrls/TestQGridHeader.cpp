@@ -79,6 +79,12 @@ private slots:
         QCOMPARE(g.Grid->verticalHeader()->width(), 11);
         for (int i = 0; i < 4; ++i)
             QCOMPARE(g.Grid->columnWidth(i), g.Header()->sectionSize(i));
+        // Rows of 18 pixels (more for a large font) plus a grid line; the
+        // header covers one such row.
+        QVERIFY(g.Grid->DefaultRowHeight() >= 18);
+        QCOMPARE(g.Grid->visualRect(g.Grid->model()->index(1, 1)).height(), g.Grid->DefaultRowHeight());
+        QCOMPARE(g.Grid->rowViewportPosition(1), g.Grid->DefaultRowHeight() + 1);
+        QCOMPARE(g.Header()->height(), g.Grid->DefaultRowHeight() + 1);
     }
 
     // A caption stands 3 pixels in from the side it is aligned to and moves
