@@ -96,7 +96,7 @@ void BM_PaintOneScreen(benchmark::State& state)
         g.Paint();
     }
     state.counters["cells"] = static_cast<double>(
-        (g.Grid->viewport()->height() / g.Grid->DefaultRowHeight() + 1) * g.Grid->DataColumnCount());
+        (g.Grid->viewport()->height() / (g.Grid->DefaultRowHeight() + 1) + 1) * g.Grid->DataColumnCount());
 }
 BENCHMARK(BM_PaintOneScreen)->Unit(benchmark::kMicrosecond);
 
