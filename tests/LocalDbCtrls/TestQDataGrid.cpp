@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 #include <QWheelEvent>
@@ -284,6 +285,41 @@ private slots:
                         image.pixelColor(8, cell.top() + 2) != Highlight);
             }
         }
+    }
+
+    // What the screen shows after the partial repaints of a search: the
+    // triangle leaves the rows the search has left.
+    void markerFollowsTheSearchOnScreen()
+    {
+        TGoodsGrid g(Vegetables);
+        g.Grid->show();
+        QVERIFY(QTest::qWaitForWindowExposed(g.Grid.get()));
+        g.Grid->SetCol(2);
+        QHeaderView* marker = g.Grid->verticalHeader();
+        auto shown = [&] {
+            QCoreApplication::processEvents();
+            const QImage screen = g.Grid->screen()->grabWindow(g.Grid->winId()).toImage();
+            const QPoint origin = marker->viewport()->mapTo(g.Grid.get(), QPoint(0, 0));
+            std::vector<int> rows;
+            for (int r = 1; r < g.Grid->RowCount(); ++r) {
+                const QRect cell(origin.x(), origin.y() + marker->sectionViewportPosition(r - 1), 10,
+                                 marker->sectionSize(r - 1) - 1);
+                if (CountColour(screen, cell, Highlight) > 0)
+                    rows.push_back(r);
+            }
+            return rows;
+        };
+        QCOMPARE(shown(), std::vector<int>{});
+        g.Type("Л");
+        QCOMPARE(shown(), std::vector<int>{3});
+        g.Type("\bМ");
+        QCOMPARE(shown(), std::vector<int>{4});
+        g.Grid->CancelSearch();
+        QCOMPARE(shown(), std::vector<int>{});
+        g.Grid->SearchCurrentColumn();
+        QCOMPARE(shown(), std::vector<int>{4});
+        QTest::keyClick(g.Grid.get(), Qt::Key_Up);
+        QCOMPARE(shown(), std::vector<int>{});
     }
 
     void searchEndsOnSelectionFocusAndCancel_data()
