@@ -322,6 +322,39 @@ private slots:
         QCOMPARE(shown(), std::vector<int>{});
     }
 
+    // The current cell on screen: wholly selected while idle, its typed
+    // beginning apart while a search runs, selected again once it ends.
+    void currentCellFollowsTheSearchOnScreen()
+    {
+        TGoodsGrid g(Vegetables);
+        g.Grid->show();
+        QVERIFY(QTest::qWaitForWindowExposed(g.Grid.get()));
+        g.Grid->SetCol(2);
+        g.Grid->SetRow(3);
+        const QRect cell = g.CurrentRect();
+        const QPoint origin = g.Grid->viewport()->mapTo(g.Grid.get(), QPoint(0, 0));
+        auto selected = [&] {
+            QCoreApplication::processEvents();
+            const QImage screen = g.Grid->screen()->grabWindow(g.Grid->winId()).toImage();
+            return CountColour(screen, cell.translated(origin), Highlight);
+        };
+        const int idle = selected();
+        QVERIFY(idle > cell.width() * cell.height() / 2);
+        g.Grid->SearchCurrentColumn();
+        const int begun = selected();
+        QVERIFY(begun > 0 && begun < idle / 2);  // only the text's own background
+        g.Type("Л");
+        const int one = selected();
+        g.Type("у");
+        const int two = selected();
+        QVERIFY(one > 0 && one < begun);
+        QVERIFY(two > 0 && two < one);
+        g.Type("\b");
+        QCOMPARE(selected(), one);
+        g.Grid->CancelSearch();
+        QCOMPARE(selected(), idle);
+    }
+
     void searchEndsOnSelectionFocusAndCancel_data()
     {
         QTest::addColumn<int>("way");
