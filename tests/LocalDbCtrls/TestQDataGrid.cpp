@@ -121,6 +121,17 @@ int CountColour(const QImage& image, const QRect& rect, const QColor& colour)
     return n;
 }
 
+// Whether the grid's rows on screen, after the partial repaints so far,
+// equal a painting of the whole grid now.
+bool ScreenShowsAFreshPainting(TDataGrid* grid)
+{
+    QCoreApplication::processEvents();
+    QWidget* window = grid->window();
+    const QImage screen = window->screen()->grabWindow(window->winId()).toImage();
+    const QRect area(grid->viewport()->mapTo(window, QPoint(0, 0)), grid->viewport()->size());
+    return screen.copy(area) == grid->viewport()->grab().toImage().convertToFormat(screen.format());
+}
+
 } // namespace
 
 class TestQDataGrid : public QObject {
@@ -355,6 +366,22 @@ private slots:
         QCOMPARE(selected(), idle);
     }
 
+    // An owner that re-sorts the table while searching gets every row
+    // repainted: the screen equals a fresh painting of the grid.
+    void searchChangingTheOrderRepaintsTheRows()
+    {
+        TGoodsGrid g({{"106", "Арбуз"}, {"105", "Брюква"}, {"104", "Вишня"}, {"103", "Груша"},
+                      {"102", "Дыня"}, {"101", "Ежевика"}});
+        g.Grid->show();
+        QVERIFY(QTest::qWaitForWindowExposed(g.Grid.get()));
+        g.Grid->SetCol(1);
+        g.Grid->SetRow(3);
+        QCoreApplication::processEvents();
+        g.Type("1");  // the owner sorts by code: the order turns round
+        QCOMPARE(g.Table.GetIndexName(), std::string("IndCode"));
+        QVERIFY(ScreenShowsAFreshPainting(g.Grid.get()));
+    }
+
     void searchEndsOnSelectionFocusAndCancel_data()
     {
         QTest::addColumn<int>("way");
@@ -527,6 +554,7 @@ private slots:
         QCOMPARE(QString::fromStdString(g.Table.GetIndexName()), index);
         QCOMPARE(g.Table.Name.GetText(), std::string("Морковь"));
         QCOMPARE(g.Grid->Row(), g.Table.GetRecNo() + 1);
+        QVERIFY(ScreenShowsAFreshPainting(g.Grid.get()));
         Q_UNUSED(name);
     }
 
