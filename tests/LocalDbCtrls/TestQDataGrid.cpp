@@ -289,6 +289,10 @@ private slots:
             QCOMPARE(CountColour(image, cell, Highlight) > 0, r == row);
             // Right of the triangle's tip and at the top the cell shows the face colour.
             QCOMPARE(image.pixelColor(9, cell.top()), face);
+            // A line down the right edge; across only below the last row.
+            QVERIFY(image.pixelColor(10, cell.center().y()) != face);
+            const QColor below = image.pixelColor(5, cell.bottom() + 1);
+            QCOMPARE(below == face, r + 1 < g.Grid->RowCount());
             if (r == row) {
                 // The tip points right, in the middle of the row.
                 QCOMPARE(image.pixelColor(2, cell.top() + cell.height() / 2), Highlight);
