@@ -386,6 +386,57 @@ private slots:
         QVERIFY(ScreenShowsAFreshPainting(g.Grid.get()));
     }
 
+    // Cell text stands 2 pixels in from the left, 1 pixel in from the right,
+    // or in the middle, after the column's alignment.
+    void cellTextAlignment_data()
+    {
+        QTest::addColumn<int>("alignment");
+        QTest::newRow("left") << int(TAlignment::taLeftJustify);
+        QTest::newRow("right") << int(TAlignment::taRightJustify);
+        QTest::newRow("centre") << int(TAlignment::taCenter);
+    }
+    void cellTextAlignment()
+    {
+        QFETCH(int, alignment);
+        TFaultEnv env;
+        TGoodsTable table(&env);
+        table.Open(true);
+        table.Add("101", "Лук");
+        table.Add("102", "Чеснок");
+        TDataGrid grid(nullptr,
+                       {MakeDataGridColumn(TGoodsTable::fName, TAlignment(alignment), 120, "Название",
+                                           nullptr, false),
+                        MakeDataGridColumn(TGoodsTable::fCode, TAlignment::taLeftJustify, 60, "Код",
+                                           nullptr, false)},
+                       &table);
+        grid.setPalette(FixedPalette());
+        grid.resize(300, 120);
+        grid.SetCol(1);  // the measured cell is not the current one
+        const QImage image = grid.viewport()->grab().toImage();
+        const QRect cell = grid.visualRect(grid.model()->index(1, 0));
+        int first = -1, last = -1;
+        for (int x = cell.left(); x <= cell.right(); ++x)
+            for (int y = cell.top(); y <= cell.bottom(); ++y)
+                if (image.pixelColor(x, y).lightness() < 100) {
+                    if (first < 0)
+                        first = x;
+                    last = x;
+                }
+        QVERIFY(first >= 0);
+        switch (TAlignment(alignment)) {
+        case TAlignment::taLeftJustify:
+            QVERIFY2(first - cell.left() >= 2 && first - cell.left() <= 3, qPrintable(QString::number(first - cell.left())));
+            break;
+        case TAlignment::taRightJustify:
+            QVERIFY2(cell.right() - last >= 1 && cell.right() - last <= 2, qPrintable(QString::number(cell.right() - last)));
+            break;
+        case TAlignment::taCenter:
+            QVERIFY2(std::abs((first + last) - (cell.left() + cell.right() + 1)) <= 3,
+                     qPrintable(QString("%1 %2").arg(first).arg(last)));
+            break;
+        }
+    }
+
     void searchEndsOnSelectionFocusAndCancel_data()
     {
         QTest::addColumn<int>("way");
