@@ -196,6 +196,14 @@ private slots:
         } catch (const EAssertionFailed& e) {
             QCOMPARE(QString::fromStdString(e.Text()), QString("aRow out of filter"));
         }
+        // A single-field index takes no key values.
+        try {
+            g.Grid->SetFilter(g.Table.IndDate.get(), {TVariant::DateTime(Day(1))}, {TVariant::DateTime(Day(9))});
+            QFAIL("no assertion");
+        } catch (const EAssertionFailed& e) {
+            QCOMPARE(QString::fromStdString(e.Text()), QString("AIndex param must be a composite index"));
+        }
+        QCOMPARE(g.Table.GetIndexName(), std::string("IndGoods"));
         // Too few key values.
         QVERIFY_THROWS_EXCEPTION(ERangeError,
                                  g.Grid->SetFilter(g.Table.IndGoods.get(), {int32_t(2)}, {int32_t(3)}));
