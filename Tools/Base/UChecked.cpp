@@ -2,47 +2,28 @@
 
 namespace tv {
 
-int32_t CheckedAdd(int32_t a, int32_t b)
+namespace {
+
+template <typename T, typename Op>
+T Checked(T a, T b, Op op)
 {
-    int32_t r;
-    if (__builtin_add_overflow(a, b, &r)) throw EIntOverflow();
+    T r;
+    if (op(a, b, &r)) throw EIntOverflow();
     return r;
 }
 
-int32_t CheckedSub(int32_t a, int32_t b)
-{
-    int32_t r;
-    if (__builtin_sub_overflow(a, b, &r)) throw EIntOverflow();
-    return r;
-}
+constexpr auto Add = [](auto a, auto b, auto* r) { return __builtin_add_overflow(a, b, r); };
+constexpr auto Sub = [](auto a, auto b, auto* r) { return __builtin_sub_overflow(a, b, r); };
+constexpr auto Mul = [](auto a, auto b, auto* r) { return __builtin_mul_overflow(a, b, r); };
 
-int32_t CheckedMul(int32_t a, int32_t b)
-{
-    int32_t r;
-    if (__builtin_mul_overflow(a, b, &r)) throw EIntOverflow();
-    return r;
-}
+} // namespace
 
-uint32_t CheckedAddU(uint32_t a, uint32_t b)
-{
-    uint32_t r;
-    if (__builtin_add_overflow(a, b, &r)) throw EIntOverflow();
-    return r;
-}
-
-uint32_t CheckedSubU(uint32_t a, uint32_t b)
-{
-    uint32_t r;
-    if (__builtin_sub_overflow(a, b, &r)) throw EIntOverflow();
-    return r;
-}
-
-uint32_t CheckedMulU(uint32_t a, uint32_t b)
-{
-    uint32_t r;
-    if (__builtin_mul_overflow(a, b, &r)) throw EIntOverflow();
-    return r;
-}
+int32_t CheckedAdd(int32_t a, int32_t b) { return Checked(a, b, Add); }
+int32_t CheckedSub(int32_t a, int32_t b) { return Checked(a, b, Sub); }
+int32_t CheckedMul(int32_t a, int32_t b) { return Checked(a, b, Mul); }
+uint32_t CheckedAddU(uint32_t a, uint32_t b) { return Checked(a, b, Add); }
+uint32_t CheckedSubU(uint32_t a, uint32_t b) { return Checked(a, b, Sub); }
+uint32_t CheckedMulU(uint32_t a, uint32_t b) { return Checked(a, b, Mul); }
 
 void CheckIndex(int64_t index, int64_t count)
 {
