@@ -1,0 +1,125 @@
+// The stock-keeping program: decides whether this start may run, opens the
+// data, shows the windows and closes the data at the end.
+
+#include "UAboutForm.h"
+#include "UAppSelect.h"
+#include "UExceptHandler.h"
+#include "UFormPass.h"
+#include "UFormPassChange.h"
+#include "UFormStat.h"
+#include "UMessageBoxForm.h"
+#include "UMessages.h"
+#include "UProgFolder.h"
+#include "UProgOptions.h"
+#include "UStoreData.h"
+#include "UStoreDataOpen.h"
+#include "UTextConst.h"
+#include "UTopWindows.h"
+
+#if __has_include("UMainForm.h")
+#include "UMainForm.h"
+#else
+#include <QMainWindow>
+#endif
+
+#include <exception>
+#include <memory>
+#include <string>
+
+using namespace tv;
+
+namespace {
+
+// "Tarnovell - " and the program folder without its trailing '/'; other
+// copies and the setup program know this copy by it.
+std::string ProgramTitle()
+{
+    std::string folder = ProgramFolder();
+    if (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+    return "Tarnovell - " + folder;
+}
+
+void LoadStoredLanguage()
+{
+    switch (ProgOptions().GetLanguage()) {
+    case 0: LoadRussianTexts(); break;
+    case 1: LoadUkrainianTexts(); break;
+    default: LoadEnglishTexts(); break;
+    }
+}
+
+void AnswerInstanceMessage(TMessage& message)
+{
+    if (message.Msg == WM_RESTOREINSTANCE)
+        AnswerActivate(message);
+    else if (message.Msg == WM_TERMINATEINSTANCE)
+        AnswerClose();
+}
+
+int RunProgram(TStoreApplication& app)
+{
+    const std::string title = ProgramTitle();
+    if (const TWindow running = FindRunningCopy(title, "TApplication", {"TMainFormStore", "TFormPass"})) {
+        ActivateRunningCopy(running);
+        return 0;
+    }
+
+    LoadStoredLanguage();
+    const QString qtitle = QString::fromStdString(title);
+    TTopWindow application("TApplication", title, nullptr, AnswerInstanceMessage);
+
+    auto formPass = std::make_unique<TFormPass>(&GlobalPass());
+    TFormMessageBox messageBox;
+    TMessageBoxMessages messages(&messageBox);
+    SetMessages(&messages);
+    struct TMessagesReset {
+        ~TMessagesReset() { SetMessages(nullptr); }
+    } messagesReset;
+
+    if (formPass->LoginCancelled()) return 0;
+    formPass.reset();
+
+    if (!BackupAndOpenStoreData()) return 1;
+    struct TStoreClose {
+        ~TStoreClose() { CloseStoreData(); }
+    } storeClose;
+
+#if __has_include("UMainForm.h")
+    auto mainForm = std::make_unique<TMainFormStore>();
+#else
+    // Stands in for the main window until it exists.
+    auto mainForm = std::make_unique<QMainWindow>();
+    mainForm->setObjectName("MainFormStore");
+    mainForm->resize(800, 600);
+    TTopWindow mainWindow("TMainFormStore", title, mainForm.get(), AnswerInstanceMessage);
+#endif
+    mainForm->setWindowTitle(qtitle);
+    messageBox.SetMainForm(mainForm.get());
+    // The main window's children, so that it finds them and they close with it.
+    new TFormStat(&Store, mainForm.get());
+    new TFormAbout(&ProgOptions(), mainForm.get());
+    new TFormPassChange(&GlobalPass(), mainForm.get());
+
+    mainForm->show();
+    app.exec();
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    TStoreApplication app(argc, argv);
+    try {
+        return RunProgram(app);
+    } catch (...) {
+        // The start itself failed: show it even when the message box is gone.
+        if (TextTable[1].empty()) LoadEnglishTexts();
+        TFormMessageBox box;
+        TMessageBoxMessages messages(&box);
+        SetMessages(&messages);
+        ExceptHandler.ApplicationException(nullptr, std::current_exception());
+        SetMessages(nullptr);
+        return 1;
+    }
+}
