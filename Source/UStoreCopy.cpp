@@ -1,0 +1,124 @@
+#include "UStoreCopy.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace tv {
+
+namespace fs = std::filesystem;
+
+const char* const StoreFileName = "store.dat";
+const char* const MovesFileName = "moves.dat";
+
+namespace {
+
+// Puts what was written to the file or folder on the disk.
+bool SyncPath(const std::string& name, bool folder)
+{
+    const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC | (folder ? O_DIRECTORY : 0));
+    if (fd < 0)
+        return false;
+    const bool synced = ::fsync(fd) == 0;
+    ::close(fd);
+    return synced;
+}
+
+std::string Staged(const std::string& folder, const char* name)
+{
+    return folder + "/" + name + ".new";
+}
+
+// The staged pair of a folder replaces its files, store.dat first; from
+// then on only moves.dat.new is left, which FinishPair recognises.
+bool CommitPair(const std::string& folder)
+{
+    std::error_code ec;
+    fs::rename(Staged(folder, StoreFileName), folder + "/" + StoreFileName, ec);
+    if (ec) {
+        fs::remove(Staged(folder, StoreFileName), ec);
+        fs::remove(Staged(folder, MovesFileName), ec);
+        return false;
+    }
+    SyncPath(folder, true);
+    fs::rename(Staged(folder, MovesFileName), folder + "/" + MovesFileName, ec);
+    SyncPath(folder, true);
+    return !ec;
+}
+
+} // namespace
+
+std::string FolderOf(const std::string& name)
+{
+    const std::string folder = fs::path(name).parent_path().string();
+    return folder.empty() ? std::string(".") : folder;
+}
+
+// Copies through a temporary file beside the target, on the disk before it
+// replaces the target, so that a copy cut short leaves the target as it
+// was. A file is not copied onto itself.
+bool CopyOver(const std::string& from, const std::string& to)
+{
+    std::error_code ec;
+    if (fs::equivalent(from, to, ec) || !fs::is_regular_file(from, ec))
+        return false;
+    const std::string part = to + ".part";
+    if (!fs::copy_file(from, part, fs::copy_options::overwrite_existing, ec) || ec ||
+        !SyncPath(part, false)) {
+        fs::remove(part, ec);
+        return false;
+    }
+    fs::rename(part, to, ec);
+    if (ec) {
+        std::error_code ignored;
+        fs::remove(part, ignored);
+        return false;
+    }
+    SyncPath(FolderOf(to), true);
+    return true;
+}
+
+// Completes or drops a replacement of a folder's pair that was cut short:
+// both files staged, or moves.dat alone left after store.dat replaced its
+// file, are moved in; store.dat staged alone, and a copy still in progress,
+// were never complete.
+void FinishPair(const std::string& folder)
+{
+    std::error_code ec;
+    for (const char* name : {StoreFileName, MovesFileName})
+        fs::remove(Staged(folder, name) + ".part", ec);
+    const bool store = fs::exists(Staged(folder, StoreFileName), ec);
+    const bool moves = fs::exists(Staged(folder, MovesFileName), ec);
+    if (store && moves) {
+        CommitPair(folder);
+    } else if (moves) {
+        fs::rename(Staged(folder, MovesFileName), folder + "/" + MovesFileName, ec);
+        SyncPath(folder, true);
+    } else if (store) {
+        fs::remove(Staged(folder, StoreFileName), ec);
+    }
+}
+
+// Copies both files of one folder over those of another as a pair: a cut
+// leaves the former pair or, once FinishPair ran, the new one, never one
+// file of each. False, with the target's pair as before, when a copy fails
+// or the folders are one.
+bool ReplacePair(const std::string& from, const std::string& to)
+{
+    std::error_code ec;
+    for (const char* name : {StoreFileName, MovesFileName})
+        if (fs::equivalent(from + "/" + name, to + "/" + name, ec))
+            return false;
+    FinishPair(to);
+    if (!CopyOver(from + "/" + StoreFileName, Staged(to, StoreFileName)) ||
+        !CopyOver(from + "/" + MovesFileName, Staged(to, MovesFileName))) {
+        fs::remove(Staged(to, StoreFileName), ec);
+        fs::remove(Staged(to, MovesFileName), ec);
+        return false;
+    }
+    return CommitPair(to);
+}
+
+} // namespace tv

@@ -1,0 +1,13 @@
+#include "UStoreMessages.h"
+
+#include "UMessages.h"
+#include "UTextConst.h"
+
+namespace tv {
+
+void ShowOneButton(const std::string& text, const std::string& caption, int icon)
+{
+    ShowMessageBox(text, caption, MB_ONEBUTTON | icon, "OK", TextTable[2]);
+}
+
+} // namespace tv
