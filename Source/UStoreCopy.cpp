@@ -56,9 +56,6 @@ std::string FolderOf(const std::string& name)
     return folder.empty() ? std::string(".") : folder;
 }
 
-// Copies through a temporary file beside the target, on the disk before it
-// replaces the target, so that a copy cut short leaves the target as it
-// was. A file is not copied onto itself.
 bool CopyOver(const std::string& from, const std::string& to)
 {
     std::error_code ec;
@@ -101,10 +98,6 @@ void FinishPair(const std::string& folder)
     }
 }
 
-// Copies both files of one folder over those of another as a pair: a cut
-// leaves the former pair or, once FinishPair ran, the new one, never one
-// file of each. False, with the target's pair as before, when a copy fails
-// or the folders are one.
 bool ReplacePair(const std::string& from, const std::string& to)
 {
     std::error_code ec;
@@ -119,6 +112,25 @@ bool ReplacePair(const std::string& from, const std::string& to)
         return false;
     }
     return CommitPair(to);
+}
+
+bool CopyPair(const std::string& from, const std::string& to, bool Overwrite)
+{
+    std::error_code ec;
+    FinishPair(from);
+    FinishPair(to);
+    const std::string src = from + "/", dst = to + "/";
+    const bool target = fs::exists(dst + StoreFileName, ec) || fs::exists(dst + MovesFileName, ec);
+    if ((Overwrite || !target) && fs::exists(src + StoreFileName, ec) &&
+        fs::exists(src + MovesFileName, ec))
+        return ReplacePair(from, to);
+    bool both = true;
+    for (const char* name : {StoreFileName, MovesFileName}) {
+        if (!Overwrite && fs::exists(dst + name, ec))
+            continue;
+        both = CopyOver(src + name, dst + name) && both;
+    }
+    return both;
 }
 
 } // namespace tv

@@ -22,6 +22,12 @@ bool CopyOver(const std::string& from, const std::string& to);
 // Completes or drops a replacement of a folder's pair that was cut short.
 void FinishPair(const std::string& folder);
 
+// Completes cut replacements in both folders, then copies the pair; the
+// target's pair is replaced as one when the source has both files and the
+// target may take both. Without Overwrite a file already in the target
+// stays. True when every copy to be made was made.
+bool CopyPair(const std::string& from, const std::string& to, bool Overwrite);
+
 // Copies both files of one folder over those of another as a pair. False,
 // with the target's pair as before, when a copy fails or the folders are one.
 bool ReplacePair(const std::string& from, const std::string& to);

@@ -527,20 +527,7 @@ bool TStore::CopyBase(const std::string& Sub, bool Overwrite, const std::string&
         if (ec)
             throw Exception(ec.message() + ": " + folder);
     }
-    std::error_code ec;
-    FinishPair(from);
-    FinishPair(to);
-    const bool target = fs::exists(to + StoreFileName, ec) || fs::exists(to + MovesFileName, ec);
-    if ((Overwrite || !target) && fs::exists(from + StoreFileName, ec) &&
-        fs::exists(from + MovesFileName, ec))
-        return ReplacePair(from, to);
-    bool both = true;
-    for (const char* name : {StoreFileName, MovesFileName}) {
-        if (!Overwrite && fs::exists(to + name, ec))
-            continue;
-        both = CopyOver(from + name, to + name) && both;
-    }
-    return both;
+    return CopyPair(from, to, Overwrite);
 }
 
 bool TStore::SaveAs(const std::string& Folder)

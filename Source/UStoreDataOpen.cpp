@@ -4,22 +4,13 @@
 #include "UException.h"
 #include "UMessages.h"
 #include "UStoreData.h"
+#include "UStoreMessages.h"
 #include "UTextConst.h"
 
 #include <exception>
 #include <string>
 
 namespace tv {
-
-namespace {
-
-void ShowOneButton(int textSlot, int captionSlot, int icon)
-{
-    ShowMessageBox(TextTable[textSlot], TextTable[captionSlot], MB_ONEBUTTON | icon, "OK",
-                   TextTable[2]);
-}
-
-} // namespace
 
 bool OpenStoreData()
 {
@@ -28,7 +19,7 @@ bool OpenStoreData()
         return true;
     } catch (const std::exception&) {
         Store.Close();
-        ShowOneButton(4, 3, MB_ICONSTOP);
+        ShowOneButton(TextTable[4], TextTable[3], MB_ICONSTOP);
         return false;
     }
 }
@@ -41,12 +32,11 @@ bool BackupAndOpenStoreData()
     try {
         Store.CopyBase(FormatDateTime("yyyy-mm-dd", Date()), false, "Data", "Hist");
     } catch (const std::exception&) {
-        ShowOneButton(6, 5, MB_ICONSTOP);
+        ShowOneButton(TextTable[6], TextTable[5], MB_ICONSTOP);
     }
     const bool result = OpenStoreData();
     if (!missing.empty())
-        ShowMessageBox(missing, TextTable[12], MB_ONEBUTTON | MB_ICONEXCLAMATION, "OK",
-                       TextTable[2]);
+        ShowOneButton(missing, TextTable[12], MB_ICONEXCLAMATION);
     return result;
 }
 
