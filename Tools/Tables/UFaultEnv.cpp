@@ -13,13 +13,37 @@ std::string FolderOf(const std::string& name)
     return slash == std::string::npos ? std::string() : name.substr(0, slash);
 }
 
+// One spelling per name: no doubled or trailing slashes.
+std::string Norm(const std::string& name)
+{
+    std::string n;
+    for (char c : name)
+        if (c != '/' || n.empty() || n.back() != '/')
+            n += c;
+    if (n.size() > 1 && n.back() == '/')
+        n.pop_back();
+    return n;
+}
+
+bool Present(const std::set<std::string>& folders, const std::string& folder)
+{
+    return folder.empty() || folders.count(folder) != 0;
+}
+
 } // namespace
 
 class TFaultFile : public TEnvFile {
 public:
-    TFaultFile(TFaultEnv* env, int node) : FEnv(env), FNode(node) {}
+    TFaultFile(TFaultEnv* env, int node, bool readOnly)
+        : FEnv(env), FNode(node), FReadOnly(readOnly)
+    {
+    }
 
-    ~TFaultFile() override { Entry().Locked = false; }
+    ~TFaultFile() override
+    {
+        if (!FReadOnly)
+            Entry().Locked = false;
+    }
 
     int64_t Seek(int64_t offset, int origin) override
     {
@@ -44,7 +68,7 @@ public:
 
     int64_t Write(const void* buffer, int64_t count) override
     {
-        if (count < 0 || !FEnv->Step(TFaultEnv::skWrite))
+        if (count < 0 || FReadOnly || !FEnv->Step(TFaultEnv::skWrite))
             return -1;
         TFaultEnv::TOp op;
         op.Offset = FPos;
@@ -58,7 +82,7 @@ public:
 
     bool Truncate() override
     {
-        if (!FEnv->Step(TFaultEnv::skWrite))
+        if (FReadOnly || !FEnv->Step(TFaultEnv::skWrite))
             return false;
         TFaultEnv::TOp op;
         op.Offset = FPos;
@@ -85,6 +109,7 @@ private:
 
     TFaultEnv* FEnv;
     int FNode;
+    bool FReadOnly;
     int64_t FPos = 0;
 };
 
@@ -92,19 +117,50 @@ TFaultEnv::~TFaultEnv() = default;
 
 bool TFaultEnv::FileExists(const std::string& name)
 {
-    return FNames.count(name) != 0;
+    return Taken(Norm(name));
 }
 
-std::unique_ptr<TEnvFile> TFaultEnv::OpenNode(int node)
+bool TFaultEnv::Taken(const std::string& name) const
 {
-    FNodes[node].Locked = true;
-    return std::make_unique<TFaultFile>(this, node);
+    return FNames.count(name) != 0 || FFolders.count(name) != 0;
 }
 
-std::unique_ptr<TEnvFile> TFaultEnv::CreateFile(const std::string& name)
+std::unique_ptr<TEnvFile> TFaultEnv::OpenNode(int node, bool readOnly)
 {
+    if (!readOnly)
+        FNodes[node].Locked = true;
+    return std::make_unique<TFaultFile>(this, node, readOnly);
+}
+
+void TFaultEnv::AddGround(const std::string& folder)
+{
+    for (std::string f = folder; !f.empty(); f = FolderOf(f)) {
+        FFolders.insert(f);
+        FDiskFolders.insert(f);
+    }
+}
+
+// True when the folder is there or lies on ground, which it then joins.
+bool TFaultEnv::FolderReady(const std::string& folder)
+{
+    if (Present(FFolders, folder))
+        return true;
+    for (std::string f = FolderOf(folder); !f.empty(); f = FolderOf(f))
+        if (Taken(f))
+            return false;
+    AddGround(folder);
+    return true;
+}
+
+std::unique_ptr<TEnvFile> TFaultEnv::CreateFile(const std::string& fileName)
+{
+    const std::string name = Norm(fileName);
+    if (FFolders.count(name) != 0)
+        return nullptr;
     auto it = FNames.find(name);
     if (it == FNames.end()) {
+        if (!FolderReady(FolderOf(name)))
+            return nullptr;
         const int node = FNextNode++;
         FNodes[node];
         FNames[name] = node;
@@ -129,31 +185,40 @@ std::unique_ptr<TEnvFile> TFaultEnv::CreateFile(const std::string& name)
 
 std::unique_ptr<TEnvFile> TFaultEnv::OpenFile(const std::string& name)
 {
-    auto it = FNames.find(name);
+    auto it = FNames.find(Norm(name));
     if (it == FNames.end() || FNodes[it->second].Locked)
         return nullptr;
     return OpenNode(it->second);
 }
 
-bool TFaultEnv::RenameFile(const std::string& from, const std::string& to, bool replace)
+std::unique_ptr<TEnvFile> TFaultEnv::OpenReadOnly(const std::string& name)
 {
+    auto it = FNames.find(Norm(name));
+    return it == FNames.end() ? nullptr : OpenNode(it->second, true);
+}
+
+bool TFaultEnv::RenameFile(const std::string& fromName, const std::string& toName, bool replace)
+{
+    const std::string from = Norm(fromName), to = Norm(toName);
     auto it = FNames.find(from);
-    if (it == FNames.end() || (!replace && FNames.count(to) != 0) || from == to)
+    if (it == FNames.end() || (!replace && FNames.count(to) != 0) || from == to ||
+        FFolders.count(to) != 0 || !Present(FFolders, FolderOf(to)))
         return false;
     if (!Step(skRename))
         return false;
     TDirOp op{from, to, FSeq++};
-    ApplyDirOp(FNames, op);
+    ApplyDirOp(FNames, FFolders, op);
     FDirOps.push_back(op);
     return true;
 }
 
-bool TFaultEnv::RemoveFile(const std::string& name)
+bool TFaultEnv::RemoveFile(const std::string& fileName)
 {
+    const std::string name = Norm(fileName);
     if (FNames.count(name) == 0 || !Step(skRemove))
         return false;
     TDirOp op{name, std::string(), FSeq++};
-    ApplyDirOp(FNames, op);
+    ApplyDirOp(FNames, FFolders, op);
     FDirOps.push_back(op);
     return true;
 }
@@ -162,8 +227,66 @@ bool TFaultEnv::SyncDir(const std::string& name)
 {
     if (!Step(skSync))
         return false;
-    MakeDirDurable(FolderOf(name));
+    MakeDirDurable(FolderOf(Norm(name)));
     return true;
+}
+
+bool TFaultEnv::FolderExists(const std::string& name)
+{
+    const std::string folder = Norm(name);
+    return !folder.empty() && Present(FFolders, folder);
+}
+
+bool TFaultEnv::CreateFolder(const std::string& name)
+{
+    const std::string folder = Norm(name);
+    if (folder.empty() || Taken(folder) || !FolderReady(FolderOf(folder)) || !Step(skFolder))
+        return false;
+    if (FFailFolderIn > 0 && --FFailFolderIn == 0)
+        return false;
+    TDirOp op{std::string(), folder, FSeq++, true};
+    ApplyDirOp(FNames, FFolders, op);
+    FDirOps.push_back(op);
+    return true;
+}
+
+bool TFaultEnv::RemoveFolder(const std::string& name)
+{
+    const std::string folder = Norm(name);
+    std::vector<TFolderEntry> entries;
+    if (!ListFolder(folder, entries) || !entries.empty() || !Step(skFolder))
+        return false;
+    TDirOp op{folder, std::string(), FSeq++, true};
+    ApplyDirOp(FNames, FFolders, op);
+    FDirOps.push_back(op);
+    return true;
+}
+
+bool TFaultEnv::ListFolder(const std::string& name, std::vector<TFolderEntry>& entries)
+{
+    entries.clear();
+    const std::string folder = Norm(name);
+    if (!FolderExists(folder))
+        return false;
+    const size_t skip = folder == "/" ? 1 : folder.size() + 1;
+    for (const auto& [n, node] : FNames)
+        if (FolderOf(n) == folder)
+            entries.push_back({n.substr(skip), false});
+    for (const std::string& f : FFolders)
+        if (FolderOf(f) == folder)
+            entries.push_back({f.substr(skip), true});
+    std::sort(entries.begin(), entries.end(),
+              [](const TFolderEntry& a, const TFolderEntry& b) { return a.Name < b.Name; });
+    return true;
+}
+
+bool TFaultEnv::SameFile(const std::string& a, const std::string& b)
+{
+    const std::string na = Norm(a), nb = Norm(b);
+    auto ia = FNames.find(na), ib = FNames.find(nb);
+    if (ia != FNames.end() && ib != FNames.end())
+        return ia->second == ib->second;
+    return na == nb && FolderExists(na);
 }
 
 void TFaultEnv::MakeDirDurable(const std::string& folder)
@@ -171,15 +294,22 @@ void TFaultEnv::MakeDirDurable(const std::string& folder)
     std::vector<TDirOp> left;
     for (const TDirOp& op : FDirOps) {
         if (FolderOf(op.To.empty() ? op.From : op.To) == folder)
-            ApplyDirOp(FDiskNames, op);
+            ApplyDirOp(FDiskNames, FDiskFolders, op);
         else
             left.push_back(op);
     }
     FDirOps = std::move(left);
 }
 
-void TFaultEnv::ApplyDirOp(std::map<std::string, int>& names, const TDirOp& op)
+void TFaultEnv::ApplyDirOp(TNames& names, TFolders& folders, const TDirOp& op)
 {
+    if (op.Folder) {
+        if (op.From.empty())
+            folders.insert(op.To);
+        else
+            folders.erase(op.From);
+        return;
+    }
     auto it = names.find(op.From);
     if (it == names.end())
         return;
@@ -195,6 +325,7 @@ void TFaultEnv::ClearFaults()
     FFailWriteIn = 0;
     FFailSyncIn = 0;
     FFailRenameIn = 0;
+    FFailFolderIn = 0;
 }
 
 bool TFaultEnv::Step(TStepKind kind)
@@ -252,9 +383,10 @@ std::vector<TFaultEnv::TPendingOp> TFaultEnv::Pending() const
     for (const TDirOp& op : FDirOps) {
         TPendingOp p;
         p.Size = 1;
-        p.Rename = !op.To.empty();
+        p.Folder = op.Folder;
+        p.Rename = !op.Folder && !op.To.empty();
         p.Removal = op.To.empty();
-        p.FileName = p.Rename ? op.To : op.From;
+        p.FileName = op.To.empty() ? op.From : op.To;
         if (p.Rename)
             p.From = op.From;
         all.emplace_back(op.Seq, p);
@@ -280,13 +412,23 @@ std::unique_ptr<TFaultEnv> TFaultEnv::Crash(const std::vector<int64_t>& kept) co
         size_t i = static_cast<size_t>(std::lower_bound(order.begin(), order.end(), seq) - order.begin());
         return i < kept.size() ? kept[i] : 0;
     };
-    std::map<std::string, int> names = FDiskNames;
+    TNames names = FDiskNames;
+    TFolders folders = FDiskFolders;
     for (const TDirOp& op : FDirOps)
         if (keepOf(op.Seq) > 0)
-            ApplyDirOp(names, op);
+            ApplyDirOp(names, folders, op);
     auto env = std::make_unique<TFaultEnv>();
+    // A folder whose own entry the disk lost is gone with all it holds.
+    for (const std::string& f : folders) {
+        if (Present(env->FFolders, FolderOf(f))) {
+            env->FFolders.insert(f);
+            env->FDiskFolders.insert(f);
+        }
+    }
     std::map<int, int> newNode;
     for (const auto& [name, node] : names) {
+        if (!Present(env->FFolders, FolderOf(name)))
+            continue;
         if (newNode.count(node) == 0) {
             const int n = env->FNextNode++;
             newNode[node] = n;
@@ -305,7 +447,7 @@ std::unique_ptr<TFaultEnv> TFaultEnv::Crash(const std::vector<int64_t>& kept) co
 
 std::string TFaultEnv::Contents(const std::string& name) const
 {
-    auto it = FNames.find(name);
+    auto it = FNames.find(Norm(name));
     return it == FNames.end() ? std::string() : FNodes.at(it->second).Current;
 }
 
@@ -317,8 +459,15 @@ std::vector<std::string> TFaultEnv::Names() const
     return result;
 }
 
-void TFaultEnv::SetContents(const std::string& name, const std::string& bytes)
+std::vector<std::string> TFaultEnv::Folders() const
 {
+    return std::vector<std::string>(FFolders.begin(), FFolders.end());
+}
+
+void TFaultEnv::SetContents(const std::string& fileName, const std::string& bytes)
+{
+    const std::string name = Norm(fileName);
+    AddGround(FolderOf(name));
     auto it = FNames.find(name);
     const int node = it != FNames.end() ? it->second : FNextNode++;
     TEntry& e = FNodes[node];

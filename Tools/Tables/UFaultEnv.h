@@ -1,16 +1,22 @@
 #pragma once
-// A file environment for tests: files live in memory together with the
-// disk's view of them. Writes and truncations are only safe once the file is
-// synced, renames and removals once the folder is; until then a simulated
-// power loss may drop, tear or keep each of them. Single writes, syncs or
-// renames can be made to fail, and the sequence of steps can be cut off at
-// any point as if the power went.
+// A file environment for tests: files and folders live in memory together
+// with the disk's view of them. Writes and truncations are only safe once the
+// file is synced; renames, removals and the creation or removal of a folder
+// once the folder holding the name is; until then a simulated power loss may
+// drop, tear or keep each of them. A folder the disk lost takes everything
+// in it along. Single writes, syncs, renames or folder creations can be made
+// to fail, and the sequence of steps can be cut off at any point as if the
+// power went.
+//
+// Folders above everything the environment holds are its ground: a path
+// none of whose folders it knows lies on ground that exists and stays.
 
 #include "UFileEnv.h"
 
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -28,6 +34,7 @@ public:
         bool PastEnd = false; // the write reaches beyond what the disk holds
         bool Rename = false;  // FileName was given to the file named From
         bool Removal = false;
+        bool Folder = false;  // FileName is a folder created, or removed when Removal
         std::string From;
     };
 
@@ -42,9 +49,15 @@ public:
     bool RenameFile(const std::string& from, const std::string& to, bool replace) override;
     bool RemoveFile(const std::string& name) override;
     bool SyncDir(const std::string& name) override;
+    std::unique_ptr<TEnvFile> OpenReadOnly(const std::string& name) override;
+    bool FolderExists(const std::string& name) override;
+    bool CreateFolder(const std::string& name) override;
+    bool RemoveFolder(const std::string& name) override;
+    bool ListFolder(const std::string& name, std::vector<TFolderEntry>& entries) override;
+    bool SameFile(const std::string& a, const std::string& b) override;
 
-    // Writes, truncations, syncs of files and folders, renames and removals
-    // done so far; each is one step.
+    // Writes, truncations, syncs of files and folders, renames, removals and
+    // creations and removals of folders done so far; each is one step.
     int64_t Steps() const { return FSteps; }
 
     // The n-th write (or truncation) from now fails, n >= 1; later ones work.
@@ -54,6 +67,8 @@ public:
     void FailSync(int n) { FFailSyncIn = n; }
     // The n-th rename from now fails and changes nothing.
     void FailRename(int n) { FFailRenameIn = n; }
+    // The n-th folder creation from now fails and changes nothing.
+    void FailCreateFolder(int n) { FFailFolderIn = n; }
     // After n more steps the power is gone: every later write, truncation,
     // sync, rename and removal fails. Reads still work.
     void CutAfter(int64_t n) { FCutAt = FSteps + n; }
@@ -73,13 +88,16 @@ public:
     std::string Contents(const std::string& name) const;
     // The names the running program sees, in order.
     std::vector<std::string> Names() const;
-    // Replaces a file, as on the disk (synced). The file must not be open.
+    // The folders the running program sees, in order.
+    std::vector<std::string> Folders() const;
+    // Replaces a file, as on the disk (synced), in folders that are ground.
+    // The file must not be open.
     void SetContents(const std::string& name, const std::string& bytes);
 
 private:
     friend class TFaultFile;
 
-    enum TStepKind { skWrite, skSync, skRename, skRemove };
+    enum TStepKind { skWrite, skSync, skRename, skRemove, skFolder };
 
     struct TOp {
         int64_t Offset = 0;
@@ -94,23 +112,32 @@ private:
         std::vector<TOp> Ops;
         bool Locked = false;
     };
-    // A rename (From to To) or a removal (of From, To empty) the folder of
-    // the name has not yet on the disk.
+    // A rename (From to To), a removal (of From, To empty), a folder
+    // creation (of To, From empty) or a folder removal (of From, To empty)
+    // the folder holding the name has not yet on the disk.
     struct TDirOp {
         std::string From;
         std::string To;
         uint64_t Seq = 0;
+        bool Folder = false;
     };
+    using TNames = std::map<std::string, int>;
+    using TFolders = std::set<std::string>;
 
     bool Step(TStepKind kind);
     static void Apply(std::string& file, const TOp& op, int64_t keep);
-    static void ApplyDirOp(std::map<std::string, int>& names, const TDirOp& op);
+    static void ApplyDirOp(TNames& names, TFolders& folders, const TDirOp& op);
     void MakeDirDurable(const std::string& folder);
-    std::unique_ptr<TEnvFile> OpenNode(int node);
+    std::unique_ptr<TEnvFile> OpenNode(int node, bool readOnly = false);
+    bool FolderReady(const std::string& folder);
+    void AddGround(const std::string& folder);
+    bool Taken(const std::string& name) const;
 
     std::map<int, TEntry> FNodes;
     std::map<std::string, int> FNames;      // as the program sees them
     std::map<std::string, int> FDiskNames;  // as the disk holds them
+    TFolders FFolders;      // as the program sees them
+    TFolders FDiskFolders;  // as the disk holds them
     std::vector<TDirOp> FDirOps;
     int FNextNode = 0;
     int64_t FSteps = 0;
@@ -118,6 +145,7 @@ private:
     int FFailWriteIn = 0;
     int FFailSyncIn = 0;
     int FFailRenameIn = 0;
+    int FFailFolderIn = 0;
     uint64_t FSeq = 0;
 };
 

@@ -1,7 +1,9 @@
 #include "UFileEnv.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -13,7 +15,7 @@ namespace {
 
 class TPosixFile : public TEnvFile {
 public:
-    explicit TPosixFile(int fd) : FFd(fd) {}
+    explicit TPosixFile(int fd, bool readOnly = false) : FFd(fd), FReadOnly(readOnly) {}
     ~TPosixFile() override { ::close(FFd); }
 
     int64_t Seek(int64_t offset, int origin) override
@@ -44,6 +46,8 @@ public:
 
     int64_t Write(const void* buffer, int64_t count) override
     {
+        if (FReadOnly)
+            return -1;
         const auto* p = static_cast<const char*>(buffer);
         int64_t done = 0;
         while (done < count) {
@@ -59,6 +63,8 @@ public:
 
     bool Truncate() override
     {
+        if (FReadOnly)
+            return false;
         off_t pos = ::lseek(FFd, 0, SEEK_CUR);
         return pos >= 0 && ::ftruncate(FFd, pos) == 0;
     }
@@ -74,6 +80,7 @@ public:
 
 private:
     int FFd;
+    bool FReadOnly;
 };
 
 // An advisory lock on the open file description: a second open of the same
@@ -179,9 +186,81 @@ public:
     bool RemoveFile(const std::string& name) override { return ::unlink(name.c_str()) == 0; }
 
     bool SyncDir(const std::string& name) override { return SyncParentDir(name); }
+
+    std::unique_ptr<TEnvFile> OpenReadOnly(const std::string& name) override
+    {
+        int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            return nullptr;
+        struct stat st;
+        if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+            ::close(fd);
+            return nullptr;
+        }
+        return std::make_unique<TPosixFile>(fd, true);
+    }
+
+    bool FolderExists(const std::string& name) override
+    {
+        struct stat st;
+        return ::stat(name.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    }
+
+    bool CreateFolder(const std::string& name) override { return ::mkdir(name.c_str(), 0755) == 0; }
+
+    bool RemoveFolder(const std::string& name) override { return ::rmdir(name.c_str()) == 0; }
+
+    bool ListFolder(const std::string& name, std::vector<TFolderEntry>& entries) override
+    {
+        entries.clear();
+        DIR* dir = ::opendir(name.c_str());
+        if (!dir)
+            return false;
+        const std::string prefix = name.empty() || name.back() == '/' ? name : name + "/";
+        while (const dirent* e = ::readdir(dir)) {
+            const std::string entry = e->d_name;
+            if (entry == "." || entry == "..")
+                continue;
+            struct stat st;
+            const bool folder = ::stat((prefix + entry).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+            entries.push_back({entry, folder});
+        }
+        ::closedir(dir);
+        std::sort(entries.begin(), entries.end(),
+                  [](const TFolderEntry& a, const TFolderEntry& b) { return a.Name < b.Name; });
+        return true;
+    }
+
+    bool SameFile(const std::string& a, const std::string& b) override
+    {
+        struct stat sa, sb;
+        return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+               sa.st_ino == sb.st_ino;
+    }
 };
 
 } // namespace
+
+bool TFileEnv::CopyFile(const std::string& from, const std::string& to)
+{
+    if (SameFile(from, to))
+        return false;
+    std::unique_ptr<TEnvFile> in = OpenReadOnly(from);
+    std::unique_ptr<TEnvFile> out = in ? CreateFile(to) : nullptr;
+    if (!out)
+        return false;
+    std::vector<char> buffer(1 << 16);
+    for (;;) {
+        const int64_t n = in->Read(buffer.data(), static_cast<int64_t>(buffer.size()));
+        if (n < 0)
+            return false;
+        if (n == 0)
+            break;
+        if (out->Write(buffer.data(), n) != n)
+            return false;
+    }
+    return out->Sync();
+}
 
 TFileEnv* TFileEnv::Default()
 {

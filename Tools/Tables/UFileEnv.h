@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace tv {
 
@@ -67,8 +68,40 @@ public:
     virtual bool RemoveFile(const std::string& name) = 0;
 
     // Returns only when every creation, rename and removal so far in the
-    // folder that holds name is on the disk.
+    // folder that holds name is on the disk. A new folder's own entry is on
+    // the disk once SyncDir of the folder's name returns.
     virtual bool SyncDir(const std::string& name) = 0;
+
+    // Opens an existing file for reading only, without taking it: a file
+    // another open holds can be read. Writes through the result fail.
+    virtual std::unique_ptr<TEnvFile> OpenReadOnly(const std::string& name) = 0;
+
+    virtual bool FolderExists(const std::string& name) = 0;
+
+    // Creates one folder in an existing one; fails when the name is taken.
+    // A power loss before SyncDir of the new folder's name returns may undo
+    // it, with everything written into the folder since.
+    virtual bool CreateFolder(const std::string& name) = 0;
+
+    // Removes an empty folder; undone by a power loss as CreateFolder is.
+    virtual bool RemoveFolder(const std::string& name) = 0;
+
+    struct TFolderEntry {
+        std::string Name;  // without the folder
+        bool Folder = false;
+        bool operator==(const TFolderEntry&) const = default;
+    };
+    // The files and folders directly in the folder, ordered by name. False
+    // for a missing folder.
+    virtual bool ListFolder(const std::string& name, std::vector<TFolderEntry>& entries) = 0;
+
+    // True when both names exist and name one file or folder.
+    virtual bool SameFile(const std::string& a, const std::string& b) = 0;
+
+    // Copies the bytes of the file from into the file to, created or emptied;
+    // the copied bytes are on the disk when it returns true (the name of a
+    // new file as CreateFile leaves it). Fails for one file under two names.
+    bool CopyFile(const std::string& from, const std::string& to);
 
     // The environment of the real file system (POSIX, with advisory locks).
     static TFileEnv* Default();
