@@ -1,0 +1,115 @@
+#pragma once
+// The program's exports, import and printed report: the goods to a CSV table
+// and to a fixed-width text file, new goods from a CSV file, and the printed
+// list of goods on hand with its totals.
+
+#include "UInOut.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace tv {
+
+// The separators of CSV files, read from the user's locale at the start of
+// every CSV export and import.
+extern TCsvSeparators CsvSeparators;
+// The locale's decimal separator, and as list separator ";" where the
+// decimal separator is "," and "," otherwise, so the two always differ.
+void ReadLocaleSeparators();
+
+// What a file dialog of an export or import is asked.
+struct TFileRequest {
+    bool Save = false;        // save dialog (asks before overwriting), else open dialog
+    std::string Title;
+    std::string Filter;       // "description|pattern"
+    std::string DefaultExt;   // without the point
+    std::string Folder;       // initial folder
+    std::string FileName;     // initial name, save dialog only
+};
+// Answers the chosen file's path, or the empty text when cancelled.
+using TFileChooser = std::function<std::string(const TFileRequest&)>;
+// Replaces the dialogs and returns the chooser before; an empty chooser puts
+// back the file dialogs.
+TFileChooser SetFileChooser(TFileChooser chooser);
+
+// An export into a text file the user names in the Export folder; the file
+// is opened with the desktop's handler afterwards.
+class TFileExport : public TExport {
+public:
+    // Asks for the file, writes the header line and every goods record,
+    // closes it and opens it; an error is shown in a box and a partly
+    // written file stays.
+    void Execute() override;
+
+protected:
+    virtual std::string Filter() const = 0;
+    virtual std::string Extension() const = 0;  // without the point
+    virtual std::string HeaderLine() = 0;
+    void WriteLine(const std::string& line);
+
+private:
+    std::string FBuffer;
+    void* FFile = nullptr;
+};
+
+class TCsvExport : public TFileExport {
+public:
+    std::string GetCaption() const override;
+    std::string GetHint() const override;
+    void WriteRow(const TGoodsRow& row) override;
+
+protected:
+    std::string Filter() const override;
+    std::string Extension() const override { return "csv"; }
+    // Reads the locale's separators first.
+    std::string HeaderLine() override;
+};
+
+class TTxtExport : public TFileExport {
+public:
+    std::string GetCaption() const override;
+    std::string GetHint() const override;
+    void WriteRow(const TGoodsRow& row) override;
+
+protected:
+    std::string Filter() const override;
+    std::string Extension() const override { return "txt"; }
+    std::string HeaderLine() override;
+};
+
+class TCsvImport : public TImport {
+public:
+    std::string GetCaption() const override;
+    std::string GetHint() const override;
+    // Asks for a file in Import and takes in every data line as new goods
+    // with a first received movement, each written to disk before the next
+    // line. A line no separator set makes acceptable is offered to skip or
+    // to stop at; the counts are shown at the end.
+    void Execute() override;
+    // The line under the separators; false when it is no goods line.
+    virtual bool ParseLine(const std::string& line, TCsvSeparators separators, TCsvGoods& goods);
+
+private:
+    bool AskSkipBadLine(const std::string& line);
+    void ShowImportSummary(uint32_t received, uint32_t skipped, bool aborted);
+};
+
+class TListReport : public TReport {
+public:
+    std::string GetCaption() const override;
+    std::string GetHint() const override;
+    // Prints every goods record in the goods grid's order with the totals.
+    void Execute() override;
+    void WriteRow(const TGoodsRow& row) override;
+};
+
+extern TCsvExport CsvExport;
+extern TTxtExport TxtExport;
+extern TCsvImport CsvImport;
+extern TListReport ListReport;
+
+// CsvExport, TxtExport, CsvImport and ListReport, in this order.
+std::vector<TInOut*> RegisteredInOuts();
+
+} // namespace tv

@@ -1,0 +1,356 @@
+#include "UEximText.h"
+
+#include "UCodePage.h"
+#include "UTextUtils.h"
+
+namespace tv {
+
+const std::array<std::array<const char*, ceCount>, LanguageCount> CsvExportTexts = {{
+    {"В файл .csv", "Экспорт остатков в файл .csv (Exel)", "Ошибка при выполнении экспорта",
+     "Код", "Наименование", "Цена", "Дата", "К-во", "Упк", "Стоимость",
+     "Файл таблицы (*.csv)|*.csv", "Экспорт остатков на складе",
+     "Закрыть окно с сообщением об ошибке", ";", ","},
+    {"До файлу .csv", "Експорт залишків до файлу .csv (Exel)", "Помилка під час виконання експорту",
+     "Код", "Найменування", "Ціна", "Дата", "К-ть", "Упк", "Вартість",
+     "Файл таблиці (*.csv)|*.csv", "Експорт залишків на складі",
+     "Закрити вікно з повідомленням про помилку", ";", ","},
+    {"To .csv file ", "Export rests to .csv file (Excel)", "Error while executing export",
+     "Code", "Name", "Price", "Date", "Qnt", "Pks", "Cost",
+     "Table file (*.csv)|*.csv", "Export rests on warehouse", "Close error message window", ",", "."},
+}};
+
+const std::array<std::array<const char*, teCount>, LanguageCount> TxtExportTexts = {{
+    {"В файл .txt", "Экспорт остатков в файл .txt (Блокнот)", "Текстовый файл (*.txt)|*.txt"},
+    {"До файлу .txt", "Експорт залишків до файлу .txt (Блокнот)", "Текстовий файл (*.txt)|*.txt"},
+    {"To .txt file", "Export rests to .txt file (Notepad)", "Text file (*.txt)|*.txt"},
+}};
+
+const std::array<std::array<const char*, ciCount>, LanguageCount> CsvImportTexts = {{
+    {"Из файла .csv", "Прием на склад новых товаров из файла .csv", "Ошибка при выполнении импорта!",
+     "Файл таблицы (*.csv)|*.csv", "Импорт данных по складу", "Импорт из файла ",
+     "Принято на склад новых товаров: ", "Пропущено строк в файле импорта: ",
+     "Закрыть окно с сообщением", "Невозможно импортировать строку:", "Продолжить",
+     "Пропустить строку и продолжить импорт данных", "Остановить",
+     "Остановить выполнение импорта данных", "Импорт данных был прерван пользователем!"},
+    {"З файлу .csv", "Прийом нових товарів на склад з файлу .csv", "Помилка під час виконання імпорту!",
+     "Файл таблиці (*.csv)|*.csv", "Імпорт даних по складу", "Імпорт з файлу ",
+     "Прийнято на склад нових товарів: ", "Пропущено рядків у файлі імпорту: ",
+     "Закрити вікно з повідомленням", "Неможливо імпортувати рядок:", "Продовжити",
+     "Пропустити рядок і продовжити імпорт даних", "Зупинити",
+     "Зупинити виконання імпорту даних", "Імпорт даних був перерваний користувачем!"},
+    {"From .csv file", "Recieve new products to warehouse from .csv file",
+     "Error while executing import!", "Table file (*.csv)|*.csv", "Import warehouse data",
+     "Import from file ", "New products recieved to warehouse: ",
+     "Data strings missed in import file: ", "Close the message window",
+     "Can't import data string:", "Continue", "Pass the data string and continue data import",
+     "Stop", "Stop data import execution", "Data import has been interrupted by user!"},
+}};
+
+const std::array<std::array<const char*, lrCount>, LanguageCount> ListReportTexts = {{
+    {"Список остатков", "Печать списка с остатками товара на складе", "Остатки товара на складе",
+     "Всего наименований: "},
+    {"Список залишків", "Друк списку із залишками товару на складі", "Залишки товару на складі",
+     "Всього найменувань: "},
+    {"Rests list", "Print a list of product rests in warehouse", "Product rest in warehouse",
+     "Names total: "},
+}};
+
+namespace {
+
+size_t LanguageIndex(int language)
+{
+    return language >= 0 && language < LanguageCount ? size_t(language) : 0;
+}
+
+// The text padded with blanks to width characters, on the left when right
+// is set; with cut, a longer text keeps its first width characters.
+std::string Column(const std::string& text, size_t width, bool right, bool cut = true)
+{
+    std::string s = cut ? Utf8Left(text, width) : text;
+    const size_t len = Utf8Length(s);
+    if (len >= width)
+        return s;
+    const std::string fill(width - len, ' ');
+    return right ? fill + s : s + fill;
+}
+
+std::string TxtLine(const std::array<std::string, 7>& t)
+{
+    return Column(t[0], 8, false) + Column(t[1], 40, false) + Column(t[2], 13, true) + "    " +
+           Column(t[3], 10, true) + Column(t[4], 13, true) + Column(t[5], 8, true, false) +
+           Column(t[6], 13, true) + "\r\n";
+}
+
+// A spreadsheet takes a cell beginning with one of these as a formula.
+bool LooksLikeFormula(const std::string& text)
+{
+    return !text.empty() && std::string("=+-@\t\r").find(text[0]) != std::string::npos;
+}
+
+bool IsQuotedText(const std::string& text, size_t from)
+{
+    return text.size() >= from + 2 && text[from] == '"' && text.back() == '"';
+}
+
+// The quoted text starting at from: doubled quotes single, up to the
+// closing quote.
+std::string Unquote(const std::string& text, size_t from)
+{
+    std::string out;
+    for (size_t i = from + 1; i < text.size(); ++i) {
+        if (text[i] == '"') {
+            if (i + 1 < text.size() && text[i + 1] == '"') {
+                out += '"';
+                ++i;
+                continue;
+            }
+            break;
+        }
+        out += text[i];
+    }
+    return out;
+}
+
+} // namespace
+
+TCsvSeparators LanguageSeparators(int language)
+{
+    const auto& t = CsvExportTexts[LanguageIndex(language)];
+    return {t[ceListSeparator][0], t[ceDecimalSeparator][0]};
+}
+
+std::vector<std::string> ColumnCaptions(int language)
+{
+    const auto& t = CsvExportTexts[LanguageIndex(language)];
+    return {t[ceCode], t[ceName], t[cePrice], t[ceDate], t[ceQnt], t[cePks], t[ceCost]};
+}
+
+std::string CsvHeaderLine(int language, char separator)
+{
+    std::string line;
+    for (const std::string& caption : ColumnCaptions(language))
+        line += caption + separator;
+    return line;
+}
+
+std::string MoneyToCsv(const std::string& money, char decimal)
+{
+    std::string out;
+    for (char c : money)
+        if (c != '\'')
+            out += c == '.' ? decimal : c;
+    return out;
+}
+
+std::string CsvQuote(const std::string& text, char separator)
+{
+    if (text.find_first_of(std::string{separator, '"', '\r', '\n'}) == std::string::npos)
+        return text;
+    std::string out = "\"";
+    for (char c : text) {
+        if (c == '"')
+            out += '"';
+        out += c;
+    }
+    return out + '"';
+}
+
+std::string ExcelTextCell(const std::string& text)
+{
+    std::string out = "=\"";
+    for (char c : text) {
+        if (c == '"')
+            out += '"';
+        out += c;
+    }
+    return out + '"';
+}
+
+std::string CsvCodeCell(const std::string& code, char separator)
+{
+    return CsvQuote(ExcelTextCell(code), separator);
+}
+
+std::string CsvNameCell(const std::string& name, char separator)
+{
+    return CsvQuote(LooksLikeFormula(name) ? ExcelTextCell(name) : name, separator);
+}
+
+std::string FitTo10(const std::string& text) { return Column(text, 10, false); }
+
+std::string CsvRow(const TGoodsRow& row, TCsvSeparators sep)
+{
+    const char s = sep.List;
+    auto money = [&](const std::string& m) { return CsvQuote(MoneyToCsv(m, sep.Decimal), s) + s; };
+    return CsvCodeCell(row.Code, s) + s + CsvNameCell(row.Name, s) + s + money(row.Price) +
+           CsvQuote(FitTo10(row.Date), s) + s + money(row.Quantity) +
+           CsvQuote(row.Packages, s) + s + money(row.Value) + "\r\n";
+}
+
+std::string TxtRow(const TGoodsRow& row)
+{
+    return TxtLine({row.Code, row.Name, row.Price, row.Date, row.Quantity, row.Packages, row.Value});
+}
+
+std::string TxtHeaderLine(int language)
+{
+    const std::vector<std::string> c = ColumnCaptions(language);
+    return TxtLine({c[0], c[1], c[2], c[3], c[4], c[5], c[6]});
+}
+
+std::string NextCsvField(const std::string& line, size_t& pos, char separator)
+{
+    std::string field;
+    const bool quoted = pos < line.size() && line[pos] == '"';
+    bool inside = false;
+    while (pos < line.size()) {
+        const char c = line[pos++];
+        if (c == separator && !(quoted && inside))
+            break;
+        if (quoted && c == '"')
+            inside = !inside;
+        field += c;
+    }
+    return field;
+}
+
+std::string DigitsOnly(const std::string& text)
+{
+    std::string out;
+    for (char c : text)
+        if (c >= '0' && c <= '9')
+            out += c;
+    return out;
+}
+
+std::string CsvUnquote(const std::string& text)
+{
+    return IsQuotedText(text, 0) ? Unquote(text, 0) : text;
+}
+
+std::string ExcelTextValue(const std::string& text)
+{
+    return !text.empty() && text[0] == '=' && IsQuotedText(text, 1) ? Unquote(text, 1) : text;
+}
+
+std::string CsvToMoney(const std::string& text, char decimal)
+{
+    std::string s = TrimText(text);
+    if (s.empty())
+        return "0.00";
+    for (char& c : s)
+        if (c == decimal)
+            c = '.';
+    size_t point = s.find('.');
+    if (point == std::string::npos) {
+        point = s.size();
+        s += '.';
+    }
+    while (s.size() - point - 1 < 2)
+        s += '0';
+    return s;
+}
+
+bool ParseCsvLine(const std::string& line, TCsvSeparators sep, TCsvGoods& goods)
+{
+    std::vector<std::string> fields;
+    for (size_t pos = 0; pos < line.size() && fields.size() <= 7;)
+        fields.push_back(NextCsvField(line, pos, sep.List));
+    if (fields.size() != 6 && fields.size() != 7)
+        return false;
+    const std::string code = CsvUnquote(fields[0]);
+    const std::string wrapped = ExcelTextValue(code);
+    goods.Code = wrapped != code ? wrapped : DigitsOnly(code);
+    goods.Name = ExcelTextValue(CsvUnquote(fields[1]));
+    goods.Price = CsvToMoney(CsvUnquote(fields[2]), sep.Decimal);
+    goods.Quantity = CsvToMoney(CsvUnquote(fields[4]), sep.Decimal);
+    goods.Packages = TrimText(CsvUnquote(fields[5]));
+    return !goods.Packages.empty() && DigitsOnly(goods.Packages) == goods.Packages;
+}
+
+bool IsCsvHeader(const std::string& text, int language, char separator)
+{
+    std::string h = CsvHeaderLine(language, separator);
+    if (!text.empty() && text.back() != separator)
+        h.pop_back();
+    return AnsiSameText(text, h);
+}
+
+bool IsAnyCsvHeader(const std::string& text, char localeSeparator)
+{
+    for (int language = 0; language < LanguageCount; ++language) {
+        if (IsCsvHeader(text, language, localeSeparator))
+            return true;
+        for (int own = 0; own < LanguageCount; ++own)
+            if (IsCsvHeader(text, language, LanguageSeparators(own).List))
+                return true;
+    }
+    return false;
+}
+
+bool IsValidUtf8(const std::string& bytes)
+{
+    size_t i = 0;
+    while (i < bytes.size()) {
+        const unsigned char c = static_cast<unsigned char>(bytes[i]);
+        size_t n = 0;
+        char32_t cp = 0;
+        if (c < 0x80) {
+            ++i;
+            continue;
+        } else if ((c & 0xE0) == 0xC0) {
+            n = 1;
+            cp = c & 0x1F;
+        } else if ((c & 0xF0) == 0xE0) {
+            n = 2;
+            cp = c & 0x0F;
+        } else if ((c & 0xF8) == 0xF0) {
+            n = 3;
+            cp = c & 0x07;
+        } else {
+            return false;
+        }
+        if (i + n >= bytes.size())
+            return false;
+        for (size_t k = 1; k <= n; ++k) {
+            const unsigned char d = static_cast<unsigned char>(bytes[i + k]);
+            if ((d & 0xC0) != 0x80)
+                return false;
+            cp = (cp << 6) | (d & 0x3F);
+        }
+        static const char32_t least[] = {0, 0x80, 0x800, 0x10000};
+        if (cp < least[n] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+            return false;
+        i += n + 1;
+    }
+    return true;
+}
+
+std::vector<std::string> DecodeTextLines(const std::string& bytes)
+{
+    std::string text;
+    if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0)
+        text = bytes.substr(3);
+    else if (IsValidUtf8(bytes))
+        text = bytes;
+    else
+        text = Cp1251ToUtf8(bytes);
+    std::vector<std::string> lines;
+    std::string line;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\r' || c == '\n') {
+            lines.push_back(line);
+            line.clear();
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
+        } else {
+            line += c;
+        }
+    }
+    if (!line.empty())
+        lines.push_back(line);
+    return lines;
+}
+
+} // namespace tv

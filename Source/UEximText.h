@@ -1,0 +1,118 @@
+#pragma once
+// The texts and the line formats of the CSV and TXT exports, the CSV import
+// and the printed list, apart from any file or widget: per-language text
+// tables, CSV quoting and field reading, the fixed-width text row, and the
+// test of a header line. Texts are UTF-8; widths count characters.
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tv {
+
+inline constexpr int LanguageCount = 3;  // 0 Russian, 1 Ukrainian, 2 English
+
+// One goods record as the exports see it: the field texts of the goods
+// table, the date with its time as the field shows it.
+struct TGoodsRow {
+    std::string Code, Name, Price, Date, Quantity, Packages, Value;
+};
+
+enum TCsvExportText {
+    ceCaption, ceHint, ceError,
+    ceCode, ceName, cePrice, ceDate, ceQnt, cePks, ceCost,
+    ceFilter, ceTitle, ceErrorHint, ceListSeparator, ceDecimalSeparator,
+    ceCount
+};
+enum TTxtExportText { teCaption, teHint, teFilter, teCount };
+enum TCsvImportText {
+    ciCaption, ciHint, ciError, ciFilter, ciTitle, ciNotePrefix, ciReceived, ciSkipped,
+    ciOkHint, ciBadLine, ciContinue, ciContinueHint, ciStop, ciStopHint, ciAborted,
+    ciCount
+};
+enum TListReportText { lrCaption, lrHint, lrTitle, lrNamesTotal, lrCount };
+
+// Filters are "description|pattern".
+extern const std::array<std::array<const char*, ceCount>, LanguageCount> CsvExportTexts;
+extern const std::array<std::array<const char*, teCount>, LanguageCount> TxtExportTexts;
+extern const std::array<std::array<const char*, ciCount>, LanguageCount> CsvImportTexts;
+extern const std::array<std::array<const char*, lrCount>, LanguageCount> ListReportTexts;
+
+// The list separator and the decimal separator of CSV files.
+struct TCsvSeparators {
+    char List = ';';
+    char Decimal = ',';
+};
+
+// A language's own separators: ";" and "," in Russian and Ukrainian, "," and
+// "." in English.
+TCsvSeparators LanguageSeparators(int language);
+
+// The seven column captions of the language, in column order.
+std::vector<std::string> ColumnCaptions(int language);
+
+// --- Writing -------------------------------------------------------------
+
+// The seven captions, each followed by the separator.
+std::string CsvHeaderLine(int language, char separator);
+// The money text with its "'" removed and "." made the decimal separator.
+std::string MoneyToCsv(const std::string& money, char decimal);
+// The text in double quotes with inner quotes doubled when it holds the
+// separator, a quote or a line break; otherwise unchanged.
+std::string CsvQuote(const std::string& text, char separator);
+// A text a spreadsheet takes as text: an equals sign and the text as a
+// quoted string, inner quotes doubled.
+std::string ExcelTextCell(const std::string& text);
+// The code as a text cell; the name as it is, or as a text cell when a
+// spreadsheet would read it as a formula. Either is quoted for the CSV.
+std::string CsvCodeCell(const std::string& code, char separator);
+std::string CsvNameCell(const std::string& name, char separator);
+// The first 10 characters, filled with blanks to 10.
+std::string FitTo10(const std::string& text);
+// One CSV line with its CR LF.
+std::string CsvRow(const TGoodsRow& row, TCsvSeparators separators);
+
+// One fixed-width text line with its CR LF: code 8 and name 40 left-aligned,
+// price 13, four blanks and the date's first 10 characters, quantity 13,
+// packages 8 and value 13 right-aligned. Longer texts are cut to the width,
+// except the packages, which are never cut.
+std::string TxtRow(const TGoodsRow& row);
+std::string TxtHeaderLine(int language);
+
+// --- Reading -------------------------------------------------------------
+
+// The field at pos; a field beginning with a quote keeps its quotes and
+// separators inside them. pos moves past the separator that ended it.
+std::string NextCsvField(const std::string& line, size_t& pos, char separator);
+std::string DigitsOnly(const std::string& text);
+// The text of a quoted field (outer quotes off, doubled quotes single, up to
+// the closing quote); any other text unchanged.
+std::string CsvUnquote(const std::string& text);
+// The text of an ExcelTextCell; any other text unchanged.
+std::string ExcelTextValue(const std::string& text);
+// A money text: blanks off, empty as "0.00", the decimal separator made ".",
+// at least two decimals. The money check decides the rest.
+std::string CsvToMoney(const std::string& text, char decimal);
+
+struct TCsvGoods {
+    std::string Code, Name, Price, Quantity, Packages;
+};
+
+// Splits a data line with the separators: code, name, price, date (not
+// read), quantity, packages and an optional value. False when the line has
+// not six or seven fields or the packages are not a plain decimal number.
+bool ParseCsvLine(const std::string& line, TCsvSeparators separators, TCsvGoods& goods);
+
+// Whether the trimmed line is the header line of the language with the
+// separator, in any case and with or without the final separator.
+bool IsCsvHeader(const std::string& text, int language, char separator);
+// IsCsvHeader in any language with the given separator or a language's own.
+bool IsAnyCsvHeader(const std::string& text, char localeSeparator);
+
+// The lines of a file's bytes as UTF-8: UTF-8 with or without a byte-order
+// mark, otherwise code page 1251. Lines end in CR LF, LF or CR.
+std::vector<std::string> DecodeTextLines(const std::string& bytes);
+bool IsValidUtf8(const std::string& bytes);
+
+} // namespace tv

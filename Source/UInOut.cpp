@@ -1,0 +1,214 @@
+#include "UInOut.h"
+
+#include "UException.h"
+#include "UMessages.h"
+#include "UPrint.h"
+#include "UProgFolder.h"
+#include "UStoreData.h"
+#include "UTextConst.h"
+
+#include <QAction>
+#include <QMenu>
+
+#include <filesystem>
+
+namespace tv {
+
+namespace {
+
+constexpr int SlotCloseMessage = 2;
+constexpr int SlotSumCalculation = 28;
+constexpr int SlotSumTooHigh = 29;
+constexpr int SlotPrint = 9;
+constexpr int SlotClosePrintMessage = 10;
+constexpr int SlotBackupData = 33;
+constexpr int SlotCopyToFolderError = 36;
+
+const char* const SafetyCopyFolder = "Hist/0000-00-00";
+
+// The safety copy before an import, into a folder made when missing. The
+// user is told when it cannot be made.
+bool MakeSafetyCopy()
+{
+    const std::string folder = ProgramFolder() + SafetyCopyFolder;
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    bool saved = false;
+    if (!ec) {
+        try {
+            saved = Store.SaveAs(folder);
+        } catch (const Exception&) {
+            saved = false;
+        }
+    }
+    if (!saved)
+        ShowMessageBox(TextTable[SlotCopyToFolderError] + "\r\n" + folder, TextTable[SlotBackupData],
+                       MB_ONEBUTTON | MB_ICONEXCLAMATION, "OK", TextTable[SlotCloseMessage]);
+    return saved;
+}
+
+// Goes back to a remembered record, when the table still has it.
+void RestoreRecNo(TTable& table, int32_t recNo)
+{
+    if (table.GetState() != tsBrowse || table.RecordCount() == 0)
+        return;
+    table.SetRecNo(std::min(recNo, table.RecordCount() - 1));
+}
+
+int32_t CurrentRecNo(TTable& table)
+{
+    return table.GetState() == tsClosed ? 0 : table.GetRecNo();
+}
+
+} // namespace
+
+bool TInOut::InsertGoods(const std::string& code, const std::string& name,
+                         const std::string& price, const std::string& quantity,
+                         const std::string& packages, const std::string& note)
+{
+    if (!Store.CanInsert(price, quantity, packages))
+        return false;
+    Store.InsertGoods(code, name, price, quantity, packages, note);
+    return true;
+}
+
+TPrintManager& TInOut::PrintManager() { return tv::PrintManager(); }
+
+int32_t TInOut::GoodsCount() { return Store.Goods().RecordCount(); }
+
+void TInOut::GetTotals(std::string& packages, std::string& quantity, std::string& value,
+                       std::string& count)
+{
+    try {
+        Store.GetTotals(packages, quantity, value, count);
+    } catch (const EIntOverflow&) {
+        packages.clear();
+        quantity.clear();
+        value.clear();
+        count.clear();
+        ShowMessageBox(TextTable[SlotSumTooHigh], TextTable[SlotSumCalculation],
+                       MB_ONEBUTTON | MB_ICONSTOP, "OK", TextTable[SlotCloseMessage]);
+    }
+}
+
+void TExport::WriteAllGoods()
+{
+    TTableStore& g = Store.Goods();
+    for (g.First(); !g.Eof(); g.Next())
+        WriteRow({g.Code.GetText(), g.Name.GetText(), g.Cost.GetText(), g.LastDate.GetText(),
+                  g.Weight.GetText(), g.PCount.GetText(), g.Sum.GetText()});
+}
+
+TInOutManager::TInOutManager(QObject* actionOwner, QMenu* exportMenu, QMenu* importMenu,
+                             QMenu* reportMenu, std::vector<TInOut*> items,
+                             std::function<void()> beginWork, std::function<void()> endWork)
+    : QObject(actionOwner), FExportMenu(exportMenu), FImportMenu(importMenu),
+      FItems(std::move(items)), FBeginWork(std::move(beginWork)), FEndWork(std::move(endWork))
+{
+    for (size_t i = 0; i < FItems.size(); ++i) {
+        TInOut* item = FItems[i];
+        auto* action = new QAction(actionOwner);
+        action->setObjectName(QStringLiteral("ActInOut%1").arg(i));
+        action->setProperty("category", QStringLiteral("Report"));
+        action->setText(QString::fromStdString(item->GetCaption()));
+        action->setToolTip(QString::fromStdString(item->GetHint()));
+        action->setStatusTip(action->toolTip());
+        action->setData(int(i));
+        connect(action, &QAction::triggered, this, [this, i] {
+            try {
+                ExecuteAction(int(i));
+            } catch (...) {
+                if (!FErrorHandler)
+                    throw;
+                FErrorHandler(std::current_exception());
+            }
+        });
+        FActions.push_back(action);
+        QMenu* menu = dynamic_cast<TReport*>(item)   ? reportMenu
+                      : dynamic_cast<TExport*>(item) ? exportMenu
+                      : dynamic_cast<TImport*>(item) ? importMenu
+                                                     : nullptr;
+        if (menu)
+            menu->addAction(action);
+    }
+    for (QMenu* menu : {FExportMenu, FImportMenu})
+        if (menu)
+            menu->menuAction()->setEnabled(!menu->actions().isEmpty());
+}
+
+TInOutManager::~TInOutManager()
+{
+    for (QAction* action : FActions)
+        delete action;
+    FActions.clear();
+    FItems.clear();
+}
+
+void TInOutManager::SetLanguage(int language)
+{
+    for (size_t i = 0; i < FItems.size(); ++i) {
+        FItems[i]->SetLanguage(static_cast<uint8_t>(language));
+        FActions[i]->setText(QString::fromStdString(FItems[i]->GetCaption()));
+        FActions[i]->setToolTip(QString::fromStdString(FItems[i]->GetHint()));
+        FActions[i]->setStatusTip(FActions[i]->toolTip());
+    }
+}
+
+void TInOutManager::DisableAll()
+{
+    for (QAction* action : FActions)
+        action->setEnabled(false);
+    for (QMenu* menu : {FExportMenu, FImportMenu})
+        if (menu)
+            menu->menuAction()->setEnabled(false);
+}
+
+void TInOutManager::EnableAll()
+{
+    for (QAction* action : FActions)
+        action->setEnabled(true);
+    for (QMenu* menu : {FExportMenu, FImportMenu})
+        if (menu)
+            menu->menuAction()->setEnabled(true);
+}
+
+void TInOutManager::ExecuteAction(int i)
+{
+    TInOut* item = FItems.at(static_cast<size_t>(i));
+    const int32_t goodsRec = CurrentRecNo(Store.Goods());
+    const int32_t movesRec = CurrentRecNo(Store.Moves());
+    if (FBeginWork)
+        FBeginWork();
+    std::exception_ptr error;
+    try {
+        if (!dynamic_cast<TImport*>(item) || MakeSafetyCopy())
+            item->Execute();
+    } catch (...) {
+        error = std::current_exception();
+    }
+    try {
+        RestoreRecNo(Store.Goods(), goodsRec);
+        RestoreRecNo(Store.Moves(), movesRec);
+    } catch (...) {
+        if (!error)
+            error = std::current_exception();
+    }
+    if (FEndWork)
+        FEndWork();
+    if (!error)
+        return;
+    if (dynamic_cast<TReport*>(item)) {
+        PrintManager().AbortReport();
+        try {
+            std::rethrow_exception(error);
+        } catch (const Exception& e) {
+            ShowMessageBox(e.Message(), TextTable[SlotPrint], MB_ONEBUTTON | MB_ICONINFORMATION,
+                           "OK", TextTable[SlotClosePrintMessage]);
+            return;
+        } catch (...) {
+        }
+    }
+    std::rethrow_exception(error);
+}
+
+} // namespace tv

@@ -1,0 +1,401 @@
+#include "UPrint.h"
+
+#include "UDateTime.h"
+#include "UException.h"
+#include "UProgFolder.h"
+#include "UShell.h"
+#include "UStringUtils.h"
+#include "UTextConst.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFont>
+#include <QFontMetrics>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+
+#include <algorithm>
+
+namespace tv {
+
+namespace {
+
+constexpr int SlotPrinterInitError = 7;
+constexpr int SlotPageOf = 70;
+
+// Digits, separators and the tallest Cyrillic capitals: the height of a line
+// that any of the program's texts fits into.
+const char* const LineSample = "0123456789,.'ЦЇ";
+
+[[noreturn]] void RaisePrinterInitError()
+{
+    throw Exception(TextTable[SlotPrinterInitError]);
+}
+
+} // namespace
+
+TPrintManager::TPrintManager(TPrintDevice& device) : FDevice(device)
+{
+    ClearTable();
+    ReadPrinterMetrics();
+}
+
+TPrintManager::~TPrintManager() { AbortReport(); }
+
+void TPrintManager::ClearTable()
+{
+    FCaptions.clear();
+    FWidths.clear();
+    FRightAligned.clear();
+    FFooters.clear();
+}
+
+void TPrintManager::ReadPrinterMetrics()
+{
+    int32_t width = 0, height = 0;
+    FDevice.PageSize(width, height);
+    FPageHeight = height;
+    FMargin = width / 32;
+    FRightEdge = width - FMargin / 2;
+    FPageLineHeight = FDevice.TextHeight(pfPage, LineSample);
+    FHeaderLineHeight = FDevice.TextHeight(pfHeader, LineSample);
+    FRowLineHeight = FDevice.TextHeight(pfRow, LineSample);
+}
+
+TPageMetrics TPrintManager::Metrics() const
+{
+    return {FPageHeight, FPageLineHeight, FHeaderLineHeight, FRowLineHeight};
+}
+
+bool TPrintManager::BeginReport(const std::string& title)
+{
+    AbortReport();
+    FTitle = title;
+    FPageNumber = 1;
+    FPageCount = 1;
+    FY = 0;
+    ClearTable();
+    FTableAdded = false;
+    if (!FDevice.BeginDoc(title))
+        return false;
+    FStarted = true;
+    try {
+        PrintPageHeader();
+    } catch (...) {
+        AbortReport();
+        throw;
+    }
+    return true;
+}
+
+void TPrintManager::AddTable(const std::vector<std::string>& captions,
+                             const std::vector<int32_t>& widths,
+                             const std::vector<bool>& rightAligned, int32_t rowCount,
+                             const std::vector<std::string>& footers)
+{
+    TV_ASSERT(FStarted, "Report must be started");
+    TV_ASSERT(!FTableAdded, "Table already added");
+    const size_t n = captions.size();
+    TV_ASSERT(widths.size() >= n && rightAligned.size() >= n && footers.size() >= n,
+              "Invalid columns count");
+    const TPageMetrics m = Metrics();
+    if (!m.Fits())
+        RaisePrinterInitError();
+    FCaptions = captions;
+    FRightAligned.assign(rightAligned.begin(), rightAligned.begin() + n);
+    FFooters.assign(footers.begin(), footers.begin() + n);
+    FWidths = ShareColumnWidths(std::vector<int32_t>(widths.begin(), widths.begin() + n),
+                                FRightEdge - FMargin);
+    FRowsLeft = std::max(rowCount, 0);
+    FPageCount = CountPages(m, FY, FRowsLeft);
+    PrintPageFooter();
+    FTableAdded = true;
+    PrintTableHeader();
+    if (FRowsLeft == 0)
+        PrintTableFooter();
+}
+
+void TPrintManager::AddRow(const std::vector<std::string>& values)
+{
+    TV_ASSERT(FTableAdded, "Table not added");
+    TV_ASSERT(values.size() == FCaptions.size(), "Invalid values count");
+    if (RowNeedsNewPage(Metrics(), FY, FRowsLeft == 1)) {
+        FY = 0;
+        ++FPageNumber;
+        FDevice.NewPage();
+        PrintPageHeader();
+        PrintPageFooter();
+        PrintTableHeader();
+    }
+    PrintCells(values, FRowLineHeight, pfRow);
+    if (FRowsLeft > 0 && --FRowsLeft == 0)
+        PrintTableFooter();
+}
+
+void TPrintManager::EndReport()
+{
+    TV_ASSERT(FStarted, "Report must be started");
+    if (!FTableAdded)
+        PrintPageFooter();
+    FStarted = false;
+    FDevice.EndDoc();
+}
+
+void TPrintManager::AbortReport() noexcept
+{
+    if (!FStarted)
+        return;
+    FStarted = false;
+    FDevice.AbortDoc();
+}
+
+void TPrintManager::PrintPageHeader()
+{
+    const int32_t top = FY, bottom = FY + FPageLineHeight;
+    const int32_t titleRight =
+        std::min<int64_t>(int64_t(FMargin) + FDevice.TextWidth(pfPage, FTitle), FRightEdge / 2);
+    FDevice.DrawText(FMargin, top, titleRight, bottom, FTitle, pfPage, false);
+    std::string date = FormatDateTimeText(Now());
+    if (date.size() >= 4)
+        date.erase(date.size() - 4, 3);
+    const int32_t dateLeft =
+        std::max<int64_t>(int64_t(FRightEdge) - FDevice.TextWidth(pfPage, date), FRightEdge / 2);
+    FDevice.DrawText(dateLeft, top, FRightEdge, bottom, date, pfPage, true);
+    FY += FPageLineHeight + FPageLineHeight / 2;
+}
+
+void TPrintManager::PrintPageFooter()
+{
+    const std::string text = FormatText(TextTable[SlotPageOf], {int64_t(FPageNumber), int64_t(FPageCount)});
+    FDevice.DrawText(FMargin, FPageHeight - FPageLineHeight, FRightEdge, FPageHeight, text, pfPage,
+                     true);
+}
+
+void TPrintManager::PrintTableHeader()
+{
+    TV_ASSERT(FTableAdded, "Table not added");
+    FShade = false;
+    PrintCells(FCaptions, FHeaderLineHeight, pfHeader);
+    FShade = false;
+}
+
+void TPrintManager::PrintTableFooter()
+{
+    TV_ASSERT(FTableAdded, "Table not added");
+    FShade = false;
+    PrintCells(FFooters, FHeaderLineHeight, pfHeader);
+    FShade = false;
+}
+
+void TPrintManager::PrintCells(const std::vector<std::string>& texts, int32_t lineHeight,
+                               TPrintFont font)
+{
+    const int32_t top = FY, bottom = FY + lineHeight;
+    if (FShade)
+        FDevice.FillRect(FMargin, top, FRightEdge, bottom, ShadeColour);
+    int32_t x = FMargin;
+    for (size_t i = 0; i < texts.size() && i < FWidths.size(); ++i) {
+        if (!texts[i].empty())
+            FDevice.DrawText(x, top, x + FWidths[i], bottom, texts[i], font, FRightAligned[i]);
+        x += FWidths[i];
+    }
+    FY = bottom;
+    FShade = !FShade;
+}
+
+// ---------------------------------------------------------------------------
+
+struct TQtPrintDevice::TImpl {
+    QPrinter Printer{QPrinter::HighResolution};
+    QPainter Painter;
+    QFont Fonts[3];
+    std::unique_ptr<QFontMetrics> Metrics[3];
+    int CurrentFont = -1;
+    TPdfFileChooser Chooser;
+    QString File;  // PDF file of the open job
+
+    TImpl()
+    {
+        Fonts[pfPage] = QFont("Arial", 8, QFont::Normal, true);
+        Fonts[pfHeader] = QFont("Arial", 9, QFont::Bold);
+        Fonts[pfRow] = QFont("Arial", 9);
+        if (QPrinterInfo::availablePrinters().isEmpty())
+            Printer.setOutputFormat(QPrinter::PdfFormat);
+    }
+
+    const QFontMetrics& FontMetrics(TPrintFont font)
+    {
+        if (!Metrics[font])
+            Metrics[font] = std::make_unique<QFontMetrics>(Fonts[font], &Printer);
+        return *Metrics[font];
+    }
+    void ResetMetrics()
+    {
+        for (auto& m : Metrics)
+            m.reset();
+    }
+};
+
+TQtPrintDevice::TQtPrintDevice() : F(std::make_unique<TImpl>()) {}
+
+TQtPrintDevice::~TQtPrintDevice() { AbortDoc(); }
+
+QPrinter& TQtPrintDevice::Printer() { return F->Printer; }
+
+bool TQtPrintDevice::HasPrinters() const { return !QPrinterInfo::availablePrinters().isEmpty(); }
+
+bool TQtPrintDevice::PrintsToFile() const
+{
+    return F->Printer.outputFormat() == QPrinter::PdfFormat || !HasPrinters();
+}
+
+TPdfFileChooser TQtPrintDevice::SetPdfFileChooser(TPdfFileChooser chooser)
+{
+    std::swap(F->Chooser, chooser);
+    return chooser;
+}
+
+void TQtPrintDevice::PageSize(int32_t& width, int32_t& height)
+{
+    F->ResetMetrics();
+    width = F->Printer.width();
+    height = F->Printer.height();
+}
+
+int32_t TQtPrintDevice::TextWidth(TPrintFont font, const std::string& text)
+{
+    return F->FontMetrics(font).horizontalAdvance(QString::fromStdString(text));
+}
+
+int32_t TQtPrintDevice::TextHeight(TPrintFont font, const std::string& text)
+{
+    (void)text;  // every text of a font has the font's line height
+    return F->FontMetrics(font).height();
+}
+
+bool TQtPrintDevice::BeginDoc(const std::string& title)
+{
+    AbortDoc();
+    QPrinter& printer = F->Printer;
+    F->File.clear();
+    if (PrintsToFile()) {
+        std::string suggested = printer.outputFileName().toStdString();
+        if (suggested.empty())
+            suggested = ProgramFolder() + "Export/" + FormatDateTime("yyyy-mm-dd", Date()) + ".pdf";
+        QDir().mkpath(QFileInfo(QString::fromStdString(suggested)).absolutePath());
+        std::string chosen;
+        if (F->Chooser)
+            chosen = F->Chooser(suggested);
+        else
+            chosen = QFileDialog::getSaveFileName(QApplication::activeWindow(),
+                                                  QString::fromStdString(title),
+                                                  QString::fromStdString(suggested), "PDF (*.pdf)")
+                         .toStdString();
+        if (chosen.empty())
+            return false;
+        F->File = QString::fromStdString(chosen);
+        if (!F->File.endsWith(".pdf", Qt::CaseInsensitive))
+            F->File += ".pdf";
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(F->File);
+    }
+    printer.setDocName(QString::fromStdString(title));
+    printer.setCreator("Tarnovell");
+    F->ResetMetrics();
+    F->CurrentFont = -1;
+    if (!F->Painter.begin(&printer))
+        RaisePrinterInitError();
+    return true;
+}
+
+void TQtPrintDevice::NewPage()
+{
+    if (!F->Printer.newPage())
+        RaisePrinterInitError();
+}
+
+void TQtPrintDevice::EndDoc()
+{
+    if (!F->Painter.isActive())
+        return;
+    if (!F->Painter.end())
+        RaisePrinterInitError();
+    if (!F->File.isEmpty()) {
+        FLastFile = F->File.toStdString();
+        F->File.clear();
+        ShellOpen(FLastFile);
+    }
+}
+
+void TQtPrintDevice::AbortDoc() noexcept
+{
+    if (!F->Painter.isActive())
+        return;
+    F->Printer.abort();
+    F->Painter.end();
+    if (!F->File.isEmpty()) {
+        QFile::remove(F->File);
+        F->File.clear();
+    }
+}
+
+void TQtPrintDevice::FillRect(int32_t left, int32_t top, int32_t right, int32_t bottom,
+                              uint32_t rgb)
+{
+    F->Painter.fillRect(QRect(left, top, right - left, bottom - top), QColor(QRgb(rgb)));
+}
+
+void TQtPrintDevice::DrawText(int32_t left, int32_t top, int32_t right, int32_t bottom,
+                              const std::string& text, TPrintFont font, bool rightAligned)
+{
+    if (F->CurrentFont != font) {
+        F->Painter.setFont(F->Fonts[font]);
+        F->CurrentFont = font;
+    }
+    const QFontMetrics& fm = F->FontMetrics(font);
+    QString s = QString::fromStdString(text);
+    const int width = right - left;
+    if (fm.horizontalAdvance(s) > width)
+        s = fm.elidedText(s, Qt::ElideRight, width);
+    const int flags = Qt::TextSingleLine | Qt::AlignVCenter | (rightAligned ? Qt::AlignRight : Qt::AlignLeft);
+    F->Painter.drawText(QRect(left, top, width, bottom - top), flags, s);
+}
+
+TQtPrintDevice& PrintDevice()
+{
+    static TQtPrintDevice device;
+    return device;
+}
+
+namespace {
+TPrintManager* ReplacedManager = nullptr;
+}
+
+TPrintManager& PrintManager()
+{
+    if (ReplacedManager)
+        return *ReplacedManager;
+    static TPrintManager manager(PrintDevice());
+    return manager;
+}
+
+TPrintManager* SetPrintManager(TPrintManager* manager)
+{
+    std::swap(ReplacedManager, manager);
+    return manager;
+}
+
+bool PrinterSetup(QWidget* parent)
+{
+    QPrintDialog dialog(&PrintDevice().Printer(), parent);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    PrintManager().ReadPrinterMetrics();
+    return true;
+}
+
+} // namespace tv

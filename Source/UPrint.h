@@ -1,0 +1,178 @@
+#pragma once
+// The print manager: one report at a time, a page header with the title and
+// the date, one table with a bold caption row, alternately shaded data rows
+// and a bold footer row, and "(page n of m)" at the foot of every page with
+// the page count known before the first row. It draws on a TPrintDevice: the
+// program's is the system printer, or a PDF file where there is none.
+
+#include "UPrintLayout.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QPrinter;
+class QWidget;
+
+namespace tv {
+
+enum TPrintFont { pfPage, pfHeader, pfRow };
+
+// What the print manager needs of a printer. Geometry is in device units
+// with the origin at the top left of the printable area.
+class TPrintDevice {
+public:
+    virtual ~TPrintDevice() = default;
+
+    // The system lists at least one printer.
+    virtual bool HasPrinters() const = 0;
+    // Printable width and height of the current printer.
+    virtual void PageSize(int32_t& width, int32_t& height) = 0;
+    virtual int32_t TextWidth(TPrintFont font, const std::string& text) = 0;
+    virtual int32_t TextHeight(TPrintFont font, const std::string& text) = 0;
+
+    // Opens a job under the title; false when the user declined (no file
+    // chosen for file output). Raises when the printer cannot be opened.
+    virtual bool BeginDoc(const std::string& title) = 0;
+    virtual void NewPage() = 0;
+    // Ends the job; the output is complete.
+    virtual void EndDoc() = 0;
+    // Drops the job after a failure; never raises.
+    virtual void AbortDoc() noexcept = 0;
+    // Fills left..right x top..bottom with the colour 0xRRGGBB.
+    virtual void FillRect(int32_t left, int32_t top, int32_t right, int32_t bottom,
+                          uint32_t rgb) = 0;
+    // One line of text in the rectangle, vertically centred, cut with an end
+    // ellipsis when it is too wide.
+    virtual void DrawText(int32_t left, int32_t top, int32_t right, int32_t bottom,
+                          const std::string& text, TPrintFont font, bool rightAligned) = 0;
+};
+
+class TPrintManager {
+public:
+    // The device must outlive the manager; the metrics are read at once.
+    explicit TPrintManager(TPrintDevice& device);
+    virtual ~TPrintManager();
+    TPrintManager(const TPrintManager&) = delete;
+    TPrintManager& operator=(const TPrintManager&) = delete;
+
+    // Opens a job and prints the page header of page 1. Raises the printer
+    // initializing error when the job cannot be opened; false, with nothing
+    // open, when the user declined the output file. A report still open is
+    // aborted first.
+    bool BeginReport(const std::string& title);
+    // The one table of the report: column captions, relative widths, right
+    // alignment and footer texts per column, and the number of rows that
+    // AddRow will bring. Prints the page footer of page 1, the caption row
+    // and, for no rows, the footer row. Raises the printer initializing
+    // error when the page cannot hold the caption row, a row and the footer.
+    void AddTable(const std::vector<std::string>& captions, const std::vector<int32_t>& widths,
+                  const std::vector<bool>& rightAligned, int32_t rowCount,
+                  const std::vector<std::string>& footers);
+    // One data row, after a new page when it does not fit; the last
+    // announced row is followed by the footer row.
+    void AddRow(const std::vector<std::string>& values);
+    // Closes the job.
+    void EndReport();
+    // Drops an open job (after an error); does nothing when none is open.
+    void AbortReport() noexcept;
+    bool Started() const { return FStarted; }
+
+    bool HasPrinters() const { return FDevice.HasPrinters(); }
+    // Page geometry and line heights of the current printer.
+    void ReadPrinterMetrics();
+    void ClearTable();
+
+    int32_t PageNumber() const { return FPageNumber; }
+    int32_t PageCount() const { return FPageCount; }
+    const std::vector<int32_t>& ColumnWidths() const { return FWidths; }
+    int32_t Margin() const { return FMargin; }
+    int32_t RightEdge() const { return FRightEdge; }
+    TPageMetrics Metrics() const;
+
+    static constexpr uint32_t ShadeColour = 0xF7F7F7;
+
+protected:
+    virtual void PrintPageHeader();
+    virtual void PrintPageFooter();
+    virtual void PrintTableHeader();
+    virtual void PrintTableFooter();
+    void PrintCells(const std::vector<std::string>& texts, int32_t lineHeight, TPrintFont font);
+
+private:
+    TPrintDevice& FDevice;
+    std::string FTitle;
+    int32_t FRightEdge = 0;
+    int32_t FPageHeight = 0;
+    int32_t FPageNumber = 0;
+    int32_t FPageCount = 0;
+    int32_t FY = 0;
+    int32_t FMargin = 0;
+    bool FStarted = false;
+    bool FTableAdded = false;
+    int32_t FRowsLeft = 0;
+    bool FShade = false;
+    std::vector<std::string> FCaptions;
+    std::vector<int32_t> FWidths;
+    std::vector<bool> FRightAligned;
+    std::vector<std::string> FFooters;
+    int32_t FPageLineHeight = 0;
+    int32_t FHeaderLineHeight = 0;
+    int32_t FRowLineHeight = 0;
+};
+
+// Asks for the PDF file a report goes to when it is printed to a file; the
+// suggested path is in the Export folder. An empty answer declines.
+using TPdfFileChooser = std::function<std::string(const std::string& suggested)>;
+
+// The system printer as a print device (Qt print support). Where the system
+// has no printer, or the user chose file output in the printer set-up, a
+// report is written to a PDF file that the user names and is then opened
+// with the desktop's default handler.
+class TQtPrintDevice : public TPrintDevice {
+public:
+    TQtPrintDevice();
+    ~TQtPrintDevice() override;
+
+    bool HasPrinters() const override;
+    void PageSize(int32_t& width, int32_t& height) override;
+    int32_t TextWidth(TPrintFont font, const std::string& text) override;
+    int32_t TextHeight(TPrintFont font, const std::string& text) override;
+    bool BeginDoc(const std::string& title) override;
+    void NewPage() override;
+    void EndDoc() override;
+    void AbortDoc() noexcept override;
+    void FillRect(int32_t left, int32_t top, int32_t right, int32_t bottom, uint32_t rgb) override;
+    void DrawText(int32_t left, int32_t top, int32_t right, int32_t bottom, const std::string& text,
+                  TPrintFont font, bool rightAligned) override;
+
+    QPrinter& Printer();
+    // True when a report goes to a PDF file rather than to a printer.
+    bool PrintsToFile() const;
+    // Replaces the chooser of the PDF file and returns the one before; an
+    // empty chooser puts back the save-file dialog.
+    TPdfFileChooser SetPdfFileChooser(TPdfFileChooser chooser);
+    // The file the last report was written to (file output only).
+    const std::string& LastFile() const { return FLastFile; }
+
+private:
+    struct TImpl;
+    std::unique_ptr<TImpl> F;
+    std::string FLastFile;
+};
+
+// The program's print manager: the one on the program's printer device, or
+// the one SetPrintManager put in its place (tests print on their own device).
+TPrintManager& PrintManager();
+// Returns the manager set before; null puts back the program's own.
+TPrintManager* SetPrintManager(TPrintManager* manager);
+TQtPrintDevice& PrintDevice();
+
+// The printer set-up dialog: printer, paper and file output. After OK the
+// print manager reads the new page metrics; the answer is whether OK was
+// chosen.
+bool PrinterSetup(QWidget* parent);
+
+} // namespace tv
