@@ -1,36 +1,20 @@
 #include "UDataGrid.h"
 
-#include <QAbstractTableModel>
 #include <QFocusEvent>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
-#include <QMouseEvent>
 #include <QPainter>
-#include <QScrollBar>
-#include <QStyleOptionHeader>
 #include <QWheelEvent>
 
 #include <algorithm>
-#include <cstdlib>
 
+#include "UDataGridModel.h"
 #include "UException.h"
 #include "UIndex.h"
+#include "UMarkerColumn.h"
 #include "UTable.h"
 
 namespace tv {
-
-TDataGridColumn MakeDataGridColumn(int32_t FieldNo, TAlignment Alignment, int32_t Width,
-                                   const std::string& Caption, TIndex* Index, bool Searchable)
-{
-    TDataGridColumn column;
-    column.FieldNo = FieldNo;
-    column.Alignment = Alignment;
-    column.Width = Width;
-    column.Caption = Caption;
-    column.Index = Index;
-    column.Searchable = Searchable;
-    return column;
-}
 
 QColor EvenRowColor(const QColor& Window, const QColor& Highlight)
 {
@@ -41,15 +25,6 @@ QColor EvenRowColor(const QColor& Window, const QColor& Highlight)
 }
 
 namespace {
-
-Qt::Alignment ToQt(TAlignment Alignment)
-{
-    switch (Alignment) {
-    case TAlignment::taRightJustify: return Qt::AlignRight;
-    case TAlignment::taCenter: return Qt::AlignHCenter;
-    default: return Qt::AlignLeft;
-    }
-}
 
 // Removes the last UTF-8 character, not just its last byte.
 void DropLastChar(std::string& Text)
@@ -64,77 +39,6 @@ void DropLastChar(std::string& Text)
 
 } // namespace
 
-// The view's rows and columns are the grid's data rows and data columns; the
-// texts come from the grid on every request.
-class TDataGridModel : public QAbstractTableModel {
-public:
-    TDataGridModel(TDataGrid* Grid, const std::vector<TDataGridColumn>& Columns)
-        : QAbstractTableModel(Grid), FGrid(Grid)
-    {
-        for (const TDataGridColumn& column : Columns)
-            FCaptions.push_back(QString::fromStdString(column.Caption));
-    }
-
-    int rowCount(const QModelIndex& Parent = QModelIndex()) const override
-    {
-        return Parent.isValid() ? 0 : FRows;
-    }
-    int columnCount(const QModelIndex& Parent = QModelIndex()) const override
-    {
-        return Parent.isValid() ? 0 : static_cast<int>(FCaptions.size());
-    }
-
-    QVariant data(const QModelIndex& Index, int Role) const override
-    {
-        if (!Index.isValid())
-            return {};
-        if (Role == Qt::DisplayRole)
-            return QString::fromStdString(
-                FGrid->GetCellText(Index.column() + FGrid->FixedCols(), Index.row() + 1));
-        if (Role == Qt::TextAlignmentRole)
-            return QVariant::fromValue(ToQt(FGrid->ColumnAlignment(Index.column())) |
-                                       Qt::AlignVCenter);
-        return {};
-    }
-
-    QVariant headerData(int Section, Qt::Orientation Orientation, int Role) const override
-    {
-        if (Orientation != Qt::Horizontal || Section < 0 ||
-            Section >= static_cast<int>(FCaptions.size()))
-            return {};
-        if (Role == Qt::DisplayRole)
-            return FCaptions[static_cast<size_t>(Section)];
-        if (Role == Qt::TextAlignmentRole)
-            return QVariant::fromValue(ToQt(FGrid->ColumnAlignment(Section)) | Qt::AlignVCenter);
-        return {};
-    }
-
-    void SetRows(int Rows)
-    {
-        if (Rows > FRows) {
-            beginInsertRows(QModelIndex(), FRows, Rows - 1);
-            FRows = Rows;
-            endInsertRows();
-        } else if (Rows < FRows) {
-            beginRemoveRows(QModelIndex(), Rows, FRows - 1);
-            FRows = Rows;
-            endRemoveRows();
-        }
-    }
-
-    const QString& Caption(int Section) const { return FCaptions[static_cast<size_t>(Section)]; }
-    void SetCaption(int Section, const QString& Text)
-    {
-        FCaptions[static_cast<size_t>(Section)] = Text;
-        emit headerDataChanged(Qt::Horizontal, Section, Section);
-    }
-
-private:
-    TDataGrid* FGrid;
-    std::vector<QString> FCaptions;
-    int FRows = 0;
-};
-
 // Every change of the current cell, by keys, mouse or code, passes the
 // grid's SelectCell first, which may refuse it.
 class TGridSelection : public QItemSelectionModel {
@@ -148,59 +52,6 @@ public:
             !FGrid->SelectCell(Index.column() + FGrid->FixedCols(), Index.row() + 1))
             return;
         QItemSelectionModel::setCurrentIndex(Index, Command);
-    }
-
-private:
-    TDataGrid* FGrid;
-};
-
-// The marker column: a strip in the button colour beside the rows, with a
-// triangle at the current row while a search runs.
-class TMarkerColumn : public QHeaderView {
-public:
-    explicit TMarkerColumn(TDataGrid* Grid) : QHeaderView(Qt::Vertical, Grid), FGrid(Grid)
-    {
-        setSectionsClickable(false);
-        setHighlightSections(false);
-        setSectionResizeMode(QHeaderView::Fixed);
-        setMinimumSectionSize(1);
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter painter(viewport());
-        const QPalette& pal = FGrid->palette();
-        const int w = viewport()->width();
-        const int rows = count();
-        const int bottom = rows > 0 ? sectionViewportPosition(rows - 1) + sectionSize(rows - 1) : 0;
-        const int used = std::clamp(bottom, 0, viewport()->height());
-        painter.fillRect(0, used, w, viewport()->height() - used, pal.color(QPalette::Active, QPalette::Base));
-        if (used <= 0)
-            return;
-        painter.fillRect(0, 0, w, used, pal.color(QPalette::Active, QPalette::Button));
-        QStyleOptionViewItem option;
-        option.initFrom(FGrid);
-        const QColor line(static_cast<QRgb>(
-            FGrid->style()->styleHint(QStyle::SH_Table_GridLineColor, &option, FGrid)));
-        painter.setPen(line);
-        painter.drawLine(w - 1, 0, w - 1, used - 1);
-        if (bottom <= viewport()->height())
-            painter.drawLine(0, bottom - 1, w - 1, bottom - 1);
-        if (FGrid->Searching() && FGrid->Row() >= 1) {
-            const int row = FGrid->Row() - 1;
-            const int top = sectionViewportPosition(row);
-            const int height = sectionSize(row) - 1;
-            if (top + height >= 0 && top < viewport()->height()) {
-                const QPointF corners[3] = {QPointF(1, top + 1),
-                                            QPointF(w - 2, top + height / 2.0),
-                                            QPointF(1, top + height - 1)};
-                painter.setRenderHint(QPainter::Antialiasing);
-                painter.setPen(Qt::NoPen);
-                painter.setBrush(pal.color(QPalette::Active, QPalette::Highlight));
-                painter.drawPolygon(corners, 3);
-            }
-        }
     }
 
 private:
@@ -225,199 +76,6 @@ public:
 private:
     TDataGrid* FGrid;
 };
-
-// ---- TGridHeader ----
-
-namespace {
-
-// The sections as they will be once the posted border changes are applied.
-class TPendingSections : public TWidthSections {
-public:
-    TPendingSections(const TWidthSections& Sections, int Index, int Pending)
-        : FSections(Sections), FIndex(Index), FPending(Pending) {}
-    int Count() const override { return FSections.Count(); }
-    int Width(int Index) const override
-    {
-        const int width = FSections.Width(Index);
-        if (Index == FIndex)
-            return width + FPending;
-        if (Index == FIndex + 1)
-            return width - FPending;
-        return width;
-    }
-    void SetWidth(int, int) override {}
-    int MinWidth(int Index) const override { return FSections.MinWidth(Index); }
-
-private:
-    const TWidthSections& FSections;
-    int FIndex;
-    int FPending;
-};
-
-constexpr int BorderGrip = 3;
-
-} // namespace
-
-TGridHeader::TGridHeader(TDataGrid* Grid) : QHeaderView(Qt::Horizontal, Grid), FGrid(Grid)
-{
-    setSectionResizeMode(QHeaderView::Fixed);
-    setSectionsClickable(true);
-    setSectionsMovable(false);
-    setSortIndicatorShown(false);
-    setHighlightSections(false);
-    setStretchLastSection(false);
-    setMinimumSectionSize(TDataGrid::MinColumnWidth());
-    setMouseTracking(true);
-}
-
-TGridHeader::~TGridHeader() = default;
-
-void TGridHeader::CreateChanger()
-{
-    FChanger = std::make_unique<TWidthChanger>(this);
-}
-
-void TGridHeader::SetWidth(int Index, int Width)
-{
-    resizeSection(Index, std::max(Width, MinWidth(Index)));
-}
-
-int TGridHeader::MinWidth(int) const
-{
-    return TDataGrid::MinColumnWidth();
-}
-
-void TGridHeader::WMSectionWidthChange(int Index, int Change)
-{
-    if (Index < 0 || Index >= count() - 1 || !FChanger)
-        return;
-    Change = TWidthChanger::BorderChange(*this, Index, sectionSize(Index) + Change);
-    if (Change == 0)
-        return;
-    FChanger->MoveBorder(Index, Change);
-    FGrid->InvalidateColumns(Index + FGrid->FixedCols(), Index + 1 + FGrid->FixedCols());
-}
-
-void TGridHeader::paintSection(QPainter* Painter, const QRect& Rect, int LogicalIndex) const
-{
-    QStyleOptionHeader option;
-    initStyleOptionForIndex(&option, LogicalIndex);
-    option.rect = Rect;
-    const bool pressed = LogicalIndex == FPressedSection;
-    if (pressed)
-        option.state |= QStyle::State_Sunken;
-    option.text.clear();
-    Painter->save();
-    style()->drawControl(QStyle::CE_HeaderSection, &option, Painter, this);
-    const QRect text = pressed ? QRect(QPoint(Rect.left() + 4, Rect.top() + 2), QPoint(Rect.right() - 2, Rect.bottom()))
-                               : QRect(QPoint(Rect.left() + 3, Rect.top()), QPoint(Rect.right() - 3, Rect.bottom()));
-    const QString caption = model()->headerData(LogicalIndex, Qt::Horizontal, Qt::DisplayRole).toString();
-    Painter->setPen(FGrid->palette().color(QPalette::Active, QPalette::ButtonText));
-    Painter->setFont(font());
-    Painter->drawText(text, ToQt(FGrid->ColumnAlignment(LogicalIndex)) | Qt::AlignVCenter | Qt::TextSingleLine,
-                      fontMetrics().elidedText(caption, Qt::ElideRight, text.width()));
-    Painter->restore();
-}
-
-void TGridHeader::resizeEvent(QResizeEvent* Event)
-{
-    QHeaderView::resizeEvent(Event);
-    if (FChanger)
-        FChanger->Resize(width());
-}
-
-int TGridHeader::BorderAt(int X) const
-{
-    int best = -1;
-    int distance = BorderGrip + 1;
-    for (int i = 0; i < count(); ++i) {
-        const int edge = sectionViewportPosition(i) + sectionSize(i);
-        const int d = std::abs(X - edge);
-        if (d < distance) {
-            best = i;
-            distance = d;
-        }
-    }
-    return best;
-}
-
-void TGridHeader::mousePressEvent(QMouseEvent* Event)
-{
-    const int border = Event->button() == Qt::LeftButton ? BorderAt(Event->position().toPoint().x()) : -1;
-    if (border < 0) {
-        if (Event->button() == Qt::LeftButton) {
-            FPressedSection = logicalIndexAt(Event->position().toPoint());
-            viewport()->update();
-        }
-        QHeaderView::mousePressEvent(Event);
-        return;
-    }
-    Event->accept();
-    if (border >= count() - 1)
-        return;
-    FDragSection = border;
-    FDragStartX = Event->position().toPoint().x();
-    FDragStartWidth = sectionSize(border);
-}
-
-void TGridHeader::mouseMoveEvent(QMouseEvent* Event)
-{
-    const int x = Event->position().toPoint().x();
-    if (FDragSection < 0) {
-        const int border = (Event->buttons() & Qt::LeftButton) ? -1 : BorderAt(x);
-        if (border >= 0 && border < count() - 1)
-            viewport()->setCursor(Qt::SplitHCursor);
-        else
-            viewport()->unsetCursor();
-        QHeaderView::mouseMoveEvent(Event);
-        return;
-    }
-    Event->accept();
-    const int section = FDragSection;
-    const TPendingSections pending(*this, section, FPendingChange);
-    const int change =
-        TWidthChanger::BorderChange(pending, section, FDragStartWidth + (x - FDragStartX));
-    if (change == 0)
-        return;
-    FPendingChange += change;
-    QMetaObject::invokeMethod(
-        this,
-        [this, section, change] {
-            FPendingChange -= change;
-            WMSectionWidthChange(section, change);
-        },
-        Qt::QueuedConnection);
-}
-
-void TGridHeader::mouseReleaseEvent(QMouseEvent* Event)
-{
-    if (FDragSection >= 0) {
-        FDragSection = -1;
-        Event->accept();
-        return;
-    }
-    if (FPressedSection >= 0) {
-        FPressedSection = -1;
-        viewport()->update();
-    }
-    QHeaderView::mouseReleaseEvent(Event);
-}
-
-void TGridHeader::mouseDoubleClickEvent(QMouseEvent* Event)
-{
-    if (BorderAt(Event->position().toPoint().x()) >= 0) {
-        Event->accept();
-        return;
-    }
-    QHeaderView::mouseDoubleClickEvent(Event);
-}
-
-void TGridHeader::leaveEvent(QEvent* Event)
-{
-    if (FDragSection < 0)
-        viewport()->unsetCursor();
-    QHeaderView::leaveEvent(Event);
-}
 
 // ---- TDataGrid ----
 
