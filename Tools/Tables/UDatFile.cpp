@@ -337,39 +337,63 @@ void TDatFile::BuildFields()
     FOwnsFields = true;
 }
 
+// What Open learns about the records before it decides to mend: the rewrite
+// copy in the tail, the records that are not live, the highest numbered keys.
+struct TDatFile::TRecovery {
+    int32_t CountedEnd = 0;       // where the records the header counts end
+    int32_t CopyRecord = -1;      // record a whole rewrite copy names, or -1
+    std::vector<uint8_t> Copy;    // that copy as the record it becomes
+    int32_t NotLive = 0;          // status words other than 0
+    std::vector<int32_t> KeyOffsets;  // numbered keys inside a record
+    std::vector<int32_t> MaxKeys;     // their highest stored values
+};
+
 // Reads every record's status word and numbered key first; writes only when
 // the file needs mending. A tail that no header counts is cut off; when it
 // starts with a whole rewrite image (check word, target offset, data), the
 // rewrite it carries is finished first.
 void TDatFile::Recover()
 {
-    const int32_t rs = FHeader.RecordSize;
-    const int32_t expected = AppendPosition();
-    std::vector<uint8_t> image;
-    int32_t imageRecord = -1;
-    if (FFileSize - expected >= rs) {
-        image.resize(static_cast<size_t>(rs));
-        Seek(expected, 0);
-        Read(image.data(), rs);
-        const int32_t target = GetInt(image.data() + 4);
-        if (target >= FHeader.HeaderSize && target < expected &&
-            (target - FHeader.HeaderSize) % rs == 0 &&
-            GetInt(image.data()) == ImageCheck(target, image.data() + PrefixBytes, rs - PrefixBytes)) {
-            imageRecord = (target - FHeader.HeaderSize) / rs;
-            PutInt(image.data(), 0);
-            PutInt(image.data() + 4, 0);
-        }
-    }
+    TRecovery r;
+    r.CountedEnd = AppendPosition();
+    TV_ASSERT(FFileSize >= r.CountedEnd, "a data file shorter than its records reached recovery");
+    FindRewriteCopy(r);
+    ScanRecords(r);
+    const bool keys = MendKeys(r);
+    if (keys || FFileSize > r.CountedEnd || r.NotLive != FHeader.DeletedCount)
+        WriteMends(r);
+}
 
-    std::vector<int32_t> keyOffsets;
-    std::vector<int32_t> maxKeys;
+// A copy counts only when it is whole: its check word matches its target
+// offset and data, and the target names a counted record.
+void TDatFile::FindRewriteCopy(TRecovery& r)
+{
+    const int32_t rs = FHeader.RecordSize;
+    if (FFileSize - r.CountedEnd < rs)
+        return;
+    std::vector<uint8_t> image(static_cast<size_t>(rs));
+    Seek(r.CountedEnd, 0);
+    Read(image.data(), rs);
+    const int32_t target = GetInt(image.data() + 4);
+    if (target < FHeader.HeaderSize || target >= r.CountedEnd || (target - FHeader.HeaderSize) % rs != 0 ||
+        GetInt(image.data()) != ImageCheck(target, image.data() + PrefixBytes, rs - PrefixBytes))
+        return;
+    PutInt(image.data(), 0);
+    PutInt(image.data() + 4, 0);
+    r.CopyRecord = (target - FHeader.HeaderSize) / rs;
+    r.Copy = std::move(image);
+}
+
+// One pass in large chunks over the counted records, each seen as it will
+// be once a pending rewrite is finished.
+void TDatFile::ScanRecords(TRecovery& r)
+{
+    const int32_t rs = FHeader.RecordSize;
     for (int32_t i = 0; i < FFields->Count(); ++i)
         if (IsNumberedKey(FFields->Items(i))) {
-            keyOffsets.push_back(PrefixBytes + FFields->Offsets(i));
-            maxKeys.push_back(std::numeric_limits<int32_t>::min());
+            r.KeyOffsets.push_back(PrefixBytes + FFields->Offsets(i));
+            r.MaxKeys.push_back(std::numeric_limits<int32_t>::min());
         }
-
-    int32_t deleted = 0;
     const int32_t perChunk = std::max<int32_t>(1, ScanChunkBytes / rs);
     std::vector<uint8_t> chunk;
     for (int32_t first = 0; first < FHeader.RecordCount; first += perChunk) {
@@ -377,46 +401,56 @@ void TDatFile::Recover()
         chunk.resize(static_cast<size_t>(n) * rs);
         Seek(int64_t(FHeader.HeaderSize) + int64_t(first) * rs, 0);
         Read(chunk.data(), n * rs);
-        for (int32_t r = 0; r < n; ++r) {
-            const uint8_t* rec = first + r == imageRecord
-                                     ? image.data()
-                                     : chunk.data() + static_cast<size_t>(r) * rs;
+        for (int32_t k = 0; k < n; ++k) {
+            const uint8_t* rec = first + k == r.CopyRecord ? r.Copy.data()
+                                                            : chunk.data() + static_cast<size_t>(k) * rs;
             if (GetInt(rec) != 0)
-                ++deleted;
-            for (size_t k = 0; k < keyOffsets.size(); ++k)
-                maxKeys[k] = std::max(maxKeys[k], GetInt(rec + keyOffsets[k]));
+                ++r.NotLive;
+            for (size_t j = 0; j < r.KeyOffsets.size(); ++j)
+                r.MaxKeys[j] = std::max(r.MaxKeys[j], GetInt(rec + r.KeyOffsets[j]));
         }
     }
+    TV_ASSERT(r.NotLive <= FHeader.RecordCount, "more records not live than counted");
+}
 
-    bool repair = FFileSize > expected || deleted != FHeader.DeletedCount;
+// A numbered key whose next value is not above a stored key is raised past
+// it. True when a descriptor changed.
+bool TDatFile::MendKeys(const TRecovery& r)
+{
+    bool changed = false;
     for (int32_t i = 0, k = 0; i < FFields->Count(); ++i) {
         TField* f = FFields->Items(i);
         if (!IsNumberedKey(f))
             continue;
-        int32_t maxKey = maxKeys[static_cast<size_t>(k++)];
+        const int32_t maxKey = r.MaxKeys[static_cast<size_t>(k++)];
         if (FHeader.RecordCount == 0 || maxKey < f->GetNextKeyValue())
             continue;
         if (maxKey == std::numeric_limits<int32_t>::max())
             throw Exception(SBadKeyValue);
         f->SetNextKeyValue(maxKey + 1);
         FDescs[static_cast<size_t>(i)].NextKeyValue = maxKey + 1;
-        repair = true;
+        changed = true;
     }
-    if (!repair)
-        return;
+    return changed;
+}
 
-    if (imageRecord >= 0) {
-        Seek(FHeader.HeaderSize + imageRecord * rs, 0);
-        Write(image.data(), rs);
+// The rewrite is finished first, flushed, then the header and descriptors
+// that count the records go on the disk and the tail is cut.
+void TDatFile::WriteMends(TRecovery& r)
+{
+    const int32_t rs = FHeader.RecordSize;
+    if (r.CopyRecord >= 0) {
+        Seek(FHeader.HeaderSize + r.CopyRecord * rs, 0);
+        Write(r.Copy.data(), rs);
         Flush();
     }
-    FHeader.DeletedCount = deleted;
+    FHeader.DeletedCount = r.NotLive;
     WriteHeader();
     WriteKeyDescs();
-    if (FFileSize > expected) {
-        Seek(expected, 0);
+    if (FFileSize > r.CountedEnd) {
+        Seek(r.CountedEnd, 0);
         Truncate();
-        FFileSize = expected;
+        FFileSize = r.CountedEnd;
     }
     Flush();
 }

@@ -105,7 +105,12 @@ private:
     int32_t AppendPosition() const;
     void WriteHeader();
     void WriteKeyDescs();
+    struct TRecovery;
     void Recover();
+    void FindRewriteCopy(TRecovery& r);
+    void ScanRecords(TRecovery& r);
+    bool MendKeys(const TRecovery& r);
+    void WriteMends(TRecovery& r);
     void Rewrite(int32_t Offset, const uint8_t* Record);
     void FreeBuiltFields();
 
