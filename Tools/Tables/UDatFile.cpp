@@ -186,16 +186,21 @@ void TDatFile::WriteHeader()
     Write(buf, HeaderBytes);
 }
 
-void TDatFile::WriteKeyDescs()
+// The header and every descriptor up to the last primary key's go out in
+// one write: inside the first sector the disk keeps all of it or none, so
+// a count never reaches the disk without the key values that go with it.
+void TDatFile::WriteHeaderAndKeys()
 {
-    for (int32_t i = 0; i < FFields->Count(); ++i) {
-        if (!FFields->Items(i)->GetPrimaryKey())
-            continue;
-        uint8_t buf[DescBytes];
-        EncodeDesc(FDescs[static_cast<size_t>(i)], buf);
-        Seek(HeaderBytes + DescBytes * i, 0);
-        Write(buf, DescBytes);
-    }
+    int32_t end = HeaderBytes;
+    for (int32_t i = 0; i < FFields->Count(); ++i)
+        if (FFields->Items(i)->GetPrimaryKey())
+            end = HeaderBytes + DescBytes * (i + 1);
+    std::vector<uint8_t> buf(static_cast<size_t>(end));
+    EncodeHeader(FHeader, buf.data());
+    for (int32_t i = 0; HeaderBytes + DescBytes * i < end; ++i)
+        EncodeDesc(FDescs[static_cast<size_t>(i)], buf.data() + HeaderBytes + DescBytes * i);
+    Seek(0, 0);
+    Write(buf.data(), end);
 }
 
 void TDatFile::CreateNew(bool Overwrite)
@@ -279,8 +284,8 @@ void TDatFile::ReadHeader()
     if (FHeader.RecordCount < 0 || FHeader.DeletedCount < 0)
         throw Exception(SBadRecordCount);
     int32_t expected = AppendPosition();
-    // A longer file holds the tail of a change cut off by a crash, which
-    // Recover removes; a shorter one no crash can leave.
+    // A longer file may hold the tail of a change cut off by a crash, which
+    // Recover judges; a shorter one no crash can leave.
     if (size < expected || size > std::numeric_limits<int32_t>::max())
         throw Exception(SBadRecordCount);
     if (FHeader.RecordCount < FHeader.DeletedCount)
@@ -306,7 +311,8 @@ void TDatFile::CheckFields()
         if (f->DataSize() != d.DataSize)
             throw Exception(SBadFieldSize);
         if (f->GetPrimaryKey()) {
-            if (d.NextKeyValue == 0)
+            // 0 and below: no change writes them.
+            if (d.NextKeyValue <= 0)
                 throw Exception(SBadKeyValue);
             f->SetNextKeyValue(d.NextKeyValue);
         }
@@ -337,39 +343,90 @@ void TDatFile::BuildFields()
     FOwnsFields = true;
 }
 
-// What Open learns about the records before it decides to mend: the rewrite
-// copy in the tail, the records that are not live, the highest numbered keys.
+// What Open learns about the records before it decides to mend: the tail
+// no header counts, the rewrite copy in it, the records that are not live,
+// the highest numbered keys.
 struct TDatFile::TRecovery {
     int32_t CountedEnd = 0;       // where the records the header counts end
+    int64_t Tail = 0;             // bytes past them
     int32_t CopyRecord = -1;      // record a whole rewrite copy names, or -1
     std::vector<uint8_t> Copy;    // that copy as the record it becomes
     int32_t NotLive = 0;          // status words other than 0
+    int32_t Odd = 0;              // of those, neither 0 nor -1: no change writes them
     std::vector<int32_t> KeyOffsets;  // numbered keys inside a record
     std::vector<int32_t> MaxKeys;     // their highest stored values
 };
 
-// Reads every record's status word and numbered key first; writes only when
-// the file needs mending. A tail that no header counts is cut off; when it
-// starts with a whole rewrite image (check word, target offset, data), the
-// rewrite it carries is finished first.
+// Mends only what one change cut off by a crash leaves (an uncounted tail,
+// a rewrite to finish, a deleted count one off, a next key value not above
+// the stored keys); any other disagreement refuses the file unchanged.
+// Nothing is written unless something needs mending.
 void TDatFile::Recover()
 {
     TRecovery r;
     r.CountedEnd = AppendPosition();
-    TV_ASSERT(FFileSize >= r.CountedEnd, "a data file shorter than its records reached recovery");
+    r.Tail = FFileSize - r.CountedEnd;
+    TV_ASSERT(r.Tail >= 0, "a data file shorter than its records reached recovery");
+    CheckTail(r);
     FindRewriteCopy(r);
     ScanRecords(r);
+    CheckDeletedCount(r);
     const bool keys = MendKeys(r);
-    if (keys || FFileSize > r.CountedEnd || r.NotLive != FHeader.DeletedCount)
+    if (keys || r.Tail > 0 || r.NotLive != FHeader.DeletedCount)
         WriteMends(r);
 }
 
-// A copy counts only when it is whole: its check word matches its target
-// offset and data, and the target names a counted record.
+// The tails a single cut change leaves: up to one record's bytes (an append
+// before its header, a rewrite copy not yet cut off), or the records an
+// empty had not yet cut after its header said "no records".
+void TDatFile::CheckTail(const TRecovery& r)
+{
+    const int32_t rs = FHeader.RecordSize;
+    if (r.Tail == 0)
+        return;
+    if (r.Tail > rs) {
+        if (!EmptiedHeader() || r.Tail % rs != 0)
+            throw Exception(SBadRecordCount);
+        return;
+    }
+    if (r.Tail < rs)
+        return;
+    // A whole record past the count. An append writes the next key value
+    // into it, so a live record with another key where the status and
+    // key share a sector is a record the header lost, not a cut append.
+    std::vector<uint8_t> rec(static_cast<size_t>(rs));
+    Seek(r.CountedEnd, 0);
+    Read(rec.data(), rs);
+    if (GetInt(rec.data()) != 0)
+        return;
+    for (int32_t i = 0; i < FFields->Count(); ++i) {
+        TField* f = FFields->Items(i);
+        const int32_t at = PrefixBytes + FFields->Offsets(i);
+        if (!IsNumberedKey(f) || (r.CountedEnd / SectorBytes) != (int64_t(r.CountedEnd) + at + 3) / SectorBytes)
+            continue;
+        const int32_t key = GetInt(rec.data() + at);
+        if (key != 0 && key != f->GetNextKeyValue())
+            throw Exception(SBadRecordCount);
+    }
+}
+
+// The header as an empty leaves it: no records, numbered keys back at 1.
+bool TDatFile::EmptiedHeader() const
+{
+    if (FHeader.RecordCount != 0 || FHeader.DeletedCount != 0)
+        return false;
+    for (int32_t i = 0; i < FFields->Count(); ++i)
+        if (IsNumberedKey(FFields->Items(i)) && FFields->Items(i)->GetNextKeyValue() != 1)
+            return false;
+    return true;
+}
+
+// A copy counts only when it is exactly the tail and whole: its check word
+// matches its target offset and data, and the target names a counted record.
 void TDatFile::FindRewriteCopy(TRecovery& r)
 {
     const int32_t rs = FHeader.RecordSize;
-    if (FFileSize - r.CountedEnd < rs)
+    if (r.Tail != rs)
         return;
     std::vector<uint8_t> image(static_cast<size_t>(rs));
     Seek(r.CountedEnd, 0);
@@ -404,17 +461,33 @@ void TDatFile::ScanRecords(TRecovery& r)
         for (int32_t k = 0; k < n; ++k) {
             const uint8_t* rec = first + k == r.CopyRecord ? r.Copy.data()
                                                             : chunk.data() + static_cast<size_t>(k) * rs;
-            if (GetInt(rec) != 0)
+            const int32_t status = GetInt(rec);
+            if (status != 0)
                 ++r.NotLive;
+            if (status != 0 && status != -1)
+                ++r.Odd;
             for (size_t j = 0; j < r.KeyOffsets.size(); ++j)
                 r.MaxKeys[j] = std::max(r.MaxKeys[j], GetInt(rec + r.KeyOffsets[j]));
         }
     }
     TV_ASSERT(r.NotLive <= FHeader.RecordCount, "more records not live than counted");
+    FOddStatusCount = r.Odd;
+}
+
+// A delete writes its mark and the header's count together: a crash keeps
+// either, so the count may be one off the marks, never more; and only when
+// every mark is one a delete writes.
+void TDatFile::CheckDeletedCount(const TRecovery& r)
+{
+    const int64_t diff = int64_t(r.NotLive) - FHeader.DeletedCount;
+    if (diff != 0 && (diff < -1 || diff > 1 || r.Odd > 0))
+        throw Exception(SBadRecordCount);
 }
 
 // A numbered key whose next value is not above a stored key is raised past
-// it. True when a descriptor changed.
+// it (an append whose header reached the disk before the key descriptor,
+// or a record posted with a key typed above the next value); raising loses
+// nothing. True when a descriptor changed.
 bool TDatFile::MendKeys(const TRecovery& r)
 {
     bool changed = false;
@@ -423,6 +496,7 @@ bool TDatFile::MendKeys(const TRecovery& r)
         if (!IsNumberedKey(f))
             continue;
         const int32_t maxKey = r.MaxKeys[static_cast<size_t>(k++)];
+        TV_ASSERT(f->GetNextKeyValue() >= 1, "a next key value below 1 passed the field check");
         if (FHeader.RecordCount == 0 || maxKey < f->GetNextKeyValue())
             continue;
         if (maxKey == std::numeric_limits<int32_t>::max())
@@ -445,9 +519,9 @@ void TDatFile::WriteMends(TRecovery& r)
         Flush();
     }
     FHeader.DeletedCount = r.NotLive;
-    WriteHeader();
-    WriteKeyDescs();
-    if (FFileSize > r.CountedEnd) {
+    TV_ASSERT(FHeader.DeletedCount <= FHeader.RecordCount, "a mend would count more deleted records than records");
+    WriteHeaderAndKeys();
+    if (r.Tail > 0) {
         Seek(r.CountedEnd, 0);
         Truncate();
         FFileSize = r.CountedEnd;
@@ -490,8 +564,7 @@ void TDatFile::Restore(const TSaved& s)
 void TDatFile::RestoreOnDisk()
 {
     try {
-        WriteHeader();
-        WriteKeyDescs();
+        WriteHeaderAndKeys();
         Flush();
     } catch (...) {
     }
@@ -519,8 +592,7 @@ void TDatFile::AppendRecord()
             if (f->GetPrimaryKey())
                 FDescs[static_cast<size_t>(i)].NextKeyValue = f->GetNextKeyValue();
         }
-        WriteHeader();
-        WriteKeyDescs();
+        WriteHeaderAndKeys();
         Flush();
     } catch (...) {
         Restore(saved);
@@ -625,8 +697,7 @@ void TDatFile::Empty()
                 FDescs[static_cast<size_t>(i)].NextKeyValue = 1;
             }
         }
-        WriteHeader();
-        WriteKeyDescs();
+        WriteHeaderAndKeys();
         // The header says "no records" on the disk before the records go.
         Flush();
         Seek(FHeader.HeaderSize, 0);
@@ -669,6 +740,7 @@ void TDatFile::Close()
         }
     FRecordOffset = 0;
     FFileSize = 0;
+    FOddStatusCount = 0;
     TFile::Close();
 }
 

@@ -41,6 +41,8 @@ public:
     static constexpr int32_t HeaderBytes = 32;
     static constexpr int32_t DescBytes = 36;
     static constexpr int32_t PrefixBytes = 8;
+    // A write inside one sector reaches the disk whole or not at all.
+    static constexpr int32_t SectorBytes = 512;
 
     TDatFile();
     ~TDatFile() override;
@@ -51,6 +53,9 @@ public:
     void SetFields(TFields* Fields);
 
     void GetHeader(TDatHeader& Header) const { Header = FHeader; }
+    // Records Open found with a status word neither 0 nor -1: damage no
+    // change writes. They read as not live.
+    int32_t OddStatusCount() const { return FOddStatusCount; }
     const std::vector<TFieldDesc>& GetDescs() const { return FDescs; }
 
     // Offset of the current record: a record boundary between the first
@@ -72,9 +77,10 @@ public:
     // fields from its descriptors. A file that fails a check is closed again
     // and is not changed. What a crash in the middle of a change can leave
     // is mended: a rewrite cut off while in place is finished from its copy,
-    // a tail no header counts is cut off, the deleted count is taken from
-    // the status words, and a next key value not above the stored keys is
-    // raised.
+    // a tail a cut append, rewrite or empty leaves is cut off, a deleted
+    // count one off the status words is taken from them, and a next key
+    // value not above the stored keys is raised. Any other disagreement of
+    // the header with the file is refused.
     void Open(bool CreateIfMissing) override;
     void Close() override;
 
@@ -104,9 +110,12 @@ private:
     void CheckRecordThere() const;
     int32_t AppendPosition() const;
     void WriteHeader();
-    void WriteKeyDescs();
+    void WriteHeaderAndKeys();
     struct TRecovery;
     void Recover();
+    void CheckTail(const TRecovery& r);
+    bool EmptiedHeader() const;
+    void CheckDeletedCount(const TRecovery& r);
     void FindRewriteCopy(TRecovery& r);
     void ScanRecords(TRecovery& r);
     bool MendKeys(const TRecovery& r);
@@ -128,6 +137,7 @@ private:
     std::unique_ptr<TFields> FBuiltFields;
     std::vector<std::unique_ptr<TField>> FBuiltItems;
     int64_t FFileSize = 0;  // as found by Open
+    int32_t FOddStatusCount = 0;
     std::vector<uint8_t> FScratch;
 };
 

@@ -395,6 +395,28 @@ TEST(TDatFile, DamagedFilesAreRefusedAndLeftUntouched)
         {"key at the top of the range",
          [](std::string& s) { Patch(s, HS + 2 * RS + 8, 2147483647); }, true,
          "Неверное очередное значение ключевого поля"},
+        {"negative next key value", [](std::string& s) { Patch(s, 32 + 32, -3); }, true,
+         "Неверное очередное значение ключевого поля"},
+        {"negative next key value below negative keys",
+         [](std::string& s) { Patch(s, 32 + 32, -5); for (int r = 0; r < 3; ++r) Patch(s, HS + r * RS + 8, -1 - r); },
+         true, "Неверное очередное значение ключевого поля"},
+        // Tails and counts no single cut change leaves.
+        {"two records no header counts",
+         [](std::string& s) { s += RecordBytes(0, 4, "Plum", 1) + RecordBytes(0, 5, "Fig", 2); }, true, count},
+        {"a record and a byte no header counts", [](std::string& s) { s += RecordBytes(0, 4, "Plum", 1) + "x"; },
+         true, count},
+        {"header one record short, the last a stored record",
+         [](std::string& s) { Patch(s, 20, 2); }, true, count},
+        {"header two records short", [](std::string& s) { Patch(s, 20, 1); Patch(s, 24, 0); }, true, count},
+        {"header at no records, the next key not back at 1",
+         [](std::string& s) { Patch(s, 20, 0); Patch(s, 24, 0); }, true, count},
+        {"header at no records, records and a byte after it",
+         [](std::string& s) { Patch(s, 20, 0); Patch(s, 24, 0); Patch(s, 32 + 32, 1); s += "x"; }, true, count},
+        {"deleted count two above the marks", [](std::string& s) { Patch(s, 24, 3); }, true, count},
+        {"deleted count two below the marks",
+         [](std::string& s) { Patch(s, 24, 0); Patch(s, HS, -1); }, true, count},
+        {"a status word no change writes, not counted",
+         [](std::string& s) { Patch(s, HS, 5); }, true, count},
     };
 
     TempDir dir;
@@ -424,15 +446,24 @@ TEST(TDatFile, CrashLeftoversAreMendedOnOpen)
     struct Case {
         const char* name;
         std::function<void(std::string&)> leftover;
+        std::string mended = SoundFile();
     };
+    const std::string emptied = HeaderBytes(0, 0, 1);
     const std::vector<Case> cases = {
         {"torn tail of one byte", [](std::string& s) { s += 'x'; }},
-        {"whole record no header counts", [](std::string& s) { s += RecordBytes(0, 4, "Plum", 1); }},
+        {"append cut before its header", [](std::string& s) { s += RecordBytes(0, 4, "Plum", 1); }},
+        {"append cut one byte short", [](std::string& s) { s += RecordBytes(0, 4, "Plum", 1).substr(0, RS - 1); }},
+        {"append whose bytes never came", [](std::string& s) { s += std::string(RS, '\0'); }},
+        {"rewrite copy cut short", [](std::string& s) { s += RecordBytes(77, HS, "Plum", 1).substr(0, 13); }},
+        {"rewrite copy torn", [](std::string& s) { s += RecordBytes(77, HS, "Plum", 1); }},
         {"delete mark without its count", [](std::string& s) { Patch(s, 24, 0); }},
         {"deleted count without its mark", [](std::string& s) { Patch(s, 24, 2); }},
         {"next key behind the stored keys", [](std::string& s) { Patch(s, 32 + 32, 3); }},
         {"all three at once",
-         [](std::string& s) { Patch(s, 24, 0); Patch(s, 32 + 32, 1); s += std::string(30, '\7'); }},
+         [](std::string& s) { Patch(s, 24, 0); Patch(s, 32 + 32, 1); s += std::string(RS - 1, '\7'); }},
+        {"empty cut after its header", [&](std::string& s) { s = emptied + s.substr(HS); }, emptied},
+        {"empty of one record cut after its header",
+         [&](std::string& s) { s = emptied + RecordBytes(0, 1, "Apple", 150); }, emptied},
     };
     TempDir dir;
     const std::string path = dir.Path("torn.dat");
@@ -447,12 +478,13 @@ TEST(TDatFile, CrashLeftoversAreMendedOnOpen)
                 f.SetFields(&g.Fields);
             f.SetFileName(path);
             ASSERT_EQ(MessageOf([&] { f.Open(false); }), kNoFailure) << c.name;
+            const bool empty = c.mended.size() == size_t(HS);
             TDatHeader h;
             f.GetHeader(h);
-            EXPECT_EQ(h.RecordCount, 3) << c.name;
-            EXPECT_EQ(h.DeletedCount, 1) << c.name;
-            EXPECT_EQ(f.Fields()->Items(0)->GetNextKeyValue(), 4) << c.name;
-            EXPECT_EQ(ReadAll(path), SoundFile()) << c.name << (attach ? " attached" : " built");
+            EXPECT_EQ(h.RecordCount, empty ? 0 : 3) << c.name;
+            EXPECT_EQ(h.DeletedCount, empty ? 0 : 1) << c.name;
+            EXPECT_EQ(f.Fields()->Items(0)->GetNextKeyValue(), empty ? 1 : 4) << c.name;
+            EXPECT_EQ(ReadAll(path), c.mended) << c.name << (attach ? " attached" : " built");
         }
     }
 }
