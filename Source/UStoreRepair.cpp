@@ -244,7 +244,10 @@ int RepairStore(TTableStore& Goods, TTableMoves& Moves)
 {
     Goods.SetIndex(Goods.IndID.get());
     Moves.SetIndex(Moves.IndSD.get());
-    const int repaired = Mend(Goods, Moves);
+    // A status word no change writes hides a record that is there: its
+    // goods would look deleted, its movement unbooked.
+    const bool damaged = Goods.OddStatusCount() > 0 || Moves.OddStatusCount() > 0;
+    const int repaired = damaged ? 0 : Mend(Goods, Moves);
     Goods.SetIndex(Goods.IndDate.get());
     Goods.First();
     Moves.SetIndex(Moves.IndSD.get());

@@ -18,8 +18,8 @@ class TTableStore;
 // goods: files that disagree for more goods (put together from different
 // copies, say), stock on hand without movements or movements of goods never
 // numbered (a file lost and made empty), a difference that no single
-// movement or re-pricing explains, and totals that would leave 32 bits
-// leave both files as they are. Afterwards the goods table is on IndDate,
+// movement or re-pricing explains, totals that would leave 32 bits, and a
+// record whose status word no change writes leave both files as they are. Afterwards the goods table is on IndDate,
 // the movements table on IndSD, each at its first record. A failed write
 // raises.
 int RepairStore(TTableStore& Goods, TTableMoves& Moves);
