@@ -7,6 +7,7 @@
 #include "UFormPass.h"
 #include "UFormPassChange.h"
 #include "UFormStat.h"
+#include "UMainForm.h"
 #include "UMessageBoxForm.h"
 #include "UMessages.h"
 #include "UProgFolder.h"
@@ -15,12 +16,6 @@
 #include "UStoreDataOpen.h"
 #include "UTextConst.h"
 #include "UTopWindows.h"
-
-#if __has_include("UMainForm.h")
-#include "UMainForm.h"
-#else
-#include <QMainWindow>
-#endif
 
 #include <exception>
 #include <memory>
@@ -84,15 +79,7 @@ int RunProgram(TStoreApplication& app)
         ~TStoreClose() { CloseStoreData(); }
     } storeClose;
 
-#if __has_include("UMainForm.h")
     auto mainForm = std::make_unique<TMainFormStore>();
-#else
-    // Stands in for the main window until it exists.
-    auto mainForm = std::make_unique<QMainWindow>();
-    mainForm->setObjectName("MainFormStore");
-    mainForm->resize(800, 600);
-    TTopWindow mainWindow("TMainFormStore", title, mainForm.get(), AnswerInstanceMessage);
-#endif
     mainForm->setWindowTitle(qtitle);
     messageBox.SetMainForm(mainForm.get());
     // The main window's children, so that it finds them and they close with it.
