@@ -1,136 +1,174 @@
 #include "UStoreCopy.h"
 
-#include <filesystem>
-#include <system_error>
+#include "UFileEnv.h"
 
-#include <fcntl.h>
-#include <unistd.h>
+#include <filesystem>
+#include <memory>
+#include <vector>
 
 namespace tv {
-
-namespace fs = std::filesystem;
 
 const char* const StoreFileName = "store.dat";
 const char* const MovesFileName = "moves.dat";
 
 namespace {
 
-// Puts what was written to the file or folder on the disk.
-bool SyncPath(const std::string& name, bool folder)
-{
-    const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC | (folder ? O_DIRECTORY : 0));
-    if (fd < 0)
-        return false;
-    const bool synced = ::fsync(fd) == 0;
-    ::close(fd);
-    return synced;
-}
-
 std::string Staged(const std::string& folder, const char* name)
 {
-    return folder + "/" + name + ".new";
+    return InFolder(folder, name) + ".new";
+}
+
+// Gives the staged file its name; true when that is on the disk.
+bool MoveIn(TFileEnv& env, const std::string& folder, const char* name)
+{
+    return env.RenameFile(Staged(folder, name), InFolder(folder, name), true) &&
+           env.SyncDir(InFolder(folder, name));
 }
 
 // The staged pair of a folder replaces its files, store.dat first; from
-// then on only moves.dat.new is left, which FinishPair recognises.
-bool CommitPair(const std::string& folder)
+// then on only moves.dat.new is left, which FinishPair recognises. Once
+// store.dat has moved in, moves.dat follows also when a flush failed, so
+// that the files seen are of one pair.
+bool CommitPair(TFileEnv& env, const std::string& folder)
 {
-    std::error_code ec;
-    fs::rename(Staged(folder, StoreFileName), folder + "/" + StoreFileName, ec);
-    if (ec) {
-        fs::remove(Staged(folder, StoreFileName), ec);
-        fs::remove(Staged(folder, MovesFileName), ec);
+    if (!env.RenameFile(Staged(folder, StoreFileName), InFolder(folder, StoreFileName), true)) {
+        env.RemoveFile(Staged(folder, StoreFileName));
+        env.RemoveFile(Staged(folder, MovesFileName));
         return false;
     }
-    SyncPath(folder, true);
-    fs::rename(Staged(folder, MovesFileName), folder + "/" + MovesFileName, ec);
-    SyncPath(folder, true);
-    return !ec;
+    const bool synced = env.SyncDir(InFolder(folder, StoreFileName));
+    return MoveIn(env, folder, MovesFileName) && synced;
+}
+
+std::string ReadAll(TFileEnv& env, const std::string& name, bool& ok)
+{
+    std::string bytes;
+    std::unique_ptr<TEnvFile> f = env.OpenReadOnly(name);
+    ok = f != nullptr;
+    std::vector<char> buffer(1 << 16);
+    while (ok) {
+        const int64_t n = f->Read(buffer.data(), static_cast<int64_t>(buffer.size()));
+        ok = n >= 0;
+        if (n <= 0)
+            break;
+        bytes.append(buffer.data(), static_cast<size_t>(n));
+    }
+    return bytes;
 }
 
 } // namespace
 
 std::string FolderOf(const std::string& name)
 {
-    const std::string folder = fs::path(name).parent_path().string();
+    const std::string folder = std::filesystem::path(name).parent_path().string();
     return folder.empty() ? std::string(".") : folder;
 }
 
-bool CopyOver(const std::string& from, const std::string& to)
+std::string InFolder(const std::string& folder, const std::string& name)
 {
-    std::error_code ec;
-    if (fs::equivalent(from, to, ec) || !fs::is_regular_file(from, ec))
+    return !folder.empty() && folder.back() == '/' ? folder + name : folder + "/" + name;
+}
+
+bool MakeFolder(TFileEnv& env, const std::string& folder)
+{
+    return env.FolderExists(folder) || (env.CreateFolder(folder) && env.SyncDir(folder));
+}
+
+bool RemoveFolderWithFiles(TFileEnv& env, const std::string& folder)
+{
+    std::vector<TFileEnv::TFolderEntry> entries;
+    if (!env.ListFolder(folder, entries))
+        return !env.FolderExists(folder);
+    for (const TFileEnv::TFolderEntry& e : entries)
+        if (!e.Folder)
+            env.RemoveFile(InFolder(folder, e.Name));
+    return env.RemoveFolder(folder) && env.SyncDir(folder);
+}
+
+bool CopyOver(TFileEnv& env, const std::string& from, const std::string& to)
+{
+    if (env.SameFile(from, to))
         return false;
     const std::string part = to + ".part";
-    if (!fs::copy_file(from, part, fs::copy_options::overwrite_existing, ec) || ec ||
-        !SyncPath(part, false)) {
-        fs::remove(part, ec);
+    if (!env.CopyFile(from, part)) {
+        env.RemoveFile(part);
         return false;
     }
-    fs::rename(part, to, ec);
-    if (ec) {
-        std::error_code ignored;
-        fs::remove(part, ignored);
+    if (!env.RenameFile(part, to, true)) {
+        env.RemoveFile(part);
         return false;
     }
-    SyncPath(FolderOf(to), true);
-    return true;
+    return env.SyncDir(to);
 }
 
 // Completes or drops a replacement of a folder's pair that was cut short:
 // both files staged, or moves.dat alone left after store.dat replaced its
 // file, are moved in; store.dat staged alone, and a copy still in progress,
 // were never complete.
-void FinishPair(const std::string& folder)
+bool FinishPair(TFileEnv& env, const std::string& folder)
 {
-    std::error_code ec;
     for (const char* name : {StoreFileName, MovesFileName})
-        fs::remove(Staged(folder, name) + ".part", ec);
-    const bool store = fs::exists(Staged(folder, StoreFileName), ec);
-    const bool moves = fs::exists(Staged(folder, MovesFileName), ec);
-    if (store && moves) {
-        CommitPair(folder);
-    } else if (moves) {
-        fs::rename(Staged(folder, MovesFileName), folder + "/" + MovesFileName, ec);
-        SyncPath(folder, true);
-    } else if (store) {
-        fs::remove(Staged(folder, StoreFileName), ec);
-    }
+        env.RemoveFile(Staged(folder, name) + ".part");
+    const bool store = env.FileExists(Staged(folder, StoreFileName));
+    const bool moves = env.FileExists(Staged(folder, MovesFileName));
+    if (store && moves)
+        return CommitPair(env, folder);
+    if (moves)
+        return MoveIn(env, folder, MovesFileName);
+    if (store)
+        env.RemoveFile(Staged(folder, StoreFileName));
+    return true;
 }
 
-bool ReplacePair(const std::string& from, const std::string& to)
+bool ReplacePair(TFileEnv& env, const std::string& from, const std::string& to, bool* Begun)
 {
-    std::error_code ec;
+    if (Begun)
+        *Begun = false;
     for (const char* name : {StoreFileName, MovesFileName})
-        if (fs::equivalent(from + "/" + name, to + "/" + name, ec))
+        if (env.SameFile(InFolder(from, name), InFolder(to, name)))
             return false;
-    FinishPair(to);
-    if (!CopyOver(from + "/" + StoreFileName, Staged(to, StoreFileName)) ||
-        !CopyOver(from + "/" + MovesFileName, Staged(to, MovesFileName))) {
-        fs::remove(Staged(to, StoreFileName), ec);
-        fs::remove(Staged(to, MovesFileName), ec);
+    if (!FinishPair(env, to))
+        return false;
+    if (!CopyOver(env, InFolder(from, StoreFileName), Staged(to, StoreFileName)) ||
+        !CopyOver(env, InFolder(from, MovesFileName), Staged(to, MovesFileName))) {
+        env.RemoveFile(Staged(to, StoreFileName));
+        env.RemoveFile(Staged(to, MovesFileName));
         return false;
     }
-    return CommitPair(to);
+    if (Begun)
+        *Begun = true;
+    return CommitPair(env, to);
 }
 
-bool CopyPair(const std::string& from, const std::string& to, bool Overwrite)
+bool CopyPair(TFileEnv& env, const std::string& from, const std::string& to, bool Overwrite)
 {
-    std::error_code ec;
-    FinishPair(from);
-    FinishPair(to);
-    const std::string src = from + "/", dst = to + "/";
-    const bool target = fs::exists(dst + StoreFileName, ec) || fs::exists(dst + MovesFileName, ec);
-    if ((Overwrite || !target) && fs::exists(src + StoreFileName, ec) &&
-        fs::exists(src + MovesFileName, ec))
-        return ReplacePair(from, to);
+    if (!FinishPair(env, from) || !FinishPair(env, to))
+        return false;
+    const auto there = [&](const std::string& folder, const char* name) {
+        return env.FileExists(InFolder(folder, name));
+    };
+    const bool target = there(to, StoreFileName) || there(to, MovesFileName);
+    if ((Overwrite || !target) && there(from, StoreFileName) && there(from, MovesFileName))
+        return ReplacePair(env, from, to);
     bool both = true;
     for (const char* name : {StoreFileName, MovesFileName}) {
-        if (!Overwrite && fs::exists(dst + name, ec))
+        if (!Overwrite && there(to, name))
             continue;
-        both = CopyOver(src + name, dst + name) && both;
+        both = CopyOver(env, InFolder(from, name), InFolder(to, name)) && both;
     }
     return both;
+}
+
+bool SamePairContents(TFileEnv& env, const std::string& a, const std::string& b)
+{
+    for (const char* name : {StoreFileName, MovesFileName}) {
+        bool okA = false, okB = false;
+        const std::string bytesA = ReadAll(env, InFolder(a, name), okA);
+        const std::string bytesB = ReadAll(env, InFolder(b, name), okB);
+        if (!okA || !okB || bytesA != bytesB)
+            return false;
+    }
+    return true;
 }
 
 } // namespace tv

@@ -10,19 +10,17 @@
 #include "UStoreRepair.h"
 #include "UTextConst.h"
 
-#include <filesystem>
 #include <limits>
-#include <system_error>
 #include <vector>
 
 namespace tv {
-
-namespace fs = std::filesystem;
 
 namespace {
 
 const char* const SafetyFolder = "0000-00-00";
 const char* const SEmptyTable = "Недопустимая операция при пустой таблице";
+const char* const SFolderNotMade = "Cannot create the folder ";
+const char* const SPairNotFinished = "Cannot complete the copy of the data files in ";
 
 // A money text as the money field's set-text operation reads it.
 uint32_t MoneyFieldValue(const std::string& text)
@@ -461,14 +459,18 @@ void TStore::GetTotals(std::string& Packages, std::string& Quantity, std::string
 
 // Folders and copies
 
+TFileEnv& TStore::Env()
+{
+    return *FGoods.GetEnv();
+}
+
 bool TStore::DataExists(std::string& Missing, const std::string& Folder)
 {
     const std::string path = ProgramFolder() + Folder;
-    std::error_code ec;
-    if (!fs::is_directory(path, ec))
+    if (!Env().FolderExists(path))
         return false;
-    const bool store = fs::exists(path + "/" + StoreFileName, ec);
-    const bool moves = fs::exists(path + "/" + MovesFileName, ec);
+    const bool store = Env().FileExists(InFolder(path, StoreFileName));
+    const bool moves = Env().FileExists(InFolder(path, MovesFileName));
     if (!store && !moves)
         return false;
     Missing.clear();
@@ -482,20 +484,16 @@ bool TStore::DataExists(std::string& Missing, const std::string& Folder)
 void TStore::Open(bool Create, const std::string& Folder)
 {
     const std::string path = ProgramFolder() + Folder;
-    std::error_code ec;
-    if (!fs::is_directory(path, ec)) {
-        if (!Create)
-            throw Exception(TextTable[11]);
-        if (!fs::create_directory(path, ec) || ec)
-            throw Exception(TextTable[11]);
-    }
-    FinishPair(path);
+    if (!Env().FolderExists(path) && (!Create || !MakeFolder(Env(), path)))
+        throw Exception(TextTable[11]);
+    if (!FinishPair(Env(), path))
+        throw Exception(SPairNotFinished + path);
     FRepaired = 0;
-    FGoods.SetFileName(path + "/" + StoreFileName);
-    FMoves.SetFileName(path + "/" + MovesFileName);
+    FGoods.SetFileName(InFolder(path, StoreFileName));
+    FMoves.SetFileName(InFolder(path, MovesFileName));
     // A file made empty here is no cut operation: its partner is kept as it is.
-    const bool bothThere = FGoods.GetEnv()->FileExists(FGoods.GetFileName()) &&
-                           FMoves.GetEnv()->FileExists(FMoves.GetFileName());
+    const bool bothThere = Env().FileExists(FGoods.GetFileName()) &&
+                           Env().FileExists(FMoves.GetFileName());
     FGoods.Open(Create);
     FGoods.First();
     FMoves.Open(Create);
@@ -516,24 +514,17 @@ void TStore::Close()
 bool TStore::CopyBase(const std::string& Sub, bool Overwrite, const std::string& Source,
                       const std::string& Root)
 {
-    const std::string from = ProgramFolder() + Source + "/";
     const std::string root = ProgramFolder() + Root;
-    const std::string to = root + "/" + Sub + "/";
-    for (const std::string& folder : {root, to}) {
-        std::error_code ec;
-        if (fs::is_directory(folder, ec))
-            continue;
-        fs::create_directory(folder, ec);
-        if (ec)
-            throw Exception(ec.message() + ": " + folder);
-    }
-    return CopyPair(from, to, Overwrite);
+    const std::string to = InFolder(root, Sub);
+    for (const std::string& folder : {root, to})
+        if (!MakeFolder(Env(), folder))
+            throw Exception(SFolderNotMade + folder);
+    return CopyPair(Env(), ProgramFolder() + Source, to, Overwrite);
 }
 
 bool TStore::SaveAs(const std::string& Folder)
 {
-    std::error_code ec;
-    if (!fs::is_directory(Folder, ec))
+    if (!Env().FolderExists(Folder))
         return false;
     const std::string goodsIndex = FGoods.GetIndexName();
     const std::string movesIndex = FMoves.GetIndexName();
@@ -541,7 +532,7 @@ bool TStore::SaveAs(const std::string& Folder)
     const int32_t movesPos = FMoves.GetRecordPos();
     const std::string data = FolderOf(FGoods.GetFileName());
     Close();
-    const bool result = ReplacePair(data, Folder);
+    const bool result = ReplacePair(Env(), data, Folder);
     Open(false, "Data");
     FGoods.SetIndexName(goodsIndex);
     if (goodsPos != 0)
@@ -552,19 +543,14 @@ bool TStore::SaveAs(const std::string& Folder)
     return result;
 }
 
-void TStore::CopyBack(const std::string& From)
-{
-    ReplacePair(From, ProgramFolder() + "Data");
-}
-
 bool TStore::RestoreBase(const std::string& Folder)
 {
     Close();
     const std::string hist = ProgramFolder() + "Hist/";
-    std::error_code ec;
+    const std::string data = ProgramFolder() + "Data";
     // Restoring from the safety copy itself keeps the current files apart
     // in its tmp subfolder until the restore is done.
-    const bool tmp = fs::equivalent(Folder, hist + SafetyFolder, ec) && !ec;
+    const bool tmp = Env().SameFile(Folder, hist + SafetyFolder);
     const std::string safetySub = tmp ? std::string(SafetyFolder) + "/tmp" : SafetyFolder;
     const std::string safety = hist + safetySub;
     bool safe = false;
@@ -573,37 +559,41 @@ bool TStore::RestoreBase(const std::string& Folder)
     } catch (const std::exception&) {
     }
 
-    bool result = false;
-    if (safe) {
-        // A copy into the folder that was cut short is completed first.
-        FinishPair(Folder);
-        result = fs::exists(Folder + "/" + StoreFileName, ec) &&
-                 fs::exists(Folder + "/" + MovesFileName, ec) &&
-                 ReplacePair(Folder, ProgramFolder() + "Data");
+    // A copy into the folder that was cut short is completed first.
+    const bool whole = safe && FinishPair(Env(), Folder) &&
+                       Env().FileExists(InFolder(Folder, StoreFileName)) &&
+                       Env().FileExists(InFolder(Folder, MovesFileName));
+    bool begun = false;
+    bool restored = whole && ReplacePair(Env(), Folder, data, &begun);
+    if (begun && !restored) {
+        // The new pair took the names but is not known to be on the disk.
+        ReplacePair(Env(), safety, data);
     }
-    if (!result) {
+    bool damaged = false;
+    if (restored) {
+        try {
+            Open(false, "Data");
+        } catch (const std::exception&) {
+            Close();
+            ReplacePair(Env(), safety, data);
+            restored = false;
+            damaged = true;
+        }
+    }
+    if (restored && tmp) {
+        // The data just replaced become the safety copy.
+        if (ReplacePair(Env(), safety, Folder))
+            RemoveFolderWithFiles(Env(), safety);
+    } else if (tmp) {
         // The working files are as the safety copy in tmp holds them.
-        if (tmp)
-            fs::remove_all(safety, ec);
-        Open(false, "Data");
-        return false;
+        RemoveFolderWithFiles(Env(), safety);
     }
-
-    try {
-        Open(false, "Data");
-    } catch (const std::exception&) {
-        Close();
-        CopyBack(safety);
-        if (tmp)
-            fs::remove_all(safety, ec);
-        Open(false, "Data");
+    if (restored)
+        return true;
+    Open(false, "Data");
+    if (damaged)
         ShowOneButton(TextTable[191], TextTable[37], MB_ICONSTOP);
-        return false;
-    }
-
-    if (tmp && ReplacePair(safety, Folder))
-        fs::remove_all(safety, ec);
-    return true;
+    return false;
 }
 
 TStore Store;

@@ -175,7 +175,7 @@ private:
               const std::string& ANote);
     void RepriceMoves(int32_t GoodsID, uint32_t Price);
     uint32_t RepricedTotal(int32_t GoodsID, uint32_t Price);
-    void CopyBack(const std::string& From);
+    TFileEnv& Env();
 
     TStoreMode FMode = smBrowse;
     TTableStore FGoods;
