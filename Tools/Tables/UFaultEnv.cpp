@@ -292,12 +292,22 @@ bool TFaultEnv::SameFile(const std::string& a, const std::string& b)
 void TFaultEnv::MakeDirDurable(const std::string& folder)
 {
     std::vector<TDirOp> left;
+    std::vector<std::string> removed;
     for (const TDirOp& op : FDirOps) {
-        if (FolderOf(op.To.empty() ? op.From : op.To) == folder)
+        if (FolderOf(op.To.empty() ? op.From : op.To) == folder) {
             ApplyDirOp(FDiskNames, FDiskFolders, op);
-        else
+            if (op.Folder && op.To.empty())
+                removed.push_back(op.From + "/");
+        } else {
             left.push_back(op);
+        }
     }
+    // What was pending in a folder the disk no longer holds is moot.
+    std::erase_if(left, [&](const TDirOp& op) {
+        const std::string name = op.To.empty() ? op.From : op.To;
+        return std::any_of(removed.begin(), removed.end(),
+                           [&](const std::string& f) { return name.compare(0, f.size(), f) == 0; });
+    });
     FDirOps = std::move(left);
 }
 
@@ -333,6 +343,8 @@ bool TFaultEnv::Step(TStepKind kind)
     if (FCutAt >= 0 && FSteps >= FCutAt)
         return false;
     ++FSteps;
+    if (kind == skSync)
+        ++FSyncs;
     int* failIn = kind == skWrite ? &FFailWriteIn
                   : kind == skSync ? &FFailSyncIn
                   : kind == skRename ? &FFailRenameIn

@@ -59,6 +59,8 @@ public:
     // Writes, truncations, syncs of files and folders, renames, removals and
     // creations and removals of folders done so far; each is one step.
     int64_t Steps() const { return FSteps; }
+    // Syncs of files and folders tried so far, failed ones included.
+    int64_t Syncs() const { return FSyncs; }
 
     // The n-th write (or truncation) from now fails, n >= 1; later ones work.
     void FailWrite(int n) { FFailWriteIn = n; }
@@ -141,6 +143,7 @@ private:
     std::vector<TDirOp> FDirOps;
     int FNextNode = 0;
     int64_t FSteps = 0;
+    int64_t FSyncs = 0;
     int64_t FCutAt = -1;
     int FFailWriteIn = 0;
     int FFailSyncIn = 0;

@@ -312,6 +312,13 @@ TEST(TFaultEnvFolders, PendingFolderChangesAreKeptOrDroppedOneByOne)
     ASSERT_TRUE(env.SyncDir("/g/new"));
     EXPECT_TRUE(env.Pending().empty()) << "one folder's sync makes both entries durable";
     EXPECT_EQ(env.Crash({})->Folders(), (std::vector<std::string>{"/g", "/g/new", "/g/old"}));
+
+    // Once a folder's removal is on the disk, what was pending in it is moot.
+    ASSERT_TRUE(env.RemoveFile("/g/old/file"));
+    ASSERT_TRUE(env.RemoveFolder("/g/old"));
+    ASSERT_TRUE(env.SyncDir("/g/old"));
+    EXPECT_TRUE(env.Pending().empty());
+    EXPECT_TRUE(env.Crash({})->Names().empty());
 }
 
 TEST(TFaultEnvFolders, FolderStepsFailAndAreCut)

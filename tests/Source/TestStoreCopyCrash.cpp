@@ -1,0 +1,343 @@
+// The daily copy, saving a copy, the safety copy and restoring one, cut by a
+// power loss at every step or hit by a failing flush: after the next start
+// every folder holds one whole pair, and the data replaced are never
+// nowhere. A copy that reports success is on the disk.
+
+#include "StoreTestKit.h"
+
+#include "UDateTime.h"
+#include "UException.h"
+#include "UFaultEnv.h"
+#include "UStoreCopy.h"
+#include "UStoreData.h"
+#include "UStoreDataOpen.h"
+#include "UTextConst.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+#include <set>
+
+using namespace tv;
+using namespace tv::testkit;
+
+namespace {
+
+// Where a row's pairs are, relative to the program folder; each is named
+// by a letter: D the working data, B a backup, S the safety copy, O an
+// older copy saved before.
+using TLayout = std::map<std::string, char>;
+
+// What a folder holds: a pair's letter, '-' for no file, '?' for anything
+// else (one file of each, a torn file, one file alone).
+using TSeen = std::map<std::string, char>;
+
+struct Row {
+    const char* name;
+    TLayout start;
+    std::function<bool(TStore&)> run;
+    bool open;  // the tables are open when it starts
+    // Checks what the next start finds; done tells that the run returned
+    // true, durable what the disk held at the cut before anything ran.
+    std::function<void(const TSeen& seen, const TSeen& durable, bool done)> check;
+    bool flushesAllCount;  // every failed flush fails the run
+};
+
+bool In(char c, const char* set)
+{
+    return std::string(set).find(c) != std::string::npos;
+}
+
+class StoreCopyCrashTest : public ::testing::Test {
+protected:
+    StoreCopyCrashTest()
+    {
+        LoadEnglishTexts();
+        FDay = FormatDateTime("yyyy-mm-dd", Date());
+        TFaultEnv env;
+        for (auto [letter, goods] : {std::pair{'D', "Current"}, {'B', "Restored"}, {'S', "Old"},
+                                     {'O', "Older"}}) {
+            TStore s;
+            s.SetEnv(&env);
+            const std::string folder(1, letter);
+            s.Open(true, folder);
+            s.InsertGoods("1", goods, "1.00", "2.00", "1", "");
+            s.Close();
+            for (const char* f : {StoreFileName, MovesFileName})
+                FPairs[letter][f] = env.Contents(FFolder.Path() + folder + "/" + f);
+        }
+    }
+
+    std::string P(const std::string& relative) const { return FFolder.Path() + relative; }
+
+    void Load(TFaultEnv& env, const TLayout& layout) const
+    {
+        for (const auto& [folder, letter] : layout)
+            for (const char* f : {StoreFileName, MovesFileName})
+                env.SetContents(P(folder) + "/" + f, FPairs.at(letter).at(f));
+    }
+
+    char Letter(TFaultEnv& env, const std::string& folder) const
+    {
+        const std::string s = P(folder) + "/" + StoreFileName, m = P(folder) + "/" + MovesFileName;
+        if (!env.FileExists(s) && !env.FileExists(m))
+            return '-';
+        for (const auto& [letter, files] : FPairs)
+            if (env.FileExists(s) && env.FileExists(m) && env.Contents(s) == files.at(StoreFileName) &&
+                env.Contents(m) == files.at(MovesFileName))
+                return letter;
+        return '?';
+    }
+
+    TSeen Look(TFaultEnv& env) const
+    {
+        TSeen seen;
+        for (const char* folder : {"Data", "backup", "copy", "Hist/0000-00-00", "Hist/0000-00-00/tmp"})
+            seen[folder] = Letter(env, folder);
+        seen["day"] = Letter(env, "Hist/" + FDay);
+        return seen;
+    }
+
+    // The next start of the program on the disk, then the completion a
+    // later copy or restore makes in each folder it touches.
+    TSeen NextStart(TFaultEnv& disk)
+    {
+        TRecordingMessages messages;
+        Store.SetEnv(&disk);
+        EXPECT_TRUE(BackupAndOpenStoreData());
+        CloseStoreData();
+        Store.SetEnv(nullptr);
+        for (const TBox& b : messages.Boxes)
+            ADD_FAILURE() << "box at the next start: " << b.Text;
+        for (const char* folder : {"backup", "copy", "Hist/0000-00-00", "Hist/0000-00-00/tmp"})
+            if (disk.FolderExists(P(folder))) {
+                EXPECT_TRUE(FinishPair(disk, P(folder)));
+            }
+        std::vector<TFileEnv::TFolderEntry> entries;
+        EXPECT_TRUE(disk.ListFolder(P("Data"), entries));
+        EXPECT_EQ(entries.size(), 2u) << "only the two files are left in Data";
+        return Look(disk);
+    }
+
+    // Runs the row on env from its start; true when the run returned true.
+    bool Run(const Row& r, TFaultEnv& env, const std::function<void()>& faults,
+             int64_t* steps = nullptr, int64_t* syncs = nullptr)
+    {
+        TRecordingMessages messages;
+        TStore s;
+        s.SetEnv(&env);
+        if (r.open)
+            s.Open(false, "Data");
+        const int64_t start = env.Steps(), synced = env.Syncs();
+        faults();
+        bool done = false;
+        try {
+            done = r.run(s);
+        } catch (const Exception&) {
+        }
+        if (steps)
+            *steps = env.Steps() - start;
+        if (syncs)
+            *syncs = env.Syncs() - synced;
+        env.ClearFaults();
+        return done;
+    }
+
+    void Check(const Row& r, TFaultEnv& crashed, bool done)
+    {
+        const TSeen durable = Look(crashed);
+        const TSeen seen = NextStart(crashed);
+        std::string text;
+        for (const auto& [folder, letter] : seen)
+            text += folder + "=" + letter + " ";
+        SCOPED_TRACE("after the next start: " + text);
+        r.check(seen, durable, done);
+    }
+
+    std::vector<Row> Rows() const
+    {
+        const std::string day = FDay;
+        return {
+            {"daily copy into a new Hist", {{"Data", 'D'}},
+             [day](TStore& s) { return s.CopyBase(day, false, "Data", "Hist"); }, false,
+             [](const TSeen& seen, const TSeen& durable, bool done) {
+                 EXPECT_EQ(seen.at("Data"), 'D');
+                 EXPECT_EQ(seen.at("day"), 'D');
+                 if (done) {
+                     EXPECT_EQ(durable.at("day"), 'D');
+                 }
+             },
+             true},
+            {"save as over an older copy", {{"Data", 'D'}, {"copy", 'O'}},
+             [this](TStore& s) { return s.SaveAs(P("copy")); }, true,
+             [](const TSeen& seen, const TSeen& durable, bool done) {
+                 EXPECT_EQ(seen.at("Data"), 'D');
+                 EXPECT_PRED2(In, seen.at("copy"), "OD");
+                 if (done) {
+                     EXPECT_EQ(durable.at("copy"), 'D');
+                 }
+             },
+             true},
+            {"restore without a safety copy folder yet", {{"Data", 'D'}, {"backup", 'B'}},
+             [this](TStore& s) { return s.RestoreBase(P("backup")); }, true,
+             [](const TSeen& seen, const TSeen& durable, bool done) {
+                 EXPECT_PRED2(In, seen.at("Data"), "DB");
+                 EXPECT_EQ(seen.at("backup"), 'B');
+                 if (seen.at("Data") == 'B') {
+                     EXPECT_EQ(seen.at("Hist/0000-00-00"), 'D') << "the former data are kept";
+                 }
+                 if (done) {
+                     EXPECT_EQ(durable.at("Data"), 'B');
+                     EXPECT_EQ(durable.at("Hist/0000-00-00"), 'D');
+                 }
+             },
+             true},
+            {"restore over a former safety copy",
+             {{"Data", 'D'}, {"backup", 'B'}, {"Hist/0000-00-00", 'S'}},
+             [this](TStore& s) { return s.RestoreBase(P("backup")); }, true,
+             [](const TSeen& seen, const TSeen& durable, bool done) {
+                 EXPECT_PRED2(In, seen.at("Data"), "DB");
+                 EXPECT_PRED2(In, seen.at("Hist/0000-00-00"), seen.at("Data") == 'B' ? "D" : "SD");
+                 if (done) {
+                     EXPECT_EQ(durable.at("Data"), 'B');
+                     EXPECT_EQ(durable.at("Hist/0000-00-00"), 'D');
+                 }
+             },
+             true},
+            {"restore from the safety copy itself", {{"Data", 'D'}, {"Hist/0000-00-00", 'S'}},
+             [this](TStore& s) { return s.RestoreBase(P("Hist/0000-00-00")); }, true,
+             [](const TSeen& seen, const TSeen& durable, bool done) {
+                 EXPECT_PRED2(In, seen.at("Data"), "DS");
+                 if (seen.at("Data") == 'D') {
+                     EXPECT_EQ(seen.at("Hist/0000-00-00"), 'S') << "the safety copy is kept";
+                 } else {
+                     EXPECT_TRUE(seen.at("Hist/0000-00-00") == 'D' ||
+                                 seen.at("Hist/0000-00-00/tmp") == 'D')
+                         << "the former data are kept";
+                 }
+                 if (done) {
+                     EXPECT_EQ(durable.at("Data"), 'S');
+                     EXPECT_TRUE(durable.at("Hist/0000-00-00") == 'D' ||
+                                 durable.at("Hist/0000-00-00/tmp") == 'D');
+                 }
+             },
+             false},
+        };
+    }
+
+    TProgramFolder FFolder;
+    std::string FDay;
+    std::map<char, std::map<std::string, std::string>> FPairs;
+};
+
+TEST_F(StoreCopyCrashTest, WithoutFaultsEachCopyEndsOnTheDisk)
+{
+    const std::map<std::string, std::string> after = {
+        {"daily copy into a new Hist", "Data=D backup=- copy=- day=D "},
+        {"save as over an older copy", "Data=D backup=- copy=D day=- "},
+        {"restore without a safety copy folder yet", "Data=B Hist/0000-00-00=D backup=B copy=- day=- "},
+        {"restore over a former safety copy", "Data=B Hist/0000-00-00=D backup=B copy=- day=- "},
+        {"restore from the safety copy itself", "Data=S Hist/0000-00-00=D backup=- copy=- day=- "},
+    };
+    for (const Row& r : Rows()) {
+        SCOPED_TRACE(r.name);
+        TFaultEnv env;
+        Load(env, r.start);
+        EXPECT_TRUE(Run(r, env, [] {}));
+        EXPECT_TRUE(env.Pending().empty()) << "nothing is left unflushed";
+        const auto disk = env.Crash({});
+        std::string text;
+        for (const auto& [folder, letter] : Look(*disk))
+            if (letter != '-' || folder.find("Hist") == std::string::npos)
+                text += folder + "=" + letter + " ";
+        EXPECT_EQ(text, after.at(r.name));
+        EXPECT_FALSE(disk->FolderExists(P("Hist/0000-00-00/tmp")));
+    }
+}
+
+TEST_F(StoreCopyCrashTest, EveryPowerCutLeavesWholePairsAndTheFormerData)
+{
+    for (const Row& r : Rows()) {
+        SCOPED_TRACE(r.name);
+        int64_t steps = 0;
+        {
+            TFaultEnv env;
+            Load(env, r.start);
+            ASSERT_TRUE(Run(r, env, [] {}, &steps));
+        }
+        for (int64_t cut = 0; cut < steps; ++cut) {
+            // The pending steps dropped, kept, or torn in half.
+            for (int keep : {0, 1, 2}) {
+                SCOPED_TRACE("cut after step " + std::to_string(cut) + ", keep " + std::to_string(keep));
+                TFaultEnv env;
+                Load(env, r.start);
+                const bool done = Run(r, env, [&] { env.CutAfter(cut); });
+                std::vector<int64_t> kept;
+                for (const auto& p : env.Pending())
+                    kept.push_back(keep == 0 ? 0 : keep == 1 ? (p.Truncation ? 1 : p.Size) : p.Size / 2);
+                const auto crashed = env.Crash(kept);
+                Check(r, *crashed, done);
+            }
+        }
+    }
+}
+
+TEST_F(StoreCopyCrashTest, AFailedFlushIsAFailedCopy)
+{
+    for (const Row& r : Rows()) {
+        SCOPED_TRACE(r.name);
+        int64_t syncs = 0;
+        {
+            TFaultEnv env;
+            Load(env, r.start);
+            ASSERT_TRUE(Run(r, env, [] {}, nullptr, &syncs));
+        }
+        ASSERT_GT(syncs, 0);
+        for (int n = 1; n <= syncs; ++n) {
+            SCOPED_TRACE("flush " + std::to_string(n) + " fails");
+            TFaultEnv env;
+            Load(env, r.start);
+            const bool done = Run(r, env, [&] { env.FailSync(n); });
+            if (r.flushesAllCount) {
+                EXPECT_FALSE(done);
+            }
+            if (!done) {
+                EXPECT_EQ(Letter(env, "Data"), 'D') << "the working files are as before";
+            }
+            const auto crashed = env.Crash({});
+            Check(r, *crashed, done);
+        }
+    }
+}
+
+// A folder that cannot be made stops the daily copy, and the safety
+// copy's stops the restore before the working files are touched.
+TEST_F(StoreCopyCrashTest, AFolderThatCannotBeMadeStopsTheCopy)
+{
+    for (int n : {1, 2}) {
+        SCOPED_TRACE("folder " + std::to_string(n) + " fails");
+        {
+            TFaultEnv env;
+            Load(env, {{"Data", 'D'}});
+            TStore s;
+            s.SetEnv(&env);
+            env.FailCreateFolder(n);
+            EXPECT_THROW(s.CopyBase(FDay, false, "Data", "Hist"), Exception);
+            EXPECT_FALSE(env.FolderExists(P("Hist/" + FDay)));
+        }
+        TFaultEnv env;
+        Load(env, {{"Data", 'D'}, {"backup", 'B'}});
+        TRecordingMessages messages;
+        TStore s;
+        s.SetEnv(&env);
+        s.Open(false, "Data");
+        env.FailCreateFolder(n);
+        EXPECT_FALSE(s.RestoreBase(P("backup")));
+        EXPECT_EQ(Letter(env, "Data"), 'D');
+        EXPECT_EQ(s.Goods().GetState(), tsBrowse);
+        EXPECT_TRUE(messages.Boxes.empty());
+    }
+}
+
+} // namespace
