@@ -87,6 +87,23 @@ bool LooksLikeFormula(const std::string& text)
     return !text.empty() && std::string("=+-@\t\r").find(text[0]) != std::string::npos;
 }
 
+bool NeedsCsvQuotes(const std::string& text, char separator)
+{
+    return text.find_first_of(std::string{separator, '"', '\r', '\n'}) != std::string::npos;
+}
+
+// The text in double quotes, inner quotes doubled.
+std::string Quoted(const std::string& text)
+{
+    std::string out = "\"";
+    for (char c : text) {
+        if (c == '"')
+            out += '"';
+        out += c;
+    }
+    return out + '"';
+}
+
 bool IsQuotedText(const std::string& text, size_t from)
 {
     return text.size() >= from + 2 && text[from] == '"' && text.back() == '"';
@@ -144,36 +161,26 @@ std::string MoneyToCsv(const std::string& money, char decimal)
 
 std::string CsvQuote(const std::string& text, char separator)
 {
-    if (text.find_first_of(std::string{separator, '"', '\r', '\n'}) == std::string::npos)
-        return text;
-    std::string out = "\"";
-    for (char c : text) {
-        if (c == '"')
-            out += '"';
-        out += c;
-    }
-    return out + '"';
+    return NeedsCsvQuotes(text, separator) ? Quoted(text) : text;
 }
 
-std::string ExcelTextCell(const std::string& text)
+std::string ExcelTextCell(const std::string& text) { return "=" + Quoted(text); }
+
+// The quotes of a text cell belong to its formula; the cell is quoted for
+// the CSV only for what the text itself holds.
+static std::string CsvCell(const std::string& text, const std::string& cell, char separator)
 {
-    std::string out = "=\"";
-    for (char c : text) {
-        if (c == '"')
-            out += '"';
-        out += c;
-    }
-    return out + '"';
+    return NeedsCsvQuotes(text, separator) ? Quoted(cell) : cell;
 }
 
 std::string CsvCodeCell(const std::string& code, char separator)
 {
-    return CsvQuote(ExcelTextCell(code), separator);
+    return CsvCell(code, ExcelTextCell(code), separator);
 }
 
 std::string CsvNameCell(const std::string& name, char separator)
 {
-    return CsvQuote(LooksLikeFormula(name) ? ExcelTextCell(name) : name, separator);
+    return CsvCell(name, LooksLikeFormula(name) ? ExcelTextCell(name) : name, separator);
 }
 
 std::string FitTo10(const std::string& text) { return Column(text, 10, false); }

@@ -2,7 +2,8 @@
 # Installs with apt-get whatever the build and the tests need and is missing.
 set -euo pipefail
 pkgs=(build-essential cmake ninja-build git libgtest-dev libbenchmark-dev
-      qt6-base-dev libgl-dev xvfb xauth x11-xkb-utils libx11-dev libjpeg62-turbo-dev fonts-dejavu-core)
+      qt6-base-dev libgl-dev xvfb xauth x11-xkb-utils libx11-dev libjpeg62-turbo-dev fonts-dejavu-core
+      poppler-utils)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -1,0 +1,204 @@
+// The lines of the CSV and TXT exports byte for byte, and reading CSV lines
+// back: fields, quotes, text cells, money texts, header lines and the
+// encodings of a file.
+
+#include "UEximText.h"
+#include "UMoneyFld.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using namespace tv;
+
+namespace {
+
+const TCsvSeparators Semicolon{';', ','};
+const TCsvSeparators Comma{',', '.'};
+
+// Goods that exercise the writers: Cyrillic text, a quote and the separators
+// in a name, the largest numbers, an empty date, formula-looking texts.
+const std::vector<TGoodsRow> Goods = {
+    {"00012345", "Молоко \"Селянське\" 2,5%", "1'234.50", "31.12.2026 10:15:00", "42'949'671.99",
+     "2147483647", "12'345.00"},
+    {"7", "Tea; green", "0.05", "", "0.00", "0", "0.00"},
+    {"=1+2", "=SUM(A1)", "1.00", "01/02/2026", "1.00", "1", "1.00"},
+    {"-3", "@cmd", "2.00", "01/02/2026", "0.50", "2", "1.00"},
+    {"4", "+38 \"a\"; b", "2.00", "01/02/2026", "0.50", "2", "1.00"},
+};
+
+TEST(CsvExportLines, HeaderPerLanguageAndSeparator)
+{
+    EXPECT_EQ(CsvHeaderLine(0, ';'), "Код;Наименование;Цена;Дата;К-во;Упк;Стоимость;");
+    EXPECT_EQ(CsvHeaderLine(1, ';'), "Код;Найменування;Ціна;Дата;К-ть;Упк;Вартість;");
+    EXPECT_EQ(CsvHeaderLine(2, ';'), "Code;Name;Price;Date;Qnt;Pks;Cost;");
+    EXPECT_EQ(CsvHeaderLine(2, ','), "Code,Name,Price,Date,Qnt,Pks,Cost,");
+    EXPECT_EQ(CsvHeaderLine(0, ','), "Код,Наименование,Цена,Дата,К-во,Упк,Стоимость,");
+}
+
+TEST(CsvExportLines, RowsByteForByte)
+{
+    struct TCase {
+        TCsvSeparators Sep;
+        std::vector<std::string> Lines;
+    };
+    const TCase cases[] = {
+        {Semicolon,
+         {"=\"00012345\";\"Молоко \"\"Селянське\"\" 2,5%\";1234,50;31.12.2026;42949671,99;2147483647;12345,00;\r\n",
+          "=\"7\";\"Tea; green\";0,05;          ;0,00;0;0,00;\r\n",
+          "=\"=1+2\";=\"=SUM(A1)\";1,00;01/02/2026;1,00;1;1,00;\r\n",
+          "=\"-3\";=\"@cmd\";2,00;01/02/2026;0,50;2;1,00;\r\n",
+          "=\"4\";\"=\"\"+38 \"\"\"\"a\"\"\"\"; b\"\"\";2,00;01/02/2026;0,50;2;1,00;\r\n"}},
+        {Comma,
+         {"=\"00012345\",\"Молоко \"\"Селянське\"\" 2,5%\",1234.50,31.12.2026,42949671.99,2147483647,12345.00,\r\n",
+          "=\"7\",Tea; green,0.05,          ,0.00,0,0.00,\r\n",
+          "=\"=1+2\",=\"=SUM(A1)\",1.00,01/02/2026,1.00,1,1.00,\r\n",
+          "=\"-3\",=\"@cmd\",2.00,01/02/2026,0.50,2,1.00,\r\n",
+          "=\"4\",\"=\"\"+38 \"\"\"\"a\"\"\"\"; b\"\"\",2.00,01/02/2026,0.50,2,1.00,\r\n"}},
+    };
+    for (const TCase& c : cases)
+        for (size_t i = 0; i < Goods.size(); ++i)
+            EXPECT_EQ(CsvRow(Goods[i], c.Sep), c.Lines[i]) << "row " << i << " with " << c.Sep.List;
+}
+
+TEST(CsvExportLines, ADecimalSeparatorLikeTheListSeparatorCannotSplitARow)
+{
+    const TCsvSeparators same{',', ','};
+    const std::string line = CsvRow(Goods[0], same);
+    EXPECT_EQ(line.substr(line.find("%\",") + 3, 10), "\"1234,50\",");
+    TCsvGoods back;
+    ASSERT_TRUE(ParseCsvLine(line.substr(0, line.size() - 2), same, back));
+    EXPECT_EQ(back.Price, "1234.50");
+    EXPECT_EQ(back.Packages, "2147483647");
+}
+
+TEST(TxtExportLines, ColumnsByteForByte)
+{
+    EXPECT_EQ(TxtHeaderLine(0),
+              "Код     Наименование                                     Цена          Дата"
+              "         К-во     Упк    Стоимость\r\n");
+    EXPECT_EQ(TxtHeaderLine(1),
+              "Код     Найменування                                     Ціна          Дата"
+              "         К-ть     Упк     Вартість\r\n");
+    EXPECT_EQ(TxtHeaderLine(2),
+              "Code    Name                                            Price          Date"
+              "          Qnt     Pks         Cost\r\n");
+    // A full-width quantity runs into the date; the largest package count
+    // keeps all its ten digits.
+    EXPECT_EQ(TxtRow(Goods[0]),
+              "00012345Молоко \"Селянське\" 2,5%                      1'234.50    31.12.2026"
+              "42'949'671.992147483647    12'345.00\r\n");
+    // No date: fourteen blanks.
+    EXPECT_EQ(TxtRow(Goods[1]),
+              "7       Tea; green                                       0.05              "
+              "         0.00       0         0.00\r\n");
+    const TGoodsRow longCode{"123456789", std::string(45, 'N'), "1.00", "", "1.00", "1", "1.00"};
+    EXPECT_EQ(TxtRow(longCode).substr(0, 49), "12345678" + std::string(40, 'N') + " ");
+}
+
+TEST(CsvImportLines, ExportedRowsReadBackAsTheyWere)
+{
+    for (const TCsvSeparators& sep : {Semicolon, Comma})
+        for (const TGoodsRow& row : Goods) {
+            std::string line = CsvRow(row, sep);
+            line.resize(line.size() - 2);
+            TCsvGoods back;
+            ASSERT_TRUE(ParseCsvLine(line, sep, back)) << line;
+            EXPECT_EQ(back.Code, row.Code) << line;
+            EXPECT_EQ(back.Name, row.Name) << line;
+            EXPECT_EQ(TMoneyField::TextToMoney(back.Price), TMoneyField::TextToMoney(row.Price));
+            EXPECT_EQ(TMoneyField::TextToMoney(back.Quantity), TMoneyField::TextToMoney(row.Quantity));
+            EXPECT_EQ(back.Packages, row.Packages);
+        }
+}
+
+TEST(CsvImportLines, FieldsOfHandWrittenLines)
+{
+    struct TCase {
+        const char* Name;
+        std::string Line;
+        bool Ok;
+        std::string Code = {}, NameText = {}, Price = {}, Quantity = {}, Packages = {};
+    };
+    const TCase cases[] = {
+        {"plain fields, no final separator", "12;Bread;3;x;2,5;4;7,50", true, "12", "Bread", "3.00",
+         "2.50", "4"},
+        {"value left out", "12;Bread;3;x;2;4;", true, "12", "Bread", "3.00", "2.00", "4"},
+        {"code not a text cell keeps its digits", "A1-2;Bread;3;;2;4;", true, "12", "Bread", "3.00",
+         "2.00", "4"},
+        {"blanks around a count", "1;B;3; ;2; 4 ;", true, "1", "B", "3.00", "2.00", "4"},
+        {"a quoted separator stays in the name", "1;\"a;b\"\"c\";3;;2;4;", true, "1", "a;b\"c",
+         "3.00", "2.00", "4"},
+        {"empty price and quantity", "1;B;;;;0;", true, "1", "B", "0.00", "0.00", "0"},
+        {"too few fields", "1;B;3;;2;", false},
+        {"an extra field shifts nothing", "1;B;x;3;;2;4;9;", false},
+        {"negative packages", "1;B;3;;2;-4;", false},
+        {"fractional packages", "1;B;3;;2;4.5;", false},
+        {"empty packages", "1;B;3;;2;;", false},
+        {"blank line", "   ", false},
+        {"empty line", "", false},
+    };
+    for (const TCase& c : cases) {
+        TCsvGoods g;
+        ASSERT_EQ(ParseCsvLine(c.Line, Semicolon, g), c.Ok) << c.Name;
+        if (!c.Ok)
+            continue;
+        EXPECT_EQ(g.Code, c.Code) << c.Name;
+        EXPECT_EQ(g.Name, c.NameText) << c.Name;
+        EXPECT_EQ(g.Price, c.Price) << c.Name;
+        EXPECT_EQ(g.Quantity, c.Quantity) << c.Name;
+        EXPECT_EQ(g.Packages, c.Packages) << c.Name;
+    }
+}
+
+TEST(CsvImportLines, MoneyTexts)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        {"12", "12.00"}, {"12,5", "12.50"}, {"12.345", "12.345"}, {"", "0.00"}, {"  7 ", "7.00"},
+        {"1,", "1.00"},
+    };
+    for (const auto& [text, money] : cases)
+        EXPECT_EQ(CsvToMoney(text, ','), money) << text;
+}
+
+TEST(CsvImportLines, HeaderLinesInAnyLanguageAndCase)
+{
+    struct TCase {
+        std::string Text;
+        char LocaleSeparator;
+        bool Header;
+    };
+    const TCase cases[] = {
+        {"Code;Name;Price;Date;Qnt;Pks;Cost;", ';', true},
+        {"code,name,price,date,qnt,pks,cost", ';', true},
+        {"КОД;НАИМЕНОВАНИЕ;ЦЕНА;ДАТА;К-ВО;УПК;СТОИМОСТЬ;", ',', true},
+        {"код;найменування;ціна;дата;к-ть;упк;вартість", ';', true},
+        {"Code|Name|Price|Date|Qnt|Pks|Cost|", '|', true},
+        {"Code\tName\tPrice\tDate\tQnt\tPks\tCost\t", ';', false},
+        {"Code;Name;Price;Date;Qnt;Pks", ';', false},
+        {"", ';', false},
+    };
+    for (const TCase& c : cases)
+        EXPECT_EQ(IsAnyCsvHeader(c.Text, c.LocaleSeparator), c.Header) << c.Text;
+}
+
+TEST(CsvImportLines, FileBytesInEitherEncoding)
+{
+    struct TCase {
+        const char* Name;
+        std::string Bytes;
+        std::vector<std::string> Lines;
+    };
+    const TCase cases[] = {
+        {"UTF-8 with CR LF", "Молоко;1\r\nЧай;2\r\n", {"Молоко;1", "Чай;2"}},
+        {"UTF-8 with a byte-order mark", "\xEF\xBB\xBFМолоко\r\n", {"Молоко"}},
+        {"code page 1251", "\xCC\xEE\xEB\xEE\xEA\xEE;1\r\n\xAF\xBF\r\n", {"Молоко;1", "Її"}},
+        {"1251 with an ASCII first line", "Code\n\xD7\xE0\xE9", {"Code", "Чай"}},
+        {"LF, CR and no end", "a\nb\rc\r\n\r\nd", {"a", "b", "c", "", "d"}},
+    };
+    for (const TCase& c : cases)
+        EXPECT_EQ(DecodeTextLines(c.Bytes), c.Lines) << c.Name;
+}
+
+} // namespace
