@@ -2,6 +2,7 @@
 // line, how many pages a table takes and where its rows, caption rows, footer
 // row and page footers land.
 
+#include "TestEximKit.h"
 #include "UException.h"
 #include "UPrint.h"
 #include "UPrintLayout.h"
@@ -16,6 +17,7 @@
 #include <vector>
 
 using namespace tv;
+using tv::testkit::TRecordingDevice;
 
 namespace {
 
@@ -70,62 +72,6 @@ TEST(ColumnWidths, AgreeWithRoundsByHand)
         ASSERT_EQ(std::accumulate(w.begin(), w.end(), 0), available);
     }
 }
-
-// Draws nothing; keeps every call as a line of text.
-class TRecordingDevice : public TPrintDevice {
-public:
-    int32_t Width = 3200, Height = 99;
-    int32_t Heights[3] = {10, 14, 12};  // page, header, row font
-    bool Printers = true;
-    std::vector<std::string> Log;
-    int Pages = 0;
-    bool Open = false, Aborted = false;
-
-    bool HasPrinters() const override { return Printers; }
-    void PageSize(int32_t& w, int32_t& h) override { w = Width, h = Height; }
-    int32_t CharWidth = 10;
-    int32_t TextWidth(TPrintFont, const std::string& text) override
-    {
-        return int32_t(text.size()) * CharWidth;
-    }
-    int32_t TextHeight(TPrintFont font, const std::string&) override { return Heights[font]; }
-    bool BeginDoc(const std::string& title) override
-    {
-        if (!Printers)
-            throw Exception(TextTable[7]);
-        Open = true;
-        Pages = 1;
-        Log.push_back("begin " + title);
-        return true;
-    }
-    void NewPage() override
-    {
-        ++Pages;
-        Log.push_back("page");
-    }
-    void EndDoc() override
-    {
-        Open = false;
-        Log.push_back("end");
-    }
-    void AbortDoc() noexcept override
-    {
-        Open = false;
-        Aborted = true;
-    }
-    void FillRect(int32_t l, int32_t t, int32_t r, int32_t b, uint32_t rgb) override
-    {
-        Log.push_back("fill " + std::to_string(l) + "," + std::to_string(t) + "-" +
-                      std::to_string(r) + "," + std::to_string(b) + " " + std::to_string(rgb));
-    }
-    void DrawText(int32_t l, int32_t t, int32_t r, int32_t b, const std::string& text,
-                  TPrintFont font, bool right) override
-    {
-        Log.push_back("text " + std::to_string(l) + "," + std::to_string(t) + "-" +
-                      std::to_string(r) + "," + std::to_string(b) + " f" + std::to_string(font) +
-                      (right ? " R " : " L ") + text);
-    }
-};
 
 class PrintManagerTest : public ::testing::Test {
 protected:
