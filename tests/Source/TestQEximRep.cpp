@@ -1,0 +1,502 @@
+// The exports, the import and the printed list on a real stock book: files
+// byte for byte in each language and locale, the dialogs' requests, error
+// boxes, reading back what was exported under other separators, encodings,
+// bad lines, write errors, and the rows and totals of the list.
+
+#include "TestEximKit.h"
+#include "UDateTime.h"
+#include "UEximRep.h"
+#include "UFaultEnv.h"
+#include "UShell.h"
+
+#include <QLocale>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace tv;
+using namespace tv::testkit;
+
+namespace {
+
+void LoadTexts(int language)
+{
+    if (language == 0)
+        LoadRussianTexts();
+    else if (language == 1)
+        LoadUkrainianTexts();
+    else
+        LoadEnglishTexts();
+}
+
+void Put(const std::string& code, const std::string& name, const std::string& price,
+         const std::string& quantity, const std::string& packages, TDateTime date)
+{
+    Store.InsertGoods(code, name, price, quantity, packages, "");
+    TTableStore& g = Store.Goods();
+    g.Edit();
+    g.LastDate.SetValue(date);
+    g.Post();
+}
+
+// Goods in date order: no date, 2 January, 31 December 10:15.
+void PutSampleGoods()
+{
+    Put("7", "Tea; green", "0.05", "0.00", "0", 0);
+    Put("=1+2", "=SUM(A1)", "1.00", "1.00", "1", EncodeDate(2026, 1, 2));
+    Put("00012345", "Молоко \"Селянське\" 2,5%", "1'234.50", "10.00", "3",
+        EncodeDateTime(2026, 12, 31, 10, 15, 0, 0));
+}
+
+std::string GoodsText()
+{
+    std::string out;
+    TTableStore& g = Store.Goods();
+    g.SetIndex(g.IndID.get());
+    for (g.First(); !g.Eof(); g.Next())
+        out += g.Code.GetText() + "|" + g.Name.GetText() + "|" + g.Cost.GetText() + "|" +
+               g.Weight.GetText() + "|" + g.PCount.GetText() + "|" + g.Sum.GetText() + "\n";
+    return out;
+}
+
+// Answers the file dialogs with a fixed path and keeps the request; keeps
+// the desktop's requests instead of opening anything.
+class TDesk {
+public:
+    explicit TDesk(std::string path = {}) : Path(std::move(path))
+    {
+        FChooser = SetFileChooser([this](const TFileRequest& r) {
+            Requests.push_back(r);
+            return Path;
+        });
+        FLauncher = SetShellLauncher([this](const TShellRequest& r) {
+            Opened.push_back(r.Target);
+            return true;
+        });
+    }
+    ~TDesk()
+    {
+        SetFileChooser(FChooser);
+        SetShellLauncher(FLauncher);
+    }
+    std::string Path;
+    std::vector<TFileRequest> Requests;
+    std::vector<std::string> Opened;
+
+private:
+    TFileChooser FChooser;
+    TShellLauncher FLauncher;
+};
+
+QLocale LocaleOf(const QString& name)
+{
+    return name == "ru" ? QLocale(QLocale::Russian, QLocale::Russia)
+         : name == "uk" ? QLocale(QLocale::Ukrainian, QLocale::Ukraine)
+         : name == "de" ? QLocale(QLocale::German, QLocale::Germany)
+                        : QLocale(QLocale::English, QLocale::UnitedStates);
+}
+
+// Exports the sample goods with the interface and the export in the
+// language and the locale's separators; the file's bytes.
+std::string ExportSample(TFileExport& exporter, int language, const QString& locale,
+                         const std::string& path)
+{
+    TOpenStore store;
+    TScriptedMessages messages;
+    LoadTexts(language);
+    QLocale::setDefault(LocaleOf(locale));
+    PutSampleGoods();
+    TDesk desk(path);
+    exporter.SetLanguage(uint8_t(language));
+    exporter.Execute();
+    exporter.SetLanguage(0);
+    return ReadFile(path);
+}
+
+} // namespace
+
+class TestQEximRep : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        LoadEnglishTexts();
+        QLocale::setDefault(LocaleOf("en"));
+    }
+    void cleanupTestCase() { QLocale::setDefault(QLocale::system()); }
+
+    void csvFile_data()
+    {
+        QTest::addColumn<int>("language");
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("English, English locale") << 2 << "en" << QByteArray(
+            "Code,Name,Price,Date,Qnt,Pks,Cost,\r\n"
+            "=\"7\",Tea; green,0.05,          ,0.00,0,0.00,\r\n"
+            "=\"=1+2\",=\"=SUM(A1)\",1.00,01/02/2026,1.00,1,1.00,\r\n"
+            "=\"00012345\",\"Молоко \"\"Селянське\"\" 2,5%\",1234.50,12/31/2026,10.00,3,12345.00,\r\n");
+        QTest::newRow("Russian, Russian locale") << 0 << "ru" << QByteArray(
+            "Код;Наименование;Цена;Дата;К-во;Упк;Стоимость;\r\n"
+            "=\"7\";\"Tea; green\";0,05;          ;0,00;0;0,00;\r\n"
+            "=\"=1+2\";=\"=SUM(A1)\";1,00;02.01.2026;1,00;1;1,00;\r\n"
+            "=\"00012345\";\"Молоко \"\"Селянське\"\" 2,5%\";1234,50;31.12.2026;10,00;3;12345,00;\r\n");
+        QTest::newRow("Ukrainian, English locale") << 1 << "en" << QByteArray(
+            "Код,Найменування,Ціна,Дата,К-ть,Упк,Вартість,\r\n"
+            "=\"7\",Tea; green,0.05,          ,0.00,0,0.00,\r\n"
+            "=\"=1+2\",=\"=SUM(A1)\",1.00,02.01.2026,1.00,1,1.00,\r\n"
+            "=\"00012345\",\"Молоко \"\"Селянське\"\" 2,5%\",1234.50,31.12.2026,10.00,3,12345.00,\r\n");
+        QTest::newRow("English, German locale") << 2 << "de" << QByteArray(
+            "Code;Name;Price;Date;Qnt;Pks;Cost;\r\n"
+            "=\"7\";\"Tea; green\";0,05;          ;0,00;0;0,00;\r\n"
+            "=\"=1+2\";=\"=SUM(A1)\";1,00;01/02/2026;1,00;1;1,00;\r\n"
+            "=\"00012345\";\"Молоко \"\"Селянське\"\" 2,5%\";1234,50;12/31/2026;10,00;3;12345,00;\r\n");
+    }
+
+    void csvFile()
+    {
+        QFETCH(int, language);
+        QFETCH(QString, locale);
+        QFETCH(QByteArray, bytes);
+        QTemporaryDir dir;
+        const std::string path = dir.filePath("list.csv").toStdString();
+        QCOMPARE(QByteArray::fromStdString(ExportSample(CsvExport, language, locale, path)), bytes);
+    }
+
+    void txtFile_data()
+    {
+        QTest::addColumn<int>("language");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("English") << 2 << QByteArray(
+            "Code    Name                                            Price          Date          Qnt     Pks         Cost\r\n"
+            "7       Tea; green                                       0.05                       0.00       0         0.00\r\n"
+            "=1+2    =SUM(A1)                                         1.00    01/02/2026         1.00       1         1.00\r\n"
+            "00012345Молоко \"Селянське\" 2,5%                      1'234.50    12/31/2026        10.00       3    12'345.00\r\n");
+        QTest::newRow("Russian") << 0 << QByteArray(
+            "Код     Наименование                                     Цена          Дата         К-во     Упк    Стоимость\r\n"
+            "7       Tea; green                                       0.05                       0.00       0         0.00\r\n"
+            "=1+2    =SUM(A1)                                         1.00    02.01.2026         1.00       1         1.00\r\n"
+            "00012345Молоко \"Селянське\" 2,5%                      1'234.50    31.12.2026        10.00       3    12'345.00\r\n");
+    }
+
+    void txtFile()
+    {
+        QFETCH(int, language);
+        QFETCH(QByteArray, bytes);
+        QTemporaryDir dir;
+        const std::string path = dir.filePath("list.txt").toStdString();
+        QCOMPARE(QByteArray::fromStdString(ExportSample(TxtExport, language, "en", path)), bytes);
+    }
+
+    void exportAsksAndOpens_data()
+    {
+        QTest::addColumn<bool>("csv");
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<QString>("written");
+        QTest::newRow("csv without extension") << true << "list" << "list.csv";
+        QTest::newRow("csv in capitals stays") << true << "list.CSV" << "list.CSV";
+        QTest::newRow("csv of another extension") << true << "list.txt" << "list.txt.csv";
+        QTest::newRow("txt without extension") << false << "list" << "list.txt";
+        QTest::newRow("txt of another extension") << false << "list.csv" << "list.csv.txt";
+    }
+
+    void exportAsksAndOpens()
+    {
+        QFETCH(bool, csv);
+        QFETCH(QString, chosen);
+        QFETCH(QString, written);
+        TOpenStore store;
+        TScriptedMessages messages;
+        QTemporaryDir dir;
+        TDesk desk(dir.filePath(chosen).toStdString());
+        TFileExport& exporter = csv ? static_cast<TFileExport&>(CsvExport) : TxtExport;
+        exporter.SetLanguage(2);
+        exporter.Execute();
+        exporter.SetLanguage(0);
+        QCOMPARE(desk.Requests.size(), size_t(1));
+        const TFileRequest& r = desk.Requests[0];
+        QVERIFY(r.Save);
+        QCOMPARE(r.Title, std::string("Export rests on warehouse"));
+        QCOMPARE(r.Filter, std::string(csv ? "Table file (*.csv)|*.csv" : "Text file (*.txt)|*.txt"));
+        QCOMPARE(r.DefaultExt, std::string(csv ? "csv" : "txt"));
+        QCOMPARE(r.Folder, store.Path() + "Export");
+        QVERIFY(QFileInfo(QString::fromStdString(r.Folder)).isDir());
+        QCOMPARE(r.FileName, FormatDateTime("yyyy-mm-dd", Date()));
+        const std::string file = dir.filePath(written).toStdString();
+        QCOMPARE(desk.Opened, std::vector<std::string>{file});
+        // An empty stock book gives the header line only.
+        QCOMPARE(ReadFile(file).substr(0, 4), std::string("Code"));
+        QCOMPARE(ReadFile(file).find("\r\n"), ReadFile(file).size() - 2);
+        QVERIFY(messages.Shown.empty());
+    }
+
+    void exportCancelledOrFailing()
+    {
+        TOpenStore store;
+        TScriptedMessages messages;
+        {
+            TDesk desk("");
+            CsvExport.Execute();
+            QVERIFY(desk.Opened.empty());
+            QVERIFY(messages.Shown.empty());
+        }
+        const std::string path = store.Path() + "no-such-folder/list.csv";
+        TDesk desk(path);
+        TxtExport.SetLanguage(2);
+        TxtExport.Execute();
+        TxtExport.SetLanguage(0);
+        QVERIFY(desk.Opened.empty());
+        QCOMPARE(messages.Shown.size(), size_t(1));
+        QCOMPARE(messages.Shown[0].Text, path + ".txt\r\nError while executing export");
+        QCOMPARE(messages.Shown[0].Caption, std::string("Export rests on warehouse"));
+        QCOMPARE(messages.Shown[0].Flags, MB_ONEBUTTON | MB_ICONEXCLAMATION);
+        QCOMPARE(messages.Shown[0].FirstHint, std::string("Close error message window"));
+    }
+
+    // What one export wrote comes back through the import, under the
+    // reader's locale or any language's separators.
+    void importReadsExports_data()
+    {
+        QTest::addColumn<int>("language");
+        QTest::addColumn<QString>("writer");
+        QTest::addColumn<QString>("reader");
+        QTest::newRow("English file, Russian locale") << 2 << "en" << "ru";
+        QTest::newRow("Russian file, English locale") << 0 << "ru" << "en";
+        QTest::newRow("Ukrainian file, Ukrainian locale") << 1 << "uk" << "uk";
+        QTest::newRow("Russian captions, English separators") << 0 << "en" << "de";
+    }
+
+    void importReadsExports()
+    {
+        QFETCH(int, language);
+        QFETCH(QString, writer);
+        QFETCH(QString, reader);
+        QTemporaryDir dir;
+        const std::string path = dir.filePath("goods.csv").toStdString();
+        std::string expected;
+        {
+            TOpenStore store;
+            PutSampleGoods();
+            expected = GoodsText();
+        }
+        ExportSample(CsvExport, language, writer, path);
+        TOpenStore store;
+        TScriptedMessages messages;
+        TDesk desk(path);
+        QLocale::setDefault(LocaleOf(reader));
+        CsvImport.SetLanguage(2);
+        CsvImport.Execute();
+        CsvImport.SetLanguage(0);
+        QCOMPARE(GoodsText(), expected);
+        QCOMPARE(messages.Shown.size(), size_t(1));
+        QCOMPARE(messages.Shown[0].Text, std::string("New products recieved to warehouse: 3"));
+        QCOMPARE(messages.Shown[0].Caption, std::string("Import warehouse data"));
+        QCOMPARE(messages.Shown[0].Flags, MB_ONEBUTTON | MB_ICONINFORMATION);
+        QCOMPARE(messages.Shown[0].FirstHint, std::string("Close the message window"));
+        const TFileRequest& r = desk.Requests.at(0);
+        QVERIFY(!r.Save);
+        QCOMPARE(r.Folder, store.Path() + "Import");
+        QCOMPARE(r.Filter, std::string("Table file (*.csv)|*.csv"));
+        Store.Moves().First();
+        QCOMPARE(Store.Moves().Note.GetText(), std::string("Import from file goods.csv"));
+    }
+
+    void importEncodings_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("UTF-8") << QByteArray("=\"1\";Чай «Її»;1,00;;2,00;1;2,00;\r\n");
+        QTest::newRow("UTF-8 with a byte-order mark")
+            << QByteArray("\xEF\xBB\xBF=\"1\";Чай «Її»;1,00;;2,00;1;2,00;\r\n");
+        QTest::newRow("code page 1251")
+            << QByteArray("=\"1\";\xD7\xE0\xE9 \xAB\xAF\xBF\xBB;1,00;;2,00;1;2,00;\r\n");
+        QTest::newRow("1251 after ASCII lines")
+            << QByteArray("Code;Name;Price;Date;Qnt;Pks;Cost;\r\n=\"1\";\xD7\xE0\xE9 \xAB\xAF\xBF\xBB;1,00;;2,00;1;2,00;");
+    }
+
+    void importEncodings()
+    {
+        QFETCH(QByteArray, bytes);
+        QTemporaryDir dir;
+        const std::string path = dir.filePath("in.csv").toStdString();
+        WriteFile(path, bytes.toStdString());
+        TOpenStore store;
+        TScriptedMessages messages;
+        TDesk desk(path);
+        QLocale::setDefault(LocaleOf("ru"));
+        CsvImport.Execute();
+        QCOMPARE(GoodsText(), std::string("1|Чай «Її»|1.00|2.00|1|2.00\n"));
+    }
+
+    void importBadLines_data()
+    {
+        QTest::addColumn<QList<int>>("answers");
+        QTest::addColumn<QString>("summary");
+        QTest::addColumn<int>("icon");
+        QTest::addColumn<QString>("codes");
+        QTest::newRow("continue at every bad line") << QList<int>{1, 1, 1, 1}
+            << "New products recieved to warehouse: 3\r\nData strings missed in import file: 4"
+            << int(MB_ICONINFORMATION) << "1 3 5";
+        QTest::newRow("stop at the third") << QList<int>{1, 1, 2}
+            << "Data import has been interrupted by user!\r\n"
+               "New products recieved to warehouse: 2\r\nData strings missed in import file: 2"
+            << int(MB_ICONEXCLAMATION) << "1 3";
+        QTest::newRow("stop at the first") << QList<int>{2}
+            << "Data import has been interrupted by user!\r\nNew products recieved to warehouse: 1"
+            << int(MB_ICONEXCLAMATION) << "1";
+    }
+
+    void importBadLines()
+    {
+        QFETCH(QList<int>, answers);
+        QFETCH(QString, summary);
+        QFETCH(int, icon);
+        QFETCH(QString, codes);
+        QTemporaryDir dir;
+        const std::string path = dir.filePath("in.csv").toStdString();
+        WriteFile(path, "Code;Name;Price;Date;Qnt;Pks;Cost;\r\n"
+                        "=\"1\";A;1,00;;1,00;1;1,00;\r\n"
+                        "garbage\r\n"
+                        "=\"2\";B;1,00;;1,00;-1;1,00;\r\n"
+                        "=\"3\";C;1,00;;1,00;1;1,00;\r\n"
+                        "\r\n"
+                        "=\"4\";D;1,00;x;y;1,00;1;1,00;\r\n"
+                        "code;name;price;date;qnt;pks;cost\r\n"
+                        "=\"5\";E;1,00;;1,00;1;\r\n");
+        TOpenStore store;
+        TScriptedMessages messages;
+        messages.Answers.assign(answers.begin(), answers.end());
+        TDesk desk(path);
+        QLocale::setDefault(LocaleOf("ru"));
+        CsvImport.SetLanguage(2);
+        CsvImport.Execute();
+        CsvImport.SetLanguage(0);
+        QCOMPARE(messages.Shown.size(), size_t(answers.size() + 1));
+        const TScriptedMessages::TShown& ask = messages.Shown[0];
+        QCOMPARE(ask.Text, std::string("Can't import data string:\r\ngarbage"));
+        QCOMPARE(ask.Caption, std::string("Import warehouse data"));
+        QCOMPARE(ask.Flags, MB_TWOBUTTONS | MB_ICONEXCLAMATION);
+        QCOMPARE(ask.First + "/" + ask.FirstHint + "/" + ask.Second + "/" + ask.SecondHint,
+                 std::string("Continue/Pass the data string and continue data import/Stop/"
+                             "Stop data import execution"));
+        const TScriptedMessages::TShown& last = messages.Shown.back();
+        QCOMPARE(QString::fromStdString(last.Text), summary);
+        QCOMPARE(last.Flags, MB_ONEBUTTON | icon);
+        std::string got;
+        for (Store.Goods().First(); !Store.Goods().Eof(); Store.Goods().Next())
+            got += (got.empty() ? "" : " ") + Store.Goods().Code.GetText();
+        QCOMPARE(QString::fromStdString(got), codes);
+    }
+
+    void importOfHeaderOnlyOrNothing()
+    {
+        QTemporaryDir dir;
+        const std::string path = dir.filePath("in.csv").toStdString();
+        WriteFile(path, "Код;Наименование;Цена;Дата;К-во;Упк;Стоимость;\r\n");
+        TOpenStore store;
+        TScriptedMessages messages;
+        {
+            TDesk desk(path);
+            CsvImport.Execute();
+        }
+        QCOMPARE(messages.Shown.size(), size_t(1));
+        QCOMPARE(messages.Shown[0].Text, std::string("Принято на склад новых товаров: 0"));
+        for (const std::string& chosen : {std::string(), dir.filePath("missing.csv").toStdString()}) {
+            TDesk desk(chosen);
+            CsvImport.Execute();
+        }
+        QCOMPARE(messages.Shown.size(), size_t(1));
+    }
+
+    // A line that cannot be written stops the import with the error; it is
+    // not offered as a bad line, and what was written before stays.
+    void importStopsAtAWriteError()
+    {
+        QTemporaryDir dir;
+        const std::string path = dir.filePath("in.csv").toStdString();
+        WriteFile(path, "=\"1\";A;1,00;;1,00;1;1,00;\r\n=\"2\";B;1,00;;1,00;1;1,00;\r\n"
+                        "=\"3\";C;1,00;;1,00;1;1,00;\r\n");
+        TFaultEnv env;
+        TOpenStore store(&env);
+        TScriptedMessages messages;
+        TDesk desk(path);
+        // The writes of one line: the first failing write that one insert
+        // does not reach.
+        int writes = 0;
+        for (int n = 1; writes == 0; ++n) {
+            env.FailWrite(n);
+            try {
+                Store.InsertGoods("0", "probe", "1.00", "1.00", "1", "");
+                writes = n - 1;
+            } catch (const Exception&) {
+            }
+        }
+        env.ClearFaults();
+        Store.Goods().First();
+        Store.DeleteGoods();
+        env.FailWrite(writes + 2);
+        CsvImport.SetLanguage(2);
+        CsvImport.Execute();
+        CsvImport.SetLanguage(0);
+        env.ClearFaults();
+        QCOMPARE(messages.Shown.size(), size_t(1));
+        const std::string& text = messages.Shown[0].Text;
+        QCOMPARE(text.substr(0, path.size() + 31), path + "\r\nError while executing import!");
+        QCOMPARE(messages.Shown[0].Flags, MB_ONEBUTTON | MB_ICONEXCLAMATION);
+        QCOMPARE(Store.Goods().RecordCount(), 1);
+        Store.Goods().First();
+        QCOMPARE(Store.Goods().Code.GetText(), std::string("1"));
+    }
+
+    void listReportRows()
+    {
+        TOpenStore store;
+        TScriptedMessages messages;
+        LoadTexts(0);
+        PutSampleGoods();
+        TRecordingDevice device;
+        device.Height = 10000;
+        TPrintManager pm(device);
+        TPrintManager* before = SetPrintManager(&pm);
+        ListReport.Execute();
+        SetPrintManager(before);
+        std::vector<std::string> cells;
+        for (const std::string& line : device.Log)
+            if (line.rfind("text ", 0) == 0 && line.find(" f0 ") == std::string::npos)
+                cells.push_back(line.substr(line.find(" f") + 6));
+        const std::vector<std::string> expected = {
+            "Код", "Наименование", "Цена", "Дата", "К-во", "Упк", "Стоимость",
+            "7", "Tea; green", "0.05", "        ", "0.00", "0", "0.00",
+            "=1+2", "=SUM(A1)", "1.00", "02.01.26", "1.00", "1", "1.00",
+            "00012345", "Молоко \"Селянське\" 2,5%", "1'234.50", "31.12.26", "10.00", "3", "12'345.00",
+            "Всего наименований: 3", "11.00", "4", "12'346.00"};
+        QCOMPARE(cells, expected);
+        QCOMPARE(device.Log.front(), std::string("begin Остатки товара на складе"));
+        QCOMPARE(device.Log.back(), std::string("end"));
+        QVERIFY(messages.Shown.empty());
+    }
+
+    void listReportAfterTotalsOverflow()
+    {
+        TOpenStore store;
+        TScriptedMessages messages;
+        Store.InsertGoods("1", "a", "42'949'671.00", "1.00", "1", "");
+        Store.InsertGoods("2", "b", "42'949'671.00", "1.00", "1", "");
+        TRecordingDevice device;
+        device.Height = 10000;
+        TPrintManager pm(device);
+        TPrintManager* before = SetPrintManager(&pm);
+        ListReport.SetLanguage(2);
+        ListReport.Execute();
+        ListReport.SetLanguage(0);
+        SetPrintManager(before);
+        QCOMPARE(messages.Shown.size(), size_t(1));
+        QCOMPARE(messages.Shown[0].Caption, std::string("Sum calculation"));
+        QCOMPARE(messages.Shown[0].Flags, MB_ONEBUTTON | MB_ICONSTOP);
+        QVERIFY(std::find_if(device.Log.begin(), device.Log.end(), [](const std::string& l) {
+                    return l.size() > 14 && l.substr(l.size() - 14) == " Names total: ";
+                }) != device.Log.end());
+        QCOMPARE(device.Log.back(), std::string("end"));
+    }
+};
+
+QTEST_MAIN(TestQEximRep)
+#include "TestQEximRep.moc"

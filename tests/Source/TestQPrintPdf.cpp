@@ -1,0 +1,146 @@
+// The printed list rendered to a PDF file as a user without a printer gets
+// it: its pages, the page footers with the final count, the caption row on
+// every page, the rows and the totals, read back with pdftotext.
+
+#include "TestEximKit.h"
+#include "UEximRep.h"
+#include "UShell.h"
+
+#include <QPrinter>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace tv;
+using namespace tv::testkit;
+
+namespace {
+
+// The text of each page, laid out as printed.
+QStringList PdfPages(const QString& file)
+{
+    QProcess p;
+    p.start("pdftotext", {"-layout", file, "-"});
+    p.waitForFinished(60000);
+    QString text = QString::fromUtf8(p.readAllStandardOutput());
+    if (text.endsWith('\f'))
+        text.chop(1);
+    return text.split('\f');
+}
+
+} // namespace
+
+class TestQPrintPdf : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir FDir;
+    std::vector<std::string> FOpened;
+    std::vector<std::string> FSuggested;
+    TShellLauncher FLauncher;
+
+    // Prints the list in English to a file the chooser names; the file.
+    QString PrintList(const QString& name)
+    {
+        const QString file = FDir.filePath(name);
+        PrintDevice().SetPdfFileChooser([&, file](const std::string& suggested) {
+            FSuggested.push_back(suggested);
+            return file.toStdString();
+        });
+        ListReport.SetLanguage(2);
+        ListReport.Execute();
+        ListReport.SetLanguage(0);
+        return file + ".pdf";
+    }
+
+private slots:
+    void initTestCase()
+    {
+        if (QStandardPaths::findExecutable("pdftotext").isEmpty())
+            QSKIP("pdftotext is not installed");
+        LoadEnglishTexts();
+        // A printer of the system is never used by the tests.
+        PrintDevice().Printer().setOutputFormat(QPrinter::PdfFormat);
+        PrintDevice().Printer().setPageSize(QPageSize(QPageSize::A4));
+        PrintManager().ReadPrinterMetrics();
+        FLauncher = SetShellLauncher([this](const TShellRequest& r) {
+            FOpened.push_back(r.Target);
+            return true;
+        });
+    }
+    void cleanupTestCase()
+    {
+        SetShellLauncher(FLauncher);
+        PrintDevice().SetPdfFileChooser({});
+    }
+
+    void longListOnManyPages()
+    {
+        TOpenStore store;
+        TScriptedMessages messages;
+        const int count = 150;
+        for (int i = 1; i <= count; ++i)
+            Store.InsertGoods(std::to_string(1000 + i), "Goods number " + std::to_string(i), "2.50",
+                              "4.00", "2", "");
+        FOpened.clear();
+        FSuggested.clear();
+        const QString file = PrintList("list");
+        QVERIFY(messages.Shown.empty());
+        QCOMPARE(FSuggested.size(), size_t(1));
+        QCOMPARE(QString::fromStdString(FSuggested[0]).section('/', -2),
+                 "Export/" + QString::fromStdString(FormatDateTime("yyyy-mm-dd", Date())) + ".pdf");
+        QCOMPARE(FOpened, std::vector<std::string>{file.toStdString()});
+        const QStringList pages = PdfPages(file);
+        QVERIFY2(pages.size() >= 3, qPrintable(QString::number(pages.size())));
+        const QRegularExpression caption("Code +Name +Price +Date +Qnt +Pks +Cost");
+        const QRegularExpression row("^ *(\\d{4}) +Goods number (\\d+) +2\\.50 +\\d\\d/\\d\\d/\\d\\d +4\\.00 +2 +10\\.00 *$",
+                                     QRegularExpression::MultilineOption);
+        int next = 1;
+        for (int p = 0; p < pages.size(); ++p) {
+            const QString& page = pages[p];
+            QVERIFY2(page.contains("Product rest in warehouse"), qPrintable(page));
+            QVERIFY2(page.contains(QString("(page %1 of %2)").arg(p + 1).arg(pages.size())),
+                     qPrintable(page));
+            QCOMPARE(page.count(caption), 1);
+            QVERIFY(page.indexOf(caption) < page.indexOf(row));
+            for (auto m = row.globalMatch(page); m.hasNext();) {
+                const auto match = m.next();
+                QCOMPARE(match.captured(2).toInt(), next);
+                QCOMPARE(match.captured(1).toInt(), 1000 + next);
+                ++next;
+            }
+        }
+        QCOMPARE(next, count + 1);
+        const QRegularExpression totals("Names total: 150 +600\\.00 +300 +1'500\\.00");
+        QVERIFY2(pages.last().contains(totals), qPrintable(pages.last()));
+        for (int p = 0; p + 1 < pages.size(); ++p)
+            QVERIFY(!pages[p].contains("Names total"));
+    }
+
+    void emptyListOnOnePage()
+    {
+        TOpenStore store;
+        TScriptedMessages messages;
+        const QStringList pages = PdfPages(PrintList("empty"));
+        QCOMPARE(pages.size(), 1);
+        QVERIFY(pages[0].contains("(page 1 of 1)"));
+        QVERIFY2(pages[0].contains(QRegularExpression("Cost\\s+Names total: 0 +0\\.00 +0 +0\\.00")),
+                 qPrintable(pages[0]));
+    }
+
+    void declinedFileIsNoReport()
+    {
+        TOpenStore store;
+        TScriptedMessages messages;
+        FOpened.clear();
+        PrintDevice().SetPdfFileChooser([](const std::string&) { return std::string(); });
+        ListReport.Execute();
+        QVERIFY(FOpened.empty());
+        QVERIFY(messages.Shown.empty());
+        QVERIFY(!PrintManager().Started());
+    }
+};
+
+QTEST_MAIN(TestQPrintPdf)
+#include "TestQPrintPdf.moc"
