@@ -543,6 +543,20 @@ bool TStore::SaveAs(const std::string& Folder)
     return result;
 }
 
+void TStore::FinishRestore()
+{
+    const std::string safety = ProgramFolder() + "Hist/" + SafetyFolder;
+    const std::string tmp = InFolder(safety, "tmp");
+    const std::string data = ProgramFolder() + "Data";
+    if (!Env().FolderExists(tmp) || !FinishPair(Env(), data) || !FinishPair(Env(), tmp))
+        return;
+    const bool whole = Env().FileExists(InFolder(tmp, StoreFileName)) &&
+                       Env().FileExists(InFolder(tmp, MovesFileName));
+    if (whole && !SamePairContents(Env(), tmp, data) && !ReplacePair(Env(), tmp, safety))
+        return;
+    RemoveFolderWithFiles(Env(), tmp);
+}
+
 bool TStore::RestoreBase(const std::string& Folder)
 {
     Close();
@@ -558,6 +572,10 @@ bool TStore::RestoreBase(const std::string& Folder)
         safe = CopyBase(safetySub, true, "Data", "Hist");
     } catch (const std::exception&) {
     }
+    // A tmp folder left by a restore whose end was not on the disk is stale
+    // now, and must not be taken for one cut short at the next start.
+    if (safe && !tmp)
+        RemoveFolderWithFiles(Env(), InFolder(safety, "tmp"));
 
     // A copy into the folder that was cut short is completed first.
     const bool whole = safe && FinishPair(Env(), Folder) &&

@@ -166,6 +166,11 @@ public:
     // open, the former data are put back and opened, the user is told and
     // the result is false.
     bool RestoreBase(const std::string& Folder);
+    // Finishes a restore from the safety copy that a crash cut short: when
+    // the working files had taken the safety copy's pair, the data they
+    // replaced, kept in Hist/0000-00-00/tmp, become the safety copy; else
+    // tmp is dropped. For the start, before the working files change.
+    void FinishRestore();
 
     // Operations the last Open completed or removed.
     int RepairedCount() const { return FRepaired; }

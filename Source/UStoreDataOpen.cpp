@@ -29,6 +29,7 @@ bool BackupAndOpenStoreData()
     std::string missing;
     if (!Store.DataExists(missing, "Data"))
         return OpenStoreData();
+    Store.FinishRestore();
     try {
         Store.CopyBase(FormatDateTime("yyyy-mm-dd", Date()), false, "Data", "Hist");
     } catch (const std::exception&) {

@@ -8,8 +8,9 @@ namespace tv {
 // missing. False, after the opening-error box, when that fails.
 bool OpenStoreData();
 
-// At the first start of a day copies the data files into Hist/yyyy-mm-dd
-// (never overwriting a copy already there), then opens them as
+// Finishes a restore cut short, then at the first start of a day copies the
+// data files into Hist/yyyy-mm-dd (never overwriting a copy already there),
+// then opens them as
 // OpenStoreData does, and names a data file that was missing and has been
 // created empty. A failed copy is shown and does not stop the start.
 bool BackupAndOpenStoreData();

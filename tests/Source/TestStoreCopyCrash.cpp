@@ -155,6 +155,22 @@ protected:
         r.check(seen, durable, done);
     }
 
+    // A restore from a backup B: the working files are B or as before, and
+    // once they are B the safety copy holds what they were; before, it is
+    // one of the letters given.
+    static std::function<void(const TSeen&, const TSeen&, bool)> RestoredFromBackup(const char* safety)
+    {
+        return [safety](const TSeen& seen, const TSeen& durable, bool done) {
+            EXPECT_PRED2(In, seen.at("Data"), "DB");
+            EXPECT_EQ(seen.at("backup"), 'B');
+            EXPECT_PRED2(In, seen.at("Hist/0000-00-00"), seen.at("Data") == 'B' ? "D" : safety);
+            if (done) {
+                EXPECT_EQ(durable.at("Data"), 'B');
+                EXPECT_EQ(durable.at("Hist/0000-00-00"), 'D');
+            }
+        };
+    }
+
     std::vector<Row> Rows() const
     {
         const std::string day = FDay;
@@ -180,42 +196,20 @@ protected:
              },
              true},
             {"restore without a safety copy folder yet", {{"Data", 'D'}, {"backup", 'B'}},
-             [this](TStore& s) { return s.RestoreBase(P("backup")); }, true,
-             [](const TSeen& seen, const TSeen& durable, bool done) {
-                 EXPECT_PRED2(In, seen.at("Data"), "DB");
-                 EXPECT_EQ(seen.at("backup"), 'B');
-                 if (seen.at("Data") == 'B') {
-                     EXPECT_EQ(seen.at("Hist/0000-00-00"), 'D') << "the former data are kept";
-                 }
-                 if (done) {
-                     EXPECT_EQ(durable.at("Data"), 'B');
-                     EXPECT_EQ(durable.at("Hist/0000-00-00"), 'D');
-                 }
-             },
+             [this](TStore& s) { return s.RestoreBase(P("backup")); }, true, RestoredFromBackup("-D"),
              true},
             {"restore over a former safety copy",
              {{"Data", 'D'}, {"backup", 'B'}, {"Hist/0000-00-00", 'S'}},
-             [this](TStore& s) { return s.RestoreBase(P("backup")); }, true,
-             [](const TSeen& seen, const TSeen& durable, bool done) {
-                 EXPECT_PRED2(In, seen.at("Data"), "DB");
-                 EXPECT_PRED2(In, seen.at("Hist/0000-00-00"), seen.at("Data") == 'B' ? "D" : "SD");
-                 if (done) {
-                     EXPECT_EQ(durable.at("Data"), 'B');
-                     EXPECT_EQ(durable.at("Hist/0000-00-00"), 'D');
-                 }
-             },
+             [this](TStore& s) { return s.RestoreBase(P("backup")); }, true, RestoredFromBackup("SD"),
              true},
             {"restore from the safety copy itself", {{"Data", 'D'}, {"Hist/0000-00-00", 'S'}},
              [this](TStore& s) { return s.RestoreBase(P("Hist/0000-00-00")); }, true,
              [](const TSeen& seen, const TSeen& durable, bool done) {
+                 // The two pairs swapped, or neither moved; the next start
+                 // finishes a swap cut short.
                  EXPECT_PRED2(In, seen.at("Data"), "DS");
-                 if (seen.at("Data") == 'D') {
-                     EXPECT_EQ(seen.at("Hist/0000-00-00"), 'S') << "the safety copy is kept";
-                 } else {
-                     EXPECT_TRUE(seen.at("Hist/0000-00-00") == 'D' ||
-                                 seen.at("Hist/0000-00-00/tmp") == 'D')
-                         << "the former data are kept";
-                 }
+                 EXPECT_EQ(seen.at("Hist/0000-00-00"), seen.at("Data") == 'D' ? 'S' : 'D');
+                 EXPECT_EQ(seen.at("Hist/0000-00-00/tmp"), '-');
                  if (done) {
                      EXPECT_EQ(durable.at("Data"), 'S');
                      EXPECT_TRUE(durable.at("Hist/0000-00-00") == 'D' ||
@@ -283,32 +277,69 @@ TEST_F(StoreCopyCrashTest, EveryPowerCutLeavesWholePairsAndTheFormerData)
     }
 }
 
-TEST_F(StoreCopyCrashTest, AFailedFlushIsAFailedCopy)
+// A failing flush fails the copy (the move-up of a swap with the safety copy
+// aside); any failing step leaves the working files as before when the copy
+// reports failure.
+TEST_F(StoreCopyCrashTest, AFailedStepIsAFailedCopy)
 {
+    struct Fault {
+        const char* name;
+        void (TFaultEnv::*fail)(int);
+        bool flush;
+    };
+    const Fault faults[] = {
+        {"flush", &TFaultEnv::FailSync, true},
+        {"write", &TFaultEnv::FailWrite, false},
+        {"rename", &TFaultEnv::FailRename, false},
+    };
     for (const Row& r : Rows()) {
         SCOPED_TRACE(r.name);
-        int64_t syncs = 0;
+        int64_t steps = 0, syncs = 0;
         {
             TFaultEnv env;
             Load(env, r.start);
-            ASSERT_TRUE(Run(r, env, [] {}, nullptr, &syncs));
+            ASSERT_TRUE(Run(r, env, [] {}, &steps, &syncs));
         }
-        ASSERT_GT(syncs, 0);
-        for (int n = 1; n <= syncs; ++n) {
-            SCOPED_TRACE("flush " + std::to_string(n) + " fails");
-            TFaultEnv env;
-            Load(env, r.start);
-            const bool done = Run(r, env, [&] { env.FailSync(n); });
-            if (r.flushesAllCount) {
-                EXPECT_FALSE(done);
+        for (const Fault& f : faults) {
+            // Past the last step of its kind a fault changes nothing.
+            const int64_t count = f.flush ? syncs : steps;
+            for (int n = 1; n <= count; ++n) {
+                SCOPED_TRACE(std::string(f.name) + " " + std::to_string(n) + " fails");
+                TFaultEnv env;
+                Load(env, r.start);
+                const bool done = Run(r, env, [&] { (env.*f.fail)(n); });
+                if (f.flush && r.flushesAllCount) {
+                    EXPECT_FALSE(done);
+                }
+                if (!done) {
+                    EXPECT_EQ(Letter(env, "Data"), 'D') << "the working files are as before";
+                }
+                const auto crashed = env.Crash({});
+                Check(r, *crashed, done);
             }
-            if (!done) {
-                EXPECT_EQ(Letter(env, "Data"), 'D') << "the working files are as before";
-            }
-            const auto crashed = env.Crash({});
-            Check(r, *crashed, done);
         }
     }
+}
+
+// A tmp folder that a restore from the safety copy could not remove is
+// dropped by the next restore from elsewhere, so that no later start takes
+// it for the data a cut restore replaced.
+TEST_F(StoreCopyCrashTest, AStaleTmpFolderGoesWithTheNextRestore)
+{
+    TFaultEnv env;
+    Load(env, {{"Data", 'D'}, {"backup", 'B'}, {"Hist/0000-00-00", 'S'}, {"Hist/0000-00-00/tmp", 'O'}});
+    {
+        TRecordingMessages messages;
+        TStore s;
+        s.SetEnv(&env);
+        s.Open(false, "Data");
+        EXPECT_TRUE(s.RestoreBase(P("backup")));
+    }
+    EXPECT_FALSE(env.FolderExists(P("Hist/0000-00-00/tmp")));
+    const auto crashed = env.Crash({});
+    const TSeen seen = NextStart(*crashed);
+    EXPECT_EQ(seen.at("Data"), 'B');
+    EXPECT_EQ(seen.at("Hist/0000-00-00"), 'D');
 }
 
 // A folder that cannot be made stops the daily copy, and the safety
