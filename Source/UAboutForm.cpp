@@ -151,11 +151,11 @@ void TFormAbout::FormCreate()
 
 void TFormAbout::ApplyLanguage()
 {
-    setWindowTitle(ToQ(TextTable[71]));
-    BtnOK->setToolTip(ToQ(TextTable[73]));
-    LbAddr->setToolTip(ToQ(TextTable[74]));
-    LbMail->setToolTip(ToQ(TextTable[75]));
-    LbVersion->setText(ToQ(TextTable[49] + OwnVersion()));
+    setWindowTitle(ToQ(TextTable[SlotAboutCaption]));
+    BtnOK->setToolTip(ToQ(TextTable[SlotAboutCloseHint]));
+    LbAddr->setToolTip(ToQ(TextTable[SlotVisitSiteHint]));
+    LbMail->setToolTip(ToQ(TextTable[SlotSupportHint]));
+    LbVersion->setText(ToQ(TextTable[SlotVersionPrefix] + OwnVersion()));
     if (isVisible()) FormShow();
 }
 
@@ -165,7 +165,7 @@ void TFormAbout::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
 }
 
-void TFormAbout::FormShow() { LbNewVersion->setText(FNewVersion ? ToQ(TextTable[63]) : QString()); }
+void TFormAbout::FormShow() { LbNewVersion->setText(FNewVersion ? ToQ(TextTable[SlotNewVersion]) : QString()); }
 
 void TFormAbout::BtnOKClick() { done(1); }
 
@@ -177,9 +177,10 @@ void TFormAbout::LbAddrClick()
 void TFormAbout::LbMailClick()
 {
     const std::string subject =
-        FormatText(TextTable[66], {OwnVersion(), DateToStr(Date(), TextTable.LangFormatSettings)});
-    if (!SendMail(MailBytes, sizeof MailBytes, subject, TextTable[67]))
-        ShowMessageBox(TextTable[69], TextTable[68], MB_ONEBUTTON | MB_ICONEXCLAMATION, "OK", TextTable[2]);
+        FormatText(TextTable[SlotSupportSubject], {OwnVersion(), DateToStr(Date(), TextTable.LangFormatSettings)});
+    if (!SendMail(MailBytes, sizeof MailBytes, subject, TextTable[SlotSupportBody]))
+        ShowMessageBox(TextTable[SlotSendFailed], TextTable[SlotSendingCaption], MB_ONEBUTTON | MB_ICONEXCLAMATION, "OK",
+                       TextTable[SlotCloseMessageHint]);
 }
 
 void TFormAbout::CheckNewVersion()

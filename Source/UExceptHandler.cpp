@@ -17,9 +17,6 @@ namespace tv {
 
 namespace {
 
-constexpr int SlotExecutionError = 1;
-constexpr int SlotCloseMessageWindow = 2;
-
 // The last throws of this thread: which object, of which type, from where.
 struct TThrowSite {
     const void* Object = nullptr;
@@ -102,7 +99,7 @@ TExceptHandler ExceptHandler;
 void TExceptHandler::ApplicationException(QObject* /*sender*/, const std::exception_ptr& exception)
 {
     ShowMessageBox(ExceptionBoxText(DescribeException(exception)), "Tarnovell - " + TextTable[SlotExecutionError],
-                   MB_ONEBUTTON | MB_ICONSTOP, "OK", TextTable[SlotCloseMessageWindow]);
+                   MB_ONEBUTTON | MB_ICONSTOP, "OK", TextTable[SlotCloseMessageHint]);
 }
 
 TStoreApplication::TStoreApplication(int& argc, char** argv) : QApplication(argc, argv) {}

@@ -107,7 +107,7 @@ TFormPass::~TFormPass()
 
 void TFormPass::FormCreate()
 {
-    SelectKeyboardLayout(TextTable[0], true);
+    SelectKeyboardLayout(TextTable[SlotLayoutId], true);
     ShowKeyboardLanguage();
     ApplyLanguage();
 }
@@ -123,11 +123,11 @@ bool TFormPass::LoginCancelled()
 
 void TFormPass::ApplyLanguage()
 {
-    setWindowTitle(ToQ(TextTable[76]));
-    LbPass->setText(ToQ(TextTable[78]));
+    setWindowTitle(ToQ(TextTable[SlotLogInCaption]));
+    LbPass->setText(ToQ(TextTable[SlotEnterPassword]));
     BtnOK->setText("OK");
-    BtnCancel->setText(ToQ(TextTable[77]));
-    if (FTopWindow) FTopWindow->SetCaption(TextTable[76]);
+    BtnCancel->setText(ToQ(TextTable[SlotCancelButton]));
+    if (FTopWindow) FTopWindow->SetCaption(TextTable[SlotLogInCaption]);
 }
 
 void TFormPass::ShowKeyboardLanguage()
@@ -165,7 +165,7 @@ void TFormPass::BtnOKClick()
     if (PasswordMatches(*FPass, EditPass->text()))
         done(1);
     else
-        LbResult->setText(ToQ(TextTable[41]));
+        LbResult->setText(ToQ(TextTable[SlotWrongOldPassword]));
 }
 
 void TFormPass::BtnCancelClick() { done(2); }

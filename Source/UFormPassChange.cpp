@@ -75,14 +75,14 @@ TFormPassChange::TFormPassChange(TPass* pass, QWidget* parent)
 
 void TFormPassChange::ApplyLanguage()
 {
-    setWindowTitle(ToQ(TextTable[79]));
-    LbPass->setText(ToQ(TextTable[85]));
-    LbNewPass->setText(ToQ(TextTable[83]));
-    LbNewPassConfirm->setText(ToQ(TextTable[84]));
+    setWindowTitle(ToQ(TextTable[SlotChangePasswordButton]));
+    LbPass->setText(ToQ(TextTable[SlotEnterOldPassword]));
+    LbNewPass->setText(ToQ(TextTable[SlotEnterNewPassword]));
+    LbNewPassConfirm->setText(ToQ(TextTable[SlotRepeatNewPassword]));
     BtnOK->setText("OK");
-    BtnOK->setToolTip(ToQ(TextTable[82]));
-    BtnCancel->setText(ToQ(TextTable[80]));
-    BtnCancel->setToolTip(ToQ(TextTable[81]));
+    BtnOK->setToolTip(ToQ(TextTable[SlotSetNewPasswordHint]));
+    BtnCancel->setText(ToQ(TextTable[SlotExitButton]));
+    BtnCancel->setToolTip(ToQ(TextTable[SlotPassChangeCloseHint]));
 }
 
 void TFormPassChange::showEvent(QShowEvent* event)
@@ -103,11 +103,11 @@ void TFormPassChange::FormShow()
 void TFormPassChange::BtnOKClick()
 {
     if (!PasswordMatches(*FPass, EditPass->text())) {
-        LbResult->setText(ToQ(TextTable[41]));
+        LbResult->setText(ToQ(TextTable[SlotWrongOldPassword]));
         return;
     }
     if (EditNewPass->text() != EditNewPassConfirm->text()) {
-        LbResult->setText(ToQ(TextTable[42]));
+        LbResult->setText(ToQ(TextTable[SlotNewPasswordMismatch]));
         return;
     }
     bool stored = false;
@@ -119,7 +119,7 @@ void TFormPassChange::BtnOKClick()
     if (stored)
         done(1);
     else
-        LbResult->setText(ToQ(TextTable[43]));
+        LbResult->setText(ToQ(TextTable[SlotPasswordSaveFailed]));
 }
 
 void TFormPassChange::BtnCancelClick() { done(2); }

@@ -65,12 +65,12 @@ void TFormStat::FormCreate() { ApplyLanguage(); }
 
 void TFormStat::ApplyLanguage()
 {
-    setWindowTitle(ToQ(TextTable[96]));
-    BtnOK->setToolTip(ToQ(TextTable[97]));
-    LbNamesText->setText(ToQ(TextTable[98]));
-    LbWeightText->setText(ToQ(TextTable[101]));
-    LbCountText->setText(ToQ(TextTable[99]));
-    LbSumText->setText(ToQ(TextTable[100]));
+    setWindowTitle(ToQ(TextTable[SlotTotalsCaption]));
+    BtnOK->setToolTip(ToQ(TextTable[SlotTotalsCloseHint]));
+    LbNamesText->setText(ToQ(TextTable[SlotTotalsNames]));
+    LbWeightText->setText(ToQ(TextTable[SlotTotalsQuantity]));
+    LbCountText->setText(ToQ(TextTable[SlotTotalsPacks]));
+    LbSumText->setText(ToQ(TextTable[SlotTotalsCost]));
 }
 
 bool TFormStat::Refresh()
@@ -85,7 +85,8 @@ bool TFormStat::Refresh()
         value.clear();
         count.clear();
         done = false;
-        ShowMessageBox(TextTable[29], TextTable[28], MB_ONEBUTTON | MB_ICONSTOP, "OK", TextTable[2]);
+        ShowMessageBox(TextTable[SlotTotalTooHigh], TextTable[SlotSumCalculation], MB_ONEBUTTON | MB_ICONSTOP, "OK",
+                       TextTable[SlotCloseMessageHint]);
     }
     LbCount->setText(ToQ(packages));
     LbWeight->setText(ToQ(quantity));

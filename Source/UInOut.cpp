@@ -16,14 +16,6 @@ namespace tv {
 
 namespace {
 
-constexpr int SlotCloseMessage = 2;
-constexpr int SlotSumCalculation = 28;
-constexpr int SlotSumTooHigh = 29;
-constexpr int SlotPrint = 9;
-constexpr int SlotClosePrintMessage = 10;
-constexpr int SlotBackupData = 33;
-constexpr int SlotCopyToFolderError = 36;
-
 const char* const SafetyCopyFolder = "Hist/0000-00-00";
 
 // The safety copy before an import, into a folder made when missing. The
@@ -42,8 +34,8 @@ bool MakeSafetyCopy()
         }
     }
     if (!saved)
-        ShowMessageBox(TextTable[SlotCopyToFolderError] + "\r\n" + folder, TextTable[SlotBackupData],
-                       MB_ONEBUTTON | MB_ICONEXCLAMATION, "OK", TextTable[SlotCloseMessage]);
+        ShowMessageBox(TextTable[SlotBackupCopyFailed] + "\r\n" + folder, TextTable[SlotBackupCaption],
+                       MB_ONEBUTTON | MB_ICONEXCLAMATION, "OK", TextTable[SlotCloseMessageHint]);
     return saved;
 }
 
@@ -86,8 +78,8 @@ void TInOut::GetTotals(std::string& packages, std::string& quantity, std::string
         quantity.clear();
         value.clear();
         count.clear();
-        ShowMessageBox(TextTable[SlotSumTooHigh], TextTable[SlotSumCalculation],
-                       MB_ONEBUTTON | MB_ICONSTOP, "OK", TextTable[SlotCloseMessage]);
+        ShowMessageBox(TextTable[SlotTotalTooHigh], TextTable[SlotSumCalculation],
+                       MB_ONEBUTTON | MB_ICONSTOP, "OK", TextTable[SlotCloseMessageHint]);
     }
 }
 
@@ -202,8 +194,8 @@ void TInOutManager::ExecuteAction(int i)
         try {
             std::rethrow_exception(error);
         } catch (const Exception& e) {
-            ShowMessageBox(e.Message(), TextTable[SlotPrint], MB_ONEBUTTON | MB_ICONINFORMATION,
-                           "OK", TextTable[SlotClosePrintMessage]);
+            ShowMessageBox(e.Message(), TextTable[SlotPrintCaption], MB_ONEBUTTON | MB_ICONINFORMATION,
+                           "OK", TextTable[SlotClosePrintMessageHint]);
             return;
         } catch (...) {
         }

@@ -24,9 +24,6 @@ namespace tv {
 
 namespace {
 
-constexpr int SlotPrinterInitError = 7;
-constexpr int SlotPageOf = 70;
-
 // Digits, separators and the tallest Cyrillic capitals: the height of a line
 // that any of the program's texts fits into.
 const char* const LineSample = "0123456789,.'ЦЇ";

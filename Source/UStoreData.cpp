@@ -485,7 +485,7 @@ void TStore::Open(bool Create, const std::string& Folder)
 {
     const std::string path = ProgramFolder() + Folder;
     if (!Env().FolderExists(path) && (!Create || !MakeFolder(Env(), path)))
-        throw Exception(TextTable[11]);
+        throw Exception(TextTable[SlotDataFolderNotFound]);
     if (!FinishPair(Env(), path))
         throw Exception(SPairNotFinished + path);
     FRepaired = 0;
@@ -500,7 +500,7 @@ void TStore::Open(bool Create, const std::string& Folder)
     if (bothThere)
         FRepaired = RepairStore(FGoods, FMoves);
     if (FRepaired > 0)
-        ShowOneButton(TextTable[189], TextTable[190], MB_ICONEXCLAMATION);
+        ShowOneButton(TextTable[SlotRepairedOnOpen], TextTable[SlotRepairCaption], MB_ICONEXCLAMATION);
 }
 
 void TStore::Close()
@@ -610,7 +610,7 @@ bool TStore::RestoreBase(const std::string& Folder)
         return true;
     Open(false, "Data");
     if (damaged)
-        ShowOneButton(TextTable[191], TextTable[37], MB_ICONSTOP);
+        ShowOneButton(TextTable[SlotRestoredOpenFailed], TextTable[SlotRestoreCaption], MB_ICONSTOP);
     return false;
 }
 

@@ -19,7 +19,7 @@ bool OpenStoreData()
         return true;
     } catch (const std::exception&) {
         Store.Close();
-        ShowOneButton(TextTable[4], TextTable[3], MB_ICONSTOP);
+        ShowOneButton(TextTable[SlotStoreOpenFailed], TextTable[SlotOpeningError], MB_ICONSTOP);
         return false;
     }
 }
@@ -33,11 +33,11 @@ bool BackupAndOpenStoreData()
     try {
         Store.CopyBase(FormatDateTime("yyyy-mm-dd", Date()), false, "Data", "Hist");
     } catch (const std::exception&) {
-        ShowOneButton(TextTable[6], TextTable[5], MB_ICONSTOP);
+        ShowOneButton(TextTable[SlotBackupFailed], TextTable[SlotCopyingError], MB_ICONSTOP);
     }
     const bool result = OpenStoreData();
     if (!missing.empty())
-        ShowOneButton(missing, TextTable[12], MB_ICONEXCLAMATION);
+        ShowOneButton(missing, TextTable[SlotFileDoesNotExist], MB_ICONEXCLAMATION);
     return result;
 }
 

@@ -7,7 +7,7 @@ namespace tv {
 
 void ShowOneButton(const std::string& text, const std::string& caption, int icon)
 {
-    ShowMessageBox(text, caption, MB_ONEBUTTON | icon, "OK", TextTable[2]);
+    ShowMessageBox(text, caption, MB_ONEBUTTON | icon, "OK", TextTable[SlotCloseMessageHint]);
 }
 
 } // namespace tv

@@ -101,7 +101,7 @@ int main(int argc, char** argv)
         return RunProgram(app);
     } catch (...) {
         // The start itself failed: show it even when the message box is gone.
-        if (TextTable[1].empty()) LoadEnglishTexts();
+        if (TextTable[SlotExecutionError].empty()) LoadEnglishTexts();
         TFormMessageBox box;
         TMessageBoxMessages messages(&box);
         SetMessages(&messages);

@@ -13,7 +13,7 @@ bool TLangFormatSettings::operator==(const TLangFormatSettings& other) const {
            LongMonthNames == other.LongMonthNames;
 }
 
-const std::string& TTextTable::operator[](int slot) const {
+const std::string& TTextTable::operator[](TTextSlot slot) const {
     if (slot < 0 || slot >= TextSlotCount) throw ERangeError();
     return FSlots[static_cast<std::size_t>(slot)];
 }

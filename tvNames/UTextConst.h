@@ -3,6 +3,7 @@
 // the program. Exactly one language is loaded at a time.
 
 #include "UDateTime.h"
+#include "UTextSlots.h"
 
 #include <array>
 #include <cstdint>
@@ -13,7 +14,6 @@ namespace tv {
 
 struct TLangTexts;
 
-inline constexpr int TextSlotCount = 192;
 inline constexpr int ModeNameCount = 7;
 
 // How a language writes dates: the loaders set the date and time separators,
@@ -27,9 +27,9 @@ struct TLangFormatSettings : TFormatSettings {
 
 class TTextTable {
 public:
-    // Text of a slot 0..191 (empty for slots a language leaves out).
-    // Another slot raises ERangeError.
-    const std::string& operator[](int slot) const;
+    // Text of a slot (empty for slots a language leaves out). A value
+    // outside 0..TextSlotCount-1 raises ERangeError.
+    const std::string& operator[](TTextSlot slot) const;
 
     // Overwrites every slot, the format settings, the mode names and the site
     // address with the language's own.

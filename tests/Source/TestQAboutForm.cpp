@@ -148,8 +148,8 @@ private slots:
         QCOMPARE(form.LbNewVersion->x() + form.LbNewVersion->width(), 253 - 2);
         LoadUkrainianTexts();
         form.ApplyLanguage();
-        QCOMPARE(form.windowTitle().toStdString(), TextTable[71]);
-        QCOMPARE(form.LbVersion->text().toStdString(), TextTable[49] + OwnVersion());
+        QCOMPARE(form.windowTitle().toStdString(), TextTable[SlotAboutCaption]);
+        QCOMPARE(form.LbVersion->text().toStdString(), TextTable[SlotVersionPrefix] + OwnVersion());
         LoadEnglishTexts();
     }
 
@@ -307,7 +307,7 @@ private slots:
             QTest::mouseClick(form.LbMail, Qt::LeftButton);
             QCOMPARE(int(opened.size()), 2);
             const std::string subject = FormatText(
-                TextTable[66], {OwnVersion(), DateToStr(Date(), TextTable.LangFormatSettings)});
+                TextTable[SlotSupportSubject], {OwnVersion(), DateToStr(Date(), TextTable.LangFormatSettings)});
             QCOMPARE(opened[1].Url, "mailto:tarnovell@example.org?subject=" + UrlEncodeText(subject) +
                                         "&body=" + UrlEncodeText("Enter the reason for apply here..."));
             QCOMPARE(messages.Count, 0);
@@ -315,7 +315,7 @@ private slots:
             accept = false;
             QTest::mouseClick(form.LbMail, Qt::LeftButton);
             QCOMPARE(messages.Count, 1);
-            QCOMPARE(messages.Text, TextTable[69]);
+            QCOMPARE(messages.Text, TextTable[SlotSendFailed]);
             QCOMPARE(messages.Caption, std::string("Sending message"));
             QCOMPARE(messages.Flags, MB_ONEBUTTON | MB_ICONEXCLAMATION);
             QCOMPARE(messages.First, std::string("OK"));

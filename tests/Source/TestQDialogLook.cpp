@@ -134,7 +134,7 @@ private slots:
         std::unique_ptr<QDialog> form;
         if (dialog == "FormPass") {
             auto* f = new TFormPass(FPass.get());
-            f->LbResult->setText(ToQ(TextTable[41]));
+            f->LbResult->setText(ToQ(TextTable[SlotWrongOldPassword]));
             form.reset(f);
         } else if (dialog == "FormPassChange") {
             auto* f = new TFormPassChange(FPass.get());
@@ -151,7 +151,7 @@ private slots:
         if (auto* f = qobject_cast<TFormPassChange*>(form.get())) {
             // The longest of its messages.
             QString longest;
-            for (int slot : {41, 42, 43})
+            for (TTextSlot slot : {SlotWrongOldPassword, SlotNewPasswordMismatch, SlotPasswordSaveFailed})
                 if (ToQ(TextTable[slot]).size() > longest.size()) longest = ToQ(TextTable[slot]);
             f->LbResult->setText(longest);
         }
@@ -164,22 +164,23 @@ private slots:
     void MessageBoxes_data()
     {
         QTest::addColumn<int>("language");
-        QTest::addColumn<int>("slot");
+        QTest::addColumn<int>("slotNumber");
         QTest::addColumn<int>("flags");
         const char* names[] = {"Rus", "Ukr", "Eng"};
         for (int language = 0; language < 3; ++language) {
             const QString n = names[language];
-            QTest::newRow(qPrintable("overflow " + n)) << language << 29 << (MB_ONEBUTTON | MB_ICONSTOP);
-            QTest::newRow(qPrintable("price too high " + n)) << language << 24 << (MB_ONEBUTTON | MB_ICONINFORMATION);
-            QTest::newRow(qPrintable("remove question " + n)) << language << 57 << (MB_TWOBUTTONS | MB_ICONQUESTION);
-            QTest::newRow(qPrintable("layout question " + n)) << language << 60 << (MB_TWOBUTTONS | MB_ICONEXCLAMATION);
+            QTest::newRow(qPrintable("overflow " + n)) << language << int{SlotTotalTooHigh} << (MB_ONEBUTTON | MB_ICONSTOP);
+            QTest::newRow(qPrintable("price too high " + n)) << language << int{SlotSumTooHigh} << (MB_ONEBUTTON | MB_ICONINFORMATION);
+            QTest::newRow(qPrintable("remove question " + n)) << language << int{SlotRemoveYesHint} << (MB_TWOBUTTONS | MB_ICONQUESTION);
+            QTest::newRow(qPrintable("layout question " + n)) << language << int{SlotLayoutInstallQuestion} << (MB_TWOBUTTONS | MB_ICONEXCLAMATION);
         }
     }
     void MessageBoxes()
     {
         QFETCH(int, language);
-        QFETCH(int, slot);
+        QFETCH(int, slotNumber);
         QFETCH(int, flags);
+        const auto slot = static_cast<TTextSlot>(slotNumber);
         LoadLanguage(language);
         TFormMessageBox box;
         QStringList faults;
@@ -189,8 +190,8 @@ private slots:
             if (!exposed) faults << "box not shown";
             box.done(1);
         });
-        box.ShowMessageBox(TextTable[slot], TextTable[28], flags, slot == 57 ? TextTable[55] : "OK", TextTable[2],
-                           TextTable[56], TextTable[2]);
+        box.ShowMessageBox(TextTable[slot], TextTable[SlotSumCalculation], flags, slot == SlotRemoveYesHint ? TextTable[SlotYes] : "OK", TextTable[SlotCloseMessageHint],
+                           TextTable[SlotNo], TextTable[SlotCloseMessageHint]);
         QVERIFY2(faults.isEmpty(), qPrintable(faults.join("; ")));
     }
 

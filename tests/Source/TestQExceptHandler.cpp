@@ -141,7 +141,7 @@ private slots:
         QCOMPARE(QString::fromStdString(box.Caption), caption);
         QCOMPARE(box.Flags, MB_ONEBUTTON | MB_ICONSTOP);
         QCOMPARE(box.First, std::string("OK"));
-        QCOMPARE(box.FirstHint, std::string(TextTable[2]));
+        QCOMPARE(box.FirstHint, std::string(TextTable[SlotCloseMessageHint]));
     }
 
     void failingKeyHandlerLeavesWidgetUsable()

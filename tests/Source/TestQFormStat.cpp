@@ -77,8 +77,8 @@ private slots:
         QCOMPARE(form.size(), QSize(254, 185));
         LoadRussianTexts();
         form.ApplyLanguage();
-        QCOMPARE(form.windowTitle().toStdString(), TextTable[96]);
-        QCOMPARE(form.LbSumText->text().toStdString(), TextTable[100]);
+        QCOMPARE(form.windowTitle().toStdString(), TextTable[SlotTotalsCaption]);
+        QCOMPARE(form.LbSumText->text().toStdString(), TextTable[SlotTotalsCost]);
     }
 
     void EmptyBook()
@@ -116,7 +116,7 @@ private slots:
         QCOMPARE(int(FMessages.Boxes.size()), 1);
         const auto& box = FMessages.Boxes[0];
         QCOMPARE(box.Caption, std::string("Sum calculation"));
-        QCOMPARE(box.Text, TextTable[29]);
+        QCOMPARE(box.Text, TextTable[SlotTotalTooHigh]);
         QCOMPARE(box.Flags, MB_ONEBUTTON | MB_ICONSTOP);
         QCOMPARE(box.First, std::string("OK"));
         QCOMPARE(box.Hint, std::string("Close message window"));

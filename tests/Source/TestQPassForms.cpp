@@ -359,8 +359,8 @@ private slots:
 
         LoadRussianTexts();
         form.ApplyLanguage();
-        QCOMPARE(form.windowTitle().toStdString(), TextTable[79]);
-        QCOMPARE(form.BtnCancel->toolTip().toStdString(), TextTable[81]);
+        QCOMPARE(form.windowTitle().toStdString(), TextTable[SlotChangePasswordButton]);
+        QCOMPARE(form.BtnCancel->toolTip().toStdString(), TextTable[SlotPassChangeCloseHint]);
         LoadEnglishTexts();
     }
 

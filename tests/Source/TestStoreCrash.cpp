@@ -89,11 +89,11 @@ protected:
         store.Open(false, "Data");
         ExpectInvariants(store);
         for (const TBox& b : messages.Boxes) {
-            EXPECT_EQ(b.Text, TextTable[189]);
-            EXPECT_EQ(b.Caption, TextTable[190]);
+            EXPECT_EQ(b.Text, TextTable[SlotRepairedOnOpen]);
+            EXPECT_EQ(b.Caption, TextTable[SlotRepairCaption]);
             EXPECT_EQ(b.Flags, MB_ICONEXCLAMATION);
             EXPECT_EQ(b.First, "OK");
-            EXPECT_EQ(b.FirstHint, TextTable[2]);
+            EXPECT_EQ(b.FirstHint, TextTable[SlotCloseMessageHint]);
         }
         EXPECT_EQ(messages.Boxes.size(), store.RepairedCount() > 0 ? 1u : 0u);
         if (repaired)

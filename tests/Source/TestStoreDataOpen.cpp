@@ -319,7 +319,7 @@ TEST_F(StoreDataOpenTest, OpenWithoutCreateNeedsTheFolder)
             Store.Open(false, "Data");
             ADD_FAILURE() << "opened a missing folder";
         } catch (const Exception& e) {
-            EXPECT_EQ(e.Message(), TextTable[11]);
+            EXPECT_EQ(e.Message(), TextTable[SlotDataFolderNotFound]);
         }
     }
     EXPECT_FALSE(Exists("Data"));
@@ -492,7 +492,7 @@ TEST_F(RestoreTest, DamagedFilesBringTheFormerDataBack)
         EXPECT_EQ(Store.Moves().GetState(), tsBrowse);
         EXPECT_FALSE(Exists("Hist/0000-00-00/tmp"));
         ASSERT_EQ(FMessages.Boxes.size(), 1u);
-        EXPECT_EQ(FMessages.Boxes[0].Text, TextTable[191]);
+        EXPECT_EQ(FMessages.Boxes[0].Text, TextTable[SlotRestoredOpenFailed]);
         EXPECT_EQ(FMessages.Boxes[0].Caption, "Restoration from a backup");
         EXPECT_EQ(FMessages.Boxes[0].Flags, MB_ICONSTOP);
         EXPECT_EQ(FMessages.Boxes[0].First, "OK");

@@ -159,7 +159,7 @@ TEST_F(StoreOpenRefusalTest, TheDaysCopyIsNeverReplacedByARefusedFile)
             EXPECT_EQ(ReadFile(day + d.file), copiedBefore ? sound : bytes);
             EXPECT_EQ(copy, copiedBefore ? sound : "");
             ASSERT_EQ(FMessages.Boxes.size(), 1u);
-            EXPECT_EQ(FMessages.Boxes[0].Text, TextTable[4]);
+            EXPECT_EQ(FMessages.Boxes[0].Text, TextTable[SlotStoreOpenFailed]);
             WriteFile(path, sound);
         }
     }

@@ -31,32 +31,32 @@ TTextTable Loaded(void (*load)()) {
 }
 
 // Slots that some form or message shows; every other slot may stay empty.
-const std::vector<int> ShownSlots = [] {
-    std::vector<int> slots;
-    auto range = [&](int from, int to) {
-        for (int s = from; s <= to; ++s) slots.push_back(s);
+const std::vector<TTextSlot> ShownSlots = [] {
+    std::vector<TTextSlot> slots;
+    auto range = [&](TTextSlot from, TTextSlot to) {
+        for (int s = from; s <= to; ++s) slots.push_back(static_cast<TTextSlot>(s));
     };
-    range(0, 43);
-    slots.push_back(49);
-    range(55, 64);
-    range(66, 71);
-    range(73, 85);
-    range(96, 131);
-    range(134, 179);
-    range(181, 184);
-    range(186, 187);
-    range(189, 191);
+    range(SlotLayoutId, SlotPasswordSaveFailed);
+    slots.push_back(SlotVersionPrefix);
+    range(SlotYes, SlotHelpAddress);
+    range(SlotSupportSubject, SlotAboutCaption);
+    range(SlotAboutCloseHint, SlotEnterOldPassword);
+    range(SlotTotalsCaption, SlotHelpHint);
+    range(SlotRusLangCaption, SlotLabelCost);
+    range(SlotLabelMoves, SlotLabelPacks);
+    range(SlotLabelSumTitle, SlotLabelQuantity);
+    range(SlotRepairedOnOpen, SlotRestoredOpenFailed);
     return slots;
 }();
 
-const std::vector<int> EmptySlots = {180, 185, 188};
+const std::vector<TTextSlot> EmptySlots = {SlotLabelCostNote, SlotLabelPacksNote, SlotLabelQuantityNote};
 
 TEST(TextTable, ShownSlotsAreFilledInEveryLanguage) {
     for (const auto& lang : Languages) {
         SCOPED_TRACE(lang.name);
         const TTextTable table = Loaded(lang.load);
-        for (int slot : ShownSlots) EXPECT_FALSE(table[slot].empty()) << "slot " << slot;
-        for (int slot : EmptySlots) EXPECT_TRUE(table[slot].empty()) << "slot " << slot;
+        for (TTextSlot slot : ShownSlots) EXPECT_FALSE(table[slot].empty()) << "slot " << slot;
+        for (TTextSlot slot : EmptySlots) EXPECT_TRUE(table[slot].empty()) << "slot " << slot;
     }
 }
 
@@ -125,7 +125,8 @@ TEST(TextTable, TranslationsKeepPlaceholdersBreaksAndBlanks) {
     for (const auto& lang : Languages) {
         SCOPED_TRACE(lang.name);
         const TTextTable table = Loaded(lang.load);
-        for (int slot = 0; slot < TextSlotCount; ++slot) {
+        for (int i = 0; i < TextSlotCount; ++i) {
+            const auto slot = static_cast<TTextSlot>(i);
             const std::string& text = table[slot];
             EXPECT_TRUE(ShapeOf(text) == ShapeOf(eng[slot])) << "slot " << slot << ": " << text;
             EXPECT_TRUE(IsValidUtf8(text)) << "slot " << slot;
@@ -150,33 +151,33 @@ TEST(TextTable, PlaceholderCheckSeesDifferences) {
 TEST(TextTable, TextsAsTheSystemWritesThem) {
     struct Case {
         void (*load)();
-        int slot;
+        TTextSlot slot;
         std::string text;
     };
     const std::vector<Case> cases = {
-        {LoadEnglishTexts, 0, "00000409"},
-        {LoadEnglishTexts, 4, "Warehouse database opening error!\r\nFiles are damaged or blocked by another software"},
-        {LoadEnglishTexts, 6, "An error occured while backuping\r\nwarehouse files!"},
-        {LoadEnglishTexts, 29, "Total sum for the warehouse is too high!\r\nThis software is designed for small-scale "
+        {LoadEnglishTexts, SlotLayoutId, "00000409"},
+        {LoadEnglishTexts, SlotStoreOpenFailed, "Warehouse database opening error!\r\nFiles are damaged or blocked by another software"},
+        {LoadEnglishTexts, SlotBackupFailed, "An error occured while backuping\r\nwarehouse files!"},
+        {LoadEnglishTexts, SlotTotalTooHigh, "Total sum for the warehouse is too high!\r\nThis software is designed for small-scale "
                                "business!\r\nand does not operate with sums higher than 42'000'000.00"},
-        {LoadEnglishTexts, 31, "Remove product\r\n"},
-        {LoadEnglishTexts, 32, "\r\nfrom warehouse\r\nand it's movement information?"},
-        {LoadEnglishTexts, 49, "Version "},
-        {LoadEnglishTexts, 66, "Support Service Apply (version %0:s, %1:s)"},
-        {LoadEnglishTexts, 70, "(page %0:d of %1:d)"},
-        {LoadEnglishTexts, 127, "Turn on automatical product code generation"},
-        {LoadEnglishTexts, 155, "Delete product and it's movement"},
-        {LoadRussianTexts, 0, "00000419"},
-        {LoadRussianTexts, 1, "ошибка выполнения"},
-        {LoadRussianTexts, 172, "Язык (Language)"},
-        {LoadRussianTexts, 134, "Русский"},
-        {LoadRussianTexts, 136, "Українська"},
-        {LoadRussianTexts, 138, "English"},
-        {LoadUkrainianTexts, 0, "00000422"},
-        {LoadUkrainianTexts, 172, "Мова (Language)"},
-        {LoadUkrainianTexts, 134, "Русский"},
-        {LoadUkrainianTexts, 136, "Українська"},
-        {LoadUkrainianTexts, 138, "English"},
+        {LoadEnglishTexts, SlotRemoveQuestionStart, "Remove product\r\n"},
+        {LoadEnglishTexts, SlotRemoveQuestionEnd, "\r\nfrom warehouse\r\nand it's movement information?"},
+        {LoadEnglishTexts, SlotVersionPrefix, "Version "},
+        {LoadEnglishTexts, SlotSupportSubject, "Support Service Apply (version %0:s, %1:s)"},
+        {LoadEnglishTexts, SlotPageOf, "(page %0:d of %1:d)"},
+        {LoadEnglishTexts, SlotAutogenHint, "Turn on automatical product code generation"},
+        {LoadEnglishTexts, SlotDeleteHint, "Delete product and it's movement"},
+        {LoadRussianTexts, SlotLayoutId, "00000419"},
+        {LoadRussianTexts, SlotExecutionError, "ошибка выполнения"},
+        {LoadRussianTexts, SlotMenuLangCaption, "Язык (Language)"},
+        {LoadRussianTexts, SlotRusLangCaption, "Русский"},
+        {LoadRussianTexts, SlotUkrLangCaption, "Українська"},
+        {LoadRussianTexts, SlotEngLangCaption, "English"},
+        {LoadUkrainianTexts, SlotLayoutId, "00000422"},
+        {LoadUkrainianTexts, SlotMenuLangCaption, "Мова (Language)"},
+        {LoadUkrainianTexts, SlotRusLangCaption, "Русский"},
+        {LoadUkrainianTexts, SlotUkrLangCaption, "Українська"},
+        {LoadUkrainianTexts, SlotEngLangCaption, "English"},
     };
     for (const auto& c : cases) {
         c.load();
@@ -198,8 +199,8 @@ TEST(TextTable, PlaceholderSlotsFormatInEveryLanguage) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         c.load();
-        EXPECT_EQ(FormatText(TextTable[70], {std::int64_t{3}, std::int64_t{7}}), c.page);
-        EXPECT_EQ(FormatText(TextTable[66], {std::string("1.2.0.5"), std::string("x")}), c.apply);
+        EXPECT_EQ(FormatText(TextTable[SlotPageOf], {std::int64_t{3}, std::int64_t{7}}), c.page);
+        EXPECT_EQ(FormatText(TextTable[SlotSupportSubject], {std::string("1.2.0.5"), std::string("x")}), c.apply);
     }
 }
 
@@ -251,8 +252,9 @@ TEST(TextTable, SwitchingLanguageLeavesNothingOfThePrevious) {
 
 TEST(TextTable, SlotOutsideTheTableIsARangeError) {
     LoadEnglishTexts();
-    for (int slot : {-1, TextSlotCount, 1000}) EXPECT_THROW(TextTable[slot], ERangeError) << slot;
-    EXPECT_NO_THROW(TextTable[TextSlotCount - 1]);
+    for (int slot : {-1, TextSlotCount, 1000})
+        EXPECT_THROW(TextTable[static_cast<TTextSlot>(slot)], ERangeError) << slot;
+    EXPECT_NO_THROW(TextTable[static_cast<TTextSlot>(TextSlotCount - 1)]);
 }
 
 TEST(TextTable, FormatDateTimeTextPerLanguage) {
@@ -328,7 +330,7 @@ TEST(TextTable, SiteAddressIsStoredScrambled) {
         EXPECT_TRUE(address.starts_with("http://www.example.org/")) << address;
         EXPECT_EQ(stored.find("example"), std::string::npos) << "address stored in plain text";
         for (char ch : address) EXPECT_TRUE(ch > ' ' && ch < 0x7F) << address;
-        EXPECT_TRUE(TextTable[64].starts_with("http://www.example.org/")) << TextTable[64];
+        EXPECT_TRUE(TextTable[SlotHelpAddress].starts_with("http://www.example.org/")) << TextTable[SlotHelpAddress];
         addresses.push_back(address);
     }
     EXPECT_NE(addresses[0], addresses[1]);

@@ -72,7 +72,7 @@ void RenderBox(TFormMessageBox& box, const QString& name, const std::string& tex
         Save(box, name);
         box.done(1);
     });
-    box.ShowMessageBox(text, caption, flags, first, TextTable[2], second, TextTable[2]);
+    box.ShowMessageBox(text, caption, flags, first, TextTable[SlotCloseMessageHint], second, TextTable[SlotCloseMessageHint]);
 }
 
 void RenderFolderDialog(const QString& name, int mode, const std::string& caption, const std::string& title,
@@ -124,14 +124,14 @@ int main(int argc, char** argv)
         const QString suffix = QString("-") + lang.code;
 
         TFormMessageBox box;
-        RenderBox(box, "MessageBox-one" + suffix, TextTable[35] + "\r\n" + WrapToMessageBox(
+        RenderBox(box, "MessageBox-one" + suffix, TextTable[SlotBackupDone] + "\r\n" + WrapToMessageBox(
                       "/home/operator/Documents/Warehouse backups/2026-12-10/evening copy/"),
-                  TextTable[33], MB_ONEBUTTON | MB_ICONINFORMATION, "OK", "");
-        RenderBox(box, "MessageBox-two" + suffix, TextTable[31] + "Apple Golden Delicious 1 kg" + TextTable[32],
-                  TextTable[30], MB_TWOBUTTONS | MB_ICONQUESTION, TextTable[55], TextTable[56]);
-        RenderBox(box, "MessageBox-stop" + suffix, TextTable[29], TextTable[28], MB_ONEBUTTON | MB_ICONSTOP, "OK", "");
-        RenderBox(box, "MessageBox-exclamation" + suffix, TextTable[60], TextTable[59],
-                  MB_TWOBUTTONS | MB_ICONEXCLAMATION, TextTable[55], TextTable[56]);
+                  TextTable[SlotBackupCaption], MB_ONEBUTTON | MB_ICONINFORMATION, "OK", "");
+        RenderBox(box, "MessageBox-two" + suffix, TextTable[SlotRemoveQuestionStart] + "Apple Golden Delicious 1 kg" + TextTable[SlotRemoveQuestionEnd],
+                  TextTable[SlotRemoveCaption], MB_TWOBUTTONS | MB_ICONQUESTION, TextTable[SlotYes], TextTable[SlotNo]);
+        RenderBox(box, "MessageBox-stop" + suffix, TextTable[SlotTotalTooHigh], TextTable[SlotSumCalculation], MB_ONEBUTTON | MB_ICONSTOP, "OK", "");
+        RenderBox(box, "MessageBox-exclamation" + suffix, TextTable[SlotLayoutInstallQuestion], TextTable[SlotLayoutInstallCaption],
+                  MB_TWOBUTTONS | MB_ICONEXCLAMATION, TextTable[SlotYes], TextTable[SlotNo]);
 
         {
             TFormPass form(&pass);
@@ -154,8 +154,8 @@ int main(int argc, char** argv)
             Show(form);
             Save(form, "FormAbout" + suffix);
         }
-        RenderFolderDialog("FolderSave" + suffix, 3, TextTable[33], TextTable[34], dir.path().toStdString());
-        RenderFolderDialog("FolderRestore" + suffix, 1, TextTable[37], TextTable[38], dir.path().toStdString());
+        RenderFolderDialog("FolderSave" + suffix, 3, TextTable[SlotBackupCaption], TextTable[SlotChooseBackupFolder], dir.path().toStdString());
+        RenderFolderDialog("FolderRestore" + suffix, 1, TextTable[SlotRestoreCaption], TextTable[SlotChooseRestoreFolder], dir.path().toStdString());
         {
             TFormStat form(&store);
             form.Refresh();
