@@ -33,7 +33,7 @@ enum TTextSlot : int {
 
     SlotQuantityCaption = 22,         // caption of the boxes refusing an insert or an add
     SlotRestCaption = 23,             // caption of the box refusing a deduct
-    SlotSumTooHigh = 24,
+    SlotCostTooHigh = 24,
     SlotNotEnoughGoods = 25,
     SlotPriceCaption = 26,
     SlotPriceTooHigh = 27,

@@ -170,7 +170,7 @@ private slots:
         for (int language = 0; language < 3; ++language) {
             const QString n = names[language];
             QTest::newRow(qPrintable("overflow " + n)) << language << int{SlotTotalTooHigh} << (MB_ONEBUTTON | MB_ICONSTOP);
-            QTest::newRow(qPrintable("price too high " + n)) << language << int{SlotSumTooHigh} << (MB_ONEBUTTON | MB_ICONINFORMATION);
+            QTest::newRow(qPrintable("price too high " + n)) << language << int{SlotCostTooHigh} << (MB_ONEBUTTON | MB_ICONINFORMATION);
             QTest::newRow(qPrintable("remove question " + n)) << language << int{SlotRemoveYesHint} << (MB_TWOBUTTONS | MB_ICONQUESTION);
             QTest::newRow(qPrintable("layout question " + n)) << language << int{SlotLayoutInstallQuestion} << (MB_TWOBUTTONS | MB_ICONEXCLAMATION);
         }
