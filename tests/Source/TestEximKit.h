@@ -35,7 +35,7 @@ public:
     bool BeginDoc(const std::string& title) override
     {
         if (!Printers)
-            throw Exception(TextTable[7]);
+            throw Exception(TextTable[SlotPrinterInitError]);
         Open = true;
         Pages = 1;
         Log.push_back("begin " + title);
