@@ -99,15 +99,21 @@ protected:
         return seen;
     }
 
+    static bool Start(TFaultEnv& disk)
+    {
+        Store.SetEnv(&disk);
+        const bool opened = BackupAndOpenStoreData();
+        CloseStoreData();
+        Store.SetEnv(nullptr);
+        return opened;
+    }
+
     // The next start of the program on the disk, then the completion a
     // later copy or restore makes in each folder it touches.
     TSeen NextStart(TFaultEnv& disk)
     {
         TRecordingMessages messages;
-        Store.SetEnv(&disk);
-        EXPECT_TRUE(BackupAndOpenStoreData());
-        CloseStoreData();
-        Store.SetEnv(nullptr);
+        EXPECT_TRUE(Start(disk));
         for (const TBox& b : messages.Boxes)
             ADD_FAILURE() << "box at the next start: " << b.Text;
         for (const char* folder : {"backup", "copy", "Hist/0000-00-00", "Hist/0000-00-00/tmp"})
@@ -275,6 +281,49 @@ TEST_F(StoreCopyCrashTest, EveryPowerCutLeavesWholePairsAndTheFormerData)
             }
         }
     }
+}
+
+// The start after a cut copy, itself cut at every step, is mended by the
+// start after it.
+TEST_F(StoreCopyCrashTest, APowerCutDuringTheNextStartIsMendedByTheOneAfter)
+{
+    int startsCut = 0;
+    for (const Row& r : Rows()) {
+        SCOPED_TRACE(r.name);
+        int64_t steps = 0;
+        {
+            TFaultEnv env;
+            Load(env, r.start);
+            ASSERT_TRUE(Run(r, env, [] {}, &steps));
+        }
+        for (int64_t cut = 0; cut < steps; ++cut) {
+            TFaultEnv env;
+            Load(env, r.start);
+            Run(r, env, [&] { env.CutAfter(cut); });
+            const auto cutShort = env.Crash({});
+            int64_t startSteps = 0;
+            {
+                const auto probe = cutShort->Crash({});
+                const int64_t before = probe->Steps();
+                TRecordingMessages messages;
+                Start(*probe);
+                startSteps = probe->Steps() - before;
+            }
+            for (int64_t startCut = 0; startCut < startSteps; ++startCut) {
+                SCOPED_TRACE("cut after step " + std::to_string(cut) + ", start cut after " +
+                             std::to_string(startCut));
+                const auto disk = cutShort->Crash({});
+                {
+                    TRecordingMessages messages;
+                    disk->CutAfter(startCut);
+                    Start(*disk);
+                }
+                ++startsCut;
+                Check(r, *disk->Crash({}), false);
+            }
+        }
+    }
+    EXPECT_GT(startsCut, 0);
 }
 
 // A failing flush fails the copy (the move-up of a swap with the safety copy
