@@ -560,6 +560,7 @@ void TStore::FinishRestore()
 bool TStore::RestoreBase(const std::string& Folder)
 {
     Close();
+    FinishRestore();
     const std::string hist = ProgramFolder() + "Hist/";
     const std::string data = ProgramFolder() + "Data";
     // Restoring from the safety copy itself keeps the current files apart

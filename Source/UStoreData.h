@@ -96,6 +96,8 @@ public:
 
     // The file environment of both tables; they must be closed.
     void SetEnv(TFileEnv* Env);
+    // The environment the tables and the copies go through.
+    TFileEnv& Env();
 
     // The operations below act on the current goods record and need both
     // tables open in browse state. Texts are money texts for quantities and
@@ -166,10 +168,10 @@ public:
     // open, the former data are put back and opened, the user is told and
     // the result is false.
     bool RestoreBase(const std::string& Folder);
-    // Finishes a restore from the safety copy that a crash cut short: when
-    // the working files had taken the safety copy's pair, the data they
-    // replaced, kept in Hist/0000-00-00/tmp, become the safety copy; else
-    // tmp is dropped. For the start, before the working files change.
+    // Finishes a restore from the safety copy cut short by a crash or a
+    // failed step: when the working files had taken the safety copy's pair,
+    // the data they replaced, kept in Hist/0000-00-00/tmp, become the safety
+    // copy; else tmp is dropped. At the start and before every restore.
     void FinishRestore();
 
     // Operations the last Open completed or removed.
@@ -180,7 +182,6 @@ private:
               const std::string& ANote);
     void RepriceMoves(int32_t GoodsID, uint32_t Price);
     uint32_t RepricedTotal(int32_t GoodsID, uint32_t Price);
-    TFileEnv& Env();
 
     TStoreMode FMode = smBrowse;
     TTableStore FGoods;

@@ -391,6 +391,36 @@ TEST_F(StoreCopyCrashTest, AStaleTmpFolderGoesWithTheNextRestore)
     EXPECT_EQ(seen.at("Hist/0000-00-00"), 'D');
 }
 
+// A swap with the safety copy whose last part failed leaves the data it
+// replaced in tmp; swapping again brings them back instead of overwriting
+// them.
+TEST_F(StoreCopyCrashTest, ASwapWhoseMoveUpFailedCanBeSwappedBack)
+{
+    const TLayout start = {{"Data", 'D'}, {"Hist/0000-00-00", 'S'}};
+    int leftInTmp = 0;
+    for (int n = 1; n <= 12; ++n) {
+        SCOPED_TRACE("rename " + std::to_string(n) + " fails");
+        TFaultEnv env;
+        Load(env, start);
+        TRecordingMessages messages;
+        TStore s;
+        s.SetEnv(&env);
+        s.Open(false, "Data");
+        env.FailRename(n);
+        const bool done = s.RestoreBase(P("Hist/0000-00-00"));
+        env.ClearFaults();
+        if (!done || !env.FolderExists(P("Hist/0000-00-00/tmp")))
+            continue;
+        ++leftInTmp;
+        EXPECT_EQ(Letter(env, "Data"), 'S');
+        EXPECT_TRUE(s.RestoreBase(P("Hist/0000-00-00")));
+        EXPECT_EQ(Letter(env, "Data"), 'D');
+        EXPECT_EQ(Letter(env, "Hist/0000-00-00"), 'S');
+        EXPECT_FALSE(env.FolderExists(P("Hist/0000-00-00/tmp")));
+    }
+    EXPECT_GT(leftInTmp, 0);
+}
+
 // A folder that cannot be made stops the daily copy, and the safety
 // copy's stops the restore before the working files are touched.
 TEST_F(StoreCopyCrashTest, AFolderThatCannotBeMadeStopsTheCopy)
