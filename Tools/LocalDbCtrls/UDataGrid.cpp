@@ -91,13 +91,10 @@ TDataGrid::TDataGrid(QWidget* Owner, const std::vector<TDataGridColumn>& Columns
 {
     TV_ASSERT(!Columns.empty(), "AColumns array param must be not empty");
     TV_ASSERT(Table != nullptr, "ATable param must be assigned");
-    for (const TDataGridColumn& column : Columns) {
-        FColumnFields.push_back(column.FieldNo);
-        FColumnIndexes.push_back(column.Index);
-        FSearchable.push_back(column.Searchable);
-        FAlignments.push_back(column.Alignment);
-    }
-    FFixedCols = std::find(FSearchable.begin(), FSearchable.end(), true) != FSearchable.end() ? 1 : 0;
+    FFixedCols = std::any_of(Columns.begin(), Columns.end(),
+                             [](const TDataGridColumn& column) { return column.Searchable; })
+                     ? 1
+                     : 0;
 
     setSelectionMode(QAbstractItemView::NoSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -119,8 +116,7 @@ TDataGrid::TDataGrid(QWidget* Owner, const std::vector<TDataGridColumn>& Columns
         disconnect(header, &QHeaderView::sectionPressed, this, nullptr);
         disconnect(header, &QHeaderView::sectionEntered, this, nullptr);
     }
-    FModel = new TDataGridModel(this, Columns);
-    FModel->SetRows(FRowCount - 1);
+    FModel = new TDataGridModel(Table, Columns, this);
     setModel(FModel);
     QItemSelectionModel* plain = selectionModel();
     setSelectionModel(new TGridSelection(this, FModel));
@@ -165,7 +161,7 @@ void TDataGrid::SortByColumn(int Column)
         EndSearch();
     if (Column < 0 || Column >= DataColumnCount())
         throw ERangeError();
-    TIndex* index = FColumnIndexes[static_cast<size_t>(Column)];
+    TIndex* index = FModel->Column(Column).Index;
     if (index != nullptr && index != FTable->GetIndex()) {
         FTable->SetIndex(index);
         UpdateRow();
@@ -176,7 +172,7 @@ void TDataGrid::SortByColumn(int Column)
 bool TDataGrid::CurrentColumnSearchable() const
 {
     const int column = Col() - FFixedCols;
-    return column >= 0 && column < DataColumnCount() && FSearchable[static_cast<size_t>(column)];
+    return column >= 0 && column < DataColumnCount() && FModel->Column(column).Searchable;
 }
 
 void TDataGrid::SearchCurrentColumn()
@@ -194,9 +190,7 @@ void TDataGrid::SetColumnCaption(int Column, const std::string& Text)
 {
     if (Column < 0 || Column >= DataColumnCount())
         throw ERangeError();
-    const QString text = QString::fromStdString(Text);
-    if (FModel->Caption(Column) != text)
-        FModel->SetCaption(Column, text);
+    FModel->SetCaption(Column, Text);
 }
 
 void TDataGrid::UpdateRowColors()
@@ -280,21 +274,23 @@ void TDataGrid::FocusCell(int Col, int Row)
 
 TAlignment TDataGrid::ColumnAlignment(int Column) const
 {
-    return FAlignments[static_cast<size_t>(Column)];
+    return FModel->Column(Column).Alignment;
 }
 
-void TDataGrid::SetRowCount(int Count)
+int TDataGrid::DataColumnCount() const
 {
-    if (Count != FRowCount) {
-        FRowCount = Count;
-        FModel->SetRows(Count - 1);
-    }
+    return FModel->ColumnCount();
+}
+
+void TDataGrid::SetRecords(int32_t First, int32_t Count)
+{
+    FModel->SetRecords(First, Count);
+    FRowCount = FModel->rowCount() + 1;
 }
 
 void TDataGrid::UpdateRowCount()
 {
-    const int32_t records = FTable->RecordCount();
-    SetRowCount(records > 0 ? records + 1 : 2);
+    SetRecords(0, FTable->RecordCount());
 }
 
 void TDataGrid::UpdateRow()
@@ -306,9 +302,7 @@ void TDataGrid::UpdateRow()
 
 std::string TDataGrid::GetCellText(int Col, int Row)
 {
-    if (FTable->RecordCount() == 0)
-        return std::string();
-    return FTable->GetElemText(Row - 1, ColumnField(Col));
+    return FModel->CellText(Row - 1, Col - FFixedCols);
 }
 
 int32_t TDataGrid::ColumnField(int Col) const
@@ -316,7 +310,7 @@ int32_t TDataGrid::ColumnField(int Col) const
     const int column = Col - FFixedCols;
     if (column < 0 || column >= DataColumnCount())
         throw ERangeError();
-    return FColumnFields[static_cast<size_t>(column)];
+    return FModel->Column(column).FieldNo;
 }
 
 void TDataGrid::GoToRow(int Row)

@@ -1,8 +1,9 @@
 #pragma once
 // TDataGrid shows the records of one TTable, one row per record in the order
-// of the table's current index and one column per described field. It keeps
-// no copy of the data: every painted cell asks the table for its text, and
-// selecting a row moves the table to that record. The header (TGridHeader)
+// of the table's current index and one column per described field. Its model
+// (TDataGridModel) holds the columns and the run of records shown and keeps
+// no copy of the data: every painted cell asks the table for its text; the
+// grid draws, and selecting a row moves the table to that record. The header (TGridHeader)
 // sorts by a column's index when its caption is clicked and spreads the
 // columns over the grid's width in proportion (TWidthChanger). Typing in a
 // searchable column runs an incremental search whose text the owner turns
@@ -87,13 +88,14 @@ public:
     void FocusCell(int Col, int Row);
 
     TTable* Table() const { return FTable; }
+    TDataGridModel* Model() const { return FModel; }
     TGridHeader* Header() const { return FHeader; }
     bool Searching() const { return FSearchState == 1; }
     // The text typed so far, UTF-8.
     const std::string& SearchText() const { return FSearchText; }
     // Data column Column's alignment.
     TAlignment ColumnAlignment(int Column) const;
-    int DataColumnCount() const { return static_cast<int>(FColumnFields.size()); }
+    int DataColumnCount() const;
     // The field number shown in grid column Col.
     int32_t ColumnField(int Col) const;
     // Height of a record row in pixels, without its grid line; the header
@@ -109,10 +111,11 @@ public:
 
     // The row operations, which the key-range grid replaces. One row per
     // record, or one blank row for an empty table; the current row follows
-    // the table's current record; a cell asks the table for its text; a
-    // selected row makes its record current (nothing on an empty table).
+    // the table's current record; a selected row makes its record current
+    // (nothing on an empty table).
     virtual void UpdateRowCount();
     virtual void UpdateRow();
+    // The model's text of grid cell (Col, Row); every painted cell asks it.
     virtual std::string GetCellText(int Col, int Row);
     virtual void GoToRow(int Row);
     // A caption click: the grid takes the focus and sorts by the column.
@@ -150,7 +153,8 @@ protected:
     TDataGrid(QWidget* Owner, const std::vector<TDataGridColumn>& Columns, TTable* Table,
               TNoReload);
 
-    void SetRowCount(int Count);
+    // The model shows Count records from record First on.
+    void SetRecords(int32_t First, int32_t Count);
     void keyPressEvent(QKeyEvent* Event) override;
     void wheelEvent(QWheelEvent* Event) override;
     void focusInEvent(QFocusEvent* Event) override;
@@ -173,11 +177,7 @@ private:
     TGridHeader* FHeader = nullptr;
     QHeaderView* FMarker = nullptr;
     TDataGridModel* FModel = nullptr;
-    std::vector<int32_t> FColumnFields;
     QColor FRowColors[2];
-    std::vector<TIndex*> FColumnIndexes;
-    std::vector<bool> FSearchable;
-    std::vector<TAlignment> FAlignments;
     std::string FSearchText;
     bool FInSearchKey = false;
     uint8_t FSearchState = 0;

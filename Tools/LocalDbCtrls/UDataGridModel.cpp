@@ -1,24 +1,26 @@
 #include "UDataGridModel.h"
 
-#include "UDataGrid.h"
+#include <algorithm>
+
+#include "UException.h"
+#include "UTable.h"
 
 namespace tv {
 
-TDataGridModel::TDataGridModel(TDataGrid* Grid, const std::vector<TDataGridColumn>& Columns)
-    : QAbstractTableModel(Grid), FGrid(Grid)
+TDataGridModel::TDataGridModel(TTable* Table, const std::vector<TDataGridColumn>& Columns,
+                               QObject* Parent)
+    : QAbstractTableModel(Parent), FTable(Table), FColumns(Columns)
 {
-    for (const TDataGridColumn& column : Columns)
-        FCaptions.push_back(QString::fromStdString(column.Caption));
 }
 
 int TDataGridModel::rowCount(const QModelIndex& Parent) const
 {
-    return Parent.isValid() ? 0 : FRows;
+    return Parent.isValid() ? 0 : std::max(FCount, 1);
 }
 
 int TDataGridModel::columnCount(const QModelIndex& Parent) const
 {
-    return Parent.isValid() ? 0 : static_cast<int>(FCaptions.size());
+    return Parent.isValid() ? 0 : ColumnCount();
 }
 
 QVariant TDataGridModel::data(const QModelIndex& Index, int Role) const
@@ -26,43 +28,62 @@ QVariant TDataGridModel::data(const QModelIndex& Index, int Role) const
     if (!Index.isValid())
         return {};
     if (Role == Qt::DisplayRole)
-        return QString::fromStdString(
-            FGrid->GetCellText(Index.column() + FGrid->FixedCols(), Index.row() + 1));
+        return QString::fromStdString(CellText(Index.row(), Index.column()));
     if (Role == Qt::TextAlignmentRole)
-        return QVariant::fromValue(ToQt(FGrid->ColumnAlignment(Index.column())) |
-                                   Qt::AlignVCenter);
+        return QVariant::fromValue(ToQt(Column(Index.column()).Alignment) | Qt::AlignVCenter);
     return {};
 }
 
 QVariant TDataGridModel::headerData(int Section, Qt::Orientation Orientation, int Role) const
 {
-    if (Orientation != Qt::Horizontal || Section < 0 ||
-        Section >= static_cast<int>(FCaptions.size()))
+    if (Orientation != Qt::Horizontal || Section < 0 || Section >= ColumnCount())
         return {};
     if (Role == Qt::DisplayRole)
-        return FCaptions[static_cast<size_t>(Section)];
+        return QString::fromStdString(Column(Section).Caption);
     if (Role == Qt::TextAlignmentRole)
-        return QVariant::fromValue(ToQt(FGrid->ColumnAlignment(Section)) | Qt::AlignVCenter);
+        return QVariant::fromValue(ToQt(Column(Section).Alignment) | Qt::AlignVCenter);
     return {};
 }
 
-void TDataGridModel::SetRows(int Rows)
+void TDataGridModel::SetRecords(int32_t First, int32_t Count)
 {
-    if (Rows > FRows) {
-        beginInsertRows(QModelIndex(), FRows, Rows - 1);
-        FRows = Rows;
+    const int before = rowCount();
+    const int after = std::max(Count, 1);
+    if (after > before)
+        beginInsertRows(QModelIndex(), before, after - 1);
+    else if (after < before)
+        beginRemoveRows(QModelIndex(), after, before - 1);
+    FFirst = First;
+    FCount = Count;
+    if (after > before)
         endInsertRows();
-    } else if (Rows < FRows) {
-        beginRemoveRows(QModelIndex(), Rows, FRows - 1);
-        FRows = Rows;
+    else if (after < before)
         endRemoveRows();
-    }
+    emit dataChanged(index(0, 0), index(after - 1, ColumnCount() - 1));
 }
 
-void TDataGridModel::SetCaption(int Section, const QString& Text)
+std::string TDataGridModel::CellText(int Row, int Column) const
 {
-    FCaptions[static_cast<size_t>(Section)] = Text;
-    emit headerDataChanged(Qt::Horizontal, Section, Section);
+    const int32_t field = this->Column(Column).FieldNo;
+    // A record gone since the last SetRecords shows blank until the next.
+    if (Row < 0 || Row >= FCount || FFirst + Row >= FTable->RecordCount())
+        return std::string();
+    return FTable->GetElemText(FFirst + Row, field);
+}
+
+const TDataGridColumn& TDataGridModel::Column(int Column) const
+{
+    if (Column < 0 || Column >= ColumnCount())
+        throw ERangeError();
+    return FColumns[static_cast<size_t>(Column)];
+}
+
+void TDataGridModel::SetCaption(int Column, const std::string& Text)
+{
+    if (this->Column(Column).Caption == Text)
+        return;
+    FColumns[static_cast<size_t>(Column)].Caption = Text;
+    emit headerDataChanged(Qt::Horizontal, Column, Column);
 }
 
 } // namespace tv

@@ -54,7 +54,7 @@ bool TFilteredDataGrid::SelectCell(int Col, int Row)
 
 void TFilteredDataGrid::UpdateRowCount()
 {
-    SetRowCount(FFilterCount > 0 ? FFilterCount + 1 : 2);
+    SetRecords(FFilterStart, FFilterCount);
 }
 
 void TFilteredDataGrid::UpdateRow()
@@ -67,13 +67,6 @@ void TFilteredDataGrid::UpdateRow()
     }
     if (row != Row())
         SetRow(row);
-}
-
-std::string TFilteredDataGrid::GetCellText(int Col, int Row)
-{
-    if (FFilterCount == 0 || Row > FFilterCount)
-        return std::string();
-    return FTable->GetElemText(FFilterStart + Row - 1, ColumnField(Col));
 }
 
 void TFilteredDataGrid::GoToRow(int Row)

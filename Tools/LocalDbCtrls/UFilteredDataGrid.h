@@ -33,7 +33,6 @@ public:
     bool SelectCell(int Col, int Row) override;
     void UpdateRowCount() override;
     void UpdateRow() override;
-    std::string GetCellText(int Col, int Row) override;
     // Row must lie in the range ("aRow out of filter").
     void GoToRow(int Row) override;
 
