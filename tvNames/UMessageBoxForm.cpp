@@ -62,6 +62,9 @@ TFormMessageBox::TFormMessageBox(QWidget* parent)
     ImageIcon->setGeometry(12, 24, 48, 48);
     ImageIcon->setAlignment(Qt::AlignCenter);
 
+    // Offsets from the right and bottom edges, giving left 190 and 276. Btn1
+    // sits a pixel lower than Btn2 (top 109 against 108) as the box was first
+    // drawn; kept so that two-button boxes look as users know them.
     Btn1 = AddBandButton(this, "Btn1", ClientWidth - 190, ClientHeight - 109);
     Btn2 = AddBandButton(this, "Btn2", ClientWidth - 276, ClientHeight - 108);
     setTabOrder(Btn1, Btn2);
@@ -89,7 +92,7 @@ int TFormMessageBox::ShowMessageBox(const std::string& text, const std::string& 
     LbQuery->setText(ToQ(text));
     setWindowTitle(ToQ(caption));
 
-    if ((flags & 15) == MB_TWOBUTTONS) {
+    if ((flags & MB_BUTTONMASK) == MB_TWOBUTTONS) {
         Btn1->setText(ToQ(firstCaption));
         Btn1->setToolTip(ToQ(firstHint));
         Btn1->setVisible(true);
@@ -112,7 +115,7 @@ int TFormMessageBox::ShowMessageBox(const std::string& text, const std::string& 
     }
 
     bool known = false;
-    const QStyle::StandardPixmap sp = IconOfFlags(flags & 240, known);
+    const QStyle::StandardPixmap sp = IconOfFlags(flags & MB_ICONMASK, known);
     if (known)
         ImageIcon->setPixmap(style()->standardIcon(sp, nullptr, this).pixmap(32, 32));
     else

@@ -28,11 +28,11 @@ public:
 
     // Shows the box modally, centred over the main form, and answers 1 for
     // the first button, 2 for the second button or the close box.
-    // flags & 15 is the button set: 1 two buttons (Enter answers 1, Esc 2,
+    // flags & MB_BUTTONMASK is the button set: 1 two buttons (Enter answers 1, Esc 2,
     // the first button has the focus); any other value one button with the
     // first caption and hint, at the right edge, answering 1 to Enter and
-    // Esc. flags & 240 is the icon: 16 stop, 32 question, 48 exclamation,
-    // 64 information; any other value shows none. Text lines end in CR LF.
+    // Esc. flags & MB_ICONMASK is the icon: 16 stop, 32 question,
+    // 48 exclamation, 64 information; any other value shows none. Text lines end in CR LF.
     // A call while the box is already showing is answered by a second box.
     int ShowMessageBox(const std::string& text, const std::string& caption, int flags,
                        const std::string& firstCaption, const std::string& firstHint,

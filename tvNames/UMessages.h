@@ -7,7 +7,8 @@
 
 namespace tv {
 
-// Flags and results as ShowMessageBox takes and gives them.
+// Flags as ShowMessageBox takes them: one value of the button group or'ed
+// with one of the icon group.
 enum : int {
     MB_ONEBUTTON = 0,
     MB_TWOBUTTONS = 1,
@@ -15,6 +16,8 @@ enum : int {
     MB_ICONQUESTION = 32,
     MB_ICONEXCLAMATION = 48,
     MB_ICONINFORMATION = 64,
+    MB_BUTTONMASK = 15,  // the bits of the button group
+    MB_ICONMASK = 240,   // the bits of the icon group
 };
 
 class IMessages {
