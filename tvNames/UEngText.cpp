@@ -173,7 +173,7 @@ constexpr TSlotText Slots[] = {
     {187, "Product quantity"},
     {188, ""},
     {189, "The last change of the warehouse data was interrupted.\r\nIt has been completed or undone; please check the goods"},
-    {190, "Data repair"},
+    {190, "Data correction"},
     {191, "The restored files could not be opened.\r\nThe data in use before the restoration have been opened again"},
 };
 

@@ -173,6 +173,11 @@ TEST(TextTable, TextsAsTheSystemWritesThem) {
         {LoadRussianTexts, SlotRusLangCaption, "Русский"},
         {LoadRussianTexts, SlotUkrLangCaption, "Українська"},
         {LoadRussianTexts, SlotEngLangCaption, "English"},
+        {LoadEnglishTexts, SlotRepairCaption, "Data correction"},
+        {LoadRussianTexts, SlotRepairCaption, "Исправление данных"},
+        {LoadUkrainianTexts, SlotRepairCaption, "Виправлення даних"},
+        {LoadUkrainianTexts, SlotTotalTooHigh, "Загальна сума на складі завелика!\r\nПрограму призначено для малого "
+                                              "бізнесу\r\nі вона не працює із сумами понад 42'000'000.00"},
         {LoadUkrainianTexts, SlotLayoutId, "00000422"},
         {LoadUkrainianTexts, SlotMenuLangCaption, "Мова (Language)"},
         {LoadUkrainianTexts, SlotRusLangCaption, "Русский"},
