@@ -1,21 +1,102 @@
 #include "UMainForm.h"
 
+#include "UAboutForm.h"
 #include "UAppSelect.h"
+#include "UContacts.h"
+#include "UDataGrid.h"
+#include "UDateTime.h"
+#include "UException.h"
+#include "UFileSrv.h"
+#include "UFilteredDataGrid.h"
+#include "UFormPassChange.h"
+#include "UFormStat.h"
+#include "UGradient.h"
+#include "UIntEdit.h"
+#include "UKeyboard.h"
+#include "UMainModes.h"
+#include "UMessageBoxForm.h"
+#include "UMessages.h"
+#include "UMoneyEdit.h"
+#include "UNbLabel.h"
+#include "UProgFolder.h"
+#include "UProgOptions.h"
+#include "UQtLanguage.h"
+#include "UStatusPanels.h"
+#include "UTextConst.h"
 #include "UTopWindows.h"
 
-#include <QEvent>
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFontMetrics>
+#include <QInputMethod>
+#include <QKeyEvent>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QScreen>
+#include <QStatusTipEvent>
+#include <QTimer>
+
+#include <algorithm>
+#include <filesystem>
 
 namespace tv {
 
 TMainFormStore* MainFormStore = nullptr;
 
+namespace {
+
+QString ToQ(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+
+std::string Trimmed(const QString& text) { return text.trimmed().toStdString(); }
+
+const QKeySequence KeyEsc(Qt::Key_Escape);
+const QKeySequence KeyDel(Qt::Key_Delete);
+const QKeySequence KeyPadPlus(Qt::KeypadModifier | Qt::Key_Plus);
+const QKeySequence KeyPadMinus(Qt::KeypadModifier | Qt::Key_Minus);
+
+// The client area: paints the entry panel and keeps the anchored controls
+// in place.
+class TMainClient : public QWidget {
+public:
+    TMainClient(QWidget* parent, std::function<void(QPainter&)> paint, std::function<void()> resized)
+        : QWidget(parent), FPaint(std::move(paint)), FResized(std::move(resized))
+    {
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        FPaint(painter);
+    }
+    void resizeEvent(QResizeEvent*) override { FResized(); }
+
+private:
+    std::function<void(QPainter&)> FPaint;
+    std::function<void()> FResized;
+};
+
+QLabel* MakeLabel(QWidget* parent, const char* name, int left, int top)
+{
+    auto* label = new QLabel(parent);
+    label->setObjectName(name);
+    label->move(left, top);
+    label->setAttribute(Qt::WA_TranslucentBackground);
+    return label;
+}
+
+} // namespace
+
 TMainFormStore::TMainFormStore(QWidget* parent)
     : QMainWindow(parent)
 {
     setObjectName("TMainFormStore");
-    setMinimumSize(780, 514);
-    resize(780, 514);
     MainFormStore = this;
+    InitForm();
     FTopWindow = std::make_unique<TTopWindow>("TMainFormStore", windowTitle().toStdString(), this,
                                               [](TMessage& message) {
                                                   if (message.Msg == WM_RESTOREINSTANCE)
@@ -27,14 +108,1068 @@ TMainFormStore::TMainFormStore(QWidget* parent)
 
 TMainFormStore::~TMainFormStore()
 {
+    if (qApp) qApp->removeEventFilter(this);
     if (MainFormStore == this) MainFormStore = nullptr;
+}
+
+void TMainFormStore::InitForm()
+{
+    FActive = false;
+    QFont f = font();
+    f.setPixelSize(11);
+    setFont(f);
+    Client = new TMainClient(
+        this, [this](QPainter& p) { PaintPanel(p); }, [this] { PlaceAnchored(); });
+    Client->setObjectName("Client");
+    setCentralWidget(Client);
+    setMinimumSize(MainMinWidth, MainMinHeight);
+    resize(MainMinWidth, MainMinHeight);
+
+    CreateActions();
+    CreateMenus();
+    RestoreBounds();
+
+    StatusBar = new TStatusPanels(Client, {{280, Qt::AlignLeft, {}},
+                                           {40, Qt::AlignHCenter, {}},
+                                           {300, Qt::AlignHCenter, {}},
+                                           {30, Qt::AlignHCenter, {}},
+                                           {20, Qt::AlignLeft, {}}});
+    StatusBar->setObjectName("StatusBar");
+    CreateEdits();
+    // The export, import and report registry plugs in here; until it is
+    // built the three menus hold no generated items.
+    ShowClock();
+    CreateGrids();
+    PlaceAnchored();
+    FitStatusPanels();
+    ShowCurrentGoods();
+
+    FormStat = new TFormStat(&Store, this);
+    FormAbout = new TFormAbout(&ProgOptions(), this);
+    FormPassChange = new TFormPassChange(&GlobalPass(), this);
+
+    SetMode(smBrowse);
+    ShowKeyboardLanguage();
+    FNumLockAtStart = NumLockState().value_or(false);
+    ShowNumLock();
+    const int language = ProgOptions().GetLanguage();
+    ActSelectRusLang->setChecked(language == 0);
+    ActSelectUkrLang->setChecked(language == 1);
+    ActSelectEngLang->setChecked(language != 0 && language != 1);
+    ApplyNotebookMode();
+    ActAutogen->setChecked(ProgOptions().GetAutogenEnabled());
+    ApplyQtTranslations(language);
+    ApplyLanguage();
+
+    Timer = new QTimer(this);
+    Timer->setInterval(1000);
+    connect(Timer, &QTimer::timeout, this, [this] { ShowClock(); });
+    Timer->start();
+    connect(QGuiApplication::inputMethod(), &QInputMethod::localeChanged, this,
+            [this] { FLayoutChangePending = true; });
+    qApp->installEventFilter(this);
+    UpdateLabelColors();
+    if (FormMessageBox) FormMessageBox->SetMainForm(this);
+}
+
+void TMainFormStore::CreateActions()
+{
+    auto make = [this](QAction*& act, const char* name, QKeySequence key, std::function<void()> work) {
+        act = new QAction(this);
+        act->setObjectName(name);
+        if (!key.isEmpty()) act->setShortcut(key);
+        addAction(act);
+        if (work) connect(act, &QAction::triggered, this, [this, work] { Guard(work); });
+    };
+    make(ActRestoreBase, "ActRestoreBase", {}, [this] { RestoreBaseFrom(); });
+    make(ActSaveAs, "ActSaveAs", {}, [this] { SaveBaseAs(); });
+    make(ActPrinter, "ActPrinter", {}, [this] { PrinterSetup(); });
+    make(ActExit, "ActExit", KeyEsc, [this] { close(); });
+    make(ActInsert, "ActInsert", QKeySequence(Qt::Key_Insert), [this] { StartInsert(); });
+    make(ActEdit, "ActEdit", QKeySequence(Qt::Key_F2), [this] { StartEdit(); });
+    make(ActDelete, "ActDelete", KeyDel, [this] { DeleteCurrentGoods(); });
+    make(ActAdd, "ActAdd", QKeySequence(Qt::Key_F12), [this] { StartAdd(); });
+    make(ActDed, "ActDed", QKeySequence(Qt::Key_F11), [this] { StartDeduct(); });
+    make(ActSearch, "ActSearch", QKeySequence(Qt::Key_F3), [this] { SearchGoods(); });
+    make(ActSort, "ActSort", QKeySequence(Qt::Key_F9), [this] { SortByColumn(); });
+    make(ActPost, "ActPost", {}, [this] { PostEdit(); });
+    ActPost->setShortcuts({QKeySequence(Qt::Key_Return), QKeySequence(Qt::KeypadModifier | Qt::Key_Enter)});
+    make(ActCancel, "ActCancel", {}, [this] { CancelEdit(); });
+    make(ActPrice, "ActPrice", {}, nullptr);
+    ActPrice->setVisible(false);
+    make(ActStat, "ActStat", {}, [this] { ShowTotals(); });
+    make(ActAbout, "ActAbout", {}, [this] { ShowAbout(); });
+    make(ActHelp, "ActHelp", {}, [this] { OpenHelp(); });
+    make(ActSearchEnd, "ActSearchEnd", KeyEsc, [this] { GridStore->CancelSearch(); });
+    make(ActChangePass, "ActChangePass", {}, [this] { ChangePassword(); });
+    // The standard edit operations act on the edit that has the focus.
+    auto onEdit = [this](void (QLineEdit::*op)()) {
+        return [op] {
+            if (auto* edit = qobject_cast<QLineEdit*>(QApplication::focusWidget())) (edit->*op)();
+        };
+    };
+    make(ActEditCut, "ActEditCut", {}, onEdit(&QLineEdit::cut));
+    make(ActEditCopy, "ActEditCopy", {}, [] {
+        if (auto* edit = qobject_cast<QLineEdit*>(QApplication::focusWidget())) edit->copy();
+    });
+    make(ActEditPaste, "ActEditPaste", {}, onEdit(&QLineEdit::paste));
+    make(ActEditSelectAll, "ActEditSelectAll", {}, onEdit(&QLineEdit::selectAll));
+    make(ActEditUndo, "ActEditUndo", {}, onEdit(&QLineEdit::undo));
+    make(ActEditDelete, "ActEditDelete", {}, [] {
+        QWidget* w = QApplication::focusWidget();
+        if (auto* money = qobject_cast<TMoneyEdit*>(w))
+            money->ClearSelection();
+        else if (auto* edit = qobject_cast<QLineEdit*>(w); edit && !edit->isReadOnly())
+            edit->del();
+    });
+    make(ActSelectRusLang, "ActSelectRusLang", {}, [this] { SelectLanguage(0); });
+    make(ActSelectUkrLang, "ActSelectUkrLang", {}, [this] { SelectLanguage(1); });
+    make(ActNotebook, "ActNotebook", {}, [this] { ToggleNotebook(); });
+    make(ActAutogen, "ActAutogen", {}, [this] { ToggleAutogen(); });
+    make(ActSelectEngLang, "ActSelectEngLang", {}, [this] { SelectLanguage(2); });
+    for (QAction* act : {ActSelectRusLang, ActSelectUkrLang, ActSelectEngLang, ActNotebook, ActAutogen})
+        act->setCheckable(true);
+}
+
+void TMainFormStore::CreateMenus()
+{
+    auto menu = [](QMenu* parent, const char* name) {
+        QMenu* m = parent->addMenu(QString());
+        m->setObjectName(name);
+        m->menuAction()->setObjectName(QString(name) + "Item");
+        return m;
+    };
+    auto top = [this](const char* name) {
+        QMenu* m = menuBar()->addMenu(QString());
+        m->setObjectName(name);
+        m->menuAction()->setObjectName(QString(name) + "Item");
+        return m;
+    };
+    MenuFile = top("MenuFile");
+    MenuExport = menu(MenuFile, "MenuExport");
+    MenuImport = menu(MenuFile, "MenuImport");
+    MenuFile->addActions({ActSaveAs, ActRestoreBase});
+    MenuFile->addSeparator();
+    MenuFile->addActions({ActChangePass, ActPrinter, ActNotebook, ActAutogen});
+    MenuLang = menu(MenuFile, "MenuLang");
+    MenuLang->addActions({ActSelectEngLang, ActSelectRusLang, ActSelectUkrLang});
+    MenuFile->addSeparator();
+    MenuFile->addAction(ActExit);
+
+    auto productItems = [this](QMenu* m) {
+        m->addActions({ActInsert, ActEdit, ActDelete});
+        m->addSeparator();
+        m->addActions({ActAdd, ActDed});
+        m->addSeparator();
+        m->addActions({ActSort, ActSearch, ActSearchEnd});
+        m->addSeparator();
+        m->addActions({ActPost, ActCancel});
+    };
+    MenuProduct = top("MenuProduct");
+    productItems(MenuProduct);
+    MenuReport = top("MenuReport");
+    MenuReport->addAction(ActPrice);
+    MenuReport->addSeparator();
+    MenuReport->addAction(ActStat);
+    MenuHelp = top("MenuHelp");
+    MenuHelp->addActions({ActHelp, ActAbout});
+
+    PopupMenu = new QMenu(this);
+    PopupMenu->setObjectName("PopupMenu");
+    productItems(PopupMenu);
+    PopupMenuEdit = new QMenu(this);
+    PopupMenuEdit->setObjectName("PopupMenuEdit");
+    PopupMenuEdit->addAction(ActEditUndo);
+    PopupMenuEdit->addSeparator();
+    PopupMenuEdit->addActions({ActEditCut, ActEditCopy, ActEditPaste, ActEditDelete});
+    PopupMenuEdit->addSeparator();
+    PopupMenuEdit->addAction(ActEditSelectAll);
+    setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(this, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& pos) { PopupMenu->popup(mapToGlobal(pos)); });
+}
+
+void TMainFormStore::RestoreBounds()
+{
+    TProgOptions& o = ProgOptions();
+    const int w = o.GetWidth();
+    const int h = o.GetHeight();
+    if (w >= MainMinWidth && h >= MainMinHeight) {
+        setGeometry(o.GetLeft(), o.GetTop(), w, h);
+        return;
+    }
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QSize s = screen ? screen->size() : QSize(width(), height());
+    move(s.width() / 2 - width() / 2, s.height() / 2 - height() / 2);
+}
+
+void TMainFormStore::SaveLayout()
+{
+    TProgOptions& o = ProgOptions();
+    const QRect g = geometry();
+    o.SetLeft(g.left());
+    o.SetTop(g.top());
+    o.SetWidth(g.width());
+    o.SetHeight(g.height());
+    void (TProgOptions::*store[])(int) = {&TProgOptions::SetStoreCodeWidth,   &TProgOptions::SetStoreNameWidth,
+                                          &TProgOptions::SetStoreCostWidth,   &TProgOptions::SetStoreDateWidth,
+                                          &TProgOptions::SetStoreWeightWidth, &TProgOptions::SetStoreCountPWidth,
+                                          &TProgOptions::SetStoreSumWidth};
+    for (int i = 0; i < 7; ++i) (o.*store[i])(GridStore->Header()->sectionSize(i));
+    void (TProgOptions::*moves[])(int) = {&TProgOptions::SetMovesDateWidth, &TProgOptions::SetMovesMoveWidth,
+                                          &TProgOptions::SetMovesWeightWidth, &TProgOptions::SetMovesCountPWidth,
+                                          &TProgOptions::SetMovesSumWidth};
+    for (int i = 0; i < 5; ++i) (o.*moves[i])(GridMoves->Header()->sectionSize(i));
+    RestoreNumLock();
+}
+
+void TMainFormStore::CreateEdits()
+{
+    ComputeReadOnlyColor();
+    LbCode = MakeLabel(Client, "LbCode", 12, 12);
+    LbName = MakeLabel(Client, "LbName", 12, 49);
+    LbCost = MakeLabel(Client, "LbCost", 12, 86);
+    LbWeight = MakeLabel(Client, "LbWeight", 12, 124);
+    LbPCount = MakeLabel(Client, "LbPCount", 12, 162);
+    LbMoves = MakeLabel(Client, "LbMoves", 12, 208);
+    LbMoves->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    LbPlus = MakeLabel(Client, "LbPlus", 229, 137);
+    LbPlus->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    QFont plus = LbPlus->font();
+    plus.setPixelSize(17);
+    plus.setBold(true);
+    LbPlus->setFont(plus);
+    LbPlus->resize(30, 21);
+    LbCostNote = MakeLabel(Client, "LbCostNote", 96, 103);
+    LbWeightNote = MakeLabel(Client, "LbWeightNote", 96, 142);
+    LbPCountNote = MakeLabel(Client, "LbPCountNote", 95, 179);
+    for (QLabel* l : {LbCostNote, LbWeightNote, LbPCountNote}) l->hide();
+    const int labelHeight = QFontMetrics(font()).height();
+    for (QLabel* l : {LbCode, LbName, LbCost, LbWeight, LbPCount}) l->resize(230, labelHeight);
+    LbMoves->resize(247, labelHeight);
+
+    auto under = [&](TLocalDbEdit* edit, const char* name, QLabel* label, int width, int maxLength) {
+        edit->setObjectName(name);
+        edit->setGeometry(label->x() - 1, label->y() + label->height() + 1, width, 21);
+        edit->setMaxLength(maxLength);
+        edit->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(edit, &QWidget::customContextMenuRequested, this,
+                [this, edit](const QPoint& pos) { PopupMenuEdit->popup(edit->mapToGlobal(pos)); });
+        return edit;
+    };
+    EditCode = under(new TStrIntEdit(Client), "EditCode", LbCode, 80, 8);
+    EditName = under(new TStringEdit(Client), "EditName", LbName, 248, 40);
+    EditCost = under(new TMoneyEdit(Client), "EditCost", LbCost, 80, 13);
+    EditWeight = under(new TMoneyEdit(Client), "EditWeight", LbWeight, 80, 13);
+    EditPCount = under(new TIntEdit(Client), "EditPCount", LbPCount, 80, 10);
+    EditNote = under(new TStringEdit(Client), "EditNote", LbPCount, 248, 40);
+    for (TLocalDbEdit* e : {EditCode, EditCost, EditWeight, EditPCount})
+        connect(e, &TLocalDbEdit::OnEnter, this, [this] { EditEnter(true); });
+    for (TLocalDbEdit* e : {EditName, EditNote})
+        connect(e, &TLocalDbEdit::OnEnter, this, [this] { EditEnter(false); });
+
+    auto nb = [this](const char* name, int height) {
+        auto* label = new TNbLabel(Client);
+        label->setObjectName(name);
+        label->resize(146, height);
+        return label;
+    };
+    LbMoveNote = nb("LbMoveNote", 13);
+    LbSumTitle = nb("LbSumTitle", 13);
+    LbSum = nb("LbSum", 19);
+    QFont big = LbSum->font();
+    big.setPixelSize(16);
+    big.setBold(true);
+    LbSum->setFont(big);
+}
+
+void TMainFormStore::CreateGrids()
+{
+    TTableStore& g = Store.Goods();
+    TProgOptions& o = ProgOptions();
+    using enum TAlignment;
+    GridStore = new TDataGrid(Client,
+                              {MakeDataGridColumn(1, taLeftJustify, o.GetStoreCodeWidth(), TextTable[13],
+                                                  g.IndCode.get(), true),
+                               MakeDataGridColumn(2, taLeftJustify, o.GetStoreNameWidth(), TextTable[14],
+                                                  g.IndName.get(), true),
+                               MakeDataGridColumn(5, taRightJustify, o.GetStoreCostWidth(), TextTable[17],
+                                                  g.IndCost.get(), false),
+                               MakeDataGridColumn(7, taCenter, o.GetStoreDateWidth(), TextTable[19],
+                                                  g.IndDate.get(), false),
+                               MakeDataGridColumn(4, taRightJustify, o.GetStoreWeightWidth(), TextTable[16],
+                                                  g.IndWeight.get(), false),
+                               MakeDataGridColumn(3, taRightJustify, o.GetStoreCountPWidth(), TextTable[15],
+                                                  g.IndPock.get(), false),
+                               MakeDataGridColumn(6, taRightJustify, o.GetStoreSumWidth(), TextTable[18],
+                                                  g.IndSum.get(), false)},
+                              &g);
+    GridStore->setObjectName("GridStore");
+    GridStore->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(GridStore, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& pos) { PopupMenu->popup(GridStore->viewport()->mapToGlobal(pos)); });
+    connect(GridStore, &TDataGrid::OnKeyPress, this, [this](QString& key) { GridStoreKeyPress(key); });
+    connect(GridStore, &TDataGrid::OnSelectCell, this,
+            [this](int col, int row, bool& can) { GridStoreSelectCell(col, row, can); });
+    connect(GridStore, &TDataGrid::OnSearchBegin, this, [this](const std::string&) { SetMode(smSearch); });
+    connect(GridStore, &TDataGrid::OnSearchEnd, this, [this](const std::string&) { SetMode(smBrowse); });
+    connect(GridStore, &TDataGrid::OnSearchChange, this,
+            [this](const std::string& text) { GridStoreSearchText(text); });
+    connect(GridStore, &TDataGrid::OnEnter, this, [this] { SetNumLockForColumn(GridStore->Col()); });
+
+    TTableMoves& m = Store.Moves();
+    GridMoves = new TFilteredDataGrid(
+        Client,
+        {MakeDataGridColumn(2, taCenter, o.GetMovesDateWidth(), TextTable[19], nullptr, false),
+         MakeDataGridColumn(3, taCenter, o.GetMovesMoveWidth(), TextTable[20], nullptr, false),
+         MakeDataGridColumn(5, taRightJustify, o.GetMovesWeightWidth(), TextTable[16], nullptr, false),
+         MakeDataGridColumn(4, taRightJustify, o.GetMovesCountPWidth(), TextTable[15], nullptr, false),
+         MakeDataGridColumn(7, taRightJustify, o.GetMovesSumWidth(), TextTable[21], nullptr, false)},
+        &m);
+    GridMoves->setObjectName("GridMoves");
+    connect(GridMoves, &TDataGrid::OnSelectCell, this,
+            [this](int col, int row, bool& can) { GridMovesSelectCell(col, row, can); });
+
+    setTabOrder(GridStore, EditCode);
+    setTabOrder(EditCode, EditName);
+    setTabOrder(EditName, EditCost);
+    setTabOrder(EditCost, EditWeight);
+    setTabOrder(EditWeight, EditPCount);
+    setTabOrder(EditPCount, GridMoves);
+    setTabOrder(GridMoves, EditNote);
+    GridStore->setFocus();
+}
+
+void TMainFormStore::PlaceAnchored()
+{
+    if (!GridStore || !StatusBar) return;
+    const int cw = Client->width();
+    const int ch = Client->height();
+    const int statusHeight = 19;
+    StatusBar->setGeometry(0, ch - statusHeight, cw, statusHeight);
+    EditNote->move(LbPCount->x() - 1, ch - 86);
+    LbMoveNote->move(113, ch - 100);
+    LbSumTitle->move(113, ch - 55);
+    LbSum->move(113, ch - 42);
+    for (TNbLabel* l : {LbMoveNote, LbSumTitle, LbSum}) l->SetPanelEdge(GridStore);
+    GridStore->setGeometry(270, 0, std::max(0, cw - 270), std::max(0, ch - statusHeight));
+    const int movesTop = LbMoves->y() + LbMoves->height() + 1;
+    GridMoves->setGeometry(LbMoves->x() - 1, movesTop, 248,
+                           std::max(0, LbMoveNote->y() - LbMoves->y() - LbMoves->height() - 2));
+    FitStatusPanels();
+}
+
+void TMainFormStore::PaintPanel(QPainter& painter)
+{
+    const int right = GridStore ? GridStore->x() : 270;
+    MainGradienter().PaintRect(painter, FActive, QRect(0, 0, right, Client->height()));
+    for (TNbLabel* l : {LbMoveNote, LbSumTitle, LbSum})
+        if (l) l->FActive = FActive;
+}
+
+// ---- the current goods ----
+
+void TMainFormStore::ShowCurrentGoods()
+{
+    TTableStore& g = Store.Goods();
+    if (g.RecordCount() == 0) {
+        ClearEdits();
+        return;
+    }
+    const std::pair<QWidget*, TField*> pairs[] = {{EditCode, &g.Code},     {EditName, &g.Name},
+                                                  {EditCost, &g.Cost},     {EditWeight, &g.Weight},
+                                                  {EditPCount, &g.PCount}, {LbSum, &g.Sum}};
+    for (auto [control, field] : pairs) {
+        const QString text = ToQ(field->GetText());
+        if (auto* edit = qobject_cast<QLineEdit*>(control)) {
+            if (edit->text() != text) edit->setText(text);
+        } else if (auto* label = qobject_cast<QLabel*>(control); label->text() != text) {
+            label->setText(text);
+        }
+    }
+    ShowMoves(g.ID.GetValue());
+}
+
+void TMainFormStore::ShowMoves(int32_t goodsId)
+{
+    TTableMoves& m = Store.Moves();
+    const TVariant first = TVariant::DateTime(EncodeDate(1, 1, 1));
+    // The next goods after the largest id cannot be named; its key range
+    // then runs to the end.
+    const int32_t high = goodsId == INT32_MAX ? goodsId : goodsId + 1;
+    GridMoves->SetFilter(m.IndSD.get(), {goodsId, first}, {high, first});
+    GridMoves->SetRow(GridMoves->RowCount() - 1);
+}
+
+void TMainFormStore::ClearEdits()
+{
+    EditCode->setText(QString());
+    EditName->setText(QString());
+    EditCost->setText("0.00");
+    EditWeight->setText("0.00");
+    EditPCount->setText("0");
+    LbSum->setText("0.00");
+    ShowMoves(0);
+    EditNote->setText(QString());
+}
+
+void TMainFormStore::GridMovesSelectCell(int, int, bool&)
+{
+    TTableMoves& m = Store.Moves();
+    const QString note = GridMoves->FilterCount() > 0 ? ToQ(m.Note.GetText()) : QString();
+    if (EditNote->text() != note) EditNote->setText(note);
+}
+
+void TMainFormStore::GridStoreSelectCell(int col, int row, bool&)
+{
+    if (col != GridStore->Col()) SetNumLockForColumn(col);
+    if (col == GridStore->Col() || row != GridStore->Row()) ShowCurrentGoods();
+}
+
+void TMainFormStore::GridStoreKeyPress(QString& key)
+{
+    if (GridStore->Col() != 1) return;
+    if (key.size() == 1 && ((key[0] >= '0' && key[0] <= '9') || key[0] == QChar(8))) return;
+    key.clear();
+}
+
+void TMainFormStore::GridStoreSearchText(const std::string& text)
+{
+    const std::string& name = TextTable.ModeNames[smSearch];
+    StatusBar->SetText(2, ToQ(text.empty() ? name : name + "  \"" + text + "\""));
+    if (GridStore->Col() == 2)
+        Store.FindByName(text);
+    else if (GridStore->Col() == 1)
+        Store.FindByCode(text);
+}
+
+void TMainFormStore::SortByColumn() { GridStore->SortByColumn(GridStore->Col() - GridStore->FixedCols()); }
+
+void TMainFormStore::SearchGoods()
+{
+    if (GridStore->Col() != 1 && GridStore->Col() != 2) GridStore->SetCol(1);
+    if (GridStore->isEnabled() && GridStore->isVisible()) GridStore->setFocus();
+    GridStore->SearchCurrentColumn();
+    if (ProgOptions().GetEnhanced() && GridStore->Col() != 1) SetPadShortcuts(false);
+}
+
+// ---- modes ----
+
+void TMainFormStore::SetMode(TStoreMode mode)
+{
+    const bool notEmpty = Store.Goods().RecordCount() > 0;
+    const TModeRules r = ModeRules(mode, notEmpty);
+    GridStore->setEnabled(r.Grids);
+    GridMoves->setEnabled(r.Grids);
+    ActInsert->setEnabled(r.Insert);
+    for (QAction* a : {ActEdit, ActDelete, ActAdd, ActDed}) a->setEnabled(r.GoodsActions);
+    ActSort->setEnabled(r.Sort);
+    ActSearch->setEnabled(r.Search);
+    ActSearch->setVisible(r.SearchVisible);
+    ActPost->setEnabled(r.PostCancel);
+    ActCancel->setEnabled(r.PostCancel);
+    ActSearchEnd->setEnabled(r.SearchEnd);
+    ActSearchEnd->setVisible(r.SearchEnd);
+    for (QAction* a : {ActStat, ActSaveAs, ActRestoreBase}) a->setEnabled(r.Work);
+    for (QMenu* m : {MenuExport, MenuImport}) m->menuAction()->setEnabled(r.Work && !m->isEmpty());
+    const std::pair<TLocalDbEdit*, unsigned> edits[] = {{EditCode, peCode},     {EditName, peName},
+                                                        {EditCost, peCost},     {EditWeight, peWeight},
+                                                        {EditPCount, pePCount}, {EditNote, peNote}};
+    for (auto [edit, bit] : edits) {
+        if (r.Writable & bit)
+            UnlockEdit(edit);
+        else
+            LockEdit(edit);
+    }
+    LbPlus->setText(r.Plus == TPlusSign::Plus ? "(+)" : r.Plus == TPlusSign::Minus ? "( - )" : "");
+
+    const TModeKeys k = ModeKeys(mode);
+    auto key = [](QAction* act, TKeyRule rule, const QKeySequence& seq) {
+        if (rule == TKeyRule::Set)
+            act->setShortcut(seq);
+        else if (rule == TKeyRule::Clear)
+            act->setShortcut(QKeySequence());
+    };
+    // Esc is cleared before it is given, so two enabled actions never share it.
+    key(ActCancel, k.Cancel == TKeyRule::Clear ? TKeyRule::Clear : TKeyRule::Keep, KeyEsc);
+    key(ActSearchEnd, k.SearchEnd == TKeyRule::Clear ? TKeyRule::Clear : TKeyRule::Keep, KeyEsc);
+    key(ActExit, k.Exit == TKeyRule::Clear ? TKeyRule::Clear : TKeyRule::Keep, KeyEsc);
+    key(ActCancel, k.Cancel, KeyEsc);
+    key(ActSearchEnd, k.SearchEnd, KeyEsc);
+    key(ActExit, k.Exit, KeyEsc);
+    key(ActDelete, k.Delete, KeyDel);
+    if (ProgOptions().GetEnhanced() && k.PadKeys != TKeyRule::Keep) SetPadShortcuts(k.PadKeys == TKeyRule::Set);
+
+    Store.SetMode(mode);
+    StatusBar->SetText(2, ToQ(TextTable.ModeNames[mode]));
+}
+
+void TMainFormStore::SetPadShortcuts(bool pad)
+{
+    auto set = [pad](QAction* act, const QKeySequence& padKey, const QKeySequence& fKey) {
+        QList<QKeySequence> keys;
+        if (pad) keys << padKey;
+        keys << fKey;
+        if (act->shortcuts() != keys) act->setShortcuts(keys);
+    };
+    set(ActAdd, KeyPadPlus, QKeySequence(Qt::Key_F12));
+    set(ActDed, KeyPadMinus, QKeySequence(Qt::Key_F11));
+}
+
+void TMainFormStore::ComputeReadOnlyColor()
+{
+    const QPalette p = QApplication::palette();
+    const QColor w = p.color(QPalette::Active, QPalette::Base);
+    const QColor h = p.color(QPalette::Active, QPalette::Highlight);
+    auto mix = [](int hc, int wc) { return hc + (wc - hc) * 70 / 100; };
+    FReadOnlyColor = std::uint32_t(mix(h.red(), w.red())) | std::uint32_t(mix(h.green(), w.green())) << 8 |
+                     std::uint32_t(mix(h.blue(), w.blue())) << 16;
+}
+
+QColor TMainFormStore::ReadOnlyColor() const
+{
+    return QColor(int(FReadOnlyColor & 0xFF), int(FReadOnlyColor >> 8 & 0xFF), int(FReadOnlyColor >> 16 & 0xFF));
+}
+
+void TMainFormStore::LockEdit(TLocalDbEdit* edit)
+{
+    edit->setReadOnly(true);
+    QPalette p = edit->palette();
+    if (p.color(QPalette::Base) != ReadOnlyColor()) {
+        p.setColor(QPalette::Base, ReadOnlyColor());
+        edit->setPalette(p);
+    }
+}
+
+void TMainFormStore::UnlockEdit(TLocalDbEdit* edit)
+{
+    edit->setReadOnly(false);
+    const QColor window = QApplication::palette().color(QPalette::Base);
+    QPalette p = edit->palette();
+    if (p.color(QPalette::Base) != window) {
+        p.setColor(QPalette::Base, window);
+        edit->setPalette(p);
+    }
+}
+
+// ---- flows ----
+
+void TMainFormStore::StartInsert()
+{
+    SetMode(smInsert);
+    ClearEdits();
+    if (ProgOptions().GetAutogenEnabled()) {
+        EditCode->setText(ToQ(NextAutoCode()));
+        EditName->setFocus();
+    } else {
+        EditCode->setFocus();
+    }
+}
+
+void TMainFormStore::StartEdit()
+{
+    QWidget* noted = QApplication::focusWidget();
+    const int col = GridStore->Col();
+    SetMode(smEdit);
+    if (noted == EditCode || noted == EditName || noted == EditCost) {
+        noted->setFocus();
+        return;
+    }
+    if (noted == GridStore && col == 2)
+        EditName->setFocus();
+    else if (noted == GridStore && col == 3)
+        EditCost->setFocus();
+    else
+        EditCode->setFocus();
+}
+
+void TMainFormStore::StartAdd()
+{
+    SetMode(smAdd);
+    EditNote->setText(QString());
+    QWidget* focus = QApplication::focusWidget();
+    if (focus != EditWeight && focus != EditPCount && focus != EditNote) EditWeight->setFocus();
+    // The totals stand in the edits as the starting text; selected, the
+    // first key typed replaces them instead of adding to the whole stock.
+    EditWeight->selectAll();
+    EditPCount->selectAll();
+}
+
+void TMainFormStore::StartDeduct()
+{
+    SetMode(smDeduct);
+    EditNote->setText(QString());
+    QWidget* focus = QApplication::focusWidget();
+    if (focus != EditWeight && focus != EditPCount && focus != EditNote) EditWeight->setFocus();
+    EditWeight->selectAll();
+    EditPCount->selectAll();
+}
+
+void TMainFormStore::InfoBox(const std::string& caption, const std::string& text, int icon)
+{
+    ShowMessageBox(text, caption, MB_ONEBUTTON | icon, "OK", TextTable[2]);
+}
+
+void TMainFormStore::PostEdit()
+{
+    const std::string code = Trimmed(EditCode->text());
+    const std::string name = Trimmed(EditName->text());
+    const std::string cost = Trimmed(EditCost->text());
+    const std::string weight = Trimmed(EditWeight->text());
+    const std::string packs = Trimmed(EditPCount->text());
+    const std::string note = Trimmed(EditNote->text());
+    switch (Store.GetMode()) {
+    case smInsert:
+        if (!Store.CanInsert(cost, weight, packs)) {
+            InfoBox(TextTable[22], TextTable[24], MB_ICONINFORMATION);
+            return;
+        }
+        Store.InsertGoods(code, name, cost, weight, packs, note);
+        break;
+    case smAdd:
+        if (!Store.CanAdd(weight, packs)) {
+            InfoBox(TextTable[22], TextTable[24], MB_ICONINFORMATION);
+            return;
+        }
+        Store.AddGoods(weight, packs, note);
+        break;
+    case smDeduct:
+        if (!Store.CanDeduct(weight, packs)) {
+            InfoBox(TextTable[23], TextTable[25], MB_ICONINFORMATION);
+            return;
+        }
+        Store.DeductGoods(weight, packs, note);
+        break;
+    case smEdit:
+        if (!Store.CanSetCost(cost)) {
+            InfoBox(TextTable[26], TextTable[27], MB_ICONINFORMATION);
+            return;
+        }
+        Store.EditGoods(code, name, cost);
+        break;
+    default:
+        break;
+    }
+    GridStore->Reload();
+    SetMode(smBrowse);
+    GridStore->setFocus();
+    ShowCurrentGoods();
+}
+
+void TMainFormStore::CancelEdit()
+{
+    SetMode(smBrowse);
+    GridStore->setFocus();
+    ShowCurrentGoods();
+}
+
+std::string TMainFormStore::BreakLongWords(const std::string& text)
+{
+    if (!FormMessageBox) return text;
+    const QFontMetrics metrics(FormMessageBox->font());
+    const int limit = FormMessageBox->LbQuery->width();
+    const QString in = ToQ(text);
+    QString out;
+    QString word;
+    for (const QChar c : in) {
+        if (c == ' ') {
+            word.clear();
+        } else if (metrics.horizontalAdvance(word + c) >= limit) {
+            out += ' ';
+            word.clear();
+        }
+        if (c != ' ') word += c;
+        out += c;
+    }
+    return out.toStdString();
+}
+
+void TMainFormStore::DeleteCurrentGoods()
+{
+    SetMode(smDelete);
+    TTableStore& g = Store.Goods();
+    const std::string item = BreakLongWords("(" + g.Code.GetText() + ")  " + g.Name.GetText());
+    const std::string question = TextTable[31] + item + TextTable[32];
+    GridStore->setEnabled(true);
+    if (GridStore->isVisible()) GridStore->setFocus();
+    std::string error, errorClass;
+    if (ShowMessageBox(question, TextTable[30], MB_TWOBUTTONS | MB_ICONQUESTION, TextTable[55], TextTable[57],
+                       TextTable[56], TextTable[58]) == 1) {
+        try {
+            Store.DeleteGoods();
+        } catch (const Exception& e) {
+            error = e.Message();
+            errorClass = e.ClassName();
+        } catch (const std::exception& e) {
+            error = e.what();
+            errorClass = "Exception";
+        }
+        GridStore->Reload();
+    }
+    SetMode(smBrowse);
+    ShowCurrentGoods();
+    if (!errorClass.empty()) ShowActionError(error, errorClass);
+}
+
+void TMainFormStore::ShowTotals()
+{
+    if (FormStat->Refresh()) FormStat->exec();
+}
+
+void TMainFormStore::ShowAbout() { FormAbout->exec(); }
+
+void TMainFormStore::ChangePassword() { FormPassChange->exec(); }
+
+void TMainFormStore::SaveBaseAs()
+{
+    std::string folder = ProgOptions().GetLastCopy();
+    if (!BrowseForFolder(folder, 3, TextTable[33], TextTable[34], "", "", this)) return;
+    if (Store.SaveAs(folder)) {
+        ProgOptions().SetLastCopy(folder);
+        InfoBox(TextTable[33], TextTable[35] + "\r\n" + WrapToMessageBox(folder), MB_ICONINFORMATION);
+    } else {
+        InfoBox(TextTable[33], TextTable[36] + "\r\n" + WrapToMessageBox(folder), MB_ICONEXCLAMATION);
+    }
+    SetMode(smBrowse);
+}
+
+void TMainFormStore::RestoreBaseFrom()
+{
+    std::string folder = ProgOptions().GetLastCopy();
+    if (folder.empty()) {
+        std::error_code ec;
+        folder = ProgramFolder() + "Hist";
+        if (!std::filesystem::is_directory(folder, ec)) folder.clear();
+    }
+    if (!BrowseForFolder(folder, 1, TextTable[37], TextTable[38], "", "", this)) return;
+    bool restored = false;
+    std::string error, errorClass;
+    try {
+        restored = Store.RestoreBase(folder);
+    } catch (const Exception& e) {
+        error = e.Message();
+        errorClass = e.ClassName();
+    }
+    if (GridStore->RowCount() > 1) GridStore->SetRow(1);
+    GridStore->Reload();
+    ShowCurrentGoods();
+    if (!errorClass.empty()) {
+        SetMode(smBrowse);
+        ShowActionError(error, errorClass);
+        return;
+    }
+    if (restored) {
+        ProgOptions().SetLastCopy(folder);
+        InfoBox(TextTable[37], TextTable[39] + "\r\n" + WrapToMessageBox(folder), MB_ICONINFORMATION);
+    } else {
+        InfoBox(TextTable[37], TextTable[40] + "\r\n" + WrapToMessageBox(folder), MB_ICONEXCLAMATION);
+    }
+    SetMode(smBrowse);
+}
+
+void TMainFormStore::PrinterSetup()
+{
+    // The print manager takes over the printer here once it is built.
+    if (QPrinterInfo::availablePrinters().isEmpty()) {
+        ShowMessageBox(TextTable[8], TextTable[9], MB_ONEBUTTON | MB_ICONINFORMATION, "OK", TextTable[10]);
+        return;
+    }
+    static QPrinter printer;
+    QPrintDialog dialog(&printer, this);
+    dialog.exec();
+}
+
+void TMainFormStore::OpenHelp() { RunProgram(TextTable[64]); }
+
+void TMainFormStore::ToggleAutogen()
+{
+    const bool enabled = !ProgOptions().GetAutogenEnabled();
+    ProgOptions().SetAutogenEnabled(enabled);
+    ActAutogen->setChecked(enabled);
+}
+
+std::string TMainFormStore::NextAutoCode()
+{
+    TProgOptions& o = ProgOptions();
+    return AutoCode(o.GetAutogenNuls(), o.GetAutogenDelta(), Store.Goods().ID.GetNextKeyValue(),
+                    EditCode->maxLength());
+}
+
+void TMainFormStore::BeginWork()
+{
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    GridMoves->setEnabled(false);
+    GridStore->setEnabled(false);
+}
+
+void TMainFormStore::EndWork()
+{
+    GridStore->setEnabled(true);
+    GridMoves->setEnabled(true);
+    GridStore->Reload();
+    ShowCurrentGoods();
+    if (GridStore->isVisible()) GridStore->setFocus();
+    while (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
+    SetMode(smBrowse);
+}
+
+void TMainFormStore::Guard(const std::function<void()>& work)
+{
+    try {
+        work();
+    } catch (const Exception& e) {
+        ShowActionError(e.Message(), e.ClassName());
+    } catch (const std::exception& e) {
+        ShowActionError(e.what(), "Exception");
+    }
+}
+
+void TMainFormStore::ShowActionError(const std::string& message, const std::string& className)
+{
+    ShowMessageBox(message + "\r\n(" + className + ")", "Tarnovell - " + TextTable[1],
+                   MB_ONEBUTTON | MB_ICONSTOP, "OK", TextTable[2]);
+}
+
+// ---- language ----
+
+void TMainFormStore::SelectLanguage(int language)
+{
+    if (language == 0)
+        LoadRussianTexts();
+    else if (language == 1)
+        LoadUkrainianTexts();
+    else
+        LoadEnglishTexts();
+    ProgOptions().SetLanguage(language);
+    ApplyQtTranslations(language);
+    ActSelectRusLang->setChecked(language == 0);
+    ActSelectUkrLang->setChecked(language == 1);
+    ActSelectEngLang->setChecked(language == 2);
+    ApplyLanguageToForms();
+}
+
+void TMainFormStore::ApplyLanguageToForms()
+{
+    FormAbout->ApplyLanguage();
+    FormPassChange->ApplyLanguage();
+    FormStat->ApplyLanguage();
+    ApplyLanguage();
+    FitStatusPanels();
+    // Asking to install a layout makes sense only where the keyboard can be changed.
+    if (!SelectKeyboardLayout(TextTable[0], true) && KeyboardAvailable()) {
+        if (ShowMessageBox(TextTable[60], TextTable[59], MB_TWOBUTTONS | MB_ICONQUESTION, TextTable[55],
+                           TextTable[61], TextTable[56], TextTable[62]) == 1)
+            LoadKeyboardLayoutActive(TextTable[0]);
+    }
+    ShowKeyboardLanguage();
+}
+
+void TMainFormStore::ApplyLanguage()
+{
+    const std::pair<QAction*, int> actions[] = {
+        {ActEditCut, 102},       {ActEditCopy, 104},      {ActEditPaste, 106},   {ActEditSelectAll, 108},
+        {ActEditUndo, 110},      {ActEditDelete, 112},    {ActRestoreBase, 114}, {ActSaveAs, 116},
+        {ActPrinter, 118},       {ActExit, 120},          {ActChangePass, 122},  {ActNotebook, 124},
+        {ActAutogen, 126},       {ActAbout, 128},         {ActHelp, 130},        {ActSelectRusLang, 134},
+        {ActSelectUkrLang, 136}, {ActSelectEngLang, 138}, {ActPost, 140},        {ActCancel, 142},
+        {ActSearchEnd, 144},     {ActPrice, 146},         {ActStat, 148},        {ActInsert, 150},
+        {ActEdit, 152},          {ActDelete, 154},        {ActAdd, 156},         {ActDed, 158},
+        {ActSearch, 160},        {ActSort, 162},
+        {MenuFile->menuAction(), 164},    {MenuProduct->menuAction(), 166}, {MenuReport->menuAction(), 168},
+        {MenuHelp->menuAction(), 170},    {MenuLang->menuAction(), 172},    {MenuExport->menuAction(), 174},
+        {MenuImport->menuAction(), 176}};
+    for (auto [act, slot] : actions) {
+        act->setText(ToQ(TextTable[slot]));
+        act->setStatusTip(ToQ(TextTable[slot + 1]));
+        act->setToolTip(ToQ(TextTable[slot + 1]));
+    }
+    const std::pair<QLabel*, int> labels[] = {{LbCode, 178},     {LbCost, 179},     {LbCostNote, 180},
+                                              {LbMoves, 181},    {LbName, 182},     {LbMoveNote, 183},
+                                              {LbPCount, 184},   {LbPCountNote, 185}, {LbSumTitle, 186},
+                                              {LbWeight, 187},   {LbWeightNote, 188}};
+    for (auto [label, slot] : labels) label->setText(ToQ(TextTable[slot]));
+    const int store[] = {13, 14, 17, 19, 16, 15, 18};
+    for (int i = 0; i < 7; ++i) GridStore->SetColumnCaption(i, TextTable[store[i]]);
+    const int moves[] = {19, 20, 16, 15, 21};
+    for (int i = 0; i < 5; ++i) GridMoves->SetColumnCaption(i, TextTable[moves[i]]);
+    ShowClock();
+    const TStoreMode mode = Store.GetMode();
+    if (mode == smSearch)
+        GridStoreSearchText(GridStore->SearchText());
+    else
+        StatusBar->SetText(2, ToQ(TextTable.ModeNames[std::min<int>(mode, ModeNameCount - 1)]));
+    GridStore->viewport()->update();
+    GridMoves->viewport()->update();
+    GridStore->InvalidateData();
+    GridMoves->InvalidateData();
+}
+
+// ---- keyboard ----
+
+void TMainFormStore::ToggleNotebook()
+{
+    RestoreNumLock();
+    ProgOptions().SetEnhanced(!ProgOptions().GetEnhanced());
+    ApplyNotebookMode();
+    if (ProgOptions().GetEnhanced()) return;
+    QWidget* focus = QApplication::focusWidget();
+    if (focus == GridStore)
+        SetNumLockForColumn(GridStore->Col());
+    else if (focus == EditName || focus == EditNote)
+        EditEnter(false);
+    else if (qobject_cast<TLocalDbEdit*>(focus))
+        EditEnter(true);
+}
+
+void TMainFormStore::ApplyNotebookMode()
+{
+    const bool enhanced = ProgOptions().GetEnhanced();
+    ActNotebook->setChecked(!enhanced);
+    if (enhanced) {
+        const TModeKeys k = ModeKeys(Store.GetMode());
+        SetPadShortcuts(k.PadKeys != TKeyRule::Clear);
+    } else {
+        ActAdd->setShortcuts({QKeySequence(Qt::Key_F12)});
+        ActDed->setShortcuts({QKeySequence(Qt::Key_F11)});
+    }
+}
+
+void TMainFormStore::EditEnter(bool numeric)
+{
+    if (ProgOptions().GetEnhanced()) return;
+    QCoreApplication::processEvents();
+    if (numeric)
+        NumLockOn();
+    else
+        NumLockOff();
+}
+
+void TMainFormStore::SetNumLockForColumn(int column) { EditEnter(column != 2); }
+
+void TMainFormStore::RestoreNumLock()
+{
+    if (ProgOptions().GetEnhanced()) return;
+    if (FNumLockAtStart)
+        NumLockOn();
+    else
+        NumLockOff();
+}
+
+void TMainFormStore::ShowNumLock() { StatusBar->SetText(1, NumLockState().value_or(false) ? "NUM" : ""); }
+
+void TMainFormStore::ShowKeyboardLanguage() { StatusBar->SetText(3, KeyboardLanguageText()); }
+
+void TMainFormStore::ShowClock() { StatusBar->SetText(4, ToQ(FormatDateTimeText(Now()))); }
+
+void TMainFormStore::FitStatusPanels()
+{
+    if (!StatusBar) return;
+    const QFontMetrics m(StatusBar->font());
+    const int clock = m.horizontalAdvance(StatusBar->Text(4) + "0") + 8;
+    const int w = StatusBar->width() - clock - StatusBar->PanelWidth(3) - StatusBar->PanelWidth(1) -
+                  StatusBar->PanelWidth(0);
+    if (StatusBar->PanelWidth(2) != w) StatusBar->SetPanelWidth(2, w);
+}
+
+// ---- window events ----
+
+// The caption gradient may run from dark to light, so each label takes the
+// caption text colour that reads on the gradient behind its middle: the
+// window text on a light part, the highlighted text on a dark one; dimmed
+// while the window is inactive.
+void TMainFormStore::UpdateLabelColors()
+{
+    const QPalette p = QApplication::palette();
+    TGradienter& g = MainGradienter();
+    const QColor start = FActive ? g.ActiveStart() : g.InactiveStart();
+    const QColor end = FActive ? g.ActiveEnd() : g.InactiveEnd();
+    const int panel = std::max(1, GridStore ? GridStore->x() : 270);
+    for (QLabel* l : Client->findChildren<QLabel*>(Qt::FindDirectChildrenOnly)) {
+        const double t = std::clamp((l->x() + l->width() / 2.0) / panel, 0.0, 1.0);
+        const double lightness = (1 - t) * start.lightness() + t * end.lightness();
+        const QColor c = lightness >= 128 ? p.color(FActive ? QPalette::Active : QPalette::Disabled, QPalette::WindowText)
+                                          : p.color(FActive ? QPalette::Active : QPalette::Inactive,
+                                                    QPalette::HighlightedText);
+        QPalette lp = l->palette();
+        lp.setColor(QPalette::WindowText, c);
+        l->setPalette(lp);
+    }
+}
+
+void TMainFormStore::SysColorChange()
+{
+    MainGradienter().Refresh();
+    GridStore->UpdateRowColors();
+    GridMoves->UpdateRowColors();
+    ComputeReadOnlyColor();
+    for (TLocalDbEdit* e : {EditCode, EditName, EditCost, EditWeight, EditPCount, EditNote})
+        if (e->isReadOnly()) LockEdit(e);
+    UpdateLabelColors();
+    StatusBar->update();
+    GridStore->UpdateHeaderStyle();
+    GridMoves->UpdateHeaderStyle();
+    Client->update();
 }
 
 void TMainFormStore::changeEvent(QEvent* event)
 {
-    if (event->type() == QEvent::WindowTitleChange && FTopWindow)
-        FTopWindow->SetCaption(windowTitle().toStdString());
+    switch (event->type()) {
+    case QEvent::WindowTitleChange:
+        if (FTopWindow) FTopWindow->SetCaption(windowTitle().toStdString());
+        break;
+    case QEvent::ActivationChange:
+        FActive = isActiveWindow();
+        UpdateLabelColors();
+        update();
+        Client->update();
+        break;
+    case QEvent::PaletteChange:
+    case QEvent::StyleChange:
+        if (GridStore) SysColorChange();
+        break;
+    default:
+        break;
+    }
     QMainWindow::changeEvent(event);
+}
+
+bool TMainFormStore::event(QEvent* event)
+{
+    // Hints go to the first status panel, which the others stay beside.
+    if (event->type() == QEvent::StatusTip) {
+        if (StatusBar) StatusBar->SetText(0, " " + static_cast<QStatusTipEvent*>(event)->tip());
+        return true;
+    }
+    return QMainWindow::event(event);
+}
+
+void TMainFormStore::closeEvent(QCloseEvent* event)
+{
+    SaveLayout();
+    QMainWindow::closeEvent(event);
+}
+
+bool TMainFormStore::eventFilter(QObject* watched, QEvent* event)
+{
+    const QEvent::Type type = event->type();
+    if ((type == QEvent::KeyPress || type == QEvent::KeyRelease) &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_NumLock)
+        QTimer::singleShot(0, this, [this] { ShowNumLock(); });
+    if (FLayoutChangePending) {
+        FLayoutChangePending = false;
+        ShowKeyboardLanguage();
+    } else if (type == QEvent::KeyboardLayoutChange) {
+        FLayoutChangePending = true;
+    } else if (type == QEvent::KeyRelease) {
+        // X11 reports no layout change of its own; layouts switch on modifier keys.
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Shift || key == Qt::Key_Alt || key == Qt::Key_Control || key == Qt::Key_Meta ||
+            key == Qt::Key_Super_L || key == Qt::Key_Mode_switch) {
+            FLayoutChangePending = true;
+            QTimer::singleShot(0, this, [] {});
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 } // namespace tv

@@ -1,28 +1,170 @@
 #pragma once
-// The program's main window: the entry panel with the current goods, the
-// grid of its movements and the grid of all goods.
+// The program's main window: on the left the entry panel with the current
+// goods, the grid of its movements and the goods' value; on the right the
+// grid of all goods. The window works in one mode at a time (browse, edit,
+// insert, search, delete, add, deduct), which decides the actions it offers,
+// the keys they take and the edits that accept input. Every change of the
+// data goes through the stock book Store.
+
+#include "UStoreData.h"
 
 #include <QMainWindow>
 
+#include <functional>
 #include <memory>
+#include <string>
+
+class QAction;
+class QLabel;
+class QMenu;
+class QTimer;
 
 namespace tv {
 
+class TDataGrid;
+class TFilteredDataGrid;
+class TFormAbout;
+class TFormPassChange;
+class TFormStat;
+class TLocalDbEdit;
+class TNbLabel;
+class TStatusPanels;
 class TTopWindow;
+
+// The client area's design size; with the menu it is the window's least size.
+inline constexpr int MainMinWidth = 780;
+inline constexpr int MainMinHeight = 514;
 
 class TMainFormStore : public QMainWindow {
     Q_OBJECT
 
 public:
-    // Builds the window over the open Store. Registers it as the program's
+    // Builds the window over the open Store in browse mode, with the
+    // totals window, the about box (which may start the version check) and
+    // the password change dialog. Registers it as the program's
     // "TMainFormStore" window, which answers the instance messages.
     explicit TMainFormStore(QWidget* parent = nullptr);
     ~TMainFormStore() override;
 
+    // The current goods record into the entry panel, its movements into
+    // GridMoves; empty values when there is none.
+    void ShowCurrentGoods();
+    void ShowMoves(int32_t goodsId);
+    void ClearEdits();
+
+    // Everything the mode allows, then Store's mode and the mode's name.
+    void SetMode(TStoreMode mode);
+
+    // The flows behind the actions.
+    void StartInsert();
+    void StartEdit();
+    void StartAdd();
+    void StartDeduct();
+    void PostEdit();
+    void CancelEdit();
+    void DeleteCurrentGoods();
+    void ShowTotals();
+    void ShowAbout();
+    void ChangePassword();
+    void SaveBaseAs();
+    void RestoreBaseFrom();
+    void PrinterSetup();
+    void OpenHelp();
+    void ToggleAutogen();
+    std::string NextAutoCode();
+    void SortByColumn();
+    void SearchGoods();
+
+    // 0 Russian, 1 Ukrainian, 2 English: loads the texts, stores the choice
+    // and re-applies every text of the program's forms.
+    void SelectLanguage(int language);
+    void ApplyLanguageToForms();
+    void ApplyLanguage();
+    void ToggleNotebook();
+    void ApplyNotebookMode();
+    void SetNumLockForColumn(int column);
+    void RestoreNumLock();
+    void ShowNumLock();
+    void ShowKeyboardLanguage();
+    void ShowClock();
+    void FitStatusPanels();
+
+    // Around a long work on the data (export, import, report): the grids
+    // are locked, then reloaded and the window returns to browsing.
+    void BeginWork();
+    void EndWork();
+
+    // Position, size and column widths into the settings.
+    void SaveLayout();
+
+    // Runs an action's work; an error it raises is shown and the window
+    // stays usable.
+    void Guard(const std::function<void()>& work);
+
+    // The item text of the delete question with long words broken by blanks
+    // where they reach the message box's width.
+    static std::string BreakLongWords(const std::string& text);
+
+    QAction *ActRestoreBase, *ActSaveAs, *ActPrinter, *ActExit, *ActInsert, *ActEdit, *ActDelete,
+        *ActAdd, *ActDed, *ActSearch, *ActSort, *ActPost, *ActCancel, *ActPrice, *ActStat, *ActAbout,
+        *ActHelp, *ActSearchEnd, *ActChangePass, *ActEditCut, *ActEditCopy, *ActEditPaste,
+        *ActEditSelectAll, *ActEditUndo, *ActEditDelete, *ActSelectRusLang, *ActSelectUkrLang,
+        *ActNotebook, *ActAutogen, *ActSelectEngLang;
+    QMenu *MenuFile, *MenuProduct, *MenuReport, *MenuHelp, *MenuLang, *MenuImport, *MenuExport,
+        *PopupMenu, *PopupMenuEdit;
+    QLabel *LbCode, *LbName, *LbCost, *LbWeight, *LbPCount, *LbMoves, *LbPlus, *LbCostNote,
+        *LbWeightNote, *LbPCountNote;
+    TNbLabel *LbMoveNote = nullptr, *LbSumTitle = nullptr, *LbSum = nullptr;
+    TLocalDbEdit *EditCode = nullptr, *EditName = nullptr, *EditCost = nullptr, *EditWeight = nullptr,
+                 *EditPCount = nullptr, *EditNote = nullptr;
+    TDataGrid* GridStore = nullptr;
+    TFilteredDataGrid* GridMoves = nullptr;
+    TStatusPanels* StatusBar = nullptr;
+    QTimer* Timer = nullptr;
+    QWidget* Client = nullptr;
+
+    TFormStat* FormStat = nullptr;
+    TFormAbout* FormAbout = nullptr;
+    TFormPassChange* FormPassChange = nullptr;
+
+    bool Active() const { return FActive; }
+    QColor ReadOnlyColor() const;
+    bool NumLockAtStart() const { return FNumLockAtStart; }
+
 protected:
     void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
+    void InitForm();
+    void RestoreBounds();
+    void CreateActions();
+    void CreateMenus();
+    void CreateEdits();
+    void CreateGrids();
+    void PlaceAnchored();
+    void PaintPanel(QPainter& painter);
+    void ComputeReadOnlyColor();
+    void LockEdit(TLocalDbEdit* edit);
+    void UnlockEdit(TLocalDbEdit* edit);
+    void UpdateLabelColors();
+    void SetPadShortcuts(bool pad);
+    void EditEnter(bool numeric);
+    void GridStoreKeyPress(QString& key);
+    void GridStoreSelectCell(int col, int row, bool& canSelect);
+    void GridStoreSearchText(const std::string& text);
+    void GridMovesSelectCell(int col, int row, bool& canSelect);
+    void ShowActionError(const std::string& message, const std::string& className);
+    void SysColorChange();
+    void InfoBox(const std::string& caption, const std::string& text, int icon);
+
+    bool FActive = false;
+    bool FNumLockAtStart = false;
+    bool FLayoutChangePending = false;
+    bool FClosing = false;
+    std::uint32_t FReadOnlyColor = 0;
     std::unique_ptr<TTopWindow> FTopWindow;
 };
 

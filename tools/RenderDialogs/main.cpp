@@ -7,6 +7,10 @@
 #include "UFileSrv.h"
 #include "UFolderBrowser.h"
 #include "UFormStat.h"
+#include "UDataGrid.h"
+#include "ULocalDbEdit.h"
+#include "UMainForm.h"
+#include "UMessages.h"
 #include "UMessageBoxForm.h"
 #include "UProgFolder.h"
 #include "UProgOptions.h"
@@ -14,6 +18,8 @@
 #include "UTextConst.h"
 
 #include <QApplication>
+#include <QKeyEvent>
+#include <QMenu>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
@@ -86,6 +92,52 @@ void RenderFolderDialog(const QString& name, int mode, const std::string& captio
     });
     std::string chosen = folder;
     BrowseForFolder(chosen, mode, caption, title, std::string(), std::string(), nullptr);
+}
+
+// The main window in every mode of one language, the delete question
+// over it included.
+void RenderMainWindow(TMainFormStore& w, const QString& suffix)
+{
+    w.ActSelectEngLang->setChecked(false);
+    Show(w);
+    w.activateWindow();
+    QCoreApplication::processEvents();
+    Save(w, "MainForm-browse" + suffix);
+    w.ActEdit->trigger();
+    Save(w, "MainForm-edit" + suffix);
+    w.ActCancel->trigger();
+    w.ActInsert->trigger();
+    w.EditName->setText(QString::fromUtf8("\u0426\u0443\u043a\u043e\u0440"));
+    Save(w, "MainForm-insert" + suffix);
+    w.ActCancel->trigger();
+    w.GridStore->setFocus();
+    w.GridStore->SetCol(2);
+    QKeyEvent key(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, "B");
+    QApplication::sendEvent(w.GridStore, &key);
+    Save(w, "MainForm-search" + suffix);
+    w.GridStore->CancelSearch();
+    w.ActAdd->trigger();
+    Save(w, "MainForm-add" + suffix);
+    w.ActCancel->trigger();
+    w.ActDed->trigger();
+    Save(w, "MainForm-deduct" + suffix);
+    w.ActCancel->trigger();
+    QTimer::singleShot(200, &w, [&w, suffix] {
+        Save(w, "MainForm-delete" + suffix);
+        if (auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            Save(*box, "MainForm-delete-question" + suffix);
+            box->done(2);
+        }
+    });
+    w.ActDelete->trigger();
+    w.MenuFile->popup(w.mapToGlobal(QPoint(0, 20)));
+    QCoreApplication::processEvents();
+    Save(*w.MenuFile, "MainForm-menu-file" + suffix);
+    w.MenuFile->hide();
+    w.MenuProduct->popup(w.mapToGlobal(QPoint(40, 20)));
+    QCoreApplication::processEvents();
+    Save(*w.MenuProduct, "MainForm-menu-product" + suffix);
+    w.MenuProduct->hide();
 }
 
 } // namespace
@@ -164,6 +216,33 @@ int main(int argc, char** argv)
         }
     }
     store.Close();
+
+    Store.Open(true, "Data");
+    Store.InsertGoods("000017", QString::fromUtf8("\u041c\u043e\u043b\u043e\u043a\u043e 2,5% 1 \u043b").toStdString(), "38.90", "120.00", "12", QString::fromUtf8("\u041f\u0440\u0438\u0445\u0456\u0434").toStdString());
+    Store.AddGoods("14.50", "2", "");
+    Store.InsertGoods("000021", "Apple Golden Delicious", "1'234.56", "31'000.00", "420", "");
+    {
+        TFormMessageBox box;
+        TMessageBoxMessages messages(&box);
+        SetMessages(&messages);
+        LoadEnglishTexts();
+        TMainFormStore w;
+        w.setWindowTitle("Tarnovell - " + dir.path());
+        for (const auto& lang : languages) {
+            // Where the keyboard lacks the language's layout the window asks to install it.
+            QTimer::singleShot(300, &w, [suffix = QString("-") + lang.code] {
+                auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+                if (box && box->windowTitle() == QString::fromStdString(TextTable[59])) {
+                    Save(*box, "MainForm-layout-question" + suffix);
+                    box->done(2);
+                }
+            });
+            w.SelectLanguage(lang.load == LoadRussianTexts ? 0 : lang.load == LoadUkrainianTexts ? 1 : 2);
+            RenderMainWindow(w, QString("-") + lang.code);
+        }
+        SetMessages(nullptr);
+    }
+    Store.Close();
     SetProgramFolder(std::string());
     return 0;
 }

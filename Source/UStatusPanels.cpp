@@ -1,0 +1,77 @@
+#include "UStatusPanels.h"
+
+#include "UKeyboard.h"
+
+#include <QGuiApplication>
+#include <QInputMethod>
+#include <QLocale>
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOptionFrame>
+
+namespace tv {
+
+TStatusPanels::TStatusPanels(QWidget* parent, std::vector<TPanel> panels)
+    : QWidget(parent), FPanels(std::move(panels))
+{
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setFocusPolicy(Qt::NoFocus);
+}
+
+void TStatusPanels::SetText(int panel, const QString& text)
+{
+    TPanel& p = FPanels.at(static_cast<std::size_t>(panel));
+    if (p.Text == text) return;
+    p.Text = text;
+    update(PanelRect(panel));
+}
+
+void TStatusPanels::SetPanelWidth(int panel, int width)
+{
+    FPanels.at(static_cast<std::size_t>(panel)).Width = width;
+    update();
+}
+
+QRect TStatusPanels::PanelRect(int panel) const
+{
+    int left = 0;
+    for (int i = 0; i < panel; ++i) left += FPanels[static_cast<std::size_t>(i)].Width;
+    const int w = panel == Count() - 1 ? std::max(0, width() - left) : PanelWidth(panel);
+    return QRect(left, 0, w, height());
+}
+
+void TStatusPanels::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), palette().window());
+    for (int i = 0; i < Count(); ++i) {
+        const QRect r = PanelRect(i).adjusted(0, 1, -2, 0);
+        if (r.width() <= 0) continue;
+        painter.setPen(palette().color(QPalette::Dark));
+        painter.drawLine(r.topLeft(), r.topRight());
+        painter.drawLine(r.topLeft(), r.bottomLeft());
+        painter.setPen(palette().color(QPalette::Light));
+        painter.drawLine(r.bottomLeft(), r.bottomRight());
+        painter.drawLine(r.topRight(), r.bottomRight());
+        painter.setPen(palette().color(QPalette::WindowText));
+        const QRect text = r.adjusted(3, 1, -3, -1);
+        const TPanel& p = FPanels[static_cast<std::size_t>(i)];
+        painter.drawText(text, int(p.Alignment | Qt::AlignVCenter),
+                         fontMetrics().elidedText(p.Text, Qt::ElideRight, text.width()));
+    }
+}
+
+QString KeyboardLanguageText()
+{
+    QString code;
+    if (const std::uint16_t languageId = ActiveKeyboardLanguageId())
+        code = QString::fromStdString(LanguageIsoName(languageId));
+    if (code.isEmpty()) {
+        const QLocale locale = QGuiApplication::inputMethod()->locale();
+        code = QLocale::languageToCode(locale.language(), QLocale::ISO639Part1);
+        if (code.isEmpty() || locale.language() == QLocale::C) code = QStringLiteral("en");
+    }
+    return code.toUpper();
+}
+
+} // namespace tv

@@ -1,0 +1,42 @@
+#pragma once
+// The main window's status bar: a row of sunken panels of set widths, each
+// with its text and alignment. It takes no input.
+
+#include <QWidget>
+
+#include <vector>
+
+namespace tv {
+
+class TStatusPanels : public QWidget {
+    Q_OBJECT
+public:
+    struct TPanel {
+        int Width;
+        Qt::Alignment Alignment;
+        QString Text;
+    };
+
+    TStatusPanels(QWidget* parent, std::vector<TPanel> panels);
+
+    int Count() const { return static_cast<int>(FPanels.size()); }
+    QString Text(int panel) const { return FPanels.at(static_cast<std::size_t>(panel)).Text; }
+    void SetText(int panel, const QString& text);
+    int PanelWidth(int panel) const { return FPanels.at(static_cast<std::size_t>(panel)).Width; }
+    void SetPanelWidth(int panel, int width);
+    // The panel's rectangle; the last panel runs to the right edge.
+    QRect PanelRect(int panel) const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    std::vector<TPanel> FPanels;
+};
+
+// The two-letter code, in capitals, of the active keyboard layout's
+// language; of the input method's language where the keyboard cannot be
+// read, "EN" when that has none.
+QString KeyboardLanguageText();
+
+} // namespace tv

@@ -1,0 +1,734 @@
+// The main window driven by keys over a stock book held in memory.
+
+#include "UMainForm.h"
+
+#include "UDataGrid.h"
+#include "UException.h"
+#include "UFaultEnv.h"
+#include "UFilteredDataGrid.h"
+#include "ULocalDbEdit.h"
+#include "UAboutForm.h"
+#include "UFormPassChange.h"
+#include "UFormStat.h"
+#include "UMessageBoxForm.h"
+#include "UNbLabel.h"
+#include "UMessages.h"
+#include "UProgFolder.h"
+#include "UProgOptions.h"
+#include "UStatusPanels.h"
+#include "UTextConst.h"
+
+#include "DialogTestKit.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QLibraryInfo>
+#include <QMenu>
+#include <QScreen>
+#include <QStatusTipEvent>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <map>
+#include <memory>
+#include <vector>
+
+using namespace tv;
+
+namespace {
+
+class TRecordedMessages : public IMessages {
+public:
+    struct TBox {
+        std::string Text, Caption;
+        int Flags;
+    };
+    int ShowMessageBox(const std::string& text, const std::string& caption, int flags, const std::string&,
+                       const std::string&, const std::string&, const std::string&) override
+    {
+        Boxes.push_back({text, caption, flags});
+        return Answer;
+    }
+    std::vector<TBox> Boxes;
+    int Answer = 1;
+};
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+} // namespace
+
+class TestQMainForm : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir FHome, FFolder;
+    TRecordedMessages FMessages;
+    std::unique_ptr<TFaultEnv> FEnv;
+    std::unique_ptr<TFormMessageBox> FBox;
+    std::unique_ptr<TMainFormStore> FWindow;
+
+    TMainFormStore& Open()
+    {
+        FWindow = std::make_unique<TMainFormStore>();
+        FWindow->show();
+        QApplication::setActiveWindow(FWindow.get());
+        if (!QTest::qWaitForWindowActive(FWindow.get())) qWarning("window not active");
+        return *FWindow;
+    }
+    QWidget* Focus() const { return QApplication::focusWidget(); }
+    void Key(int key, Qt::KeyboardModifiers mods = Qt::NoModifier)
+    {
+        QTest::keyClick(Focus() ? Focus() : FWindow.get(), Qt::Key(key), mods);
+    }
+    // Non-ASCII characters go as key events with their text only.
+    void Type(const QString& text)
+    {
+        for (const QChar c : text) {
+            if (c.unicode() < 128)
+                QTest::keyClick(Focus(), c.toLatin1());
+            else
+                QTest::sendKeyEvent(QTest::Click, Focus(), Qt::Key_unknown, QString(c), Qt::NoModifier);
+        }
+    }
+    int GoodsCount() const { return Store.Goods().RecordCount(); }
+    // Makes the goods with this code current through the grid.
+    void SelectCode(const std::string& code)
+    {
+        TTableStore& g = Store.Goods();
+        for (int r = 0; r < g.RecordCount(); ++r) {
+            g.SetRecNo(r);
+            if (g.Code.GetText() == code) {
+                FWindow->GridStore->Reload();
+                FWindow->ShowCurrentGoods();
+                FWindow->GridStore->setFocus();
+                return;
+            }
+        }
+        QFAIL("no such code");
+    }
+
+    // What the mode allows, as a line: enabled (+), disabled (-) and hidden
+    // (h) actions, writable edits, the sign, who takes Esc and Del, and the
+    // mode's name.
+    QString ModeState() const
+    {
+        TMainFormStore& w = *FWindow;
+        auto on = [](QAction* a) { return QString(a->isVisible() ? (a->isEnabled() ? "+" : "-") : "h"); };
+        QString s = QString("grids%1%2 ins%3 edit%4 del%5 add%6 ded%7 sort%8 search%9 ")
+                        .arg(w.GridStore->isEnabled() ? "+" : "-", w.GridMoves->isEnabled() ? "+" : "-",
+                             on(w.ActInsert), on(w.ActEdit), on(w.ActDelete), on(w.ActAdd), on(w.ActDed),
+                             on(w.ActSort), on(w.ActSearch));
+        s += QString("post%1 cancel%2 end%3 stat%4 save%5 restore%6 edits ")
+                 .arg(on(w.ActPost), on(w.ActCancel), on(w.ActSearchEnd), on(w.ActStat), on(w.ActSaveAs),
+                      on(w.ActRestoreBase));
+        const std::pair<TLocalDbEdit*, char> edits[] = {{w.EditCode, 'C'},   {w.EditName, 'N'},
+                                                        {w.EditCost, 'P'},   {w.EditWeight, 'W'},
+                                                        {w.EditPCount, 'K'}, {w.EditNote, 'O'}};
+        for (auto [e, c] : edits) s += e->isReadOnly() ? '-' : c;
+        s += " sign[" + w.LbPlus->text() + "] esc:";
+        for (QAction* a : {w.ActExit, w.ActCancel, w.ActSearchEnd})
+            if (a->shortcuts().contains(QKeySequence(Qt::Key_Escape))) s += a->objectName();
+        s += w.ActDelete->shortcuts().contains(QKeySequence(Qt::Key_Delete)) ? " del:on" : " del:off";
+        return s + " | " + w.StatusBar->Text(2);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(testkit::UseConfigHome(FHome));
+        SetProgramFolder(FFolder.path().toStdString());
+        ProgOptions().SetTestDate(Now());
+        FBox = std::make_unique<TFormMessageBox>();
+        SetMessages(&FMessages);
+    }
+    void init()
+    {
+        LoadEnglishTexts();
+        TProgOptions& o = ProgOptions();
+        o.SetLanguage(2);
+        o.SetEnhanced(true);
+        o.SetAutogenEnabled(false);
+        o.SetWidth(0);
+        o.SetHeight(0);
+        FEnv = std::make_unique<TFaultEnv>();
+        Store.SetEnv(FEnv.get());
+        Store.Open(true, "Data");
+        Store.InsertGoods("11", "Apple", "2.00", "10.00", "5", "first");
+        Store.InsertGoods("22", "Pear", "1.00", "40'000'000.00", "2", "");
+        Store.InsertGoods("33", "Plum", "3.00", "1.00", "1", "");
+        FMessages.Boxes.clear();
+        FMessages.Answer = 1;
+    }
+    void cleanup()
+    {
+        FWindow.reset();
+        Store.Close();
+        Store.SetEnv(nullptr);
+        FEnv.reset();
+    }
+
+    void modeTable_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<bool>("empty");
+        QTest::addColumn<QString>("state");
+        const QString browse = "grids++ ins+ edit+ del+ add+ ded+ sort+ search+ post- cancel- endh stat+ save+ "
+                               "restore+ edits ------ sign[] esc:ActExit del:on | Products review";
+        QTest::newRow("browse") << 0 << false << browse;
+        QTest::newRow("browse, no goods")
+            << 0 << true
+            << "grids++ ins+ edit- del- add- ded- sort- search- post- cancel- endh stat+ save+ restore+ edits "
+               "------ sign[] esc:ActExit del:on | Products review";
+        QTest::newRow("edit") << 1 << false
+                              << "grids-- ins- edit- del- add- ded- sort- search- post+ cancel+ endh stat- save- "
+                                 "restore- edits CNP--- sign[] esc:ActCancel del:off | Product edit";
+        QTest::newRow("insert") << 2 << false
+                                << "grids-- ins- edit- del- add- ded- sort- search- post+ cancel+ endh stat- "
+                                   "save- restore- edits CNPWKO sign[(+)] esc:ActCancel del:off | Insert new "
+                                   "product";
+        QTest::newRow("search") << 3 << false
+                                << "grids++ ins+ edit+ del+ add+ ded+ sort+ searchh post- cancel- end+ stat- "
+                                   "save- restore- edits ------ sign[] esc:ActSearchEnd del:on | Search product";
+        QTest::newRow("delete") << 4 << false
+                                << "grids-- ins- edit- del- add- ded- sort- search- post- cancel- endh stat- "
+                                   "save- restore- edits ------ sign[] esc:ActCancel del:off | Remove product";
+        QTest::newRow("add") << 5 << false
+                             << "grids-- ins- edit- del- add- ded- sort- search- post+ cancel+ endh stat- save- "
+                                "restore- edits ---WKO sign[(+)] esc:ActCancel del:off | Add a product to "
+                                "warehouse";
+        QTest::newRow("deduct") << 6 << false
+                                << "grids-- ins- edit- del- add- ded- sort- search- post+ cancel+ endh stat- "
+                                   "save- restore- edits ---WKO sign[( - )] esc:ActCancel del:off | Subtract "
+                                   "product from warehouse";
+    }
+    void modeTable()
+    {
+        QFETCH(int, mode);
+        QFETCH(bool, empty);
+        QFETCH(QString, state);
+        if (empty) Store.Goods().Empty();
+        TMainFormStore& w = Open();
+        QCOMPARE(Store.GetMode(), smBrowse);
+        w.SetMode(TStoreMode(mode));
+        QCOMPARE(ModeState(), state);
+        QCOMPARE(Store.GetMode(), TStoreMode(mode));
+        w.SetMode(smBrowse);
+        QCOMPARE(ModeState().section(" | ", 1), QString("Products review"));
+    }
+
+    // Full keyboard: the pad keys add and deduct while browsing and leave
+    // the edits alone while editing; laptop mode has F12 and F11 only.
+    void padShortcuts()
+    {
+        TMainFormStore& w = Open();
+        const QKeySequence plus(Qt::KeypadModifier | Qt::Key_Plus), f12(Qt::Key_F12), f11(Qt::Key_F11);
+        QCOMPARE(w.ActAdd->shortcuts(), (QList<QKeySequence>{plus, f12}));
+        QVERIFY(!w.ActNotebook->isChecked());
+        w.ActAdd->trigger();
+        QCOMPARE(w.ActAdd->shortcuts(), (QList<QKeySequence>{f12}));
+        w.ActCancel->trigger();
+        QCOMPARE(w.ActAdd->shortcuts(), (QList<QKeySequence>{plus, f12}));
+        w.ActNotebook->trigger();
+        QVERIFY(!ProgOptions().GetEnhanced());
+        QVERIFY(w.ActNotebook->isChecked());
+        QCOMPARE(w.ActAdd->shortcuts(), (QList<QKeySequence>{f12}));
+        QCOMPARE(w.ActDed->shortcuts(), (QList<QKeySequence>{f11}));
+        w.ActAdd->trigger();
+        w.ActCancel->trigger();
+        QCOMPARE(w.ActAdd->shortcuts(), (QList<QKeySequence>{f12}));
+    }
+
+    void escapePerMode_data()
+    {
+        QTest::addColumn<int>("start");
+        QTest::addColumn<bool>("closes");
+        QTest::newRow("browse closes the window") << 0 << true;
+        QTest::newRow("search ends the search") << int(Qt::Key_1) << false;
+        QTest::newRow("edit cancels") << int(Qt::Key_F2) << false;
+        QTest::newRow("insert cancels") << int(Qt::Key_Insert) << false;
+        QTest::newRow("add cancels") << int(Qt::Key_F12) << false;
+        QTest::newRow("deduct cancels") << int(Qt::Key_F11) << false;
+    }
+    void escapePerMode()
+    {
+        QFETCH(int, start);
+        QFETCH(bool, closes);
+        TMainFormStore& w = Open();
+        w.GridStore->setFocus();
+        w.GridStore->SetCol(1);
+        const std::string before = w.EditName->text().toStdString();
+        if (start) Key(start);
+        if (start) QVERIFY(Store.GetMode() != smBrowse);
+        Key(Qt::Key_Escape);
+        QCOMPARE(w.isVisible(), !closes);
+        QCOMPARE(Store.GetMode(), smBrowse);
+        QCOMPARE(GoodsCount(), 3);
+        QCOMPARE(w.EditName->text().toStdString(), start == Qt::Key_1 ? Store.Goods().Name.GetText() : before);
+        QVERIFY(FMessages.Boxes.empty());
+    }
+
+    void f2PerColumn_data()
+    {
+        QTest::addColumn<int>("col");
+        QTest::addColumn<QString>("edit");
+        QTest::newRow("code") << 1 << "EditCode";
+        QTest::newRow("name") << 2 << "EditName";
+        QTest::newRow("price") << 3 << "EditCost";
+        QTest::newRow("date") << 4 << "EditCode";
+        QTest::newRow("quantity") << 5 << "EditCode";
+        QTest::newRow("packs") << 6 << "EditCode";
+        QTest::newRow("value") << 7 << "EditCode";
+    }
+    void f2PerColumn()
+    {
+        QFETCH(int, col);
+        QFETCH(QString, edit);
+        TMainFormStore& w = Open();
+        w.GridStore->setFocus();
+        w.GridStore->SetCol(col);
+        Key(Qt::Key_F2);
+        QCOMPARE(Store.GetMode(), smEdit);
+        QVERIFY(Focus());
+        QCOMPARE(Focus()->objectName(), edit);
+    }
+
+    // Edit: a new name and price reach the stock book and the grid.
+    void editPosts()
+    {
+        TMainFormStore& w = Open();
+        SelectCode("33");
+        w.GridStore->SetCol(2);
+        Key(Qt::Key_F2);
+        w.EditName->selectAll();
+        Type(QString::fromUtf8("Слива синя"));
+        Key(Qt::Key_Return);
+        QCOMPARE(Store.GetMode(), smBrowse);
+        QCOMPARE(Q(Store.Goods().Name.GetText()), QString::fromUtf8("Слива синя"));
+        QCOMPARE(w.EditName->text(), QString::fromUtf8("Слива синя"));
+        QCOMPARE(Focus(), static_cast<QWidget*>(w.GridStore));
+    }
+
+    void insertWithEmptyCodeAndName()
+    {
+        TMainFormStore& w = Open();
+        Key(Qt::Key_Insert);
+        QCOMPARE(Store.GetMode(), smInsert);
+        QCOMPARE(Focus(), static_cast<QWidget*>(w.EditCode));
+        QCOMPARE(w.EditCost->text(), QString("0.00"));
+        Key(Qt::Key_Return);
+        QCOMPARE(Store.GetMode(), smBrowse);
+        QCOMPARE(GoodsCount(), 4);
+        QCOMPARE(Store.Goods().Code.GetText(), std::string());
+        QCOMPARE(Store.Goods().Name.GetText(), std::string());
+        QVERIFY(FMessages.Boxes.empty());
+    }
+
+    // Typed in full: code, a Cyrillic name, price, quantity, packs, note.
+    void insertTyped()
+    {
+        TMainFormStore& w = Open();
+        Key(Qt::Key_Insert);
+        Type("501");
+        Key(Qt::Key_Tab);
+        Type(QString::fromUtf8("Цукор"));
+        Key(Qt::Key_Tab);
+        Type("12.5");
+        Key(Qt::Key_Tab);
+        Type("4");
+        Key(Qt::Key_Tab);
+        Type("2");
+        w.EditNote->setFocus();
+        Type(QString::fromUtf8("з базы"));
+        Key(Qt::Key_Return);
+        TTableStore& g = Store.Goods();
+        QCOMPARE(GoodsCount(), 4);
+        QCOMPARE(Q(g.Code.GetText() + "|" + g.Name.GetText() + "|" + g.Cost.GetText() + "|" + g.Weight.GetText() +
+                   "|" + g.PCount.GetText() + "|" + g.Sum.GetText()),
+                 QString::fromUtf8("501|Цукор|12.50|4.00|2|50.00"));
+        QCOMPARE(w.LbSum->text(), QString("50.00"));
+        QCOMPARE(w.EditNote->text(), QString::fromUtf8("з базы"));
+    }
+
+    // The totals stand in the edits when adding starts; the first key
+    // replaces them, so the movement books what was typed.
+    void addAndDeductBookTheTypedQuantity_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("weight");
+        QTest::addColumn<QString>("packs");
+        QTest::newRow("add") << int(Qt::Key_F12) << "13.00" << "7";
+        QTest::newRow("deduct") << int(Qt::Key_F11) << "7.00" << "3";
+    }
+    void addAndDeductBookTheTypedQuantity()
+    {
+        QFETCH(int, key);
+        QFETCH(QString, weight);
+        QFETCH(QString, packs);
+        TMainFormStore& w = Open();
+        SelectCode("11");
+        Key(key);
+        QCOMPARE(w.EditWeight->text(), QString("10.00"));
+        QCOMPARE(w.EditPCount->text(), QString("5"));
+        QCOMPARE(Focus(), static_cast<QWidget*>(w.EditWeight));
+        Type("3");
+        Key(Qt::Key_Tab);
+        Type("2");
+        Key(Qt::Key_Return);
+        QVERIFY2(FMessages.Boxes.empty(), FMessages.Boxes.empty() ? "" : FMessages.Boxes[0].Text.c_str());
+        QCOMPARE(Store.GetMode(), smBrowse);
+        QCOMPARE(w.EditWeight->text(), weight);
+        QCOMPARE(w.EditPCount->text(), packs);
+        QCOMPARE(w.GridMoves->FilterCount(), 2);
+        QCOMPARE(Q(Store.Moves().Weight.GetText()), QString("3.00"));
+    }
+
+    void refusedBookingKeepsTheMode_data()
+    {
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("add beyond the largest quantity") << "22" << int(Qt::Key_F12) << "5000000"
+                                                       << "Quantity of products";
+        QTest::newRow("deduct more than on hand") << "11" << int(Qt::Key_F11) << "20" << "Rest of products";
+    }
+    void refusedBookingKeepsTheMode()
+    {
+        QFETCH(QString, code);
+        QFETCH(int, key);
+        QFETCH(QString, typed);
+        QFETCH(QString, caption);
+        TMainFormStore& w = Open();
+        SelectCode(code.toStdString());
+        const TStoreMode mode = key == Qt::Key_F12 ? smAdd : smDeduct;
+        Key(key);
+        Type(typed);
+        const QString shown = w.EditWeight->text();
+        Key(Qt::Key_Return);
+        QCOMPARE(FMessages.Boxes.size(), size_t(1));
+        QCOMPARE(Q(FMessages.Boxes[0].Caption), caption);
+        QCOMPARE(FMessages.Boxes[0].Flags, MB_ICONINFORMATION);
+        QCOMPARE(Store.GetMode(), mode);
+        QCOMPARE(w.EditWeight->text(), shown);
+        QCOMPARE(w.GridMoves->FilterCount(), 1);
+    }
+
+    void deleteQuestion_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<int>("count");
+        QTest::newRow("yes") << 1 << 3;
+        QTest::newRow("no") << 2 << 4;
+    }
+    void deleteQuestion()
+    {
+        QFETCH(int, answer);
+        QFETCH(int, count);
+        const std::string name(40, 'W');
+        Store.InsertGoods("44", name, "1.00", "1.00", "1", "");
+        TMainFormStore& w = Open();
+        SelectCode("44");
+        FMessages.Answer = answer;
+        Key(Qt::Key_Delete);
+        QCOMPARE(FMessages.Boxes.size(), size_t(1));
+        const QString text = Q(FMessages.Boxes[0].Text);
+        QCOMPARE(Q(FMessages.Boxes[0].Caption), QString("Remove"));
+        QVERIFY(text.startsWith("Remove product\r\n(44)  W"));
+        QVERIFY(text.endsWith("W\r\nfrom warehouse\r\nand it's movement information?"));
+        // The name is broken into pieces no wider than the box's text.
+        const QString item = text.section("\r\n", 1, 1).mid(6);
+        QCOMPARE(item.count('W'), 40);
+        QVERIFY(item.contains(' '));
+        const QFontMetrics m(FormMessageBox->font());
+        for (const QString& piece : item.split(' '))
+            QVERIFY(m.horizontalAdvance(piece) < FormMessageBox->LbQuery->width());
+        QCOMPARE(GoodsCount(), count);
+        QCOMPARE(Store.GetMode(), smBrowse);
+        QVERIFY(w.GridStore->isEnabled());
+    }
+
+    // A delete that fails on the disk shows the error and browses again.
+    void failedDeleteReturnsToBrowsing()
+    {
+        TMainFormStore& w = Open();
+        SelectCode("11");
+        FEnv->FailWrite(1);
+        Key(Qt::Key_Delete);
+        QCOMPARE(FMessages.Boxes.size(), size_t(2));
+        QCOMPARE(Q(FMessages.Boxes[1].Caption), QString("Tarnovell - Execution error"));
+        QCOMPARE(FMessages.Boxes[1].Flags, MB_ICONSTOP);
+        QCOMPARE(Store.GetMode(), smBrowse);
+        QVERIFY(w.GridStore->isEnabled());
+        QVERIFY(w.ActInsert->isEnabled());
+        QCOMPARE(w.EditCode->text().toStdString(), Store.Goods().Code.GetText());
+    }
+
+    // A stock operation that raises is shown; the window takes the next
+    // key as before.
+    void raisingActionLeavesTheWindowUsable()
+    {
+        TMainFormStore& w = Open();
+        Key(Qt::Key_Insert);
+        Type("9");
+        FEnv->FailWrite(1);
+        Key(Qt::Key_Return);
+        QCOMPARE(FMessages.Boxes.size(), size_t(1));
+        QCOMPARE(Q(FMessages.Boxes[0].Caption), QString("Tarnovell - Execution error"));
+        QCOMPARE(Store.GetMode(), smInsert);
+        QCOMPARE(GoodsCount(), 3);
+        Key(Qt::Key_Return);
+        QCOMPARE(Store.GetMode(), smBrowse);
+        QCOMPARE(GoodsCount(), 4);
+        QCOMPARE(w.EditCode->text(), QString("9"));
+    }
+
+    void automaticCode_data()
+    {
+        QTest::addColumn<bool>("enabled");
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<QString>("focus");
+        QTest::newRow("on") << true << "0004" << "EditName";
+        QTest::newRow("off") << false << "" << "EditCode";
+    }
+    void automaticCode()
+    {
+        QFETCH(bool, enabled);
+        QFETCH(QString, code);
+        QFETCH(QString, focus);
+        TMainFormStore& w = Open();
+        QVERIFY(!w.ActAutogen->isChecked());
+        if (enabled) w.ActAutogen->trigger();
+        QCOMPARE(w.ActAutogen->isChecked(), enabled);
+        QCOMPARE(ProgOptions().GetAutogenEnabled(), enabled);
+        Key(Qt::Key_Insert);
+        QCOMPARE(w.EditCode->text(), code);
+        QCOMPARE(Focus()->objectName(), focus);
+    }
+
+    // Letters never reach a search in the code column; digits start one,
+    // backspace shortens it and the goods follow the typed code.
+    void codeColumnSearch()
+    {
+        TMainFormStore& w = Open();
+        w.GridStore->setFocus();
+        w.GridStore->SetCol(1);
+        Type("ab");
+        QVERIFY(!w.GridStore->Searching());
+        QCOMPARE(Store.GetMode(), smBrowse);
+        Type("3");
+        QVERIFY(w.GridStore->Searching());
+        QCOMPARE(Store.GetMode(), smSearch);
+        QCOMPARE(w.StatusBar->Text(2), QString("Search product  \"3\""));
+        QCOMPARE(w.EditCode->text(), QString("33"));
+        Type("x");
+        QCOMPARE(Q(w.GridStore->SearchText()), QString("3"));
+        Key(Qt::Key_Backspace);
+        QCOMPARE(w.StatusBar->Text(2), QString("Search product"));
+        Key(Qt::Key_Escape);
+        QCOMPARE(Store.GetMode(), smBrowse);
+        QVERIFY(w.isVisible());
+    }
+
+    // F3 outside the code and name columns searches by code; in the name
+    // column by name, case aside, Cyrillic included.
+    void searchKey()
+    {
+        Store.InsertGoods("55", "Яблуко", "1.00", "1.00", "1", "");
+        TMainFormStore& w = Open();
+        w.GridStore->setFocus();
+        w.GridStore->SetCol(3);
+        Key(Qt::Key_F3);
+        QCOMPARE(w.GridStore->Col(), 1);
+        QCOMPARE(Store.GetMode(), smSearch);
+        Key(Qt::Key_Escape);
+        w.GridStore->SetCol(2);
+        Key(Qt::Key_F3);
+        Type(QString::fromUtf8("ябл"));
+        QCOMPARE(w.EditName->text(), QString::fromUtf8("Яблуко"));
+        QCOMPARE(Store.Goods().GetIndexName(), std::string("IndName"));
+        Key(Qt::Key_Escape);
+        QCOMPARE(Store.GetMode(), smBrowse);
+    }
+
+    void sortByColumn()
+    {
+        TMainFormStore& w = Open();
+        w.GridStore->setFocus();
+        w.GridStore->SetCol(5);
+        Key(Qt::Key_F9);
+        QCOMPARE(Store.Goods().GetIndexName(), std::string("IndWeight"));
+        w.GridStore->SetRow(1);
+        QCOMPARE(w.EditCode->text(), QString("33"));
+    }
+
+    // Choosing a row shows its goods and selects its newest movement.
+    void rowShowsGoodsAndLastMovement()
+    {
+        Store.Goods().SetIndex(Store.Goods().IndCode.get());
+        Store.Goods().SetRecNo(0);
+        Store.AddGoods("1.00", "1", "second");
+        TMainFormStore& w = Open();
+        w.GridStore->setFocus();
+        w.GridStore->SetCol(2);
+        w.GridStore->SetRow(1);
+        QCOMPARE(w.EditCode->text(), QString("11"));
+        QCOMPARE(w.GridMoves->FilterCount(), 2);
+        QCOMPARE(w.GridMoves->Row(), 2);
+        QCOMPARE(w.EditNote->text(), QString("second"));
+        w.GridMoves->SetRow(1);
+        QCOMPARE(w.EditNote->text(), QString("first"));
+        w.GridStore->SetRow(2);
+        QCOMPARE(w.EditCode->text(), QString("22"));
+        QCOMPARE(w.EditNote->text(), QString());
+    }
+
+    void emptyStockShowsZeros()
+    {
+        Store.Goods().Empty();
+        TMainFormStore& w = Open();
+        QCOMPARE(w.EditCode->text() + "|" + w.EditName->text() + "|" + w.EditCost->text() + "|" +
+                     w.EditWeight->text() + "|" + w.EditPCount->text() + "|" + w.LbSum->text(),
+                 QString("||0.00|0.00|0|0.00"));
+        QCOMPARE(w.GridMoves->FilterCount(), 0);
+    }
+
+    void layoutRestored_data()
+    {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("height");
+        QTest::addColumn<bool>("used");
+        QTest::newRow("first start") << 0 << 0 << false;
+        QTest::newRow("779 wide") << 779 << 600 << false;
+        QTest::newRow("513 high") << 900 << 513 << false;
+        QTest::newRow("780 x 514") << 780 << 514 << true;
+        QTest::newRow("larger") << 1000 << 700 << true;
+    }
+    void layoutRestored()
+    {
+        QFETCH(int, width);
+        QFETCH(int, height);
+        QFETCH(bool, used);
+        TProgOptions& o = ProgOptions();
+        o.SetLeft(5);
+        o.SetTop(7);
+        o.SetWidth(width);
+        o.SetHeight(height);
+        auto w = std::make_unique<TMainFormStore>();
+        const QSize screen = QGuiApplication::primaryScreen()->size();
+        const QRect expected = used ? QRect(5, 7, width, height)
+                                    : QRect(screen.width() / 2 - MainMinWidth / 2,
+                                            screen.height() / 2 - MainMinHeight / 2, MainMinWidth, MainMinHeight);
+        QCOMPARE(w->geometry(), expected);
+    }
+
+    void layoutSaved()
+    {
+        TMainFormStore& w = Open();
+        w.setGeometry(20, 30, 900, 600);
+        w.GridStore->Header()->WMSectionWidthChange(0, 80 - w.GridStore->Header()->sectionSize(0));
+        w.ActExit->trigger();
+        QVERIFY(!w.isVisible());
+        TProgOptions& o = ProgOptions();
+        QCOMPARE(QRect(o.GetLeft(), o.GetTop(), o.GetWidth(), o.GetHeight()), w.geometry());
+        const std::vector<int> store = {o.GetStoreCodeWidth(),  o.GetStoreNameWidth(),   o.GetStoreCostWidth(),
+                                        o.GetStoreDateWidth(),  o.GetStoreWeightWidth(), o.GetStoreCountPWidth(),
+                                        o.GetStoreSumWidth()};
+        for (int i = 0; i < 7; ++i) QCOMPARE(store[size_t(i)], w.GridStore->Header()->sectionSize(i));
+        QCOMPARE(o.GetStoreCodeWidth(), 80);
+        const std::vector<int> moves = {o.GetMovesDateWidth(), o.GetMovesMoveWidth(), o.GetMovesWeightWidth(),
+                                        o.GetMovesCountPWidth(), o.GetMovesSumWidth()};
+        for (int i = 0; i < 5; ++i) QCOMPARE(moves[size_t(i)], w.GridMoves->Header()->sectionSize(i));
+        auto again = std::make_unique<TMainFormStore>();
+        QCOMPARE(again->geometry(), QRect(20, 30, 900, 600));
+        // The header spreads the stored widths over its own width, rounding each.
+        QVERIFY(qAbs(again->GridStore->Header()->sectionSize(0) - 80) <= 1);
+    }
+
+    // Every text of the window and its dialogs changes with the language;
+    // none of the English ones stays.
+    void languageSwitch()
+    {
+        TMainFormStore& w = Open();
+        w.SetMode(smBrowse);
+        auto texts = [&w] {
+            std::map<QString, QString> t;
+            for (QAction* a : w.findChildren<QAction*>()) {
+                if (a->objectName().isEmpty()) continue;
+                t[a->objectName()] = a->text();
+                t[a->objectName() + ".hint"] = a->statusTip();
+            }
+            for (QMenu* m : w.findChildren<QMenu*>()) {
+                t[m->objectName()] = m->menuAction()->text();
+            }
+            for (QLabel* l : w.Client->findChildren<QLabel*>()) t[l->objectName()] = l->text();
+            for (TDataGrid* g : {static_cast<TDataGrid*>(w.GridStore), static_cast<TDataGrid*>(w.GridMoves)})
+                for (int c = 0; c < g->model()->columnCount(); ++c)
+                    t[g->objectName() + QString::number(c)] = g->model()->headerData(c, Qt::Horizontal).toString();
+            t["mode"] = w.StatusBar->Text(2);
+            t["clock"] = w.StatusBar->Text(4).section(',', 0, 0).section(' ', 2, 2);
+            t["stat"] = w.FormStat->windowTitle();
+            t["about"] = w.FormAbout->windowTitle();
+            t["pass"] = w.FormPassChange->windowTitle();
+            return t;
+        };
+        const auto english = texts();
+        QCOMPARE(english.at("ActInsert"), QString("New"));
+        QCOMPARE(english.at("MenuFile"), QString("File"));
+        w.ActSelectUkrLang->trigger();
+        QCOMPARE(ProgOptions().GetLanguage(), 1);
+        QVERIFY(w.ActSelectUkrLang->isChecked());
+        QVERIFY(!w.ActSelectEngLang->isChecked());
+        const auto ukrainian = texts();
+        QCOMPARE(ukrainian.at("ActInsert"), QString::fromStdString(TextTable[150]));
+        int compared = 0;
+        for (const auto& [key, text] : english) {
+            if (text.isEmpty() || key == "ActSelectEngLang" || key == "LbSum") continue;
+            QVERIFY2(ukrainian.at(key) != text, qPrintable(key + " stays " + text));
+            ++compared;
+        }
+        QVERIFY(compared > 90);
+        w.SetMode(smAdd);
+        QCOMPARE(w.StatusBar->Text(2), Q(TextTable.ModeNames[smAdd]));
+        w.ActSelectEngLang->trigger();
+        w.SetMode(smBrowse);
+        QCOMPARE(texts(), english);
+        QCOMPARE(ProgOptions().GetLanguage(), 2);
+    }
+
+    // Qt's own dialogs and buttons follow the interface language.
+    void qtDialogTexts()
+    {
+        if (!QFile::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + "/qtbase_uk.qm"))
+            QSKIP("Qt's translations are not installed");
+        TMainFormStore& w = Open();
+        w.ActSelectUkrLang->trigger();
+        QVERIFY(QCoreApplication::translate("QFileDialog", "New Folder") != "New Folder");
+        QVERIFY(QCoreApplication::translate("QPlatformTheme", "Cancel") != "Cancel");
+        w.ActSelectRusLang->trigger();
+        const QString russian = QCoreApplication::translate("QPlatformTheme", "Cancel");
+        QVERIFY(russian != "Cancel");
+        w.ActSelectEngLang->trigger();
+        QCOMPARE(QCoreApplication::translate("QFileDialog", "New Folder"), QString("New Folder"));
+        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QString("Cancel"));
+    }
+
+    // Hints go to the first status panel; the others keep their place.
+    void statusPanels()
+    {
+        TMainFormStore& w = Open();
+        QStatusTipEvent tip("Enter a new product");
+        QApplication::sendEvent(&w, &tip);
+        QCOMPARE(w.StatusBar->Text(0), QString(" Enter a new product"));
+        QVERIFY(w.StatusBar->Text(4).startsWith(' '));
+        QCOMPARE(w.StatusBar->Text(4), Q(FormatDateTimeText(Now())).left(w.StatusBar->Text(4).size() - 4) +
+                                            w.StatusBar->Text(4).right(4));
+        const int wide = w.StatusBar->PanelWidth(2);
+        w.resize(w.width() + 100, w.height());
+        QTRY_COMPARE(w.StatusBar->PanelWidth(2), wide + 100);
+        QCOMPARE(w.StatusBar->PanelWidth(0), 280);
+    }
+};
+
+QTEST_MAIN(TestQMainForm)
+#include "TestQMainForm.moc"
