@@ -6,11 +6,14 @@
 #include "UDataGrid.h"
 #include "UDateTime.h"
 #include "UException.h"
+#include "UExceptHandler.h"
+#include "UEximRep.h"
 #include "UFileSrv.h"
 #include "UFilteredDataGrid.h"
 #include "UFormPassChange.h"
 #include "UFormStat.h"
 #include "UGradient.h"
+#include "UInOut.h"
 #include "UIntEdit.h"
 #include "UKeyboard.h"
 #include "UMainModes.h"
@@ -18,6 +21,7 @@
 #include "UMessages.h"
 #include "UMoneyEdit.h"
 #include "UNbLabel.h"
+#include "UPrint.h"
 #include "UProgFolder.h"
 #include "UProgOptions.h"
 #include "UQtLanguage.h"
@@ -33,9 +37,6 @@
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QPainter>
-#include <QPrintDialog>
-#include <QPrinter>
-#include <QPrinterInfo>
 #include <QScreen>
 #include <QStatusTipEvent>
 #include <QTimer>
@@ -108,6 +109,7 @@ TMainFormStore::TMainFormStore(QWidget* parent)
 
 TMainFormStore::~TMainFormStore()
 {
+    FInOutManager.reset();
     if (qApp) qApp->removeEventFilter(this);
     if (MainFormStore == this) MainFormStore = nullptr;
 }
@@ -136,17 +138,16 @@ void TMainFormStore::InitForm()
                                            {20, Qt::AlignLeft, {}}});
     StatusBar->setObjectName("StatusBar");
     CreateEdits();
-    // The export, import and report registry plugs in here; until it is
-    // built the three menus hold no generated items.
+    FInOutManager = std::make_unique<TInOutManager>(
+        this, MenuExport, MenuImport, MenuReport, RegisteredInOuts(), [this] { BeginWork(); },
+        [this] { EndWork(); });
+    FInOutManager->SetErrorHandler(
+        [this](std::exception_ptr e) { ExceptHandler.ApplicationException(this, e); });
     ShowClock();
     CreateGrids();
     PlaceAnchored();
     FitStatusPanels();
     ShowCurrentGoods();
-
-    FormStat = new TFormStat(&Store, this);
-    FormAbout = new TFormAbout(&ProgOptions(), this);
-    FormPassChange = new TFormPassChange(&GlobalPass(), this);
 
     SetMode(smBrowse);
     ShowKeyboardLanguage();
@@ -571,7 +572,10 @@ void TMainFormStore::SetMode(TStoreMode mode)
     ActSearchEnd->setEnabled(r.SearchEnd);
     ActSearchEnd->setVisible(r.SearchEnd);
     for (QAction* a : {ActStat, ActSaveAs, ActRestoreBase}) a->setEnabled(r.Work);
-    for (QMenu* m : {MenuExport, MenuImport}) m->menuAction()->setEnabled(r.Work && !m->isEmpty());
+    if (r.Work)
+        FInOutManager->EnableAll();
+    else
+        FInOutManager->DisableAll();
     const std::pair<TLocalDbEdit*, unsigned> edits[] = {{EditCode, peCode},     {EditName, peName},
                                                         {EditCost, peCost},     {EditWeight, peWeight},
                                                         {EditPCount, pePCount}, {EditNote, peNote}};
@@ -792,33 +796,44 @@ void TMainFormStore::DeleteCurrentGoods()
     const std::string question = TextTable[31] + item + TextTable[32];
     GridStore->setEnabled(true);
     if (GridStore->isVisible()) GridStore->setFocus();
-    std::string error, errorClass;
+    std::exception_ptr error;
     if (ShowMessageBox(question, TextTable[30], MB_TWOBUTTONS | MB_ICONQUESTION, TextTable[55], TextTable[57],
                        TextTable[56], TextTable[58]) == 1) {
         try {
             Store.DeleteGoods();
-        } catch (const Exception& e) {
-            error = e.Message();
-            errorClass = e.ClassName();
-        } catch (const std::exception& e) {
-            error = e.what();
-            errorClass = "Exception";
+        } catch (...) {
+            error = std::current_exception();
         }
         GridStore->Reload();
     }
+    // Browsing again in every case, the failure shown over it.
     SetMode(smBrowse);
     ShowCurrentGoods();
-    if (!errorClass.empty()) ShowActionError(error, errorClass);
+    if (error) std::rethrow_exception(error);
 }
+
+TFormStat* TMainFormStore::FormStat() const { return findChild<TFormStat*>(); }
+TFormAbout* TMainFormStore::FormAbout() const { return findChild<TFormAbout*>(); }
+TFormPassChange* TMainFormStore::FormPassChange() const { return findChild<TFormPassChange*>(); }
 
 void TMainFormStore::ShowTotals()
 {
-    if (FormStat->Refresh()) FormStat->exec();
+    TFormStat* form = FormStat();
+    if (!form) form = new TFormStat(&Store, this);
+    if (form->Refresh()) form->exec();
 }
 
-void TMainFormStore::ShowAbout() { FormAbout->exec(); }
+void TMainFormStore::ShowAbout()
+{
+    TFormAbout* form = FormAbout();
+    (form ? form : new TFormAbout(&ProgOptions(), this))->exec();
+}
 
-void TMainFormStore::ChangePassword() { FormPassChange->exec(); }
+void TMainFormStore::ChangePassword()
+{
+    TFormPassChange* form = FormPassChange();
+    (form ? form : new TFormPassChange(&GlobalPass(), this))->exec();
+}
 
 void TMainFormStore::SaveBaseAs()
 {
@@ -843,20 +858,19 @@ void TMainFormStore::RestoreBaseFrom()
     }
     if (!BrowseForFolder(folder, 1, TextTable[37], TextTable[38], "", "", this)) return;
     bool restored = false;
-    std::string error, errorClass;
+    std::exception_ptr error;
     try {
         restored = Store.RestoreBase(folder);
-    } catch (const Exception& e) {
-        error = e.Message();
-        errorClass = e.ClassName();
+    } catch (...) {
+        error = std::current_exception();
     }
+    // The grids show whatever is open now, also after a failure.
     if (GridStore->RowCount() > 1) GridStore->SetRow(1);
     GridStore->Reload();
     ShowCurrentGoods();
-    if (!errorClass.empty()) {
+    if (error) {
         SetMode(smBrowse);
-        ShowActionError(error, errorClass);
-        return;
+        std::rethrow_exception(error);
     }
     if (restored) {
         ProgOptions().SetLastCopy(folder);
@@ -869,14 +883,15 @@ void TMainFormStore::RestoreBaseFrom()
 
 void TMainFormStore::PrinterSetup()
 {
-    // The print manager takes over the printer here once it is built.
-    if (QPrinterInfo::availablePrinters().isEmpty()) {
+    if (!PrintManager().HasPrinters()) {
         ShowMessageBox(TextTable[8], TextTable[9], MB_ONEBUTTON | MB_ICONINFORMATION, "OK", TextTable[10]);
         return;
     }
-    static QPrinter printer;
-    QPrintDialog dialog(&printer, this);
-    dialog.exec();
+    try {
+        tv::PrinterSetup(this);
+    } catch (const std::exception&) {
+        ShowMessageBox(TextTable[7], TextTable[9], MB_ONEBUTTON | MB_ICONINFORMATION, "OK", TextTable[10]);
+    }
 }
 
 void TMainFormStore::OpenHelp() { RunProgram(TextTable[64]); }
@@ -917,17 +932,9 @@ void TMainFormStore::Guard(const std::function<void()>& work)
 {
     try {
         work();
-    } catch (const Exception& e) {
-        ShowActionError(e.Message(), e.ClassName());
-    } catch (const std::exception& e) {
-        ShowActionError(e.what(), "Exception");
+    } catch (...) {
+        ExceptHandler.ApplicationException(this, std::current_exception());
     }
-}
-
-void TMainFormStore::ShowActionError(const std::string& message, const std::string& className)
-{
-    ShowMessageBox(message + "\r\n(" + className + ")", "Tarnovell - " + TextTable[1],
-                   MB_ONEBUTTON | MB_ICONSTOP, "OK", TextTable[2]);
 }
 
 // ---- language ----
@@ -950,9 +957,9 @@ void TMainFormStore::SelectLanguage(int language)
 
 void TMainFormStore::ApplyLanguageToForms()
 {
-    FormAbout->ApplyLanguage();
-    FormPassChange->ApplyLanguage();
-    FormStat->ApplyLanguage();
+    if (TFormAbout* about = FormAbout()) about->ApplyLanguage();
+    if (TFormPassChange* pass = FormPassChange()) pass->ApplyLanguage();
+    if (TFormStat* stat = FormStat()) stat->ApplyLanguage();
     ApplyLanguage();
     FitStatusPanels();
     // Asking to install a layout makes sense only where the keyboard can be changed.
@@ -992,6 +999,7 @@ void TMainFormStore::ApplyLanguage()
     for (int i = 0; i < 7; ++i) GridStore->SetColumnCaption(i, TextTable[store[i]]);
     const int moves[] = {19, 20, 16, 15, 21};
     for (int i = 0; i < 5; ++i) GridMoves->SetColumnCaption(i, TextTable[moves[i]]);
+    FInOutManager->SetLanguage(ProgOptions().GetLanguage());
     ShowClock();
     const TStoreMode mode = Store.GetMode();
     if (mode == smSearch)

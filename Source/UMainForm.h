@@ -26,6 +26,7 @@ class TFilteredDataGrid;
 class TFormAbout;
 class TFormPassChange;
 class TFormStat;
+class TInOutManager;
 class TLocalDbEdit;
 class TNbLabel;
 class TStatusPanels;
@@ -97,8 +98,8 @@ public:
     // Position, size and column widths into the settings.
     void SaveLayout();
 
-    // Runs an action's work; an error it raises is shown and the window
-    // stays usable.
+    // Runs an action's work; an error it raises goes to the program's
+    // exception handler and the window stays usable.
     void Guard(const std::function<void()>& work);
 
     // The item text of the delete question with long words broken by blanks
@@ -123,9 +124,13 @@ public:
     QTimer* Timer = nullptr;
     QWidget* Client = nullptr;
 
-    TFormStat* FormStat = nullptr;
-    TFormAbout* FormAbout = nullptr;
-    TFormPassChange* FormPassChange = nullptr;
+    // The totals window, the about box and the password change dialog are
+    // made by the start-up as children of the window; one that is missing
+    // is made at its first showing.
+    TFormStat* FormStat() const;
+    TFormAbout* FormAbout() const;
+    TFormPassChange* FormPassChange() const;
+    TInOutManager* InOutManager() const { return FInOutManager.get(); }
 
     bool Active() const { return FActive; }
     QColor ReadOnlyColor() const;
@@ -156,7 +161,6 @@ private:
     void GridStoreSelectCell(int col, int row, bool& canSelect);
     void GridStoreSearchText(const std::string& text);
     void GridMovesSelectCell(int col, int row, bool& canSelect);
-    void ShowActionError(const std::string& message, const std::string& className);
     void SysColorChange();
     void InfoBox(const std::string& caption, const std::string& text, int icon);
 
@@ -165,6 +169,7 @@ private:
     bool FLayoutChangePending = false;
     bool FClosing = false;
     std::uint32_t FReadOnlyColor = 0;
+    std::unique_ptr<TInOutManager> FInOutManager;
     std::unique_ptr<TTopWindow> FTopWindow;
 };
 

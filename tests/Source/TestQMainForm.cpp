@@ -6,6 +6,7 @@
 #include "UException.h"
 #include "UFaultEnv.h"
 #include "UFilteredDataGrid.h"
+#include "UInOut.h"
 #include "ULocalDbEdit.h"
 #include "UAboutForm.h"
 #include "UFormPassChange.h"
@@ -71,6 +72,9 @@ private:
     TMainFormStore& Open()
     {
         FWindow = std::make_unique<TMainFormStore>();
+        new TFormStat(&Store, FWindow.get());
+        new TFormAbout(&ProgOptions(), FWindow.get());
+        new TFormPassChange(&GlobalPass(), FWindow.get());
         FWindow->show();
         QApplication::setActiveWindow(FWindow.get());
         if (!QTest::qWaitForWindowActive(FWindow.get())) qWarning("window not active");
@@ -130,6 +134,9 @@ private:
         for (QAction* a : {w.ActExit, w.ActCancel, w.ActSearchEnd})
             if (a->shortcuts().contains(QKeySequence(Qt::Key_Escape))) s += a->objectName();
         s += w.ActDelete->shortcuts().contains(QKeySequence(Qt::Key_Delete)) ? " del:on" : " del:off";
+        bool io = !w.InOutManager()->Actions().empty();
+        for (QAction* a : w.InOutManager()->Actions()) io = io && a->isEnabled();
+        s += io ? " io+" : " io-";
         return s + " | " + w.StatusBar->Text(2);
     }
 
@@ -174,32 +181,32 @@ private slots:
         QTest::addColumn<bool>("empty");
         QTest::addColumn<QString>("state");
         const QString browse = "grids++ ins+ edit+ del+ add+ ded+ sort+ search+ post- cancel- endh stat+ save+ "
-                               "restore+ edits ------ sign[] esc:ActExit del:on | Products review";
+                               "restore+ edits ------ sign[] esc:ActExit del:on io+ | Products review";
         QTest::newRow("browse") << 0 << false << browse;
         QTest::newRow("browse, no goods")
             << 0 << true
             << "grids++ ins+ edit- del- add- ded- sort- search- post- cancel- endh stat+ save+ restore+ edits "
-               "------ sign[] esc:ActExit del:on | Products review";
+               "------ sign[] esc:ActExit del:on io+ | Products review";
         QTest::newRow("edit") << 1 << false
                               << "grids-- ins- edit- del- add- ded- sort- search- post+ cancel+ endh stat- save- "
-                                 "restore- edits CNP--- sign[] esc:ActCancel del:off | Product edit";
+                                 "restore- edits CNP--- sign[] esc:ActCancel del:off io- | Product edit";
         QTest::newRow("insert") << 2 << false
                                 << "grids-- ins- edit- del- add- ded- sort- search- post+ cancel+ endh stat- "
-                                   "save- restore- edits CNPWKO sign[(+)] esc:ActCancel del:off | Insert new "
+                                   "save- restore- edits CNPWKO sign[(+)] esc:ActCancel del:off io- | Insert new "
                                    "product";
         QTest::newRow("search") << 3 << false
                                 << "grids++ ins+ edit+ del+ add+ ded+ sort+ searchh post- cancel- end+ stat- "
-                                   "save- restore- edits ------ sign[] esc:ActSearchEnd del:on | Search product";
+                                   "save- restore- edits ------ sign[] esc:ActSearchEnd del:on io- | Search product";
         QTest::newRow("delete") << 4 << false
                                 << "grids-- ins- edit- del- add- ded- sort- search- post- cancel- endh stat- "
-                                   "save- restore- edits ------ sign[] esc:ActCancel del:off | Remove product";
+                                   "save- restore- edits ------ sign[] esc:ActCancel del:off io- | Remove product";
         QTest::newRow("add") << 5 << false
                              << "grids-- ins- edit- del- add- ded- sort- search- post+ cancel+ endh stat- save- "
-                                "restore- edits ---WKO sign[(+)] esc:ActCancel del:off | Add a product to "
+                                "restore- edits ---WKO sign[(+)] esc:ActCancel del:off io- | Add a product to "
                                 "warehouse";
         QTest::newRow("deduct") << 6 << false
                                 << "grids-- ins- edit- del- add- ded- sort- search- post+ cancel+ endh stat- "
-                                   "save- restore- edits ---WKO sign[( - )] esc:ActCancel del:off | Subtract "
+                                   "save- restore- edits ---WKO sign[( - )] esc:ActCancel del:off io- | Subtract "
                                    "product from warehouse";
     }
     void modeTable()
@@ -667,9 +674,9 @@ private slots:
                     t[g->objectName() + QString::number(c)] = g->model()->headerData(c, Qt::Horizontal).toString();
             t["mode"] = w.StatusBar->Text(2);
             t["clock"] = w.StatusBar->Text(4).section(',', 0, 0).section(' ', 2, 2);
-            t["stat"] = w.FormStat->windowTitle();
-            t["about"] = w.FormAbout->windowTitle();
-            t["pass"] = w.FormPassChange->windowTitle();
+            t["stat"] = w.FormStat()->windowTitle();
+            t["about"] = w.FormAbout()->windowTitle();
+            t["pass"] = w.FormPassChange()->windowTitle();
             return t;
         };
         const auto english = texts();
