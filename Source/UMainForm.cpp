@@ -43,6 +43,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <tuple>
 
 namespace tv {
 
@@ -390,19 +391,19 @@ void TMainFormStore::CreateGrids()
     TProgOptions& o = ProgOptions();
     using enum TAlignment;
     GridStore = new TDataGrid(Client,
-                              {MakeDataGridColumn(1, taLeftJustify, o.GetStoreCodeWidth(), TextTable[13],
+                              {MakeDataGridColumn(1, taLeftJustify, o.GetStoreCodeWidth(), TextTable[SlotColCode],
                                                   g.IndCode.get(), true),
-                               MakeDataGridColumn(2, taLeftJustify, o.GetStoreNameWidth(), TextTable[14],
+                               MakeDataGridColumn(2, taLeftJustify, o.GetStoreNameWidth(), TextTable[SlotColName],
                                                   g.IndName.get(), true),
-                               MakeDataGridColumn(5, taRightJustify, o.GetStoreCostWidth(), TextTable[17],
+                               MakeDataGridColumn(5, taRightJustify, o.GetStoreCostWidth(), TextTable[SlotColPrice],
                                                   g.IndCost.get(), false),
-                               MakeDataGridColumn(7, taCenter, o.GetStoreDateWidth(), TextTable[19],
+                               MakeDataGridColumn(7, taCenter, o.GetStoreDateWidth(), TextTable[SlotColDate],
                                                   g.IndDate.get(), false),
-                               MakeDataGridColumn(4, taRightJustify, o.GetStoreWeightWidth(), TextTable[16],
+                               MakeDataGridColumn(4, taRightJustify, o.GetStoreWeightWidth(), TextTable[SlotColQuantity],
                                                   g.IndWeight.get(), false),
-                               MakeDataGridColumn(3, taRightJustify, o.GetStoreCountPWidth(), TextTable[15],
+                               MakeDataGridColumn(3, taRightJustify, o.GetStoreCountPWidth(), TextTable[SlotColPacks],
                                                   g.IndPock.get(), false),
-                               MakeDataGridColumn(6, taRightJustify, o.GetStoreSumWidth(), TextTable[18],
+                               MakeDataGridColumn(6, taRightJustify, o.GetStoreSumWidth(), TextTable[SlotColCost],
                                                   g.IndSum.get(), false)},
                               &g);
     GridStore->setObjectName("GridStore");
@@ -421,11 +422,11 @@ void TMainFormStore::CreateGrids()
     TTableMoves& m = Store.Moves();
     GridMoves = new TFilteredDataGrid(
         Client,
-        {MakeDataGridColumn(2, taCenter, o.GetMovesDateWidth(), TextTable[19], nullptr, false),
-         MakeDataGridColumn(3, taCenter, o.GetMovesMoveWidth(), TextTable[20], nullptr, false),
-         MakeDataGridColumn(5, taRightJustify, o.GetMovesWeightWidth(), TextTable[16], nullptr, false),
-         MakeDataGridColumn(4, taRightJustify, o.GetMovesCountPWidth(), TextTable[15], nullptr, false),
-         MakeDataGridColumn(7, taRightJustify, o.GetMovesSumWidth(), TextTable[21], nullptr, false)},
+        {MakeDataGridColumn(2, taCenter, o.GetMovesDateWidth(), TextTable[SlotColDate], nullptr, false),
+         MakeDataGridColumn(3, taCenter, o.GetMovesMoveWidth(), TextTable[SlotColMove], nullptr, false),
+         MakeDataGridColumn(5, taRightJustify, o.GetMovesWeightWidth(), TextTable[SlotColQuantity], nullptr, false),
+         MakeDataGridColumn(4, taRightJustify, o.GetMovesCountPWidth(), TextTable[SlotColPacks], nullptr, false),
+         MakeDataGridColumn(7, taRightJustify, o.GetMovesSumWidth(), TextTable[SlotColSum], nullptr, false)},
         &m);
     GridMoves->setObjectName("GridMoves");
     connect(GridMoves, &TDataGrid::OnSelectCell, this,
@@ -711,7 +712,7 @@ void TMainFormStore::StartDeduct()
 
 void TMainFormStore::InfoBox(const std::string& caption, const std::string& text, int icon)
 {
-    ShowMessageBox(text, caption, MB_ONEBUTTON | icon, "OK", TextTable[2]);
+    ShowMessageBox(text, caption, MB_ONEBUTTON | icon, "OK", TextTable[SlotCloseMessageHint]);
 }
 
 void TMainFormStore::PostEdit()
@@ -725,28 +726,28 @@ void TMainFormStore::PostEdit()
     switch (Store.GetMode()) {
     case smInsert:
         if (!Store.CanInsert(cost, weight, packs)) {
-            InfoBox(TextTable[22], TextTable[24], MB_ICONINFORMATION);
+            InfoBox(TextTable[SlotQuantityCaption], TextTable[SlotCostTooHigh], MB_ICONINFORMATION);
             return;
         }
         Store.InsertGoods(code, name, cost, weight, packs, note);
         break;
     case smAdd:
         if (!Store.CanAdd(weight, packs)) {
-            InfoBox(TextTable[22], TextTable[24], MB_ICONINFORMATION);
+            InfoBox(TextTable[SlotQuantityCaption], TextTable[SlotCostTooHigh], MB_ICONINFORMATION);
             return;
         }
         Store.AddGoods(weight, packs, note);
         break;
     case smDeduct:
         if (!Store.CanDeduct(weight, packs)) {
-            InfoBox(TextTable[23], TextTable[25], MB_ICONINFORMATION);
+            InfoBox(TextTable[SlotRestCaption], TextTable[SlotNotEnoughGoods], MB_ICONINFORMATION);
             return;
         }
         Store.DeductGoods(weight, packs, note);
         break;
     case smEdit:
         if (!Store.CanSetCost(cost)) {
-            InfoBox(TextTable[26], TextTable[27], MB_ICONINFORMATION);
+            InfoBox(TextTable[SlotPriceCaption], TextTable[SlotPriceTooHigh], MB_ICONINFORMATION);
             return;
         }
         Store.EditGoods(code, name, cost);
@@ -793,12 +794,12 @@ void TMainFormStore::DeleteCurrentGoods()
     SetMode(smDelete);
     TTableStore& g = Store.Goods();
     const std::string item = BreakLongWords("(" + g.Code.GetText() + ")  " + g.Name.GetText());
-    const std::string question = TextTable[31] + item + TextTable[32];
+    const std::string question = TextTable[SlotRemoveQuestionStart] + item + TextTable[SlotRemoveQuestionEnd];
     GridStore->setEnabled(true);
     if (GridStore->isVisible()) GridStore->setFocus();
     std::exception_ptr error;
-    if (ShowMessageBox(question, TextTable[30], MB_TWOBUTTONS | MB_ICONQUESTION, TextTable[55], TextTable[57],
-                       TextTable[56], TextTable[58]) == 1) {
+    if (ShowMessageBox(question, TextTable[SlotRemoveCaption], MB_TWOBUTTONS | MB_ICONQUESTION, TextTable[SlotYes], TextTable[SlotRemoveYesHint],
+                       TextTable[SlotNo], TextTable[SlotRemoveNoHint]) == 1) {
         try {
             Store.DeleteGoods();
         } catch (...) {
@@ -838,12 +839,12 @@ void TMainFormStore::ChangePassword()
 void TMainFormStore::SaveBaseAs()
 {
     std::string folder = ProgOptions().GetLastCopy();
-    if (!BrowseForFolder(folder, 3, TextTable[33], TextTable[34], "", "", this)) return;
+    if (!BrowseForFolder(folder, 3, TextTable[SlotBackupCaption], TextTable[SlotChooseBackupFolder], "", "", this)) return;
     if (Store.SaveAs(folder)) {
         ProgOptions().SetLastCopy(folder);
-        InfoBox(TextTable[33], TextTable[35] + "\r\n" + WrapToMessageBox(folder), MB_ICONINFORMATION);
+        InfoBox(TextTable[SlotBackupCaption], TextTable[SlotBackupDone] + "\r\n" + WrapToMessageBox(folder), MB_ICONINFORMATION);
     } else {
-        InfoBox(TextTable[33], TextTable[36] + "\r\n" + WrapToMessageBox(folder), MB_ICONEXCLAMATION);
+        InfoBox(TextTable[SlotBackupCaption], TextTable[SlotBackupCopyFailed] + "\r\n" + WrapToMessageBox(folder), MB_ICONEXCLAMATION);
     }
     SetMode(smBrowse);
 }
@@ -856,7 +857,7 @@ void TMainFormStore::RestoreBaseFrom()
         folder = ProgramFolder() + "Hist";
         if (!std::filesystem::is_directory(folder, ec)) folder.clear();
     }
-    if (!BrowseForFolder(folder, 1, TextTable[37], TextTable[38], "", "", this)) return;
+    if (!BrowseForFolder(folder, 1, TextTable[SlotRestoreCaption], TextTable[SlotChooseRestoreFolder], "", "", this)) return;
     bool restored = false;
     std::exception_ptr error;
     try {
@@ -874,9 +875,9 @@ void TMainFormStore::RestoreBaseFrom()
     }
     if (restored) {
         ProgOptions().SetLastCopy(folder);
-        InfoBox(TextTable[37], TextTable[39] + "\r\n" + WrapToMessageBox(folder), MB_ICONINFORMATION);
+        InfoBox(TextTable[SlotRestoreCaption], TextTable[SlotRestoreDone] + "\r\n" + WrapToMessageBox(folder), MB_ICONINFORMATION);
     } else {
-        InfoBox(TextTable[37], TextTable[40] + "\r\n" + WrapToMessageBox(folder), MB_ICONEXCLAMATION);
+        InfoBox(TextTable[SlotRestoreCaption], TextTable[SlotRestoreCopyFailed] + "\r\n" + WrapToMessageBox(folder), MB_ICONEXCLAMATION);
     }
     SetMode(smBrowse);
 }
@@ -884,17 +885,17 @@ void TMainFormStore::RestoreBaseFrom()
 void TMainFormStore::PrinterSetup()
 {
     if (!PrintManager().HasPrinters()) {
-        ShowMessageBox(TextTable[8], TextTable[9], MB_ONEBUTTON | MB_ICONINFORMATION, "OK", TextTable[10]);
+        ShowMessageBox(TextTable[SlotNoPrinters], TextTable[SlotPrintCaption], MB_ONEBUTTON | MB_ICONINFORMATION, "OK", TextTable[SlotClosePrintMessageHint]);
         return;
     }
     try {
         tv::PrinterSetup(this);
     } catch (const std::exception&) {
-        ShowMessageBox(TextTable[7], TextTable[9], MB_ONEBUTTON | MB_ICONINFORMATION, "OK", TextTable[10]);
+        ShowMessageBox(TextTable[SlotPrinterInitError], TextTable[SlotPrintCaption], MB_ONEBUTTON | MB_ICONINFORMATION, "OK", TextTable[SlotClosePrintMessageHint]);
     }
 }
 
-void TMainFormStore::OpenHelp() { RunProgram(TextTable[64]); }
+void TMainFormStore::OpenHelp() { RunProgram(TextTable[SlotHelpAddress]); }
 
 void TMainFormStore::ToggleAutogen()
 {
@@ -963,42 +964,79 @@ void TMainFormStore::ApplyLanguageToForms()
     ApplyLanguage();
     FitStatusPanels();
     // Asking to install a layout makes sense only where the keyboard can be changed.
-    if (!SelectKeyboardLayout(TextTable[0], true) && KeyboardAvailable()) {
-        if (ShowMessageBox(TextTable[60], TextTable[59], MB_TWOBUTTONS | MB_ICONQUESTION, TextTable[55],
-                           TextTable[61], TextTable[56], TextTable[62]) == 1)
-            LoadKeyboardLayoutActive(TextTable[0]);
+    if (!SelectKeyboardLayout(TextTable[SlotLayoutId], true) && KeyboardAvailable()) {
+        if (ShowMessageBox(TextTable[SlotLayoutInstallQuestion], TextTable[SlotLayoutInstallCaption], MB_TWOBUTTONS | MB_ICONQUESTION, TextTable[SlotYes],
+                           TextTable[SlotLayoutInstallYesHint], TextTable[SlotNo], TextTable[SlotLayoutInstallNoHint]) == 1)
+            LoadKeyboardLayoutActive(TextTable[SlotLayoutId]);
     }
     ShowKeyboardLanguage();
 }
 
 void TMainFormStore::ApplyLanguage()
 {
-    const std::pair<QAction*, int> actions[] = {
-        {ActEditCut, 102},       {ActEditCopy, 104},      {ActEditPaste, 106},   {ActEditSelectAll, 108},
-        {ActEditUndo, 110},      {ActEditDelete, 112},    {ActRestoreBase, 114}, {ActSaveAs, 116},
-        {ActPrinter, 118},       {ActExit, 120},          {ActChangePass, 122},  {ActNotebook, 124},
-        {ActAutogen, 126},       {ActAbout, 128},         {ActHelp, 130},        {ActSelectRusLang, 134},
-        {ActSelectUkrLang, 136}, {ActSelectEngLang, 138}, {ActPost, 140},        {ActCancel, 142},
-        {ActSearchEnd, 144},     {ActPrice, 146},         {ActStat, 148},        {ActInsert, 150},
-        {ActEdit, 152},          {ActDelete, 154},        {ActAdd, 156},         {ActDed, 158},
-        {ActSearch, 160},        {ActSort, 162},
-        {MenuFile->menuAction(), 164},    {MenuProduct->menuAction(), 166}, {MenuReport->menuAction(), 168},
-        {MenuHelp->menuAction(), 170},    {MenuLang->menuAction(), 172},    {MenuExport->menuAction(), 174},
-        {MenuImport->menuAction(), 176}};
-    for (auto [act, slot] : actions) {
-        act->setText(ToQ(TextTable[slot]));
-        act->setStatusTip(ToQ(TextTable[slot + 1]));
-        act->setToolTip(ToQ(TextTable[slot + 1]));
+    const std::tuple<QAction*, TTextSlot, TTextSlot> actions[] = {
+        {ActEditCut, SlotCutCaption, SlotCutHint},
+        {ActEditCopy, SlotCopyCaption, SlotCopyHint},
+        {ActEditPaste, SlotPasteCaption, SlotPasteHint},
+        {ActEditSelectAll, SlotSelectAllCaption, SlotSelectAllHint},
+        {ActEditUndo, SlotUndoCaption, SlotUndoHint},
+        {ActEditDelete, SlotEditDeleteCaption, SlotEditDeleteHint},
+        {ActRestoreBase, SlotRestoreBaseCaption, SlotRestoreBaseHint},
+        {ActSaveAs, SlotSaveAsCaption, SlotSaveAsHint},
+        {ActPrinter, SlotPrinterCaption, SlotPrinterHint},
+        {ActExit, SlotExitCaption, SlotExitHint},
+        {ActChangePass, SlotChangePassCaption, SlotChangePassHint},
+        {ActNotebook, SlotNotebookCaption, SlotNotebookHint},
+        {ActAutogen, SlotAutogenCaption, SlotAutogenHint},
+        {ActAbout, SlotAboutActionCaption, SlotAboutActionHint},
+        {ActHelp, SlotHelpCaption, SlotHelpHint},
+        {ActSelectRusLang, SlotRusLangCaption, SlotRusLangHint},
+        {ActSelectUkrLang, SlotUkrLangCaption, SlotUkrLangHint},
+        {ActSelectEngLang, SlotEngLangCaption, SlotEngLangHint},
+        {ActPost, SlotPostCaption, SlotPostHint},
+        {ActCancel, SlotCancelCaption, SlotCancelHint},
+        {ActSearchEnd, SlotSearchEndCaption, SlotSearchEndHint},
+        {ActPrice, SlotPriceListCaption, SlotPriceListHint},
+        {ActStat, SlotStatCaption, SlotStatHint},
+        {ActInsert, SlotInsertCaption, SlotInsertHint},
+        {ActEdit, SlotEditCaption, SlotEditHint},
+        {ActDelete, SlotDeleteCaption, SlotDeleteHint},
+        {ActAdd, SlotAddCaption, SlotAddHint},
+        {ActDed, SlotDeductCaption, SlotDeductHint},
+        {ActSearch, SlotSearchCaption, SlotSearchHint},
+        {ActSort, SlotSortCaption, SlotSortHint},
+        {MenuFile->menuAction(), SlotMenuFileCaption, SlotMenuFileHint},
+        {MenuProduct->menuAction(), SlotMenuProductCaption, SlotMenuProductHint},
+        {MenuReport->menuAction(), SlotMenuReportCaption, SlotMenuReportHint},
+        {MenuHelp->menuAction(), SlotMenuHelpCaption, SlotMenuHelpHint},
+        {MenuLang->menuAction(), SlotMenuLangCaption, SlotMenuLangHint},
+        {MenuExport->menuAction(), SlotMenuExportCaption, SlotMenuExportHint},
+        {MenuImport->menuAction(), SlotMenuImportCaption, SlotMenuImportHint}};
+    for (auto [act, caption, hint] : actions) {
+        act->setText(ToQ(TextTable[caption]));
+        act->setStatusTip(ToQ(TextTable[hint]));
+        act->setToolTip(ToQ(TextTable[hint]));
     }
-    const std::pair<QLabel*, int> labels[] = {{LbCode, 178},     {LbCost, 179},     {LbCostNote, 180},
-                                              {LbMoves, 181},    {LbName, 182},     {LbMoveNote, 183},
-                                              {LbPCount, 184},   {LbPCountNote, 185}, {LbSumTitle, 186},
-                                              {LbWeight, 187},   {LbWeightNote, 188}};
-    for (auto [label, slot] : labels) label->setText(ToQ(TextTable[slot]));
-    const int store[] = {13, 14, 17, 19, 16, 15, 18};
-    for (int i = 0; i < 7; ++i) GridStore->SetColumnCaption(i, TextTable[store[i]]);
-    const int moves[] = {19, 20, 16, 15, 21};
-    for (int i = 0; i < 5; ++i) GridMoves->SetColumnCaption(i, TextTable[moves[i]]);
+    const std::pair<QLabel*, TTextSlot> labels[] = {{LbCode, SlotLabelCode},
+                                                     {LbCost, SlotLabelCost},
+                                                     {LbCostNote, SlotLabelCostNote},
+                                                     {LbMoves, SlotLabelMoves},
+                                                     {LbName, SlotLabelName},
+                                                     {LbMoveNote, SlotLabelMoveNote},
+                                                     {LbPCount, SlotLabelPacks},
+                                                     {LbPCountNote, SlotLabelPacksNote},
+                                                     {LbSumTitle, SlotLabelSumTitle},
+                                                     {LbWeight, SlotLabelQuantity},
+                                                     {LbWeightNote, SlotLabelQuantityNote}};
+    for (auto [label, slot] : labels)
+        label->setText(ToQ(TextTable[slot]));
+    const TTextSlot store[] = {SlotColCode,     SlotColName,  SlotColPrice, SlotColDate,
+                               SlotColQuantity, SlotColPacks, SlotColCost};
+    for (int i = 0; i < 7; ++i)
+        GridStore->SetColumnCaption(i, TextTable[store[i]]);
+    const TTextSlot moves[] = {SlotColDate, SlotColMove, SlotColQuantity, SlotColPacks, SlotColSum};
+    for (int i = 0; i < 5; ++i)
+        GridMoves->SetColumnCaption(i, TextTable[moves[i]]);
     FInOutManager->SetLanguage(ProgOptions().GetLanguage());
     ShowClock();
     const TStoreMode mode = Store.GetMode();

@@ -687,7 +687,7 @@ private slots:
         QVERIFY(w.ActSelectUkrLang->isChecked());
         QVERIFY(!w.ActSelectEngLang->isChecked());
         const auto ukrainian = texts();
-        QCOMPARE(ukrainian.at("ActInsert"), QString::fromStdString(TextTable[150]));
+        QCOMPARE(ukrainian.at("ActInsert"), QString::fromStdString(TextTable[SlotInsertCaption]));
         int compared = 0;
         for (const auto& [key, text] : english) {
             if (text.isEmpty() || key == "ActSelectEngLang" || key == "LbSum") continue;

@@ -232,7 +232,7 @@ int main(int argc, char** argv)
             // Where the keyboard lacks the language's layout the window asks to install it.
             QTimer::singleShot(300, &w, [suffix = QString("-") + lang.code] {
                 auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-                if (box && box->windowTitle() == QString::fromStdString(TextTable[59])) {
+                if (box && box->windowTitle() == QString::fromStdString(TextTable[SlotLayoutInstallCaption])) {
                     Save(*box, "MainForm-layout-question" + suffix);
                     box->done(2);
                 }
