@@ -189,14 +189,25 @@ void TTable::Next()
     FEof = false;
 }
 
+// A search makes another record current: while a record is being edited or
+// inserted that would load it over the typed values (and a Post would then
+// write the found record again), so it is refused like SetRecNo.
+void TTable::CheckNotEditing() const
+{
+    if (FState == tsEdit || FState == tsInsert)
+        throw Exception(SEditing);
+}
+
 void TTable::GotoKey()
 {
+    CheckNotEditing();
     Locate();
     FEof = ElemCount() == 0;
 }
 
 void TTable::FindKey(const std::vector<TVariant>& Values)
 {
+    CheckNotEditing();
     TIndex* index = GetIndex();
     if (!index)
         throw Exception(SNoIndex);
@@ -206,6 +217,7 @@ void TTable::FindKey(const std::vector<TVariant>& Values)
 
 void TTable::FindText(const std::string& Text)
 {
+    CheckNotEditing();
     TIndex* index = GetIndex();
     if (!index)
         throw Exception(SNoIndex);

@@ -67,6 +67,8 @@ public:
     // Moves by the current index's key buffer: on the primary key the equal
     // record, else the first record not below the key, else the last one.
     // Whether the key was found is not reported. Needs a current index.
+    // The three searches are refused while editing or inserting; the typed
+    // values and the key buffer stay as they were.
     void GotoKey();
     // One value per key field of a composite current index, then GotoKey.
     void FindKey(const std::vector<TVariant>& Values);
@@ -94,6 +96,7 @@ public:
 private:
     void CheckBrowse() const;
     void CheckNotClosed() const;
+    void CheckNotEditing() const;
 
     TTableState FState = tsClosed;
     bool FEof = false;

@@ -367,6 +367,57 @@ TEST(TTable, SearchesByKeyAndText)
     EXPECT_TRUE(t.Eof()) << "a search on an empty table sets Eof";
 }
 
+// A search moves to another record: while a record is edited or inserted it
+// is refused, so that it neither loads the found record over the typed
+// values nor makes the following Post write that record a second time.
+TEST(TTable, SearchesWhileEditingOrInsertingAreRefusedAndKeepTheTypedValues)
+{
+    struct Search {
+        const char* name;
+        const char* index;
+        std::function<void(TGoods&)> run;
+    };
+    const std::vector<Search> searches = {
+        {"GotoKey", "поИмени", [](TGoods& t) { t.GetIndex()->SetKeyText("Apple"); t.GotoKey(); }},
+        {"FindKey", "ByNamePrice", [](TGoods& t) { t.FindKey({TVariant("Apple"), TVariant(uint32_t(100))}); }},
+        {"FindText", "поИмени", [](TGoods& t) { t.FindText("Apple"); }},
+        {"FindText by key", "ById", [](TGoods& t) { t.FindText("2"); }},
+    };
+    for (const Search& s : searches) {
+        for (TTableState state : {tsEdit, tsInsert}) {
+            const std::string what = std::string(s.name) + (state == tsEdit ? " while editing" : " while inserting");
+            TFaultEnv env;
+            MakeStartFile(env);
+            TGoods t(&env);
+            t.Open(false);
+            t.SetIndexName(s.index);
+            t.SetRecNo(t.RecordCount() - 1);  // Plum in each order
+            if (state == tsEdit)
+                t.Edit();
+            else
+                t.Insert();
+            t.Name.SetText("Typed");
+            t.Price.SetValue(7);
+            const int32_t recNo = t.GetRecNo();
+            const std::string typed = t.Current();
+            const std::string file = env.Contents(Path);
+
+            EXPECT_EQ(MessageOf([&] { s.run(t); }), "Таблица уже находится в режиме редактирования") << what;
+            EXPECT_EQ(t.GetState(), state) << what;
+            EXPECT_EQ(t.Current(), typed) << what << ": the typed values were dropped";
+            EXPECT_EQ(t.Price.GetValue(), 7u) << what;
+            EXPECT_EQ(t.GetRecNo(), recNo) << what;
+            EXPECT_EQ(env.Contents(Path), file) << what;
+
+            t.Post();
+            t.SetIndexName("ById");
+            EXPECT_EQ(t.Rows(), state == tsEdit ? "1:Pear:2.50 2:Apple:1.00 3:Typed:0.07 "
+                                                : "1:Pear:2.50 2:Apple:1.00 3:Plum:3.00 4:Typed:0.07 ")
+                << what;
+        }
+    }
+}
+
 TEST(TTable, InsertEditCancelDeleteAndGridText)
 {
     TFaultEnv env;
