@@ -573,6 +573,7 @@ void TDatFile::RestoreOnDisk()
 void TDatFile::AppendRecord()
 {
     CheckOpen();
+    SettleCopy();
     const TSaved saved = Save();
     try {
         int32_t pos = AppendPosition();
@@ -601,28 +602,6 @@ void TDatFile::AppendRecord()
     }
 }
 
-// The new bytes go first, flushed, past the counted records with the check
-// word and the target offset, then in place, then the copy is cut off. A
-// crash while the record is written in place leaves the copy, from which
-// the next Open finishes the rewrite.
-void TDatFile::Rewrite(int32_t Offset, const uint8_t* Record)
-{
-    const int32_t rs = FHeader.RecordSize;
-    const int32_t tail = AppendPosition();
-    CheckedAdd(tail, rs);
-    std::vector<uint8_t> image(Record, Record + rs);
-    PutInt(image.data(), ImageCheck(Offset, Record + PrefixBytes, static_cast<size_t>(rs - PrefixBytes)));
-    PutInt(image.data() + 4, Offset);
-    Seek(tail, 0);
-    Write(image.data(), rs);
-    Flush();
-    Seek(Offset, 0);
-    Write(Record, rs);
-    Flush();
-    Seek(tail, 0);
-    Truncate();
-}
-
 // The append position is a valid record offset but names no record.
 void TDatFile::CheckRecordThere() const
 {
@@ -631,9 +610,15 @@ void TDatFile::CheckRecordThere() const
         throw Exception("Неверное смещение записи в файле");
 }
 
+// A record inside one sector is rewritten in place: the disk keeps the old
+// or the new bytes whole. Any other goes first, flushed, past the counted
+// records with the check word and the target offset, then in place, then
+// the copy is cut off; a crash while it is written in place leaves the
+// copy, from which the next Open finishes the rewrite.
 void TDatFile::WriteRecord()
 {
     CheckRecordThere();
+    SettleCopy();
     const int32_t rs = FHeader.RecordSize;
     std::vector<uint8_t> old(static_cast<size_t>(rs));
     Seek(FRecordOffset, 0);
@@ -641,21 +626,94 @@ void TDatFile::WriteRecord()
     FScratch.assign(static_cast<size_t>(rs), 0);
     std::memcpy(FScratch.data() + PrefixBytes, FFields->GetRecord(),
                 static_cast<size_t>(FFields->DataSize()));
-    try {
-        Rewrite(FRecordOffset, FScratch.data());
-    } catch (...) {
+    if (FRecordOffset / SectorBytes == (int64_t(FRecordOffset) + rs - 1) / SectorBytes) {
         try {
-            Rewrite(FRecordOffset, old.data());
+            Seek(FRecordOffset, 0);
+            Write(FScratch.data(), rs);
             Flush();
         } catch (...) {
+            try {
+                Seek(FRecordOffset, 0);
+                Write(old.data(), rs);
+                Flush();
+            } catch (...) {
+            }
+            throw;
         }
+        return;
+    }
+
+    const int32_t tail = AppendPosition();
+    CheckedAdd(tail, rs);
+    std::vector<uint8_t> image(FScratch);
+    PutInt(image.data(), ImageCheck(FRecordOffset, FScratch.data() + PrefixBytes, static_cast<size_t>(rs - PrefixBytes)));
+    PutInt(image.data() + 4, FRecordOffset);
+    bool copied = false;
+    try {
+        Seek(tail, 0);
+        Write(image.data(), rs);
+        Flush();
+        copied = true;
+        Seek(FRecordOffset, 0);
+        Write(FScratch.data(), rs);
+        Flush();
+        Seek(tail, 0);
+        Truncate();
+    } catch (...) {
+        UndoRewrite(copied, old);
         throw;
     }
+}
+
+// Puts the old bytes back after a failed rewrite. Once the copy is on the
+// disk the record in place may be torn, and only the copy can mend it: it
+// stays until the old bytes are on the disk in place. When they cannot be
+// put there, the copy is kept and every later change first settles it.
+void TDatFile::UndoRewrite(bool copied, const std::vector<uint8_t>& old)
+{
+    const int32_t tail = AppendPosition();
+    try {
+        if (copied) {
+            Seek(FRecordOffset, 0);
+            Write(old.data(), FHeader.RecordSize);
+            Flush();
+        }
+    } catch (...) {
+        FPendingCopy = true;
+        FPendingOffset = FRecordOffset;
+        FPendingRecord = old;
+        return;
+    }
+    try {
+        Seek(tail, 0);
+        Truncate();
+        Flush();
+    } catch (...) {
+    }
+}
+
+// A copy left by a rewrite whose undo failed stays needed until the record
+// it names is whole in place: no change may write over it before.
+void TDatFile::SettleCopy()
+{
+    if (!FPendingCopy)
+        return;
+    TV_ASSERT(FPendingOffset >= FHeader.HeaderSize && FPendingOffset < AppendPosition(),
+              "a pending rewrite copy names no record");
+    Seek(FPendingOffset, 0);
+    Write(FPendingRecord.data(), FHeader.RecordSize);
+    Flush();
+    Seek(AppendPosition(), 0);
+    Truncate();
+    Flush();
+    FPendingCopy = false;
+    FPendingRecord.clear();
 }
 
 void TDatFile::DeleteRecord()
 {
     CheckRecordThere();
+    SettleCopy();
     const TSaved saved = Save();
     uint8_t old[PrefixBytes];
     Seek(FRecordOffset, 0);
@@ -664,9 +722,9 @@ void TDatFile::DeleteRecord()
         uint8_t mark[PrefixBytes] = {};
         PutInt(mark, -1);
         Seek(FRecordOffset, 0);
+        // The mark and the count go out with one flush: a crash keeps either
+        // or both, and Open takes the count from the marks.
         Write(mark, PrefixBytes);
-        // The mark is on the disk before the header counts it.
-        Flush();
         FHeader.DeletedCount = CheckedAdd(FHeader.DeletedCount, 1);
         WriteHeader();
         Flush();
@@ -685,6 +743,7 @@ void TDatFile::DeleteRecord()
 void TDatFile::Empty()
 {
     CheckOpen();
+    SettleCopy();
     const TSaved saved = Save();
     bool cut = false;
     try {
@@ -741,6 +800,8 @@ void TDatFile::Close()
     FRecordOffset = 0;
     FFileSize = 0;
     FOddStatusCount = 0;
+    FPendingCopy = false;
+    FPendingRecord.clear();
     TFile::Close();
 }
 

@@ -120,7 +120,8 @@ private:
     void ScanRecords(TRecovery& r);
     bool MendKeys(const TRecovery& r);
     void WriteMends(TRecovery& r);
-    void Rewrite(int32_t Offset, const uint8_t* Record);
+    void UndoRewrite(bool copied, const std::vector<uint8_t>& old);
+    void SettleCopy();
     void FreeBuiltFields();
 
     struct TSaved;
@@ -138,6 +139,10 @@ private:
     std::vector<std::unique_ptr<TField>> FBuiltItems;
     int64_t FFileSize = 0;  // as found by Open
     int32_t FOddStatusCount = 0;
+    // A rewrite copy past the records that a failed undo left needed.
+    bool FPendingCopy = false;
+    int32_t FPendingOffset = 0;
+    std::vector<uint8_t> FPendingRecord;
     std::vector<uint8_t> FScratch;
 };
 

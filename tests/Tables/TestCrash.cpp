@@ -655,3 +655,68 @@ TEST(Crash, AFailedStepOfACreationLeavesTheNameAsItWas)
         }
     }
 }
+
+// A rewrite across sectors fails after its copy is on the disk, and putting
+// the old bytes back fails too: the record in place may be torn, and only
+// the copy mends it. The program goes on with a further change, cut at
+// every step: the next start finds the record old or new, never a mix, and
+// every other record as it was.
+TEST(Crash, AFailedUndoOfARewriteKeepsItsCopyUntilTheRecordIsWhole)
+{
+    struct Later {
+        const char* name;
+        std::function<void(Table&)> run;
+        const char* shows;  // what the change adds, when it returned
+    };
+    const std::vector<Later> laters = {
+        {"append", [](Table& t) { t.Append("Later", 3); }, ":Later:3 "},
+        {"rewrite in a sector", [](Table& t) { t.GoTo(0); t.G.Set("Apple, later", 4); t.F.WriteRecord(); },
+         ":Apple, later:4 "},
+        {"delete", [](Table& t) { t.GoTo(2); t.F.DeleteRecord(); }, ""},
+        {"close", [](Table& t) { t.F.Close(); }, ""},
+    };
+    const std::string oldRecord = "7:Straddle:10 ", newRecord = "7:Straddle, rewritten:11 ";
+    // Syncs: the copy's, the record's (fails, the record stays in the cache
+    // only); writes: the copy, the record, the undo (fails).
+    auto failRewrite = [](TFaultEnv& env, Table& t) {
+        MakeStartFile(&env);
+        t.F.Open(false);
+        t.GoTo(6);
+        t.G.Set("Straddle, rewritten", 11);
+        env.FailSync(2);
+        env.FailWrite(3);
+        EXPECT_THROW(t.F.WriteRecord(), Exception);
+        env.ClearFaults();
+    };
+    for (const Later& later : laters) {
+        int64_t steps = 0;
+        {
+            TFaultEnv env;
+            Table t(&env);
+            failRewrite(env, t);
+            const int64_t start = env.Steps();
+            later.run(t);
+            steps = env.Steps() - start;
+        }
+        for (int64_t cut = 0; cut <= steps; ++cut) {
+            TFaultEnv env;
+            Table t(&env);
+            failRewrite(env, t);
+            env.CutAfter(cut);
+            const bool returned = Returned([&] { later.run(t); });
+            for (const auto& choice : LossChoices(env.Pending())) {
+                std::unique_ptr<TFaultEnv> disk = env.Crash(choice);
+                std::string failure;
+                const std::string seen = Reopen(disk.get(), &failure);
+                ASSERT_EQ(failure, "") << later.name << " cut " << cut;
+                const bool whole = seen.find(oldRecord) != std::string::npos ||
+                                   seen.find(newRecord) != std::string::npos;
+                EXPECT_TRUE(whole) << later.name << " cut " << cut << ": " << seen;
+                EXPECT_NE(seen.find("6:Lime:9 "), std::string::npos) << later.name << " cut " << cut;
+                if (returned && *later.shows) {
+                    EXPECT_NE(seen.find(later.shows), std::string::npos) << later.name << " cut " << cut;
+                }
+            }
+        }
+    }
+}
