@@ -56,6 +56,24 @@ std::string ReadAll(TFileEnv& env, const std::string& name, bool& ok)
     return bytes;
 }
 
+// Copies the file to the temporary file beside the target, on the disk.
+bool CopyToPart(TFileEnv& env, const std::string& from, const std::string& to)
+{
+    if (env.CopyFile(from, to + ".part"))
+        return true;
+    env.RemoveFile(to + ".part");
+    return false;
+}
+
+// The temporary copy replaces the target; true when that is on the disk.
+bool PartIn(TFileEnv& env, const std::string& to)
+{
+    if (env.RenameFile(to + ".part", to, true))
+        return env.SyncDir(to);
+    env.RemoveFile(to + ".part");
+    return false;
+}
+
 } // namespace
 
 std::string FolderOf(const std::string& name)
@@ -87,18 +105,7 @@ bool RemoveFolderWithFiles(TFileEnv& env, const std::string& folder)
 
 bool CopyOver(TFileEnv& env, const std::string& from, const std::string& to)
 {
-    if (env.SameFile(from, to))
-        return false;
-    const std::string part = to + ".part";
-    if (!env.CopyFile(from, part)) {
-        env.RemoveFile(part);
-        return false;
-    }
-    if (!env.RenameFile(part, to, true)) {
-        env.RemoveFile(part);
-        return false;
-    }
-    return env.SyncDir(to);
+    return !env.SameFile(from, to) && CopyToPart(env, from, to) && PartIn(env, to);
 }
 
 // Completes or drops a replacement of a folder's pair that was cut short:
@@ -120,7 +127,8 @@ bool FinishPair(TFileEnv& env, const std::string& folder)
     return true;
 }
 
-bool ReplacePair(TFileEnv& env, const std::string& from, const std::string& to, bool* Begun)
+bool ReplacePair(TFileEnv& env, const std::string& from, const std::string& to, bool* Begun,
+                 const TPairCheck& Check)
 {
     if (Begun)
         *Begun = false;
@@ -129,14 +137,20 @@ bool ReplacePair(TFileEnv& env, const std::string& from, const std::string& to, 
             return false;
     if (!FinishPair(env, to))
         return false;
-    if (!CopyOver(env, InFolder(from, StoreFileName), Staged(to, StoreFileName)) ||
-        !CopyOver(env, InFolder(from, MovesFileName), Staged(to, MovesFileName))) {
-        env.RemoveFile(Staged(to, StoreFileName));
-        env.RemoveFile(Staged(to, MovesFileName));
+    const std::string store = Staged(to, StoreFileName), moves = Staged(to, MovesFileName);
+    // Once moves.dat.new is there the pair counts as staged, so the check
+    // looks at its copy before it takes that name.
+    if (!CopyOver(env, InFolder(from, StoreFileName), store) ||
+        !CopyToPart(env, InFolder(from, MovesFileName), moves) ||
+        (Check && !Check(store, moves + ".part"))) {
+        env.RemoveFile(moves + ".part");
+        env.RemoveFile(store);
         return false;
     }
     if (Begun)
         *Begun = true;
+    if (!PartIn(env, moves))
+        return false;
     return CommitPair(env, to);
 }
 

@@ -6,6 +6,7 @@
 // Every operation reports false when a step of it failed, a flush included:
 // what it made may then not be on the disk.
 
+#include <functional>
 #include <string>
 
 namespace tv {
@@ -45,8 +46,11 @@ bool CopyPair(TFileEnv& env, const std::string& from, const std::string& to, boo
 // when a copy fails or the folders are one; the target's pair is then as
 // before, unless Begun is set: the new pair had begun to take the files'
 // names when a flush failed, so either pair may be on the disk.
+// A staged pair, given its two files, may take the files' names; when
+// Check refuses it, the target's pair stays.
+using TPairCheck = std::function<bool(const std::string& store, const std::string& moves)>;
 bool ReplacePair(TFileEnv& env, const std::string& from, const std::string& to,
-                 bool* Begun = nullptr);
+                 bool* Begun = nullptr, const TPairCheck& Check = nullptr);
 
 // Both files of the two folders hold the same bytes.
 bool SamePairContents(TFileEnv& env, const std::string& a, const std::string& b);

@@ -557,6 +557,30 @@ void TStore::FinishRestore()
     RemoveFolderWithFiles(Env(), tmp);
 }
 
+namespace {
+
+// Both files open as the stock book's tables.
+bool OpenAsTables(TFileEnv& env, const std::string& store, const std::string& moves)
+{
+    try {
+        TTableStore goods;
+        goods.SetEnv(&env);
+        goods.SetFileName(store);
+        goods.Open(false);
+        goods.Close();
+        TTableMoves movements;
+        movements.SetEnv(&env);
+        movements.SetFileName(moves);
+        movements.Open(false);
+        movements.Close();
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+} // namespace
+
 bool TStore::RestoreBase(const std::string& Folder)
 {
     Close();
@@ -582,13 +606,17 @@ bool TStore::RestoreBase(const std::string& Folder)
     const bool whole = safe && FinishPair(Env(), Folder) &&
                        Env().FileExists(InFolder(Folder, StoreFileName)) &&
                        Env().FileExists(InFolder(Folder, MovesFileName));
-    bool begun = false;
-    bool restored = whole && ReplacePair(Env(), Folder, data, &begun);
+    // Files that do not open never replace the working ones.
+    bool begun = false, damaged = false;
+    const auto opens = [&](const std::string& store, const std::string& moves) {
+        damaged = !OpenAsTables(Env(), store, moves);
+        return !damaged;
+    };
+    bool restored = whole && ReplacePair(Env(), Folder, data, &begun, opens);
     if (begun && !restored) {
         // The new pair took the names but is not known to be on the disk.
         ReplacePair(Env(), safety, data);
     }
-    bool damaged = false;
     if (restored) {
         try {
             Open(false, "Data");
