@@ -17,6 +17,10 @@
 #include "UTextConst.h"
 #include "UTopWindows.h"
 
+#include <QEvent>
+#include <QTimer>
+
+#include <cstdio>
 #include <exception>
 #include <memory>
 #include <string>
@@ -42,6 +46,32 @@ void LoadStoredLanguage()
     default: LoadEnglishTexts(); break;
     }
 }
+
+// Set TARNOVELL_QUIT_AFTER_FIRST_PAINT and the program writes "first paint"
+// to its output once the main window has painted, then ends as after a
+// close: the start-up benchmark times it so.
+class TFirstPaintWatch : public QObject {
+public:
+    explicit TFirstPaintWatch(QWidget* form) : QObject(form), FForm(form) { qApp->installEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint && watched->isWidgetType() &&
+            (watched == FForm || FForm->isAncestorOf(static_cast<QWidget*>(watched)))) {
+            qApp->removeEventFilter(this);
+            QTimer::singleShot(0, [] {
+                std::fputs("first paint\n", stdout);
+                std::fflush(stdout);
+                QCoreApplication::quit();
+            });
+        }
+        return false;
+    }
+
+private:
+    QWidget* FForm;
+};
 
 void AnswerInstanceMessage(TMessage& message)
 {
@@ -87,6 +117,7 @@ int RunProgram(TStoreApplication& app)
     new TFormAbout(&ProgOptions(), mainForm.get());
     new TFormPassChange(&GlobalPass(), mainForm.get());
 
+    if (qEnvironmentVariableIsSet("TARNOVELL_QUIT_AFTER_FIRST_PAINT")) new TFirstPaintWatch(mainForm.get());
     mainForm->show();
     app.exec();
     return 0;
