@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <typeinfo>
 
+#include "UBaseFld.h"
 #include "UChecked.h"
 #include "UException.h"
 #include "UFields.h"
@@ -196,6 +198,7 @@ void TDatArr::MergeSort()
 {
     if (FIndex == nullptr) throw Exception(SNoIndex);
     if (FElemCount <= 1) return;
+    if (SortByLeadingInteger()) return;
     FScratch.resize(static_cast<size_t>((FElemCount + 1) / 2) * FElemSize);
     try {
         MergeSortRange(0, FElemCount - 1);
@@ -204,6 +207,63 @@ void TDatArr::MergeSort()
         throw;
     }
     std::vector<uint8_t>().swap(FScratch);
+}
+
+// An index that starts with a plain integer field of a narrow range (the
+// goods number of the movements) is sorted by one stable counting pass over
+// that field; then only records sharing its value are compared, by the merge
+// sort's own steps. The order is the merge sort's, ties included.
+bool TDatArr::SortByLeadingInteger()
+{
+    const TField* lead = FIndex->LeadingField();
+    if (typeid(*lead) != typeid(TIntegerField)) return false;
+    const size_t at = 4 + static_cast<size_t>(FIndex->LeadingFieldOffset());
+    const auto valueOf = [&](int32_t i) {
+        int32_t v;
+        std::memcpy(&v, Elem(i) + at, 4);
+        return v;
+    };
+    int32_t lo = valueOf(0), hi = lo;
+    for (int32_t i = 1; i < FElemCount; ++i) {
+        lo = std::min(lo, valueOf(i));
+        hi = std::max(hi, valueOf(i));
+    }
+    const int64_t range = int64_t(hi) - lo + 1;
+    if (range > 4 * int64_t(FElemCount) + 1024) return false;
+
+    std::vector<int32_t> next(static_cast<size_t>(range) + 1, 0);
+    for (int32_t i = 0; i < FElemCount; ++i) ++next[static_cast<size_t>(int64_t(valueOf(i)) - lo) + 1];
+    for (size_t k = 1; k < next.size(); ++k) next[k] += next[k - 1];
+    std::vector<uint8_t> elems(FElems.size());
+    const auto size = static_cast<size_t>(FElemSize);
+    for (int32_t i = 0; i < FElemCount; ++i) {
+        int32_t& slot = next[static_cast<size_t>(int64_t(valueOf(i)) - lo)];
+        std::memcpy(elems.data() + static_cast<size_t>(slot++) * size, Elem(i), size);
+    }
+    FElems.swap(elems);
+    if (!FIndex->IsComposite()) return true;
+
+    // next[k] is now the end of the run of value lo + k.
+    int32_t longest = 0;
+    for (size_t k = 0, begin = 0; k + 1 < next.size(); begin = static_cast<size_t>(next[k++]))
+        longest = std::max<int32_t>(longest, next[k] - static_cast<int32_t>(begin));
+    FScratch.resize(static_cast<size_t>((longest + 1) / 2 + 1) * size);
+    try {
+        int32_t begin = 0;
+        for (size_t k = 0; k + 1 < next.size(); ++k) {
+            const int32_t end = next[k];
+            if (end - begin > 17)
+                MergeSortRange(begin, end - 1);
+            else if (end - begin > 1)
+                InsertionSortRange(begin, end - 1);
+            begin = end;
+        }
+    } catch (...) {
+        std::vector<uint8_t>().swap(FScratch);
+        throw;
+    }
+    std::vector<uint8_t>().swap(FScratch);
+    return true;
 }
 
 void TDatArr::MergeSortRange(int32_t lo, int32_t hi)

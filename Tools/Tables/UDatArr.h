@@ -103,6 +103,7 @@ private:
     void MoveElems(int32_t to, int32_t from, int32_t count);
     void Reallocate(int32_t capacity);
     int32_t CompareKeyAt(const TIndex* index, int32_t i) const;
+    bool SortByLeadingInteger();
     void MergeSortRange(int32_t lo, int32_t hi);
     void InsertionSortRange(int32_t a, int32_t b);
     void LocateUnique();

@@ -61,6 +61,9 @@ public:
     const uint8_t* KeyBuffer() const { return FKey.data(); }
     int32_t KeySize() const { return FKeySize; }
     bool IsComposite() const { return FField == nullptr; }
+    // The first key field and its offset in the record.
+    TField* LeadingField() const { return FField ? FField : FFields.front(); }
+    int32_t LeadingFieldOffset() const { return FField ? FFieldOffset : FFieldOffsets.front(); }
     // Single-field and its field is the primary key.
     bool IsPrimaryKey() const;
 

@@ -554,3 +554,74 @@ TEST_F(DatArr, FailedFileStepLeavesTheBlockAsTheFile)
 }
 
 } // namespace
+
+// Indexes that start with a plain integer field, with and without a second
+// field, over value spreads that take the counting pass or the merge sort:
+// both give the stable order, equal keys in file order.
+TEST(DatArrLeadingInteger, SortsStablyByEveryKeyField)
+{
+    struct TCase {
+        const char* Name;
+        int Count;
+        int32_t Low, Spread;  // group values Low .. Low + Spread - 1
+    };
+    const TCase cases[] = {
+        {"many equal, negative too", 1000, -20, 40},
+        {"one value", 50, 7, 1},
+        {"two records", 2, 3, 2},
+        {"spread wider than the records", 300, -1000000, 2000000000},
+        {"extremes of the type", 200, INT32_MIN, -1},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        tv::TFaultEnv env;
+        tv::TIntegerField code, group, order;
+        tv::TStringField name(4);
+        code.SetPrimaryKey(true);
+        tv::TFields fields({&code, &group, &name, &order});
+        auto byGroup = tv::TIndex::Create(&fields, &group);
+        auto byGroupName = tv::TIndex::CreateComposite(&fields, {&group, &name});
+        tv::TDatArr arr;
+        arr.SetEnv(&env);
+        arr.SetFileName("t.dat");
+        arr.SetFields(&fields);
+        arr.CreateNew(true);
+        struct TRow {
+            int32_t Group;
+            std::string Name;
+            int32_t Order;
+        };
+        std::vector<TRow> rows;
+        uint64_t seed = 99;
+        for (int i = 0; i < c.Count; ++i) {
+            seed = seed * 6364136223846793005ull + 1442695040888963407ull;
+            const auto spread = static_cast<uint64_t>(static_cast<uint32_t>(c.Spread));
+            const int32_t g = static_cast<int32_t>(int64_t(c.Low) + int64_t((seed >> 20) % (spread ? spread : 1)));
+            rows.push_back({g, std::string(1, char('a' + (seed >> 50) % 3)), i});
+            fields.Clear();
+            fields.AllowEdit();
+            fields.ApplyKeyValues();
+            group.SetValue(g);
+            name.SetText(rows.back().Name);
+            order.SetValue(i);
+            arr.AppendRecord();
+            fields.ForbidEdit();
+        }
+        arr.Close();
+        arr.Open(false);
+        for (const bool composite : {false, true}) {
+            SCOPED_TRACE(composite ? "group, name" : "group");
+            arr.SetIndex(nullptr);
+            arr.SetIndex(composite ? byGroupName.get() : byGroup.get());
+            std::vector<TRow> expected = rows;
+            std::stable_sort(expected.begin(), expected.end(), [&](const TRow& a, const TRow& b) {
+                if (a.Group != b.Group) return a.Group < b.Group;
+                return composite && a.Name < b.Name;
+            });
+            std::vector<int32_t> want, got;
+            for (const TRow& r : expected) want.push_back(r.Order);
+            for (int32_t i = 0; i < arr.ElemCount(); ++i) got.push_back(std::stoi(arr.GetElemText(i, 3)));
+            ASSERT_EQ(got, want);
+        }
+    }
+}
