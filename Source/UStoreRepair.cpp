@@ -4,6 +4,7 @@
 #include "UException.h"
 #include "UStoreData.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <set>
 #include <vector>
@@ -46,16 +47,21 @@ std::vector<TVariant> LowKey(int32_t goodsID)
     return {TVariant(goodsID), TVariant::DateTime(EncodeDate(1, 1, 1))};
 }
 
+// The current movement and those after it of the same goods; the table is
+// left after them.
+void ReadMovesOf(TTableMoves& moves, int32_t goodsID, std::vector<TMove>& list)
+{
+    for (; !moves.Eof() && moves.IDStore.GetValue() == goodsID; moves.Next())
+        list.push_back({moves.ID.GetValue(), moves.Direction.GetValue(), moves.Weight.GetValue(),
+                        moves.PCount.GetValue(), moves.Cost.GetValue(), moves.Sum.GetValue(),
+                        moves.MoveDate.GetValue()});
+}
+
 std::vector<TMove> MovesOf(TTableMoves& moves, int32_t goodsID)
 {
     std::vector<TMove> list;
     moves.FindKey(LowKey(goodsID));
-    while (!moves.Eof() && moves.IDStore.GetValue() == goodsID) {
-        list.push_back({moves.ID.GetValue(), moves.Direction.GetValue(), moves.Weight.GetValue(),
-                        moves.PCount.GetValue(), moves.Cost.GetValue(), moves.Sum.GetValue(),
-                        moves.MoveDate.GetValue()});
-        moves.Next();
-    }
+    ReadMovesOf(moves, goodsID, list);
     return list;
 }
 
@@ -111,14 +117,13 @@ int Reprice(TTableMoves& moves, int32_t goodsID, uint32_t price)
 // when it disagrees with its movements in a way no cut operation leaves.
 enum TNeed { nOK, nRemove, nRewrite, nForeign };
 
-TNeed NeedOf(TTableStore& Goods, TTableMoves& Moves, TExpected& e)
+TNeed NeedOf(TTableStore& Goods, TTableMoves& Moves, const std::vector<TMove>& list, TExpected& e)
 {
     const int32_t id = Goods.ID.GetValue();
     const uint32_t price = Goods.Cost.GetValue();
     const uint32_t weight = Goods.Weight.GetValue();
     const int32_t pcount = Goods.PCount.GetValue();
     const uint32_t sum = Goods.Sum.GetValue();
-    const std::vector<TMove> list = MovesOf(Moves, id);
     if (list.empty()) {
         // Stock on hand without movements was never booked in this file.
         if (weight != 0 || pcount != 0 || sum != 0)
@@ -168,41 +173,62 @@ TNeed NeedOf(TTableStore& Goods, TTableMoves& Moves, TExpected& e)
     }
 }
 
-// Goods on IndID, movements on IndSD. One operation in flight touches one
-// goods: traces of more than one, or any trace no cut operation leaves,
-// and nothing is mended.
+// Movements on IndSD, goods on any index. One operation in flight touches
+// one goods: traces of more than one, or any trace no cut operation leaves,
+// and nothing is mended. The movements are read once, beside the goods in
+// the order of their numbers.
 int Mend(TTableStore& Goods, TTableMoves& Moves)
 {
-    std::set<int32_t> ids;
-    for (Goods.First(); !Goods.Eof(); Goods.Next())
-        ids.insert(Goods.ID.GetValue());
+    std::vector<std::pair<int32_t, int32_t>> goods;  // number, record number
+    goods.reserve(static_cast<size_t>(Goods.RecordCount()));
+    for (int32_t n = 0; n < Goods.RecordCount(); ++n) {
+        Goods.SetRecNo(n);
+        goods.emplace_back(Goods.ID.GetValue(), n);
+    }
+    std::sort(goods.begin(), goods.end());
     std::set<int32_t> affected;
-    for (Moves.First(); !Moves.Eof(); Moves.Next())
-        if (ids.count(Moves.IDStore.GetValue()) == 0)
-            affected.insert(Moves.IDStore.GetValue());
     // Movements left by a cut deletion name a number given before.
-    for (int32_t id : affected)
-        if (id <= 0 || id >= Goods.ID.GetNextKeyValue())
-            return 0;
+    bool foreign = false;
+    const auto orphan = [&](int32_t id) {
+        foreign = foreign || id <= 0 || id >= Goods.ID.GetNextKeyValue();
+        affected.insert(id);
+    };
     int32_t target = -1;  // record number of the goods to mend
-    for (int32_t n = 0; n < Goods.RecordCount() && affected.size() <= 1; ++n) {
+    std::vector<TMove> list;
+    Moves.First();
+    for (size_t k = 0; k < goods.size(); ++k) {
+        const auto [id, n] = goods[k];
+        // Records that share a number (a damaged file) are each held against
+        // all of its movements.
+        if (k == 0 || goods[k - 1].first != id) {
+            for (; !Moves.Eof() && Moves.IDStore.GetValue() < id; Moves.Next())
+                orphan(Moves.IDStore.GetValue());
+            list.clear();
+            ReadMovesOf(Moves, id, list);
+        }
+        if (foreign || affected.size() > 1)
+            return 0;
         Goods.SetRecNo(n);
         TExpected e;
-        const TNeed need = NeedOf(Goods, Moves, e);
+        const TNeed need = NeedOf(Goods, Moves, list, e);
         if (need == nForeign)
             return 0;
         if (need != nOK) {
-            affected.insert(Goods.ID.GetValue());
+            affected.insert(id);
             target = n;
         }
     }
+    for (; !Moves.Eof(); Moves.Next())
+        orphan(Moves.IDStore.GetValue());
+    if (foreign)
+        return 0;
     if (affected.size() != 1)
         return 0;
 
     int repaired = 0;
     const int32_t goodsID = *affected.begin();
     // Movements of goods that are gone: a deletion cut after its goods record.
-    if (ids.count(goodsID) == 0) {
+    if (target < 0) {
         Moves.FindKey(LowKey(goodsID));
         while (!Moves.Eof() && Moves.IDStore.GetValue() == goodsID && Moves.RecordCount() > 0) {
             Moves.Delete();
@@ -213,7 +239,7 @@ int Mend(TTableStore& Goods, TTableMoves& Moves)
 
     Goods.SetRecNo(target);
     TExpected e;
-    switch (NeedOf(Goods, Moves, e)) {
+    switch (NeedOf(Goods, Moves, MovesOf(Moves, goodsID), e)) {
     case nRemove:
         Goods.Delete();
         return 1;
@@ -242,7 +268,6 @@ int Mend(TTableStore& Goods, TTableMoves& Moves)
 
 int RepairStore(TTableStore& Goods, TTableMoves& Moves)
 {
-    Goods.SetIndex(Goods.IndID.get());
     Moves.SetIndex(Moves.IndSD.get());
     // A status word no change writes hides a record that is there: its
     // goods would look deleted, its movement unbooked.
