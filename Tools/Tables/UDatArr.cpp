@@ -1,7 +1,10 @@
 #include "UDatArr.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <new>
+#include <sys/mman.h>
 #include <typeinfo>
 
 #include "UBaseFld.h"
@@ -61,6 +64,37 @@ int32_t TDatArr::ElemOffset(int32_t i) const
     return offset;
 }
 
+namespace {
+
+constexpr size_t kSystemBlock = size_t(1) << 20;
+constexpr size_t kHugePage = size_t(2) << 20;
+
+} // namespace
+
+uint8_t* TRecordMemory::allocate(size_t n)
+{
+    if (n < kSystemBlock) {
+        void* p = std::calloc(n, 1);
+        if (!p) throw std::bad_alloc();
+        return static_cast<uint8_t*>(p);
+    }
+    void* p = ::mmap(nullptr, n, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (p == MAP_FAILED) throw std::bad_alloc();
+    // Only the whole huge pages inside the block; the hint may be refused.
+    const auto start = (reinterpret_cast<uintptr_t>(p) + kHugePage - 1) & ~(kHugePage - 1);
+    const auto end = (reinterpret_cast<uintptr_t>(p) + n) & ~(kHugePage - 1);
+    if (end > start) ::madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
+    return static_cast<uint8_t*>(p);
+}
+
+void TRecordMemory::deallocate(uint8_t* p, size_t n) noexcept
+{
+    if (n < kSystemBlock)
+        std::free(p);
+    else
+        ::munmap(p, n);
+}
+
 void TDatArr::SetElemOffset(int32_t i, int32_t offset)
 {
     std::memcpy(Elem(i), &offset, 4);
@@ -74,7 +108,7 @@ void TDatArr::MoveElems(int32_t to, int32_t from, int32_t count)
 
 void TDatArr::Reallocate(int32_t capacity)
 {
-    std::vector<uint8_t> elems(static_cast<size_t>(capacity) * FElemSize);
+    TRecordBlock elems(static_cast<size_t>(capacity) * FElemSize);
     std::copy_n(FElems.begin(), std::min(elems.size(), FElems.size()), elems.begin());
     FElems.swap(elems);
     FCapacity = capacity;
@@ -184,7 +218,7 @@ void TDatArr::SortByKeyValue()
         }
         slots[keys[i]] = i;
     }
-    std::vector<uint8_t> elems(FElems.size());
+    TRecordBlock elems(FElems.size());
     size_t j = 0;
     for (int32_t k = 0; k < n; ++k) {
         if (slots[k] == -1) continue;
@@ -234,12 +268,14 @@ bool TDatArr::SortByLeadingInteger()
     std::vector<int32_t> next(static_cast<size_t>(range) + 1, 0);
     for (int32_t i = 0; i < FElemCount; ++i) ++next[static_cast<size_t>(int64_t(valueOf(i)) - lo) + 1];
     for (size_t k = 1; k < next.size(); ++k) next[k] += next[k - 1];
-    std::vector<uint8_t> elems(FElems.size());
+    // Where each element comes from, then one pass that fetches them in
+    // their new order: the reads are independent and overlap.
+    std::vector<int32_t> from(static_cast<size_t>(FElemCount));
+    for (int32_t i = 0; i < FElemCount; ++i) from[next[static_cast<size_t>(int64_t(valueOf(i)) - lo)]++] = i;
     const auto size = static_cast<size_t>(FElemSize);
-    for (int32_t i = 0; i < FElemCount; ++i) {
-        int32_t& slot = next[static_cast<size_t>(int64_t(valueOf(i)) - lo)];
-        std::memcpy(elems.data() + static_cast<size_t>(slot++) * size, Elem(i), size);
-    }
+    TRecordBlock elems(FElems.size());
+    for (int32_t d = 0; d < FElemCount; ++d)
+        std::memcpy(elems.data() + static_cast<size_t>(d) * size, Elem(from[d]), size);
     FElems.swap(elems);
     if (!FIndex->IsComposite()) return true;
 
@@ -436,7 +472,7 @@ void TDatArr::CreateNew(bool Overwrite)
     SetSizes();
     FCurElem = 0;
     FElemCount = 0;
-    std::vector<uint8_t>().swap(FElems);
+    TRecordBlock().swap(FElems);
     FCapacity = 0;
 }
 
