@@ -1,0 +1,31 @@
+#pragma once
+// Errors that escape the wizard's event handlers are shown in the wizard's
+// bottom label instead of a message box.
+
+#include <QApplication>
+
+#include <exception>
+#include <string>
+
+namespace tv {
+
+class TExceptHandler {
+public:
+    // The error's message, then " (", its class name, " :", the error's
+    // address as at least eight upper-case hexadecimal digits and ")".
+    static std::string ErrorText(const std::exception& error);
+    // Shows ErrorText in LbComplete of MainFormSetup; nothing else.
+    void ApplicationException(QObject* sender, const std::exception& error);
+};
+
+extern TExceptHandler ExceptHandler;
+
+// The setup program's application: an exception thrown while an event is
+// handled goes to ExceptHandler and the event counts as not handled.
+class TSetupApplication : public QApplication {
+public:
+    TSetupApplication(int& argc, char** argv);
+    bool notify(QObject* receiver, QEvent* event) override;
+};
+
+} // namespace tv

@@ -1,0 +1,492 @@
+#include "UMainForm.h"
+
+#include "UCarried.h"
+#include "UConfirm.h"
+#include "UDialogBand.h"
+#include "UException.h"
+#include "UExeFile.h"
+#include "UImage.h"
+#include "UJpegImage.h"
+#include "UNamSelDir.h"
+#include "UShell.h"
+#include "UTextConst.h"
+#include "UTranspCheckBox.h"
+#include "UVersion.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QScreen>
+#include <QTextBlock>
+#include <QTextCursor>
+
+namespace tv {
+
+TMainFormSetup* MainFormSetup = nullptr;
+bool RunAfterSetup = false;
+std::string ProgramToRun;
+
+namespace {
+
+constexpr int ClientWidth = 600;
+constexpr int ClientHeight = 392;
+constexpr int BandHeight = 48;
+constexpr int Left = 260;
+
+TUnitGradienter SetupGradienter;
+
+QString ToQ(const std::string& s)
+{
+    QString q = QString::fromStdString(s);
+    q.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    return q;
+}
+
+std::string WithDelimiter(std::string path)
+{
+    if (path.empty() || path.back() != '/')
+        path += '/';
+    return path;
+}
+
+QLabel* AddLabel(QWidget* form, const char* name, int top)
+{
+    auto* label = new QLabel(form);
+    label->setObjectName(name);
+    label->setTextFormat(Qt::PlainText);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->move(Left, top);
+    return label;
+}
+
+QCheckBox* AddCheckBox(QWidget* form, const char* name, int top)
+{
+    auto* box = new QCheckBox(form);
+    box->setObjectName(name);
+    box->setGeometry(Left, top, 281, 17);
+    box->setChecked(true);
+    QPalette white = box->palette();
+    white.setColor(QPalette::Window, Qt::white);
+    box->setPalette(white);
+    box->setAutoFillBackground(true);
+    return box;
+}
+
+QPlainTextEdit* AddMemo(QWidget* form, const char* name, int top, int height, bool wrap)
+{
+    auto* memo = new QPlainTextEdit(form);
+    memo->setObjectName(name);
+    memo->setGeometry(Left, top, 321, height);
+    memo->setReadOnly(true);
+    memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    memo->setLineWrapMode(wrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+    return memo;
+}
+
+QPushButton* AddButton(QWidget* form, const char* name, int left, int top)
+{
+    auto* button = new QPushButton(form);
+    button->setObjectName(name);
+    button->setGeometry(left, top, 75, 25);
+    return button;
+}
+
+void Place(QWidget* control, int top)
+{
+    control->move(control->x(), top);
+    control->show();
+}
+
+void Hide(std::initializer_list<QWidget*> controls)
+{
+    for (QWidget* control : controls)
+        control->hide();
+}
+
+QPixmap WizardPicture()
+{
+    std::string data;
+    if (!ReadCarriedFile("JPEG", "WIZARD", data))
+        return QPixmap();
+    return QPixmap::fromImage(DecodeJpeg(data));
+}
+
+} // namespace
+
+std::string DefaultFolderRoot()
+{
+    const QString home = QDir::homePath();
+    return home.isEmpty() ? std::string("/") : WithDelimiter(home.toStdString());
+}
+
+int ExecProgram(const std::string& program, const std::vector<std::string>& arguments, bool wait)
+{
+    if (!wait)
+        return ShellStart(program, arguments) ? 0 : -1;
+    QStringList args;
+    for (const std::string& argument : arguments)
+        args << QString::fromStdString(argument);
+    QProcess process;
+    process.start(QString::fromStdString(program), args);
+    if (!process.waitForStarted())
+        return -1;
+    process.waitForFinished(-1);
+    return process.exitCode();
+}
+
+TMainFormSetup::TMainFormSetup(QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
+                          Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowCloseButtonHint),
+      FInstallation(*this)
+{
+    setObjectName("MainFormSetup");
+    QFont f = font();
+    f.setPixelSize(11);
+    setFont(f);
+    setFixedSize(ClientWidth, ClientHeight);
+
+    Image = new QLabel(this);
+    Image->setObjectName("Image");
+    Image->setGeometry(0, -6, 600, 350);
+    Image->setPixmap(WizardPicture());
+    ImageBott = new TImage(this);
+    ImageBott->setObjectName("ImageBott");
+    ImageBott->setGeometry(0, ClientHeight - BandHeight, ClientWidth, BandHeight);
+    Bevel = new QFrame(this);
+    Bevel->setObjectName("Bevel");
+    Bevel->setFrameShape(QFrame::HLine);
+    Bevel->setFrameShadow(QFrame::Sunken);
+    Bevel->setGeometry(0, ClientHeight - BandHeight - 2, ClientWidth, 2);
+
+    BtnBack = AddButton(this, "BtnBack", 344, 356);
+    BtnNext = AddButton(this, "BtnNext", 425, 356);
+    BtnCancel = AddButton(this, "BtnCancel", 506, 356);
+    LbDescript = AddLabel(this, "LbDescript", 14);
+    LbDescript->resize(321, 26);
+    LbDescript->setWordWrap(true);
+    LbLang = AddLabel(this, "LbLang", 40);
+    ComboBoxLang = new QComboBox(this);
+    ComboBoxLang->setObjectName("ComboBoxLang");
+    ComboBoxLang->addItems({"English", "Русский", "Українська"});
+    ComboBoxLang->setGeometry(Left, 57, 224, 22);
+    LbLicense = AddLabel(this, "LbLicense", 75);
+    MemoLicense = AddMemo(this, "MemoLicense", 88, 32, true);
+    LbPath = AddLabel(this, "LbPath", 154);
+    EditPath = new QLineEdit(this);
+    EditPath->setObjectName("EditPath");
+    EditPath->setGeometry(Left, 170, 240, 21);
+    BtnBrowse = AddButton(this, "BtnBrowse", 506, 168);
+    CbMenu = AddCheckBox(this, "CbMenu", 213);
+    CbDesktop = AddCheckBox(this, "CbDesktop", 230);
+    LbProgress = AddLabel(this, "LbProgress", 252);
+    MemoProgress = AddMemo(this, "MemoProgress", 268, 30, false);
+    LbComplete = AddLabel(this, "LbComplete", 306);
+    LbComplete->resize(321, 26);
+    LbVersion = AddLabel(this, "LbVersion", 0);
+    CbExec = AddCheckBox(this, "CbExec", 195);
+
+    QWidget* order[] = {BtnBack, BtnNext, BtnCancel, ComboBoxLang, MemoLicense, EditPath,
+                        BtnBrowse, CbMenu, CbDesktop, MemoProgress, CbExec};
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
+
+    connect(ComboBoxLang, &QComboBox::activated, this, &TMainFormSetup::ComboBoxLangSelect);
+    connect(BtnNext, &QPushButton::clicked, this, &TMainFormSetup::BtnNextClick);
+    connect(BtnBack, &QPushButton::clicked, this, &TMainFormSetup::BtnBackClick);
+    connect(BtnCancel, &QPushButton::clicked, this, &TMainFormSetup::BtnCancelClick);
+    connect(BtnBrowse, &QPushButton::clicked, this, &TMainFormSetup::BtnBrowseClick);
+
+    if (const QScreen* screen = this->screen())
+        move(screen->availableGeometry().center() - rect().center());
+    SetupGradienter.Attach(this, ImageBott);
+    FInstallation.ProductVersion = GetProductVersion(ExeFileName());
+    FormCreate();
+}
+
+TMainFormSetup::~TMainFormSetup()
+{
+    if (MainFormSetup == this)
+        MainFormSetup = nullptr;
+}
+
+void TMainFormSetup::FormCreate()
+{
+    FTotalSize = 0;
+    FPage = 0;
+    FInstallPath.clear();
+    ReplaceCheckBoxes();
+    ComboBoxLang->setCurrentIndex(0);
+    SetLanguage(0);
+    EditPath->setText(QString::fromStdString(DefaultFolderRoot() + "Tarnovell"));
+    ShowLangPage();
+    BtnNext->setFocus();
+}
+
+void TMainFormSetup::ReplaceCheckBoxes()
+{
+    CbMenu = TTranspCheckBox::Create(this, CbMenu);
+    CbDesktop = TTranspCheckBox::Create(this, CbDesktop);
+}
+
+void TMainFormSetup::SetLanguage(int index)
+{
+    if (index < 0 || index > 2)
+        throw ERangeError();
+    SetLangText(ComboLangCodes[static_cast<std::size_t>(index)]);
+    const TSetupText& t = SetupText;
+    setWindowTitle(ToQ(t.Caption));
+    LbVersion->setText(ToQ(t.Version + " " + FInstallation.ProductVersion));
+    LbVersion->adjustSize();
+    LbDescript->setText(ToQ(t.Descript));
+    LbLang->setText(ToQ(t.LangPrompt));
+    LbLicense->setText(ToQ(t.LicensePrompt));
+    MemoLicense->setPlainText(ToQ(t.LicenseText));
+    LbPath->setText(ToQ(t.PathPrompt));
+    CbDesktop->setText(ToQ(t.CbDesktop));
+    CbMenu->setText(ToQ(t.CbMenu));
+    CbExec->setText(ToQ(t.CbExec));
+    BtnNext->setText(ToQ(t.BtnNext));
+    BtnBack->setText(ToQ(t.BtnBack));
+    BtnCancel->setText(ToQ(t.BtnCancel));
+    BtnBrowse->setText(ToQ(t.BtnBrowse));
+    LbComplete->setText(ToQ(t.HintNext));
+    for (QLabel* label : {LbLang, LbLicense, LbPath, LbProgress})
+        label->adjustSize();
+
+    stConfirmFormCaption = t.ConfirmCaption;
+    stFileExists = t.FileExists;
+    stReplaceQuestion = t.ReplaceQuestion;
+    stBtnYes = t.BtnYes;
+    stBtnYesToAll = t.BtnYesToAll;
+    stBtnNo = t.BtnNo;
+    stBtnNoToAll = t.BtnNoToAll;
+}
+
+void TMainFormSetup::ComboBoxLangSelect(int index) { SetLanguage(index); }
+
+void TMainFormSetup::ShowLangPage()
+{
+    Place(LbVersion, 25);
+    Place(LbDescript, 38);
+    Place(LbLang, 120);
+    Place(ComboBoxLang, 135);
+    Hide({LbLicense, MemoLicense, LbPath, EditPath, BtnBrowse, CbDesktop, CbMenu, LbProgress, MemoProgress, CbExec});
+    LbComplete->setText(ToQ(SetupText.HintNext));
+    BtnNext->setText(ToQ(SetupText.BtnNext));
+    BtnNext->show();
+    BtnCancel->setText(ToQ(SetupText.BtnCancel));
+    BtnBack->hide();
+    FPage = 1;
+}
+
+void TMainFormSetup::ShowLicensePage()
+{
+    Place(LbVersion, 25);
+    Place(LbDescript, 38);
+    Place(LbLicense, 90);
+    Place(MemoLicense, 105);
+    MemoLicense->resize(MemoLicense->width(), 190);
+    Hide({LbLang, ComboBoxLang, LbPath, EditPath, BtnBrowse, CbDesktop, CbMenu, LbProgress, MemoProgress, CbExec});
+    LbComplete->setText(ToQ(SetupText.HintAgree));
+    BtnNext->setText(ToQ(SetupText.BtnAgree));
+    BtnBack->show();
+    FPage = 2;
+}
+
+void TMainFormSetup::ShowPathPage()
+{
+    Place(LbVersion, 25);
+    Place(LbDescript, 38);
+    Place(LbPath, 100);
+    Place(EditPath, 115);
+    Place(BtnBrowse, 113);
+    Place(CbMenu, 180);
+    Place(CbDesktop, 205);
+    Hide({LbLang, ComboBoxLang, LbLicense, MemoLicense, LbProgress, MemoProgress, CbExec});
+    LbComplete->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    LbComplete->setText(ToQ(SetupText.HintNext));
+    BtnNext->setText(ToQ(SetupText.BtnNext));
+    BtnCancel->setText(ToQ(SetupText.BtnCancel));
+    FPage = 3;
+}
+
+void TMainFormSetup::ShowSummaryPage()
+{
+    Place(LbVersion, 25);
+    Place(LbDescript, 38);
+    Place(LbProgress, 90);
+    Place(MemoProgress, 105);
+    MemoProgress->resize(MemoProgress->width(), 170);
+    Place(CbExec, 280);
+    Hide({LbLang, ComboBoxLang, LbLicense, MemoLicense, LbPath, EditPath, BtnBrowse, CbDesktop, CbMenu});
+    LbProgress->setText(ToQ(SetupText.SummaryCaption));
+    LbProgress->adjustSize();
+    LbComplete->setText(ToQ(SetupText.HintInstall));
+    FillSummary();
+    BtnNext->setText(ToQ(SetupText.BtnInstall));
+    FPage = 4;
+}
+
+void TMainFormSetup::ShowInstallSuccess()
+{
+    LbComplete->setText(ToQ(SetupText.InstallOk));
+    BtnCancel->setText(ToQ(SetupText.BtnExit));
+    BtnNext->hide();
+    BtnBack->hide();
+    RunAfterSetup = true;
+}
+
+void TMainFormSetup::ShowInstallFailure()
+{
+    LbComplete->setText(ToQ(SetupText.InstallErrors));
+    BtnCancel->setText(ToQ(SetupText.BtnExit));
+    BtnNext->show();
+    BtnBack->show();
+}
+
+void TMainFormSetup::FillSummary()
+{
+    MemoProgress->clear();
+    const TSetupText& t = SetupText;
+    AddLine(t.SumLang);
+    AddLine("    " + ComboBoxLang->currentText().toStdString());
+    UpdateInstallPath();
+    AddLine(t.SumPath);
+    AddLine("    \"" + FInstallPath + "\"");
+    AddLine(CbMenu->text().toStdString());
+    AddLine("    " + t.NoYes[CbMenu->isChecked()]);
+    AddLine(CbDesktop->text().toStdString());
+    AddLine("    " + t.NoYes[CbDesktop->isChecked()]);
+    AddLine("");
+}
+
+void TMainFormSetup::UpdateInstallPath()
+{
+    QString text = EditPath->text().trimmed();
+    if (text.isEmpty()) {
+        FInstallPath = WithDelimiter(QFileInfo(QString::fromStdString(ExeFileName())).absolutePath().toStdString());
+        return;
+    }
+    // A user of this desktop writes "~" for the home folder.
+    if (text == "~" || text.startsWith("~/"))
+        text = QDir::homePath() + text.mid(1);
+    FInstallPath = WithDelimiter(QDir::cleanPath(QDir::current().absoluteFilePath(text)).toStdString());
+}
+
+void TMainFormSetup::BtnNextClick()
+{
+    switch (FPage) {
+    case 1: ShowLicensePage(); break;
+    case 2: ShowPathPage(); break;
+    case 3: ShowSummaryPage(); break;
+    case 4: Install(); break;
+    default: break;
+    }
+}
+
+void TMainFormSetup::BtnBackClick()
+{
+    switch (FPage) {
+    case 2: ShowLangPage(); break;
+    case 3: ShowLicensePage(); break;
+    case 4: ShowPathPage(); break;
+    default: break;
+    }
+}
+
+void TMainFormSetup::BtnCancelClick() { close(); }
+
+void TMainFormSetup::BtnBrowseClick()
+{
+    std::string folder = WithDelimiter(EditPath->text().toStdString());
+    const std::string tail = "/tarnovell/";
+    if (folder.size() >= tail.size() &&
+        QString::fromStdString(folder.substr(folder.size() - tail.size())).compare(QString::fromStdString(tail),
+                                                                                    Qt::CaseInsensitive) == 0)
+        folder.erase(folder.size() - (tail.size() - 1));
+    if (BrowseNamedDir("Tarnovell", folder, SetupText.BrowseCaption, SetupText.BtnCancel, "OK",
+                       LbPath->text().toStdString()))
+        EditPath->setText(QString::fromStdString(folder));
+}
+
+void TMainFormSetup::Install()
+{
+    LbProgress->setText(ToQ(SetupText.ProgressCaption));
+    LbProgress->adjustSize();
+    LbComplete->setText(ToQ(SetupText.Installing));
+    LbComplete->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    BtnBack->hide();
+    BtnNext->hide();
+    BtnCancel->setText(ToQ(SetupText.BtnExit));
+    FillSummary();
+    TV_ASSERT(ConfirmForm != nullptr, "Not created ConfirmForm");
+    ConfirmForm->ResetGroupMode();
+    TV_ASSERT(!FInstallPath.empty(), "No Set Setup Path");
+
+    TInstallChoice choice;
+    choice.InstallPath = FInstallPath;
+    choice.LangCode = ComboLangCodes[static_cast<std::size_t>(ComboBoxLang->currentIndex())];
+    choice.MenuGroup = CbMenu->isChecked();
+    choice.DesktopLink = CbDesktop->isChecked();
+    FInstalling = true;
+    BtnCancel->setEnabled(false);
+    bool ok = true;
+    try {
+        FInstallation.Install(choice);
+    } catch (const std::exception&) {
+        ok = false;
+    }
+    FTotalSize = FInstallation.TotalSize();
+    FInstalling = false;
+    BtnCancel->setEnabled(true);
+    if (ok)
+        ShowInstallSuccess();
+    else
+        ShowInstallFailure();
+}
+
+void TMainFormSetup::closeEvent(QCloseEvent* event)
+{
+    if (FInstalling) {
+        event->ignore();
+        return;
+    }
+    FormClose();
+    QWidget::closeEvent(event);
+}
+
+void TMainFormSetup::FormClose()
+{
+    RunAfterSetup = RunAfterSetup && CbExec->isChecked();
+    if (RunAfterSetup)
+        ProgramToRun = FInstallPath + ProgramFileName;
+}
+
+int TMainFormSetup::AddLine(const std::string& text)
+{
+    MemoProgress->appendPlainText(QString::fromStdString(text));
+    return MemoProgress->document()->blockCount() - 1;
+}
+
+void TMainFormSetup::SetLine(int index, const std::string& text)
+{
+    QTextCursor cursor(MemoProgress->document()->findBlockByNumber(index));
+    cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+    cursor.insertText(QString::fromStdString(text));
+}
+
+bool TMainFormSetup::CanWriteFile(const std::string& fileName) { return ConfirmForm->CanWriteFile(fileName); }
+
+void TMainFormSetup::ProcessMessages() { QCoreApplication::processEvents(); }
+
+} // namespace tv

@@ -1,0 +1,117 @@
+#pragma once
+// The setup wizard: pages for the language, the licence agreement, the
+// folder and options, and the summary with the installation's progress.
+
+#include "UInstallation.h"
+
+#include <QWidget>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace tv {
+
+class TImage;
+
+class TMainFormSetup : public QWidget, private IInstallView {
+public:
+    explicit TMainFormSetup(QWidget* parent = nullptr);
+    ~TMainFormSetup() override;
+
+    // Applies the language of the list index 0 (English), 1 (Russian) or
+    // 2 (Ukrainian) to every control, the overwrite dialog's texts and the
+    // application; another index raises ERangeError.
+    void SetLanguage(int index);
+
+    void ShowLangPage();
+    void ShowLicensePage();
+    void ShowPathPage();
+    void ShowSummaryPage();
+    void ShowInstallSuccess();
+    void ShowInstallFailure();
+    void FillSummary();
+    void UpdateInstallPath();
+    // Runs the installation from the summary page.
+    void Install();
+
+    int Page() const { return FPage; }
+    const std::string& InstallPath() const { return FInstallPath; }
+    std::uint32_t TotalSize() const { return FTotalSize; }
+    bool Installing() const { return FInstalling; }
+    // The steps, for tests to reach what they touch outside.
+    TInstallation& Installation() { return FInstallation; }
+
+    QFrame* Bevel;
+    QLabel* Image;
+    QPushButton* BtnBack;
+    QPushButton* BtnNext;
+    QPushButton* BtnCancel;
+    QLabel* LbDescript;
+    QLabel* LbLang;
+    QComboBox* ComboBoxLang;
+    QLabel* LbLicense;
+    QPlainTextEdit* MemoLicense;
+    QLabel* LbPath;
+    QLineEdit* EditPath;
+    QPushButton* BtnBrowse;
+    QCheckBox* CbMenu;
+    QCheckBox* CbDesktop;
+    QLabel* LbProgress;
+    QPlainTextEdit* MemoProgress;
+    QLabel* LbComplete;
+    TImage* ImageBott;
+    QLabel* LbVersion;
+    QCheckBox* CbExec;
+
+protected:
+    // While the steps run the wizard stays open.
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void FormCreate();
+    void FormClose();
+    void ComboBoxLangSelect(int index);
+    void BtnNextClick();
+    void BtnBackClick();
+    void BtnCancelClick();
+    void BtnBrowseClick();
+    void ReplaceCheckBoxes();
+
+    int AddLine(const std::string& text) override;
+    void SetLine(int index, const std::string& text) override;
+    bool CanWriteFile(const std::string& fileName) override;
+    void ProcessMessages() override;
+
+    int FPage = 0;
+    std::string FInstallPath;
+    std::uint32_t FTotalSize = 0;
+    bool FInstalling = false;
+    TInstallation FInstallation;
+};
+
+extern TMainFormSetup* MainFormSetup;
+
+// Set by a successful installation; the program to start after the wizard
+// closed (emptied at the end).
+extern bool RunAfterSetup;
+extern std::string ProgramToRun;
+
+// The folder under which the default installation folder lies: the user's
+// home folder with a trailing delimiter, "/" when it is unknown.
+std::string DefaultFolderRoot();
+
+// Starts the program with the arguments. With wait, waits until it ends and
+// returns its exit code; without, returns 0 at once. A program that cannot
+// be started gives -1 and nothing else.
+int ExecProgram(const std::string& program, const std::vector<std::string>& arguments, bool wait);
+
+} // namespace tv

@@ -1,0 +1,18 @@
+#pragma once
+// The uninstaller's own texts, beside the setup texts it shares.
+
+#include <string>
+
+namespace tv {
+
+struct TUninstText {
+    std::string AskRemove;  // "%1" stands for the folder
+    std::string AskCfg;
+    std::string Done;
+    std::string Failed;     // followed by the files, one a line
+};
+
+// The texts of a language code: 0 Russian, 1 Ukrainian, any other English.
+const TUninstText& UninstText(unsigned langCode);
+
+} // namespace tv

@@ -1,0 +1,90 @@
+#include "UUninstall.h"
+
+#include "UDeskLink.h"
+#include "UInstallation.h"
+#include "URegistry.h"
+
+#include <cerrno>
+#include <unistd.h>
+
+namespace tv {
+
+TUninstallation::TUninstallation(std::string folder) : FFolder(std::move(folder))
+{
+    if (FFolder.empty() || FFolder.back() != '/')
+        FFolder += '/';
+}
+
+std::string TUninstallation::CfgFile() const { return FFolder + CfgFileName; }
+
+bool TUninstallation::RegisteredHere() const
+{
+    TRegistry reg;
+    try {
+        return reg.OpenKey(UninstallKey, false) && reg.ReadString("UninstallString") == FFolder + UninstallFileName;
+    } catch (const ERegistryException&) {
+        return false;
+    }
+}
+
+unsigned TUninstallation::InstallLang() const
+{
+    if (!RegisteredHere())
+        return 2;
+    TRegistry reg;
+    try {
+        reg.OpenKey(UninstallKey, false);
+        const std::int32_t lang = reg.ReadInteger("InstallLang");
+        return lang >= 0 && lang <= 2 ? static_cast<unsigned>(lang) : 2;
+    } catch (const ERegistryException&) {
+        return 2;
+    }
+}
+
+void TUninstallation::RemoveFile(const std::string& file, std::vector<std::string>& failed)
+{
+    if (::unlink(file.c_str()) != 0 && errno != ENOENT)
+        failed.push_back(file);
+}
+
+void TUninstallation::RemoveLink(const std::string& link, const std::string& target,
+                                 std::vector<std::string>& failed)
+{
+    // An entry of another installation stays.
+    if (LinkStarts(link, target))
+        RemoveFile(link, failed);
+}
+
+std::vector<std::string> TUninstallation::Remove(bool removeCfg)
+{
+    std::vector<std::string> failed;
+    const std::string program = FFolder + ProgramFileName;
+    const std::string uninstaller = FFolder + UninstallFileName;
+    const std::string desktop = GetDesktopFolder(false);
+    if (!desktop.empty())
+        RemoveLink(desktop + ProgramLinkName, program, failed);
+    const std::string programs = GetProgramsFolder(false);
+    if (!programs.empty()) {
+        const std::string group = programs + GroupName + "/";
+        RemoveLink(group + ProgramLinkName, program, failed);
+        RemoveLink(group + UninstallLinkName, uninstaller, failed);
+        ::rmdir(group.c_str());
+    }
+    if (RegisteredHere()) {
+        TRegistry reg;
+        try {
+            reg.DeleteKey(UninstallKey);
+        } catch (const ERegistryException&) {
+            failed.push_back(UninstallKey);
+        }
+    }
+    RemoveFile(program, failed);
+    RemoveFile(FFolder + IconFileName, failed);
+    if (removeCfg)
+        RemoveFile(CfgFile(), failed);
+    RemoveFile(uninstaller, failed);
+    ::rmdir(FFolder.c_str());
+    return failed;
+}
+
+} // namespace tv

@@ -1,0 +1,38 @@
+#pragma once
+// What the uninstaller removes: the files the setup program wrote into the
+// folder, its menu and desktop entries and its uninstall entry, each only
+// when it belongs to this installation. The folders Data and Hist, and
+// everything else the program made, stay.
+
+#include <string>
+#include <vector>
+
+namespace tv {
+
+class TUninstallation {
+public:
+    // folder: the installation folder, ending in '/'.
+    explicit TUninstallation(std::string folder);
+
+    const std::string& Folder() const { return FFolder; }
+    std::string CfgFile() const;
+
+    // The language code stored with the uninstall entry of this folder
+    // (0 Russian, 1 Ukrainian, 2 English); 2 when there is none.
+    unsigned InstallLang() const;
+    // Whether the uninstall entry names this folder's uninstaller.
+    bool RegisteredHere() const;
+
+    // Removes everything listed above, the configuration file only with
+    // removeCfg, then the folder and the menu group when they are left
+    // empty. Returns what exists but could not be removed.
+    std::vector<std::string> Remove(bool removeCfg);
+
+private:
+    void RemoveFile(const std::string& file, std::vector<std::string>& failed);
+    void RemoveLink(const std::string& link, const std::string& target, std::vector<std::string>& failed);
+
+    std::string FFolder;
+};
+
+} // namespace tv
