@@ -57,10 +57,9 @@ QImage DrawWizardPicture()
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
 
-    QLinearGradient page(0, 0, 0, Height);
-    page.setColorAt(0, QColor(0xFF, 0xFF, 0xFF));
-    page.setColorAt(1, QColor(0xF1, 0xF5, 0xF9));
-    p.fillRect(image.rect(), page);
+    // The page behind the texts stays white: the wizard's white check box
+    // must not stand out from it.
+    p.fillRect(image.rect(), Qt::white);
 
     QLinearGradient panel(0, 0, PanelWidth, Height);
     panel.setColorAt(0, QColor(0x1F, 0x4E, 0x79));

@@ -1,0 +1,524 @@
+// The installation's steps into a temporary home: every file, the
+// configuration file's bytes, the uninstall entry, the menu and desktop
+// entries, the overwrite answers and each step's failure with its memo lines.
+// Full and read-only file systems are made as small memory file systems in
+// a mount namespace of the test's own when the system allows one.
+
+#include "SetupTestHome.h"
+
+#include "UDeskLink.h"
+#include "UInstallation.h"
+#include "URegistry.h"
+#include "UTextConst.h"
+#include "UVersion.h"
+#include "UCarried.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fcntl.h>
+#include <sched.h>
+#include <sys/mount.h>
+#include <unistd.h>
+
+using namespace tv;
+
+namespace {
+
+bool OwnMounts = false;
+
+bool WriteProcFile(const char* file, const std::string& text)
+{
+    const int fd = ::open(file, O_WRONLY);
+    if (fd < 0)
+        return false;
+    const bool ok = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+    ::close(fd);
+    return ok;
+}
+
+// Before any thread starts: a mount namespace (inside a user namespace for
+// an ordinary user) whose mounts no other process sees.
+bool EnterMountNamespace()
+{
+    if (::geteuid() != 0) {
+        const std::string uid = std::to_string(::geteuid());
+        const std::string gid = std::to_string(::getegid());
+        if (::unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0)
+            return false;
+        WriteProcFile("/proc/self/setgroups", "deny");
+        if (!WriteProcFile("/proc/self/uid_map", "0 " + uid + " 1") ||
+            !WriteProcFile("/proc/self/gid_map", "0 " + gid + " 1"))
+            return false;
+    } else if (::unshare(CLONE_NEWNS) != 0) {
+        return false;
+    }
+    return ::mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+}
+
+// A memory file system of the size on the folder (made when missing).
+bool MountSmall(const std::string& folder, const std::string& size, bool readOnly)
+{
+    QDir().mkpath(QString::fromStdString(folder));
+    const std::string options = "size=" + size;
+    return ::mount("tvsetup", folder.c_str(), "tmpfs", readOnly ? MS_RDONLY : 0, options.c_str()) == 0;
+}
+
+std::string Carried(const char* name) { return TSetupTestHome::Read(std::string(TV_CARRIED_DIR) + "/" + name); }
+
+bool IsExecutable(const std::string& file)
+{
+    struct stat st {};
+    return ::stat(file.c_str(), &st) == 0 && (st.st_mode & 0100) != 0;
+}
+
+class InstallTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        SetEngText();
+        Steps.CloseProgram = [](const std::string&) { return true; };
+        Choice.InstallPath = Home.Folder();
+    }
+
+    // The key of the failure, "" when the installation succeeded.
+    std::string Run()
+    {
+        try {
+            Steps.Install(Choice);
+        } catch (const Exception& e) {
+            return e.Message();
+        }
+        return "";
+    }
+
+    // The memo from the first line that begins with prefix.
+    std::vector<std::string> LinesFrom(const std::string& prefix) const
+    {
+        for (auto it = View.Lines.begin(); it != View.Lines.end(); ++it)
+            if (it->rfind(prefix, 0) == 0)
+                return {it, View.Lines.end()};
+        return {};
+    }
+
+public:
+    TSetupTestHome Home;
+    TMemoView View;
+    TInstallation Steps{View};
+    TInstallChoice Choice;
+};
+
+TEST_F(InstallTest, FreshInstallationWritesEveryFileAndShowsEachStep)
+{
+    ASSERT_EQ(Run(), "");
+    const std::string f = Home.Folder();
+    const std::string g = Home.Group();
+    const std::string d = Home.Desktop();
+    const std::vector<std::string> expected = {
+        "Checking working software availability   - Ok", "",
+        "Checking free space on the hard drive   - Ok", "",
+        "Creating installation directory   - Ok", "",
+        "Copying program files   - Ok", "    " + f + "tarnovell", "    " + f + "uninstall",
+        "    " + f + "tarnovell.png", "",
+        "Creating a program entry in the Registry   - Ok", "",
+        "Creating configuration file   - Ok", "    " + f + "tarnovell.cfg", "",
+        "Creating program group in the Start Menu   - Ok", "    " + g + "Tarnovell.desktop",
+        "    " + g + "Uninstall.desktop", "",
+        "Creating a shortcut on the Desktop   - Ok", "    " + d + "Tarnovell.desktop", "",
+    };
+    EXPECT_EQ(View.Lines, expected);
+    EXPECT_TRUE(View.Asked.empty());
+
+    const std::string program = Carried("tarnovell");
+    const std::string uninstaller = Carried("uninstall");
+    ASSERT_FALSE(program.empty());
+    ASSERT_FALSE(uninstaller.empty());
+    EXPECT_EQ(TSetupTestHome::Read(f + "tarnovell"), program);
+    EXPECT_EQ(TSetupTestHome::Read(f + "uninstall"), uninstaller);
+    EXPECT_TRUE(IsExecutable(f + "tarnovell"));
+    EXPECT_TRUE(IsExecutable(f + "uninstall"));
+    EXPECT_EQ(TSetupTestHome::Read(f + "tarnovell.png").substr(1, 3), "PNG");
+    EXPECT_EQ(TSetupTestHome::Read(f + "tarnovell.cfg"),
+              "[Security]\r\nPassword=7E2B4A19\r\n\r\n[Language]\r\nProgLang=ENG\r\n\r\n");
+    EXPECT_EQ(QDir(QString::fromStdString(f)).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+              QStringList({"tarnovell", "tarnovell.cfg", "tarnovell.png", "uninstall"}));
+
+    const std::uint32_t size = static_cast<std::uint32_t>(program.size() / 1024 + uninstaller.size() / 1024 +
+                                                          TSetupTestHome::Read(f + "tarnovell.png").size() / 1024);
+    EXPECT_EQ(Steps.TotalSize(), size);
+    TRegistry reg;
+    ASSERT_TRUE(reg.OpenKey(UninstallKey, false));
+    EXPECT_EQ(reg.ReadString("DisplayName"), "Tarnovell");
+    EXPECT_EQ(reg.ReadString("UninstallString"), f + "uninstall");
+    EXPECT_EQ(reg.ReadString("DisplayIcon"), f + "tarnovell");
+    EXPECT_EQ(reg.ReadString("DisplayVersion"), Steps.ProductVersion);
+    EXPECT_EQ(reg.ReadInteger("NoModify"), 1);
+    EXPECT_EQ(reg.ReadInteger("NoRepair"), 1);
+    EXPECT_EQ(reg.ReadString("Publisher"), "www.example.org");
+    EXPECT_EQ(reg.ReadString("UrlInfoAbout"), "http://www.example.org/tarnovell/en/index.htm");
+    EXPECT_EQ(reg.ReadString("UrlUpdateInfo"), "http://www.example.org/tarnovell/en/download.htm");
+    EXPECT_EQ(reg.ReadString("HelpLink"), "http://www.example.org/tarnovell/en/help.htm");
+    EXPECT_EQ(reg.ReadInteger("InstallLang"), 2);
+    EXPECT_EQ(reg.ReadInteger("EstimatedSize"), static_cast<std::int32_t>(size));
+}
+
+TEST_F(InstallTest, EntriesStartTheInstalledProgramsAndPassTheValidator)
+{
+    ASSERT_EQ(Run(), "");
+    const std::string f = Home.Folder();
+    const struct {
+        std::string Link;
+        std::string Target;
+        std::string Name;
+        std::string Comment;
+    } entries[] = {
+        {Home.Group() + "Tarnovell.desktop", f + "tarnovell", "Tarnovell", "Warehouse calculation"},
+        {Home.Group() + "Uninstall.desktop", f + "uninstall", "Uninstall", "Uninstall Tarnovell software"},
+        {Home.Desktop() + "Tarnovell.desktop", f + "tarnovell", "Tarnovell", "Warehouse calculation"},
+    };
+    for (const auto& e : entries) {
+        SCOPED_TRACE(e.Link);
+        EXPECT_TRUE(IsExecutable(e.Link));
+        EXPECT_EQ(TSetupTestHome::Read(e.Link),
+                  "[Desktop Entry]\nType=Application\nVersion=1.0\nName=" + e.Name + "\nComment=" + e.Comment +
+                      "\nExec=\"" + e.Target + "\"\nPath=" + f + "\nIcon=" + f + "tarnovell.png\nTerminal=false\n"
+                      "Categories=Office;\n");
+        EXPECT_TRUE(LinkStarts(e.Link, e.Target));
+        if (::access("/usr/bin/desktop-file-validate", X_OK) == 0) {
+            const std::string command = "desktop-file-validate '" + e.Link + "' 2>&1";
+            std::FILE* pipe = ::popen(command.c_str(), "r");
+            ASSERT_NE(pipe, nullptr);
+            std::string output;
+            char buf[256];
+            while (std::fgets(buf, sizeof buf, pipe) != nullptr)
+                output += buf;
+            EXPECT_EQ(::pclose(pipe), 0) << output;
+            EXPECT_EQ(output, "");
+        }
+    }
+}
+
+TEST_F(InstallTest, LanguageChoiceReachesConfigurationAndEntry)
+{
+    const struct {
+        unsigned Code;
+        const char* ProgLang;
+        const char* Comment;
+        const char* Site;
+    } rows[] = {
+        {0, "RUS", "Складской учёт", "http://www.example.org/tarnovell/ru/index.htm"},
+        {1, "UKR", "Складський облік", "http://www.example.org/tarnovell/uk/index.htm"},
+        {2, "ENG", "Warehouse calculation", "http://www.example.org/tarnovell/en/index.htm"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.ProgLang);
+        TSetupTestHome home;
+        TMemoView view;
+        TInstallation steps(view);
+        steps.CloseProgram = [](const std::string&) { return true; };
+        SetLangText(row.Code);
+        TInstallChoice choice{home.Folder(), row.Code, true, false};
+        steps.Install(choice);
+        EXPECT_EQ(TSetupTestHome::Read(home.Folder() + "tarnovell.cfg"),
+                  std::string("[Security]\r\nPassword=7E2B4A19\r\n\r\n[Language]\r\nProgLang=") + row.ProgLang +
+                      "\r\n\r\n");
+        EXPECT_NE(TSetupTestHome::Read(home.Group() + "Tarnovell.desktop").find(std::string("Comment=") + row.Comment),
+                  std::string::npos);
+        TRegistry reg;
+        ASSERT_TRUE(reg.OpenKey(UninstallKey, false));
+        EXPECT_EQ(reg.ReadInteger("InstallLang"), static_cast<std::int32_t>(row.Code));
+        EXPECT_EQ(reg.ReadString("UrlInfoAbout"), row.Site);
+    }
+}
+
+TEST_F(InstallTest, ClearedBoxesLeaveNoMenuOrDesktopLines)
+{
+    Choice.MenuGroup = false;
+    Choice.DesktopLink = false;
+    ASSERT_EQ(Run(), "");
+    EXPECT_EQ(View.Lines.back(), "");
+    EXPECT_EQ(View.Lines[View.Lines.size() - 2], "    " + Home.Folder() + "tarnovell.cfg");
+    EXPECT_FALSE(TSetupTestHome::Exists(Home.Group()));
+    EXPECT_FALSE(TSetupTestHome::Exists(Home.Desktop() + "Tarnovell.desktop"));
+}
+
+TEST_F(InstallTest, OverAnOldInstallationTheConfigurationIsUpdatedNotReplaced)
+{
+    QDir().mkpath(QString::fromStdString(Home.Folder()));
+    TSetupTestHome::Write(Home.Folder() + "tarnovell.cfg",
+                          "[Security]\r\nPassword=12345678\r\n\r\n[Updates]\r\nTestDate=40E61D80\r\nLastVersion=1.2\r\n\r\n"
+                          "[Language]\r\nProgLang=ENG\r\n\r\n[Keyboard]\r\nEnhanced=00000002\r\n\r\n"
+                          "[GridStore]\r\nWidth=00000064\r\n\r\n");
+    Choice.LangCode = 0;
+    ASSERT_EQ(Run(), "");
+    EXPECT_EQ(TSetupTestHome::Read(Home.Folder() + "tarnovell.cfg"),
+              "[Security]\r\nPassword=7E2B4A19\r\n\r\n[Updates]\r\nTestDate=\r\nLastVersion=\r\n\r\n"
+              "[Language]\r\nProgLang=RUS\r\n\r\n[Keyboard]\r\nEnhanced=00000000\r\n\r\n"
+              "[GridStore]\r\nWidth=00000064\r\n\r\n");
+}
+
+// Answers of the overwrite question for the files of a second run: each
+// declined file keeps its old bytes and counts with its own size; the steps
+// that only need the file to exist still succeed.
+TEST_F(InstallTest, DeclinedFilesStayAndCountAsInstalled)
+{
+    ASSERT_EQ(Run(), "");
+    const std::string f = Home.Folder();
+    const std::string oldProgram(3 * 1024 + 5, 'p');
+    TSetupTestHome::Write(f + "tarnovell", oldProgram);
+    TSetupTestHome::Write(f + "tarnovell.cfg", "[Language]\r\nProgLang=UKR\r\n");
+    TSetupTestHome::Write(Home.Desktop() + "Tarnovell.desktop", "old entry");
+
+    TMemoView second;
+    second.Answer = [&](const std::string& file) { return file.find("uninstall") != std::string::npos; };
+    TInstallation steps(second);
+    steps.CloseProgram = [](const std::string&) { return true; };
+    steps.Install(Choice);
+    EXPECT_EQ(second.Asked, (std::vector<std::string>{f + "tarnovell", f + "uninstall", f + "tarnovell.png",
+                                                      f + "tarnovell.cfg", Home.Group() + "Tarnovell.desktop",
+                                                      Home.Group() + "Uninstall.desktop",
+                                                      Home.Desktop() + "Tarnovell.desktop"}));
+    EXPECT_EQ(TSetupTestHome::Read(f + "tarnovell"), oldProgram);
+    EXPECT_EQ(TSetupTestHome::Read(f + "tarnovell.cfg"), "[Language]\r\nProgLang=UKR\r\n");
+    EXPECT_EQ(TSetupTestHome::Read(Home.Desktop() + "Tarnovell.desktop"), "old entry");
+    EXPECT_EQ(steps.TotalSize(), 3 + Carried("uninstall").size() / 1024 +
+                                     TSetupTestHome::Read(f + "tarnovell.png").size() / 1024);
+}
+
+TEST_F(InstallTest, RetryAfterAFailureCountsTheSizeAfresh)
+{
+    // The registry store cannot be written: the first run fails in step 5,
+    // after the files were written.
+    const std::string store = Home.Home() + "/.config/tarnovell";
+    QDir().mkpath(QString::fromStdString(Home.Home() + "/.config"));
+    TSetupTestHome::Write(store, "not a folder");
+    EXPECT_EQ(Run(), "errOpenRegistryKey");
+    const std::uint32_t first = Steps.TotalSize();
+    EXPECT_GT(first, 0u);
+    ::unlink(store.c_str());
+    View.Answer = [](const std::string&) { return true; };
+    EXPECT_EQ(Run(), "");
+    EXPECT_EQ(Steps.TotalSize(), first);
+    TRegistry reg;
+    ASSERT_TRUE(reg.OpenKey(UninstallKey, false));
+    EXPECT_EQ(reg.ReadInteger("EstimatedSize"), static_cast<std::int32_t>(first));
+}
+
+TEST_F(InstallTest, FreeSpaceLimitIsEightMebibytes)
+{
+    const struct {
+        std::int64_t Free;
+        const char* Key;
+    } rows[] = {{8388607, "errDiskSpace"}, {8388608, ""}, {-1, "errDiskSpace"}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Free);
+        TSetupTestHome home;
+        TMemoView view;
+        TInstallation steps(view);
+        steps.CloseProgram = [](const std::string&) { return true; };
+        std::string asked;
+        steps.FreeSpace = [&](const std::string& folder, std::string& checked) {
+            asked = folder;
+            checked = home.Home();
+            return row.Free;
+        };
+        std::string key;
+        try {
+            steps.Install({home.Folder(), 2, false, false});
+        } catch (const Exception& e) {
+            key = e.Message();
+        }
+        EXPECT_EQ(key, row.Key);
+        EXPECT_EQ(asked, home.Folder());
+        if (*row.Key != '\0') {
+            EXPECT_EQ(view.Lines.back(), "    Not enough free space on the hard drive " + home.Home());
+        }
+    }
+}
+
+TEST_F(InstallTest, FreeSpaceIsReadFromTheNearestExistingFolder)
+{
+    std::string checked;
+    EXPECT_GT(FolderFreeSpace(Home.Home() + "/a/b/c/", checked), 0);
+    EXPECT_EQ(checked, Home.Home());
+    EXPECT_GT(FolderFreeSpace(Home.Home() + "/", checked), 0);
+    EXPECT_EQ(checked, Home.Home());
+}
+
+// One row per failure: what is made wrong, the key, the failing step's
+// line and the detail line below it (empty: none).
+struct TFailureRow {
+    const char* Name;
+    std::function<void(InstallTest&)> Arrange;
+    const char* Key;
+    const char* StepLine;
+    std::function<std::string(InstallTest&)> Detail;
+};
+
+class InstallFailureTest : public InstallTest, public ::testing::WithParamInterface<TFailureRow> {};
+
+TEST_P(InstallFailureTest, FailingStepEndsTheInstallation)
+{
+    const TFailureRow& row = GetParam();
+    row.Arrange(*this);
+    EXPECT_EQ(Run(), row.Key);
+    const std::vector<std::string> tail = LinesFrom(row.StepLine);
+    ASSERT_FALSE(tail.empty()) << "no line " << row.StepLine;
+    EXPECT_EQ(tail[0], std::string(row.StepLine) + "   - Error");
+    // The step's own detail lines come first; the failure's is the last.
+    const std::string detail = row.Detail(*this);
+    if (detail.empty()) {
+        EXPECT_EQ(tail.size(), 1u);
+    } else {
+        EXPECT_EQ(tail.back(), detail);
+    }
+    // Every earlier step line ends in Ok.
+    for (const std::string& line : View.Lines)
+        if (line.find("   - ") != std::string::npos && line != tail[0]) {
+            EXPECT_TRUE(line.ends_with("   - Ok")) << line;
+        }
+}
+
+std::string NoDetail(InstallTest&) { return ""; }
+
+const TFailureRow FailureRows[] = {
+    {"RunningProgramStays", [](InstallTest& t) { t.Steps.CloseProgram = [](const std::string&) { return false; }; },
+     "errCloseRunProgram", "Checking working software availability",
+     [](InstallTest&) { return std::string("    Can't close a working copy"); }},
+    {"RelativePath", [](InstallTest& t) { t.Choice.InstallPath = "Shop/Tarnovell/"; }, "errPathDrive",
+     "Checking free space on the hard drive",
+     [](InstallTest&) { return std::string("    Hard drive in the directory is entered incorrectly \"Shop/Tarnovell/\""); }},
+    {"MissingParent", [](InstallTest& t) { t.Choice.InstallPath = t.Home.Home() + "/Apps/Tarnovell/"; },
+     "errMainDirCreate", "Creating installation directory",
+     [](InstallTest& t) { return "    Could'n find the directory  \"" + t.Home.Home() + "/Apps/\""; }},
+    {"FolderIsAFile",
+     [](InstallTest& t) { TSetupTestHome::Write(t.Home.Home() + "/Tarnovell", "x"); },
+     "errMainDirCreate", "Creating installation directory", NoDetail},
+    {"MissingCarriedFile",
+     [](InstallTest& t) {
+         t.Steps.ReadResource = [](const std::string& type, const std::string& name, std::string& data) {
+             return name != "UNINST" && ReadCarriedFile(type, name, data);
+         };
+     },
+     "errFileCopy", "Copying program files", [](InstallTest& t) { return "    " + t.Home.Folder() + "uninstall"; }},
+    {"ProgramIsAFolder",
+     [](InstallTest& t) { QDir().mkpath(QString::fromStdString(t.Home.Folder() + "tarnovell")); },
+     "errFileCopy", "Copying program files", [](InstallTest& t) { return "    " + t.Home.Folder() + "tarnovell"; }},
+    {"RegistryUnwritable",
+     [](InstallTest& t) {
+         QDir().mkpath(QString::fromStdString(t.Home.Home() + "/.config"));
+         TSetupTestHome::Write(t.Home.Home() + "/.config/tarnovell", "x");
+     },
+     "errOpenRegistryKey", "Creating a program entry in the Registry", NoDetail},
+    {"ConfigurationReadOnly",
+     [](InstallTest& t) {
+         QDir().mkpath(QString::fromStdString(t.Home.Folder()));
+         TSetupTestHome::Write(t.Home.Folder() + "tarnovell.cfg", "[Security]\r\nPassword=12345678\r\n");
+         ::chmod((t.Home.Folder() + "tarnovell.cfg").c_str(), 0444);
+     },
+     "errCreateCfgFile", "Creating configuration file",
+     [](InstallTest& t) { return "    " + t.Home.Folder() + "tarnovell.cfg"; }},
+    {"MenuFolderIsAFile",
+     [](InstallTest& t) {
+         QDir().mkpath(QString::fromStdString(t.Home.Home() + "/.local/share"));
+         TSetupTestHome::Write(t.Home.Home() + "/.local/share/applications", "x");
+     },
+     "errCreateMenuGroup", "Creating program group in the Start Menu", [](InstallTest&) { return std::string("    "); }},
+    {"MenuEntryIsAFolder",
+     [](InstallTest& t) { QDir().mkpath(QString::fromStdString(t.Home.Group() + "Uninstall.desktop")); },
+     "errCreateMenuLnk", "Creating program group in the Start Menu",
+     [](InstallTest& t) { return "    " + t.Home.Group() + "Uninstall.desktop"; }},
+    {"DesktopIsAFile", [](InstallTest& t) { TSetupTestHome::Write(t.Home.Home() + "/Desktop", "x"); },
+     "errCreateDesktopLnk", "Creating a shortcut on the Desktop",
+     [](InstallTest&) { return std::string("    Tarnovell.desktop"); }},
+};
+
+INSTANTIATE_TEST_SUITE_P(Keys, InstallFailureTest, ::testing::ValuesIn(FailureRows),
+                         [](const ::testing::TestParamInfo<TFailureRow>& info) { return info.param.Name; });
+
+TEST_F(InstallTest, FullFileSystemFailsTheSpaceCheck)
+{
+    if (!OwnMounts)
+        GTEST_SKIP() << "no mount namespace of our own";
+    const std::string small = Home.Home() + "/small";
+    ASSERT_TRUE(MountSmall(small, "4m", false));
+    Choice.InstallPath = small + "/Tarnovell/";
+    EXPECT_EQ(Run(), "errDiskSpace");
+    EXPECT_EQ(View.Lines.back(), "    Not enough free space on the hard drive " + small);
+    EXPECT_FALSE(TSetupTestHome::Exists(small + "/Tarnovell"));
+    ::umount(small.c_str());
+}
+
+TEST_F(InstallTest, UnwritableFoldersFailTheirSteps)
+{
+    if (!OwnMounts && ::geteuid() == 0)
+        GTEST_SKIP() << "no read-only file system and no permission check for this user";
+    auto makeReadOnly = [](const std::string& folder) {
+        if (OwnMounts)
+            return MountSmall(folder, "16m", true);
+        QDir().mkpath(QString::fromStdString(folder));
+        return ::chmod(folder.c_str(), 0555) == 0;
+    };
+    // The parent cannot take the folder.
+    const std::string parent = Home.Home() + "/ro";
+    ASSERT_TRUE(makeReadOnly(parent));
+    Choice.InstallPath = parent + "/Tarnovell/";
+    EXPECT_EQ(Run(), "errMainDirCreate");
+    EXPECT_EQ(View.Lines.back(), "Creating installation directory   - Error");
+
+    // The folder exists but takes no file.
+    TMemoView view;
+    TInstallation steps(view);
+    steps.CloseProgram = [](const std::string&) { return true; };
+    ASSERT_TRUE(makeReadOnly(Home.Home() + "/Tarnovell"));
+    EXPECT_THROW(steps.Install({Home.Folder(), 2, true, true}), Exception);
+    EXPECT_EQ(view.Lines[view.Lines.size() - 2], "Copying program files   - Error");
+    EXPECT_EQ(view.Lines.back(), "    " + Home.Folder() + "tarnovell");
+    if (OwnMounts) {
+        ::umount((Home.Home() + "/Tarnovell").c_str());
+        ::umount(parent.c_str());
+    } else {
+        ::chmod((Home.Home() + "/Tarnovell").c_str(), 0755);
+        ::chmod(parent.c_str(), 0755);
+    }
+}
+
+TEST(DeskLink, ExecQuotesAndEscapesThePath)
+{
+    const struct {
+        const char* Path;
+        const char* Exec;
+    } rows[] = {
+        {"/home/u/Tarnovell/tarnovell", R"("/home/u/Tarnovell/tarnovell")"},
+        {"/home/u/My Shop/tarnovell", R"("/home/u/My Shop/tarnovell")"},
+        {"/home/u/a\"b/tarnovell", R"("/home/u/a\\"b/tarnovell")"},
+        {"/home/u/$HOME`x`/tarnovell", R"("/home/u/\\$HOME\\`x\\`/tarnovell")"},
+        {"/home/u/back\\slash/tarnovell", R"("/home/u/back\\\\slash/tarnovell")"},
+        {"/home/u/100%/tarnovell", R"("/home/u/100%%/tarnovell")"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Path);
+        EXPECT_EQ(ExecValue(row.Path), row.Exec);
+        EXPECT_EQ(ExecProgram(row.Exec), row.Path);
+    }
+    EXPECT_EQ(ExecProgram("\"/unterminated"), "");
+}
+
+TEST(DeskLink, EntryOfAnotherProgramIsNotOurs)
+{
+    TSetupTestHome home;
+    const std::string link = home.Home() + "/other.desktop";
+    TSetupTestHome::Write(link, "[Desktop Entry]\nType=Application\nName=Other\nExec=\"/opt/other/tarnovell\"\n");
+    EXPECT_FALSE(LinkStarts(link, home.Folder() + "tarnovell"));
+    EXPECT_TRUE(LinkStarts(link, "/opt/other/tarnovell"));
+    EXPECT_FALSE(LinkStarts(home.Home() + "/missing.desktop", "/opt/other/tarnovell"));
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    OwnMounts = EnterMountNamespace();
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

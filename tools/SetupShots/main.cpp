@@ -1,0 +1,121 @@
+// Renders the wizard's pages in English, Russian and Ukrainian, with an
+// installation that succeeds, one that fails and the overwrite question,
+// into PNG files of a folder. HOME and the XDG folders point into a
+// temporary folder, so nothing of the real home is touched.
+
+#include "UConfirm.h"
+#include "UMainForm.h"
+#include "UTextConst.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+
+using namespace tv;
+
+namespace {
+
+QString Folder;
+
+void Save(QWidget& w, const QString& name)
+{
+    QCoreApplication::processEvents();
+    const QString file = Folder + "/" + name + ".png";
+    if (!w.grab().save(file))
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
+    std::printf("%s: %s\n", qPrintable(name), qPrintable(w.windowTitle()));
+}
+
+// Runs action once the dialog is shown modally.
+void WhenShown(QWidget* dialog, std::function<void()> action)
+{
+    auto* timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, [timer, dialog, action] {
+        if (QApplication::activeModalWidget() != dialog)
+            return;
+        timer->deleteLater();
+        timer->stop();
+        action();
+    });
+    timer->start(10);
+}
+
+void PointHomeAt(const QString& home)
+{
+    QDir().mkpath(home);
+    ::setenv("HOME", qPrintable(home), 1);
+    for (const char* name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_STATE_HOME"})
+        ::unsetenv(name);
+    ::setenv("XDG_CONFIG_HOME", qPrintable(home + "/.config"), 1);
+    ::setenv("XDG_DATA_HOME", qPrintable(home + "/.local/share"), 1);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: setup_shots <folder>\n");
+        return 2;
+    }
+    QTemporaryDir temp;
+    PointHomeAt(temp.path() + "/home");
+    QApplication app(argc, argv);
+    Folder = QString::fromLocal8Bit(argv[1]);
+    QDir().mkpath(Folder);
+    const char* codes[] = {"eng", "rus", "ukr"};
+    for (int lang = 0; lang < 3; ++lang) {
+        const QString tag = codes[lang];
+        TMainFormSetup form;
+        MainFormSetup = &form;
+        TConfirmForm confirm(&form);
+        ConfirmForm = &confirm;
+        form.show();
+        form.ComboBoxLang->setCurrentIndex(lang);
+        form.SetLanguage(lang);
+        Save(form, tag + "-1-language");
+        form.BtnNext->click();
+        Save(form, tag + "-2-licence");
+        form.BtnNext->click();
+        Save(form, tag + "-3-folder");
+        form.BtnNext->click();
+        Save(form, tag + "-4-summary");
+        form.BtnNext->click();
+        Save(form, tag + "-5-installed");
+
+        // Again into the same folder: the overwrite question.
+        TMainFormSetup again;
+        MainFormSetup = &again;
+        TConfirmForm confirmAgain(&again);
+        ConfirmForm = &confirmAgain;
+        again.show();
+        again.ComboBoxLang->setCurrentIndex(lang);
+        again.SetLanguage(lang);
+        for (int page = 1; page < 4; ++page)
+            again.BtnNext->click();
+        WhenShown(&confirmAgain, [&] {
+            Save(confirmAgain, tag + "-6-overwrite");
+            confirmAgain.BtnNoToAll->click();
+        });
+        again.BtnNext->click();
+
+        // A folder whose parent is missing: the failure page.
+        again.BtnBack->click();
+        again.EditPath->setText(temp.path() + "/missing/parent/Tarnovell");
+        again.BtnNext->click();
+        again.BtnNext->click();
+        Save(again, tag + "-7-failed");
+        MainFormSetup = nullptr;
+        ConfirmForm = nullptr;
+    }
+    return 0;
+}
