@@ -3,7 +3,8 @@
 set -euo pipefail
 pkgs=(build-essential cmake ninja-build git libgtest-dev libbenchmark-dev
       qt6-base-dev libgl-dev xvfb xauth x11-xkb-utils libx11-dev libjpeg62-turbo-dev fonts-dejavu-core
-      poppler-utils qt6-translations-l10n)
+      poppler-utils qt6-translations-l10n
+      desktop-file-utils)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

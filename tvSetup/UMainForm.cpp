@@ -77,6 +77,7 @@ QCheckBox* AddCheckBox(QWidget* form, const char* name, int top)
     QPalette white = box->palette();
     white.setColor(QPalette::Window, Qt::white);
     box->setPalette(white);
+    box->setBackgroundRole(QPalette::Window);
     box->setAutoFillBackground(true);
     return box;
 }

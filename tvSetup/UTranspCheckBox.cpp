@@ -18,6 +18,7 @@ TTranspCheckBox* TTranspCheckBox::Create(QObject* owner, QCheckBox* replaced)
     QWidget::setTabOrder(replaced, box);
     box->setFont(replaced->font());
     box->setPalette(replaced->palette());
+    box->setBackgroundRole(replaced->backgroundRole());
     box->setText(replaced->text());
     box->setChecked(replaced->isChecked());
     box->setAutoFillBackground(false);

@@ -6,6 +6,7 @@
 #include "UConfirm.h"
 #include "UMainForm.h"
 #include "UTextConst.h"
+#include "../../tests/tvSetup/WhenShown.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -33,20 +34,6 @@ void Save(QWidget& w, const QString& name)
     if (!w.grab().save(file))
         std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
     std::printf("%s: %s\n", qPrintable(name), qPrintable(w.windowTitle()));
-}
-
-// Runs action once the dialog is shown modally.
-void WhenShown(QWidget* dialog, std::function<void()> action)
-{
-    auto* timer = new QTimer;
-    QObject::connect(timer, &QTimer::timeout, [timer, dialog, action] {
-        if (QApplication::activeModalWidget() != dialog)
-            return;
-        timer->deleteLater();
-        timer->stop();
-        action();
-    });
-    timer->start(10);
 }
 
 void PointHomeAt(const QString& home)
@@ -102,7 +89,7 @@ int main(int argc, char** argv)
         again.SetLanguage(lang);
         for (int page = 1; page < 4; ++page)
             again.BtnNext->click();
-        WhenShown(&confirmAgain, [&] {
+        WhenShown([&](QWidget*) {
             Save(confirmAgain, tag + "-6-overwrite");
             confirmAgain.BtnNoToAll->click();
         });

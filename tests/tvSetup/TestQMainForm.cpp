@@ -1,0 +1,446 @@
+// The wizard offscreen: its pages and navigation, the language switch, the
+// summary, the folder button, a whole installation and its failure, the
+// close box while a step runs, the transparent check boxes and the display
+// of an error that escapes a handler.
+
+#include "SetupTestHome.h"
+#include "UConfirm.h"
+#include "UException.h"
+#include "UExceptions.h"
+#include "UFolderBrowser.h"
+#include "UMainForm.h"
+#include "UTextConst.h"
+#include "UTranspCheckBox.h"
+#include "UVersionInfo.h"
+#include "WhenShown.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTest>
+#include <QTextBlock>
+
+#include <memory>
+
+using namespace tv;
+
+namespace {
+
+// One wizard with its overwrite dialog in a temporary home.
+struct TWizard {
+    TWizard()
+    {
+        Form = std::make_unique<TMainFormSetup>();
+        MainFormSetup = Form.get();
+        ConfirmForm = new TConfirmForm(Form.get());
+        Form->Installation().CloseProgram = [](const std::string&) { return true; };
+        Form->show();
+        RunAfterSetup = false;
+        ProgramToRun.clear();
+    }
+    ~TWizard()
+    {
+        ConfirmForm = nullptr;
+        Form.reset();
+    }
+    void Next(int times = 1)
+    {
+        for (int i = 0; i < times; ++i)
+            Form->BtnNext->click();
+    }
+    QStringList Memo() const { return Form->MemoProgress->toPlainText().split('\n'); }
+    void SelectLanguage(int index)
+    {
+        Form->ComboBoxLang->setCurrentIndex(index);
+        emit Form->ComboBoxLang->activated(index);
+    }
+
+    TSetupTestHome Home;
+    std::unique_ptr<TMainFormSetup> Form;
+};
+
+QString Q(const std::string& s) { return QString::fromStdString(s).replace("\r\n", "\n"); }
+
+} // namespace
+
+class TestMainForm : public QObject {
+    Q_OBJECT
+
+private slots:
+    void pages_data()
+    {
+        QTest::addColumn<int>("page");
+        QTest::addColumn<QStringList>("shown");
+        QTest::addColumn<QList<int>>("tops");
+        QTest::addColumn<QString>("next");
+        QTest::addColumn<bool>("back");
+        QTest::addColumn<QString>("hint");
+        const QStringList common = {"LbVersion", "LbDescript"};
+        QTest::newRow("1 language") << 1 << (common + QStringList{"LbLang", "ComboBoxLang"})
+                                    << QList<int>{25, 38, 120, 135} << "Next >" << false
+                                    << "\nTo continue the installation click Next >";
+        QTest::newRow("2 licence") << 2 << (common + QStringList{"LbLicense", "MemoLicense"})
+                                   << QList<int>{25, 38, 90, 105} << "Agree" << true
+                                   << "If you agree with the conditions of the license agreement\nclick Agree. If you "
+                                      "disagree, click Cancel";
+        QTest::newRow("3 folder") << 3
+                                  << (common + QStringList{"LbPath", "EditPath", "BtnBrowse", "CbMenuasTransparent",
+                                                           "CbDesktopasTransparent"})
+                                  << QList<int>{25, 38, 100, 115, 113, 180, 205} << "Next >" << true
+                                  << "\nTo continue the installation click Next >";
+        QTest::newRow("4 summary") << 4 << (common + QStringList{"LbProgress", "MemoProgress", "CbExec"})
+                                   << QList<int>{25, 38, 90, 105, 280} << "Install" << true
+                                   << "\nTo continue the installation click Install";
+    }
+
+    void pages()
+    {
+        QFETCH(int, page);
+        QFETCH(QStringList, shown);
+        QFETCH(QList<int>, tops);
+        QFETCH(QString, next);
+        QFETCH(bool, back);
+        QFETCH(QString, hint);
+        TWizard w;
+        w.Next(page - 1);
+        QCOMPARE(w.Form->Page(), page);
+        const QStringList all = {"LbVersion", "LbDescript", "LbLang", "ComboBoxLang", "LbLicense", "MemoLicense",
+                                 "LbPath", "EditPath", "BtnBrowse", "CbMenuasTransparent", "CbDesktopasTransparent",
+                                 "LbProgress", "MemoProgress", "CbExec"};
+        for (const QString& name : all) {
+            auto* control = w.Form->findChild<QWidget*>(name);
+            QVERIFY2(control, qPrintable(name));
+            QCOMPARE(control->isVisible(), shown.contains(name));
+            if (shown.contains(name)) {
+                QCOMPARE(control->x(), name == "BtnBrowse" ? 506 : 260);
+                QCOMPARE(control->y(), tops[shown.indexOf(name)]);
+            }
+        }
+        QCOMPARE(w.Form->BtnNext->text(), next);
+        QVERIFY(w.Form->BtnNext->isVisible());
+        QCOMPARE(w.Form->BtnBack->isVisible(), back);
+        QCOMPARE(w.Form->BtnCancel->text(), QString("Cancel"));
+        QCOMPARE(w.Form->LbComplete->text(), hint);
+        if (page == 2)
+            QCOMPARE(w.Form->MemoLicense->height(), 190);
+        if (page == 4)
+            QCOMPARE(w.Form->MemoProgress->height(), 170);
+    }
+
+    void backGoesThePagesDown()
+    {
+        TWizard w;
+        w.Next(3);
+        for (const int page : {3, 2, 1}) {
+            w.Form->BtnBack->click();
+            QCOMPARE(w.Form->Page(), page);
+        }
+        QVERIFY(!w.Form->BtnBack->isVisible());
+    }
+
+    void languageRelabelsEveryControl_data()
+    {
+        QTest::addColumn<int>("index");
+        QTest::addColumn<int>("code");
+        QTest::newRow("English") << 0 << 2;
+        QTest::newRow("Russian") << 1 << 0;
+        QTest::newRow("Ukrainian") << 2 << 1;
+    }
+
+    void languageRelabelsEveryControl()
+    {
+        QFETCH(int, index);
+        QFETCH(int, code);
+        QLocale::setDefault(QLocale(QLocale::Russian));
+        TWizard w;
+        QCOMPARE(w.Form->windowTitle(), QString("Tarnovell software installation"));
+        // Away from English first, so that every text must change.
+        w.SelectLanguage(index == 1 ? 2 : 1);
+        w.SelectLanguage(index);
+        const TSetupText& t = code == 0 ? RusSetupText : code == 1 ? UkrSetupText : EngSetupText;
+        QCOMPARE(w.Form->windowTitle(), Q(t.Caption));
+        QCOMPARE(w.Form->LbVersion->text(), Q(t.Version) + " " + QString(TV_PRODUCT_VERSION));
+        QCOMPARE(w.Form->LbDescript->text(), Q(t.Descript));
+        QCOMPARE(w.Form->LbLang->text(), Q(t.LangPrompt));
+        QCOMPARE(w.Form->LbLicense->text(), Q(t.LicensePrompt));
+        QCOMPARE(w.Form->MemoLicense->toPlainText(), Q(t.LicenseText));
+        QCOMPARE(w.Form->LbPath->text(), Q(t.PathPrompt));
+        QCOMPARE(w.Form->CbDesktop->text(), Q(t.CbDesktop));
+        QCOMPARE(w.Form->CbMenu->text(), Q(t.CbMenu));
+        QCOMPARE(w.Form->CbExec->text(), Q(t.CbExec));
+        QCOMPARE(w.Form->BtnNext->text(), Q(t.BtnNext));
+        QCOMPARE(w.Form->BtnBack->text(), Q(t.BtnBack));
+        QCOMPARE(w.Form->BtnCancel->text(), Q(t.BtnCancel));
+        QCOMPARE(w.Form->BtnBrowse->text(), Q(t.BtnBrowse));
+        QCOMPARE(w.Form->LbComplete->text(), Q(t.HintNext));
+        QCOMPARE(stConfirmFormCaption, t.ConfirmCaption);
+        QCOMPARE(stBtnNoToAll, t.BtnNoToAll);
+        QCOMPARE(SetupText.AppTitle, t.AppTitle);
+        // The later pages take their own texts from the chosen language.
+        w.Next();
+        QCOMPARE(w.Form->BtnNext->text(), Q(t.BtnAgree));
+        QCOMPARE(w.Form->LbComplete->text(), Q(t.HintAgree));
+        w.Next(2);
+        QCOMPARE(w.Form->LbProgress->text(), Q(t.SummaryCaption));
+        QCOMPARE(w.Memo().at(0), Q(t.SumLang));
+        QCOMPARE(w.Memo().at(1), "    " + w.Form->ComboBoxLang->itemText(index));
+        QLocale::setDefault(QLocale::c());
+    }
+
+    void backAndNextRebuildTheSummary()
+    {
+        TWizard w;
+        w.Next(3);
+        const QString folder = QString::fromStdString(w.Home.Folder());
+        QCOMPARE(w.Memo(), QStringList({"Installation language", "    English", "Installation folder",
+                                        "    \"" + folder + "\"", "Create a program group in Start Menu", "    Yes",
+                                        "Create a program shortcut on the Desktop", "    Yes", ""}));
+        w.Form->BtnBack->click();
+        QDir::setCurrent(QString::fromStdString(w.Home.Home()));
+        w.Form->EditPath->setText("  shops/../Shop  ");
+        w.Form->CbDesktop->setChecked(false);
+        w.Next();
+        QCOMPARE(w.Memo().at(3), "    \"" + QString::fromStdString(w.Home.Home()) + "/Shop/\"");
+        QCOMPARE(w.Memo().at(7), QString("    No"));
+        QCOMPARE(w.Memo().at(5), QString("    Yes"));
+
+        w.Form->BtnBack->click();
+        w.Form->EditPath->setText("~/Store");
+        w.Next();
+        QCOMPARE(w.Memo().at(3), "    \"" + QString::fromStdString(w.Home.Home()) + "/Store/\"");
+        w.Form->BtnBack->click();
+        w.Form->EditPath->setText("   ");
+        w.Next();
+        QCOMPARE(w.Memo().at(3), "    \"" + QCoreApplication::applicationDirPath() + "/\"");
+    }
+
+    void browseStartsAboveTheProgramFolder_data()
+    {
+        QTest::addColumn<QString>("edit");
+        QTest::addColumn<QString>("start");
+        QTest::newRow("default folder") << "Tarnovell" << "";
+        QTest::newRow("other case") << "TARNOVELL" << "";
+        QTest::newRow("other folder") << "Work" << "Work";
+    }
+
+    void browseStartsAboveTheProgramFolder()
+    {
+        QFETCH(QString, edit);
+        QFETCH(QString, start);
+        TWizard w;
+        const QString home = QString::fromStdString(w.Home.Home());
+        QDir().mkpath(home + "/Work");
+        w.Next(2);
+        w.Form->EditPath->setText(home + "/" + edit);
+        QString current;
+        QString proposed;
+        QString caption;
+        WhenShown([&](QWidget* modal) {
+            auto* browser = static_cast<TFolderBrowser*>(modal);
+            current = browser->CurrentPath();
+            proposed = browser->EditBox()->text();
+            caption = browser->windowTitle();
+            browser->OkButton()->click();
+        }, [](QWidget* modal) { return dynamic_cast<TFolderBrowser*>(modal) != nullptr; });
+        w.Form->BtnBrowse->click();
+        const QString expected = start.isEmpty() ? home : home + "/" + start;
+        QCOMPARE(current, expected);
+        QCOMPARE(proposed, expected + "/Tarnovell");
+        QCOMPARE(caption, QString("Browse folders"));
+        QCOMPARE(w.Form->EditPath->text(), expected + "/Tarnovell");
+    }
+
+    void browseTakesTheTypedFolderAndRefusesNoFolder()
+    {
+        TWizard w;
+        w.Next(2);
+        WhenShown([&](QWidget* modal) {
+            auto* browser = static_cast<TFolderBrowser*>(modal);
+            browser->EditBox()->setText("/typed/Shop");
+            browser->OkButton()->click();
+        });
+        w.Form->BtnBrowse->click();
+        QCOMPARE(w.Form->EditPath->text(), QString("/typed/Shop"));
+
+        bool okEnabled = true;
+        QString proposed = "x";
+        WhenShown([&](QWidget* modal) {
+            auto* browser = static_cast<TFolderBrowser*>(modal);
+            browser->SetSelection(QString());
+            okEnabled = browser->OkButton()->isEnabled();
+            proposed = browser->EditBox()->text();
+            browser->CancelButton()->click();
+        });
+        w.Form->BtnBrowse->click();
+        QVERIFY(!okEnabled);
+        QCOMPARE(proposed, QString());
+        QCOMPARE(w.Form->EditPath->text(), QString("/typed/Shop"));
+    }
+
+    void installationSucceedsAndLeavesOnlyExit()
+    {
+        TWizard w;
+        w.Next(4);
+        QVERIFY(!w.Form->Installing());
+        QCOMPARE(w.Form->LbComplete->text(), QString("\nInstallation successful!"));
+        QCOMPARE(w.Form->LbComplete->alignment() & Qt::AlignHCenter, Qt::AlignHCenter);
+        QCOMPARE(w.Form->LbProgress->text(), QString("Installation status:"));
+        QCOMPARE(w.Form->BtnCancel->text(), QString("Exit"));
+        QVERIFY(w.Form->BtnCancel->isEnabled());
+        QVERIFY(!w.Form->BtnNext->isVisible());
+        QVERIFY(!w.Form->BtnBack->isVisible());
+        QVERIFY(RunAfterSetup);
+        QCOMPARE(w.Memo().at(9), QString("Checking working software availability   - Ok"));
+        QCOMPARE(w.Memo().last(), QString());
+        QVERIFY(TSetupTestHome::Exists(w.Home.Folder() + "tarnovell"));
+        QCOMPARE(w.Form->TotalSize(), w.Form->Installation().TotalSize());
+        w.Form->BtnCancel->click();
+        QVERIFY(!w.Form->isVisible());
+        QCOMPARE(ProgramToRun, w.Home.Folder() + "tarnovell");
+    }
+
+    void uncheckedLaunchStartsNothing()
+    {
+        TWizard w;
+        w.Next(4);
+        QVERIFY(RunAfterSetup);
+        w.Form->CbExec->setChecked(false);
+        w.Form->close();
+        QVERIFY(!RunAfterSetup);
+        QCOMPARE(ProgramToRun, std::string());
+    }
+
+    void failedInstallationMayRunAgain()
+    {
+        TWizard w;
+        const std::string parent = w.Home.Home() + "/Apps";
+        w.Next(2);
+        w.Form->EditPath->setText(QString::fromStdString(parent + "/Tarnovell"));
+        w.Next(2);
+        QCOMPARE(w.Form->LbComplete->text(),
+                 QString("Errors occured while installing the program.\nInstallation uncomplete!"));
+        QCOMPARE(w.Form->BtnCancel->text(), QString("Exit"));
+        QVERIFY(w.Form->BtnNext->isVisible());
+        QVERIFY(w.Form->BtnBack->isVisible());
+        QVERIFY(!RunAfterSetup);
+        QCOMPARE(w.Memo().last(), "    Could'n find the directory  \"" + QString::fromStdString(parent) + "/\"");
+        QVERIFY(QDir().mkpath(QString::fromStdString(parent)));
+        w.Next();
+        QCOMPARE(w.Form->LbComplete->text(), QString("\nInstallation successful!"));
+        QCOMPARE(w.Memo().at(0), QString("Installation language"));
+        QVERIFY(TSetupTestHome::Exists(parent + "/Tarnovell/tarnovell"));
+        QVERIFY(RunAfterSetup);
+    }
+
+    void closeBoxAndCancelWaitWhileAStepRuns()
+    {
+        TWizard w;
+        bool visibleAfter = false;
+        bool cancelEnabled = true;
+        w.Form->Installation().CloseProgram = [&](const std::string&) {
+            cancelEnabled = w.Form->BtnCancel->isEnabled();
+            w.Form->BtnCancel->click();
+            w.Form->close();
+            QCoreApplication::processEvents();
+            visibleAfter = w.Form->isVisible();
+            return true;
+        };
+        w.Next(4);
+        QVERIFY(!cancelEnabled);
+        QVERIFY(visibleAfter);
+        QVERIFY(w.Form->isVisible());
+        QCOMPARE(w.Form->LbComplete->text(), QString("\nInstallation successful!"));
+    }
+
+    void checkBoxesLetThePictureThrough()
+    {
+        TWizard w;
+        QVERIFY(w.Form->findChild<QCheckBox*>("CbMenu") == nullptr);
+        QVERIFY(w.Form->findChild<QCheckBox*>("CbDesktop") == nullptr);
+        QCOMPARE(w.Form->CbMenu->objectName(), QString("CbMenuasTransparent"));
+        QVERIFY(w.Form->CbMenu->isChecked());
+        QVERIFY(w.Form->CbDesktop->isChecked());
+        QCOMPARE(w.Form->CbMenu->size(), QSize(281, 17));
+        QCOMPARE(w.Form->CbMenu->text(), QString("Create a program group in Start Menu"));
+        QPixmap red(600, 350);
+        red.fill(Qt::red);
+        w.Form->Image->setPixmap(red);
+        w.Next(2);
+        const QImage folderPage = w.Form->grab().toImage();
+        for (QCheckBox* box : {w.Form->CbMenu, w.Form->CbDesktop}) {
+            const QPoint beside = box->geometry().topRight() + QPoint(-3, 8);
+            QCOMPARE(folderPage.pixelColor(beside), QColor(Qt::red));
+        }
+        w.Next();
+        const QImage summary = w.Form->grab().toImage();
+        QCOMPARE(summary.pixelColor(w.Form->CbExec->geometry().topRight() + QPoint(-3, 8)), QColor(Qt::white));
+        // The tab order keeps the replaced boxes' places.
+        QCOMPARE(w.Form->BtnBrowse->nextInFocusChain(), static_cast<QWidget*>(w.Form->CbMenu));
+        QCOMPARE(w.Form->CbMenu->nextInFocusChain(), static_cast<QWidget*>(w.Form->CbDesktop));
+    }
+
+    void replacementNeedsItsArguments_data()
+    {
+        QTest::addColumn<int>("wrong");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no owner") << 0 << "Not assigned AOwner param";
+        QTest::newRow("no box") << 1 << "Not assigned replaced param";
+        QTest::newRow("owner not a widget") << 2 << "AOwner param not is TWinControl";
+    }
+
+    void replacementNeedsItsArguments()
+    {
+        QFETCH(int, wrong);
+        QFETCH(QString, message);
+        QWidget owner;
+        QObject plain;
+        auto* box = new QCheckBox(&owner);
+        try {
+            TTranspCheckBox::Create(wrong == 0 ? nullptr : wrong == 2 ? &plain : static_cast<QObject*>(&owner),
+                                    wrong == 1 ? nullptr : box);
+            QFAIL("replaced");
+        } catch (const EAssertionFailed& e) {
+            QCOMPARE(QString::fromStdString(e.Text()), message);
+        }
+    }
+
+    void escapedErrorShowsInTheBottomLabel()
+    {
+        TWizard w;
+        auto* button = new QPushButton(w.Form.get());
+        button->setGeometry(0, 0, 20, 20);
+        button->show();
+        connect(button, &QPushButton::clicked, [] { TV_ASSERT(false, "Strange Group Mode Value"); });
+        QTest::mouseClick(button, Qt::LeftButton);
+        const QString text = w.Form->LbComplete->text();
+        const QRegularExpression shown("^Strange Group Mode Value.* \\(EAssertionFailed :[0-9A-F]{8,}\\)$");
+        QVERIFY2(shown.match(text).hasMatch(), qPrintable(text));
+        QCOMPARE(w.Form->Page(), 1);
+        QVERIFY(w.Form->isVisible());
+    }
+
+    void installedProgramStartsWithoutArguments()
+    {
+        TSetupTestHome home;
+        const std::string script = home.Home() + "/show-args";
+        const std::string out = home.Home() + "/args";
+        TSetupTestHome::Write(script, "#!/bin/sh\necho \"$#:$*\" > '" + out + "'\nexit 3\n");
+        ::chmod(script.c_str(), 0755);
+        QCOMPARE(ExecProgram(script, {}, true), 3);
+        QCOMPARE(TSetupTestHome::Read(out), std::string("0:\n"));
+        QCOMPARE(ExecProgram(home.Home() + "/missing", {}, true), -1);
+    }
+};
+
+int main(int argc, char** argv)
+{
+    TSetupApplication app(argc, argv);
+    TestMainForm test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "TestQMainForm.moc"
