@@ -389,6 +389,9 @@ void TMainFormStore::CreateGrids()
 {
     TTableStore& g = Store.Goods();
     TProgOptions& o = ProgOptions();
+    // A stored date width narrower than a date in the window's font would cut every date.
+    const int dateWidth = QFontMetrics(font()).horizontalAdvance("00.00.0000") + 8;
+    auto dates = [dateWidth](int stored) { return std::max(stored, dateWidth); };
     using enum TAlignment;
     GridStore = new TDataGrid(Client,
                               {MakeDataGridColumn(1, taLeftJustify, o.GetStoreCodeWidth(), TextTable[SlotColCode],
@@ -397,7 +400,7 @@ void TMainFormStore::CreateGrids()
                                                   g.IndName.get(), true),
                                MakeDataGridColumn(5, taRightJustify, o.GetStoreCostWidth(), TextTable[SlotColPrice],
                                                   g.IndCost.get(), false),
-                               MakeDataGridColumn(7, taCenter, o.GetStoreDateWidth(), TextTable[SlotColDate],
+                               MakeDataGridColumn(7, taCenter, dates(o.GetStoreDateWidth()), TextTable[SlotColDate],
                                                   g.IndDate.get(), false),
                                MakeDataGridColumn(4, taRightJustify, o.GetStoreWeightWidth(), TextTable[SlotColQuantity],
                                                   g.IndWeight.get(), false),
@@ -422,7 +425,7 @@ void TMainFormStore::CreateGrids()
     TTableMoves& m = Store.Moves();
     GridMoves = new TFilteredDataGrid(
         Client,
-        {MakeDataGridColumn(2, taCenter, o.GetMovesDateWidth(), TextTable[SlotColDate], nullptr, false),
+        {MakeDataGridColumn(2, taCenter, dates(o.GetMovesDateWidth()), TextTable[SlotColDate], nullptr, false),
          MakeDataGridColumn(3, taCenter, o.GetMovesMoveWidth(), TextTable[SlotColMove], nullptr, false),
          MakeDataGridColumn(5, taRightJustify, o.GetMovesWeightWidth(), TextTable[SlotColQuantity], nullptr, false),
          MakeDataGridColumn(4, taRightJustify, o.GetMovesCountPWidth(), TextTable[SlotColPacks], nullptr, false),
@@ -587,6 +590,9 @@ void TMainFormStore::SetMode(TStoreMode mode)
             LockEdit(edit);
     }
     LbPlus->setText(r.Plus == TPlusSign::Plus ? "(+)" : r.Plus == TPlusSign::Minus ? "( - )" : "");
+    // The sign keeps its right edge and widens where the font is wider.
+    const int plusWidth = std::max(30, LbPlus->fontMetrics().horizontalAdvance("( - )") + 2);
+    LbPlus->setGeometry(259 - plusWidth, 137, plusWidth, 21);
 
     const TModeKeys k = ModeKeys(mode);
     auto key = [](QAction* act, TKeyRule rule, const QKeySequence& seq) {
@@ -695,9 +701,9 @@ void TMainFormStore::StartAdd()
     QWidget* focus = QApplication::focusWidget();
     if (focus != EditWeight && focus != EditPCount && focus != EditNote) EditWeight->setFocus();
     // The totals stand in the edits as the starting text; selected, the
-    // first key typed replaces them instead of adding to the whole stock.
-    EditWeight->selectAll();
-    EditPCount->selectAll();
+    // first key typed replaces them instead of adding to the whole stock
+    // (a Tab into the other edit selects its text too).
+    if (auto* edit = qobject_cast<QLineEdit*>(QApplication::focusWidget())) edit->selectAll();
 }
 
 void TMainFormStore::StartDeduct()
@@ -706,8 +712,7 @@ void TMainFormStore::StartDeduct()
     EditNote->setText(QString());
     QWidget* focus = QApplication::focusWidget();
     if (focus != EditWeight && focus != EditPCount && focus != EditNote) EditWeight->setFocus();
-    EditWeight->selectAll();
-    EditPCount->selectAll();
+    if (auto* edit = qobject_cast<QLineEdit*>(QApplication::focusWidget())) edit->selectAll();
 }
 
 void TMainFormStore::InfoBox(const std::string& caption, const std::string& text, int icon)
@@ -1121,8 +1126,8 @@ void TMainFormStore::FitStatusPanels()
 
 // The caption gradient may run from dark to light, so each label takes the
 // caption text colour that reads on the gradient behind its middle: the
-// window text on a light part, the highlighted text on a dark one; dimmed
-// while the window is inactive.
+// window text on a light part, the highlighted text on a dark one, each in
+// the palette of the window's activation.
 void TMainFormStore::UpdateLabelColors()
 {
     const QPalette p = QApplication::palette();
@@ -1133,7 +1138,7 @@ void TMainFormStore::UpdateLabelColors()
     for (QLabel* l : Client->findChildren<QLabel*>(Qt::FindDirectChildrenOnly)) {
         const double t = std::clamp((l->x() + l->width() / 2.0) / panel, 0.0, 1.0);
         const double lightness = (1 - t) * start.lightness() + t * end.lightness();
-        const QColor c = lightness >= 128 ? p.color(FActive ? QPalette::Active : QPalette::Disabled, QPalette::WindowText)
+        const QColor c = lightness >= 128 ? p.color(FActive ? QPalette::Active : QPalette::Inactive, QPalette::WindowText)
                                           : p.color(FActive ? QPalette::Active : QPalette::Inactive,
                                                     QPalette::HighlightedText);
         QPalette lp = l->palette();
