@@ -78,10 +78,15 @@ struct TBigGrid {
     void Paint() { Grid->viewport()->render(&Image); }
 };
 
+// Made once and gone before the application, as its widgets must be; a
+// grid outliving it crashes at the exit and leaves its file behind.
+std::unique_ptr<TBigGrid> BigGrid;
+
 TBigGrid& Big()
 {
-    static TBigGrid grid;
-    return grid;
+    if (!BigGrid)
+        BigGrid = std::make_unique<TBigGrid>();
+    return *BigGrid;
 }
 
 void BM_PaintOneScreen(benchmark::State& state)
@@ -132,5 +137,6 @@ int main(int argc, char** argv)
     Big();
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    BigGrid.reset();
     return 0;
 }
