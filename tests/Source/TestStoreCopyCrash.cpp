@@ -152,6 +152,16 @@ protected:
         return done;
     }
 
+    // The steps, and the syncs among them, of the row run without faults.
+    int64_t Steps(const Row& r, int64_t* syncs = nullptr)
+    {
+        TFaultEnv env;
+        Load(env, r.start);
+        int64_t steps = 0;
+        EXPECT_EQ(Run(r, env, [] {}, &steps, syncs), r.works);
+        return steps;
+    }
+
     void Check(const Row& r, TFaultEnv& crashed, bool done)
     {
         const TSeen durable = Look(crashed);
@@ -274,12 +284,7 @@ TEST_F(StoreCopyCrashTest, EveryPowerCutLeavesWholePairsAndTheFormerData)
 {
     for (const Row& r : Rows()) {
         SCOPED_TRACE(r.name);
-        int64_t steps = 0;
-        {
-            TFaultEnv env;
-            Load(env, r.start);
-            ASSERT_EQ(Run(r, env, [] {}, &steps), r.works);
-        }
+        const int64_t steps = Steps(r);
         for (int64_t cut = 0; cut < steps; ++cut) {
             // The pending steps dropped, kept, or torn in half.
             for (int keep : {0, 1, 2}) {
@@ -304,12 +309,7 @@ TEST_F(StoreCopyCrashTest, APowerCutDuringTheNextStartIsMendedByTheOneAfter)
     int startsCut = 0;
     for (const Row& r : Rows()) {
         SCOPED_TRACE(r.name);
-        int64_t steps = 0;
-        {
-            TFaultEnv env;
-            Load(env, r.start);
-            ASSERT_EQ(Run(r, env, [] {}, &steps), r.works);
-        }
+        const int64_t steps = Steps(r);
         for (int64_t cut = 0; cut < steps; ++cut) {
             TFaultEnv env;
             Load(env, r.start);
@@ -357,12 +357,8 @@ TEST_F(StoreCopyCrashTest, AFailedStepIsAFailedCopy)
     };
     for (const Row& r : Rows()) {
         SCOPED_TRACE(r.name);
-        int64_t steps = 0, syncs = 0;
-        {
-            TFaultEnv env;
-            Load(env, r.start);
-            ASSERT_EQ(Run(r, env, [] {}, &steps, &syncs), r.works);
-        }
+        int64_t syncs = 0;
+        const int64_t steps = Steps(r, &syncs);
         for (const Fault& f : faults) {
             // Past the last step of its kind a fault changes nothing.
             const int64_t count = f.flush ? syncs : steps;

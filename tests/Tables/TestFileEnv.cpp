@@ -234,6 +234,27 @@ TYPED_TEST(FileEnvContract, AReadOnlyOpenReadsWithoutTakingTheFile)
     EXPECT_EQ(env->OpenFile(this->P("file")), nullptr);
 }
 
+TYPED_TEST(FileEnvContract, RenamesAndRemovalsKeepToFilesInExistingFolders)
+{
+    TFileEnv* env = this->Env();
+    ASSERT_TRUE(this->Put("a", "first"));
+    ASSERT_TRUE(this->Put("b", "second"));
+    ASSERT_TRUE(env->CreateFolder(this->P("dir")));
+    EXPECT_FALSE(env->RenameFile(this->P("a"), this->P("nowhere/a"), true));
+    EXPECT_FALSE(env->RenameFile(this->P("a"), this->P("dir"), true)) << "a folder has the name";
+    EXPECT_FALSE(env->RenameFile(this->P("a"), this->P("b"), false));
+    EXPECT_EQ(this->Get("a"), "first");
+    EXPECT_EQ(this->Get("b"), "second");
+    EXPECT_TRUE(env->RenameFile(this->P("a"), this->P("dir//b"), false));
+    EXPECT_TRUE(env->RenameFile(this->P("dir/b"), this->P("b"), true));
+    EXPECT_EQ(this->Get("b"), "first");
+    EXPECT_EQ(this->Get("a"), "missing");
+    EXPECT_TRUE(this->List("dir").empty());
+    EXPECT_FALSE(env->RemoveFile(this->P("a")));
+    EXPECT_FALSE(env->RemoveFile(this->P("dir"))) << "a folder is no file";
+    EXPECT_TRUE(env->FolderExists(this->P("dir")));
+}
+
 // Hist/0000-00-00/file, written and synced in a folder made in a folder
 // made just before: which of the two folder entries reach the disk.
 TEST(TFaultEnvFolders, AFolderLastsOnlyOnceTheFolderHoldingItIsSynced)
