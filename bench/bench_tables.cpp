@@ -1,9 +1,13 @@
 // Speed of the table engine on a goods table of 76 data bytes per record:
 // flushed appends against the folder's raw flush rate, opening a file of a
-// million records, re-sorting them by a 40-character name and text search.
+// million records, re-sorting them by a 40-character name and text search;
+// and a booking of the stock book's layout (a movement appended, its goods
+// record rewritten) with the flushes it costs.
 
 #include <benchmark/benchmark.h>
 
+#include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <memory>
@@ -13,6 +17,7 @@
 #include <vector>
 
 #include "UBaseFld.h"
+#include "UFaultEnv.h"
 #include "UFields.h"
 #include "UIndex.h"
 #include "UMoneyFld.h"
@@ -176,6 +181,181 @@ void BM_RewriteWithFlush(benchmark::State& state)
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_RewriteWithFlush)->MinTime(2.0)->UseRealTime();
+
+// The stock book's two tables, field for field of the same sizes.
+class TStockGoods : public TTable {
+public:
+    TIntegerField ID;
+    TStringField Code{8};
+    TStringField Name{40};
+    TIntegerField PCount;
+    TMoneyField Weight;
+    TMoneyField Cost;
+    TMoneyField Sum;
+    TDateTimeField LastDate;
+    TFields Set{{&ID, &Code, &Name, &PCount, &Weight, &Cost, &Sum, &LastDate}};
+
+    TStockGoods(const std::string& path, TFileEnv* env)
+    {
+        ID.SetPrimaryKey(true);
+        SetEnv(env);
+        SetFields(&Set);
+        SetFileName(path);
+    }
+    ~TStockGoods() override
+    {
+        if (IsOpen())
+            Close();
+    }
+};
+
+class TStockMoves : public TTable {
+public:
+    TIntegerField ID;
+    TIntegerField IDStore;
+    TDateTimeField MoveDate;
+    TBooleanField Direction;
+    TIntegerField PCount;
+    TMoneyField Weight;
+    TMoneyField Cost;
+    TMoneyField Sum;
+    TStringField Note{40};
+    TFields Set{{&ID, &IDStore, &MoveDate, &Direction, &PCount, &Weight, &Cost, &Sum, &Note}};
+
+    TStockMoves(const std::string& path, TFileEnv* env)
+    {
+        ID.SetPrimaryKey(true);
+        SetEnv(env);
+        SetFields(&Set);
+        SetFileName(path);
+    }
+    ~TStockMoves() override
+    {
+        if (IsOpen())
+            Close();
+    }
+};
+
+constexpr int32_t BookingGoods = 100000;
+
+// The bytes of a goods file of BookingGoods records, made in memory.
+const std::string& GoodsFileBytes()
+{
+    static const std::string bytes = [] {
+        TFaultEnv env;
+        {
+            TStockGoods g("goods.dat", &env);
+            g.CreateNew(true);
+            g.Close();
+        }
+        std::string file = env.Contents("goods.dat");
+        TStockGoods g("unused.dat", &env);
+        g.Set.AllowEdit();
+        for (int32_t i = 1; i <= BookingGoods; ++i) {
+            g.ID.SetValue(i);
+            g.Name.SetText("Goods " + std::to_string(i));
+            g.Cost.SetValue(100 + i % 1000);
+            g.LastDate.SetValue(46000.5);
+            file.append(8, '\0');
+            file.append(reinterpret_cast<const char*>(g.Set.GetRecord()), size_t(g.Set.DataSize()));
+        }
+        auto put = [&file](size_t at, int32_t v) {
+            for (int k = 0; k < 4; ++k)
+                file[at + k] = char(uint32_t(v) >> (8 * k));
+        };
+        put(20, BookingGoods);
+        put(32 + 32, BookingGoods + 1);
+        return file;
+    }();
+    return bytes;
+}
+
+// One booking: the movement first, then the goods record's totals.
+void Book(TStockGoods& goods, TStockMoves& moves, std::mt19937& rng)
+{
+    goods.SetRecNo(static_cast<int32_t>(rng() % BookingGoods));
+    const uint32_t weight = 1000 + rng() % 1000;
+    moves.Insert();
+    moves.IDStore.SetValue(goods.ID.GetValue());
+    moves.MoveDate.SetValue(46000.5);
+    moves.Direction.SetValue(true);
+    moves.PCount.SetValue(1);
+    moves.Weight.SetValue(weight);
+    moves.Cost.SetValue(goods.Cost.GetValue());
+    moves.Sum.SetValue(weight);
+    moves.Post();
+    goods.Edit();
+    goods.Weight.SetValue(goods.Weight.GetValue() + weight);
+    goods.PCount.SetValue(goods.PCount.GetValue() + 1);
+    goods.Post();
+}
+
+// Bookings at goods picked at random over the whole file: the flushes are
+// counted on the fault environment, the rate is measured on the disk in
+// rounds that alternate with raw flushed writes in the same folder, so that
+// both rates see the same load of a shared disk.
+void BM_BookingWithFlush(benchmark::State& state)
+{
+    double flushesPerBooking = 0;
+    {
+        TFaultEnv env;
+        env.SetContents("goods.dat", GoodsFileBytes());
+        TStockGoods goods("goods.dat", &env);
+        TStockMoves moves("moves.dat", &env);
+        goods.Open(false);
+        moves.Open(true);
+        std::mt19937 rng(11);
+        constexpr int Counted = 20000;
+        const int64_t before = env.Syncs();
+        for (int i = 0; i < Counted; ++i)
+            Book(goods, moves, rng);
+        flushesPerBooking = double(env.Syncs() - before) / Counted;
+    }
+    const std::string goodsPath = BenchDir() + "/store.dat", movesPath = BenchDir() + "/moves.dat",
+                      rawPath = BenchDir() + "/raw-beside.bin";
+    using Clock = std::chrono::steady_clock;
+    double bookingSeconds = 0, rawSeconds = 0;
+    int64_t bookings = 0, rawFlushes = 0;
+    {
+        std::FILE* out = std::fopen(goodsPath.c_str(), "wb");
+        const std::string& bytes = GoodsFileBytes();
+        if (!out || std::fwrite(bytes.data(), 1, bytes.size(), out) != bytes.size())
+            std::abort();
+        std::fclose(out);
+        TStockGoods goods(goodsPath, nullptr);
+        TStockMoves moves(movesPath, nullptr);
+        goods.Open(false);
+        moves.Open(true);
+        const int fd = ::open(rawPath.c_str(), O_RDWR | O_CREAT | O_TRUNC, 0644);
+        char record[84] = {};
+        std::mt19937 rng(13);
+        constexpr int RoundBookings = 20, RoundRaw = 60;
+        for (auto _ : state) {
+            const auto t0 = Clock::now();
+            for (int i = 0; i < RoundBookings; ++i)
+                Book(goods, moves, rng);
+            const auto t1 = Clock::now();
+            for (int i = 0; i < RoundRaw; ++i)
+                if (::write(fd, record, sizeof record) != sizeof record || ::fdatasync(fd) != 0)
+                    state.SkipWithError("write failed");
+            const auto t2 = Clock::now();
+            bookingSeconds += std::chrono::duration<double>(t1 - t0).count();
+            rawSeconds += std::chrono::duration<double>(t2 - t1).count();
+            bookings += RoundBookings;
+            rawFlushes += RoundRaw;
+        }
+        ::close(fd);
+    }
+    for (const std::string& p : {goodsPath, movesPath, rawPath})
+        ::unlink(p.c_str());
+    const double bookingRate = bookings / bookingSeconds, rawRate = rawFlushes / rawSeconds;
+    state.counters["flushes_per_booking"] = flushesPerBooking;
+    state.counters["bookings_per_s"] = bookingRate;
+    state.counters["raw_flushes_per_s"] = rawRate;
+    // 1 when a booking costs no more than its flushes at the raw rate.
+    state.counters["share_of_raw"] = bookingRate / (rawRate / flushesPerBooking);
+}
+BENCHMARK(BM_BookingWithFlush)->MinTime(4.0)->UseRealTime();
 
 // The data file's own checks and scan, without loading the records.
 void BM_OpenCheckMillion(benchmark::State& state)
