@@ -546,6 +546,11 @@ void TMainFormStore::GridStoreSearchText(const std::string& text)
         Store.FindByName(text);
     else if (GridStore->Col() == 1)
         Store.FindByCode(text);
+    else
+        return;
+    // The found goods may take the row number the grid stands on already,
+    // and then no cell change shows it.
+    ShowCurrentGoods();
 }
 
 void TMainFormStore::SortByColumn() { GridStore->SortByColumn(GridStore->Col() - GridStore->FixedCols()); }

@@ -558,6 +558,23 @@ private slots:
         QCOMPARE(Store.GetMode(), smBrowse);
     }
 
+    // By price Pear stands first; by name Apple does: the grid stays on row
+    // 1 and the panel still turns to Apple.
+    void searchFindsGoodsOnTheSameRow()
+    {
+        TMainFormStore& w = Open();
+        w.GridStore->setFocus();
+        w.GridStore->SetCol(3);
+        Key(Qt::Key_F9);
+        w.GridStore->SetRow(1);
+        QCOMPARE(w.EditName->text(), QString("Pear"));
+        w.GridStore->SetCol(2);
+        Type("ap");
+        QCOMPARE(w.GridStore->Row(), 1);
+        QCOMPARE(w.EditName->text(), QString("Apple"));
+        QCOMPARE(w.EditNote->text(), QString("first"));
+    }
+
     void sortByColumn()
     {
         TMainFormStore& w = Open();
