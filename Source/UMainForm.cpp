@@ -204,26 +204,31 @@ void TMainFormStore::CreateActions()
     make(ActHelp, "ActHelp", {}, [this] { OpenHelp(); });
     make(ActSearchEnd, "ActSearchEnd", KeyEsc, [this] { GridStore->CancelSearch(); });
     make(ActChangePass, "ActChangePass", {}, [this] { ChangePassword(); });
-    // The standard edit operations act on the edit that has the focus.
-    auto onEdit = [this](void (QLineEdit::*op)()) {
-        return [op] {
-            if (auto* edit = qobject_cast<QLineEdit*>(QApplication::focusWidget())) (edit->*op)();
+    // The standard edit operations act on the edit that has the focus, or
+    // on the one whose context menu chose them; a money edit keeps its shape
+    // and has no undo.
+    auto onEdit = [this](std::function<void(QLineEdit*, TMoneyEdit*)> op) {
+        return [this, op] {
+            QLineEdit* edit = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+            if (!edit) edit = FPopupEdit;
+            FPopupEdit = nullptr;
+            if (edit) op(edit, qobject_cast<TMoneyEdit*>(edit));
         };
     };
-    make(ActEditCut, "ActEditCut", {}, onEdit(&QLineEdit::cut));
-    make(ActEditCopy, "ActEditCopy", {}, [] {
-        if (auto* edit = qobject_cast<QLineEdit*>(QApplication::focusWidget())) edit->copy();
-    });
-    make(ActEditPaste, "ActEditPaste", {}, onEdit(&QLineEdit::paste));
-    make(ActEditSelectAll, "ActEditSelectAll", {}, onEdit(&QLineEdit::selectAll));
-    make(ActEditUndo, "ActEditUndo", {}, onEdit(&QLineEdit::undo));
-    make(ActEditDelete, "ActEditDelete", {}, [] {
-        QWidget* w = QApplication::focusWidget();
-        if (auto* money = qobject_cast<TMoneyEdit*>(w))
-            money->ClearSelection();
-        else if (auto* edit = qobject_cast<QLineEdit*>(w); edit && !edit->isReadOnly())
-            edit->del();
-    });
+    make(ActEditCut, "ActEditCut", {}, onEdit([](QLineEdit* e, TMoneyEdit* m) { m ? m->CutSelection() : e->cut(); }));
+    make(ActEditCopy, "ActEditCopy", {}, onEdit([](QLineEdit* e, TMoneyEdit*) { e->copy(); }));
+    make(ActEditPaste, "ActEditPaste", {},
+         onEdit([](QLineEdit* e, TMoneyEdit* m) { m ? m->PasteText() : e->paste(); }));
+    make(ActEditSelectAll, "ActEditSelectAll", {}, onEdit([](QLineEdit* e, TMoneyEdit*) { e->selectAll(); }));
+    make(ActEditUndo, "ActEditUndo", {}, onEdit([](QLineEdit* e, TMoneyEdit* m) {
+             if (!m) e->undo();
+         }));
+    make(ActEditDelete, "ActEditDelete", {}, onEdit([](QLineEdit* e, TMoneyEdit* m) {
+             if (m)
+                 m->ClearSelection();
+             else if (!e->isReadOnly() && e->hasSelectedText())
+                 e->del();
+         }));
     make(ActSelectRusLang, "ActSelectRusLang", {}, [this] { SelectLanguage(0); });
     make(ActSelectUkrLang, "ActSelectUkrLang", {}, [this] { SelectLanguage(1); });
     make(ActNotebook, "ActNotebook", {}, [this] { ToggleNotebook(); });
@@ -356,7 +361,10 @@ void TMainFormStore::CreateEdits()
         edit->setMaxLength(maxLength);
         edit->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(edit, &QWidget::customContextMenuRequested, this,
-                [this, edit](const QPoint& pos) { PopupMenuEdit->popup(edit->mapToGlobal(pos)); });
+                [this, edit](const QPoint& pos) {
+                    FPopupEdit = edit;
+                    PopupMenuEdit->popup(edit->mapToGlobal(pos));
+                });
         return edit;
     };
     EditCode = under(new TStrIntEdit(Client), "EditCode", LbCode, 80, 8);
@@ -1180,6 +1188,7 @@ void TMainFormStore::changeEvent(QEvent* event)
         Client->update();
         break;
     case QEvent::PaletteChange:
+    case QEvent::ApplicationPaletteChange:
     case QEvent::StyleChange:
         if (GridStore) SysColorChange();
         break;

@@ -8,7 +8,9 @@
 
 #include "UStoreData.h"
 
+#include <QLineEdit>
 #include <QMainWindow>
+#include <QPointer>
 
 #include <functional>
 #include <memory>
@@ -169,6 +171,7 @@ private:
     bool FLayoutChangePending = false;
     bool FClosing = false;
     std::uint32_t FReadOnlyColor = 0;
+    QPointer<QLineEdit> FPopupEdit;
     std::unique_ptr<TInOutManager> FInOutManager;
     std::unique_ptr<TTopWindow> FTopWindow;
 };

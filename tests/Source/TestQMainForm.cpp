@@ -23,6 +23,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QLabel>
 #include <QLibraryInfo>
 #include <QMenu>
@@ -573,6 +574,39 @@ private slots:
         QCOMPARE(w.GridStore->Row(), 1);
         QCOMPARE(w.EditName->text(), QString("Apple"));
         QCOMPARE(w.EditNote->text(), QString("first"));
+    }
+
+    // The edit actions on the focused edit; a money edit keeps its shape.
+    void editActions_data()
+    {
+        QTest::addColumn<QString>("edit");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("selected");
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("result");
+        QTest::newRow("delete the selection") << "EditName" << "Apple pie" << 5 << "ActEditDelete" << " pie";
+        QTest::newRow("delete without a selection") << "EditName" << "Apple" << 0 << "ActEditDelete" << "Apple";
+        QTest::newRow("cut") << "EditName" << "Apple pie" << 6 << "ActEditCut" << "pie";
+        QTest::newRow("paste into money") << "EditCost" << "12.50" << 2 << "ActEditPaste" << "3.50";
+        QTest::newRow("cut from money") << "EditCost" << "12.50" << 5 << "ActEditCut" << "0.00";
+        QTest::newRow("no undo in money") << "EditCost" << "12.50" << 0 << "ActEditUndo" << "12.50";
+    }
+    void editActions()
+    {
+        QFETCH(QString, edit);
+        QFETCH(QString, text);
+        QFETCH(int, selected);
+        QFETCH(QString, action);
+        QFETCH(QString, result);
+        TMainFormStore& w = Open();
+        Key(Qt::Key_Insert);
+        auto* e = w.findChild<QLineEdit*>(edit);
+        e->setFocus();
+        e->setText(text);
+        e->setSelection(0, selected);
+        QApplication::clipboard()->setText("3");
+        w.findChild<QAction*>(action)->trigger();
+        QCOMPARE(e->text(), result);
     }
 
     void sortByColumn()
