@@ -133,7 +133,7 @@ void TFileExport::Execute()
             throw EFileWrite(path);
         FFile = file;
         FBuffer.clear();
-        WriteLine(HeaderLine());
+        FBuffer = HeaderLine();
         WriteAllGoods();
         FFile = nullptr;
         const bool written = FBuffer.empty() || std::fwrite(FBuffer.data(), 1, FBuffer.size(), file) == FBuffer.size();
@@ -152,9 +152,8 @@ void TFileExport::Execute()
     }
 }
 
-void TFileExport::WriteLine(const std::string& line)
+void TFileExport::WriteFull()
 {
-    FBuffer += line;
     if (FBuffer.size() < (1u << 16))
         return;
     auto* file = static_cast<std::FILE*>(FFile);
@@ -173,13 +172,21 @@ std::string TCsvExport::HeaderLine()
     return CsvHeaderLine(GetLanguage(), CsvSeparators.List) + "\r\n";
 }
 
-void TCsvExport::WriteRow(const TGoodsRow& row) { WriteLine(CsvRow(row, CsvSeparators)); }
+void TCsvExport::WriteRow(const TGoodsRow& row)
+{
+    AppendCsvRow(FBuffer, row, CsvSeparators);
+    WriteFull();
+}
 
 std::string TTxtExport::GetCaption() const { return TxtTexts(*this)[teCaption]; }
 std::string TTxtExport::GetHint() const { return TxtTexts(*this)[teHint]; }
 std::string TTxtExport::Filter() const { return TxtTexts(*this)[teFilter]; }
 std::string TTxtExport::HeaderLine() { return TxtHeaderLine(GetLanguage()); }
-void TTxtExport::WriteRow(const TGoodsRow& row) { WriteLine(TxtRow(row)); }
+void TTxtExport::WriteRow(const TGoodsRow& row)
+{
+    AppendTxtRow(FBuffer, row);
+    WriteFull();
+}
 
 // --- Import ------------------------------------------------------------------
 

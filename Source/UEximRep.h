@@ -46,10 +46,12 @@ protected:
     virtual std::string Filter() const = 0;
     virtual std::string Extension() const = 0;  // without the point
     virtual std::string HeaderLine() = 0;
-    void WriteLine(const std::string& line);
+    // The text of the file not yet written; WriteFull writes it out when it
+    // has grown large.
+    std::string FBuffer;
+    void WriteFull();
 
 private:
-    std::string FBuffer;
     void* FFile = nullptr;
 };
 

@@ -62,23 +62,34 @@ size_t LanguageIndex(int language)
     return language >= 0 && language < LanguageCount ? size_t(language) : 0;
 }
 
-// The text padded with blanks to width characters, on the left when right
-// is set; with cut, a longer text keeps its first width characters.
-std::string Column(const std::string& text, size_t width, bool right, bool cut = true)
+// Appends the text padded with blanks to width characters, on the left when
+// right is set; with cut, a longer text keeps its first width characters.
+void AppendColumn(std::string& out, const std::string& text, size_t width, bool right,
+                  bool cut = true)
 {
-    std::string s = cut ? Utf8Left(text, width) : text;
-    const size_t len = Utf8Length(s);
-    if (len >= width)
-        return s;
-    const std::string fill(width - len, ' ');
-    return right ? fill + s : s + fill;
+    const size_t len = Utf8Length(text);
+    if (len >= width) {
+        out += cut && len > width ? Utf8Left(text, width) : text;
+        return;
+    }
+    if (!right)
+        out += text;
+    out.append(width - len, ' ');
+    if (right)
+        out += text;
 }
 
-std::string TxtLine(const std::array<std::string, 7>& t)
+void AppendTxtLine(std::string& out, const std::string* t)
 {
-    return Column(t[0], 8, false) + Column(t[1], 40, false) + Column(t[2], 13, true) + "    " +
-           Column(t[3], 10, true) + Column(t[4], 13, true) + Column(t[5], 8, true, false) +
-           Column(t[6], 13, true) + "\r\n";
+    AppendColumn(out, t[0], 8, false);
+    AppendColumn(out, t[1], 40, false);
+    AppendColumn(out, t[2], 13, true);
+    out += "    ";
+    AppendColumn(out, t[3], 10, true);
+    AppendColumn(out, t[4], 13, true);
+    AppendColumn(out, t[5], 8, true, false);
+    AppendColumn(out, t[6], 13, true);
+    out += "\r\n";
 }
 
 // A spreadsheet takes a cell beginning with one of these as a formula.
@@ -89,7 +100,10 @@ bool LooksLikeFormula(const std::string& text)
 
 bool NeedsCsvQuotes(const std::string& text, char separator)
 {
-    return text.find_first_of(std::string{separator, '"', '\r', '\n'}) != std::string::npos;
+    for (char c : text)
+        if (c == separator || c == '"' || c == '\r' || c == '\n')
+            return true;
+    return false;
 }
 
 // The text in double quotes, inner quotes doubled.
@@ -166,43 +180,85 @@ std::string CsvQuote(const std::string& text, char separator)
 
 std::string ExcelTextCell(const std::string& text) { return "=" + Quoted(text); }
 
-// The quotes of a text cell belong to its formula; the cell is quoted for
-// the CSV only for what the text itself holds.
-static std::string CsvCell(const std::string& text, const std::string& cell, char separator)
+std::string FitTo10(const std::string& text)
 {
-    return NeedsCsvQuotes(text, separator) ? Quoted(cell) : cell;
+    std::string out;
+    AppendColumn(out, text, 10, false);
+    return out;
 }
 
-std::string CsvCodeCell(const std::string& code, char separator)
+// Appends the text as a CSV field: as it is, or wrapped as a text cell,
+// then in double quotes when the text holds what needs them.
+static void AppendCsvField(std::string& out, const std::string& text, bool textCell, char separator)
 {
-    return CsvCell(code, ExcelTextCell(code), separator);
+    const bool quoted = NeedsCsvQuotes(text, separator);
+    const int quotes = (textCell ? 1 : 0) + (quoted ? 1 : 0);
+    if (quoted)
+        out += '"';
+    if (textCell)
+        out.append(quoted ? "=\"\"" : "=\"");
+    for (char c : text) {
+        if (c == '"')
+            out.append(size_t(1) << quotes, '"');
+        else
+            out += c;
+    }
+    if (textCell)
+        out.append(quoted ? "\"\"" : "\"");
+    if (quoted)
+        out += '"';
+    out += separator;
 }
 
-std::string CsvNameCell(const std::string& name, char separator)
+void AppendCsvRow(std::string& out, const TGoodsRow& row, TCsvSeparators sep)
 {
-    return CsvCell(name, LooksLikeFormula(name) ? ExcelTextCell(name) : name, separator);
+    const char s = sep.List;
+    AppendCsvField(out, row.Code, true, s);
+    AppendCsvField(out, row.Name, LooksLikeFormula(row.Name), s);
+    auto money = [&](const std::string& m) {
+        const bool quoted = sep.Decimal == s;
+        if (quoted)
+            out += '"';
+        for (char c : m)
+            if (c != '\'')
+                out += c == '.' ? sep.Decimal : c;
+        if (quoted)
+            out += '"';
+        out += s;
+    };
+    money(row.Price);
+    AppendCsvField(out, FitTo10(row.Date), false, s);
+    money(row.Quantity);
+    AppendCsvField(out, row.Packages, false, s);
+    money(row.Value);
+    out += "\r\n";
 }
-
-std::string FitTo10(const std::string& text) { return Column(text, 10, false); }
 
 std::string CsvRow(const TGoodsRow& row, TCsvSeparators sep)
 {
-    const char s = sep.List;
-    auto money = [&](const std::string& m) { return CsvQuote(MoneyToCsv(m, sep.Decimal), s) + s; };
-    return CsvCodeCell(row.Code, s) + s + CsvNameCell(row.Name, s) + s + money(row.Price) +
-           CsvQuote(FitTo10(row.Date), s) + s + money(row.Quantity) +
-           CsvQuote(row.Packages, s) + s + money(row.Value) + "\r\n";
+    std::string out;
+    AppendCsvRow(out, row, sep);
+    return out;
+}
+
+void AppendTxtRow(std::string& out, const TGoodsRow& row)
+{
+    const std::string t[] = {row.Code, row.Name, row.Price, row.Date, row.Quantity, row.Packages, row.Value};
+    AppendTxtLine(out, t);
 }
 
 std::string TxtRow(const TGoodsRow& row)
 {
-    return TxtLine({row.Code, row.Name, row.Price, row.Date, row.Quantity, row.Packages, row.Value});
+    std::string out;
+    AppendTxtRow(out, row);
+    return out;
 }
 
 std::string TxtHeaderLine(int language)
 {
-    const std::vector<std::string> c = ColumnCaptions(language);
-    return TxtLine({c[0], c[1], c[2], c[3], c[4], c[5], c[6]});
+    std::string out;
+    AppendTxtLine(out, ColumnCaptions(language).data());
+    return out;
 }
 
 std::string NextCsvField(const std::string& line, size_t& pos, char separator)

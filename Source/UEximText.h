@@ -14,7 +14,8 @@ namespace tv {
 inline constexpr int LanguageCount = 3;  // 0 Russian, 1 Ukrainian, 2 English
 
 // One goods record as the exports see it: the field texts of the goods
-// table, the date with its time as the field shows it.
+// table; of the date the exports use the first 10 characters, the date
+// without its time.
 struct TGoodsRow {
     std::string Code, Name, Price, Date, Quantity, Packages, Value;
 };
@@ -64,20 +65,20 @@ std::string CsvQuote(const std::string& text, char separator);
 // A text a spreadsheet takes as text: an equals sign and the text as a
 // quoted string, inner quotes doubled.
 std::string ExcelTextCell(const std::string& text);
-// The code as a text cell; the name as it is, or as a text cell when a
-// spreadsheet would read it as a formula. Either is quoted for the CSV.
-std::string CsvCodeCell(const std::string& code, char separator);
-std::string CsvNameCell(const std::string& name, char separator);
 // The first 10 characters, filled with blanks to 10.
 std::string FitTo10(const std::string& text);
-// One CSV line with its CR LF.
+// One CSV line with its CR LF, returned or appended to out. The code is
+// written as a text cell, and so is a name a spreadsheet would read as a
+// formula; either is quoted for what it holds.
 std::string CsvRow(const TGoodsRow& row, TCsvSeparators separators);
+void AppendCsvRow(std::string& out, const TGoodsRow& row, TCsvSeparators separators);
 
 // One fixed-width text line with its CR LF: code 8 and name 40 left-aligned,
 // price 13, four blanks and the date's first 10 characters, quantity 13,
 // packages 8 and value 13 right-aligned. Longer texts are cut to the width,
 // except the packages, which are never cut.
 std::string TxtRow(const TGoodsRow& row);
+void AppendTxtRow(std::string& out, const TGoodsRow& row);
 std::string TxtHeaderLine(int language);
 
 // --- Reading -------------------------------------------------------------

@@ -1,6 +1,7 @@
 #include "UInOut.h"
 
 #include "UException.h"
+#include "UFileEnv.h"
 #include "UMessages.h"
 #include "UPrint.h"
 #include "UProgFolder.h"
@@ -10,28 +11,31 @@
 #include <QAction>
 #include <QMenu>
 
-#include <filesystem>
+#include <algorithm>
+#include <cmath>
 
 namespace tv {
 
 namespace {
 
-const char* const SafetyCopyFolder = "Hist/0000-00-00";
+// The folder, made when missing, in the stock book's file environment.
+bool MakeFolder(TFileEnv& env, const std::string& folder)
+{
+    return env.FolderExists(folder) || (env.CreateFolder(folder) && env.SyncDir(folder));
+}
 
-// The safety copy before an import, into a folder made when missing. The
-// user is told when it cannot be made.
+// The safety copy before an import, into Hist/0000-00-00, made when missing.
+// The user is told when it cannot be made.
 bool MakeSafetyCopy()
 {
-    const std::string folder = ProgramFolder() + SafetyCopyFolder;
-    std::error_code ec;
-    std::filesystem::create_directories(folder, ec);
+    TFileEnv& env = *Store.Goods().GetEnv();
+    const std::string hist = ProgramFolder() + "Hist";
+    const std::string folder = hist + "/0000-00-00";
     bool saved = false;
-    if (!ec) {
-        try {
-            saved = Store.SaveAs(folder);
-        } catch (const Exception&) {
-            saved = false;
-        }
+    try {
+        saved = MakeFolder(env, hist) && MakeFolder(env, folder) && Store.SaveAs(folder);
+    } catch (const Exception&) {
+        saved = false;
     }
     if (!saved)
         ShowMessageBox(TextTable[SlotBackupCopyFailed] + "\r\n" + folder, TextTable[SlotBackupCaption],
@@ -86,9 +90,18 @@ void TInOut::GetTotals(std::string& packages, std::string& quantity, std::string
 void TExport::WriteAllGoods()
 {
     TTableStore& g = Store.Goods();
-    for (g.First(); !g.Eof(); g.Next())
-        WriteRow({g.Code.GetText(), g.Name.GetText(), g.Cost.GetText(), g.LastDate.GetText(),
-                  g.Weight.GetText(), g.PCount.GetText(), g.Sum.GetText()});
+    // The goods come in date order as a rule: a day's text is made once.
+    double day = -1;
+    std::string date;
+    for (g.First(); !g.Eof(); g.Next()) {
+        const double value = g.LastDate.GetValue();
+        if (std::trunc(value) != day || value == 0.0) {
+            day = value == 0.0 ? -1 : std::trunc(value);
+            date = g.LastDate.DataToText(g.LastDate.GetData());
+        }
+        WriteRow({g.Code.GetText(), g.Name.GetText(), g.Cost.GetText(), date, g.Weight.GetText(),
+                  g.PCount.GetText(), g.Sum.GetText()});
+    }
 }
 
 TInOutManager::TInOutManager(QObject* actionOwner, QMenu* exportMenu, QMenu* importMenu,

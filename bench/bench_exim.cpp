@@ -1,0 +1,287 @@
+// Speed of the exports, the import and the printed list: CSV and TXT export
+// of 100 000 goods against writing the same bytes, the import of 10 000 lines
+// into an empty book and into one of 100 000 goods against the rate that the
+// flushes of one imported line allow on this disk, and 100 000 rows printed
+// to a PDF file against writing that file's bytes.
+
+#include <benchmark/benchmark.h>
+
+#include "UEximRep.h"
+#include "UFaultEnv.h"
+#include "UFileEnv.h"
+#include "UPrint.h"
+#include "UProgFolder.h"
+#include "UShell.h"
+#include "UStoreData.h"
+#include "UTextConst.h"
+
+#include <QApplication>
+#include <QLocale>
+#include <QPrinter>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+
+using namespace tv;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int BigCount = 100000;
+constexpr int ImportLines = 10000;
+
+std::string Root;  // the program folder, with its '/'
+
+std::string ReadAll(const std::string& name)
+{
+    std::ifstream in(name, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+void WriteAll(const std::string& name, const std::string& bytes)
+{
+    std::FILE* f = std::fopen(name.c_str(), "wb");
+    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
+}
+
+double Seconds(const std::function<void()>& f)
+{
+    const auto t0 = std::chrono::steady_clock::now();
+    f();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+}
+
+// Syncs of files and folders that pass through to the disk.
+class TCountingFile : public TEnvFile {
+public:
+    TCountingFile(std::unique_ptr<TEnvFile> f, int64_t& syncs) : F(std::move(f)), FSyncs(syncs) {}
+    int64_t Seek(int64_t o, int origin) override { return F->Seek(o, origin); }
+    int64_t Read(void* b, int64_t n) override { return F->Read(b, n); }
+    int64_t Write(const void* b, int64_t n) override { return F->Write(b, n); }
+    bool Truncate() override { return F->Truncate(); }
+    bool Sync() override
+    {
+        ++FSyncs;
+        return F->Sync();
+    }
+
+private:
+    std::unique_ptr<TEnvFile> F;
+    int64_t& FSyncs;
+};
+
+class TCountingEnv : public TFileEnv {
+public:
+    int64_t Syncs = 0;
+    TFileEnv& D = *TFileEnv::Default();
+    std::unique_ptr<TEnvFile> Wrap(std::unique_ptr<TEnvFile> f)
+    {
+        return f ? std::make_unique<TCountingFile>(std::move(f), Syncs) : nullptr;
+    }
+    bool FileExists(const std::string& n) override { return D.FileExists(n); }
+    std::unique_ptr<TEnvFile> CreateFile(const std::string& n) override { return Wrap(D.CreateFile(n)); }
+    std::unique_ptr<TEnvFile> OpenFile(const std::string& n) override { return Wrap(D.OpenFile(n)); }
+    bool RenameFile(const std::string& a, const std::string& b, bool r) override { return D.RenameFile(a, b, r); }
+    bool RemoveFile(const std::string& n) override { return D.RemoveFile(n); }
+    bool SyncDir(const std::string& n) override
+    {
+        ++Syncs;
+        return D.SyncDir(n);
+    }
+    std::unique_ptr<TEnvFile> OpenReadOnly(const std::string& n) override { return Wrap(D.OpenReadOnly(n)); }
+    bool FolderExists(const std::string& n) override { return D.FolderExists(n); }
+    bool CreateFolder(const std::string& n) override { return D.CreateFolder(n); }
+    bool RemoveFolder(const std::string& n) override { return D.RemoveFolder(n); }
+    bool ListFolder(const std::string& n, std::vector<TFolderEntry>& e) override { return D.ListFolder(n, e); }
+    bool SameFile(const std::string& a, const std::string& b) override { return D.SameFile(a, b); }
+};
+
+// The 100 000 goods are booked in memory once and their two files kept in
+// a folder that later runs reuse; each benchmark copies them (or nothing)
+// into Data and opens them.
+const std::string BigFolder = "/tmp/tv_exim_book_100000";
+
+void BuildBigBook()
+{
+    if (fs::exists(BigFolder + "/moves.dat"))
+        return;
+    fs::create_directories(BigFolder);
+    TFaultEnv env;
+    Store.SetEnv(&env);
+    Store.Open(true, "Data");
+    for (int i = 0; i < BigCount; ++i)
+        Store.InsertGoods(std::to_string(10000000 + i), "Товар номер " + std::to_string(i) + " (опт)",
+                          std::to_string(1 + i % 900) + ".25", std::to_string(1 + i % 70) + ".50",
+                          std::to_string(i % 40), "");
+    Store.Close();
+    Store.SetEnv(nullptr);
+    for (const char* f : {"store.dat", "moves.dat"})
+        WriteAll(BigFolder + "/" + f, env.Contents(Root + "Data/" + f));
+}
+
+void OpenBook(bool big)
+{
+    Store.Close();
+    fs::create_directories(Root + "Data");
+    for (const char* f : {"store.dat", "moves.dat"}) {
+        fs::remove(Root + "Data/" + f);
+        if (big)
+            fs::copy_file(BigFolder + "/" + f, Root + "Data/" + f);
+    }
+    Store.Open(true, "Data");
+}
+
+// Writes the CSV file of the import: 10 000 new goods, Russian separators.
+std::string ImportFile()
+{
+    const std::string name = Root + "import.csv";
+    std::string text = CsvHeaderLine(0, ';') + "\r\n";
+    for (int i = 0; i < ImportLines; ++i)
+        text += CsvRow({std::to_string(20000000 + i), "Новый товар " + std::to_string(i), "12.40", "",
+                        "3.00", std::to_string(i % 9), "37.20"},
+                       {';', ','});
+    WriteAll(name, text);
+    return name;
+}
+
+void Export(benchmark::State& state, TFileExport& exporter, const char* ext)
+{
+    OpenBook(true);
+    const std::string out = Root + "out." + ext;
+    SetFileChooser([&](const TFileRequest&) { return out; });
+    double total = 0;
+    for (auto _ : state)
+        total += Seconds([&] { exporter.Execute(); });
+    const std::string bytes = ReadAll(out);
+    const std::string copy = Root + "copy." + ext;
+    double raw = 0;
+    for (int i = 0; i < 5; ++i)
+        raw += Seconds([&] { WriteAll(copy, bytes); });
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(bytes.size()));
+    state.counters["x_raw_write"] = (total / double(state.iterations())) / (raw / 5);
+}
+
+void BM_ExportCsv(benchmark::State& state) { Export(state, CsvExport, "csv"); }
+BENCHMARK(BM_ExportCsv)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_ExportTxt(benchmark::State& state) { Export(state, TxtExport, "txt"); }
+BENCHMARK(BM_ExportTxt)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Lines per second that the syncs of one imported line allow: per line, as
+// many small appends each followed by fdatasync as the import makes syncs.
+double FlushRate(double syncsPerLine)
+{
+    const std::string name = Root + "flush.bin";
+    const int fd = ::open(name.c_str(), O_CREAT | O_TRUNC | O_WRONLY, 0644);
+    const int lines = 300;
+    const int syncs = int(syncsPerLine * lines + 0.5);
+    char record[84] = {};
+    const double t = Seconds([&] {
+        for (int i = 0; i < syncs; ++i) {
+            if (::write(fd, record, sizeof record) != sizeof record || ::fdatasync(fd) != 0)
+                std::abort();
+        }
+    });
+    ::close(fd);
+    return lines / t;
+}
+
+void Import(benchmark::State& state, bool big)
+{
+    const std::string file = ImportFile();
+    SetFileChooser([&](const TFileRequest&) { return file; });
+    // The syncs per line, counted on a small file.
+    const std::string small = Root + "small.csv";
+    {
+        std::string text = ReadAll(file);
+        size_t cut = 0;
+        for (int i = 0; i <= 100; ++i)
+            cut = text.find("\r\n", cut) + 2;
+        WriteAll(small, text.substr(0, cut));
+    }
+    OpenBook(false);
+    TCountingEnv counting;
+    Store.Close();
+    Store.SetEnv(&counting);
+    Store.Open(true, "Data");
+    SetFileChooser([&](const TFileRequest&) { return small; });
+    CsvImport.Execute();
+    Store.Close();
+    Store.SetEnv(nullptr);
+    const double syncsPerLine = double(counting.Syncs) / 100;
+    const double flushRate = FlushRate(syncsPerLine);
+
+    SetFileChooser([&](const TFileRequest&) { return file; });
+    double total = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        OpenBook(big);
+        state.ResumeTiming();
+        total += Seconds([&] { CsvImport.Execute(); });
+        if (Store.Goods().RecordCount() != ImportLines + (big ? BigCount : 0))
+            state.SkipWithError("lines not imported");
+    }
+    const double rate = ImportLines * double(state.iterations()) / total;
+    state.counters["lines_per_s"] = rate;
+    state.counters["syncs_per_line"] = syncsPerLine;
+    state.counters["flush_rate"] = flushRate;
+    state.counters["share_of_flush_rate"] = rate / flushRate;
+}
+
+void BM_ImportIntoEmpty(benchmark::State& state) { Import(state, false); }
+BENCHMARK(BM_ImportIntoEmpty)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
+
+void BM_ImportInto100k(benchmark::State& state) { Import(state, true); }
+BENCHMARK(BM_ImportInto100k)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
+
+void BM_PrintPdf(benchmark::State& state)
+{
+    OpenBook(true);
+    LoadEnglishTexts();
+    const std::string out = Root + "list";
+    PrintDevice().Printer().setOutputFormat(QPrinter::PdfFormat);
+    PrintDevice().SetPdfFileChooser([&](const std::string&) { return out; });
+    PrintManager().ReadPrinterMetrics();
+    ListReport.SetLanguage(2);
+    double total = 0;
+    for (auto _ : state)
+        total += Seconds([&] { ListReport.Execute(); });
+    const std::string bytes = ReadAll(out + ".pdf");
+    const double raw = Seconds([&] { WriteAll(Root + "copy.pdf", bytes); });
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(bytes.size()));
+    state.counters["pages"] = PrintManager().PageCount();
+    state.counters["x_raw_write"] = (total / double(state.iterations())) / raw;
+}
+BENCHMARK(BM_PrintPdf)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    char tmpl[] = "/tmp/tv_exim_XXXXXX";
+    Root = std::string(mkdtemp(tmpl)) + "/";
+    SetProgramFolder(Root.substr(0, Root.size() - 1));
+    SetShellLauncher([](const TShellRequest&) { return true; });
+    LoadRussianTexts();
+    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+    BuildBigBook();
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    Store.Close();
+    SetProgramFolder(std::string());
+    fs::remove_all(Root);
+    return 0;
+}
