@@ -7,8 +7,10 @@
 #include "UDateTime.h"
 #include "UEximRep.h"
 #include "UFaultEnv.h"
+#include "UMessageBoxForm.h"
 #include "UShell.h"
 
+#include <QLabel>
 #include <QLocale>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -384,6 +386,44 @@ private slots:
         for (Store.Goods().First(); !Store.Goods().Eof(); Store.Goods().Next())
             got += (got.empty() ? "" : " ") + Store.Goods().Code.GetText();
         QCOMPARE(QString::fromStdString(got), codes);
+    }
+
+    // With the program's box, a bad line is broken into pieces that fit its
+    // text, and a failing file's path is shortened to its width.
+    void boxTextsFitTheMessageBox()
+    {
+        TFormMessageBox form;
+        QTemporaryDir dir;
+        const std::string line = "=\"1\";" + std::string(150, 'x') + " Чай Її " + std::string(80, 'y');
+        const std::string path = dir.filePath("in.csv").toStdString();
+        WriteFile(path, line + "\r\n");
+        TOpenStore store;
+        TScriptedMessages messages;
+        {
+            TDesk desk(path);
+            CsvImport.SetLanguage(2);
+            CsvImport.Execute();
+        }
+        const std::string prefix = "Can't import data string:\r\n";
+        QCOMPARE(messages.Shown.at(0).Text.substr(0, prefix.size()), prefix);
+        const QFontMetrics fm(form.LbQuery->font());
+        std::string joined;
+        const QStringList pieces = QString::fromStdString(messages.Shown[0].Text.substr(prefix.size())).split("\r\n");
+        QVERIFY(pieces.size() >= 3);
+        for (const QString& piece : pieces) {
+            QVERIFY2(fm.horizontalAdvance(piece) < form.LbQuery->width(), qPrintable(piece));
+            joined += piece.toStdString();
+        }
+        QCOMPARE(joined, line);
+
+        const std::string deep = store.Path() + std::string(60, 'd') + "/" + std::string(60, 'e') + "/list.csv";
+        TDesk desk(deep);
+        CsvExport.Execute();
+        CsvImport.SetLanguage(0);
+        const std::string& text = messages.Shown.back().Text;
+        const QString shown = QString::fromStdString(text.substr(0, text.find("\r\n")));
+        QVERIFY2(shown.contains("...") && shown.endsWith("/list.csv"), qPrintable(shown));
+        QVERIFY(fm.horizontalAdvance(shown) <= form.LbQuery->width());
     }
 
     void importOfHeaderOnlyOrNothing()

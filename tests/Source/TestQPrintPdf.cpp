@@ -6,7 +6,10 @@
 #include "UEximRep.h"
 #include "UShell.h"
 
+#include <QApplication>
+#include <QDialog>
 #include <QPrinter>
+#include <QTimer>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -127,6 +130,25 @@ private slots:
         QVERIFY(pages[0].contains("(page 1 of 1)"));
         QVERIFY2(pages[0].contains(QRegularExpression("Cost\\s+Names total: 0 +0\\.00 +0 +0\\.00")),
                  qPrintable(pages[0]));
+    }
+
+    // The printer set-up reads the page metrics anew after OK only.
+    void printerSetupReadsTheNewPage()
+    {
+        QPrinter& printer = PrintDevice().Printer();
+        const int32_t a4 = PrintManager().RightEdge();
+        printer.setPageSize(QPageSize(QPageSize::A5));
+        QTimer::singleShot(0, [] { QApplication::activeModalWidget()->close(); });
+        QVERIFY(!PrinterSetup(nullptr));
+        QCOMPARE(PrintManager().RightEdge(), a4);
+        QTimer::singleShot(0, [] {
+            static_cast<QDialog*>(QApplication::activeModalWidget())->accept();
+        });
+        QVERIFY(PrinterSetup(nullptr));
+        QVERIFY2(PrintManager().RightEdge() < a4 * 3 / 4, qPrintable(QString::number(PrintManager().RightEdge())));
+        printer.setPageSize(QPageSize(QPageSize::A4));
+        PrintManager().ReadPrinterMetrics();
+        QCOMPARE(PrintManager().RightEdge(), a4);
     }
 
     void declinedFileIsNoReport()
