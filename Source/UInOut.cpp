@@ -51,6 +51,14 @@ void RestoreRecNo(TTable& table, int32_t recNo)
     table.SetRecNo(std::min(recNo, table.RecordCount() - 1));
 }
 
+// The item's caption and hint in its language on its action.
+void Caption(QAction* action, const TInOut& item)
+{
+    action->setText(QString::fromStdString(item.GetCaption()));
+    action->setToolTip(QString::fromStdString(item.GetHint()));
+    action->setStatusTip(action->toolTip());
+}
+
 int32_t CurrentRecNo(TTable& table)
 {
     return table.GetState() == tsClosed ? 0 : table.GetRecNo();
@@ -115,9 +123,7 @@ TInOutManager::TInOutManager(QObject* actionOwner, QMenu* exportMenu, QMenu* imp
         auto* action = new QAction(actionOwner);
         action->setObjectName(QStringLiteral("ActInOut%1").arg(i));
         action->setProperty("category", QStringLiteral("Report"));
-        action->setText(QString::fromStdString(item->GetCaption()));
-        action->setToolTip(QString::fromStdString(item->GetHint()));
-        action->setStatusTip(action->toolTip());
+        Caption(action, *item);
         action->setData(int(i));
         connect(action, &QAction::triggered, this, [this, i] {
             try {
@@ -153,28 +159,21 @@ void TInOutManager::SetLanguage(int language)
 {
     for (size_t i = 0; i < FItems.size(); ++i) {
         FItems[i]->SetLanguage(static_cast<uint8_t>(language));
-        FActions[i]->setText(QString::fromStdString(FItems[i]->GetCaption()));
-        FActions[i]->setToolTip(QString::fromStdString(FItems[i]->GetHint()));
-        FActions[i]->setStatusTip(FActions[i]->toolTip());
+        Caption(FActions[i], *FItems[i]);
     }
 }
 
-void TInOutManager::DisableAll()
-{
-    for (QAction* action : FActions)
-        action->setEnabled(false);
-    for (QMenu* menu : {FExportMenu, FImportMenu})
-        if (menu)
-            menu->menuAction()->setEnabled(false);
-}
+void TInOutManager::DisableAll() { SetAllEnabled(false); }
 
-void TInOutManager::EnableAll()
+void TInOutManager::EnableAll() { SetAllEnabled(true); }
+
+void TInOutManager::SetAllEnabled(bool enabled)
 {
     for (QAction* action : FActions)
-        action->setEnabled(true);
+        action->setEnabled(enabled);
     for (QMenu* menu : {FExportMenu, FImportMenu})
         if (menu)
-            menu->menuAction()->setEnabled(true);
+            menu->menuAction()->setEnabled(enabled);
 }
 
 void TInOutManager::ExecuteAction(int i)

@@ -99,6 +99,8 @@ public:
     }
 
 private:
+    void SetAllEnabled(bool enabled);
+
     QMenu* FExportMenu;
     QMenu* FImportMenu;
     std::vector<TInOut*> FItems;

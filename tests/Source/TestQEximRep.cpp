@@ -7,6 +7,7 @@
 #include "UDateTime.h"
 #include "UEximRep.h"
 #include "UFaultEnv.h"
+#include "ULangTexts.h"
 #include "UMessageBoxForm.h"
 #include "UShell.h"
 
@@ -22,12 +23,8 @@ namespace {
 
 void LoadTexts(int language)
 {
-    if (language == 0)
-        LoadRussianTexts();
-    else if (language == 1)
-        LoadUkrainianTexts();
-    else
-        LoadEnglishTexts();
+    const TLangTexts* languages[] = {&RusTexts, &UkrTexts, &EngTexts};
+    TextTable.Load(*languages[language]);
 }
 
 void Put(const std::string& code, const std::string& name, const std::string& price,
