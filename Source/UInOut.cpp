@@ -115,7 +115,7 @@ void TExport::WriteAllGoods()
 TInOutManager::TInOutManager(QObject* actionOwner, QMenu* exportMenu, QMenu* importMenu,
                              QMenu* reportMenu, std::vector<TInOut*> items,
                              std::function<void()> beginWork, std::function<void()> endWork)
-    : QObject(actionOwner), FExportMenu(exportMenu), FImportMenu(importMenu),
+    : FExportMenu(exportMenu), FImportMenu(importMenu),
       FItems(std::move(items)), FBeginWork(std::move(beginWork)), FEndWork(std::move(endWork))
 {
     for (size_t i = 0; i < FItems.size(); ++i) {

@@ -71,7 +71,8 @@ public:
     // the index, of category "Report" (property "category"), and appends it
     // to the report menu for a TReport, else the export menu for a TExport,
     // else the import menu. The export and import menus are enabled when
-    // they hold an item. The items are not owned.
+    // they hold an item. The items are not owned, nor is the manager owned
+    // by actionOwner: whoever makes it frees it, and it frees the actions.
     TInOutManager(QObject* actionOwner, QMenu* exportMenu, QMenu* importMenu, QMenu* reportMenu,
                   std::vector<TInOut*> items, std::function<void()> beginWork,
                   std::function<void()> endWork);
