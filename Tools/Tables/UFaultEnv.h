@@ -42,8 +42,9 @@ public:
     ~TFaultEnv() override;
 
     bool FileExists(const std::string& name) override;
-    // A new name is on the disk at once, and so is every earlier rename and
-    // removal in its folder, as when the folder is synced.
+    // A new name is on the disk at once, and so is every earlier change of
+    // names in its folder, as when the folder is synced; the folder's own
+    // entry still needs its parent synced.
     std::unique_ptr<TEnvFile> CreateFile(const std::string& name) override;
     std::unique_ptr<TEnvFile> OpenFile(const std::string& name) override;
     bool RenameFile(const std::string& from, const std::string& to, bool replace) override;
