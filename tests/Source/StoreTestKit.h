@@ -2,7 +2,7 @@
 // Helpers of the stock book tests: a temporary program folder, a message box
 // that records what it was asked to show, and a check of the stock invariants.
 
-#include "UMessages.h"
+#include "MessagesTestKit.h"
 #include "UProgFolder.h"
 #include "UStoreData.h"
 
@@ -17,26 +17,6 @@
 #include <vector>
 
 namespace tv::testkit {
-
-struct TBox {
-    std::string Text, Caption;
-    int Flags;
-    std::string First, FirstHint;
-};
-
-class TRecordingMessages : public IMessages {
-public:
-    TRecordingMessages() { SetMessages(this); }
-    ~TRecordingMessages() override { SetMessages(nullptr); }
-    int ShowMessageBox(const std::string& text, const std::string& caption, int flags,
-                       const std::string& first, const std::string& firstHint,
-                       const std::string&, const std::string&) override
-    {
-        Boxes.push_back({text, caption, flags, first, firstHint});
-        return 1;
-    }
-    std::vector<TBox> Boxes;
-};
 
 // A fresh folder that is the program folder while the object lives.
 class TProgramFolder {

@@ -1,6 +1,7 @@
 // The handler of exceptions that escape an event handler: what its box says,
 // and that the program goes on after it.
 
+#include "MessagesTestKit.h"
 #include "UException.h"
 #include "UExceptHandler.h"
 #include "UMessageBoxForm.h"
@@ -21,27 +22,10 @@
 #include <vector>
 
 using namespace tv;
+using tv::testkit::TBox;
+using tv::testkit::TRecordingMessages;
 
 namespace {
-
-struct TBox {
-    std::string Text, Caption;
-    int Flags;
-    std::string First, FirstHint;
-};
-
-class TRecordingMessages : public IMessages {
-public:
-    TRecordingMessages() { SetMessages(this); }
-    ~TRecordingMessages() override { SetMessages(nullptr); }
-    int ShowMessageBox(const std::string& text, const std::string& caption, int flags, const std::string& first,
-                       const std::string& firstHint, const std::string&, const std::string&) override
-    {
-        Boxes.push_back({text, caption, flags, first, firstHint});
-        return 1;
-    }
-    std::vector<TBox> Boxes;
-};
 
 [[gnu::noinline]] void ThrowConvertError() { throw EConvertError("'12x' is not a valid integer value"); }
 [[gnu::noinline]] void ThrowRuntimeError() { throw std::runtime_error("disk on fire"); }

@@ -62,6 +62,26 @@ public:
     }
     QString Name() const { return QString::fromLatin1(FDisplayName); }
 
+    // The windows of the process and their map states, for failure messages.
+    QString Describe(qint64 pid)
+    {
+        Window root = 0, parent = 0, *children = nullptr;
+        unsigned count = 0;
+        QString text = QString("windows of %1:").arg(pid);
+        if (!XQueryTree(FDisplay, DefaultRootWindow(FDisplay), &root, &parent, &children, &count)) return text;
+        for (unsigned i = 0; i < count; ++i) {
+            XWindowAttributes attributes{};
+            if (PidOf(children[i]) == pid && XGetWindowAttributes(FDisplay, children[i], &attributes))
+                text += QString(" %1 (map state %2, %3x%4)")
+                            .arg(children[i])
+                            .arg(attributes.map_state)
+                            .arg(attributes.width)
+                            .arg(attributes.height);
+        }
+        if (children) XFree(children);
+        return text;
+    }
+
     // The process whose window is on top of all visible windows.
     qint64 TopProgram()
     {
@@ -334,7 +354,13 @@ private slots:
         QVERIFY(copy.Start("TFormPass"));
         std::vector<KeySym> keys = Typed(typed);
         keys.push_back(static_cast<KeySym>(lastKey));
-        QTRY_VERIFY_WITH_TIMEOUT(FX.SendKeys(copy.Pid(), keys), StartTimeoutMs);
+        QElapsedTimer shown;
+        shown.start();
+        bool sent = false;
+        while (!(sent = FX.SendKeys(copy.Pid(), keys)) && shown.elapsed() < StartTimeoutMs) QTest::qWait(50);
+        QVERIFY2(sent, qPrintable(FX.Describe(copy.Pid()) + QString(", running %1, listed %2")
+                                                              .arg(copy.Process().state() == QProcess::Running)
+                                                              .arg(WindowOf(copy.Pid(), "TFormPass") != 0)));
         if (opens) {
             QTRY_VERIFY_WITH_TIMEOUT(WindowOf(copy.Pid(), "TMainFormStore") != 0, StartTimeoutMs);
             QVERIFY(QFile::exists(copy.Folder() + "/" + TodaysCopy() + "/store.dat"));
