@@ -29,6 +29,8 @@
 #include <QTextBlock>
 #include <QTextCursor>
 
+#include <algorithm>
+
 namespace tv {
 
 TMainFormSetup* MainFormSetup = nullptr;
@@ -99,6 +101,30 @@ QPushButton* AddButton(QWidget* form, const char* name, int left, int top)
     button->setObjectName(name);
     button->setGeometry(left, top, 75, 25);
     return button;
+}
+
+// The labels stand on the picture's page, 321 px wide like the memos: a
+// text wider than that (the languages differ, and so do the fonts at hand)
+// is set a little smaller rather than cut at the form's edge.
+void SetFitText(QLabel* label, const QString& text, bool autoSize)
+{
+    constexpr int Room = 321;
+    constexpr int SmallestPixels = 9;
+    label->setText(text);
+    QFont font = label->parentWidget()->font();
+    const QStringList lines = text.split('\n');
+    auto widest = [&lines](const QFont& f) {
+        const QFontMetrics metrics(f);
+        int width = 0;
+        for (const QString& line : lines)
+            width = std::max(width, metrics.horizontalAdvance(line));
+        return width;
+    };
+    while (font.pixelSize() > SmallestPixels && widest(font) > Room)
+        font.setPixelSize(font.pixelSize() - 1);
+    label->setFont(font);
+    if (autoSize)
+        label->adjustSize();
 }
 
 void Place(QWidget* control, int top)
@@ -248,11 +274,11 @@ void TMainFormSetup::SetLanguage(int index)
     setWindowTitle(ToQ(t.Caption));
     LbVersion->setText(ToQ(t.Version + " " + FInstallation.ProductVersion));
     LbVersion->adjustSize();
-    LbDescript->setText(ToQ(t.Descript));
-    LbLang->setText(ToQ(t.LangPrompt));
-    LbLicense->setText(ToQ(t.LicensePrompt));
+    SetFitText(LbDescript, ToQ(t.Descript), false);
+    SetFitText(LbLang, ToQ(t.LangPrompt), true);
+    SetFitText(LbLicense, ToQ(t.LicensePrompt), true);
     MemoLicense->setPlainText(ToQ(t.LicenseText));
-    LbPath->setText(ToQ(t.PathPrompt));
+    SetFitText(LbPath, ToQ(t.PathPrompt), true);
     CbDesktop->setText(ToQ(t.CbDesktop));
     CbMenu->setText(ToQ(t.CbMenu));
     CbExec->setText(ToQ(t.CbExec));
@@ -260,9 +286,7 @@ void TMainFormSetup::SetLanguage(int index)
     BtnBack->setText(ToQ(t.BtnBack));
     BtnCancel->setText(ToQ(t.BtnCancel));
     BtnBrowse->setText(ToQ(t.BtnBrowse));
-    LbComplete->setText(ToQ(t.HintNext));
-    for (QLabel* label : {LbLang, LbLicense, LbPath, LbProgress})
-        label->adjustSize();
+    SetFitText(LbComplete, ToQ(t.HintNext), false);
 
     stConfirmFormCaption = t.ConfirmCaption;
     stFileExists = t.FileExists;
@@ -282,7 +306,7 @@ void TMainFormSetup::ShowLangPage()
     Place(LbLang, 120);
     Place(ComboBoxLang, 135);
     Hide({LbLicense, MemoLicense, LbPath, EditPath, BtnBrowse, CbDesktop, CbMenu, LbProgress, MemoProgress, CbExec});
-    LbComplete->setText(ToQ(SetupText.HintNext));
+    SetFitText(LbComplete, ToQ(SetupText.HintNext), false);
     BtnNext->setText(ToQ(SetupText.BtnNext));
     BtnNext->show();
     BtnCancel->setText(ToQ(SetupText.BtnCancel));
@@ -298,7 +322,7 @@ void TMainFormSetup::ShowLicensePage()
     Place(MemoLicense, 105);
     MemoLicense->resize(MemoLicense->width(), 190);
     Hide({LbLang, ComboBoxLang, LbPath, EditPath, BtnBrowse, CbDesktop, CbMenu, LbProgress, MemoProgress, CbExec});
-    LbComplete->setText(ToQ(SetupText.HintAgree));
+    SetFitText(LbComplete, ToQ(SetupText.HintAgree), false);
     BtnNext->setText(ToQ(SetupText.BtnAgree));
     BtnBack->show();
     FPage = 2;
@@ -315,7 +339,7 @@ void TMainFormSetup::ShowPathPage()
     Place(CbDesktop, 205);
     Hide({LbLang, ComboBoxLang, LbLicense, MemoLicense, LbProgress, MemoProgress, CbExec});
     LbComplete->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    LbComplete->setText(ToQ(SetupText.HintNext));
+    SetFitText(LbComplete, ToQ(SetupText.HintNext), false);
     BtnNext->setText(ToQ(SetupText.BtnNext));
     BtnCancel->setText(ToQ(SetupText.BtnCancel));
     FPage = 3;
@@ -330,9 +354,8 @@ void TMainFormSetup::ShowSummaryPage()
     MemoProgress->resize(MemoProgress->width(), 170);
     Place(CbExec, 280);
     Hide({LbLang, ComboBoxLang, LbLicense, MemoLicense, LbPath, EditPath, BtnBrowse, CbDesktop, CbMenu});
-    LbProgress->setText(ToQ(SetupText.SummaryCaption));
-    LbProgress->adjustSize();
-    LbComplete->setText(ToQ(SetupText.HintInstall));
+    SetFitText(LbProgress, ToQ(SetupText.SummaryCaption), true);
+    SetFitText(LbComplete, ToQ(SetupText.HintInstall), false);
     FillSummary();
     BtnNext->setText(ToQ(SetupText.BtnInstall));
     FPage = 4;
@@ -340,7 +363,7 @@ void TMainFormSetup::ShowSummaryPage()
 
 void TMainFormSetup::ShowInstallSuccess()
 {
-    LbComplete->setText(ToQ(SetupText.InstallOk));
+    SetFitText(LbComplete, ToQ(SetupText.InstallOk), false);
     BtnCancel->setText(ToQ(SetupText.BtnExit));
     BtnNext->hide();
     BtnBack->hide();
@@ -349,7 +372,7 @@ void TMainFormSetup::ShowInstallSuccess()
 
 void TMainFormSetup::ShowInstallFailure()
 {
-    LbComplete->setText(ToQ(SetupText.InstallErrors));
+    SetFitText(LbComplete, ToQ(SetupText.InstallErrors), false);
     BtnCancel->setText(ToQ(SetupText.BtnExit));
     BtnNext->show();
     BtnBack->show();
@@ -422,9 +445,8 @@ void TMainFormSetup::BtnBrowseClick()
 
 void TMainFormSetup::Install()
 {
-    LbProgress->setText(ToQ(SetupText.ProgressCaption));
-    LbProgress->adjustSize();
-    LbComplete->setText(ToQ(SetupText.Installing));
+    SetFitText(LbProgress, ToQ(SetupText.ProgressCaption), true);
+    SetFitText(LbComplete, ToQ(SetupText.Installing), false);
     LbComplete->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     BtnBack->hide();
     BtnNext->hide();

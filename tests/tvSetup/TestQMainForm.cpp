@@ -65,6 +65,15 @@ struct TWizard {
 
 QString Q(const std::string& s) { return QString::fromStdString(s).replace("\r\n", "\n"); }
 
+// Whether every line of the label fits the 321 px of the page's column.
+bool Fits(const QLabel* label)
+{
+    for (const QString& line : label->text().split('\n'))
+        if (label->fontMetrics().horizontalAdvance(line) > 321)
+            return false;
+    return label->x() + label->width() <= 600;
+}
+
 } // namespace
 
 class TestMainForm : public QObject {
@@ -180,12 +189,17 @@ private slots:
         QCOMPARE(stConfirmFormCaption, t.ConfirmCaption);
         QCOMPARE(stBtnNoToAll, t.BtnNoToAll);
         QCOMPARE(SetupText.AppTitle, t.AppTitle);
+        for (const QLabel* label : {w.Form->LbDescript, w.Form->LbLang, w.Form->LbLicense, w.Form->LbPath,
+                                    w.Form->LbComplete})
+            QVERIFY2(Fits(label), qPrintable(label->text()));
         // The later pages take their own texts from the chosen language.
         w.Next();
         QCOMPARE(w.Form->BtnNext->text(), Q(t.BtnAgree));
         QCOMPARE(w.Form->LbComplete->text(), Q(t.HintAgree));
+        QVERIFY2(Fits(w.Form->LbComplete), qPrintable(w.Form->LbComplete->text()));
         w.Next(2);
         QCOMPARE(w.Form->LbProgress->text(), Q(t.SummaryCaption));
+        QVERIFY2(Fits(w.Form->LbProgress), qPrintable(w.Form->LbProgress->text()));
         QCOMPARE(w.Memo().at(0), Q(t.SumLang));
         QCOMPARE(w.Memo().at(1), "    " + w.Form->ComboBoxLang->itemText(index));
         QLocale::setDefault(QLocale::c());

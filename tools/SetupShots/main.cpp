@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -44,6 +45,9 @@ void PointHomeAt(const QString& home)
         ::unsetenv(name);
     ::setenv("XDG_CONFIG_HOME", qPrintable(home + "/.config"), 1);
     ::setenv("XDG_DATA_HOME", qPrintable(home + "/.local/share"), 1);
+    QDir().mkpath(home + "/run");
+    QFile::setPermissions(home + "/run", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    ::setenv("XDG_RUNTIME_DIR", qPrintable(home + "/run"), 1);
 }
 
 } // namespace
@@ -69,6 +73,8 @@ int main(int argc, char** argv)
         form.show();
         form.ComboBoxLang->setCurrentIndex(lang);
         form.SetLanguage(lang);
+        const QString folder = temp.path() + "/home/Tarnovell-" + tag;
+        form.EditPath->setText(folder);
         Save(form, tag + "-1-language");
         form.BtnNext->click();
         Save(form, tag + "-2-licence");
@@ -76,6 +82,9 @@ int main(int argc, char** argv)
         Save(form, tag + "-3-folder");
         form.BtnNext->click();
         Save(form, tag + "-4-summary");
+        // The menu and desktop entries of the language before are there.
+        if (lang > 0)
+            WhenShown([&](QWidget*) { confirm.BtnYesToAll->click(); });
         form.BtnNext->click();
         Save(form, tag + "-5-installed");
 
@@ -87,6 +96,7 @@ int main(int argc, char** argv)
         again.show();
         again.ComboBoxLang->setCurrentIndex(lang);
         again.SetLanguage(lang);
+        again.EditPath->setText(folder);
         for (int page = 1; page < 4; ++page)
             again.BtnNext->click();
         WhenShown([&](QWidget*) {

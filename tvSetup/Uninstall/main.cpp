@@ -45,7 +45,7 @@ void Tell(QMessageBox::Icon icon, const QString& text)
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    const QString folder = QFileInfo(QString::fromStdString(ExeFileName())).absolutePath() + "/";
+    const QString folder = QFileInfo(QString::fromStdString(ExeFileName())).absolutePath();
     TUninstallation uninstallation(folder.toStdString());
     const unsigned lang = uninstallation.InstallLang();
     SetLangText(lang);
