@@ -6,6 +6,7 @@
 #include "UException.h"
 #include "UFaultEnv.h"
 #include "UFilteredDataGrid.h"
+#include "UFolderBrowser.h"
 #include "UInOut.h"
 #include "ULocalDbEdit.h"
 #include "UAboutForm.h"
@@ -24,12 +25,15 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
 #include <QLabel>
 #include <QLibraryInfo>
 #include <QMenu>
 #include <QScreen>
 #include <QStatusTipEvent>
+#include <QPushButton>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QTest>
 
 #include <map>
@@ -607,6 +611,58 @@ private slots:
         QApplication::clipboard()->setText("3");
         w.findChild<QAction*>(action)->trigger();
         QCOMPARE(e->text(), result);
+    }
+
+    // A copy saved to a folder and read back; a folder without the data is
+    // refused with a warning and the window shows the data still open.
+    void saveAndRestore()
+    {
+        QTemporaryDir copy, empty;
+        // Copies go to real folders, so the data live on the disk here.
+        Store.Close();
+        Store.SetEnv(nullptr);
+        QDir(FFolder.path() + "/Data").removeRecursively();
+        Store.Open(true, "Data");
+        for (const char* code : {"11", "22", "33"}) Store.InsertGoods(code, "Goods", "1.00", "1.00", "1", "");
+        ProgOptions().SetLastCopy(copy.path().toStdString());
+        TMainFormStore& w = Open();
+        auto chooseStart = [] {
+            QTimer::singleShot(0, [] {
+                if (auto* dialog = dynamic_cast<TFolderBrowser*>(QApplication::activeModalWidget()))
+                    dialog->OkButton()->click();
+            });
+        };
+        chooseStart();
+        w.ActSaveAs->trigger();
+        QCOMPARE(FMessages.Boxes.size(), size_t(1));
+        QCOMPARE(Q(FMessages.Boxes[0].Caption), QString("Backup data"));
+        QVERIFY2(Q(FMessages.Boxes[0].Text).startsWith("Data backup is successful to the folder\r\n"), FMessages.Boxes[0].Text.c_str());
+        QCOMPARE(FMessages.Boxes[0].Flags, MB_ICONINFORMATION);
+
+        Store.InsertGoods("77", "Quince", "1.00", "1.00", "1", "");
+        w.GridStore->Reload();
+        chooseStart();
+        w.ActRestoreBase->trigger();
+        QCOMPARE(FMessages.Boxes.size(), size_t(2));
+        QCOMPARE(Q(FMessages.Boxes[1].Caption), QString("Restoration from a backup"));
+        QCOMPARE(FMessages.Boxes[1].Flags, MB_ICONINFORMATION);
+        QCOMPARE(GoodsCount(), 3);
+        QCOMPARE(w.GridStore->RowCount(), 4);
+        QCOMPARE(w.EditCode->text().toStdString(), Store.Goods().Code.GetText());
+        QCOMPARE(ProgOptions().GetLastCopy(), copy.path().toStdString());
+
+        ProgOptions().SetLastCopy(empty.path().toStdString());
+        chooseStart();
+        w.ActRestoreBase->trigger();
+        QCOMPARE(FMessages.Boxes.back().Flags, MB_ICONEXCLAMATION);
+        QVERIFY(Q(FMessages.Boxes.back().Text).startsWith("An error occured while restoring files from the folder"));
+        QCOMPARE(GoodsCount(), 3);
+        QCOMPARE(w.EditCode->text().toStdString(), Store.Goods().Code.GetText());
+        QCOMPARE(Store.GetMode(), smBrowse);
+        QCOMPARE(ProgOptions().GetLastCopy(), empty.path().toStdString());
+        FWindow.reset();
+        Store.Close();
+        QDir(FFolder.path() + "/Data").removeRecursively();
     }
 
     void sortByColumn()
