@@ -397,24 +397,28 @@ void TMainFormStore::CreateGrids()
 {
     TTableStore& g = Store.Goods();
     TProgOptions& o = ProgOptions();
-    // A stored date width narrower than a date in the window's font would cut every date.
-    const int dateWidth = QFontMetrics(font()).horizontalAdvance("00.00.0000") + 8;
+    // A stored width narrower than a date or a six-digit amount in the
+    // window's font would cut every value of the column.
+    const QFontMetrics metrics(font());
+    const int dateWidth = metrics.horizontalAdvance("00.00.0000") + 8;
+    const int moneyWidth = metrics.horizontalAdvance("000'000.00") + 8;
     auto dates = [dateWidth](int stored) { return std::max(stored, dateWidth); };
+    auto money = [moneyWidth](int stored) { return std::max(stored, moneyWidth); };
     using enum TAlignment;
     GridStore = new TDataGrid(Client,
                               {MakeDataGridColumn(1, taLeftJustify, o.GetStoreCodeWidth(), TextTable[SlotColCode],
                                                   g.IndCode.get(), true),
                                MakeDataGridColumn(2, taLeftJustify, o.GetStoreNameWidth(), TextTable[SlotColName],
                                                   g.IndName.get(), true),
-                               MakeDataGridColumn(5, taRightJustify, o.GetStoreCostWidth(), TextTable[SlotColPrice],
+                               MakeDataGridColumn(5, taRightJustify, money(o.GetStoreCostWidth()), TextTable[SlotColPrice],
                                                   g.IndCost.get(), false),
                                MakeDataGridColumn(7, taCenter, dates(o.GetStoreDateWidth()), TextTable[SlotColDate],
                                                   g.IndDate.get(), false),
-                               MakeDataGridColumn(4, taRightJustify, o.GetStoreWeightWidth(), TextTable[SlotColQuantity],
+                               MakeDataGridColumn(4, taRightJustify, money(o.GetStoreWeightWidth()), TextTable[SlotColQuantity],
                                                   g.IndWeight.get(), false),
                                MakeDataGridColumn(3, taRightJustify, o.GetStoreCountPWidth(), TextTable[SlotColPacks],
                                                   g.IndPock.get(), false),
-                               MakeDataGridColumn(6, taRightJustify, o.GetStoreSumWidth(), TextTable[SlotColCost],
+                               MakeDataGridColumn(6, taRightJustify, money(o.GetStoreSumWidth()), TextTable[SlotColCost],
                                                   g.IndSum.get(), false)},
                               &g);
     GridStore->setObjectName("GridStore");
