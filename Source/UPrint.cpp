@@ -356,10 +356,16 @@ void TQtPrintDevice::DrawText(int32_t left, int32_t top, int32_t right, int32_t 
     const QFontMetrics& fm = F->FontMetrics(font);
     QString s = QString::fromStdString(text);
     const int width = right - left;
-    if (fm.horizontalAdvance(s) > width)
+    int advance = fm.horizontalAdvance(s);
+    if (advance > width) {
         s = fm.elidedText(s, Qt::ElideRight, width);
-    const int flags = Qt::TextSingleLine | Qt::AlignVCenter | (rightAligned ? Qt::AlignRight : Qt::AlignLeft);
-    F->Painter.drawText(QRect(left, top, width, bottom - top), flags, s);
+        advance = fm.horizontalAdvance(s);
+    }
+    // One line placed by hand: the text layout behind drawText in a
+    // rectangle costs more than the rest of a row.
+    const int x = rightAligned ? right - advance : left;
+    const int baseline = top + (bottom - top - fm.height()) / 2 + fm.ascent();
+    F->Painter.drawText(QPoint(x, baseline), s);
 }
 
 TQtPrintDevice& PrintDevice()
