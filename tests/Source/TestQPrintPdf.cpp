@@ -4,10 +4,13 @@
 
 #include "TestEximKit.h"
 #include "UEximRep.h"
+#include "UInOut.h"
 #include "UShell.h"
 
 #include <QApplication>
 #include <QDialog>
+#include <QFileInfo>
+#include <QMenu>
 #include <QPrinter>
 #include <QTimer>
 #include <QProcess>
@@ -149,6 +152,40 @@ private slots:
         printer.setPageSize(QPageSize(QPageSize::A4));
         PrintManager().ReadPrinterMetrics();
         QCOMPARE(PrintManager().RightEdge(), a4);
+    }
+
+    // A report failing half-way leaves no job open and no partial file, and
+    // the next report prints.
+    void failedReportLeavesNoJob()
+    {
+        class TFailing : public TReport {
+        public:
+            std::string GetCaption() const override { return "x"; }
+            std::string GetHint() const override { return "x"; }
+            void WriteRow(const TGoodsRow&) override {}
+            void Execute() override
+            {
+                PrintManager().BeginReport("x");
+                PrintManager().AddTable({"a"}, {1}, {false}, 2, {""});
+                PrintManager().AddRow({"row"});
+                throw Exception("Disk full");
+            }
+        } failing;
+        TOpenStore store;
+        TScriptedMessages messages;
+        FOpened.clear();
+        const QString file = FDir.filePath("failed.pdf");
+        PrintDevice().SetPdfFileChooser([&](const std::string&) { return file.toStdString(); });
+        QWidget window;
+        QMenu exportMenu, importMenu, reportMenu;
+        TInOutManager manager(&window, &exportMenu, &importMenu, &reportMenu, {&failing}, {}, {});
+        manager.ExecuteAction(0);
+        QCOMPARE(messages.Shown.size(), size_t(1));
+        QCOMPARE(messages.Shown[0].Text, std::string("Disk full"));
+        QVERIFY(!PrintManager().Started());
+        QVERIFY(!QFileInfo::exists(file));
+        QVERIFY(FOpened.empty());
+        QCOMPARE(PdfPages(PrintList("after")).size(), 1);
     }
 
     void declinedFileIsNoReport()
