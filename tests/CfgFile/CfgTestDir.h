@@ -4,17 +4,32 @@
 
 #include "UFileUtils.h"
 
-#include <QTemporaryDir>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
+#include <system_error>
+
+#include <stdlib.h>
 
 class CfgTestDir {
 public:
     CfgTestDir()
     {
+        std::string pattern = (std::filesystem::temp_directory_path() / "tvcfg-XXXXXX").string();
+        if (!::mkdtemp(pattern.data()))
+            std::abort();
+        FPath = pattern;
         ::setenv("XDG_CONFIG_HOME", Path().c_str(), 1);
     }
-    std::string Path() const { return FDir.path().toStdString(); }
+    ~CfgTestDir()
+    {
+        std::error_code ec;
+        std::filesystem::remove_all(FPath, ec);
+    }
+    CfgTestDir(const CfgTestDir&) = delete;
+    CfgTestDir& operator=(const CfgTestDir&) = delete;
+
+    std::string Path() const { return FPath; }
     std::string CfgFile() const { return Path() + "/tarnovell.cfg"; }
 
     static std::string Read(const std::string& file)
@@ -30,5 +45,5 @@ public:
     }
 
 private:
-    QTemporaryDir FDir;
+    std::string FPath;
 };
