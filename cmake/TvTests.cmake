@@ -1,9 +1,11 @@
-# tv_add_test_programs(PREFIX <p> LIBS <libs...>)
+# tv_add_test_programs(PREFIX <p> LIBS <libs...> [QT_LIBS <libs...>])
 # Makes one test program per Test*.cpp file of the calling folder, named
 # <p>_<file>. Files named TestQ*.cpp are QtTest programs, the others
-# GoogleTest programs. Every test runs on the offscreen Qt platform.
+# GoogleTest programs. Every program links LIBS; QtTest programs also link
+# QT_LIBS, so a folder's plain tests can prove they need no Qt library.
+# Every test runs on the offscreen Qt platform.
 function(tv_add_test_programs)
-  cmake_parse_arguments(ARG "" "PREFIX" "LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "" "PREFIX" "LIBS;QT_LIBS" ${ARGN})
   find_package(Qt6 REQUIRED COMPONENTS Test)
   file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/Test*.cpp)
   foreach(src IN LISTS tests)
@@ -13,7 +15,7 @@ function(tv_add_test_programs)
     target_link_libraries(${exe} PRIVATE ${ARG_LIBS})
     target_include_directories(${exe} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
     if(name MATCHES "^TestQ")
-      target_link_libraries(${exe} PRIVATE Qt6::Test)
+      target_link_libraries(${exe} PRIVATE ${ARG_QT_LIBS} Qt6::Test)
       set_target_properties(${exe} PROPERTIES AUTOMOC ON)
       add_test(NAME ${exe} COMMAND ${exe})
       set_tests_properties(${exe} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
