@@ -20,6 +20,9 @@ struct RegValue {
 struct RegKey {
     std::string Path;
     std::vector<RegValue> Values;
+    // Lines of the key's section that are no value this store reads (written
+    // by hand or by a later version); they are written back as they were.
+    std::vector<std::string> Unparsed;
 };
 
 // The store as read from its file; the root key has the empty path and is
@@ -226,7 +229,7 @@ RegKey& AddKey(RegImage& image, const std::string& path)
     return image.Keys.back();
 }
 
-// Reads the store; lines it cannot parse are skipped.
+// Reads the store; lines it cannot parse are kept with their key.
 RegImage Load(const std::string& file)
 {
     RegImage image;
@@ -247,8 +250,10 @@ RegImage Load(const std::string& file)
             continue;
         }
         RegValue value;
-        if (!ParseValue(line, value))
+        if (!ParseValue(line, value)) {
+            current->Unparsed.push_back(line);
             continue;
+        }
         bool replaced = false;
         for (auto& v : current->Values)
             if (AsciiSameText(v.Name, value.Name)) {
@@ -265,7 +270,7 @@ std::string Serialize(const RegImage& image)
 {
     std::string out;
     for (const auto& key : image.Keys) {
-        if (key.Path.empty() && key.Values.empty())
+        if (key.Path.empty() && key.Values.empty() && key.Unparsed.empty())
             continue;
         out += "[" + key.Path + "]\r\n";
         for (const auto& v : key.Values) {
@@ -289,6 +294,8 @@ std::string Serialize(const RegImage& image)
             }
             out += "\r\n";
         }
+        for (const std::string& line : key.Unparsed)
+            out += line + "\r\n";
         out += "\r\n";
     }
     return out;

@@ -136,6 +136,38 @@ TEST_F(RegistryTest, DamagedLinesAreSkipped)
     EXPECT_EQ(reg.ReadString("Text"), "aA");
 }
 
+// Lines the store cannot read are no values, but a write keeps them with
+// their key; a key deleted takes its own with it.
+TEST_F(RegistryTest, AWriteKeepsTheLinesTheStoreCannotRead)
+{
+    std::filesystem::create_directories(FDir.path().toStdString() + "/tarnovell");
+    const std::string before =
+        "garbage before any key\r\n[SOFTWARE\\K]\r\n\"Good\"=dword:0000000A\r\n\"Bad\"=dword:12\r\n"
+        "[half a key\r\n\"Text\"=\"a\\x41\"\r\n\r\n[SOFTWARE\\Gone]\r\nnoise of the gone key\r\n";
+    ASSERT_TRUE(WriteFileAtomic(StoreFile(), before));
+    TRegistry reg;
+    ASSERT_TRUE(reg.OpenKey("\\SOFTWARE\\K", false));
+    reg.WriteInteger("New", 5);
+    reg.DeleteKey("\\SOFTWARE\\Gone");
+    std::string after;
+    ASSERT_TRUE(ReadWholeFile(StoreFile(), after));
+    for (const char* kept : {"garbage before any key\r\n", "\"Bad\"=dword:12\r\n", "[half a key\r\n"})
+        EXPECT_NE(after.find(kept), std::string::npos) << kept << " was dropped:\n" << after;
+    EXPECT_EQ(after.find("noise of the gone key"), std::string::npos) << after;
+    EXPECT_LT(after.find("[SOFTWARE\\K]"), after.find("\"Bad\"")) << "kept in its key";
+
+    TRegistry again;
+    ASSERT_TRUE(again.OpenKey("\\SOFTWARE\\K", false));
+    EXPECT_EQ(again.ReadInteger("Good"), 10);
+    EXPECT_EQ(again.ReadInteger("New"), 5);
+    EXPECT_EQ(again.ReadString("Text"), "aA");
+    EXPECT_FALSE(again.ValueExists("Bad"));
+    again.WriteInteger("New", 6);
+    std::string third;
+    ASSERT_TRUE(ReadWholeFile(StoreFile(), third));
+    EXPECT_EQ(third.size(), after.size()) << "the kept lines are not written twice";
+}
+
 TEST_F(RegistryTest, TwoThreadsWritingKeepEveryValue)
 {
     constexpr int Rounds = 100;
