@@ -9,6 +9,8 @@ namespace tv {
 
 namespace {
 
+const char* const Utf8Bom = "\xEF\xBB\xBF";
+
 std::string Trim(const std::string& s)
 {
     const auto first = s.find_first_not_of(" \t");
@@ -28,7 +30,7 @@ TIniFile::TIniFile(std::string fileName) : FFileName(std::move(fileName))
         FUnreadable = ::stat(FFileName.c_str(), &st) == 0;
         return;
     }
-    if (data.rfind("\xEF\xBB\xBF", 0) == 0)
+    if (data.rfind(Utf8Bom, 0) == 0)
         data.erase(0, 3);
     Section* current = nullptr;
     for (const std::string& raw : SplitLines(data)) {
@@ -120,6 +122,10 @@ std::string TIniFile::Text() const
             put(l);
         out += "\r\n";
     }
+    // A first line that begins with the byte-order mark (a file that held it
+    // twice) keeps it only behind a mark of its own: the reader drops one.
+    if (out.rfind(Utf8Bom, 0) == 0)
+        out.insert(0, Utf8Bom);
     return out;
 }
 

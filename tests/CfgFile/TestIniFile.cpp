@@ -7,6 +7,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <string>
+#include <vector>
+
 using namespace tv;
 
 TEST(IniFile, KeepsFileOrderAndAppendsNewSectionsAndKeysAtTheirEnd)
@@ -44,6 +47,37 @@ TEST(IniFile, ReadsValuesAsTheyStandAndKeepsOtherLines)
     EXPECT_EQ(ini.Text(),
               "; written by hand\r\nOrphan=1\r\n[Paths]\r\n; last folder\r\nLastCopy= /home/a b \r\n"
               "stray text\r\nEmpty=\r\nLater=1\r\n\r\n");
+}
+
+// A rewrite that sets one value keeps what every other line means: the
+// file read back holds the same sections, keys and other lines.
+TEST(IniFile, ARewriteKeepsTheMeaningOfTheLinesItDoesNotSet)
+{
+    const std::string bom = "\xEF\xBB\xBF";
+    struct Case {
+        const char* name;
+        std::string text;
+    };
+    const std::vector<Case> cases = {
+        {"one mark", bom + "[Paths]\r\nLastCopy=/a\r\n"},
+        {"two marks before a section", bom + bom + "[Paths]\r\nLastCopy=/a\r\n"},
+        {"two marks before a key", bom + bom + "Key=1\r\n[Paths]\r\nLastCopy=/a\r\n"},
+        {"three marks", bom + bom + bom + "[Paths]\r\n"},
+        {"a mark alone on the first line", bom + bom + "\r\n[Paths]\r\nLastCopy=/a\r\n"},
+        {"a mark inside the file", "[Paths]\r\n" + bom + "[Other]\r\nLastCopy=/a\r\n"},
+        {"a section repeated, spaces around", " [ Paths ] \r\nA=1\r\n[Other]\r\n[paths]\r\nB=2\r\n"},
+    };
+    for (const Case& c : cases) {
+        CfgTestDir dir;
+        CfgTestDir::Write(dir.CfgFile(), c.text);
+        TIniFile ini(dir.CfgFile());
+        ini.WriteString("Security", "Password", "7E2B4A19");
+        ASSERT_TRUE(ini.UpdateFile()) << c.name;
+        TIniFile again(dir.CfgFile());
+        EXPECT_EQ(again.Text(), ini.Text()) << c.name;
+        EXPECT_EQ(again.ReadString("Paths", "LastCopy", "-"), ini.ReadString("Paths", "LastCopy", "-")) << c.name;
+        EXPECT_EQ(again.ReadString("Security", "Password", "-"), "7E2B4A19") << c.name;
+    }
 }
 
 TEST(IniFile, MissingFileIsEmptyAndWritesNothingUntilUpdate)
