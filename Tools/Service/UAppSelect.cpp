@@ -24,7 +24,9 @@ void Examine(const TTopWindowInfo& window)
 {
     if (window.ClassName.empty()) return;
     if (SameWindowName(window.ClassName, Search.AppClass)) {
-        if (SameWindowName(window.Caption, Search.Caption)) Search.ThreadFound = window.ThreadId;
+        // The caption names the program's folder, and /x/Shop and /x/shop are
+        // two folders: it compares exactly, as file names do.
+        if (window.Caption == Search.Caption) Search.ThreadFound = window.ThreadId;
         return;
     }
     for (const std::string& formClass : Search.FormClasses)

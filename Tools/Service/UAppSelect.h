@@ -24,8 +24,8 @@ constexpr unsigned WM_TERMINATEINSTANCE = 0x761;
 bool SameWindowName(const std::string& windowText, const std::string& wanted);
 
 // The form window of a running program: among all top-level windows, the
-// thread of the last application window of class appClass titled caption
-// decides; the answer is the first window of one of formClasses created by
+// thread of the last application window of class appClass titled exactly
+// caption (letter case counts) decides; the answer is the first window of one of formClasses created by
 // that thread, or 0. GUI thread only; not re-entrant.
 TWindow FindRunningCopy(const std::string& caption, const std::string& appClass,
                         const std::vector<std::string>& formClasses);

@@ -142,7 +142,7 @@ private slots:
         QTest::addColumn<bool>("found");
         QTest::addColumn<QString>("formClass");
         QTest::newRow("main form") << "main" << "" << false << true << "TMainFormStore";
-        QTest::newRow("caption in other case") << "main" << "" << true << true << "TMainFormStore";
+        QTest::newRow("caption in other case: another folder") << "main" << "" << true << false << "";
         QTest::newRow("at its password prompt") << "pass" << "" << false << true << "TFormPass";
         QTest::newRow("caption with more characters") << "main" << "/Old" << false << false << "";
         QTest::newRow("other caption") << "main" << "-2" << false << false << "";
