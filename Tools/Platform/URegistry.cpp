@@ -225,7 +225,7 @@ RegKey& AddKey(RegImage& image, const std::string& path)
 {
     if (RegKey* key = FindKey(image, path))
         return *key;
-    image.Keys.push_back(RegKey{path, {}});
+    image.Keys.push_back(RegKey{path, {}, {}});
     return image.Keys.back();
 }
 
