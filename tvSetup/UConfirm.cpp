@@ -4,6 +4,7 @@
 #include "UException.h"
 #include "UImage.h"
 #include "UShortenPath.h"
+#include "UTextIntface.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -21,6 +22,17 @@ std::string stBtnNo;
 std::string stBtnNoToAll;
 
 TConfirmForm* ConfirmForm = nullptr;
+
+void SetConfirmTexts(const TSetupText& text)
+{
+    stConfirmFormCaption = text.ConfirmCaption;
+    stFileExists = text.FileExists;
+    stReplaceQuestion = text.ReplaceQuestion;
+    stBtnYes = text.BtnYes;
+    stBtnYesToAll = text.BtnYesToAll;
+    stBtnNo = text.BtnNo;
+    stBtnNoToAll = text.BtnNoToAll;
+}
 
 namespace {
 

@@ -23,6 +23,11 @@ extern std::string stBtnYesToAll;
 extern std::string stBtnNo;
 extern std::string stBtnNoToAll;
 
+struct TSetupText;
+
+// The seven texts from a language's record.
+void SetConfirmTexts(const TSetupText& text);
+
 class TConfirmForm : public QDialog {
 public:
     // The seven texts must be set before.

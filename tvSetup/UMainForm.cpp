@@ -287,14 +287,7 @@ void TMainFormSetup::SetLanguage(int index)
     BtnCancel->setText(ToQ(t.BtnCancel));
     BtnBrowse->setText(ToQ(t.BtnBrowse));
     SetFitText(LbComplete, ToQ(t.HintNext), false);
-
-    stConfirmFormCaption = t.ConfirmCaption;
-    stFileExists = t.FileExists;
-    stReplaceQuestion = t.ReplaceQuestion;
-    stBtnYes = t.BtnYes;
-    stBtnYesToAll = t.BtnYesToAll;
-    stBtnNo = t.BtnNo;
-    stBtnNoToAll = t.BtnNoToAll;
+    SetConfirmTexts(t);
 }
 
 void TMainFormSetup::ComboBoxLangSelect(int index) { SetLanguage(index); }

@@ -4,7 +4,7 @@
 // menu, the desktop and the running programs seen are the test's own. And a
 // progress memo that records what the installation shows and asks.
 
-#include "UFileUtils.h"
+#include "../CfgFile/CfgTestDir.h"
 #include "UInstallation.h"
 
 #include <QDir>
@@ -35,17 +35,8 @@ public:
     std::string Group() const { return Home() + "/.local/share/applications/Tarnovell/"; }
     std::string Desktop() const { return Home() + "/Desktop/"; }
 
-    static std::string Read(const std::string& file)
-    {
-        std::string data;
-        tv::ReadWholeFile(file, data);
-        return data;
-    }
-    static void Write(const std::string& file, const std::string& data)
-    {
-        if (!tv::WriteFileAtomic(file, data))
-            std::abort();
-    }
+    static std::string Read(const std::string& file) { return CfgTestDir::Read(file); }
+    static void Write(const std::string& file, const std::string& data) { CfgTestDir::Write(file, data); }
     static bool Exists(const std::string& path) { return QFileInfo::exists(QString::fromStdString(path)); }
 
 private:

@@ -16,17 +16,6 @@ using namespace tv;
 
 namespace {
 
-void SetTexts(const TSetupText& t)
-{
-    stConfirmFormCaption = t.ConfirmCaption;
-    stFileExists = t.FileExists;
-    stReplaceQuestion = t.ReplaceQuestion;
-    stBtnYes = t.BtnYes;
-    stBtnYesToAll = t.BtnYesToAll;
-    stBtnNo = t.BtnNo;
-    stBtnNoToAll = t.BtnNoToAll;
-}
-
 // Answers the next question with the button of that name ("" closes the
 // window) and counts the questions.
 int Questions = 0;
@@ -51,7 +40,7 @@ class TestConfirm : public QObject {
 private slots:
     void init()
     {
-        SetTexts(EngSetupText);
+        SetConfirmTexts(EngSetupText);
         Questions = 0;
     }
 
@@ -122,7 +111,7 @@ private slots:
         TSetupTestHome::Write(file, "old");
         TConfirmForm form;
         QCOMPARE(form.BtnYesToAll->text(), QString("Yes for all"));
-        SetTexts(UkrSetupText);
+        SetConfirmTexts(UkrSetupText);
         QString caption;
         QString yesToAll;
         WhenShown([&](QWidget*) {

@@ -9,6 +9,7 @@
 #include "UExceptions.h"
 #include "UFolderBrowser.h"
 #include "UMainForm.h"
+#include "UNamSelDir.h"
 #include "UTextConst.h"
 #include "UTranspCheckBox.h"
 #include "UVersionInfo.h"
@@ -293,6 +294,27 @@ private slots:
         QVERIFY(!okEnabled);
         QCOMPARE(proposed, QString());
         QCOMPARE(w.Form->EditPath->text(), QString("/typed/Shop"));
+    }
+
+    void browseNeedsATrimmedDefaultName_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("blank before") << " Tarnovell" << "Not Trimmed Default Direcdtory Name";
+        QTest::newRow("empty") << "" << "Default Direcdtory Name Is Empty";
+    }
+
+    void browseNeedsATrimmedDefaultName()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, message);
+        std::string folder = "/";
+        try {
+            BrowseNamedDir(name.toStdString(), folder, "", "", "", "");
+            QFAIL("shown");
+        } catch (const EAssertionFailed& e) {
+            QCOMPARE(QString::fromStdString(e.Text()), message);
+        }
     }
 
     void installationSucceedsAndLeavesOnlyExit()

@@ -37,6 +37,17 @@ void Save(QWidget& w, const QString& name)
     std::printf("%s: %s\n", qPrintable(name), qPrintable(w.windowTitle()));
 }
 
+// Makes the wizard the current one, in the language, for the folder.
+void Open(TMainFormSetup& form, TConfirmForm& confirm, int lang, const QString& folder)
+{
+    MainFormSetup = &form;
+    ConfirmForm = &confirm;
+    form.show();
+    form.ComboBoxLang->setCurrentIndex(lang);
+    form.SetLanguage(lang);
+    form.EditPath->setText(folder);
+}
+
 void PointHomeAt(const QString& home)
 {
     QDir().mkpath(home);
@@ -66,15 +77,10 @@ int main(int argc, char** argv)
     const char* codes[] = {"eng", "rus", "ukr"};
     for (int lang = 0; lang < 3; ++lang) {
         const QString tag = codes[lang];
-        TMainFormSetup form;
-        MainFormSetup = &form;
-        TConfirmForm confirm(&form);
-        ConfirmForm = &confirm;
-        form.show();
-        form.ComboBoxLang->setCurrentIndex(lang);
-        form.SetLanguage(lang);
         const QString folder = temp.path() + "/home/Tarnovell-" + tag;
-        form.EditPath->setText(folder);
+        TMainFormSetup form;
+        TConfirmForm confirm(&form);
+        Open(form, confirm, lang, folder);
         Save(form, tag + "-1-language");
         form.BtnNext->click();
         Save(form, tag + "-2-licence");
@@ -90,13 +96,8 @@ int main(int argc, char** argv)
 
         // Again into the same folder: the overwrite question.
         TMainFormSetup again;
-        MainFormSetup = &again;
         TConfirmForm confirmAgain(&again);
-        ConfirmForm = &confirmAgain;
-        again.show();
-        again.ComboBoxLang->setCurrentIndex(lang);
-        again.SetLanguage(lang);
-        again.EditPath->setText(folder);
+        Open(again, confirmAgain, lang, folder);
         for (int page = 1; page < 4; ++page)
             again.BtnNext->click();
         WhenShown([&](QWidget*) {
