@@ -251,27 +251,22 @@ bool TDatArr::SortByLeadingInteger()
 {
     const TField* lead = FIndex->LeadingField();
     if (typeid(*lead) != typeid(TIntegerField)) return false;
+    // The values once, read out of the records in one pass.
     const size_t at = 4 + static_cast<size_t>(FIndex->LeadingFieldOffset());
-    const auto valueOf = [&](int32_t i) {
-        int32_t v;
-        std::memcpy(&v, Elem(i) + at, 4);
-        return v;
-    };
-    int32_t lo = valueOf(0), hi = lo;
-    for (int32_t i = 1; i < FElemCount; ++i) {
-        lo = std::min(lo, valueOf(i));
-        hi = std::max(hi, valueOf(i));
-    }
-    const int64_t range = int64_t(hi) - lo + 1;
+    std::vector<int32_t> values(static_cast<size_t>(FElemCount));
+    for (int32_t i = 0; i < FElemCount; ++i) std::memcpy(&values[i], Elem(i) + at, 4);
+    const auto [lo, hi] = std::minmax_element(values.begin(), values.end());
+    const int32_t low = *lo;
+    const int64_t range = int64_t(*hi) - low + 1;
     if (range > 4 * int64_t(FElemCount) + 1024) return false;
 
     std::vector<int32_t> next(static_cast<size_t>(range) + 1, 0);
-    for (int32_t i = 0; i < FElemCount; ++i) ++next[static_cast<size_t>(int64_t(valueOf(i)) - lo) + 1];
+    for (const int32_t v : values) ++next[static_cast<size_t>(int64_t(v) - low) + 1];
     for (size_t k = 1; k < next.size(); ++k) next[k] += next[k - 1];
     // Where each element comes from, then one pass that fetches them in
     // their new order: the reads are independent and overlap.
     std::vector<int32_t> from(static_cast<size_t>(FElemCount));
-    for (int32_t i = 0; i < FElemCount; ++i) from[next[static_cast<size_t>(int64_t(valueOf(i)) - lo)]++] = i;
+    for (int32_t i = 0; i < FElemCount; ++i) from[next[static_cast<size_t>(int64_t(values[i]) - low)]++] = i;
     const auto size = static_cast<size_t>(FElemSize);
     TRecordBlock elems(FElems.size());
     for (int32_t d = 0; d < FElemCount; ++d)
@@ -279,7 +274,7 @@ bool TDatArr::SortByLeadingInteger()
     FElems.swap(elems);
     if (!FIndex->IsComposite()) return true;
 
-    // next[k] is now the end of the run of value lo + k.
+    // next[k] is now the end of the run of value low + k.
     int32_t longest = 0;
     for (size_t k = 0, begin = 0; k + 1 < next.size(); begin = static_cast<size_t>(next[k++]))
         longest = std::max<int32_t>(longest, next[k] - static_cast<int32_t>(begin));
