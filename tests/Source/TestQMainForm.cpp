@@ -692,9 +692,32 @@ private slots:
         QCOMPARE(w.EditNote->text(), QString("second"));
         w.GridMoves->SetRow(1);
         QCOMPARE(w.EditNote->text(), QString("first"));
+        // Another column of the same row leaves the panel as it is.
+        w.EditName->setText("typed");
+        w.GridStore->SetCol(3);
+        QCOMPARE(w.EditName->text(), QString("typed"));
         w.GridStore->SetRow(2);
         QCOMPARE(w.EditCode->text(), QString("22"));
+        QCOMPARE(w.EditName->text(), QString("Pear"));
         QCOMPARE(w.EditNote->text(), QString());
+    }
+
+    // A new palette recolours the read-only edits at once, from its own
+    // window and highlight colours.
+    void paletteChangeRecoloursReadOnlyEdits()
+    {
+        TMainFormStore& w = Open();
+        const QPalette old = QApplication::palette();
+        QPalette p = old;
+        p.setColor(QPalette::Base, QColor(200, 100, 0));
+        p.setColor(QPalette::Highlight, QColor(0, 0, 100));
+        QApplication::setPalette(p);
+        QTRY_COMPARE(w.ReadOnlyColor(), QColor(140, 70, 30));
+        QCOMPARE(w.EditCode->palette().color(QPalette::Base), QColor(140, 70, 30));
+        Key(Qt::Key_F2);
+        QCOMPARE(w.EditCode->palette().color(QPalette::Base), QColor(200, 100, 0));
+        QCOMPARE(w.EditWeight->palette().color(QPalette::Base), QColor(140, 70, 30));
+        QApplication::setPalette(old);
     }
 
     void emptyStockShowsZeros()
