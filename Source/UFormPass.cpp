@@ -130,18 +130,7 @@ void TFormPass::ApplyLanguage()
     if (FTopWindow) FTopWindow->SetCaption(TextTable[SlotLogInCaption]);
 }
 
-void TFormPass::ShowKeyboardLanguage()
-{
-    QString code;
-    if (const std::uint16_t languageId = ActiveKeyboardLanguageId())
-        code = QString::fromStdString(LanguageIsoName(languageId));
-    if (code.isEmpty()) {
-        const QLocale locale = QGuiApplication::inputMethod()->locale();
-        code = QLocale::languageToCode(locale.language(), QLocale::ISO639Part1);
-        if (code.isEmpty() || locale.language() == QLocale::C) code = QStringLiteral("en");
-    }
-    LbLang->setText(code.toUpper());
-}
+void TFormPass::ShowKeyboardLanguage() { LbLang->setText(QString::fromStdString(KeyboardLanguageText())); }
 
 bool TFormPass::eventFilter(QObject* watched, QEvent* event)
 {

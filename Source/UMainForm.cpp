@@ -711,24 +711,19 @@ void TMainFormStore::StartEdit()
         EditCode->setFocus();
 }
 
-void TMainFormStore::StartAdd()
+void TMainFormStore::StartAdd() { StartBooking(smAdd); }
+
+void TMainFormStore::StartDeduct() { StartBooking(smDeduct); }
+
+void TMainFormStore::StartBooking(TStoreMode mode)
 {
-    SetMode(smAdd);
+    SetMode(mode);
     EditNote->setText(QString());
     QWidget* focus = QApplication::focusWidget();
     if (focus != EditWeight && focus != EditPCount && focus != EditNote) EditWeight->setFocus();
     // The totals stand in the edits as the starting text; selected, the
     // first key typed replaces them instead of adding to the whole stock
     // (a Tab into the other edit selects its text too).
-    if (auto* edit = qobject_cast<QLineEdit*>(QApplication::focusWidget())) edit->selectAll();
-}
-
-void TMainFormStore::StartDeduct()
-{
-    SetMode(smDeduct);
-    EditNote->setText(QString());
-    QWidget* focus = QApplication::focusWidget();
-    if (focus != EditWeight && focus != EditPCount && focus != EditNote) EditWeight->setFocus();
     if (auto* edit = qobject_cast<QLineEdit*>(QApplication::focusWidget())) edit->selectAll();
 }
 
@@ -1125,7 +1120,7 @@ void TMainFormStore::RestoreNumLock()
 
 void TMainFormStore::ShowNumLock() { StatusBar->SetText(1, NumLockState().value_or(false) ? "NUM" : ""); }
 
-void TMainFormStore::ShowKeyboardLanguage() { StatusBar->SetText(3, KeyboardLanguageText()); }
+void TMainFormStore::ShowKeyboardLanguage() { StatusBar->SetText(3, ToQ(KeyboardLanguageText())); }
 
 void TMainFormStore::ShowClock() { StatusBar->SetText(4, ToQ(FormatDateTimeText(Now()))); }
 

@@ -158,6 +158,7 @@ private:
     void UnlockEdit(TLocalDbEdit* edit);
     void UpdateLabelColors();
     void SetPadShortcuts(bool pad);
+    void StartBooking(TStoreMode mode);
     void EditEnter(bool numeric);
     void GridStoreKeyPress(QString& key);
     void GridStoreSelectCell(int col, int row, bool& canSelect);

@@ -1,10 +1,5 @@
 #include "UStatusPanels.h"
 
-#include "UKeyboard.h"
-
-#include <QGuiApplication>
-#include <QInputMethod>
-#include <QLocale>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionFrame>
@@ -59,19 +54,6 @@ void TStatusPanels::paintEvent(QPaintEvent*)
         painter.drawText(text, int(p.Alignment | Qt::AlignVCenter),
                          fontMetrics().elidedText(p.Text, Qt::ElideRight, text.width()));
     }
-}
-
-QString KeyboardLanguageText()
-{
-    QString code;
-    if (const std::uint16_t languageId = ActiveKeyboardLanguageId())
-        code = QString::fromStdString(LanguageIsoName(languageId));
-    if (code.isEmpty()) {
-        const QLocale locale = QGuiApplication::inputMethod()->locale();
-        code = QLocale::languageToCode(locale.language(), QLocale::ISO639Part1);
-        if (code.isEmpty() || locale.language() == QLocale::C) code = QStringLiteral("en");
-    }
-    return code.toUpper();
 }
 
 } // namespace tv

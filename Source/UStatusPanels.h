@@ -34,9 +34,4 @@ private:
     std::vector<TPanel> FPanels;
 };
 
-// The two-letter code, in capitals, of the active keyboard layout's
-// language; of the input method's language where the keyboard cannot be
-// read, "EN" when that has none.
-QString KeyboardLanguageText();
-
 } // namespace tv

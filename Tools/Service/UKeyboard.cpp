@@ -1,5 +1,8 @@
 #include "UKeyboard.h"
 
+#include <QGuiApplication>
+#include <QInputMethod>
+#include <QLocale>
 #include <QString>
 
 namespace tv {
@@ -75,6 +78,19 @@ bool LoadKeyboardLayoutActive(const std::string& layoutId)
     if (!isNumber || language == 0) return false;
     return AddKeyboardLayout(LanguageLayout(static_cast<std::uint16_t>(language))) &&
            SelectKeyboardLayout(layoutId, true);
+}
+
+std::string KeyboardLanguageText()
+{
+    QString code;
+    if (const std::uint16_t languageId = ActiveKeyboardLanguageId())
+        code = QString::fromStdString(LanguageIsoName(languageId));
+    if (code.isEmpty()) {
+        const QLocale locale = QGuiApplication::inputMethod()->locale();
+        code = QLocale::languageToCode(locale.language(), QLocale::ISO639Part1);
+        if (code.isEmpty() || locale.language() == QLocale::C) code = QStringLiteral("en");
+    }
+    return code.toUpper().toStdString();
 }
 
 } // namespace tv

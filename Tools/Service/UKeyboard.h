@@ -34,4 +34,9 @@ std::uint16_t ActiveKeyboardLanguageId();
 // its language to the keyboard when it has none; true when it is active.
 bool LoadKeyboardLayoutActive(const std::string& layoutId);
 
+// The two-letter code, in capitals, of the active keyboard layout's
+// language; of the input method's language where the keyboard cannot be
+// read, "EN" when that has none. Needs an application object.
+std::string KeyboardLanguageText();
+
 } // namespace tv
