@@ -18,6 +18,7 @@
 #include <QLocale>
 
 #include <cstdio>
+#include <memory>
 #include <fstream>
 #include <sstream>
 
@@ -126,39 +127,45 @@ void TFileExport::Execute()
     const std::string ext = "." + Extension();
     if (QFileInfo(QString::fromStdString(path)).suffix().toLower().toStdString() != Extension())
         path += ext;
-    std::FILE* file = nullptr;
     try {
-        file = std::fopen(path.c_str(), "wb");
-        if (!file)
-            throw EFileWrite(path);
-        FFile = file;
-        FBuffer.clear();
-        FBuffer = HeaderLine();
-        WriteAllGoods();
-        FFile = nullptr;
-        const bool written = FBuffer.empty() || std::fwrite(FBuffer.data(), 1, FBuffer.size(), file) == FBuffer.size();
-        FBuffer.clear();
-        const bool closed = std::fclose(file) == 0;
-        file = nullptr;
-        if (!written || !closed)
-            throw EFileWrite(path);
-        ShellOpen(path);
+        WriteFile(path);
     } catch (const std::exception&) {
+        ShowFileError(path, texts[ceError], texts[ceTitle], texts[ceErrorHint]);
+        return;
+    }
+    ShellOpen(path);
+}
+
+void TFileExport::WriteFile(const std::string& path)
+{
+    struct TClose {
+        void operator()(std::FILE* f) const { std::fclose(f); }
+    };
+    std::unique_ptr<std::FILE, TClose> file(std::fopen(path.c_str(), "wb"));
+    if (!file)
+        throw EFileWrite(path);
+    FFile = file.get();
+    FBuffer = HeaderLine();
+    try {
+        WriteAllGoods();
+    } catch (...) {
         FFile = nullptr;
         FBuffer.clear();
-        if (file)
-            std::fclose(file);
-        ShowFileError(path, texts[ceError], texts[ceTitle], texts[ceErrorHint]);
+        throw;
     }
+    FFile = nullptr;
+    const bool written = std::fwrite(FBuffer.data(), 1, FBuffer.size(), file.get()) == FBuffer.size();
+    FBuffer.clear();
+    if (!written || std::fclose(file.release()) != 0)
+        throw EFileWrite(path);
 }
 
 void TFileExport::WriteFull()
 {
     if (FBuffer.size() < (1u << 16))
         return;
-    auto* file = static_cast<std::FILE*>(FFile);
-    if (!file || std::fwrite(FBuffer.data(), 1, FBuffer.size(), file) != FBuffer.size())
-        throw EFileWrite("");
+    if (!FFile || std::fwrite(FBuffer.data(), 1, FBuffer.size(), FFile) != FBuffer.size())
+        throw EFileWrite("the export file");
     FBuffer.clear();
 }
 

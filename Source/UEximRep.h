@@ -5,6 +5,7 @@
 
 #include "UInOut.h"
 
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
@@ -52,7 +53,11 @@ protected:
     void WriteFull();
 
 private:
-    void* FFile = nullptr;
+    // Creates the file and writes the header and every goods record; raises
+    // when it cannot be created, written or closed.
+    void WriteFile(const std::string& path);
+
+    std::FILE* FFile = nullptr;
 };
 
 class TCsvExport : public TFileExport {

@@ -16,6 +16,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <filesystem>
+
 using namespace tv;
 using namespace tv::testkit;
 
@@ -249,6 +251,15 @@ private slots:
         QCOMPARE(messages.Shown[0].Caption, std::string("Export rests on warehouse"));
         QCOMPARE(messages.Shown[0].Flags, MB_ONEBUTTON | MB_ICONEXCLAMATION);
         QCOMPARE(messages.Shown[0].FirstHint, std::string("Close error message window"));
+        // A full disk: the writes fail when the file's buffer goes out.
+        const std::string full = store.Path() + "full.csv";
+        std::filesystem::create_symlink("/dev/full", full);
+        PutSampleGoods();
+        desk.Path = full;
+        CsvExport.Execute();
+        QVERIFY(desk.Opened.empty());
+        QCOMPARE(messages.Shown.size(), size_t(2));
+        QCOMPARE(messages.Shown[1].Text.substr(0, full.size()), full);
     }
 
     // What one export wrote comes back through the import, under the
