@@ -9,6 +9,7 @@
 #include "UImage.h"
 #include "UMessages.h"
 #include "UProgOptions.h"
+#include "UQtText.h"
 #include "UStringUtils.h"
 #include "UTextConst.h"
 #include "UVersion.h"
@@ -34,13 +35,6 @@ constexpr std::uint8_t MailBytes[] = {0x75, 0x63, 0x71, 0x6A, 0x6A, 0x70, 0x62, 
                                       0x74, 0x6C, 0x63, 0x7F, 0x7C, 0x74, 0x3C, 0x7C, 0x66, 0x72};
 
 TUnitGradienter AboutGradienter;
-
-QString ToQ(const std::string& s)
-{
-    QString q = QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-    q.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    return q;
-}
 
 std::string OwnVersion() { return GetProductVersion(ExeFileName()); }
 

@@ -7,6 +7,7 @@
 #include "UImage.h"
 #include "UKeyboard.h"
 #include "UPassword.h"
+#include "UQtText.h"
 #include "UTextConst.h"
 #include "UTopWindows.h"
 
@@ -27,13 +28,11 @@ constexpr int ClientWidth = 260;
 constexpr int ClientHeight = 110;
 TUnitGradienter PassGradienter;
 
-QString ToQ(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
-
 } // namespace
 
 std::string PasswordBytes(const QString& text)
 {
-    const std::string utf8 = text.toStdString();
+    const std::string utf8 = FromQ(text);
     std::string cp1251 = Utf8ToCp1251(utf8);
     if (Cp1251ToUtf8(cp1251) == utf8) return cp1251;
     return utf8;
@@ -92,7 +91,7 @@ TFormPass::TFormPass(TPass* pass, QWidget* parent)
     PassGradienter.Attach(this, Image);
     qApp->installEventFilter(this);
     FormCreate();
-    FTopWindow = std::make_unique<TTopWindow>("TFormPass", windowTitle().toStdString(), this, [](TMessage& message) {
+    FTopWindow = std::make_unique<TTopWindow>("TFormPass", FromQ(windowTitle()), this, [](TMessage& message) {
         if (message.Msg == WM_RESTOREINSTANCE)
             AnswerActivate(message);
         else if (message.Msg == WM_TERMINATEINSTANCE)

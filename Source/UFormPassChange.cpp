@@ -5,6 +5,7 @@
 #include "UFormPass.h"
 #include "UImage.h"
 #include "UPassword.h"
+#include "UQtText.h"
 #include "UTextConst.h"
 
 #include <QLabel>
@@ -18,8 +19,6 @@ namespace {
 constexpr int ClientWidth = 264;
 constexpr int ClientHeight = 207;
 TUnitGradienter PassChangeGradienter;
-
-QString ToQ(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
 } // namespace
 

@@ -4,6 +4,7 @@
 #include "UException.h"
 #include "UImage.h"
 #include "UMessages.h"
+#include "UQtText.h"
 #include "UStoreData.h"
 #include "UTextConst.h"
 
@@ -17,8 +18,6 @@ namespace {
 constexpr int ClientWidth = 254;
 constexpr int ClientHeight = 185;
 TUnitGradienter StatGradienter;
-
-QString ToQ(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
 } // namespace
 

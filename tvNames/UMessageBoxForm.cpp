@@ -3,6 +3,7 @@
 #include "UDialogBand.h"
 #include "UException.h"
 #include "UImage.h"
+#include "UQtText.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -21,13 +22,6 @@ namespace {
 constexpr int ClientWidth = 364;
 constexpr int ClientHeight = 142;
 TUnitGradienter MessageBoxGradienter;
-
-QString ToQ(const std::string& text)
-{
-    QString s = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-    s.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    return s;
-}
 
 QStyle::StandardPixmap IconOfFlags(int icon, bool& known)
 {

@@ -12,6 +12,7 @@
 #include "UMessageBoxForm.h"
 #include "UProgFolder.h"
 #include "UProgOptions.h"
+#include "UQtText.h"
 #include "UStoreData.h"
 #include "UTextConst.h"
 
@@ -29,8 +30,6 @@
 using namespace tv;
 
 namespace {
-
-QString ToQ(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())).replace("\r\n", "\n"); }
 
 // Every problem a user would see, one line each.
 QStringList Faults(QWidget& form)
