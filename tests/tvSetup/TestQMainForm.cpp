@@ -33,8 +33,12 @@ namespace {
 
 // One wizard with its overwrite dialog in a temporary home.
 struct TWizard {
-    TWizard()
+    TWizard() { Restart(); }
+    // A new wizard in the same home, as a second start of the setup.
+    void Restart()
     {
+        ConfirmForm = nullptr;
+        Form.reset();
         Form = std::make_unique<TMainFormSetup>();
         MainFormSetup = Form.get();
         ConfirmForm = new TConfirmForm(Form.get());
@@ -337,6 +341,46 @@ private slots:
         w.Form->BtnCancel->click();
         QVERIFY(!w.Form->isVisible());
         QCOMPARE(ProgramToRun, w.Home.Folder() + "tarnovell");
+    }
+
+    void overwriteAnswersOfASecondInstallation_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<int>("questions");
+        QTest::addColumn<bool>("replaced");
+        // Seven existing files: three in the folder, the configuration, three entries.
+        QTest::newRow("yes") << "BtnYes" << 7 << true;
+        QTest::newRow("yes for all") << "BtnYesToAll" << 1 << true;
+        QTest::newRow("no") << "BtnNo" << 7 << false;
+        QTest::newRow("no for all") << "BtnNoToAll" << 1 << false;
+    }
+
+    void overwriteAnswersOfASecondInstallation()
+    {
+        QFETCH(QString, button);
+        QFETCH(int, questions);
+        QFETCH(bool, replaced);
+        TWizard w;
+        w.Next(4);
+        const std::string program = w.Home.Folder() + "tarnovell";
+        const std::string carried = TSetupTestHome::Read(program);
+        TSetupTestHome::Write(program, "old program");
+        TSetupTestHome::Write(w.Home.Desktop() + "Tarnovell.desktop", "old entry");
+
+        w.Restart();
+        int asked = 0;
+        std::function<void(QWidget*)> answer = [&](QWidget* modal) {
+            ++asked;
+            static_cast<TConfirmForm*>(modal)->findChild<QPushButton*>(button)->click();
+            if (ConfirmForm->GroupMode() == 0 && asked < 7)
+                WhenShown(answer);
+        };
+        WhenShown(answer);
+        w.Next(4);
+        QCOMPARE(asked, questions);
+        QCOMPARE(w.Form->LbComplete->text(), QString("\nInstallation successful!"));
+        QCOMPARE(TSetupTestHome::Read(program), replaced ? carried : std::string("old program"));
+        QCOMPARE(TSetupTestHome::Read(w.Home.Desktop() + "Tarnovell.desktop") == "old entry", !replaced);
     }
 
     void uncheckedLaunchStartsNothing()
