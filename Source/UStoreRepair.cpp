@@ -137,8 +137,10 @@ TNeed NeedOf(TTableStore& Goods, TTableMoves& Moves, const std::vector<TMove>& l
     }
     try {
         e = Expected(list, price);
+        // Without a re-pricing every movement holds the price and its value.
         std::set<uint32_t> others;
-        for (const TMove& m : list) {
+        for (size_t i = 0; e.Reprice && i < list.size(); ++i) {
+            const TMove& m = list[i];
             if (m.Sum != TMoneyField::MulMoney(m.Cost, m.Weight))
                 return nForeign;
             if (m.Cost != price)
