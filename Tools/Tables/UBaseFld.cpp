@@ -14,20 +14,6 @@ const char* const BoolDataTexts[2] = {"False", "True"};
 
 namespace {
 
-int32_t ReadInt32(const void* p)
-{
-    int32_t v;
-    std::memcpy(&v, p, 4);
-    return v;
-}
-
-double ReadDouble(const void* p)
-{
-    double v;
-    std::memcpy(&v, p, 8);
-    return v;
-}
-
 template <typename T>
 int32_t Compare(T a, T b)
 {
@@ -92,54 +78,25 @@ const TFieldClass& TIntegerField::ClassInfo()
     return cls;
 }
 
-void TIntegerField::SetValue(int32_t value)
-{
-    CheckEditable();
-    FValue = value;
-}
-
-void TIntegerField::SetData(const void* data)
-{
-    FValue = ReadInt32(data);
-}
-
-std::string TIntegerField::GetText() const
-{
-    return std::to_string(FValue);
-}
-
-void TIntegerField::SetText(const std::string& text)
-{
-    CheckEditable();
-    FValue = ParseIntegerText(text);
-}
-
 void TIntegerField::ApplyKeyValue()
 {
     FValue = GetNextKeyValue();
 }
 
-int32_t TIntegerField::CompareData(const void* a, const void* b) const
+std::string TIntegerField::ValueText(int32_t value)
 {
-    return Compare(ReadInt32(a), ReadInt32(b));
+    return std::to_string(value);
 }
 
-void TIntegerField::VariantToData(const TVariant& value, void* dest) const
+int32_t TIntegerField::EditText(const std::string& text)
+{
+    return ParseIntegerText(text);
+}
+
+int32_t TIntegerField::FromVariant(const TVariant& value)
 {
     if (value.VarType() != varInteger) throw Exception("Тип варианта не является Integer");
-    const int32_t v = value.AsInteger();
-    std::memcpy(dest, &v, 4);
-}
-
-void TIntegerField::TextToData(const std::string& text, void* dest) const
-{
-    const int32_t v = ParseIntegerText(text);
-    std::memcpy(dest, &v, 4);
-}
-
-std::string TIntegerField::DataToText(const void* data) const
-{
-    return std::to_string(ReadInt32(data));
+    return value.AsInteger();
 }
 
 // String
@@ -228,49 +185,30 @@ const TFieldClass& TBooleanField::ClassInfo()
     return cls;
 }
 
-void TBooleanField::SetValue(bool value)
+std::string TBooleanField::ValueText(int32_t value)
 {
-    CheckEditable();
-    FValue = value ? -1 : 0;
+    return BoolTexts[value != 0 ? 1 : 0];
 }
 
-void TBooleanField::SetData(const void* data)
+std::string TBooleanField::DataText(int32_t value)
 {
-    FValue = ReadInt32(data);
+    return BoolDataTexts[value != 0 ? 1 : 0];
 }
 
-std::string TBooleanField::GetText() const
+int32_t TBooleanField::EditText(const std::string& text)
 {
-    return BoolTexts[FValue != 0 ? 1 : 0];
+    return BoolFromText(text);
 }
 
-void TBooleanField::SetText(const std::string& text)
-{
-    CheckEditable();
-    FValue = BoolFromText(text);
-}
-
-int32_t TBooleanField::CompareData(const void* a, const void* b) const
-{
-    return Compare(ReadInt32(a) != 0, ReadInt32(b) != 0);
-}
-
-void TBooleanField::VariantToData(const TVariant& value, void* dest) const
+int32_t TBooleanField::FromVariant(const TVariant& value)
 {
     if (value.VarType() != varBoolean) throw Exception("Тип варианта не является Boolean");
-    const int32_t v = value.AsBoolean() ? 1 : 0;
-    std::memcpy(dest, &v, 4);
+    return value.AsBoolean() ? 1 : 0;
 }
 
-void TBooleanField::TextToData(const std::string& text, void* dest) const
+int32_t TBooleanField::CompareValues(int32_t a, int32_t b)
 {
-    const int32_t v = BoolFromText(text);
-    std::memcpy(dest, &v, 4);
-}
-
-std::string TBooleanField::DataToText(const void* data) const
-{
-    return BoolDataTexts[ReadInt32(data) != 0 ? 1 : 0];
+    return Compare(a != 0, b != 0);
 }
 
 // Date-time
@@ -284,49 +222,25 @@ const TFieldClass& TDateTimeField::ClassInfo()
     return cls;
 }
 
-void TDateTimeField::SetValue(TDateTime value)
+std::string TDateTimeField::ValueText(TDateTime value)
 {
-    CheckEditable();
-    FValue = value;
+    return DateText(value);
 }
 
-void TDateTimeField::SetData(const void* data)
+TDateTime TDateTimeField::EditText(const std::string& text)
 {
-    FValue = ReadDouble(data);
+    return text.empty() ? 0 : ParseDateText(text);
 }
 
-std::string TDateTimeField::GetText() const
+TDateTime TDateTimeField::DataFromText(const std::string& text)
 {
-    return DateText(FValue);
+    return ParseDateText(text);
 }
 
-void TDateTimeField::SetText(const std::string& text)
-{
-    CheckEditable();
-    FValue = text.empty() ? 0 : ParseDateText(text);
-}
-
-int32_t TDateTimeField::CompareData(const void* a, const void* b) const
-{
-    return Compare(ReadDouble(a), ReadDouble(b));
-}
-
-void TDateTimeField::VariantToData(const TVariant& value, void* dest) const
+TDateTime TDateTimeField::FromVariant(const TVariant& value)
 {
     if (value.VarType() != varDate) throw Exception("Тип варианта не является TDateTime");
-    const double v = value.AsDouble();
-    std::memcpy(dest, &v, 8);
-}
-
-void TDateTimeField::TextToData(const std::string& text, void* dest) const
-{
-    const double v = ParseDateText(text);
-    std::memcpy(dest, &v, 8);
-}
-
-std::string TDateTimeField::DataToText(const void* data) const
-{
-    return DateText(ReadDouble(data));
+    return value.AsDouble();
 }
 
 } // namespace tv

@@ -7,34 +7,27 @@
 namespace tv {
 
 // int32 value; type id 1, letter "I"; the only type that takes key values.
-class TIntegerField : public TField {
+// The text: empty gives 0; else a decimal int32 with an optional sign, else
+// "Неверно задано целое число: " + text. A variant must be varInteger, else
+// "Тип варианта не является Integer".
+class TIntegerField : public TFixedField<int32_t, TIntegerField> {
 public:
     TIntegerField() : TIntegerField(ClassInfo()) {}
     static const TFieldClass& ClassInfo();
 
     int32_t GetValue() const { return FValue; }
     // Needs CanEdit.
-    void SetValue(int32_t value);
-
-    int32_t DataSize() const override { return 4; }
-    const void* GetData() override { return &FValue; }
-    void SetData(const void* data) override;
-    std::string GetText() const override;
-    // Empty text gives 0; else a decimal int32 with an optional sign, else
-    // "Неверно задано целое число: " + text.
-    void SetText(const std::string& text) override;
+    void SetValue(int32_t value) { Assign(value); }
     void ApplyKeyValue() override;
-    int32_t CompareData(const void* a, const void* b) const override;
-    // Accepts varInteger only, else "Тип варианта не является Integer".
-    void VariantToData(const TVariant& value, void* dest) const override;
-    void TextToData(const std::string& text, void* dest) const override;
-    std::string DataToText(const void* data) const override;
 
 protected:
-    explicit TIntegerField(const TFieldClass& cls) : TField(cls) {}
+    explicit TIntegerField(const TFieldClass& cls) : TFixedField(cls) {}
 
 private:
-    int32_t FValue = 0;
+    friend class TFixedField<int32_t, TIntegerField>;
+    static std::string ValueText(int32_t value);
+    static int32_t EditText(const std::string& text);
+    static int32_t FromVariant(const TVariant& value);
 };
 
 // Fixed width of n 1251 characters, zero-padded in the record. The text is
@@ -72,67 +65,54 @@ private:
 };
 
 // int32 value, 0 false, -1 true as written, any non-zero reads true.
-// Type id 3, letter "L".
-class TBooleanField : public TField {
+// Type id 3, letter "L". Shown "True" or "False"; a text is true exactly
+// when upper-cased it is "TRUE". A variant must be varBoolean, else "Тип
+// варианта не является Boolean", and writes 1 or 0.
+class TBooleanField : public TFixedField<int32_t, TBooleanField> {
 public:
     TBooleanField() : TBooleanField(ClassInfo()) {}
     static const TFieldClass& ClassInfo();
 
     bool GetValue() const { return FValue != 0; }
     // Stores -1 or 0; needs CanEdit.
-    void SetValue(bool value);
-
-    int32_t DataSize() const override { return 4; }
-    const void* GetData() override { return &FValue; }
-    void SetData(const void* data) override;
-    // "True" or "False".
-    std::string GetText() const override;
-    // True exactly when the upper-cased text is "TRUE"; needs CanEdit.
-    void SetText(const std::string& text) override;
-    int32_t CompareData(const void* a, const void* b) const override;
-    // Accepts varBoolean only, else "Тип варианта не является Boolean";
-    // writes 1 or 0.
-    void VariantToData(const TVariant& value, void* dest) const override;
-    void TextToData(const std::string& text, void* dest) const override;
-    std::string DataToText(const void* data) const override;
+    void SetValue(bool value) { Assign(value ? -1 : 0); }
 
 protected:
-    explicit TBooleanField(const TFieldClass& cls) : TField(cls) {}
+    explicit TBooleanField(const TFieldClass& cls) : TFixedField(cls) {}
 
 private:
-    int32_t FValue = 0;
+    friend class TFixedField<int32_t, TBooleanField>;
+    static std::string ValueText(int32_t value);
+    static std::string DataText(int32_t value);
+    static int32_t EditText(const std::string& text);
+    static int32_t FromVariant(const TVariant& value);
+    static int32_t CompareValues(int32_t a, int32_t b);
 };
 
-// Date-time value, 0 meaning no date. Type id 4, letter "D".
-class TDateTimeField : public TField {
+// Date-time value, 0 meaning no date. Type id 4, letter "D". Shown empty for
+// 0, else the short date, then the long time unless it is 0:00:00. An edited
+// text: empty gives 0; else a date and optional time in the current format,
+// else "Неверно задана дата(время): " + text; a text put into a record must
+// not be empty. A variant must be varDate, else "Тип варианта не является
+// TDateTime".
+class TDateTimeField : public TFixedField<TDateTime, TDateTimeField> {
 public:
     TDateTimeField() : TDateTimeField(ClassInfo()) {}
     static const TFieldClass& ClassInfo();
 
     TDateTime GetValue() const { return FValue; }
     // Needs CanEdit.
-    void SetValue(TDateTime value);
-
-    int32_t DataSize() const override { return 8; }
-    const void* GetData() override { return &FValue; }
-    void SetData(const void* data) override;
-    // Empty for 0, else the short date, then the long time unless it is 0:00:00.
-    std::string GetText() const override;
-    // Empty text gives 0; else a date and optional time in the current
-    // format, else "Неверно задана дата(время): " + text. Needs CanEdit.
-    void SetText(const std::string& text) override;
-    int32_t CompareData(const void* a, const void* b) const override;
-    // Accepts varDate only, else "Тип варианта не является TDateTime".
-    void VariantToData(const TVariant& value, void* dest) const override;
-    // As SetText, but the empty text fails too.
-    void TextToData(const std::string& text, void* dest) const override;
-    std::string DataToText(const void* data) const override;
+    void SetValue(TDateTime value) { Assign(value); }
 
 protected:
-    explicit TDateTimeField(const TFieldClass& cls) : TField(cls) {}
+    explicit TDateTimeField(const TFieldClass& cls) : TFixedField(cls) {}
 
 private:
-    TDateTime FValue = 0;
+    friend class TFixedField<TDateTime, TDateTimeField>;
+    static std::string ValueText(TDateTime value);
+    static TDateTime EditText(const std::string& text);
+    static TDateTime DataFromText(const std::string& text);
+    static TDateTime FromVariant(const TVariant& value);
 };
 
 // Texts of the boolean values, index 0 false and 1 true.

@@ -6,6 +6,7 @@
 // in record format.
 
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -115,5 +116,50 @@ const std::vector<const TFieldClass*>& FieldClasses();
 // Appends a class to the registry; fails when the class or its type id is
 // already there.
 void RegisterFieldClass(const TFieldClass& cls);
+
+// A field whose value is one number of type T, kept in the record as its
+// own bytes. The derived class D gives the conversions as static members:
+// ValueText and DataText (the text of a value, shown and of the record),
+// EditText and DataFromText (the value of an edited text, of a text put into
+// a record), FromVariant (the value of a variant, or the type's failure) and
+// CompareValues.
+template <typename T, typename D>
+class TFixedField : public TField {
+public:
+    int32_t DataSize() const override { return sizeof(T); }
+    const void* GetData() override { return &FValue; }
+    void SetData(const void* data) override { FValue = Read(data); }
+    std::string GetText() const override { return D::ValueText(FValue); }
+    void SetText(const std::string& text) override
+    {
+        CheckEditable();
+        FValue = D::EditText(text);
+    }
+    int32_t CompareData(const void* a, const void* b) const override { return D::CompareValues(Read(a), Read(b)); }
+    void VariantToData(const TVariant& value, void* dest) const override { Put(D::FromVariant(value), dest); }
+    void TextToData(const std::string& text, void* dest) const override { Put(D::DataFromText(text), dest); }
+    std::string DataToText(const void* data) const override { return D::DataText(Read(data)); }
+
+protected:
+    explicit TFixedField(const TFieldClass& cls) : TField(cls) {}
+
+    void Assign(T value)
+    {
+        CheckEditable();
+        FValue = value;
+    }
+    static T Read(const void* data)
+    {
+        T v;
+        std::memcpy(&v, data, sizeof v);
+        return v;
+    }
+    static void Put(T value, void* dest) { std::memcpy(dest, &value, sizeof value); }
+    static std::string DataText(T value) { return D::ValueText(value); }
+    static T DataFromText(const std::string& text) { return D::EditText(text); }
+    static int32_t CompareValues(T a, T b) { return a < b ? -1 : (b < a ? 1 : 0); }
+
+    T FValue{};
+};
 
 } // namespace tv

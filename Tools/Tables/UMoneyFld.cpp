@@ -11,13 +11,6 @@ namespace {
 
 const char kInvalidMoney[] = "Неверно задано положительное число с двумя знаками: ";
 
-uint32_t ReadUInt32(const void* p)
-{
-    uint32_t v;
-    std::memcpy(&v, p, 4);
-    return v;
-}
-
 [[noreturn]] void InvalidMoney(const std::string& text)
 {
     throw Exception(kInvalidMoney + ("[" + text + "]"));
@@ -100,50 +93,15 @@ uint32_t TMoneyField::MulMoney(uint32_t a, uint32_t b)
     return t;
 }
 
-void TMoneyField::SetValue(uint32_t value)
+uint32_t TMoneyField::EditText(const std::string& text)
 {
-    CheckEditable();
-    FValue = value;
+    return ParseMoneyText(text);
 }
 
-void TMoneyField::SetData(const void* data)
-{
-    FValue = ReadUInt32(data);
-}
-
-std::string TMoneyField::GetText() const
-{
-    return MoneyToText(FValue);
-}
-
-void TMoneyField::SetText(const std::string& text)
-{
-    CheckEditable();
-    FValue = ParseMoneyText(text);
-}
-
-int32_t TMoneyField::CompareData(const void* a, const void* b) const
-{
-    const uint32_t x = ReadUInt32(a), y = ReadUInt32(b);
-    return x < y ? -1 : (x > y ? 1 : 0);
-}
-
-void TMoneyField::VariantToData(const TVariant& value, void* dest) const
+uint32_t TMoneyField::FromVariant(const TVariant& value)
 {
     if (value.VarType() != varLongWord) throw Exception("Тип варианта не является LongWord");
-    const uint32_t v = value.AsLongWord();
-    std::memcpy(dest, &v, 4);
-}
-
-void TMoneyField::TextToData(const std::string& text, void* dest) const
-{
-    const uint32_t v = ParseMoneyText(text);
-    std::memcpy(dest, &v, 4);
-}
-
-std::string TMoneyField::DataToText(const void* data) const
-{
-    return MoneyToText(ReadUInt32(data));
+    return value.AsLongWord();
 }
 
 } // namespace tv

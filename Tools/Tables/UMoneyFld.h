@@ -6,8 +6,10 @@
 
 namespace tv {
 
-// Type id 5, letter "M"; the first registered field class.
-class TMoneyField : public TField {
+// Type id 5, letter "M"; the first registered field class. An edited text:
+// empty gives 0; any parse failure gives the invalid-number message. A
+// variant must be varLongWord, else "Тип варианта не является LongWord".
+class TMoneyField : public TFixedField<uint32_t, TMoneyField> {
 public:
     TMoneyField() : TMoneyField(ClassInfo()) {}
     static const TFieldClass& ClassInfo();
@@ -24,25 +26,16 @@ public:
 
     uint32_t GetValue() const { return FValue; }
     // Needs CanEdit.
-    void SetValue(uint32_t value);
-
-    int32_t DataSize() const override { return 4; }
-    const void* GetData() override { return &FValue; }
-    void SetData(const void* data) override;
-    std::string GetText() const override;
-    // Empty text gives 0; any parse failure gives the invalid-number message.
-    void SetText(const std::string& text) override;
-    int32_t CompareData(const void* a, const void* b) const override;
-    // Accepts varLongWord only, else "Тип варианта не является LongWord".
-    void VariantToData(const TVariant& value, void* dest) const override;
-    void TextToData(const std::string& text, void* dest) const override;
-    std::string DataToText(const void* data) const override;
+    void SetValue(uint32_t value) { Assign(value); }
 
 protected:
-    explicit TMoneyField(const TFieldClass& cls) : TField(cls) {}
+    explicit TMoneyField(const TFieldClass& cls) : TFixedField(cls) {}
 
 private:
-    uint32_t FValue = 0;
+    friend class TFixedField<uint32_t, TMoneyField>;
+    static std::string ValueText(uint32_t value) { return MoneyToText(value); }
+    static uint32_t EditText(const std::string& text);
+    static uint32_t FromVariant(const TVariant& value);
 };
 
 } // namespace tv
