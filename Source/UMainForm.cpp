@@ -1105,6 +1105,8 @@ void TMainFormStore::EditEnter(bool numeric)
         NumLockOn();
     else
         NumLockOff();
+    // The keyboard is switched without a key event that would refresh the panel.
+    ShowNumLock();
 }
 
 void TMainFormStore::SetNumLockForColumn(int column) { EditEnter(column != 2); }
@@ -1116,6 +1118,7 @@ void TMainFormStore::RestoreNumLock()
         NumLockOn();
     else
         NumLockOff();
+    ShowNumLock();
 }
 
 void TMainFormStore::ShowNumLock() { StatusBar->SetText(1, NumLockState().value_or(false) ? "NUM" : ""); }

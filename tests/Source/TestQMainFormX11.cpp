@@ -1,0 +1,214 @@
+// The main window's keyboard rules on a real X server: NumLock by field in
+// laptop mode and the keyboard layout of the language. The test starts its
+// own virtual X server; without one it is skipped.
+
+#include "UMainForm.h"
+
+#include "UDataGrid.h"
+#include "UFaultEnv.h"
+#include "UKeyboard.h"
+#include "ULocalDbEdit.h"
+#include "UMessages.h"
+#include "UProgFolder.h"
+#include "UProgOptions.h"
+#include "UStatusPanels.h"
+#include "UTextConst.h"
+
+#include "DialogTestKit.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+using namespace tv;
+
+namespace {
+
+QString ServerDisplay;  // ":N" of the started server, empty when none
+
+class TAnswers : public IMessages {
+public:
+    int ShowMessageBox(const std::string&, const std::string& caption, int, const std::string&, const std::string&,
+                       const std::string&, const std::string&) override
+    {
+        Captions.push_back(caption);
+        return Answer;
+    }
+    std::vector<std::string> Captions;
+    int Answer = 2;
+};
+
+} // namespace
+
+class TestQMainFormX11 : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir FHome, FFolder;
+    TAnswers FAnswers;
+    TFaultEnv FEnv;
+    std::unique_ptr<TMainFormStore> FWindow;
+
+    TMainFormStore& Open()
+    {
+        FWindow = std::make_unique<TMainFormStore>();
+        FWindow->show();
+        // Without a window manager nothing activates the window; Qt is told.
+        if (!QTest::qWaitForWindowExposed(FWindow.get())) qWarning("window not shown");
+        QApplication::setActiveWindow(FWindow.get());
+        return *FWindow;
+    }
+    static std::optional<bool> NumLock()
+    {
+        QCoreApplication::processEvents();
+        return NumLockState();
+    }
+    void Focus(QWidget* w)
+    {
+        w->setFocus(Qt::TabFocusReason);
+        QCoreApplication::processEvents();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        if (ServerDisplay.isEmpty()) QSKIP("no virtual X server to run on");
+        QVERIFY(testkit::UseConfigHome(FHome));
+        SetProgramFolder(FFolder.path().toStdString());
+        ProgOptions().SetTestDate(Now());
+        SetMessages(&FAnswers);
+        Store.SetEnv(&FEnv);
+        Store.Open(true, "Data");
+        Store.InsertGoods("11", "Apple", "2.00", "10.00", "5", "");
+    }
+    void cleanupTestCase()
+    {
+        FWindow.reset();
+        Store.Close();
+        Store.SetEnv(nullptr);
+        SetMessages(nullptr);
+    }
+    void init()
+    {
+        LoadEnglishTexts();
+        ProgOptions().SetLanguage(2);
+        QCOMPARE(QProcess::execute("setxkbmap", {"-display", ServerDisplay, "-layout", "us"}), 0);
+        FAnswers.Captions.clear();
+    }
+    void cleanup() { FWindow.reset(); }
+
+    // Laptop mode: digits in the numeric fields, letters in the name and
+    // note; closing gives back the state the window found.
+    void laptopModeSwitchesNumLockByField()
+    {
+        ProgOptions().SetEnhanced(false);
+        QVERIFY(NumLockOff());
+        TMainFormStore& w = Open();
+        QVERIFY(w.ActNotebook->isChecked());
+        Focus(w.EditCode);
+        QCOMPARE(NumLock(), std::optional<bool>(true));
+        QCOMPARE(w.StatusBar->Text(1), QString("NUM"));
+        Focus(w.EditName);
+        QCOMPARE(NumLock(), std::optional<bool>(false));
+        QCOMPARE(w.StatusBar->Text(1), QString());
+        Focus(w.EditCost);
+        QCOMPARE(NumLock(), std::optional<bool>(true));
+        Focus(w.EditNote);
+        QCOMPARE(NumLock(), std::optional<bool>(false));
+        Focus(w.GridStore);
+        w.GridStore->SetCol(1);
+        QCOMPARE(NumLock(), std::optional<bool>(true));
+        w.GridStore->SetCol(2);
+        QCOMPARE(NumLock(), std::optional<bool>(false));
+        w.GridStore->SetCol(3);
+        QCOMPARE(NumLock(), std::optional<bool>(true));
+        w.close();
+        QCOMPARE(NumLock(), std::optional<bool>(false));
+    }
+
+    // A full keyboard: the program never touches NumLock; leaving laptop
+    // mode gives back the state found at the start.
+    void fullKeyboardLeavesNumLock()
+    {
+        ProgOptions().SetEnhanced(true);
+        QVERIFY(NumLockOn());
+        TMainFormStore& w = Open();
+        QVERIFY(!w.ActNotebook->isChecked());
+        Focus(w.EditName);
+        QCOMPARE(NumLock(), std::optional<bool>(true));
+        w.ActNotebook->trigger();
+        QCOMPARE(NumLock(), std::optional<bool>(false));  // laptop mode, in the name
+        Focus(w.EditCode);
+        QCOMPARE(NumLock(), std::optional<bool>(true));
+        Focus(w.EditName);
+        w.ActNotebook->trigger();
+        QCOMPARE(NumLock(), std::optional<bool>(true));
+        Focus(w.EditNote);
+        QCOMPARE(NumLock(), std::optional<bool>(true));
+    }
+
+    // A language whose layout the keyboard lacks asks to add it; "No"
+    // leaves the layout, "Yes" adds and activates it.
+    void layoutOfTheLanguage_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<QString>("panel");
+        QTest::newRow("no") << 2 << "EN";
+        QTest::newRow("yes") << 1 << "UK";
+    }
+    void layoutOfTheLanguage()
+    {
+        QFETCH(int, answer);
+        QFETCH(QString, panel);
+        ProgOptions().SetEnhanced(true);
+        TMainFormStore& w = Open();
+        QCOMPARE(w.StatusBar->Text(3), QString("EN"));
+        FAnswers.Answer = answer;
+        w.ActSelectUkrLang->trigger();
+        QCOMPARE(FAnswers.Captions.size(), size_t(1));
+        QCOMPARE(FAnswers.Captions[0], TextTable[SlotLayoutInstallCaption]);
+        QCOMPARE(w.StatusBar->Text(3), panel);
+        // English is on the keyboard: no question.
+        w.ActSelectEngLang->trigger();
+        QCOMPARE(FAnswers.Captions.size(), size_t(1));
+        QCOMPARE(w.StatusBar->Text(3), QString("EN"));
+    }
+};
+
+int main(int argc, char** argv)
+{
+    std::unique_ptr<QProcess> server;
+    const QString program = QStandardPaths::findExecutable("Xvfb");
+    if (!program.isEmpty()) {
+        server = std::make_unique<QProcess>();
+        server->start(program, {"-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "1024x768x24"});
+        if (server->waitForStarted(5000)) {
+            while (!server->canReadLine() && server->waitForReadyRead(10000)) {}
+            const QByteArray number = server->readLine().trimmed();
+            if (!number.isEmpty()) {
+                ServerDisplay = ":" + QString::fromLatin1(number);
+                qputenv("DISPLAY", ServerDisplay.toLatin1());
+            }
+        }
+    }
+    qputenv("QT_QPA_PLATFORM", ServerDisplay.isEmpty() ? "offscreen" : "xcb");
+    int result;
+    {
+        QApplication app(argc, argv);
+        TestQMainFormX11 test;
+        result = QTest::qExec(&test, argc, argv);
+    }
+    if (server) {
+        server->terminate();
+        if (!server->waitForFinished(5000)) server->kill();
+        server->waitForFinished(5000);
+    }
+    return result;
+}
+
+#include "TestQMainFormX11.moc"
