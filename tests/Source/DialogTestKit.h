@@ -1,6 +1,10 @@
 #pragma once
 // Helpers of the dialog tests: a temporary configuration home, so that no
-// test reads or writes the user's settings, and a fresh settings file per test.
+// test reads or writes the user's settings, a fresh settings file per test
+// and a stock book in a temporary program folder.
+
+#include "UProgFolder.h"
+#include "UStoreData.h"
 
 #include <QTemporaryDir>
 
@@ -24,5 +28,25 @@ inline std::string FreshConfigPath(const QTemporaryDir& dir, const char* stem)
     static int n = 0;
     return dir.path().toStdString() + "/" + stem + std::to_string(++n) + ".cfg";
 }
+
+// A stock book open in the folder, which is the program folder while the
+// object lives.
+class TDialogBook {
+public:
+    explicit TDialogBook(const QTemporaryDir& dir)
+    {
+        SetProgramFolder(dir.path().toStdString());
+        Store.Open(true, "Data");
+    }
+    ~TDialogBook()
+    {
+        Store.Close();
+        SetProgramFolder(std::string());
+    }
+    TDialogBook(const TDialogBook&) = delete;
+    TDialogBook& operator=(const TDialogBook&) = delete;
+
+    TStore Store;
+};
 
 } // namespace tv::testkit

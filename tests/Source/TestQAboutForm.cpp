@@ -4,6 +4,7 @@
 #include "UAboutForm.h"
 
 #include "DialogTestKit.h"
+#include "MessagesTestKit.h"
 #include "UCardinalDate.h"
 #include "UDateTime.h"
 #include "UException.h"
@@ -79,24 +80,6 @@ std::string ClosedAddress()
     probe.close();
     return "http://127.0.0.1:" + std::to_string(port) + "/download/store.ver?" + VersionQuery();
 }
-
-class TRecordedMessages : public IMessages {
-public:
-    int ShowMessageBox(const std::string& text, const std::string& caption, int flags, const std::string& first,
-                       const std::string& hint, const std::string&, const std::string&) override
-    {
-        Text = text;
-        Caption = caption;
-        Flags = flags;
-        First = first;
-        Hint = hint;
-        ++Count;
-        return 1;
-    }
-    std::string Text, Caption, First, Hint;
-    int Flags = -1;
-    int Count = 0;
-};
 
 bool WaitForCheck(TFormAbout& form) { return QTest::qWaitFor([&form] { return form.VersionThread() == nullptr; }, 10000); }
 
@@ -293,10 +276,8 @@ private slots:
             opened.push_back(r);
             return accept;
         });
-        TRecordedMessages messages;
-        IMessages* previousMessages = GetMessages();
-        SetMessages(&messages);
         {
+            testkit::TRecordingMessages messages;
             TFormAbout form(FOptions.get(), nullptr, ClosedAddress());
             form.show();
             QTest::mouseClick(form.LbAddr, Qt::LeftButton);
@@ -310,18 +291,18 @@ private slots:
                 TextTable[SlotSupportSubject], {OwnVersion(), DateToStr(Date(), TextTable.LangFormatSettings)});
             QCOMPARE(opened[1].Url, "mailto:tarnovell@example.org?subject=" + UrlEncodeText(subject) +
                                         "&body=" + UrlEncodeText("Enter the reason for apply here..."));
-            QCOMPARE(messages.Count, 0);
+            QVERIFY(messages.Boxes.empty());
 
             accept = false;
             QTest::mouseClick(form.LbMail, Qt::LeftButton);
-            QCOMPARE(messages.Count, 1);
-            QCOMPARE(messages.Text, TextTable[SlotSendFailed]);
-            QCOMPARE(messages.Caption, std::string("Sending message"));
-            QCOMPARE(messages.Flags, MB_ONEBUTTON | MB_ICONEXCLAMATION);
-            QCOMPARE(messages.First, std::string("OK"));
-            QCOMPARE(messages.Hint, std::string("Close message window"));
+            QCOMPARE(int(messages.Boxes.size()), 1);
+            const testkit::TBox& box = messages.Boxes[0];
+            QCOMPARE(box.Text, TextTable[SlotSendFailed]);
+            QCOMPARE(box.Caption, std::string("Sending message"));
+            QCOMPARE(box.Flags, MB_ONEBUTTON | MB_ICONEXCLAMATION);
+            QCOMPARE(box.First, std::string("OK"));
+            QCOMPARE(box.FirstHint, std::string("Close message window"));
         }
-        SetMessages(previousMessages);
         SetShellLauncher(previous);
     }
 

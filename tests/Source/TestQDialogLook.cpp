@@ -98,22 +98,19 @@ private slots:
     void initTestCase()
     {
         QVERIFY(testkit::UseConfigHome(FDir));
-        SetProgramFolder(FDir.path().toStdString());
+        FBook = std::make_unique<testkit::TDialogBook>(FDir);
         FOptions = std::make_unique<TProgOptions>(FDir.path().toStdString() + "/tarnovell.cfg", ProgRegKeyName);
         FOptions->SetTestDate(Now());
         FOptions->SetLastVersion("99.0");
         FPass = std::make_unique<TPass>(FOptions.get());
         QVERIFY(FPass->SetPassword("x"));
-        FStore = std::make_unique<TStore>();
-        FStore->Open(true, "Data");
         // The widest totals there can be.
-        FStore->InsertGoods("1", "A", "1.00", "42'949'671.00", "2147483647", "");
-        FStore->InsertGoods("2", "B", "0.00", "0.00", "2147483647", "");
+        FBook->Store.InsertGoods("1", "A", "1.00", "42'949'671.00", "2147483647", "");
+        FBook->Store.InsertGoods("2", "B", "0.00", "0.00", "2147483647", "");
     }
     void cleanupTestCase()
     {
-        FStore->Close();
-        SetProgramFolder(std::string());
+        FBook.reset();
     }
 
     void Dialogs_data()
@@ -141,7 +138,7 @@ private slots:
         } else if (dialog == "FormAbout") {
             form.reset(new TFormAbout(FOptions.get()));
         } else {
-            auto* f = new TFormStat(FStore.get());
+            auto* f = new TFormStat(&FBook->Store);
             f->Refresh();
             form.reset(f);
         }
@@ -198,7 +195,7 @@ private:
     QTemporaryDir FDir;
     std::unique_ptr<TProgOptions> FOptions;
     std::unique_ptr<TPass> FPass;
-    std::unique_ptr<TStore> FStore;
+    std::unique_ptr<testkit::TDialogBook> FBook;
 };
 
 QTEST_MAIN(TestQDialogLook)

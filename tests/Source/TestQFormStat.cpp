@@ -2,6 +2,8 @@
 
 #include "UFormStat.h"
 
+#include "DialogTestKit.h"
+#include "MessagesTestKit.h"
 #include "UMessages.h"
 #include "UProgFolder.h"
 #include "UStoreData.h"
@@ -19,21 +21,6 @@ using namespace tv;
 
 namespace {
 
-class TRecordedMessages : public IMessages {
-public:
-    struct TBox {
-        std::string Text, Caption, First, Hint;
-        int Flags;
-    };
-    int ShowMessageBox(const std::string& text, const std::string& caption, int flags, const std::string& first,
-                       const std::string& hint, const std::string&, const std::string&) override
-    {
-        Boxes.push_back({text, caption, first, hint, flags});
-        return 1;
-    }
-    std::vector<TBox> Boxes;
-};
-
 QString Values(const TFormStat& form)
 {
     return form.LbNames->text() + " | " + form.LbWeight->text() + " | " + form.LbCount->text() + " | " +
@@ -50,24 +37,19 @@ private slots:
     {
         LoadEnglishTexts();
         FDir = std::make_unique<QTemporaryDir>();
-        SetProgramFolder(FDir->path().toStdString());
-        FStore = std::make_unique<TStore>();
-        FStore->Open(true, "Data");
-        SetMessages(&FMessages);
-        FMessages.Boxes.clear();
+        FBook = std::make_unique<testkit::TDialogBook>(*FDir);
+        FMessages = std::make_unique<testkit::TRecordingMessages>();
     }
     void cleanup()
     {
-        SetMessages(nullptr);
-        FStore->Close();
-        FStore.reset();
-        SetProgramFolder(std::string());
+        FMessages.reset();
+        FBook.reset();
         FDir.reset();
     }
 
     void Texts()
     {
-        TFormStat form(FStore.get());
+        TFormStat form(&FBook->Store);
         QCOMPARE(form.windowTitle(), QString("Total in warehouse"));
         QCOMPARE(form.BtnOK->toolTip(), QString("Close total sum window"));
         QCOMPARE(form.LbNamesText->text(), QString("Product names quantity"));
@@ -83,50 +65,50 @@ private slots:
 
     void EmptyBook()
     {
-        TFormStat form(FStore.get());
+        TFormStat form(&FBook->Store);
         QVERIFY(form.Refresh());
         QCOMPARE(Values(form), QString("0 | 0.00 | 0 | 0.00"));
-        QVERIFY(FMessages.Boxes.empty());
+        QVERIFY(FMessages->Boxes.empty());
     }
 
     void Totals()
     {
-        FStore->InsertGoods("1", "A", "2.00", "1'000.00", "7", "");
-        FStore->InsertGoods("2", "B", "0.50", "0.03", "3", "");
-        FStore->Goods().SetRecNo(1);
-        TFormStat form(FStore.get());
+        FBook->Store.InsertGoods("1", "A", "2.00", "1'000.00", "7", "");
+        FBook->Store.InsertGoods("2", "B", "0.50", "0.03", "3", "");
+        FBook->Store.Goods().SetRecNo(1);
+        TFormStat form(&FBook->Store);
         QVERIFY(form.Refresh());
         QCOMPARE(Values(form), QString("2 | 1'000.03 | 10 | 2'000.02"));
-        QCOMPARE(FStore->Goods().GetRecNo(), 1);
+        QCOMPARE(FBook->Store.Goods().GetRecNo(), 1);
     }
 
     // Totals beyond 32 bits: the box, empty values, and a refresh that
     // fails so that the window is not opened; values shown before are gone.
     void Overflow()
     {
-        FStore->InsertGoods("1", "A", "1.00", "30'000'000.00", "1", "");
-        TFormStat form(FStore.get());
+        FBook->Store.InsertGoods("1", "A", "1.00", "30'000'000.00", "1", "");
+        TFormStat form(&FBook->Store);
         QVERIFY(form.Refresh());
         QVERIFY(!form.LbSum->text().isEmpty());
-        FStore->InsertGoods("2", "B", "1.00", "30'000'000.00", "1", "");
-        FStore->Goods().SetRecNo(0);
+        FBook->Store.InsertGoods("2", "B", "1.00", "30'000'000.00", "1", "");
+        FBook->Store.Goods().SetRecNo(0);
         QVERIFY(!form.Refresh());
         QCOMPARE(Values(form), QString(" |  |  | "));
-        QCOMPARE(FStore->Goods().GetRecNo(), 0);
-        QCOMPARE(int(FMessages.Boxes.size()), 1);
-        const auto& box = FMessages.Boxes[0];
+        QCOMPARE(FBook->Store.Goods().GetRecNo(), 0);
+        QCOMPARE(int(FMessages->Boxes.size()), 1);
+        const auto& box = FMessages->Boxes[0];
         QCOMPARE(box.Caption, std::string("Sum calculation"));
         QCOMPARE(box.Text, TextTable[SlotTotalTooHigh]);
         QCOMPARE(box.Flags, MB_ONEBUTTON | MB_ICONSTOP);
         QCOMPARE(box.First, std::string("OK"));
-        QCOMPARE(box.Hint, std::string("Close message window"));
+        QCOMPARE(box.FirstHint, std::string("Close message window"));
         QVERIFY(!form.isVisible());
     }
 
 private:
     std::unique_ptr<QTemporaryDir> FDir;
-    std::unique_ptr<TStore> FStore;
-    TRecordedMessages FMessages;
+    std::unique_ptr<testkit::TDialogBook> FBook;
+    std::unique_ptr<testkit::TRecordingMessages> FMessages;
 };
 
 QTEST_MAIN(TestQFormStat)
