@@ -47,31 +47,31 @@ bool PasswordMatches(TPass& pass, const QString& text)
     }
 }
 
-TFormPass::TFormPass(TPass* pass, QWidget* parent)
+TPassDialog::TPassDialog(TPass* pass, QWidget* parent, const char* name, int width, int height,
+                         const char* assertion)
     : QDialog(parent, FixedDialogFlags),
       FPass(pass)
 {
-    TV_ASSERT(pass != nullptr, "Not assigned TPass-object for the password form");
-    SetupFixedDialog(this, "FormPass", ClientWidth, ClientHeight, true);
+    TV_ASSERT(pass != nullptr, assertion);
+    SetupFixedDialog(this, name, width, height, true);
     AddDialogBand(this, Image, Bevel);
+}
 
-    LbPass = new QLabel(this);
-    LbPass->setObjectName("LbPass");
-    LbPass->setGeometry(12, 8, 236, 15);
-    EditPass = new QLineEdit(this);
-    EditPass->setObjectName("EditPass");
-    EditPass->setGeometry(12, 25, 196, 21);
-    EditPass->setEchoMode(QLineEdit::Password);
-    LbLang = new QLabel(this);
-    LbLang->setObjectName("LbLang");
-    LbLang->setGeometry(212, 25, 36, 21);
-    LbLang->setAlignment(Qt::AlignCenter);
-    QFont small = font();
-    small.setPixelSize(10);
-    LbLang->setFont(small);
+QLineEdit* TPassDialog::AddPasswordEdit(const char* name, const QRect& place)
+{
+    auto* edit = new QLineEdit(this);
+    edit->setObjectName(name);
+    edit->setGeometry(place);
+    edit->setEchoMode(QLineEdit::Password);
+    connect(edit, &QLineEdit::textChanged, this, &TPassDialog::EditPassChange);
+    return edit;
+}
+
+void TPassDialog::AddResultAndButtons(int resultTop)
+{
     LbResult = new QLabel(this);
     LbResult->setObjectName("LbResult");
-    LbResult->setGeometry(4, 49, ClientWidth - 8, 15);
+    LbResult->setGeometry(4, resultTop, width() - 8, 15);
     LbResult->setAlignment(Qt::AlignCenter);
     LbResult->setTextFormat(Qt::PlainText);
     SetAlertColor(LbResult);
@@ -79,12 +79,47 @@ TFormPass::TFormPass(TPass* pass, QWidget* parent)
     BtnOK = AddBandButton(this, "BtnOK", 172);
     BtnOK->setDefault(true);
     BtnCancel = AddBandButton(this, "BtnCancel", 86);
+    connect(BtnCancel, &QPushButton::clicked, this, &TPassDialog::BtnCancelClick);
+}
+
+bool TPassDialog::OldPasswordMatches()
+{
+    if (PasswordMatches(*FPass, EditPass->text())) return true;
+    ShowResult(SlotWrongOldPassword);
+    return false;
+}
+
+void TPassDialog::ShowResult(TTextSlot slot) { LbResult->setText(ToQ(TextTable[slot])); }
+
+void TPassDialog::reject() { done(2); }
+
+void TPassDialog::BtnCancelClick() { done(2); }
+
+void TPassDialog::EditPassChange()
+{
+    if (!LbResult->text().isEmpty()) LbResult->clear();
+}
+
+TFormPass::TFormPass(TPass* pass, QWidget* parent)
+    : TPassDialog(pass, parent, "FormPass", ClientWidth, ClientHeight,
+                  "Not assigned TPass-object for the password form")
+{
+    LbPass = new QLabel(this);
+    LbPass->setObjectName("LbPass");
+    LbPass->setGeometry(12, 8, 236, 15);
+    EditPass = AddPasswordEdit("EditPass", QRect(12, 25, 196, 21));
+    LbLang = new QLabel(this);
+    LbLang->setObjectName("LbLang");
+    LbLang->setGeometry(212, 25, 36, 21);
+    LbLang->setAlignment(Qt::AlignCenter);
+    QFont small = font();
+    small.setPixelSize(10);
+    LbLang->setFont(small);
+    AddResultAndButtons(49);
     setTabOrder(EditPass, BtnOK);
     setTabOrder(BtnOK, BtnCancel);
 
     connect(BtnOK, &QPushButton::clicked, this, &TFormPass::BtnOKClick);
-    connect(BtnCancel, &QPushButton::clicked, this, &TFormPass::BtnCancelClick);
-    connect(EditPass, &QLineEdit::textChanged, this, &TFormPass::EditPassChange);
     connect(QGuiApplication::inputMethod(), &QInputMethod::localeChanged, this,
             [this] { FLayoutChanged = true; });
 
@@ -150,19 +185,7 @@ bool TFormPass::eventFilter(QObject* watched, QEvent* event)
 
 void TFormPass::BtnOKClick()
 {
-    if (PasswordMatches(*FPass, EditPass->text()))
-        done(1);
-    else
-        LbResult->setText(ToQ(TextTable[SlotWrongOldPassword]));
-}
-
-void TFormPass::BtnCancelClick() { done(2); }
-
-void TFormPass::reject() { done(2); }
-
-void TFormPass::EditPassChange()
-{
-    if (!LbResult->text().isEmpty()) LbResult->clear();
+    if (OldPasswordMatches()) done(1);
 }
 
 } // namespace tv

@@ -2,6 +2,8 @@
 // The start password prompt, shown before the data are opened when a
 // password is set.
 
+#include "UTextSlots.h"
+
 #include <QDialog>
 
 #include <memory>
@@ -11,6 +13,7 @@ class QFrame;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QRect;
 
 namespace tv {
 
@@ -30,7 +33,43 @@ bool PasswordMatches(TPass& pass, const QString& text);
 // Modal results of the prompt besides 1 (OK) and 2 (Cancel, close box).
 inline constexpr int PassEscapeResult = 333;
 
-class TFormPass : public QDialog {
+// What the password prompt and the password change share: the band, the
+// password edit, the red message line and the OK and Cancel buttons, and
+// their handlers. Cancel and the close box answer 2; typing in an edit
+// clears the message.
+class TPassDialog : public QDialog {
+    Q_OBJECT
+
+public:
+    TImage* Image;
+    QFrame* Bevel;
+    QLineEdit* EditPass;
+    QLabel* LbResult;
+    QPushButton* BtnOK;
+    QPushButton* BtnCancel;
+
+protected:
+    // pass must outlive the dialog; assertion is the failure text without one.
+    TPassDialog(TPass* pass, QWidget* parent, const char* name, int width, int height, const char* assertion);
+
+    // A password edit at the place; its typing clears the message.
+    QLineEdit* AddPasswordEdit(const char* name, const QRect& place);
+    // The message line at the top and the two buttons on the band, made
+    // after the form's own controls.
+    void AddResultAndButtons(int resultTop);
+    // False, with the wrong-password message, unless EditPass holds the
+    // store's password.
+    bool OldPasswordMatches();
+    void ShowResult(TTextSlot slot);
+
+    void reject() override;
+    void BtnCancelClick();
+    void EditPassChange();
+
+    TPass* FPass;
+};
+
+class TFormPass : public TPassDialog {
     Q_OBJECT
 
 public:
@@ -50,14 +89,8 @@ public:
     // cannot be read).
     void ShowKeyboardLanguage();
 
-    TImage* Image;
-    QFrame* Bevel;
     QLabel* LbPass;
-    QLineEdit* EditPass;
     QLabel* LbLang;
-    QLabel* LbResult;
-    QPushButton* BtnOK;
-    QPushButton* BtnCancel;
 
 protected:
     // The application's messages while the prompt exists: Esc anywhere
@@ -65,15 +98,11 @@ protected:
     // the next message. Key releases count as possible changes, since the
     // X11 platform reports no layout change of its own.
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void reject() override;
 
 private:
     void FormCreate();
     void BtnOKClick();
-    void BtnCancelClick();
-    void EditPassChange();
 
-    TPass* FPass;
     bool FLayoutChanged = false;
     std::unique_ptr<TTopWindow> FTopWindow;
 };

@@ -23,13 +23,9 @@ TUnitGradienter PassChangeGradienter;
 } // namespace
 
 TFormPassChange::TFormPassChange(TPass* pass, QWidget* parent)
-    : QDialog(parent, FixedDialogFlags),
-      FPass(pass)
+    : TPassDialog(pass, parent, "FormPassChange", ClientWidth, ClientHeight,
+                  "Not assigned TPass-object for the password change form")
 {
-    TV_ASSERT(pass != nullptr, "Not assigned TPass-object for the password change form");
-    SetupFixedDialog(this, "FormPassChange", ClientWidth, ClientHeight, true);
-    AddDialogBand(this, Image, Bevel);
-
     const auto label = [this](const char* name, int top) {
         auto* lb = new QLabel(this);
         lb->setObjectName(name);
@@ -37,12 +33,7 @@ TFormPassChange::TFormPassChange(TPass* pass, QWidget* parent)
         return lb;
     };
     const auto edit = [this](const char* name, int top) {
-        auto* ed = new QLineEdit(this);
-        ed->setObjectName(name);
-        ed->setGeometry(12, top, ClientWidth - 24, 21);
-        ed->setEchoMode(QLineEdit::Password);
-        connect(ed, &QLineEdit::textChanged, this, &TFormPassChange::EditPassChange);
-        return ed;
+        return AddPasswordEdit(name, QRect(12, top, ClientWidth - 24, 21));
     };
     LbPass = label("LbPass", 8);
     EditPass = edit("EditPass", 24);
@@ -50,23 +41,13 @@ TFormPassChange::TFormPassChange(TPass* pass, QWidget* parent)
     EditNewPass = edit("EditNewPass", 68);
     LbNewPassConfirm = label("LbNewPassConfirm", 96);
     EditNewPassConfirm = edit("EditNewPassConfirm", 112);
-    LbResult = new QLabel(this);
-    LbResult->setObjectName("LbResult");
-    LbResult->setGeometry(4, 141, ClientWidth - 8, 15);
-    LbResult->setAlignment(Qt::AlignCenter);
-    LbResult->setTextFormat(Qt::PlainText);
-    SetAlertColor(LbResult);
-
-    BtnOK = AddBandButton(this, "BtnOK", 172);
-    BtnOK->setDefault(true);
-    BtnCancel = AddBandButton(this, "BtnCancel", 86);
+    AddResultAndButtons(141);
     setTabOrder(EditPass, EditNewPass);
     setTabOrder(EditNewPass, EditNewPassConfirm);
     setTabOrder(EditNewPassConfirm, BtnOK);
     setTabOrder(BtnOK, BtnCancel);
 
     connect(BtnOK, &QPushButton::clicked, this, &TFormPassChange::BtnOKClick);
-    connect(BtnCancel, &QPushButton::clicked, this, &TFormPassChange::BtnCancelClick);
 
     PassChangeGradienter.Attach(this, Image);
     ApplyLanguage();
@@ -101,12 +82,9 @@ void TFormPassChange::FormShow()
 
 void TFormPassChange::BtnOKClick()
 {
-    if (!PasswordMatches(*FPass, EditPass->text())) {
-        LbResult->setText(ToQ(TextTable[SlotWrongOldPassword]));
-        return;
-    }
+    if (!OldPasswordMatches()) return;
     if (EditNewPass->text() != EditNewPassConfirm->text()) {
-        LbResult->setText(ToQ(TextTable[SlotNewPasswordMismatch]));
+        ShowResult(SlotNewPasswordMismatch);
         return;
     }
     bool stored = false;
@@ -118,16 +96,7 @@ void TFormPassChange::BtnOKClick()
     if (stored)
         done(1);
     else
-        LbResult->setText(ToQ(TextTable[SlotPasswordSaveFailed]));
-}
-
-void TFormPassChange::BtnCancelClick() { done(2); }
-
-void TFormPassChange::reject() { done(2); }
-
-void TFormPassChange::EditPassChange()
-{
-    if (!LbResult->text().isEmpty()) LbResult->clear();
+        ShowResult(SlotPasswordSaveFailed);
 }
 
 } // namespace tv

@@ -1,19 +1,11 @@
 #pragma once
 // The password change dialog: the old password, the new one twice.
 
-#include <QDialog>
-
-class QFrame;
-class QLabel;
-class QLineEdit;
-class QPushButton;
+#include "UFormPass.h"
 
 namespace tv {
 
-class TImage;
-class TPass;
-
-class TFormPassChange : public QDialog {
+class TFormPassChange : public TPassDialog {
     Q_OBJECT
 
 public:
@@ -23,21 +15,14 @@ public:
     // Captions and hints from the current text table.
     void ApplyLanguage();
 
-    TImage* Image;
-    QFrame* Bevel;
     QLabel* LbPass;
-    QLineEdit* EditPass;
     QLabel* LbNewPass;
     QLineEdit* EditNewPass;
     QLabel* LbNewPassConfirm;
     QLineEdit* EditNewPassConfirm;
-    QLabel* LbResult;
-    QPushButton* BtnOK;
-    QPushButton* BtnCancel;
 
 protected:
     void showEvent(QShowEvent* event) override;
-    void reject() override;
 
 private:
     // Each showing starts with empty fields and the focus on the old password.
@@ -46,10 +31,6 @@ private:
     // password removes the password; a store that fails keeps the dialog
     // open with its message. Closes with 1 once the new password is stored.
     void BtnOKClick();
-    void BtnCancelClick();
-    void EditPassChange();
-
-    TPass* FPass;
 };
 
 } // namespace tv
