@@ -38,6 +38,11 @@ void LoadRussianTexts() { TextTable.Load(RusTexts); }
 void LoadUkrainianTexts() { TextTable.Load(UkrTexts); }
 void LoadEnglishTexts() { TextTable.Load(EngTexts); }
 
+void LoadLanguageTexts(int language)
+{
+    TextTable.Load(language == 0 ? RusTexts : language == 1 ? UkrTexts : EngTexts);
+}
+
 std::string FormatDateTimeText(TDateTime value) {
     const TLangFormatSettings& fs = TextTable.LangFormatSettings;
     int year, month, day;

@@ -57,6 +57,8 @@ extern TTextTable TextTable;
 void LoadRussianTexts();
 void LoadUkrainianTexts();
 void LoadEnglishTexts();
+// By language code: 0 Russian, 1 Ukrainian, any other English.
+void LoadLanguageTexts(int language);
 
 // " dd mmmm yyyy, hh:nn:ss " under TextTable's format settings (mmmm the
 // long month name), with the leading and the trailing blank:

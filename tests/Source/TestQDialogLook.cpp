@@ -79,16 +79,6 @@ QStringList Faults(QWidget& form)
     return faults;
 }
 
-void LoadLanguage(int language)
-{
-    if (language == 0)
-        LoadRussianTexts();
-    else if (language == 1)
-        LoadUkrainianTexts();
-    else
-        LoadEnglishTexts();
-}
-
 } // namespace
 
 class TestQDialogLook : public QObject {
@@ -126,7 +116,7 @@ private slots:
     {
         QFETCH(int, language);
         QFETCH(QString, dialog);
-        LoadLanguage(language);
+        LoadLanguageTexts(language);
         std::unique_ptr<QDialog> form;
         if (dialog == "FormPass") {
             auto* f = new TFormPass(FPass.get());
@@ -177,7 +167,7 @@ private slots:
         QFETCH(int, slotNumber);
         QFETCH(int, flags);
         const auto slot = static_cast<TTextSlot>(slotNumber);
-        LoadLanguage(language);
+        LoadLanguageTexts(language);
         TFormMessageBox box;
         QStringList faults;
         QTimer::singleShot(0, &box, [&] {

@@ -255,6 +255,18 @@ TEST(TextTable, SwitchingLanguageLeavesNothingOfThePrevious) {
     EXPECT_TRUE(TextTable == rus);
 }
 
+TEST(TextTable, LanguageCodeChoosesTheLoader) {
+    const TTextTable rus = Loaded(LoadRussianTexts), ukr = Loaded(LoadUkrainianTexts), eng = Loaded(LoadEnglishTexts);
+    struct Case {
+        int code;
+        const TTextTable* table;
+    };
+    for (const Case& c : {Case{0, &rus}, Case{1, &ukr}, Case{2, &eng}, Case{3, &eng}, Case{-1, &eng}}) {
+        LoadLanguageTexts(c.code);
+        EXPECT_TRUE(TextTable == *c.table) << "code " << c.code;
+    }
+}
+
 TEST(TextTable, SlotOutsideTheTableIsARangeError) {
     LoadEnglishTexts();
     for (int slot : {-1, TextSlotCount, 1000})
