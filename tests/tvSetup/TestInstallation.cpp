@@ -72,12 +72,20 @@ bool IsExecutable(const std::string& file)
     return ::stat(file.c_str(), &st) == 0 && (st.st_mode & 0100) != 0;
 }
 
-class InstallTest : public ::testing::Test {
+// One installation's home, memo and steps; no program runs from the folder.
+struct TRun {
+    TRun() { Steps.CloseProgram = [](const std::string&) { return true; }; }
+
+    TSetupTestHome Home;
+    TMemoView View;
+    TInstallation Steps{View};
+};
+
+class InstallTest : public ::testing::Test, public TRun {
 protected:
     void SetUp() override
     {
         SetEngText();
-        Steps.CloseProgram = [](const std::string&) { return true; };
         Choice.InstallPath = Home.Folder();
     }
 
@@ -102,9 +110,6 @@ protected:
     }
 
 public:
-    TSetupTestHome Home;
-    TMemoView View;
-    TInstallation Steps{View};
     TInstallChoice Choice;
 };
 
@@ -212,13 +217,10 @@ TEST_F(InstallTest, LanguageChoiceReachesConfigurationAndEntry)
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.ProgLang);
-        TSetupTestHome home;
-        TMemoView view;
-        TInstallation steps(view);
-        steps.CloseProgram = [](const std::string&) { return true; };
+        TRun run;
+        const TSetupTestHome& home = run.Home;
         SetLangText(row.Code);
-        TInstallChoice choice{home.Folder(), row.Code, true, false};
-        steps.Install(choice);
+        run.Steps.Install({home.Folder(), row.Code, true, false});
         EXPECT_EQ(TSetupTestHome::Read(home.Folder() + "tarnovell.cfg"),
                   std::string("[Security]\r\nPassword=7E2B4A19\r\n\r\n[Language]\r\nProgLang=") + row.ProgLang +
                       "\r\n\r\n");
@@ -269,19 +271,17 @@ TEST_F(InstallTest, DeclinedFilesStayAndCountAsInstalled)
     TSetupTestHome::Write(f + "tarnovell.cfg", "[Language]\r\nProgLang=UKR\r\n");
     TSetupTestHome::Write(Home.Desktop() + "Tarnovell.desktop", "old entry");
 
-    TMemoView second;
-    second.Answer = [&](const std::string& file) { return file.find("uninstall") != std::string::npos; };
-    TInstallation steps(second);
-    steps.CloseProgram = [](const std::string&) { return true; };
-    steps.Install(Choice);
-    EXPECT_EQ(second.Asked, (std::vector<std::string>{f + "tarnovell", f + "uninstall", f + "tarnovell.png",
+    View.Answer = [&](const std::string& file) { return file.find("uninstall") != std::string::npos; };
+    View.Asked.clear();
+    Steps.Install(Choice);
+    EXPECT_EQ(View.Asked, (std::vector<std::string>{f + "tarnovell", f + "uninstall", f + "tarnovell.png",
                                                       f + "tarnovell.cfg", Home.Group() + "Tarnovell.desktop",
                                                       Home.Group() + "Uninstall.desktop",
                                                       Home.Desktop() + "Tarnovell.desktop"}));
     EXPECT_EQ(TSetupTestHome::Read(f + "tarnovell"), oldProgram);
     EXPECT_EQ(TSetupTestHome::Read(f + "tarnovell.cfg"), "[Language]\r\nProgLang=UKR\r\n");
     EXPECT_EQ(TSetupTestHome::Read(Home.Desktop() + "Tarnovell.desktop"), "old entry");
-    EXPECT_EQ(steps.TotalSize(), 3 + Carried("uninstall").size() / 1024 +
+    EXPECT_EQ(Steps.TotalSize(), 3 + Carried("uninstall").size() / 1024 +
                                      TSetupTestHome::Read(f + "tarnovell.png").size() / 1024);
 }
 
@@ -312,26 +312,24 @@ TEST_F(InstallTest, FreeSpaceLimitIsEightMebibytes)
     } rows[] = {{8388607, "errDiskSpace"}, {8388608, ""}, {-1, "errDiskSpace"}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.Free);
-        TSetupTestHome home;
-        TMemoView view;
-        TInstallation steps(view);
-        steps.CloseProgram = [](const std::string&) { return true; };
+        TRun run;
+        const TSetupTestHome& home = run.Home;
         std::string asked;
-        steps.FreeSpace = [&](const std::string& folder, std::string& checked) {
+        run.Steps.FreeSpace = [&](const std::string& folder, std::string& checked) {
             asked = folder;
             checked = home.Home();
             return row.Free;
         };
         std::string key;
         try {
-            steps.Install({home.Folder(), 2, false, false});
+            run.Steps.Install({home.Folder(), 2, false, false});
         } catch (const Exception& e) {
             key = e.Message();
         }
         EXPECT_EQ(key, row.Key);
         EXPECT_EQ(asked, home.Folder());
         if (*row.Key != '\0') {
-            EXPECT_EQ(view.Lines.back(), "    Not enough free space on the hard drive " + home.Home());
+            EXPECT_EQ(run.View.Lines.back(), "    Not enough free space on the hard drive " + home.Home());
         }
     }
 }
@@ -467,13 +465,12 @@ TEST_F(InstallTest, UnwritableFoldersFailTheirSteps)
     EXPECT_EQ(View.Lines.back(), "Creating installation directory   - Error");
 
     // The folder exists but takes no file.
-    TMemoView view;
-    TInstallation steps(view);
-    steps.CloseProgram = [](const std::string&) { return true; };
+    View.Lines.clear();
     ASSERT_TRUE(makeReadOnly(Home.Home() + "/Tarnovell"));
-    EXPECT_THROW(steps.Install({Home.Folder(), 2, true, true}), Exception);
-    EXPECT_EQ(view.Lines[view.Lines.size() - 2], "Copying program files   - Error");
-    EXPECT_EQ(view.Lines.back(), "    " + Home.Folder() + "tarnovell");
+    Choice.InstallPath = Home.Folder();
+    EXPECT_EQ(Run(), "errFileCopy");
+    EXPECT_EQ(View.Lines[View.Lines.size() - 2], "Copying program files   - Error");
+    EXPECT_EQ(View.Lines.back(), "    " + Home.Folder() + "tarnovell");
     if (OwnMounts) {
         ::umount((Home.Home() + "/Tarnovell").c_str());
         ::umount(parent.c_str());
