@@ -1,9 +1,13 @@
 #pragma once
 // Helpers of the table tests: the message of a failure, a temporary folder,
-// files read and written byte for byte, and an open tried by another process.
+// files read and written byte for byte, an open tried by another process,
+// and the goods layout the tests store.
 
+#include "UBaseFld.h"
 #include "UException.h"
+#include "UFields.h"
 #include "UFile.h"
+#include "UMoneyFld.h"
 
 #include <cstdlib>
 #include <fstream>
@@ -78,5 +82,39 @@ inline int OpenInChild(const std::string& path)
     waitpid(pid, &status, 0);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
+
+// Goods as the table tests store them: integer key "Id", a string "Name" of
+// the given width, a money field of the given name.
+struct TGoodsFields {
+    TIntegerField Id;
+    TStringField Name;
+    TMoneyField Price;
+    TFields Fields{{&Id, &Name, &Price}};
+
+    TGoodsFields(int32_t nameWidth, const std::string& priceName) : Name(nameWidth)
+    {
+        Id.SetName("Id");
+        Id.SetPrimaryKey(true);
+        Name.SetName("Name");
+        Price.SetName(priceName);
+    }
+
+    // Name and price of the values the fields hold.
+    void Set(const std::string& name, uint32_t price)
+    {
+        Fields.AllowEdit();
+        Name.SetText(name);
+        Price.SetValue(price);
+        Fields.ForbidEdit();
+    }
+
+    // A new record: the fields cleared, the next key value taken, then Set.
+    void SetNew(const std::string& name, uint32_t price)
+    {
+        Fields.Clear();
+        Fields.ApplyKeyValues();
+        Set(name, price);
+    }
+};
 
 } // namespace tv::testkit

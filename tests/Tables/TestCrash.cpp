@@ -8,6 +8,7 @@
 #include <set>
 #include <sstream>
 
+#include "TablesTestKit.h"
 #include "UBaseFld.h"
 #include "UDatFile.h"
 #include "UException.h"
@@ -23,27 +24,8 @@ namespace {
 
 const char* const Path = "goods.dat";
 
-struct Goods {
-    TIntegerField Id;
-    TStringField Name{40};
-    TMoneyField Price;
-    TFields Fields{{&Id, &Name, &Price}};
-
-    Goods()
-    {
-        Id.SetName("Id");
-        Id.SetPrimaryKey(true);
-        Name.SetName("Name");
-        Price.SetName("Price");
-    }
-
-    void Set(const std::string& name, uint32_t price)
-    {
-        Fields.AllowEdit();
-        Name.SetText(name);
-        Price.SetValue(price);
-        Fields.ForbidEdit();
-    }
+struct Goods : testkit::TGoodsFields {
+    Goods() : TGoodsFields(40, "Price") {}
 };
 
 // A table file on an environment.
@@ -60,9 +42,7 @@ struct Table {
 
     void Append(const std::string& name, uint32_t price)
     {
-        G.Fields.Clear();
-        G.Fields.ApplyKeyValues();
-        G.Set(name, price);
+        G.SetNew(name, price);
         F.AppendRecord();
     }
 

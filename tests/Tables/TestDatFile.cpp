@@ -43,29 +43,10 @@ std::string Str(const std::string& s, size_t width)
 
 // Integer key "Id", string of width 8 "Name", money "Цена" (a Cyrillic
 // name, D6 E5 ED E0 in code page 1251): 16 data bytes, 24-byte records.
-struct Goods {
-    TIntegerField Id;
-    TStringField Name{8};
-    TMoneyField Price;
-    TFields Fields{{&Id, &Name, &Price}};
-
-    Goods()
-    {
-        Id.SetName("Id");
-        Id.SetPrimaryKey(true);
-        Name.SetName("Name");
-        Price.SetName("Цена");
-    }
-
-    void Set(const std::string& name, uint32_t price)
-    {
-        Fields.Clear();
-        Fields.AllowEdit();
-        Fields.ApplyKeyValues();
-        Name.SetText(name);
-        Price.SetValue(price);
-        Fields.ForbidEdit();
-    }
+// Set fills a new record.
+struct Goods : TGoodsFields {
+    Goods() : TGoodsFields(8, "Цена") {}
+    void Set(const std::string& name, uint32_t price) { SetNew(name, price); }
 };
 
 const int32_t HS = 32 + 3 * 36;
