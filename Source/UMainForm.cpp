@@ -195,7 +195,9 @@ void TMainFormStore::CreateActions()
     make(ActSearch, "ActSearch", QKeySequence(Qt::Key_F3), [this] { SearchGoods(); });
     make(ActSort, "ActSort", QKeySequence(Qt::Key_F9), [this] { SortByColumn(); });
     make(ActPost, "ActPost", {}, [this] { PostEdit(); });
-    ActPost->setShortcuts({QKeySequence(Qt::Key_Return), QKeySequence(Qt::KeypadModifier | Qt::Key_Enter)});
+    // Either Enter key posts; the menus show the first one, named "Enter".
+    ActPost->setShortcuts({QKeySequence(Qt::Key_Enter), QKeySequence(Qt::Key_Return),
+                           QKeySequence(Qt::KeypadModifier | Qt::Key_Enter)});
     make(ActCancel, "ActCancel", {}, [this] { CancelEdit(); });
     make(ActPrice, "ActPrice", {}, nullptr);
     ActPrice->setVisible(false);

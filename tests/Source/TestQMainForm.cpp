@@ -328,7 +328,7 @@ private slots:
         QCOMPARE(Store.GetMode(), smInsert);
         QCOMPARE(Focus(), static_cast<QWidget*>(w.EditCode));
         QCOMPARE(w.EditCost->text(), QString("0.00"));
-        Key(Qt::Key_Return);
+        Key(Qt::Key_Enter, Qt::KeypadModifier);  // the pad's Enter posts as well
         QCOMPARE(Store.GetMode(), smBrowse);
         QCOMPARE(GoodsCount(), 4);
         QCOMPARE(Store.Goods().Code.GetText(), std::string());
