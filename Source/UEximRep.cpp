@@ -1,13 +1,16 @@
 #include "UEximRep.h"
 
+#include "UCodePage.h"
 #include "UDateTime.h"
 #include "UException.h"
+#include "UFields.h"
 #include "UMessageBoxForm.h"
 #include "UMessages.h"
 #include "UPrint.h"
 #include "UProgFolder.h"
 #include "UShell.h"
 #include "UShortenPath.h"
+#include "UStoreData.h"
 #include "UTextUtils.h"
 
 #include <QApplication>
@@ -17,7 +20,10 @@
 #include <QLabel>
 #include <QLocale>
 
+#include <charconv>
+#include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <fstream>
 #include <sstream>
@@ -124,7 +130,8 @@ void TFileExport::Execute()
     std::string path = ChooseFile(request);
     if (path.empty())
         return;
-    const std::string ext = "." + Extension();
+    std::string ext = ".";
+    ext += Extension();
     if (QFileInfo(QString::fromStdString(path)).suffix().toLower().toStdString() != Extension())
         path += ext;
     try {
@@ -147,7 +154,7 @@ void TFileExport::WriteFile(const std::string& path)
     FFile = file.get();
     FBuffer = HeaderLine();
     try {
-        WriteAllGoods();
+        WriteGoodsRecords();
     } catch (...) {
         FFile = nullptr;
         FBuffer.clear();
@@ -160,9 +167,64 @@ void TFileExport::WriteFile(const std::string& path)
         throw EFileWrite(path);
 }
 
+void TFileExport::WriteGoodsRecords()
+{
+    TTableStore& g = Store.Goods();
+    const TFields& fields = *g.Fields();
+    auto offset = [&](const TField& field) {
+        for (int32_t i = 0; i < fields.Count(); ++i)
+            if (fields.Items(i) == &field)
+                return size_t(fields.Offsets(i) - fields.Offsets(0));
+        throw Exception("The goods table has no field " + field.GetName());
+    };
+    const size_t code = offset(g.Code), name = offset(g.Name), cost = offset(g.Cost),
+                 weight = offset(g.Weight), pcount = offset(g.PCount), sum = offset(g.Sum),
+                 lastDate = offset(g.LastDate);
+    auto text = [](std::string& out, const uint8_t* data, int32_t width) {
+        const char* p = reinterpret_cast<const char*>(data);
+        out.clear();
+        AppendCp1251AsUtf8(out, std::string_view(p, strnlen(p, size_t(width))));
+    };
+    auto money = [](char* out, const uint8_t* data) {
+        uint32_t value;
+        std::memcpy(&value, data, sizeof value);
+        return std::string_view(out, TMoneyField::MoneyToChars(value, out));
+    };
+    std::string codeText, nameText, dateText;
+    char price[TMoneyField::MoneyTextMax], quantity[TMoneyField::MoneyTextMax],
+        value[TMoneyField::MoneyTextMax], packages[12];
+    // The goods come in date order as a rule: a day's text is made once.
+    double day = -1;
+    const int32_t count = g.RecordCount();
+    for (int32_t i = 0; i < count; ++i) {
+        const uint8_t* record = g.GetElemData(i, 0);
+        double date;
+        std::memcpy(&date, record + lastDate, sizeof date);
+        if (std::trunc(date) != day || date == 0.0) {
+            day = date == 0.0 ? -1 : std::trunc(date);
+            dateText = g.LastDate.DataToText(record + lastDate);
+        }
+        int32_t pieces;
+        std::memcpy(&pieces, record + pcount, sizeof pieces);
+        TGoodsRowView row;
+        text(codeText, record + code, g.Code.GetWidth());
+        text(nameText, record + name, g.Name.GetWidth());
+        row.Code = codeText;
+        row.Name = nameText;
+        row.Price = money(price, record + cost);
+        row.Date = dateText;
+        row.Quantity = money(quantity, record + weight);
+        row.Packages = std::string_view(packages, size_t(std::to_chars(packages, packages + sizeof packages,
+                                                                         pieces).ptr - packages));
+        row.Value = money(value, record + sum);
+        AppendRow(row);
+        WriteFull();
+    }
+}
+
 void TFileExport::WriteFull()
 {
-    if (FBuffer.size() < (1u << 16))
+    if (FBuffer.size() < (1u << 18))
         return;
     if (!FFile || std::fwrite(FBuffer.data(), 1, FBuffer.size(), FFile) != FBuffer.size())
         throw EFileWrite("the export file");
@@ -181,9 +243,11 @@ std::string TCsvExport::HeaderLine()
 
 void TCsvExport::WriteRow(const TGoodsRow& row)
 {
-    AppendCsvRow(FBuffer, row, CsvSeparators);
+    AppendRow(row);
     WriteFull();
 }
+
+void TCsvExport::AppendRow(const TGoodsRowView& row) { AppendCsvRow(FBuffer, row, CsvSeparators); }
 
 std::string TTxtExport::GetCaption() const { return TxtTexts(*this)[teCaption]; }
 std::string TTxtExport::GetHint() const { return TxtTexts(*this)[teHint]; }
@@ -191,9 +255,11 @@ std::string TTxtExport::Filter() const { return TxtTexts(*this)[teFilter]; }
 std::string TTxtExport::HeaderLine() { return TxtHeaderLine(GetLanguage()); }
 void TTxtExport::WriteRow(const TGoodsRow& row)
 {
-    AppendTxtRow(FBuffer, row);
+    AppendRow(row);
     WriteFull();
 }
+
+void TTxtExport::AppendRow(const TGoodsRowView& row) { AppendTxtRow(FBuffer, row); }
 
 // --- Import ------------------------------------------------------------------
 

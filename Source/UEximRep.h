@@ -51,11 +51,16 @@ protected:
     // has grown large.
     std::string FBuffer;
     void WriteFull();
+    // Appends the row's line to FBuffer.
+    virtual void AppendRow(const TGoodsRowView& row) = 0;
 
 private:
     // Creates the file and writes the header and every goods record; raises
     // when it cannot be created, written or closed.
     void WriteFile(const std::string& path);
+    // AppendRow for every goods record in the goods grid's order, the texts
+    // made from the record bytes into buffers reused from row to row.
+    void WriteGoodsRecords();
 
     std::FILE* FFile = nullptr;
 };
@@ -71,6 +76,7 @@ protected:
     std::string Extension() const override { return "csv"; }
     // Reads the locale's separators first.
     std::string HeaderLine() override;
+    void AppendRow(const TGoodsRowView& row) override;
 };
 
 class TTxtExport : public TFileExport {
@@ -83,6 +89,7 @@ protected:
     std::string Filter() const override;
     std::string Extension() const override { return "txt"; }
     std::string HeaderLine() override;
+    void AppendRow(const TGoodsRowView& row) override;
 };
 
 class TCsvImport : public TImport {

@@ -64,12 +64,14 @@ size_t LanguageIndex(int language)
 
 // Appends the text padded with blanks to width characters, on the left when
 // right is set; with cut, a longer text keeps its first width characters.
-void AppendColumn(std::string& out, const std::string& text, size_t width, bool right,
-                  bool cut = true)
+void AppendColumn(std::string& out, std::string_view text, size_t width, bool right, bool cut = true)
 {
     const size_t len = Utf8Length(text);
     if (len >= width) {
-        out += cut && len > width ? Utf8Left(text, width) : text;
+        if (cut && len > width)
+            out += Utf8Left(text, width);
+        else
+            out += text;
         return;
     }
     if (!right)
@@ -79,7 +81,7 @@ void AppendColumn(std::string& out, const std::string& text, size_t width, bool 
         out += text;
 }
 
-void AppendTxtLine(std::string& out, const std::string* t)
+void AppendTxtLine(std::string& out, const std::string_view* t)
 {
     AppendColumn(out, t[0], 8, false);
     AppendColumn(out, t[1], 40, false);
@@ -93,12 +95,12 @@ void AppendTxtLine(std::string& out, const std::string* t)
 }
 
 // A spreadsheet takes a cell beginning with one of these as a formula.
-bool LooksLikeFormula(const std::string& text)
+bool LooksLikeFormula(std::string_view text)
 {
-    return !text.empty() && std::string("=+-@\t\r").find(text[0]) != std::string::npos;
+    return !text.empty() && std::string_view("=+-@\t\r").find(text[0]) != std::string::npos;
 }
 
-bool NeedsCsvQuotes(const std::string& text, char separator)
+bool NeedsCsvQuotes(std::string_view text, char separator)
 {
     for (char c : text)
         if (c == separator || c == '"' || c == '\r' || c == '\n')
@@ -178,7 +180,7 @@ std::string CsvQuote(const std::string& text, char separator)
     return NeedsCsvQuotes(text, separator) ? Quoted(text) : text;
 }
 
-std::string ExcelTextCell(const std::string& text) { return "=" + Quoted(text); }
+std::string ExcelTextCell(const std::string& text) { return Quoted(text).insert(0, 1, '='); }
 
 std::string FitTo10(const std::string& text)
 {
@@ -189,7 +191,7 @@ std::string FitTo10(const std::string& text)
 
 // Appends the text as a CSV field: as it is, or wrapped as a text cell,
 // then in double quotes when the text holds what needs them.
-static void AppendCsvField(std::string& out, const std::string& text, bool textCell, char separator)
+static void AppendCsvField(std::string& out, std::string_view text, bool textCell, char separator)
 {
     const bool quoted = NeedsCsvQuotes(text, separator);
     const int quotes = (textCell ? 1 : 0) + (quoted ? 1 : 0);
@@ -197,11 +199,15 @@ static void AppendCsvField(std::string& out, const std::string& text, bool textC
         out += '"';
     if (textCell)
         out.append(quoted ? "=\"\"" : "=\"");
-    for (char c : text) {
-        if (c == '"')
-            out.append(size_t(1) << quotes, '"');
-        else
-            out += c;
+    if (text.find('"') == std::string_view::npos) {
+        out += text;
+    } else {
+        for (char c : text) {
+            if (c == '"')
+                out.append(size_t(1) << quotes, '"');
+            else
+                out += c;
+        }
     }
     if (textCell)
         out.append(quoted ? "\"\"" : "\"");
@@ -210,27 +216,41 @@ static void AppendCsvField(std::string& out, const std::string& text, bool textC
     out += separator;
 }
 
-void AppendCsvRow(std::string& out, const TGoodsRow& row, TCsvSeparators sep)
+// A money text without its "'", the point made the decimal separator, in
+// quotes when the decimal separator is the list separator.
+static void AppendCsvMoney(std::string& out, std::string_view money, TCsvSeparators sep)
+{
+    const bool quoted = sep.Decimal == sep.List;
+    char text[40];
+    size_t n = 0;
+    if (quoted)
+        text[n++] = '"';
+    for (char c : money) {
+        if (n + 2 >= sizeof text) {
+            out.append(text, n);
+            n = 0;
+        }
+        if (c != '\'')
+            text[n++] = c == '.' ? sep.Decimal : c;
+    }
+    if (quoted)
+        text[n++] = '"';
+    text[n++] = sep.List;
+    out.append(text, n);
+}
+
+void AppendCsvRow(std::string& out, const TGoodsRowView& row, TCsvSeparators sep)
 {
     const char s = sep.List;
     AppendCsvField(out, row.Code, true, s);
     AppendCsvField(out, row.Name, LooksLikeFormula(row.Name), s);
-    auto money = [&](const std::string& m) {
-        const bool quoted = sep.Decimal == s;
-        if (quoted)
-            out += '"';
-        for (char c : m)
-            if (c != '\'')
-                out += c == '.' ? sep.Decimal : c;
-        if (quoted)
-            out += '"';
-        out += s;
-    };
-    money(row.Price);
-    AppendCsvField(out, FitTo10(row.Date), false, s);
-    money(row.Quantity);
+    AppendCsvMoney(out, row.Price, sep);
+    std::string date;
+    AppendColumn(date, row.Date, 10, false);
+    AppendCsvField(out, date, false, s);
+    AppendCsvMoney(out, row.Quantity, sep);
     AppendCsvField(out, row.Packages, false, s);
-    money(row.Value);
+    AppendCsvMoney(out, row.Value, sep);
     out += "\r\n";
 }
 
@@ -241,9 +261,9 @@ std::string CsvRow(const TGoodsRow& row, TCsvSeparators sep)
     return out;
 }
 
-void AppendTxtRow(std::string& out, const TGoodsRow& row)
+void AppendTxtRow(std::string& out, const TGoodsRowView& row)
 {
-    const std::string t[] = {row.Code, row.Name, row.Price, row.Date, row.Quantity, row.Packages, row.Value};
+    const std::string_view t[] = {row.Code, row.Name, row.Price, row.Date, row.Quantity, row.Packages, row.Value};
     AppendTxtLine(out, t);
 }
 
@@ -256,8 +276,10 @@ std::string TxtRow(const TGoodsRow& row)
 
 std::string TxtHeaderLine(int language)
 {
+    const std::vector<std::string> captions = ColumnCaptions(language);
+    const std::vector<std::string_view> t(captions.begin(), captions.end());
     std::string out;
-    AppendTxtLine(out, ColumnCaptions(language).data());
+    AppendTxtLine(out, t.data());
     return out;
 }
 

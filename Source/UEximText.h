@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tv {
@@ -18,6 +19,17 @@ inline constexpr int LanguageCount = 3;  // 0 Russian, 1 Ukrainian, 2 English
 // without its time.
 struct TGoodsRow {
     std::string Code, Name, Price, Date, Quantity, Packages, Value;
+};
+
+// The same seven texts held elsewhere (a record's converted fields).
+struct TGoodsRowView {
+    std::string_view Code, Name, Price, Date, Quantity, Packages, Value;
+    TGoodsRowView() = default;
+    TGoodsRowView(const TGoodsRow& r)
+        : Code(r.Code), Name(r.Name), Price(r.Price), Date(r.Date), Quantity(r.Quantity),
+          Packages(r.Packages), Value(r.Value)
+    {
+    }
 };
 
 enum TCsvExportText {
@@ -71,14 +83,14 @@ std::string FitTo10(const std::string& text);
 // written as a text cell, and so is a name a spreadsheet would read as a
 // formula; either is quoted for what it holds.
 std::string CsvRow(const TGoodsRow& row, TCsvSeparators separators);
-void AppendCsvRow(std::string& out, const TGoodsRow& row, TCsvSeparators separators);
+void AppendCsvRow(std::string& out, const TGoodsRowView& row, TCsvSeparators separators);
 
 // One fixed-width text line with its CR LF: code 8 and name 40 left-aligned,
 // price 13, four blanks and the date's first 10 characters, quantity 13,
 // packages 8 and value 13 right-aligned. Longer texts are cut to the width,
 // except the packages, which are never cut.
 std::string TxtRow(const TGoodsRow& row);
-void AppendTxtRow(std::string& out, const TGoodsRow& row);
+void AppendTxtRow(std::string& out, const TGoodsRowView& row);
 std::string TxtHeaderLine(int language);
 
 // --- Reading -------------------------------------------------------------

@@ -77,7 +77,43 @@ char32_t UpperChar(char32_t c)
     return c;
 }
 
+// The UTF-8 bytes of every 1251 byte, at most three, and their count.
+struct TUtf8Of {
+    char Bytes[3];
+    uint8_t Len;
+};
+
+struct TUtf8Table {
+    TUtf8Of Of[256];
+    TUtf8Table()
+    {
+        for (int b = 0; b < 256; ++b) {
+            std::string s;
+            AppendUtf8(s, ByteToChar(static_cast<unsigned char>(b)));
+            Of[b].Len = static_cast<uint8_t>(s.size());
+            for (size_t i = 0; i < 3; ++i) Of[b].Bytes[i] = i < s.size() ? s[i] : 0;
+        }
+    }
+};
+
 } // namespace
+
+void AppendCp1251AsUtf8(std::string& out, std::string_view bytes)
+{
+    static const TUtf8Table table;
+    const size_t start = out.size();
+    out.resize(start + bytes.size() * 3);
+    char* p = out.data() + start;
+    for (char b : bytes) {
+        const TUtf8Of& u = table.Of[static_cast<unsigned char>(b)];
+        // Three bytes are always copied; the length says how many count.
+        p[0] = u.Bytes[0];
+        p[1] = u.Bytes[1];
+        p[2] = u.Bytes[2];
+        p += u.Len;
+    }
+    out.resize(static_cast<size_t>(p - out.data()));
+}
 
 void AppendUtf8(std::string& out, char32_t c)
 {
@@ -122,7 +158,17 @@ std::string Utf8ToCp1251(std::string_view text)
 size_t Utf8Length(std::string_view text)
 {
     size_t n = 0;
-    for (size_t pos = 0; pos < text.size(); ++n) pos += DecodeAt(text, pos).Len;
+    for (size_t pos = 0; pos < text.size(); ++n) {
+        const auto b0 = static_cast<unsigned char>(text[pos]);
+        // ASCII and the two-byte characters (Cyrillic) without the full decoder.
+        if (b0 < 0x80)
+            ++pos;
+        else if (b0 >= 0xC2 && b0 < 0xE0 && pos + 1 < text.size() &&
+                 (static_cast<unsigned char>(text[pos + 1]) & 0xC0) == 0x80)
+            pos += 2;
+        else
+            pos += DecodeAt(text, pos).Len;
+    }
     return n;
 }
 

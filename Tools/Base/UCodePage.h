@@ -9,6 +9,9 @@ namespace tv {
 
 // Each 1251 byte becomes its UTF-8 character. Never fails.
 std::string Cp1251ToUtf8(std::string_view bytes);
+// The same conversion appended to out, by a table of the 256 bytes: for
+// loops that reuse one buffer.
+void AppendCp1251AsUtf8(std::string& out, std::string_view bytes);
 
 // Each UTF-8 character becomes its 1251 byte; a character 1251 cannot hold
 // and every byte of invalid UTF-8 become "?". Never fails.

@@ -39,19 +39,29 @@ const TFieldClass& TMoneyField::ClassInfo()
 
 std::string TMoneyField::MoneyToText(uint32_t value)
 {
-    const std::string digits = std::to_string(value / 100);
-    std::string whole;
-    int counter = 3;
-    for (auto it = digits.rbegin(); it != digits.rend(); ++it) {
-        if (counter == 0) {
-            whole.insert(whole.begin(), '\'');
-            counter = 3;
-        }
-        whole.insert(whole.begin(), *it);
-        --counter;
+    char text[MoneyTextMax];
+    return std::string(text, MoneyToChars(value, text));
+}
+
+size_t TMoneyField::MoneyToChars(uint32_t value, char* out)
+{
+    // Written from the end: two decimals, the point, then the whole part
+    // with an apostrophe before every third digit.
+    char text[MoneyTextMax];
+    char* p = text + MoneyTextMax;
+    *--p = static_cast<char>('0' + value % 10);
+    *--p = static_cast<char>('0' + value / 10 % 10);
+    *--p = '.';
+    uint32_t whole = value / 100;
+    for (int digits = 0;; ++digits) {
+        if (digits > 0 && digits % 3 == 0) *--p = '\'';
+        *--p = static_cast<char>('0' + whole % 10);
+        whole /= 10;
+        if (whole == 0) break;
     }
-    const uint32_t cents = value % 100;
-    return whole + '.' + static_cast<char>('0' + cents / 10) + static_cast<char>('0' + cents % 10);
+    const size_t len = static_cast<size_t>(text + MoneyTextMax - p);
+    std::memcpy(out, p, len);
+    return len;
 }
 
 uint32_t TMoneyField::TextToMoney(const std::string& text)

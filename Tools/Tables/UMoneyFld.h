@@ -16,6 +16,10 @@ public:
 
     // 123456 -> "1'234.56".
     static std::string MoneyToText(uint32_t value);
+    // The same text written to out, which holds MoneyTextMax characters;
+    // answers its length. No allocation, for loops over many records.
+    static constexpr size_t MoneyTextMax = 13;  // "42'949'672.95"
+    static size_t MoneyToChars(uint32_t value, char* out);
     // Strict parse of the text form (apostrophes anywhere are ignored, one
     // point, exactly two decimals). Fails with "Неверно задано положительное
     // число с двумя знаками: [text]", or "Слишком большое число: [text]" for a

@@ -71,6 +71,49 @@ TEST(CodePage, AppendUtf8AtEachLengthBoundary)
     }
 }
 
+TEST(CodePage, AppendedConversionEqualsTheConversion)
+{
+    std::string everyByte;
+    for (int b = 0; b < 256; ++b) everyByte += static_cast<char>(b);
+    const std::vector<std::pair<const char*, std::string>> cases = {
+        {"empty", ""},
+        {"ascii", "Abc 1.5"},
+        {"cyrillic", "\xCF\xF0\xE8\xE2\xE5\xF2 \xA8\xB8\xB2\xB3\xAF\xBF\xAA\xBA\xA5\xB4"},
+        {"no cyrillic letter", "\xB9\x88\xAB\xBB\x97\x85\x99\xA0\xB0\xB1\x98"},
+        {"three-byte character last", "a\x88"},
+        {"full width of a name", std::string(40, '\xFF')},
+        {"every byte", everyByte},
+    };
+    for (const auto& [name, bytes] : cases) {
+        SCOPED_TRACE(name);
+        std::string out = "prefix ";
+        tv::AppendCp1251AsUtf8(out, bytes);
+        EXPECT_EQ(out, "prefix " + tv::Cp1251ToUtf8(bytes));
+        // A reused buffer: cleared, then filled again.
+        out.clear();
+        tv::AppendCp1251AsUtf8(out, bytes);
+        EXPECT_EQ(out, tv::Cp1251ToUtf8(bytes));
+    }
+}
+
+TEST(CodePage, LengthCountsAnInvalidByteAsOneCharacter)
+{
+    const std::vector<std::pair<std::string, size_t>> cases = {
+        {"", 0},
+        {"Дата1", 5},
+        {"€№", 2},
+        {"x\xF0\x9F\x98\x80y", 3},
+        {"\xC0\xAF", 2},      // overlong
+        {"\xC1\x80", 2},      // overlong
+        {"a\xD0", 2},          // cut at the end
+        {"\xD0 ", 2},          // no continuation
+        {"\x80\x80", 2},      // lone continuations
+        {"\xED\xA0\x80", 3}, // surrogate
+    };
+    for (const auto& [text, length] : cases)
+        EXPECT_EQ(tv::Utf8Length(text), length) << text;
+}
+
 TEST(CodePage, LengthLeftAndUpperCaseCountCharacters)
 {
     EXPECT_EQ(tv::Utf8Length("Дата1"), 5u);

@@ -4,6 +4,7 @@
 #include "UChecked.h"
 #include "UException.h"
 
+#include <cstring>
 #include <functional>
 
 #include <gtest/gtest.h>
@@ -27,6 +28,8 @@ TEST(Money, ToText)
         {1000, "10.00"},
         {99999, "999.99"},
         {100000, "1'000.00"},
+        {9999999, "99'999.99"},
+        {99999999, "999'999.99"},
         {12345678, "123'456.78"},
         {100000000, "1'000'000.00"},
         {4294967295u, "42'949'672.95"},
@@ -34,6 +37,12 @@ TEST(Money, ToText)
     for (const auto& [value, text] : cases) {
         SCOPED_TRACE(text);
         EXPECT_EQ(TMoneyField::MoneyToText(value), text);
+        // The buffer form writes the same characters and nothing after them.
+        char buffer[TMoneyField::MoneyTextMax + 1];
+        std::memset(buffer, '#', sizeof buffer);
+        const size_t len = TMoneyField::MoneyToChars(value, buffer);
+        EXPECT_EQ(std::string(buffer, len), text);
+        EXPECT_EQ(std::string(buffer + len, sizeof buffer - len), std::string(sizeof buffer - len, '#'));
     }
 }
 
