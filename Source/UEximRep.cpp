@@ -130,8 +130,7 @@ void TFileExport::Execute()
     std::string path = ChooseFile(request);
     if (path.empty())
         return;
-    std::string ext = ".";
-    ext += Extension();
+    const std::string ext = "." + Extension();
     if (QFileInfo(QString::fromStdString(path)).suffix().toLower().toStdString() != Extension())
         path += ext;
     try {

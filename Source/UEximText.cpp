@@ -180,7 +180,7 @@ std::string CsvQuote(const std::string& text, char separator)
     return NeedsCsvQuotes(text, separator) ? Quoted(text) : text;
 }
 
-std::string ExcelTextCell(const std::string& text) { return Quoted(text).insert(0, 1, '='); }
+std::string ExcelTextCell(const std::string& text) { return "=" + Quoted(text); }
 
 std::string FitTo10(const std::string& text)
 {
