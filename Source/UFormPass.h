@@ -1,6 +1,6 @@
 #pragma once
 // The start password prompt, shown before the data are opened when a
-// password is set.
+// password is set, and the base it shares with the password change.
 
 #include "UTextSlots.h"
 
