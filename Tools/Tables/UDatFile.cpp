@@ -382,15 +382,12 @@ void TDatFile::Recover()
 void TDatFile::CheckTail(const TRecovery& r)
 {
     const int32_t rs = FHeader.RecordSize;
-    if (r.Tail == 0)
+    if (r.Tail == 0 || r.Tail < rs)
         return;
-    if (r.Tail > rs) {
-        if (!EmptiedHeader() || r.Tail % rs != 0)
-            throw Exception(SBadRecordCount);
+    if (EmptiedHeader() && r.Tail % rs == 0)
         return;
-    }
-    if (r.Tail < rs)
-        return;
+    if (r.Tail > rs)
+        throw Exception(SBadRecordCount);
     // A whole record past the count. An append writes the next key value
     // into it, so a live record with another key where the status and
     // key share a sector is a record the header lost, not a cut append.

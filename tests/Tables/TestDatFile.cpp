@@ -445,6 +445,8 @@ TEST(TDatFile, CrashLeftoversAreMendedOnOpen)
         {"empty cut after its header", [&](std::string& s) { s = emptied + s.substr(HS); }, emptied},
         {"empty of one record cut after its header",
          [&](std::string& s) { s = emptied + RecordBytes(0, 1, "Apple", 150); }, emptied},
+        {"empty of one record with a key of its own cut after its header",
+         [&](std::string& s) { s = emptied + RecordBytes(0, 9, "Apple", 150); }, emptied},
     };
     TempDir dir;
     const std::string path = dir.Path("torn.dat");
