@@ -395,13 +395,32 @@ void TMainFormStore::CreateEdits()
     LbSum->setFont(big);
 }
 
+namespace {
+
+QFont GridFont(const QFont& Base)
+{
+    // The window's family is about a sixth wider in digits than the face the
+    // column widths were made for; a condensed face of the same family
+    // brings dates and amounts back into them. Without it the window's font
+    // stays.
+    QFont f = Base;
+    QStringList families = {"DejaVu Sans Condensed"};
+    families += Base.families();
+    f.setFamilies(families);
+    f.setStretch(QFont::SemiCondensed);
+    return f;
+}
+
+} // namespace
+
 void TMainFormStore::CreateGrids()
 {
     TTableStore& g = Store.Goods();
     TProgOptions& o = ProgOptions();
+    const QFont cells = GridFont(font());
     // A stored width narrower than a date or a six-digit amount in the
-    // window's font would cut every value of the column.
-    const QFontMetrics metrics(font());
+    // grids' font would cut every value of the column.
+    const QFontMetrics metrics(cells);
     const int dateWidth = metrics.horizontalAdvance("00.00.0000") + 8;
     const int moneyWidth = metrics.horizontalAdvance("000'000.00") + 8;
     auto dates = [dateWidth](int stored) { return std::max(stored, dateWidth); };
@@ -424,6 +443,7 @@ void TMainFormStore::CreateGrids()
                                                   g.IndSum.get(), false)},
                               &g);
     GridStore->setObjectName("GridStore");
+    GridStore->setFont(cells);
     GridStore->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(GridStore, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& pos) { PopupMenu->popup(GridStore->viewport()->mapToGlobal(pos)); });
@@ -446,6 +466,7 @@ void TMainFormStore::CreateGrids()
          MakeDataGridColumn(7, taRightJustify, o.GetMovesSumWidth(), TextTable[SlotColSum], nullptr, false)},
         &m);
     GridMoves->setObjectName("GridMoves");
+    GridMoves->setFont(cells);
     connect(GridMoves, &TDataGrid::OnSelectCell, this,
             [this](int col, int row, bool& can) { GridMovesSelectCell(col, row, can); });
 

@@ -1,0 +1,97 @@
+// How the main window's grids show their values at the window's smallest size.
+
+#include "UMainForm.h"
+
+#include "UDataGrid.h"
+#include "UFaultEnv.h"
+#include "UFilteredDataGrid.h"
+#include "UGridHeader.h"
+#include "UProgFolder.h"
+#include "UProgOptions.h"
+#include "UTextConst.h"
+
+#include "DialogTestKit.h"
+
+#include <QApplication>
+#include <QFontMetrics>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+using namespace tv;
+
+class TestQMainFormLook : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir FHome, FFolder;
+    std::unique_ptr<TFaultEnv> FEnv;
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(testkit::UseConfigHome(FHome));
+        SetProgramFolder(FFolder.path().toStdString());
+        FEnv = std::make_unique<TFaultEnv>();
+        Store.SetEnv(FEnv.get());
+        Store.Open(true, "Data");
+    }
+    void cleanupTestCase()
+    {
+        Store.Close();
+        Store.SetEnv(nullptr);
+    }
+
+    // The widest value a column shows routinely must fit its cell, less the
+    // cell's grid line and its text margins, in every language.
+    void valuesFitAtTheSmallestSize_data()
+    {
+        QTest::addColumn<int>("language");
+        QTest::addColumn<bool>("moves");
+        QTest::addColumn<int>("column");
+        QTest::addColumn<QString>("text");
+        const std::pair<int, const char*> languages[] = {{0, "rus"}, {1, "ukr"}, {2, "eng"}};
+        const struct {
+            bool Moves;
+            int Column;
+            const char* Name;
+            const char* Text;
+        } cases[] = {
+            {false, 2, "goods price", "000'000.00"},   {false, 3, "goods date", "00.00.0000"},
+            {false, 4, "goods quantity", "000'000.00"}, {false, 5, "goods packs", "00000"},
+            {false, 6, "goods cost", "000'000.00"},    {true, 0, "movement date", "00.00.0000"},
+            {true, 2, "movement quantity", "000.00"},  {true, 3, "movement packs", "0000"},
+            {true, 4, "movement sum", "000'000.00"},
+        };
+        for (auto [language, code] : languages)
+            for (const auto& c : cases)
+                QTest::addRow("%s %s", c.Name, code) << language << c.Moves << c.Column << QString(c.Text);
+    }
+    void valuesFitAtTheSmallestSize()
+    {
+        QFETCH(int, language);
+        QFETCH(bool, moves);
+        QFETCH(int, column);
+        QFETCH(QString, text);
+        LoadLanguageTexts(language);
+        TMainFormStore w;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QCOMPARE(w.size(), QSize(MainMinWidth, MainMinHeight));
+        TDataGrid* grid = moves ? static_cast<TDataGrid*>(w.GridMoves) : w.GridStore;
+        const int cellPadding = 1 + 3;  // the grid line, then 2 pixels left and 1 right
+        const int room = grid->Header()->sectionSize(column) - cellPadding;
+        const QFontMetrics metrics(grid->font());
+        QVERIFY2(metrics.horizontalAdvance(text) <= room,
+                 qPrintable(QString("%1 px of text in %2 px").arg(metrics.horizontalAdvance(text)).arg(room)));
+        // The caption shares the column and its font, within 3 pixels each side.
+        const QString caption = grid->model()->headerData(column, Qt::Horizontal).toString();
+        const int captionRoom = grid->Header()->sectionSize(column) - 6;
+        QVERIFY2(metrics.horizontalAdvance(caption) <= captionRoom,
+                 qPrintable(caption + QString(": %1 px in %2 px").arg(metrics.horizontalAdvance(caption)).arg(captionRoom)));
+    }
+};
+
+QTEST_MAIN(TestQMainFormLook)
+#include "TestQMainFormLook.moc"
