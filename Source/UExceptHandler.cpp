@@ -1,6 +1,6 @@
 #include "UExceptHandler.h"
 
-#include "UException.h"
+#include "UExceptGuard.h"
 #include "UMessages.h"
 #include "UTextConst.h"
 
@@ -8,9 +8,7 @@
 #include <dlfcn.h>
 
 #include <array>
-#include <cstdio>
 #include <cstdlib>
-#include <memory>
 #include <typeinfo>
 
 namespace tv {
@@ -50,15 +48,6 @@ std::uintptr_t ThrowAddress(const void* object, const std::type_info* type)
     return 0;
 }
 
-std::string Demangled(const std::type_info* type)
-{
-    if (!type) return std::string();
-    int status = 0;
-    std::unique_ptr<char, decltype(&std::free)> name(abi::__cxa_demangle(type->name(), nullptr, nullptr, &status),
-                                                      &std::free);
-    return status == 0 && name ? std::string(name.get()) : std::string(type->name());
-}
-
 } // namespace
 
 TExceptionReport DescribeException(const std::exception_ptr& exception)
@@ -67,17 +56,13 @@ TExceptionReport DescribeException(const std::exception_ptr& exception)
     if (!exception) return report;
     try {
         std::rethrow_exception(exception);
-    } catch (const Exception& e) {
-        report.Message = e.Message();
-        report.ClassName = e.ClassName();
-        report.Address = ThrowAddress(&e, nullptr);
     } catch (const std::exception& e) {
         report.Message = e.what();
-        report.ClassName = Demangled(&typeid(e));
+        report.ClassName = ExceptionClassName(e);
         report.Address = ThrowAddress(&e, nullptr);
     } catch (...) {
         const std::type_info* type = abi::__cxa_current_exception_type();
-        report.ClassName = Demangled(type);
+        report.ClassName = TypeName(type);
         report.Address = ThrowAddress(nullptr, type);
     }
     return report;
@@ -86,11 +71,7 @@ TExceptionReport DescribeException(const std::exception_ptr& exception)
 std::string ExceptionBoxText(const TExceptionReport& report)
 {
     std::string text = report.Message + "\r\n";
-    if (!report.ClassName.empty()) {
-        char address[2 * sizeof(std::uintptr_t) + 1];
-        std::snprintf(address, sizeof address, "%08llX", static_cast<unsigned long long>(report.Address));
-        text += report.ClassName + " :" + address;
-    }
+    if (!report.ClassName.empty()) text += ClassAtAddress(report.ClassName, report.Address);
     return text;
 }
 
@@ -102,16 +83,11 @@ void TExceptHandler::ApplicationException(QObject* /*sender*/, const std::except
                    MB_ONEBUTTON | MB_ICONSTOP, "OK", TextTable[SlotCloseMessageHint]);
 }
 
-TStoreApplication::TStoreApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+TStoreApplication::TStoreApplication(int& argc, char** argv) : TGuardedApplication(argc, argv) {}
 
-bool TStoreApplication::notify(QObject* receiver, QEvent* event)
+void TStoreApplication::HandleException(QObject* receiver, const std::exception_ptr& exception)
 {
-    try {
-        return QApplication::notify(receiver, event);
-    } catch (...) {
-        ExceptHandler.ApplicationException(receiver, std::current_exception());
-        return false;
-    }
+    ExceptHandler.ApplicationException(receiver, exception);
 }
 
 } // namespace tv

@@ -6,7 +6,7 @@
 // escapes an event handler (a slot, a timer, a key press) in notify and hands
 // it to the handler there.
 
-#include <QApplication>
+#include "UExceptGuard.h"
 
 #include <cstdint>
 #include <exception>
@@ -43,11 +43,12 @@ extern TExceptHandler ExceptHandler;
 
 // The program's application object: events whose handlers throw reach
 // ExceptHandler, and the event counts as not handled.
-class TStoreApplication : public QApplication {
+class TStoreApplication : public TGuardedApplication {
 public:
     TStoreApplication(int& argc, char** argv);
 
-    bool notify(QObject* receiver, QEvent* event) override;
+protected:
+    void HandleException(QObject* receiver, const std::exception_ptr& exception) override;
 };
 
 } // namespace tv

@@ -2,7 +2,7 @@
 // Errors that escape the wizard's event handlers are shown in the wizard's
 // bottom label instead of a message box.
 
-#include <QApplication>
+#include "UExceptGuard.h"
 
 #include <exception>
 #include <string>
@@ -22,10 +22,13 @@ extern TExceptHandler ExceptHandler;
 
 // The setup program's application: an exception thrown while an event is
 // handled goes to ExceptHandler and the event counts as not handled.
-class TSetupApplication : public QApplication {
+// Only standard exceptions are shown; any other leaves notify as before.
+class TSetupApplication : public TGuardedApplication {
 public:
     TSetupApplication(int& argc, char** argv);
-    bool notify(QObject* receiver, QEvent* event) override;
+
+protected:
+    void HandleException(QObject* receiver, const std::exception_ptr& exception) override;
 };
 
 } // namespace tv
