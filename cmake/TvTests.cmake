@@ -3,7 +3,8 @@
 # <p>_<file>. Files named TestQ*.cpp are QtTest programs, the others
 # GoogleTest programs. Every program links LIBS; QtTest programs also link
 # QT_LIBS, so a folder's plain tests can prove they need no Qt library.
-# Every test runs on the offscreen Qt platform.
+# Every test runs on the offscreen Qt platform and finds the kits shared by
+# the test folders (tests/Kit) beside its own folder's.
 function(tv_add_test_programs)
   cmake_parse_arguments(ARG "" "PREFIX" "LIBS;QT_LIBS" ${ARGN})
   find_package(Qt6 REQUIRED COMPONENTS Test)
@@ -13,7 +14,7 @@ function(tv_add_test_programs)
     set(exe ${ARG_PREFIX}_${name})
     add_executable(${exe} ${src})
     target_link_libraries(${exe} PRIVATE ${ARG_LIBS})
-    target_include_directories(${exe} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+    target_include_directories(${exe} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/tests/Kit)
     if(name MATCHES "^TestQ")
       target_link_libraries(${exe} PRIVATE ${ARG_QT_LIBS} Qt6::Test)
       set_target_properties(${exe} PROPERTIES AUTOMOC ON)

@@ -3,6 +3,8 @@
 
 #include "UKeyboard.h"
 
+#include "VirtualXServer.h"
+
 #include <QApplication>
 #include <QProcess>
 #include <QRegularExpression>
@@ -10,8 +12,6 @@
 #include <QTest>
 
 #include <X11/XKBlib.h>
-
-#include <memory>
 
 using namespace tv;
 
@@ -112,33 +112,11 @@ private slots:
 
 int main(int argc, char** argv)
 {
-    std::unique_ptr<QProcess> server;
-    const QString program = QStandardPaths::findExecutable("Xvfb");
-    if (!program.isEmpty()) {
-        server = std::make_unique<QProcess>();
-        server->start(program, {"-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "640x480x24"});
-        if (server->waitForStarted(5000)) {
-            while (!server->canReadLine() && server->waitForReadyRead(10000)) {}
-            const QByteArray number = server->readLine().trimmed();
-            if (!number.isEmpty()) {
-                ServerDisplay = ":" + QString::fromLatin1(number);
-                qputenv("DISPLAY", ServerDisplay.toLatin1());
-            }
-        }
-    }
-    qputenv("QT_QPA_PLATFORM", ServerDisplay.isEmpty() ? "offscreen" : "xcb");
-    int result;
-    {
-        QApplication app(argc, argv);
-        TestKeyboardX11 test;
-        result = QTest::qExec(&test, argc, argv);
-    }
-    if (server) {
-        server->terminate();
-        if (!server->waitForFinished(5000)) server->kill();
-        server->waitForFinished(5000);
-    }
-    return result;
+    tv::testkit::TVirtualXServer server("640x480x24");
+    ServerDisplay = server.Display();
+    QApplication app(argc, argv);
+    TestKeyboardX11 test;
+    return QTest::qExec(&test, argc, argv);
 }
 
 #include "TestQKeyboardX11.moc"

@@ -17,9 +17,10 @@
 #include "DialogTestKit.h"
 
 #include <QAction>
+#include "VirtualXServer.h"
+
 #include <QApplication>
 #include <QProcess>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -182,33 +183,11 @@ private slots:
 
 int main(int argc, char** argv)
 {
-    std::unique_ptr<QProcess> server;
-    const QString program = QStandardPaths::findExecutable("Xvfb");
-    if (!program.isEmpty()) {
-        server = std::make_unique<QProcess>();
-        server->start(program, {"-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "1024x768x24"});
-        if (server->waitForStarted(5000)) {
-            while (!server->canReadLine() && server->waitForReadyRead(10000)) {}
-            const QByteArray number = server->readLine().trimmed();
-            if (!number.isEmpty()) {
-                ServerDisplay = ":" + QString::fromLatin1(number);
-                qputenv("DISPLAY", ServerDisplay.toLatin1());
-            }
-        }
-    }
-    qputenv("QT_QPA_PLATFORM", ServerDisplay.isEmpty() ? "offscreen" : "xcb");
-    int result;
-    {
-        QApplication app(argc, argv);
-        TestQMainFormX11 test;
-        result = QTest::qExec(&test, argc, argv);
-    }
-    if (server) {
-        server->terminate();
-        if (!server->waitForFinished(5000)) server->kill();
-        server->waitForFinished(5000);
-    }
-    return result;
+    tv::testkit::TVirtualXServer server("1024x768x24");
+    ServerDisplay = server.Display();
+    QApplication app(argc, argv);
+    TestQMainFormX11 test;
+    return QTest::qExec(&test, argc, argv);
 }
 
 #include "TestQMainFormX11.moc"
