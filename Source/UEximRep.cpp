@@ -50,6 +50,9 @@ namespace {
 
 TFileChooser FileChooser;
 
+// The exports write their text in blocks of this size.
+constexpr size_t WriteBlock = size_t(1) << 18;
+
 // "description|pattern" as a file dialog filter; the description names its
 // pattern already.
 QString DialogFilter(const std::string& filter)
@@ -151,7 +154,9 @@ void TFileExport::WriteFile(const std::string& path)
     if (!file)
         throw EFileWrite(path);
     FFile = file.get();
-    FBuffer = HeaderLine();
+    FBuffer.clear();
+    FBuffer.reserve(WriteBlock + 4096);
+    FBuffer += HeaderLine();
     try {
         WriteGoodsRecords();
     } catch (...) {
@@ -223,7 +228,7 @@ void TFileExport::WriteGoodsRecords()
 
 void TFileExport::WriteFull()
 {
-    if (FBuffer.size() < (1u << 18))
+    if (FBuffer.size() < WriteBlock)
         return;
     if (!FFile || std::fwrite(FBuffer.data(), 1, FBuffer.size(), FFile) != FBuffer.size())
         throw EFileWrite("the export file");

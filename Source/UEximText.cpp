@@ -3,6 +3,8 @@
 #include "UCodePage.h"
 #include "UTextUtils.h"
 
+#include <cstring>
+
 namespace tv {
 
 const std::array<std::array<const char*, ceCount>, LanguageCount> CsvExportTexts = {{
@@ -62,36 +64,70 @@ size_t LanguageIndex(int language)
     return language >= 0 && language < LanguageCount ? size_t(language) : 0;
 }
 
-// Appends the text padded with blanks to width characters, on the left when
-// right is set; with cut, a longer text keeps its first width characters.
-void AppendColumn(std::string& out, std::string_view text, size_t width, bool right, bool cut = true)
+// Writes one line into out through a pointer after making room for the
+// most it can take; at its end out is cut to what was written.
+class TLineWriter {
+public:
+    TLineWriter(std::string& out, size_t room) : FOut(out)
+    {
+        const size_t start = out.size();
+        out.resize(start + room);
+        FP = out.data() + start;
+    }
+    ~TLineWriter() { FOut.resize(size_t(FP - FOut.data())); }
+    TLineWriter(const TLineWriter&) = delete;
+    TLineWriter& operator=(const TLineWriter&) = delete;
+
+    void Put(char c) { *FP++ = c; }
+    void Put(std::string_view text)
+    {
+        if (!text.empty())
+            std::memcpy(FP, text.data(), text.size());
+        FP += text.size();
+    }
+    void Repeat(char c, size_t n)
+    {
+        std::memset(FP, c, n);
+        FP += n;
+    }
+
+private:
+    std::string& FOut;
+    char* FP;
+};
+
+// The text padded with blanks to width characters, on the left when right
+// is set; with cut, a longer text keeps its first width characters. Takes
+// at most text.size() + width bytes.
+void PutColumn(TLineWriter& w, std::string_view text, size_t width, bool right, bool cut = true)
 {
     const size_t len = Utf8Length(text);
     if (len >= width) {
-        if (cut && len > width)
-            out += Utf8Left(text, width);
-        else
-            out += text;
+        w.Put(cut && len > width ? text.substr(0, Utf8Left(text, width).size()) : text);
         return;
     }
     if (!right)
-        out += text;
-    out.append(width - len, ' ');
+        w.Put(text);
+    w.Repeat(' ', width - len);
     if (right)
-        out += text;
+        w.Put(text);
 }
 
 void AppendTxtLine(std::string& out, const std::string_view* t)
 {
-    AppendColumn(out, t[0], 8, false);
-    AppendColumn(out, t[1], 40, false);
-    AppendColumn(out, t[2], 13, true);
-    out += "    ";
-    AppendColumn(out, t[3], 10, true);
-    AppendColumn(out, t[4], 13, true);
-    AppendColumn(out, t[5], 8, true, false);
-    AppendColumn(out, t[6], 13, true);
-    out += "\r\n";
+    size_t room = 128;  // the widths, the blanks and CR LF
+    for (int i = 0; i < 7; ++i)
+        room += t[i].size();
+    TLineWriter w(out, room);
+    PutColumn(w, t[0], 8, false);
+    PutColumn(w, t[1], 40, false);
+    PutColumn(w, t[2], 13, true);
+    w.Repeat(' ', 4);
+    PutColumn(w, t[3], 10, true);
+    PutColumn(w, t[4], 13, true);
+    PutColumn(w, t[5], 8, true, false);
+    PutColumn(w, t[6], 13, true);
+    w.Put("\r\n");
 }
 
 // A spreadsheet takes a cell beginning with one of these as a formula.
@@ -182,76 +218,91 @@ std::string CsvQuote(const std::string& text, char separator)
 
 std::string ExcelTextCell(const std::string& text) { return "=" + Quoted(text); }
 
-std::string FitTo10(const std::string& text)
+std::string FitTo10(std::string_view text)
 {
     std::string out;
-    AppendColumn(out, text, 10, false);
+    TLineWriter w(out, text.size() + 10);
+    PutColumn(w, text, 10, false);
     return out;
 }
 
-// Appends the text as a CSV field: as it is, or wrapped as a text cell,
-// then in double quotes when the text holds what needs them.
-static void AppendCsvField(std::string& out, std::string_view text, bool textCell, char separator)
+namespace {
+
+// The text as a CSV field: as it is, or wrapped as a text cell, then in
+// double quotes when the text holds what needs them. Takes at most
+// 4 * text.size() + 8 bytes.
+void PutCsvField(TLineWriter& w, std::string_view text, bool textCell, char separator)
 {
-    const bool quoted = NeedsCsvQuotes(text, separator);
+    // One pass finds what needs quotes and whether quotes must be doubled.
+    bool quoted = false, hasQuote = false;
+    for (char c : text) {
+        // The four characters sought all lie below ';' + 1; letters and the
+        // bytes of non-ASCII characters pass at once.
+        if (static_cast<unsigned char>(c) > ';' && c != separator)
+            continue;
+        if (c == '"')
+            hasQuote = true;
+        else if (c == separator || c == '\r' || c == '\n')
+            quoted = true;
+    }
+    quoted = quoted || hasQuote;
     const int quotes = (textCell ? 1 : 0) + (quoted ? 1 : 0);
     if (quoted)
-        out += '"';
+        w.Put('"');
     if (textCell)
-        out.append(quoted ? "=\"\"" : "=\"");
-    if (text.find('"') == std::string_view::npos) {
-        out += text;
+        w.Put(quoted ? "=\"\"" : "=\"");
+    if (!hasQuote) {
+        w.Put(text);
     } else {
         for (char c : text) {
             if (c == '"')
-                out.append(size_t(1) << quotes, '"');
+                w.Repeat('"', size_t(1) << quotes);
             else
-                out += c;
+                w.Put(c);
         }
     }
     if (textCell)
-        out.append(quoted ? "\"\"" : "\"");
+        w.Put(quoted ? "\"\"" : "\"");
     if (quoted)
-        out += '"';
-    out += separator;
+        w.Put('"');
+    w.Put(separator);
 }
 
 // A money text without its "'", the point made the decimal separator, in
-// quotes when the decimal separator is the list separator.
-static void AppendCsvMoney(std::string& out, std::string_view money, TCsvSeparators sep)
+// quotes when the decimal separator is the list separator. Takes at most
+// money.size() + 3 bytes.
+void PutCsvMoney(TLineWriter& w, std::string_view money, TCsvSeparators sep)
 {
     const bool quoted = sep.Decimal == sep.List;
-    char text[40];
-    size_t n = 0;
     if (quoted)
-        text[n++] = '"';
-    for (char c : money) {
-        if (n + 2 >= sizeof text) {
-            out.append(text, n);
-            n = 0;
-        }
+        w.Put('"');
+    for (char c : money)
         if (c != '\'')
-            text[n++] = c == '.' ? sep.Decimal : c;
-    }
+            w.Put(c == '.' ? sep.Decimal : c);
     if (quoted)
-        text[n++] = '"';
-    text[n++] = sep.List;
-    out.append(text, n);
+        w.Put('"');
+    w.Put(sep.List);
 }
+
+} // namespace
 
 void AppendCsvRow(std::string& out, const TGoodsRowView& row, TCsvSeparators sep)
 {
+    // The date text is ten characters as a rule.
+    std::string fitted;
+    const std::string_view date = Utf8Length(row.Date) == 10 ? row.Date : (fitted = FitTo10(row.Date));
+    const size_t room = 4 * (row.Code.size() + row.Name.size() + row.Price.size() + date.size() +
+                             row.Quantity.size() + row.Packages.size() + row.Value.size()) + 64;
+    TLineWriter w(out, room);
     const char s = sep.List;
-    AppendCsvField(out, row.Code, true, s);
-    AppendCsvField(out, row.Name, LooksLikeFormula(row.Name), s);
-    AppendCsvMoney(out, row.Price, sep);
-    std::string date;
-    AppendColumn(date, row.Date, 10, false);
-    AppendCsvField(out, date, false, s);
-    AppendCsvMoney(out, row.Quantity, sep);
-    AppendCsvField(out, row.Packages, false, s);
-    AppendCsvMoney(out, row.Value, sep);
-    out += "\r\n";
+    PutCsvField(w, row.Code, true, s);
+    PutCsvField(w, row.Name, LooksLikeFormula(row.Name), s);
+    PutCsvMoney(w, row.Price, sep);
+    PutCsvField(w, date, false, s);
+    PutCsvMoney(w, row.Quantity, sep);
+    PutCsvField(w, row.Packages, false, s);
+    PutCsvMoney(w, row.Value, sep);
+    w.Put("\r\n");
 }
 
 std::string CsvRow(const TGoodsRow& row, TCsvSeparators sep)

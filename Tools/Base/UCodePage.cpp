@@ -1,6 +1,7 @@
 #include "UCodePage.h"
 
 #include <cstdint>
+#include <cstring>
 
 namespace tv {
 
@@ -79,7 +80,7 @@ char32_t UpperChar(char32_t c)
 
 // The UTF-8 bytes of every 1251 byte, at most three, and their count.
 struct TUtf8Of {
-    char Bytes[3];
+    char Bytes[4];
     uint8_t Len;
 };
 
@@ -91,7 +92,7 @@ struct TUtf8Table {
             std::string s;
             AppendUtf8(s, ByteToChar(static_cast<unsigned char>(b)));
             Of[b].Len = static_cast<uint8_t>(s.size());
-            for (size_t i = 0; i < 3; ++i) Of[b].Bytes[i] = i < s.size() ? s[i] : 0;
+            for (size_t i = 0; i < 4; ++i) Of[b].Bytes[i] = i < s.size() ? s[i] : 0;
         }
     }
 };
@@ -102,14 +103,13 @@ void AppendCp1251AsUtf8(std::string& out, std::string_view bytes)
 {
     static const TUtf8Table table;
     const size_t start = out.size();
-    out.resize(start + bytes.size() * 3);
+    // One more byte of room: four bytes are always copied, the length says
+    // how many count.
+    out.resize(start + bytes.size() * 3 + 1);
     char* p = out.data() + start;
     for (char b : bytes) {
         const TUtf8Of& u = table.Of[static_cast<unsigned char>(b)];
-        // Three bytes are always copied; the length says how many count.
-        p[0] = u.Bytes[0];
-        p[1] = u.Bytes[1];
-        p[2] = u.Bytes[2];
+        std::memcpy(p, u.Bytes, 4);
         p += u.Len;
     }
     out.resize(static_cast<size_t>(p - out.data()));
