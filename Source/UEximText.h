@@ -78,7 +78,7 @@ std::string CsvQuote(const std::string& text, char separator);
 // quoted string, inner quotes doubled.
 std::string ExcelTextCell(const std::string& text);
 // The first 10 characters, filled with blanks to 10.
-std::string FitTo10(const std::string& text);
+std::string FitTo10(std::string_view text);
 // One CSV line with its CR LF, returned or appended to out. The code is
 // written as a text cell, and so is a name a spreadsheet would read as a
 // formula; either is quoted for what it holds.
