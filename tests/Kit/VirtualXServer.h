@@ -2,12 +2,15 @@
 // A virtual X server for a test program that needs a real X server: started
 // when Xvfb is installed, with DISPLAY and the xcb platform set to it; without
 // it the program runs offscreen and Display() is empty, so its tests can skip.
-// Make it before the application object and drop it after.
+// Make it before the application object and drop it after, as
+// ExecOnVirtualX does.
 
+#include <QApplication>
 #include <QByteArray>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QString>
+#include <QTest>
 
 #include <memory>
 
@@ -52,5 +55,17 @@ private:
     std::unique_ptr<QProcess> FServer;
     QString FDisplay;
 };
+
+// Runs the QtTest object of type TTest on a virtual X server of the given
+// screen; display gets the server's ":N", or stays empty without a server.
+template <class TTest>
+int ExecOnVirtualX(int argc, char** argv, const QString& screen, QString& display)
+{
+    TVirtualXServer server(screen);
+    display = server.Display();
+    QApplication app(argc, argv);
+    TTest test;
+    return QTest::qExec(&test, argc, argv);
+}
 
 } // namespace tv::testkit

@@ -5,7 +5,6 @@
 
 #include "VirtualXServer.h"
 
-#include <QApplication>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -112,11 +111,7 @@ private slots:
 
 int main(int argc, char** argv)
 {
-    tv::testkit::TVirtualXServer server("640x480x24");
-    ServerDisplay = server.Display();
-    QApplication app(argc, argv);
-    TestKeyboardX11 test;
-    return QTest::qExec(&test, argc, argv);
+    return tv::testkit::ExecOnVirtualX<TestKeyboardX11>(argc, argv, "640x480x24", ServerDisplay);
 }
 
 #include "TestQKeyboardX11.moc"

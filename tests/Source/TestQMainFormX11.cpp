@@ -183,11 +183,7 @@ private slots:
 
 int main(int argc, char** argv)
 {
-    tv::testkit::TVirtualXServer server("1024x768x24");
-    ServerDisplay = server.Display();
-    QApplication app(argc, argv);
-    TestQMainFormX11 test;
-    return QTest::qExec(&test, argc, argv);
+    return tv::testkit::ExecOnVirtualX<TestQMainFormX11>(argc, argv, "1024x768x24", ServerDisplay);
 }
 
 #include "TestQMainFormX11.moc"
