@@ -271,6 +271,9 @@ void BM_PrintPdf(benchmark::State& state)
     for (auto _ : state)
         total += Seconds([&] { ListReport.Execute(); });
     const std::string bytes = ReadAll(out + ".pdf");
+    // TV_BENCH_PDF names a file to keep the printed list in, to look at.
+    if (const char* keep = std::getenv("TV_BENCH_PDF"))
+        WriteAll(keep, bytes);
     const double raw = Seconds([&] { WriteAll(Root + "copy.pdf", bytes); });
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(bytes.size()));
     state.counters["pages"] = PrintManager().PageCount();
