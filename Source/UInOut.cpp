@@ -5,6 +5,7 @@
 #include "UMessages.h"
 #include "UPrint.h"
 #include "UProgFolder.h"
+#include "UStoreCopy.h"
 #include "UStoreData.h"
 #include "UTextConst.h"
 
@@ -17,12 +18,6 @@
 namespace tv {
 
 namespace {
-
-// The folder, made when missing, in the stock book's file environment.
-bool MakeFolder(TFileEnv& env, const std::string& folder)
-{
-    return env.FolderExists(folder) || (env.CreateFolder(folder) && env.SyncDir(folder));
-}
 
 // The safety copy before an import, into Hist/0000-00-00, made when missing.
 // The user is told when it cannot be made.
