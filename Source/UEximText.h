@@ -126,6 +126,5 @@ bool IsAnyCsvHeader(const std::string& text, char localeSeparator);
 // The lines of a file's bytes as UTF-8: UTF-8 with or without a byte-order
 // mark, otherwise code page 1251. Lines end in CR LF, LF or CR.
 std::vector<std::string> DecodeTextLines(const std::string& bytes);
-bool IsValidUtf8(const std::string& bytes);
 
 } // namespace tv

@@ -155,6 +155,16 @@ std::string Utf8ToCp1251(std::string_view text)
     return out;
 }
 
+bool IsValidUtf8(std::string_view text)
+{
+    for (size_t pos = 0; pos < text.size();) {
+        const TDecoded d = DecodeAt(text, pos);
+        if (!d.Ok) return false;
+        pos += d.Len;
+    }
+    return true;
+}
+
 size_t Utf8Length(std::string_view text)
 {
     size_t n = 0;

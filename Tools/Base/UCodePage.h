@@ -20,6 +20,10 @@ std::string Utf8ToCp1251(std::string_view text);
 // Appends the UTF-8 bytes of the code point c (at most 0x10FFFF) to out.
 void AppendUtf8(std::string& out, char32_t c);
 
+// True when every byte belongs to a well-formed UTF-8 character (no overlong
+// forms, surrogates or values past 0x10FFFF).
+bool IsValidUtf8(std::string_view text);
+
 // Number of characters of a UTF-8 text (an invalid byte counts as one).
 size_t Utf8Length(std::string_view text);
 

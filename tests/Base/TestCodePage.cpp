@@ -114,6 +114,26 @@ TEST(CodePage, LengthCountsAnInvalidByteAsOneCharacter)
         EXPECT_EQ(tv::Utf8Length(text), length) << text;
 }
 
+TEST(CodePage, ValidityOfUtf8)
+{
+    struct Case { const char* Name; std::string Bytes; bool Valid; };
+    const Case cases[] = {
+        {"empty", "", true},
+        {"ascii", "abc;1,2", true},
+        {"cyrillic", "\xD0\xA6\xD1\x96\xD0\xBD\xD0\xB0", true},  // "Ціна"
+        {"three and four bytes", "\xE2\x82\xAC\xF0\x9F\x98\x80", true},
+        {"1251 bytes", "\xD6\xB3\xED\xE0", false},  // "Ціна" in 1251
+        {"cut at the end", "ab\xD0", false},
+        {"lone continuation", "\x80", false},
+        {"overlong", "\xC0\xAF", false},
+        {"surrogate", "\xED\xA0\x80", false},
+        {"past 0x10FFFF", "\xF4\x90\x80\x80", false},
+        {"no continuation", "\xE2\x82" "A", false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(tv::IsValidUtf8(c.Bytes), c.Valid) << c.Name;
+}
+
 TEST(CodePage, LengthLeftAndUpperCaseCountCharacters)
 {
     EXPECT_EQ(tv::Utf8Length("Дата1"), 5u);

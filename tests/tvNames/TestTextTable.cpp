@@ -1,3 +1,4 @@
+#include "UCodePage.h"
 #include "ULangTexts.h"
 #include "UTextConst.h"
 
@@ -72,18 +73,6 @@ TEST(TextTable, LanguageDataHasNoStrayRows) {
     }
 }
 
-bool IsValidUtf8(const std::string& s) {
-    for (std::size_t i = 0; i < s.size();) {
-        const unsigned char c = static_cast<unsigned char>(s[i]);
-        const std::size_t extra = c < 0x80 ? 0 : (c & 0xE0) == 0xC0 ? 1 : (c & 0xF0) == 0xE0 ? 2 : (c & 0xF8) == 0xF0 ? 3 : 4;
-        if (extra == 4 || i + extra >= s.size() + (extra == 0 ? 1 : 0)) return false;
-        for (std::size_t k = 1; k <= extra; ++k)
-            if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return false;
-        i += extra + 1;
-    }
-    return true;
-}
-
 // The format placeholders of a text in order (%s, %0:d, %-5.2f, ...).
 std::vector<std::string> Placeholders(const std::string& text) {
     static const std::regex pattern(R"(%%|%(\d+:)?-?\d*(\.\d+)?[dDuUeEfFgGnNmMpPsSxX])");
@@ -144,8 +133,6 @@ TEST(TextTable, PlaceholderCheckSeesDifferences) {
     EXPECT_FALSE(ShapeOf("Version ") == ShapeOf("Version"));
     EXPECT_FALSE(ShapeOf("a\r\nb") == ShapeOf("a b"));
     EXPECT_FALSE(ShapeOf("Remove\r\n") == ShapeOf("\r\nRemove"));
-    EXPECT_FALSE(IsValidUtf8("\xD0"));
-    EXPECT_TRUE(IsValidUtf8("Ціна"));
 }
 
 TEST(TextTable, TextsAsTheSystemWritesThem) {
