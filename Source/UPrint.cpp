@@ -118,6 +118,12 @@ void TPrintManager::AddTable(const std::vector<std::string>& captions,
 
 void TPrintManager::AddRow(const std::vector<std::string>& values)
 {
+    const std::vector<std::string_view> views(values.begin(), values.end());
+    AddRow(std::span<const std::string_view>(views));
+}
+
+void TPrintManager::AddRow(std::span<const std::string_view> values)
+{
     TV_ASSERT(FTableAdded, "Table not added");
     TV_ASSERT(values.size() == FCaptions.size(), "Invalid values count");
     if (RowNeedsNewPage(Metrics(), FY, FRowsLeft == 1)) {
@@ -189,6 +195,13 @@ void TPrintManager::PrintTableFooter()
 }
 
 void TPrintManager::PrintCells(const std::vector<std::string>& texts, int32_t lineHeight,
+                               TPrintFont font)
+{
+    const std::vector<std::string_view> views(texts.begin(), texts.end());
+    PrintCells(std::span<const std::string_view>(views), lineHeight, font);
+}
+
+void TPrintManager::PrintCells(std::span<const std::string_view> texts, int32_t lineHeight,
                                TPrintFont font)
 {
     const int32_t top = FY, bottom = FY + lineHeight;
@@ -263,9 +276,9 @@ void TQtPrintDevice::PageSize(int32_t& width, int32_t& height)
     height = F->Printer.height();
 }
 
-int32_t TQtPrintDevice::TextWidth(TPrintFont font, const std::string& text)
+int32_t TQtPrintDevice::TextWidth(TPrintFont font, std::string_view text)
 {
-    return F->FontMetrics(font).horizontalAdvance(QString::fromStdString(text));
+    return F->FontMetrics(font).horizontalAdvance(QString::fromUtf8(text.data(), qsizetype(text.size())));
 }
 
 int32_t TQtPrintDevice::TextHeight(TPrintFont font, const std::string& text)
@@ -347,14 +360,14 @@ void TQtPrintDevice::FillRect(int32_t left, int32_t top, int32_t right, int32_t 
 }
 
 void TQtPrintDevice::DrawText(int32_t left, int32_t top, int32_t right, int32_t bottom,
-                              const std::string& text, TPrintFont font, bool rightAligned)
+                              std::string_view text, TPrintFont font, bool rightAligned)
 {
     if (F->CurrentFont != font) {
         F->Painter.setFont(F->Fonts[font]);
         F->CurrentFont = font;
     }
     const QFontMetrics& fm = F->FontMetrics(font);
-    QString s = QString::fromStdString(text);
+    QString s = QString::fromUtf8(text.data(), qsizetype(text.size()));
     const int width = right - left;
     int advance = fm.horizontalAdvance(s);
     if (advance > width) {

@@ -10,7 +10,9 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class QPrinter;
@@ -30,7 +32,7 @@ public:
     virtual bool HasPrinters() const = 0;
     // Printable width and height of the current printer.
     virtual void PageSize(int32_t& width, int32_t& height) = 0;
-    virtual int32_t TextWidth(TPrintFont font, const std::string& text) = 0;
+    virtual int32_t TextWidth(TPrintFont font, std::string_view text) = 0;
     virtual int32_t TextHeight(TPrintFont font, const std::string& text) = 0;
 
     // Opens a job under the title; false when the user declined (no file
@@ -47,7 +49,7 @@ public:
     // One line of text in the rectangle, vertically centred, cut with an end
     // ellipsis when it is too wide.
     virtual void DrawText(int32_t left, int32_t top, int32_t right, int32_t bottom,
-                          const std::string& text, TPrintFont font, bool rightAligned) = 0;
+                          std::string_view text, TPrintFont font, bool rightAligned) = 0;
 };
 
 class TPrintManager {
@@ -73,6 +75,7 @@ public:
                   const std::vector<std::string>& footers);
     // One data row, after a new page when it does not fit; the last
     // announced row is followed by the footer row.
+    void AddRow(std::span<const std::string_view> values);
     void AddRow(const std::vector<std::string>& values);
     // Closes the job.
     void EndReport();
@@ -99,6 +102,7 @@ protected:
     virtual void PrintPageFooter();
     virtual void PrintTableHeader();
     virtual void PrintTableFooter();
+    void PrintCells(std::span<const std::string_view> texts, int32_t lineHeight, TPrintFont font);
     void PrintCells(const std::vector<std::string>& texts, int32_t lineHeight, TPrintFont font);
 
 private:
@@ -138,14 +142,14 @@ public:
 
     bool HasPrinters() const override;
     void PageSize(int32_t& width, int32_t& height) override;
-    int32_t TextWidth(TPrintFont font, const std::string& text) override;
+    int32_t TextWidth(TPrintFont font, std::string_view text) override;
     int32_t TextHeight(TPrintFont font, const std::string& text) override;
     bool BeginDoc(const std::string& title) override;
     void NewPage() override;
     void EndDoc() override;
     void AbortDoc() noexcept override;
     void FillRect(int32_t left, int32_t top, int32_t right, int32_t bottom, uint32_t rgb) override;
-    void DrawText(int32_t left, int32_t top, int32_t right, int32_t bottom, const std::string& text,
+    void DrawText(int32_t left, int32_t top, int32_t right, int32_t bottom, std::string_view text,
                   TPrintFont font, bool rightAligned) override;
 
     QPrinter& Printer();

@@ -27,7 +27,7 @@ public:
     bool HasPrinters() const override { return Printers; }
     void PageSize(int32_t& w, int32_t& h) override { w = Width, h = Height; }
     int32_t CharWidth = 10;
-    int32_t TextWidth(TPrintFont, const std::string& text) override
+    int32_t TextWidth(TPrintFont, std::string_view text) override
     {
         return int32_t(text.size()) * CharWidth;
     }
@@ -61,12 +61,12 @@ public:
         Log.push_back("fill " + std::to_string(l) + "," + std::to_string(t) + "-" +
                       std::to_string(r) + "," + std::to_string(b) + " " + std::to_string(rgb));
     }
-    void DrawText(int32_t l, int32_t t, int32_t r, int32_t b, const std::string& text,
+    void DrawText(int32_t l, int32_t t, int32_t r, int32_t b, std::string_view text,
                   TPrintFont font, bool right) override
     {
         Log.push_back("text " + std::to_string(l) + "," + std::to_string(t) + "-" +
                       std::to_string(r) + "," + std::to_string(b) + " f" + std::to_string(font) +
-                      (right ? " R " : " L ") + text);
+                      (right ? " R " : " L ") + std::string(text));
     }
 };
 
