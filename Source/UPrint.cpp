@@ -2,6 +2,7 @@
 
 #include "UDateTime.h"
 #include "UException.h"
+#include "UPdfWriter.h"
 #include "UProgFolder.h"
 #include "UShell.h"
 #include "UStringUtils.h"
@@ -13,12 +14,14 @@
 #include <QFileDialog>
 #include <QFont>
 #include <QFontMetrics>
+#include <QPageLayout>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
 
 #include <algorithm>
+#include <cmath>
 
 namespace tv {
 
@@ -228,6 +231,37 @@ struct TQtPrintDevice::TImpl {
     TPdfFileChooser Chooser;
     QString File;  // PDF file of the open job
 
+    // File output: our own PDF writer, in points; device units are those of
+    // the printer, from the top left of the printable area.
+    std::unique_ptr<TPdfWriter> Pdf;
+    int PdfFonts[3] = {};
+    double Scale = 1;  // points per device unit
+    double Left = 0, Top = 0, PaperWidth = 0, PaperHeight = 0;  // points
+
+    // The size of the font in device units.
+    double PixelSize(TPrintFont font) const
+    {
+        return Fonts[font].pointSizeF() * Printer.resolution() / 72.0;
+    }
+    int Ascent(TPrintFont font) const
+    {
+        return qRound(Pdf->Ascent(PdfFonts[font]) * PixelSize(font));
+    }
+    int Height(TPrintFont font) const
+    {
+        double ascent = 0, descent = 0, leading = 0;
+        if (Pdf)
+            ascent = Pdf->Ascent(PdfFonts[font]), descent = Pdf->Descent(PdfFonts[font]);
+        else if (!TPdfWriter::FaceMetrics(Fonts[font], ascent, descent, leading))
+            return 0;
+        const double px = PixelSize(font);
+        return qRound(ascent * px) + qRound(descent * px);
+    }
+    double Advance(TPrintFont font, std::string_view text) const
+    {
+        return Pdf->Advance(PdfFonts[font], text) * PixelSize(font);
+    }
+
     TImpl()
     {
         Fonts[pfPage] = QFont("Arial", 8, QFont::Normal, true);
@@ -278,12 +312,18 @@ void TQtPrintDevice::PageSize(int32_t& width, int32_t& height)
 
 int32_t TQtPrintDevice::TextWidth(TPrintFont font, std::string_view text)
 {
+    if (F->Pdf)
+        return int32_t(std::ceil(F->Advance(font, text)));
     return F->FontMetrics(font).horizontalAdvance(QString::fromUtf8(text.data(), qsizetype(text.size())));
 }
 
 int32_t TQtPrintDevice::TextHeight(TPrintFont font, const std::string& text)
 {
     (void)text;  // every text of a font has the font's line height
+    if (F->Pdf || PrintsToFile()) {
+        if (const int height = F->Height(font))
+            return height;
+    }
     return F->FontMetrics(font).height();
 }
 
@@ -312,6 +352,19 @@ bool TQtPrintDevice::BeginDoc(const std::string& title)
             F->File += ".pdf";
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(F->File);
+        const QPageLayout layout = printer.pageLayout();
+        const QRectF paper = layout.fullRect(QPageLayout::Point);
+        const QRectF paint = layout.paintRect(QPageLayout::Point);
+        F->Scale = 72.0 / printer.resolution();
+        F->Left = paint.left() - paper.left(), F->Top = paint.top() - paper.top();
+        F->PaperWidth = paper.width(), F->PaperHeight = paper.height();
+        auto pdf = std::make_unique<TPdfWriter>(F->File.toStdString(), title);
+        for (int font : {pfPage, pfHeader, pfRow})
+            F->PdfFonts[font] = pdf->AddFont(F->Fonts[font]);
+        pdf->NewPage(F->PaperWidth, F->PaperHeight);
+        F->Pdf = std::move(pdf);
+        F->ResetMetrics();
+        return true;
     }
     printer.setDocName(QString::fromStdString(title));
     printer.setCreator("Tarnovell");
@@ -324,12 +377,22 @@ bool TQtPrintDevice::BeginDoc(const std::string& title)
 
 void TQtPrintDevice::NewPage()
 {
+    if (F->Pdf)
+        return F->Pdf->NewPage(F->PaperWidth, F->PaperHeight);
     if (!F->Printer.newPage())
         RaisePrinterInitError();
 }
 
 void TQtPrintDevice::EndDoc()
 {
+    if (F->Pdf) {
+        const std::unique_ptr<TPdfWriter> pdf = std::move(F->Pdf);
+        F->File.clear();
+        pdf->Finish();
+        FLastFile = pdf->Path();
+        ShellOpen(FLastFile);
+        return;
+    }
     if (!F->Painter.isActive())
         return;
     if (!F->Painter.end())
@@ -343,6 +406,12 @@ void TQtPrintDevice::EndDoc()
 
 void TQtPrintDevice::AbortDoc() noexcept
 {
+    if (F->Pdf) {
+        F->Pdf->Abort();
+        F->Pdf.reset();
+        F->File.clear();
+        return;
+    }
     if (!F->Painter.isActive())
         return;
     F->Printer.abort();
@@ -356,12 +425,37 @@ void TQtPrintDevice::AbortDoc() noexcept
 void TQtPrintDevice::FillRect(int32_t left, int32_t top, int32_t right, int32_t bottom,
                               uint32_t rgb)
 {
+    if (F->Pdf)
+        return F->Pdf->FillRect(F->Left + left * F->Scale, F->Top + top * F->Scale,
+                                (right - left) * F->Scale, (bottom - top) * F->Scale, rgb);
     F->Painter.fillRect(QRect(left, top, right - left, bottom - top), QColor(QRgb(rgb)));
 }
 
 void TQtPrintDevice::DrawText(int32_t left, int32_t top, int32_t right, int32_t bottom,
                               std::string_view text, TPrintFont font, bool rightAligned)
 {
+    if (F->Pdf) {
+        TPdfWriter& pdf = *F->Pdf;
+        const int id = F->PdfFonts[font];
+        const double px = F->PixelSize(font), width = right - left;
+        std::string elided;
+        double advance = pdf.Advance(id, text) * px;
+        if (advance > width) {
+            // The longest start that leaves room for the ellipsis.
+            static constexpr std::string_view Ellipsis = "\u2026";
+            const double room = width - pdf.Advance(id, Ellipsis) * px;
+            if (room < 0)
+                return;
+            elided.assign(text.substr(0, pdf.FittingPrefix(id, text, room / px)));
+            elided += Ellipsis;
+            text = elided;
+            advance = pdf.Advance(id, text) * px;
+        }
+        const double x = rightAligned ? right - advance : left;
+        const int baseline = top + (bottom - top - F->Height(font)) / 2 + F->Ascent(font);
+        pdf.Text(F->Left + x * F->Scale, F->Top + baseline * F->Scale, id, px * F->Scale, text);
+        return;
+    }
     if (F->CurrentFont != font) {
         F->Painter.setFont(F->Fonts[font]);
         F->CurrentFont = font;
