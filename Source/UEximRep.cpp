@@ -20,11 +20,17 @@
 #include <QLabel>
 #include <QLocale>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <condition_variable>
 #include <cstring>
+#include <exception>
+#include <iterator>
 #include <memory>
+#include <mutex>
+#include <thread>
 #include <fstream>
 #include <sstream>
 
@@ -50,8 +56,12 @@ namespace {
 
 TFileChooser FileChooser;
 
-// The exports write their text in blocks of this size.
+// WriteRow's text goes out in blocks of this size.
 constexpr size_t WriteBlock = size_t(1) << 18;
+// The exports make their lines in blocks of this many rows; a book of at
+// least ExportThreadBlocks blocks has them made on worker threads.
+constexpr int32_t ExportBlockRows = 2048;
+constexpr int32_t ExportThreadBlocks = 3;
 
 // "description|pattern" as a file dialog filter; the description names its
 // pattern already.
@@ -105,6 +115,97 @@ const auto& ImportTexts(const TInOut& item) { return CsvImportTexts[item.GetLang
 const auto& TxtTexts(const TInOut& item) { return TxtExportTexts[item.GetLanguage() % LanguageCount]; }
 const auto& ReportTexts(const TInOut& item) { return ListReportTexts[item.GetLanguage() % LanguageCount]; }
 
+// The goods records' texts read straight from their bytes. The date texts
+// are made by the field when this is made; ForEach then only reads the
+// records' memory, so several threads may run it at once.
+class TGoodsRecords {
+public:
+    explicit TGoodsRecords(const TTableStore& goods);
+    int32_t Count() const { return FCount; }
+    // f(const TGoodsRowView&) for the records from, from + 1, ... before to;
+    // the views hold until f returns.
+    template <class F>
+    void ForEach(int32_t from, int32_t to, F&& f) const;
+
+private:
+    const TTableStore& G;
+    int32_t FCount;
+    size_t FCode, FName, FCost, FWeight, FPCount, FSum, FLastDate;
+    size_t FCodeWidth, FNameWidth;
+    // Runs of records of one date text: the first record and the text.
+    struct TDay {
+        int32_t From;
+        std::string Text;
+    };
+    std::vector<TDay> FDays;
+};
+
+TGoodsRecords::TGoodsRecords(const TTableStore& goods) : G(goods), FCount(goods.RecordCount())
+{
+    const TFields& fields = *G.Fields();
+    auto offset = [&](const TField& field) {
+        for (int32_t i = 0; i < fields.Count(); ++i)
+            if (fields.Items(i) == &field)
+                return size_t(fields.Offsets(i) - fields.Offsets(0));
+        throw Exception("The goods table has no field " + field.GetName());
+    };
+    FCode = offset(G.Code), FName = offset(G.Name), FCost = offset(G.Cost), FWeight = offset(G.Weight),
+    FPCount = offset(G.PCount), FSum = offset(G.Sum), FLastDate = offset(G.LastDate);
+    FCodeWidth = size_t(G.Code.GetWidth()), FNameWidth = size_t(G.Name.GetWidth());
+    // The goods come in date order as a rule: a day's text is made once.
+    double day = -1;
+    for (int32_t i = 0; i < FCount; ++i) {
+        const uint8_t* date = G.GetElemData(i, 0) + FLastDate;
+        double value;
+        std::memcpy(&value, date, sizeof value);
+        if (std::trunc(value) == day && value != 0.0)
+            continue;
+        day = value == 0.0 ? -1 : std::trunc(value);
+        std::string text = G.LastDate.DataToText(date);
+        if (FDays.empty() || FDays.back().Text != text)
+            FDays.push_back({i, std::move(text)});
+    }
+}
+
+template <class F>
+void TGoodsRecords::ForEach(int32_t from, int32_t to, F&& f) const
+{
+    auto text = [](std::string& out, const uint8_t* data, size_t width) {
+        const char* p = reinterpret_cast<const char*>(data);
+        out.clear();
+        AppendCp1251AsUtf8(out, std::string_view(p, strnlen(p, width)));
+    };
+    auto money = [](char* out, const uint8_t* data) {
+        uint32_t value;
+        std::memcpy(&value, data, sizeof value);
+        return std::string_view(out, TMoneyField::MoneyToChars(value, out));
+    };
+    std::string codeText, nameText;
+    char price[TMoneyField::MoneyTextMax], quantity[TMoneyField::MoneyTextMax],
+        value[TMoneyField::MoneyTextMax], packages[12];
+    auto day = std::upper_bound(FDays.begin(), FDays.end(), from,
+                                [](int32_t i, const TDay& d) { return i < d.From; });
+    for (int32_t i = from; i < to; ++i) {
+        while (day != FDays.end() && day->From <= i)
+            ++day;
+        const uint8_t* record = G.GetElemData(i, 0);
+        int32_t pieces;
+        std::memcpy(&pieces, record + FPCount, sizeof pieces);
+        TGoodsRowView row;
+        text(codeText, record + FCode, FCodeWidth);
+        text(nameText, record + FName, FNameWidth);
+        row.Code = codeText;
+        row.Name = nameText;
+        row.Price = money(price, record + FCost);
+        row.Date = std::prev(day)->Text;
+        row.Quantity = money(quantity, record + FWeight);
+        row.Packages = std::string_view(packages, size_t(std::to_chars(packages, packages + sizeof packages,
+                                                                         pieces).ptr - packages));
+        row.Value = money(value, record + FSum);
+        f(static_cast<const TGoodsRowView&>(row));
+    }
+}
+
 class EFileWrite : public Exception {
 public:
     explicit EFileWrite(const std::string& path) : Exception("Cannot write " + path, "EInOutError") {}
@@ -153,76 +254,121 @@ void TFileExport::WriteFile(const std::string& path)
     std::unique_ptr<std::FILE, TClose> file(std::fopen(path.c_str(), "wb"));
     if (!file)
         throw EFileWrite(path);
-    FFile = file.get();
-    FBuffer.clear();
-    FBuffer.reserve(WriteBlock + 4096);
-    FBuffer += HeaderLine();
-    try {
-        WriteGoodsRecords();
-    } catch (...) {
-        FFile = nullptr;
-        FBuffer.clear();
-        throw;
-    }
-    FFile = nullptr;
-    const bool written = std::fwrite(FBuffer.data(), 1, FBuffer.size(), file.get()) == FBuffer.size();
-    FBuffer.clear();
-    if (!written || std::fclose(file.release()) != 0)
+    const std::string header = HeaderLine();
+    if (std::fwrite(header.data(), 1, header.size(), file.get()) != header.size())
+        throw EFileWrite(path);
+    WriteGoodsRecords(file.get(), path);
+    if (std::fclose(file.release()) != 0)
         throw EFileWrite(path);
 }
 
-void TFileExport::WriteGoodsRecords()
+void TFileExport::WriteGoodsRecords(std::FILE* file, const std::string& path)
 {
-    TTableStore& g = Store.Goods();
-    const TFields& fields = *g.Fields();
-    auto offset = [&](const TField& field) {
-        for (int32_t i = 0; i < fields.Count(); ++i)
-            if (fields.Items(i) == &field)
-                return size_t(fields.Offsets(i) - fields.Offsets(0));
-        throw Exception("The goods table has no field " + field.GetName());
-    };
-    const size_t code = offset(g.Code), name = offset(g.Name), cost = offset(g.Cost),
-                 weight = offset(g.Weight), pcount = offset(g.PCount), sum = offset(g.Sum),
-                 lastDate = offset(g.LastDate);
-    auto text = [](std::string& out, const uint8_t* data, int32_t width) {
-        const char* p = reinterpret_cast<const char*>(data);
+    const TGoodsRecords records(Store.Goods());
+    const int32_t count = records.Count();
+    const int32_t blocks = (count + ExportBlockRows - 1) / ExportBlockRows;
+    auto makeBlock = [&](int32_t block, std::string& out) {
         out.clear();
-        AppendCp1251AsUtf8(out, std::string_view(p, strnlen(p, size_t(width))));
+        const int32_t from = block * ExportBlockRows;
+        records.ForEach(from, std::min(count, from + ExportBlockRows),
+                        [&](const TGoodsRowView& row) { AppendRow(out, row); });
     };
-    auto money = [](char* out, const uint8_t* data) {
-        uint32_t value;
-        std::memcpy(&value, data, sizeof value);
-        return std::string_view(out, TMoneyField::MoneyToChars(value, out));
+    auto write = [&](const std::string& text) {
+        if (std::fwrite(text.data(), 1, text.size(), file) != text.size())
+            throw EFileWrite(path);
     };
-    std::string codeText, nameText, dateText;
-    char price[TMoneyField::MoneyTextMax], quantity[TMoneyField::MoneyTextMax],
-        value[TMoneyField::MoneyTextMax], packages[12];
-    // The goods come in date order as a rule: a day's text is made once.
-    double day = -1;
-    const int32_t count = g.RecordCount();
-    for (int32_t i = 0; i < count; ++i) {
-        const uint8_t* record = g.GetElemData(i, 0);
-        double date;
-        std::memcpy(&date, record + lastDate, sizeof date);
-        if (std::trunc(date) != day || date == 0.0) {
-            day = date == 0.0 ? -1 : std::trunc(date);
-            dateText = g.LastDate.DataToText(record + lastDate);
+    const unsigned workers =
+        blocks >= ExportThreadBlocks ? std::clamp(std::thread::hardware_concurrency(), 1u, 4u) : 0;
+    // The block texts stay from export to export: their memory is not
+    // found and faulted in anew every time.
+    const size_t ringSize = std::max<size_t>(1, 2 * workers);
+    if (FBlocks.size() < ringSize)
+        FBlocks.resize(ringSize);
+    for (std::string& text : FBlocks)
+        text.reserve(size_t(ExportBlockRows) * 128);
+    if (workers == 0) {
+        for (int32_t block = 0; block < blocks; ++block) {
+            makeBlock(block, FBlocks[0]);
+            write(FBlocks[0]);
         }
-        int32_t pieces;
-        std::memcpy(&pieces, record + pcount, sizeof pieces);
-        TGoodsRowView row;
-        text(codeText, record + code, g.Code.GetWidth());
-        text(nameText, record + name, g.Name.GetWidth());
-        row.Code = codeText;
-        row.Name = nameText;
-        row.Price = money(price, record + cost);
-        row.Date = dateText;
-        row.Quantity = money(quantity, record + weight);
-        row.Packages = std::string_view(packages, size_t(std::to_chars(packages, packages + sizeof packages,
-                                                                         pieces).ptr - packages));
-        row.Value = money(value, record + sum);
-        AppendRow(row);
-        WriteFull();
+        return;
+    }
+
+    // Block k is made into FBlocks[k % ringSize] once block k - ringSize is
+    // written; ready[k % ringSize] tells the writer it is made.
+    std::vector<uint8_t> ready(ringSize);
+    std::mutex mutex;
+    std::condition_variable changed;
+    int32_t next = 0, written = 0;
+    bool stop = false;
+    std::exception_ptr failure;
+    auto work = [&] {
+        // Made here and swapped into the ring: strings side by side in one
+        // cache line, grown row by row on several cores, slow each other.
+        std::string text;
+        for (;;) {
+            int32_t block;
+            {
+                std::unique_lock lock(mutex);
+                changed.wait(lock, [&] { return stop || next >= blocks || next < written + int32_t(ringSize); });
+                if (stop || next >= blocks)
+                    return;
+                block = next++;
+            }
+            const size_t slot = size_t(block) % ringSize;
+            try {
+                makeBlock(block, text);
+            } catch (...) {
+                const std::lock_guard lock(mutex);
+                if (!failure)
+                    failure = std::current_exception();
+                stop = true;
+                changed.notify_all();
+                return;
+            }
+            {
+                const std::lock_guard lock(mutex);
+                FBlocks[slot].swap(text);
+                ready[slot] = 1;
+            }
+            changed.notify_all();
+        }
+    };
+    // Stops and joins the workers however this function is left.
+    struct TCrew {
+        std::mutex& Mutex;
+        std::condition_variable& Changed;
+        bool& Stop;
+        std::vector<std::thread> Threads;
+        ~TCrew()
+        {
+            {
+                const std::lock_guard lock(Mutex);
+                Stop = true;
+            }
+            Changed.notify_all();
+            for (std::thread& t : Threads)
+                t.join();
+        }
+    } crew{mutex, changed, stop, {}};
+    crew.Threads.reserve(workers);
+    for (unsigned i = 0; i < workers; ++i)
+        crew.Threads.emplace_back(work);
+    for (int32_t block = 0; block < blocks; ++block) {
+        const size_t slot = size_t(block) % ringSize;
+        {
+            std::unique_lock lock(mutex);
+            changed.wait(lock, [&] { return stop || ready[slot]; });
+            if (failure)
+                std::rethrow_exception(failure);
+        }
+        write(FBlocks[slot]);
+        {
+            const std::lock_guard lock(mutex);
+            ready[slot] = 0;
+            ++written;
+        }
+        changed.notify_all();
     }
 }
 
@@ -247,11 +393,14 @@ std::string TCsvExport::HeaderLine()
 
 void TCsvExport::WriteRow(const TGoodsRow& row)
 {
-    AppendRow(row);
+    AppendRow(FBuffer, row);
     WriteFull();
 }
 
-void TCsvExport::AppendRow(const TGoodsRowView& row) { AppendCsvRow(FBuffer, row, CsvSeparators); }
+void TCsvExport::AppendRow(std::string& out, const TGoodsRowView& row) const
+{
+    AppendCsvRow(out, row, CsvSeparators);
+}
 
 std::string TTxtExport::GetCaption() const { return TxtTexts(*this)[teCaption]; }
 std::string TTxtExport::GetHint() const { return TxtTexts(*this)[teHint]; }
@@ -259,11 +408,11 @@ std::string TTxtExport::Filter() const { return TxtTexts(*this)[teFilter]; }
 std::string TTxtExport::HeaderLine() { return TxtHeaderLine(GetLanguage()); }
 void TTxtExport::WriteRow(const TGoodsRow& row)
 {
-    AppendRow(row);
+    AppendRow(FBuffer, row);
     WriteFull();
 }
 
-void TTxtExport::AppendRow(const TGoodsRowView& row) { AppendTxtRow(FBuffer, row); }
+void TTxtExport::AppendRow(std::string& out, const TGoodsRowView& row) const { AppendTxtRow(out, row); }
 
 // --- Import ------------------------------------------------------------------
 

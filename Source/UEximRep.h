@@ -51,18 +51,23 @@ protected:
     // has grown large.
     std::string FBuffer;
     void WriteFull();
-    // Appends the row's line to FBuffer.
-    virtual void AppendRow(const TGoodsRowView& row) = 0;
+    // Appends the row's line to out; reads nothing that changes during an
+    // export, so several threads may call it at once.
+    virtual void AppendRow(std::string& out, const TGoodsRowView& row) const = 0;
 
 private:
     // Creates the file and writes the header and every goods record; raises
     // when it cannot be created, written or closed.
     void WriteFile(const std::string& path);
-    // AppendRow for every goods record in the goods grid's order, the texts
-    // made from the record bytes into buffers reused from row to row.
-    void WriteGoodsRecords();
+    // The lines of every goods record in the goods grid's order, made from
+    // the record bytes in blocks of rows; a large book's blocks are made on
+    // worker threads while the ones before are written, always in order.
+    // Raises when a write fails or a worker raised; the workers are joined.
+    void WriteGoodsRecords(std::FILE* file, const std::string& path);
 
     std::FILE* FFile = nullptr;
+    // The texts of the blocks of rows being made and written.
+    std::vector<std::string> FBlocks;
 };
 
 class TCsvExport : public TFileExport {
@@ -76,7 +81,7 @@ protected:
     std::string Extension() const override { return "csv"; }
     // Reads the locale's separators first.
     std::string HeaderLine() override;
-    void AppendRow(const TGoodsRowView& row) override;
+    void AppendRow(std::string& out, const TGoodsRowView& row) const override;
 };
 
 class TTxtExport : public TFileExport {
@@ -89,7 +94,7 @@ protected:
     std::string Filter() const override;
     std::string Extension() const override { return "txt"; }
     std::string HeaderLine() override;
-    void AppendRow(const TGoodsRowView& row) override;
+    void AppendRow(std::string& out, const TGoodsRowView& row) const override;
 };
 
 class TCsvImport : public TImport {

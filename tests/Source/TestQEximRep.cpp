@@ -48,6 +48,54 @@ void PutSampleGoods()
         EncodeDateTime(2026, 12, 31, 10, 15, 0, 0));
 }
 
+// More goods than several export blocks of rows and not a whole number of
+// them: one date across the first block boundary, empty dates across it
+// too, a date with times changing right at the second boundary, an earlier
+// date at the end, and names that need quotes or a text cell.
+constexpr int ManyGoods = 3 * 2048 + 37;
+
+void PutManyGoods()
+{
+    const TDateTime first = EncodeDate(2026, 3, 1), second = EncodeDateTime(2026, 3, 2, 9, 30, 0, 0),
+                    third = EncodeDate(2026, 3, 5);
+    for (int i = 0; i < ManyGoods; ++i) {
+        const TDateTime date = i < 2046 ? first
+                             : i < 2050 ? 0
+                             : i < 4096 ? second + (i % 60) / 1440.0
+                             : i < ManyGoods - 5 ? third
+                                                 : first;
+        const std::string name = i % 7 == 0   ? "Чай \"Лист\"; " + std::to_string(i)
+                               : i % 11 == 0 ? "=" + std::to_string(i)
+                                             : "Товар " + std::to_string(i);
+        Put(std::to_string(100000 + i), name, std::to_string(1 + i % 900) + ".25",
+            std::to_string(i % 70) + ".50", std::to_string(i % 40), date);
+    }
+}
+
+// The goods through WriteRow, one row after another.
+class TRowCollector : public TExport {
+public:
+    std::vector<TGoodsRow> Rows;
+    std::string GetCaption() const override { return {}; }
+    std::string GetHint() const override { return {}; }
+    void Execute() override { WriteAllGoods(); }
+    void WriteRow(const TGoodsRow& row) override { Rows.push_back(row); }
+};
+
+// A CSV export whose row of the given code raises.
+class TFailingCsvExport : public TCsvExport {
+public:
+    std::string FailAt;
+
+protected:
+    void AppendRow(std::string& out, const TGoodsRowView& row) const override
+    {
+        if (row.Code == FailAt)
+            throw Exception("row " + FailAt);
+        TCsvExport::AppendRow(out, row);
+    }
+};
+
 std::string GoodsText()
 {
     std::string out;
@@ -260,6 +308,87 @@ private slots:
         QVERIFY(desk.Opened.empty());
         QCOMPARE(messages.Shown.size(), size_t(2));
         QCOMPARE(messages.Shown[1].Text.substr(0, full.size()), full);
+    }
+
+    // A book of several blocks of rows gives the bytes of its rows made one
+    // by one, in order.
+    void manyGoodsFile_data()
+    {
+        QTest::addColumn<bool>("csv");
+        QTest::addColumn<int>("language");
+        QTest::addColumn<QString>("locale");
+        QTest::newRow("CSV, English") << true << 2 << "en";
+        QTest::newRow("CSV, Russian") << true << 0 << "ru";
+        QTest::newRow("TXT, Ukrainian") << false << 1 << "en";
+    }
+
+    void manyGoodsFile()
+    {
+        QFETCH(bool, csv);
+        QFETCH(int, language);
+        QFETCH(QString, locale);
+        TFaultEnv env;
+        TOpenStore store(&env);
+        TScriptedMessages messages;
+        LoadTexts(language);
+        QLocale::setDefault(LocaleOf(locale));
+        PutManyGoods();
+        TRowCollector collector;
+        collector.Execute();
+        QCOMPARE(collector.Rows.size(), size_t(ManyGoods));
+        ReadLocaleSeparators();
+        std::string expected = csv ? CsvHeaderLine(language, CsvSeparators.List) + "\r\n" : TxtHeaderLine(language);
+        for (const TGoodsRow& row : collector.Rows)
+            expected += csv ? CsvRow(row, CsvSeparators) : TxtRow(row);
+        const std::string path = store.Path() + (csv ? "many.csv" : "many.txt");
+        TDesk desk(path);
+        TFileExport& exporter = csv ? static_cast<TFileExport&>(CsvExport) : TxtExport;
+        exporter.SetLanguage(uint8_t(language));
+        exporter.Execute();
+        exporter.SetLanguage(0);
+        QVERIFY(messages.Shown.empty());
+        QCOMPARE(desk.Opened, std::vector<std::string>{path});
+        const std::string written = ReadFile(path);
+        QCOMPARE(written.size(), expected.size());
+        QVERIFY(written == expected);
+    }
+
+    // A write that fails or a row that raises on a worker ends a large
+    // export with its error box; nothing is opened.
+    void manyGoodsFailing_data()
+    {
+        QTest::addColumn<bool>("full");
+        QTest::addColumn<int>("failingRow");
+        QTest::newRow("full disk, CSV") << true << -1;
+        QTest::newRow("full disk, TXT") << true << -2;
+        QTest::newRow("row of the first block raises") << false << 5;
+        QTest::newRow("row of the part block raises") << false << ManyGoods - 1;
+    }
+
+    void manyGoodsFailing()
+    {
+        QFETCH(bool, full);
+        QFETCH(int, failingRow);
+        TFaultEnv env;
+        TOpenStore store(&env);
+        TScriptedMessages messages;
+        PutManyGoods();
+        TFailingCsvExport failing;
+        failing.SetLanguage(2);
+        const std::string path = store.Path() + (failingRow == -2 ? "goods.txt" : "goods.csv");
+        if (full)
+            std::filesystem::create_symlink("/dev/full", path);
+        else
+            failing.FailAt = std::to_string(100000 + failingRow);
+        TDesk desk(path);
+        TFileExport& exporter = failingRow == -2 ? static_cast<TFileExport&>(TxtExport) : failing;
+        exporter.SetLanguage(2);
+        exporter.Execute();
+        exporter.SetLanguage(0);
+        QVERIFY(desk.Opened.empty());
+        QCOMPARE(messages.Shown.size(), size_t(1));
+        QCOMPARE(messages.Shown[0].Text, path + "\r\nError while executing export");
+        QCOMPARE(messages.Shown[0].Flags, MB_ONEBUTTON | MB_ICONEXCLAMATION);
     }
 
     // What one export wrote comes back through the import, under the
