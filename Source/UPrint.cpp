@@ -31,6 +31,8 @@ namespace {
 // that any of the program's texts fits into.
 const char* const LineSample = "0123456789,.'ЦЇ";
 
+constexpr std::string_view Ellipsis = "\u2026";
+
 [[noreturn]] void RaisePrinterInitError()
 {
     throw Exception(TextTable[SlotPrinterInitError]);
@@ -237,6 +239,10 @@ struct TQtPrintDevice::TImpl {
     int PdfFonts[3] = {};
     double Scale = 1;  // points per device unit
     double Left = 0, Top = 0, PaperWidth = 0, PaperHeight = 0;  // points
+    // Per font of the open file, in device units: size, ascent, line
+    // height and the ellipsis's width.
+    double Px[3] = {}, EllipsisAdvance[3] = {};
+    int AscentPx[3] = {}, HeightPx[3] = {};
 
     // The size of the font in device units.
     double PixelSize(TPrintFont font) const
@@ -259,7 +265,7 @@ struct TQtPrintDevice::TImpl {
     }
     double Advance(TPrintFont font, std::string_view text) const
     {
-        return Pdf->Advance(PdfFonts[font], text) * PixelSize(font);
+        return Pdf->Advance(PdfFonts[font], text) * Px[font];
     }
 
     TImpl()
@@ -363,6 +369,12 @@ bool TQtPrintDevice::BeginDoc(const std::string& title)
             F->PdfFonts[font] = pdf->AddFont(F->Fonts[font]);
         pdf->NewPage(F->PaperWidth, F->PaperHeight);
         F->Pdf = std::move(pdf);
+        for (TPrintFont font : {pfPage, pfHeader, pfRow}) {
+            F->Px[font] = F->PixelSize(font);
+            F->AscentPx[font] = F->Ascent(font);
+            F->HeightPx[font] = F->Height(font);
+            F->EllipsisAdvance[font] = F->Advance(font, Ellipsis);
+        }
         F->ResetMetrics();
         return true;
     }
@@ -437,13 +449,12 @@ void TQtPrintDevice::DrawText(int32_t left, int32_t top, int32_t right, int32_t 
     if (F->Pdf) {
         TPdfWriter& pdf = *F->Pdf;
         const int id = F->PdfFonts[font];
-        const double px = F->PixelSize(font), width = right - left;
+        const double px = F->Px[font], width = right - left;
         std::string elided;
         double advance = pdf.Advance(id, text) * px;
         if (advance > width) {
             // The longest start that leaves room for the ellipsis.
-            static constexpr std::string_view Ellipsis = "\u2026";
-            const double room = width - pdf.Advance(id, Ellipsis) * px;
+            const double room = width - F->EllipsisAdvance[font];
             if (room < 0)
                 return;
             elided.assign(text.substr(0, pdf.FittingPrefix(id, text, room / px)));
@@ -452,7 +463,7 @@ void TQtPrintDevice::DrawText(int32_t left, int32_t top, int32_t right, int32_t 
             advance = pdf.Advance(id, text) * px;
         }
         const double x = rightAligned ? right - advance : left;
-        const int baseline = top + (bottom - top - F->Height(font)) / 2 + F->Ascent(font);
+        const int baseline = top + (bottom - top - F->HeightPx[font]) / 2 + F->AscentPx[font];
         pdf.Text(F->Left + x * F->Scale, F->Top + baseline * F->Scale, id, px * F->Scale, text);
         return;
     }

@@ -83,16 +83,34 @@ char32_t NextCodePoint(std::string_view s, size_t& pos)
     return cp;
 }
 
+// A number with at most two decimals, written into p; the end.
+char* PutNumber(char* p, double v)
+{
+    int64_t n = int64_t(v * 100 + (v < 0 ? -0.5 : 0.5));
+    if (n < 0)
+        *p++ = '-', n = -n;
+    char digits[24];
+    int len = 0;
+    int64_t whole = n / 100;
+    do
+        digits[len++] = char('0' + whole % 10), whole /= 10;
+    while (whole != 0);
+    while (len > 0)
+        *p++ = digits[--len];
+    const int cents = int(n % 100);
+    if (cents != 0) {
+        *p++ = '.';
+        *p++ = char('0' + cents / 10);
+        if (cents % 10 != 0)
+            *p++ = char('0' + cents % 10);
+    }
+    return p;
+}
+
 void AppendNumber(std::string& s, double v)
 {
     char buf[32];
-    const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, 2);
-    char* end = r.ptr;
-    while (end[-1] == '0')
-        --end;
-    if (end[-1] == '.')
-        --end;
-    s.append(buf, end);
+    s.append(buf, PutNumber(buf, v));
 }
 
 void AppendInt(std::string& s, int64_t v)
@@ -190,6 +208,8 @@ struct TPdfWriter::TImpl {
     double PageWidth = 0, PageHeight = 0;
     int PageFont = -1;
     double PageFontSize = 0;
+    bool InText = false;      // inside BT .. ET
+    double LineX = 0, LineY = 0;  // start of the text line, points
     uint32_t PageFill = 0;
     int PagesObject = 0, ResourcesObject = 0, InfoObject = 0;
     std::string Title;
@@ -362,6 +382,9 @@ void TPdfWriter::TImpl::EndPage(const std::string& path)
     if (!PageOpen)
         return;
     PageOpen = false;
+    if (InText)
+        Content += "ET\n";
+    InText = false;
     const int content = Reserve(), page = Reserve();
     Stream(content, Content);
     Content.clear();
@@ -572,6 +595,10 @@ void TPdfWriter::FillRect(double left, double top, double width, double height, 
 {
     TV_ASSERT(F->PageOpen, "No page");
     std::string& c = F->Content;
+    if (F->InText) {
+        c += "ET\n";
+        F->InText = false;
+    }
     if (rgb != F->PageFill) {
         AppendNumber(c, ((rgb >> 16) & 0xFF) / 255.0);
         c += ' ';
@@ -596,23 +623,39 @@ void TPdfWriter::Text(double x, double baseline, int font, double size, std::str
     TV_ASSERT(F->PageOpen, "No page");
     TFont& f = *F->Fonts[size_t(font)];
     std::string& c = F->Content;
+    // Room for the operators and two numbers, and each byte of the text
+    // as a glyph id of two bytes, each escaped.
+    const size_t start = c.size();
+    c.resize(start + 96 + text.size() * 4);
+    char* p = c.data() + start;
+    auto put = [&p](std::string_view s) {
+        std::memcpy(p, s.data(), s.size());
+        p += s.size();
+    };
     if (F->PageFill != 0) {
-        c += "0 g\n";
+        put("0 g\n");
         F->PageFill = 0;
     }
-    c += "BT ";
+    if (!F->InText) {
+        put("BT\n");
+        F->InText = true;
+        F->LineX = F->LineY = 0;
+    }
     if (font != F->PageFont || size != F->PageFontSize) {
-        c += "/F";
-        AppendInt(c, font);
-        c += ' ';
-        AppendNumber(c, size);
-        c += " Tf ";
+        put("/F");
+        p = std::to_chars(p, p + 8, font).ptr;
+        *p++ = ' ';
+        p = PutNumber(p, size);
+        put(" Tf\n");
         F->PageFont = font, F->PageFontSize = size;
     }
-    AppendNumber(c, x);
-    c += ' ';
-    AppendNumber(c, F->PageHeight - baseline);
-    c += " Td (";
+    // Td moves from the start of the line before.
+    const double y = F->PageHeight - baseline;
+    p = PutNumber(p, x - F->LineX);
+    *p++ = ' ';
+    p = PutNumber(p, y - F->LineY);
+    F->LineX = x, F->LineY = y;
+    put(" Td(");
     for (size_t pos = 0; pos < text.size();) {
         const char32_t cp = NextCodePoint(text, pos);
         const uint16_t g = f.Glyph(cp);
@@ -620,14 +663,15 @@ void TPdfWriter::Text(double x, double baseline, int font, double size, std::str
             f.Used[g] = cp;
         for (const char byte : {char(g >> 8), char(g & 0xFF)}) {
             if (byte == '(' || byte == ')' || byte == '\\')
-                c += '\\', c += byte;
+                *p++ = '\\', *p++ = byte;
             else if (byte == '\r')
-                c += "\\r";
+                *p++ = '\\', *p++ = 'r';
             else
-                c += byte;
+                *p++ = byte;
         }
     }
-    c += ") Tj ET\n";
+    put(")Tj\n");
+    c.resize(size_t(p - c.data()));
 }
 
 void TPdfWriter::Finish()

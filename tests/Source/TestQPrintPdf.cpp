@@ -188,6 +188,39 @@ private slots:
         QCOMPARE(PdfPages(PrintList("after")).size(), 1);
     }
 
+    // A text wider than its cell is cut to whole letters and an ellipsis,
+    // at either alignment; one that fits is drawn whole.
+    void longTextsEndInAnEllipsis()
+    {
+        TQtPrintDevice& device = PrintDevice();
+        const QString file = FDir.filePath("cut.pdf");
+        device.SetPdfFileChooser([&](const std::string&) { return file.toStdString(); });
+        QVERIFY(device.BeginDoc("cut"));
+        const std::string text = "Дуже довга назва товару (ґ є і ї)";
+        const int32_t full = device.TextWidth(pfRow, text);
+        const int32_t h = device.TextHeight(pfRow, text);
+        QVERIFY(full > 0 && h > 0);
+        device.DrawText(0, 0, full, h, text, pfRow, false);
+        device.DrawText(0, 2 * h, full / 2, 3 * h, text, pfRow, false);
+        device.DrawText(full, 4 * h, full + full / 2, 5 * h, text, pfRow, true);
+        device.EndDoc();
+        QCOMPARE(device.LastFile(), file.toStdString());
+        QStringList lines = PdfPages(file)[0].split('\n', Qt::SkipEmptyParts);
+        for (QString& line : lines)
+            line = line.trimmed();
+        QCOMPARE(lines.size(), 3);
+        QCOMPARE(lines[0], QString::fromStdString(text));
+        QVERIFY(device.BeginDoc("measure"));  // metrics of the file's fonts
+        for (const QString& cut : {lines[1], lines[2]}) {
+            QVERIFY2(cut.endsWith(QChar(0x2026)), qPrintable(cut));
+            const QString start = cut.chopped(1);
+            QVERIFY2(start.size() > 3 && QString::fromStdString(text).startsWith(start), qPrintable(cut));
+            QVERIFY(device.TextWidth(pfRow, cut.toStdString()) <= full / 2);
+        }
+        device.AbortDoc();  // over the same file: an aborted job leaves none
+        QVERIFY(!QFileInfo::exists(file));
+    }
+
     void declinedFileIsNoReport()
     {
         TOpenStore store;
