@@ -123,7 +123,8 @@ public:
     explicit TGoodsRecords(const TTableStore& goods);
     int32_t Count() const { return FCount; }
     // f(const TGoodsRowView&) for the records from, from + 1, ... before to;
-    // the views hold until f returns.
+    // the views hold until f returns, except the date's: it shows a text
+    // kept here, the same one for every record of a run of one date text.
     template <class F>
     void ForEach(int32_t from, int32_t to, F&& f) const;
 
@@ -531,7 +532,21 @@ void TListReport::Execute()
         pm.AddTable(ColumnCaptions(GetLanguage()), {4, 16, 5, 5, 5, 3, 6},
                     {false, false, true, true, true, true, true}, GoodsCount(),
                     {"", texts[lrNamesTotal] + count, "", "", quantity, packages, value});
-        WriteAllGoods();
+        // The rows come straight from the record bytes like the exports';
+        // the printed date, made once per date text, drops the century.
+        const TGoodsRecords records(Store.Goods());
+        const char* dateOf = nullptr;
+        std::string date;
+        records.ForEach(0, records.Count(), [&](const TGoodsRowView& row) {
+            if (row.Date.data() != dateOf) {
+                dateOf = row.Date.data();
+                date = FitTo10(row.Date);
+                date.erase(6, 2);
+            }
+            const std::string_view cells[] = {row.Code,     row.Name,     row.Price, date,
+                                              row.Quantity, row.Packages, row.Value};
+            pm.AddRow(cells);
+        });
         pm.EndReport();
     } catch (...) {
         pm.AbortReport();
