@@ -8,8 +8,11 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <condition_variable>
 #include <cstring>
 #include <map>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 #include <fcntl.h>
@@ -107,6 +110,17 @@ char* PutNumber(char* p, double v)
     return p;
 }
 
+// NextCodePoint with the one-byte letters inline.
+inline char32_t NextChar(std::string_view s, size_t& pos)
+{
+    const uint8_t c = uint8_t(s[pos]);
+    if (c < 0x80) {
+        ++pos;
+        return c;
+    }
+    return NextCodePoint(s, pos);
+}
+
 void AppendNumber(std::string& s, double v)
 {
     char buf[32];
@@ -157,24 +171,32 @@ struct TFont {
     double ItalicAngle = 0;
     bool Bold = false;
     std::vector<uint16_t> Advances;  // per glyph, design units
-    std::vector<uint32_t> Bmp;       // per code point below 0x10000: glyph + 1, 0 when not read
+    std::vector<uint32_t> Bmp;       // per code point below 0x10000: Slot, 0 when not read
     std::map<char32_t, uint16_t> Others;
     std::vector<char32_t> Used;      // per glyph: the code point it shows, 0 when unused
     int Object = 0;                  // the Type0 font dictionary
 
-    uint16_t Glyph(char32_t cp)
+    // Glyph id (low 16 bits) and advance (the 15 bits above) of the code
+    // point, with the top bit set.
+    uint32_t Slot(char32_t cp)
     {
         if (cp < 0x10000) {
             uint32_t& slot = Bmp[cp];
             if (slot == 0)
-                slot = uint32_t(Lookup(cp)) + 1;
-            return uint16_t(slot - 1);
+                slot = MakeSlot(Lookup(cp));
+            return slot;
         }
         const auto it = Others.find(cp);
         if (it != Others.end())
-            return it->second;
-        return Others[cp] = Lookup(cp);
+            return MakeSlot(it->second);
+        return MakeSlot(Others[cp] = Lookup(cp));
     }
+    uint32_t MakeSlot(uint16_t glyph) const
+    {
+        const uint32_t advance = std::min<uint32_t>(uint32_t(Advance(glyph)), 0x7FFF);
+        return 0x80000000u | advance << 16 | glyph;
+    }
+    uint16_t Glyph(char32_t cp) { return uint16_t(Slot(cp) & 0xFFFF); }
     uint16_t Lookup(char32_t cp) const
     {
         QString s;
@@ -226,21 +248,79 @@ struct TPdfWriter::TImpl {
         AppendInt(Out, object);
         Out += " 0 obj\n";
     }
+    // The bytes go to the file from a thread of their own while the next
+    // ones are made: Out is handed over, and comes back empty once the
+    // buffer before it is written.
+    std::thread Thread;
+    std::mutex Lock;
+    std::condition_variable Changed;
+    std::string Pending;
+    bool HasPending = false, Stop = false;
+    int Error = 0;  // errno of the first failed write
+
+    void WriteLoop()
+    {
+        std::unique_lock lock(Lock);
+        for (;;) {
+            Changed.wait(lock, [this] { return HasPending || Stop; });
+            if (!HasPending)
+                return;
+            lock.unlock();
+            int error = 0;
+            for (size_t done = 0; done < Pending.size();) {
+                const ssize_t n = ::write(Fd, Pending.data() + done, Pending.size() - done);
+                if (n < 0 && errno == EINTR)
+                    continue;
+                if (n <= 0) {
+                    error = n < 0 ? errno : ENOSPC;
+                    break;
+                }
+                done += size_t(n);
+            }
+            lock.lock();
+            if (Error == 0)
+                Error = error;
+            Pending.clear();
+            HasPending = false;
+            Changed.notify_all();
+        }
+    }
+    void RaiseError(const std::string& path, int error)
+    {
+        throw Exception("Cannot write the file " + path + ": " + std::strerror(error), "EPdfWriter");
+    }
+    // Hands Out to the writing thread; raises the error of a write before.
     void Flush(const std::string& path)
     {
-        size_t done = 0;
-        while (done < Out.size()) {
-            const ssize_t n = ::write(Fd, Out.data() + done, Out.size() - done);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                throw Exception("Cannot write the file " + path + ": " +
-                                    std::strerror(n < 0 ? errno : ENOSPC),
-                                "EPdfWriter");
-            done += size_t(n);
-        }
+        if (!Thread.joinable())
+            Thread = std::thread([this] { WriteLoop(); });
+        std::unique_lock lock(Lock);
+        Changed.wait(lock, [this] { return !HasPending; });
+        if (Error != 0)
+            RaiseError(path, Error);
         Written += Out.size();
-        Out.clear();
+        std::swap(Pending, Out);
+        HasPending = true;
+        Changed.notify_all();
+    }
+    // Waits for every byte handed over to be written.
+    void Drain(const std::string& path)
+    {
+        std::unique_lock lock(Lock);
+        Changed.wait(lock, [this] { return !HasPending; });
+        if (Error != 0)
+            RaiseError(path, Error);
+    }
+    void StopThread() noexcept
+    {
+        if (!Thread.joinable())
+            return;
+        {
+            std::lock_guard lock(Lock);
+            Stop = true;
+        }
+        Changed.notify_all();
+        Thread.join();
     }
     void MaybeFlush(const std::string& path)
     {
@@ -476,6 +556,7 @@ TPdfWriter::TPdfWriter(const std::string& path, const std::string& title)
                         "EPdfWriter");
     F->Title = title;
     F->Out.reserve(FlushSize + (FlushSize >> 2));
+    F->Pending.reserve(F->Out.capacity());
     F->Out = "%PDF-1.4\n%\xE2\xE3\xCF\xD3\n";
     F->PagesObject = F->Reserve();
     F->ResourcesObject = F->Reserve();
@@ -562,21 +643,21 @@ double TPdfWriter::Leading(int font) const
 double TPdfWriter::Advance(int font, std::string_view text)
 {
     TFont& f = *F->Fonts[size_t(font)];
-    double sum = 0;
+    uint64_t sum = 0;
     for (size_t pos = 0; pos < text.size();)
-        sum += f.Advance(f.Glyph(NextCodePoint(text, pos)));
-    return sum / f.UnitsPerEm;
+        sum += (f.Slot(NextChar(text, pos)) >> 16) & 0x7FFF;
+    return double(sum) / f.UnitsPerEm;
 }
 
 size_t TPdfWriter::FittingPrefix(int font, std::string_view text, double maxAdvance)
 {
     TFont& f = *F->Fonts[size_t(font)];
     const double limit = maxAdvance * f.UnitsPerEm;
-    double sum = 0;
+    uint64_t sum = 0;
     for (size_t pos = 0; pos < text.size();) {
         const size_t start = pos;
-        sum += f.Advance(f.Glyph(NextCodePoint(text, pos)));
-        if (sum > limit)
+        sum += (f.Slot(NextChar(text, pos)) >> 16) & 0x7FFF;
+        if (double(sum) > limit)
             return start;
     }
     return text.size();
@@ -657,7 +738,7 @@ void TPdfWriter::Text(double x, double baseline, int font, double size, std::str
     F->LineX = x, F->LineY = y;
     put(" Td(");
     for (size_t pos = 0; pos < text.size();) {
-        const char32_t cp = NextCodePoint(text, pos);
+        const char32_t cp = NextChar(text, pos);
         const uint16_t g = f.Glyph(cp);
         if (f.Used[g] == 0)
             f.Used[g] = cp;
@@ -714,6 +795,8 @@ void TPdfWriter::Finish()
              std::to_string(catalog) + " 0 R /Info " + std::to_string(F->InfoObject) +
              " 0 R >>\nstartxref\n" + std::to_string(xref) + "\n%%EOF\n";
         F->Flush(FPath);
+        F->Drain(FPath);
+        F->StopThread();
         const int fd = F->Fd;
         F->Fd = -1;
         if (::close(fd) != 0) {
@@ -732,6 +815,7 @@ void TPdfWriter::Abort() noexcept
 {
     if (F->Fd < 0)
         return;
+    F->StopThread();
     ::close(F->Fd);
     F->Fd = -1;
     F->Out.clear();
