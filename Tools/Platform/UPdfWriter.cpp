@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <cmath>
 #include <condition_variable>
 #include <cstring>
 #include <map>
@@ -231,7 +232,7 @@ struct TPdfWriter::TImpl {
     int PageFont = -1;
     double PageFontSize = 0;
     bool InText = false;      // inside BT .. ET
-    double LineX = 0, LineY = 0;  // start of the text line, points
+    int64_t LineX = 0, LineY = 0;  // start of the text line, hundredths of a point
     uint32_t PageFill = 0;
     int PagesObject = 0, ResourcesObject = 0, InfoObject = 0;
     std::string Title;
@@ -730,12 +731,13 @@ void TPdfWriter::Text(double x, double baseline, int font, double size, std::str
         put(" Tf\n");
         F->PageFont = font, F->PageFontSize = size;
     }
-    // Td moves from the start of the line before.
-    const double y = F->PageHeight - baseline;
-    p = PutNumber(p, x - F->LineX);
+    // Td moves from the start of the line before; the moves are whole
+    // hundredths so that they add up to the places exactly.
+    const int64_t tx = std::llround(x * 100), ty = std::llround((F->PageHeight - baseline) * 100);
+    p = PutNumber(p, double(tx - F->LineX) / 100);
     *p++ = ' ';
-    p = PutNumber(p, y - F->LineY);
-    F->LineX = x, F->LineY = y;
+    p = PutNumber(p, double(ty - F->LineY) / 100);
+    F->LineX = tx, F->LineY = ty;
     put(" Td(");
     for (size_t pos = 0; pos < text.size();) {
         const char32_t cp = NextChar(text, pos);

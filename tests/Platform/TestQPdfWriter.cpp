@@ -129,6 +129,36 @@ private slots:
         QVERIFY(PdfPages(file)[2].contains("Сторінка 3"));
     }
 
+    // Many texts on a page, each where it was put (the moves between them
+    // do not add up errors).
+    void TextsStayInPlace()
+    {
+        const QString file = FDir.filePath("places.pdf");
+        const int count = 700;
+        auto place = [](int i) { return 20 + (i % 7) * 80.337; };
+        {
+            TPdfWriter w(file.toStdString(), "p");
+            const int f = w.AddFont(QFont("Arial", 9));
+            w.NewPage(595, 842);
+            for (int i = 0; i < count; ++i) {
+                if (i % 14 == 0)
+                    w.FillRect(10, 10 + (i / 7) * 8.113, 500, 8, 0xF7F7F7);
+                w.Text(place(i), 18 + (i / 7) * 8.113, f, 7, "w" + std::to_string(i));
+            }
+            w.Finish();
+        }
+        const QString boxes = Run("pdftotext", {"-bbox", file, "-"});
+        const QRegularExpression word("<word xMin=\"([0-9.]+)\"[^>]*>w(\\d+)</word>");
+        int seen = 0;
+        for (auto m = word.globalMatch(boxes); m.hasNext(); ++seen) {
+            const auto match = m.next();
+            const int i = match.captured(2).toInt();
+            QVERIFY2(std::abs(match.captured(1).toDouble() - place(i)) < 0.02,
+                     qPrintable(match.captured(0)));
+        }
+        QCOMPARE(seen, count);
+    }
+
     void MeasuresLikeTheDrawnText()
     {
         const QString file = FDir.filePath("measure.pdf");
