@@ -2,7 +2,8 @@
 // of 100 000 goods against writing the same bytes, the import of 10 000 lines
 // into an empty book and into one of 100 000 goods against the rate that the
 // flushes of one imported line allow on this disk, and 100 000 rows printed
-// to a PDF file against writing that file's bytes.
+// to a PDF file against writing that file's bytes (and on a device that
+// draws nothing).
 
 #include <benchmark/benchmark.h>
 
@@ -280,6 +281,42 @@ void BM_PrintPdf(benchmark::State& state)
     state.counters["x_raw_write"] = (total / double(state.iterations())) / raw;
 }
 BENCHMARK(BM_PrintPdf)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+
+// The same list on a device that draws nothing: what the rows and the print
+// manager cost without any output.
+void BM_PrintNullDevice(benchmark::State& state)
+{
+    class TNullDevice : public TPrintDevice {
+    public:
+        bool HasPrinters() const override { return true; }
+        void PageSize(int32_t& width, int32_t& height) override { width = 9500, height = 13600; }
+        int32_t TextWidth(TPrintFont, std::string_view text) override
+        {
+            return int32_t(text.size()) * 60;
+        }
+        int32_t TextHeight(TPrintFont, const std::string&) override { return 170; }
+        bool BeginDoc(const std::string&) override { return true; }
+        void NewPage() override {}
+        void EndDoc() override {}
+        void AbortDoc() noexcept override {}
+        void FillRect(int32_t, int32_t, int32_t, int32_t, uint32_t) override {}
+        void DrawText(int32_t, int32_t, int32_t, int32_t, std::string_view, TPrintFont,
+                      bool) override
+        {
+            benchmark::ClobberMemory();
+        }
+    } device;
+    OpenBook(true);
+    LoadEnglishTexts();
+    TPrintManager manager(device);
+    TPrintManager* const before = SetPrintManager(&manager);
+    ListReport.SetLanguage(2);
+    for (auto _ : state)
+        ListReport.Execute();
+    state.counters["pages"] = manager.PageCount();
+    SetPrintManager(before);
+}
+BENCHMARK(BM_PrintNullDevice)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
 } // namespace
 
