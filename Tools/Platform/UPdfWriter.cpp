@@ -24,7 +24,7 @@ namespace tv {
 
 namespace {
 
-constexpr size_t FlushSize = 1 << 20;
+constexpr size_t FlushSize = 1 << 18;
 
 uint16_t Get16(const QByteArray& t, size_t at)
 {
