@@ -56,8 +56,6 @@ namespace {
 
 TFileChooser FileChooser;
 
-// WriteRow's text goes out in blocks of this size.
-constexpr size_t WriteBlock = size_t(1) << 18;
 // The exports make their lines in blocks of this many rows; a book of at
 // least ExportThreadBlocks blocks has them made on worker threads.
 constexpr int32_t ExportBlockRows = 2048;
@@ -258,9 +256,24 @@ void TFileExport::WriteFile(const std::string& path)
     const std::string header = HeaderLine();
     if (std::fwrite(header.data(), 1, header.size(), file.get()) != header.size())
         throw EFileWrite(path);
+    struct TOpen {
+        TFileExport& E;
+        TOpen(TFileExport& e, std::FILE* f, const std::string& p) : E(e) { E.FFile = f, E.FPath = p; }
+        ~TOpen() { E.FFile = nullptr, E.FPath.clear(); }
+    } open(*this, file.get(), path);
     WriteGoodsRecords(file.get(), path);
     if (std::fclose(file.release()) != 0)
         throw EFileWrite(path);
+}
+
+void TFileExport::WriteRow(const TGoodsRow& row)
+{
+    if (!FFile)
+        throw EFileWrite("the export file");
+    std::string line;
+    AppendRow(line, row);
+    if (std::fwrite(line.data(), 1, line.size(), FFile) != line.size())
+        throw EFileWrite(FPath);
 }
 
 void TFileExport::WriteGoodsRecords(std::FILE* file, const std::string& path)
@@ -373,15 +386,6 @@ void TFileExport::WriteGoodsRecords(std::FILE* file, const std::string& path)
     }
 }
 
-void TFileExport::WriteFull()
-{
-    if (FBuffer.size() < WriteBlock)
-        return;
-    if (!FFile || std::fwrite(FBuffer.data(), 1, FBuffer.size(), FFile) != FBuffer.size())
-        throw EFileWrite("the export file");
-    FBuffer.clear();
-}
-
 std::string TCsvExport::GetCaption() const { return ExportTexts(*this)[ceCaption]; }
 std::string TCsvExport::GetHint() const { return ExportTexts(*this)[ceHint]; }
 std::string TCsvExport::Filter() const { return ExportTexts(*this)[ceFilter]; }
@@ -390,12 +394,6 @@ std::string TCsvExport::HeaderLine()
 {
     ReadLocaleSeparators();
     return CsvHeaderLine(GetLanguage(), CsvSeparators.List) + "\r\n";
-}
-
-void TCsvExport::WriteRow(const TGoodsRow& row)
-{
-    AppendRow(FBuffer, row);
-    WriteFull();
 }
 
 void TCsvExport::AppendRow(std::string& out, const TGoodsRowView& row) const
@@ -407,12 +405,6 @@ std::string TTxtExport::GetCaption() const { return TxtTexts(*this)[teCaption]; 
 std::string TTxtExport::GetHint() const { return TxtTexts(*this)[teHint]; }
 std::string TTxtExport::Filter() const { return TxtTexts(*this)[teFilter]; }
 std::string TTxtExport::HeaderLine() { return TxtHeaderLine(GetLanguage()); }
-void TTxtExport::WriteRow(const TGoodsRow& row)
-{
-    AppendRow(FBuffer, row);
-    WriteFull();
-}
-
 void TTxtExport::AppendRow(std::string& out, const TGoodsRowView& row) const { AppendTxtRow(out, row); }
 
 // --- Import ------------------------------------------------------------------

@@ -42,15 +42,14 @@ public:
     // closes it and opens it; an error is shown in a box and a partly
     // written file stays.
     void Execute() override;
+    // Writes the row's line to the file of the export under way; raises
+    // when no export is under way or the write fails.
+    void WriteRow(const TGoodsRow& row) override;
 
 protected:
     virtual std::string Filter() const = 0;
     virtual std::string Extension() const = 0;  // without the point
     virtual std::string HeaderLine() = 0;
-    // The text of the file not yet written; WriteFull writes it out when it
-    // has grown large.
-    std::string FBuffer;
-    void WriteFull();
     // Appends the row's line to out; reads nothing that changes during an
     // export, so several threads may call it at once.
     virtual void AppendRow(std::string& out, const TGoodsRowView& row) const = 0;
@@ -65,7 +64,8 @@ private:
     // Raises when a write fails or a worker raised; the workers are joined.
     void WriteGoodsRecords(std::FILE* file, const std::string& path);
 
-    std::FILE* FFile = nullptr;
+    std::FILE* FFile = nullptr;  // the file of the export under way
+    std::string FPath;
     // The texts of the blocks of rows being made and written.
     std::vector<std::string> FBlocks;
 };
@@ -74,7 +74,6 @@ class TCsvExport : public TFileExport {
 public:
     std::string GetCaption() const override;
     std::string GetHint() const override;
-    void WriteRow(const TGoodsRow& row) override;
 
 protected:
     std::string Filter() const override;
@@ -88,7 +87,6 @@ class TTxtExport : public TFileExport {
 public:
     std::string GetCaption() const override;
     std::string GetHint() const override;
-    void WriteRow(const TGoodsRow& row) override;
 
 protected:
     std::string Filter() const override;

@@ -391,6 +391,22 @@ private slots:
         QCOMPARE(messages.Shown[0].Flags, MB_ONEBUTTON | MB_ICONEXCLAMATION);
     }
 
+    // A row has nowhere to go outside an export: it is refused, not kept
+    // in a buffer that nothing writes.
+    void rowOutsideAnExportRaises()
+    {
+        const TGoodsRow row{"00000017", "Сок", "1.00", "", "1.00", "1", "1.00"};
+        for (TFileExport* exporter : {static_cast<TFileExport*>(&CsvExport), static_cast<TFileExport*>(&TxtExport)}) {
+            bool raised = false;
+            try {
+                exporter->WriteRow(row);
+            } catch (const Exception& e) {
+                raised = e.ClassName() == "EInOutError";
+            }
+            QVERIFY(raised);
+        }
+    }
+
     // What one export wrote comes back through the import, under the
     // reader's locale or any language's separators.
     void importReadsExports_data()
