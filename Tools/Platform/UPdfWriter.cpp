@@ -69,6 +69,21 @@ uint32_t CheckSum(std::string_view data)
     return sum;
 }
 
+// Units per em and the hhea ascent, descent (positive) and line gap of
+// the face; false when its head or hhea table is missing or short.
+bool ReadFaceMetrics(const QRawFont& raw, int& unitsPerEm, int& ascent, int& descent, int& leading)
+{
+    const QByteArray head = raw.fontTable("head");
+    const QByteArray hhea = raw.fontTable("hhea");
+    if (!raw.isValid() || head.size() < 54 || hhea.size() < 36)
+        return false;
+    unitsPerEm = std::max<int>(16, Get16(head, 18));
+    ascent = GetS16(hhea, 4);
+    descent = -GetS16(hhea, 6);
+    leading = GetS16(hhea, 8);
+    return true;
+}
+
 // One code point from the UTF-8 text at pos (U+FFFD for a bad sequence).
 char32_t NextCodePoint(std::string_view s, size_t& pos)
 {
@@ -574,17 +589,13 @@ int TPdfWriter::AddFont(const QFont& qfont)
     const QByteArray hhea = font->Raw.fontTable("hhea");
     const QByteArray hmtx = font->Raw.fontTable("hmtx");
     const QByteArray maxp = font->Raw.fontTable("maxp");
-    if (!font->Raw.isValid() || head.size() < 54 || hhea.size() < 36 || maxp.size() < 6 ||
-        font->Raw.fontTable("glyf").isEmpty() || font->Raw.fontTable("loca").isEmpty())
+    if (!ReadFaceMetrics(font->Raw, font->UnitsPerEm, font->Ascent, font->Descent, font->Leading) ||
+        maxp.size() < 6 || font->Raw.fontTable("glyf").isEmpty() || font->Raw.fontTable("loca").isEmpty())
         throw Exception("The font " + qfont.family().toStdString() +
                             " has no TrueType outlines to embed in a PDF file",
                         "EPdfWriter");
-    font->UnitsPerEm = std::max<int>(16, Get16(head, 18));
     font->BoxLeft = GetS16(head, 36), font->BoxBottom = GetS16(head, 38);
     font->BoxRight = GetS16(head, 40), font->BoxTop = GetS16(head, 42);
-    font->Ascent = GetS16(hhea, 4);
-    font->Descent = -GetS16(hhea, 6);
-    font->Leading = GetS16(hhea, 8);
     const QByteArray os2 = font->Raw.fontTable("OS/2");
     font->CapHeight = os2.size() >= 90 && Get16(os2, 0) >= 2 ? GetS16(os2, 88) : font->Ascent;
     const QByteArray post = font->Raw.fontTable("post");
@@ -611,15 +622,10 @@ int TPdfWriter::AddFont(const QFont& qfont)
 
 bool TPdfWriter::FaceMetrics(const QFont& font, double& ascent, double& descent, double& leading)
 {
-    const QRawFont raw = QRawFont::fromFont(font);
-    const QByteArray head = raw.fontTable("head");
-    const QByteArray hhea = raw.fontTable("hhea");
-    if (!raw.isValid() || head.size() < 54 || hhea.size() < 36)
+    int units = 0, a = 0, d = 0, l = 0;
+    if (!ReadFaceMetrics(QRawFont::fromFont(font), units, a, d, l))
         return false;
-    const double units = std::max<int>(16, Get16(head, 18));
-    ascent = GetS16(hhea, 4) / units;
-    descent = -GetS16(hhea, 6) / units;
-    leading = GetS16(hhea, 8) / units;
+    ascent = double(a) / units, descent = double(d) / units, leading = double(l) / units;
     return true;
 }
 
@@ -804,8 +810,7 @@ void TPdfWriter::Finish()
         if (::close(fd) != 0) {
             const int error = errno;
             std::remove(FPath.c_str());
-            throw Exception("Cannot write the file " + FPath + ": " + std::strerror(error),
-                            "EPdfWriter");
+            F->RaiseError(FPath, error);
         }
     } catch (...) {
         Abort();
