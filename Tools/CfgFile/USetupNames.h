@@ -6,7 +6,9 @@
 
 namespace tv {
 
-// Index 0 Russian, 1 Ukrainian, 2 English.
+// The languages by their stored numbers; LangCodes is indexed by them.
+enum TLanguage : int { langRussian = 0, langUkrainian = 1, langEnglish = 2 };
+
 inline constexpr std::array<std::string_view, 3> LangCodes{"RUS", "UKR", "ENG"};
 
 } // namespace tv
