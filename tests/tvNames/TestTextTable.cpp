@@ -126,6 +126,17 @@ TEST(TextTable, TranslationsKeepPlaceholdersBreaksAndBlanks) {
     }
 }
 
+TEST(TextTable, TranslationsEndWithOneFullStop) {
+    // The English password messages end with "..", an ellipsis with three.
+    for (void (*load)() : {LoadRussianTexts, LoadUkrainianTexts}) {
+        const TTextTable table = Loaded(load);
+        for (int i = 0; i < TextSlotCount; ++i) {
+            const std::string& text = table[static_cast<TTextSlot>(i)];
+            EXPECT_FALSE(text.ends_with("..") && !text.ends_with("...")) << "slot " << i << ": " << text;
+        }
+    }
+}
+
 TEST(TextTable, PlaceholderCheckSeesDifferences) {
     // The comparison above is only as good as its parts.
     EXPECT_EQ(Placeholders("(page %0:d of %1:d)"), (std::vector<std::string>{"%0:d", "%1:d"}));
@@ -163,8 +174,15 @@ TEST(TextTable, TextsAsTheSystemWritesThem) {
         {LoadEnglishTexts, SlotRepairCaption, "Data correction"},
         {LoadRussianTexts, SlotRepairCaption, "Исправление данных"},
         {LoadUkrainianTexts, SlotRepairCaption, "Виправлення даних"},
-        {LoadUkrainianTexts, SlotTotalTooHigh, "Загальна сума на складі завелика!\r\nПрограму призначено для малого "
-                                              "бізнесу\r\nі вона не працює із сумами понад 42'000'000.00"},
+        {LoadRussianTexts, SlotNewPasswordMismatch, "Новый пароль и его повтор не совпадают."},
+        {LoadRussianTexts, SlotSelectAllCaption, "Выделить всё"},
+        {LoadRussianTexts, SlotMenuReportCaption, "Отчёты"},
+        {LoadUkrainianTexts, SlotTotalTooHigh, "Загальна сума на складі завелика!\r\nПрограма призначена для малого "
+                                              "бізнесу\r\nі не працює із сумами понад 42'000'000.00"},
+        {LoadUkrainianTexts, SlotNewPasswordMismatch, "Новий пароль і його повтор не збігаються."},
+        {LoadUkrainianTexts, SlotChooseBackupFolder, "Виберіть теку для резервної копії"},
+        {LoadUkrainianTexts, SlotSendFailed, "Не вдалося надіслати повідомлення до служби підтримки!\r\n"
+                                            "Можливо, у системі немає\r\nтипового поштового клієнта."},
         {LoadUkrainianTexts, SlotLayoutId, "00000422"},
         {LoadUkrainianTexts, SlotMenuLangCaption, "Мова (Language)"},
         {LoadUkrainianTexts, SlotRusLangCaption, "Русский"},
