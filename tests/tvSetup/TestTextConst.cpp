@@ -39,17 +39,20 @@ TEST(SetupText, HintsNameTheButtonsAsTheyRead)
     struct Language {
         const char* name;
         const TSetupText& text;
+        const char *open, *close;  // the marks around a button's name
     };
-    for (const Language& lang : {Language{"English", EngSetupText}, Language{"Russian", RusSetupText},
-                                 Language{"Ukrainian", UkrSetupText}}) {
+    for (const Language& lang : {Language{"English", EngSetupText, "", ""}, Language{"Russian", RusSetupText, "«", "»"},
+                                 Language{"Ukrainian", UkrSetupText, "«", "»"}}) {
         SCOPED_TRACE(lang.name);
         const TSetupText& t = lang.text;
         const std::vector<std::pair<const std::string*, const std::string*>> namings = {
             {&t.HintAgree, &t.BtnAgree}, {&t.HintAgree, &t.BtnCancel}, {&t.LicenseText, &t.BtnAgree},
             {&t.HintNext, &t.BtnNext}, {&t.HintInstall, &t.BtnInstall},
         };
-        for (const auto& [hint, button] : namings)
-            EXPECT_NE(hint->find(*button), std::string::npos) << *hint << "\nshould name: " << *button;
+        for (const auto& [hint, button] : namings) {
+            const std::string named = lang.open + *button + lang.close;
+            EXPECT_NE(hint->find(named), std::string::npos) << *hint << "\nshould name: " << named;
+        }
     }
 }
 
