@@ -12,7 +12,9 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
 fi
 
 bash scripts/install-deps.sh
-cmake -S . -B build -G Ninja >/dev/null
+# Ninja reconfigures by itself when a CMake file changed; a new build folder
+# is configured once here.
+[ -f build/build.ninja ] || cmake -S . -B build -G Ninja >/dev/null
 cmake --build build --target tarnovell
 
 folder="$PWD/run"
