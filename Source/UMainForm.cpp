@@ -21,6 +21,7 @@
 #include "UMessages.h"
 #include "UMoneyEdit.h"
 #include "UNbLabel.h"
+#include "UPadKeys.h"
 #include "UPrint.h"
 #include "UProgFolder.h"
 #include "UProgOptions.h"
@@ -43,6 +44,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <initializer_list>
 #include <tuple>
 
 namespace tv {
@@ -170,6 +172,7 @@ void TMainFormStore::InitForm()
     connect(QGuiApplication::inputMethod(), &QInputMethod::localeChanged, this,
             [this] { FLayoutChangePending = true; });
     qApp->installEventFilter(this);
+    new TPadKeys(this);
     UpdateLabelColors();
     if (FormMessageBox) FormMessageBox->SetMainForm(this);
 }
@@ -320,17 +323,39 @@ void TMainFormStore::SaveLayout()
     o.SetTop(g.top());
     o.SetWidth(g.width());
     o.SetHeight(g.height());
-    void (TProgOptions::*store[])(int) = {&TProgOptions::SetStoreCodeWidth,   &TProgOptions::SetStoreNameWidth,
-                                          &TProgOptions::SetStoreCostWidth,   &TProgOptions::SetStoreDateWidth,
-                                          &TProgOptions::SetStoreWeightWidth, &TProgOptions::SetStoreCountPWidth,
-                                          &TProgOptions::SetStoreSumWidth};
-    for (int i = 0; i < 7; ++i) (o.*store[i])(GridStore->Header()->sectionSize(i));
-    void (TProgOptions::*moves[])(int) = {&TProgOptions::SetMovesDateWidth, &TProgOptions::SetMovesMoveWidth,
-                                          &TProgOptions::SetMovesWeightWidth, &TProgOptions::SetMovesCountPWidth,
-                                          &TProgOptions::SetMovesSumWidth};
-    for (int i = 0; i < 5; ++i) (o.*moves[i])(GridMoves->Header()->sectionSize(i));
+    // A section holds its column and the column's grid line.
+    using TSetter = void (TProgOptions::*)(int);
+    auto storeWidths = [&o](const TDataGrid* grid, std::initializer_list<TSetter> setters) {
+        int section = 0;
+        for (TSetter set : setters) (o.*set)(grid->Header()->sectionSize(section++) - 1);
+    };
+    storeWidths(GridStore, {&TProgOptions::SetStoreCodeWidth, &TProgOptions::SetStoreNameWidth,
+                            &TProgOptions::SetStoreCostWidth, &TProgOptions::SetStoreDateWidth,
+                            &TProgOptions::SetStoreWeightWidth, &TProgOptions::SetStoreCountPWidth,
+                            &TProgOptions::SetStoreSumWidth});
+    storeWidths(GridMoves, {&TProgOptions::SetMovesDateWidth, &TProgOptions::SetMovesMoveWidth,
+                            &TProgOptions::SetMovesWeightWidth, &TProgOptions::SetMovesCountPWidth,
+                            &TProgOptions::SetMovesSumWidth});
     RestoreNumLock();
 }
+
+namespace {
+
+QFont GridFont(const QFont& Base)
+{
+    // The window's family is about a sixth wider in digits than the face the
+    // column widths were made for; a condensed face of the same family
+    // brings dates and amounts back into them. Without it the window's font
+    // stays.
+    QFont f = Base;
+    QStringList families = {"DejaVu Sans Condensed"};
+    families += Base.families();
+    f.setFamilies(families);
+    f.setStretch(QFont::SemiCondensed);
+    return f;
+}
+
+} // namespace
 
 void TMainFormStore::CreateEdits()
 {
@@ -375,6 +400,8 @@ void TMainFormStore::CreateEdits()
     EditWeight = under(new TMoneyEdit(Client), "EditWeight", LbWeight, 80, 13);
     EditPCount = under(new TIntEdit(Client), "EditPCount", LbPCount, 80, 10);
     EditNote = under(new TStringEdit(Client), "EditNote", LbPCount, 248, 40);
+    // The longest amounts fit the narrow edits in the grids' face.
+    for (TLocalDbEdit* e : {EditCost, EditWeight, EditPCount}) e->setFont(GridFont(font()));
     for (TLocalDbEdit* e : {EditCode, EditCost, EditWeight, EditPCount})
         connect(e, &TLocalDbEdit::OnEnter, this, [this] { EditEnter(true); });
     for (TLocalDbEdit* e : {EditName, EditNote})
@@ -395,36 +422,20 @@ void TMainFormStore::CreateEdits()
     LbSum->setFont(big);
 }
 
-namespace {
-
-QFont GridFont(const QFont& Base)
-{
-    // The window's family is about a sixth wider in digits than the face the
-    // column widths were made for; a condensed face of the same family
-    // brings dates and amounts back into them. Without it the window's font
-    // stays.
-    QFont f = Base;
-    QStringList families = {"DejaVu Sans Condensed"};
-    families += Base.families();
-    f.setFamilies(families);
-    f.setStretch(QFont::SemiCondensed);
-    return f;
-}
-
-} // namespace
-
 void TMainFormStore::CreateGrids()
 {
     TTableStore& g = Store.Goods();
     TProgOptions& o = ProgOptions();
     const QFont cells = GridFont(font());
-    // A stored width narrower than a date or a six-digit amount in the
-    // grids' font would cut every value of the column.
+    // Until the user has left widths of his own, a default narrower than a
+    // date or a six-digit amount in the grids' font would cut every value
+    // of the column. Stored widths come back as they were left.
+    const bool firstStart = o.GetWidth() == 0;
     const QFontMetrics metrics(cells);
-    const int dateWidth = metrics.horizontalAdvance("00.00.0000") + 8;
-    const int moneyWidth = metrics.horizontalAdvance("000'000.00") + 8;
-    auto dates = [dateWidth](int stored) { return std::max(stored, dateWidth); };
-    auto money = [moneyWidth](int stored) { return std::max(stored, moneyWidth); };
+    const int dateWidth = firstStart ? metrics.horizontalAdvance("00.00.0000") + 8 : 0;
+    const int moneyWidth = firstStart ? metrics.horizontalAdvance("000'000.00") + 8 : 0;
+    auto dates = [dateWidth](int width) { return std::max(width, dateWidth); };
+    auto money = [moneyWidth](int width) { return std::max(width, moneyWidth); };
     using enum TAlignment;
     GridStore = new TDataGrid(Client,
                               {MakeDataGridColumn(1, taLeftJustify, o.GetStoreCodeWidth(), TextTable[SlotColCode],
@@ -602,6 +613,17 @@ void TMainFormStore::SearchGoods()
 
 void TMainFormStore::SetMode(TStoreMode mode)
 {
+    // Disabling the focused grid moves the focus; what that sets off must
+    // not change the mode under way.
+    if (FSettingMode) return;
+    // A search running into another mode ends first, through its own
+    // change to browsing.
+    if (mode != smSearch && GridStore->Searching()) GridStore->CancelSearch();
+    FSettingMode = true;
+    struct TDone {
+        bool& Flag;
+        ~TDone() { Flag = false; }
+    } done{FSettingMode};
     const bool notEmpty = Store.Goods().RecordCount() > 0;
     const TModeRules r = ModeRules(mode, notEmpty);
     GridStore->setEnabled(r.Grids);
@@ -665,6 +687,18 @@ void TMainFormStore::SetPadShortcuts(bool pad)
     };
     set(ActAdd, KeyPadPlus, QKeySequence(Qt::Key_F12));
     set(ActDed, KeyPadMinus, QKeySequence(Qt::Key_F11));
+    ShowPadKeyNames();
+}
+
+void TMainFormStore::ShowPadKeyNames()
+{
+    // Menus show the text after a tab in place of the shortcut's own name.
+    for (QAction* act : {ActAdd, ActDed}) {
+        const QString name = PadKeyName(act->shortcut());
+        const QString caption = act->text().section('\t', 0, 0);
+        const QString text = name.isEmpty() ? caption : caption + '\t' + name;
+        if (act->text() != text) act->setText(text);
+    }
 }
 
 void TMainFormStore::ComputeReadOnlyColor()
@@ -1057,6 +1091,7 @@ void TMainFormStore::ApplyLanguage()
         act->setStatusTip(ToQ(TextTable[hint]));
         act->setToolTip(ToQ(TextTable[hint]));
     }
+    ShowPadKeyNames();
     const std::pair<QLabel*, TTextSlot> labels[] = {{LbCode, SlotLabelCode},
                                                      {LbCost, SlotLabelCost},
                                                      {LbCostNote, SlotLabelCostNote},
@@ -1117,6 +1152,7 @@ void TMainFormStore::ApplyNotebookMode()
     } else {
         ActAdd->setShortcuts({QKeySequence(Qt::Key_F12)});
         ActDed->setShortcuts({QKeySequence(Qt::Key_F11)});
+        ShowPadKeyNames();
     }
 }
 

@@ -158,6 +158,7 @@ private:
     void UnlockEdit(TLocalDbEdit* edit);
     void UpdateLabelColors();
     void SetPadShortcuts(bool pad);
+    void ShowPadKeyNames();
     void StartBooking(TStoreMode mode);
     void EditEnter(bool numeric);
     void GridStoreKeyPress(QString& key);
@@ -171,6 +172,7 @@ private:
     bool FNumLockAtStart = false;
     bool FLayoutChangePending = false;
     bool FClosing = false;
+    bool FSettingMode = false;
     std::uint32_t FReadOnlyColor = 0;
     QPointer<QLineEdit> FPopupEdit;
     std::unique_ptr<TInOutManager> FInOutManager;
