@@ -325,6 +325,9 @@ private slots:
         const QKeySequence plus(Qt::KeypadModifier | Qt::Key_Plus), f12(Qt::Key_F12), f11(Qt::Key_F11);
         QCOMPARE(w.ActAdd->shortcuts(), (QList<QKeySequence>{plus, f12}));
         QVERIFY(!w.ActNotebook->isChecked());
+        // Menus show the text after the tab as the key's name.
+        QCOMPARE(w.ActAdd->text(), QString("Add\tNum +"));
+        QCOMPARE(w.ActDed->text(), QString::fromUtf8("Subtract\tNum −"));
         w.ActAdd->trigger();
         QCOMPARE(w.ActAdd->shortcuts(), (QList<QKeySequence>{f12}));
         w.ActCancel->trigger();
@@ -334,6 +337,7 @@ private slots:
         QVERIFY(w.ActNotebook->isChecked());
         QCOMPARE(w.ActAdd->shortcuts(), (QList<QKeySequence>{f12}));
         QCOMPARE(w.ActDed->shortcuts(), (QList<QKeySequence>{f11}));
+        QCOMPARE(w.ActAdd->text(), QString("Add"));
         w.ActAdd->trigger();
         w.ActCancel->trigger();
         QCOMPARE(w.ActAdd->shortcuts(), (QList<QKeySequence>{f12}));

@@ -20,17 +20,24 @@
 #include "VirtualXServer.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
 
+#include <X11/keysym.h>
+
 using namespace tv;
 
 namespace {
 
 QString ServerDisplay;  // ":N" of the started server, empty when none
+
+// Presses and releases the key of the key symbol on the server; false
+// without a connection.
+bool FakeServerKey(const QString& display, unsigned long sym);
 
 class TAnswers : public IMessages {
 public:
@@ -68,6 +75,23 @@ private:
     {
         QCoreApplication::processEvents();
         return NumLockState();
+    }
+    // Presses and releases the key on the server, as a keyboard would, and
+    // waits until the window has seen the release.
+    void PressOnServer(unsigned long sym)
+    {
+        struct TReleases : QObject {
+            int Count = 0;
+            bool eventFilter(QObject*, QEvent* e) override
+            {
+                if (e->type() == QEvent::KeyRelease) ++Count;
+                return false;
+            }
+        } releases;
+        qApp->installEventFilter(&releases);
+        QVERIFY(FakeServerKey(ServerDisplay, sym));
+        QTRY_VERIFY(releases.Count > 0);
+        qApp->removeEventFilter(&releases);
     }
     void Focus(QWidget* w)
     {
@@ -153,6 +177,43 @@ private slots:
         QCOMPARE(NumLock(), std::optional<bool>(true));
     }
 
+    // The pad's plus and minus start adding and deducting on a full
+    // keyboard, without typing themselves into the quantity; in laptop mode
+    // they do nothing in the goods grid's code column.
+    void padKeysOnTheServer_data()
+    {
+        QTest::addColumn<bool>("enhanced");
+        QTest::addColumn<int>("sym");
+        QTest::addColumn<int>("mode");
+        QTest::newRow("plus, full keyboard") << true << int(XK_KP_Add) << int(smAdd);
+        QTest::newRow("minus, full keyboard") << true << int(XK_KP_Subtract) << int(smDeduct);
+        QTest::newRow("plus, laptop") << false << int(XK_KP_Add) << int(smBrowse);
+        QTest::newRow("minus, laptop") << false << int(XK_KP_Subtract) << int(smBrowse);
+    }
+    void padKeysOnTheServer()
+    {
+        QFETCH(bool, enhanced);
+        QFETCH(int, sym);
+        QFETCH(int, mode);
+        ProgOptions().SetEnhanced(enhanced);
+        TMainFormStore& w = Open();
+        w.activateWindow();
+        QTRY_VERIFY(w.isActiveWindow());
+        Focus(w.GridStore);
+        w.GridStore->SetCol(1);
+        const QString weight = w.EditWeight->text();
+        PressOnServer(static_cast<unsigned long>(sym));
+        QCOMPARE(Store.GetMode(), TStoreMode(mode));
+        QCOMPARE(w.EditWeight->text(), weight);
+        QCOMPARE(Store.Goods().RecordCount(), 1);
+        QCOMPARE(Store.Moves().RecordCount(), 1);
+        if (mode != smBrowse) {
+            QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.EditWeight));
+            PressOnServer(XK_Escape);
+            QCOMPARE(Store.GetMode(), smBrowse);
+        }
+    }
+
     // A language whose layout the keyboard lacks asks to add it; "No"
     // leaves the layout, "Yes" adds and activates it.
     void layoutOfTheLanguage_data()
@@ -187,3 +248,22 @@ int main(int argc, char** argv)
 }
 
 #include "TestQMainFormX11.moc"
+
+// Last, since Xlib's macros clash with Qt's names.
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+
+namespace {
+
+bool FakeServerKey(const QString& display, unsigned long sym)
+{
+    Display* server = XOpenDisplay(display.toLatin1().constData());
+    if (!server) return false;
+    const KeyCode code = XKeysymToKeycode(server, sym);
+    XTestFakeKeyEvent(server, code, True, CurrentTime);
+    XTestFakeKeyEvent(server, code, False, CurrentTime);
+    XCloseDisplay(server);
+    return true;
+}
+
+} // namespace
