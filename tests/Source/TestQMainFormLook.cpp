@@ -6,6 +6,7 @@
 #include "UFaultEnv.h"
 #include "UFilteredDataGrid.h"
 #include "UGridHeader.h"
+#include "ULocalDbEdit.h"
 #include "UProgFolder.h"
 #include "UProgOptions.h"
 #include "UTextConst.h"
@@ -13,7 +14,9 @@
 #include "DialogTestKit.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QFontMetrics>
+#include <QStyle>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -32,6 +35,7 @@ private slots:
     void initTestCase()
     {
         QVERIFY(testkit::UseConfigHome(FHome));
+        QCOMPARE(QFontInfo(QFont("Tahoma")).family(), QString("DejaVu Sans"));
         SetProgramFolder(FFolder.path().toStdString());
         FEnv = std::make_unique<TFaultEnv>();
         Store.SetEnv(FEnv.get());
@@ -91,7 +95,60 @@ private slots:
         QVERIFY2(metrics.horizontalAdvance(caption) <= captionRoom,
                  qPrintable(caption + QString(": %1 px in %2 px").arg(metrics.horizontalAdvance(caption)).arg(captionRoom)));
     }
+
+    // The longest amounts the entry panel's narrow edits accept show whole,
+    // inside the frame and the edit's text margins, in every language.
+    void longestAmountsFitTheEdits_data()
+    {
+        QTest::addColumn<int>("language");
+        QTest::addColumn<QString>("edit");
+        QTest::addColumn<QString>("text");
+        const std::pair<int, const char*> languages[] = {{0, "rus"}, {1, "ukr"}, {2, "eng"}};
+        const std::pair<const char*, const char*> edits[] = {
+            {"EditCost", "42'949'671.99"}, {"EditWeight", "42'949'671.99"}, {"EditPCount", "4294967295"}};
+        for (auto [language, code] : languages)
+            for (auto [edit, text] : edits)
+                QTest::addRow("%s %s", edit, code) << language << QString(edit) << QString(text);
+    }
+    void longestAmountsFitTheEdits()
+    {
+        QFETCH(int, language);
+        QFETCH(QString, edit);
+        QFETCH(QString, text);
+        LoadLanguageTexts(language);
+        TMainFormStore w;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QCOMPARE(w.size(), QSize(MainMinWidth, MainMinHeight));
+        auto* e = w.findChild<TLocalDbEdit*>(edit);
+        QVERIFY(e);
+        const int frame = e->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, e);
+        const QMargins margins = e->textMargins();
+        const int lineEditMargin = 2;  // QLineEdit's own, each side
+        const int room = e->width() - 2 * frame - margins.left() - margins.right() - 2 * lineEditMargin;
+        const int needed = QFontMetrics(e->font()).horizontalAdvance(text);
+        QVERIFY2(needed <= room, qPrintable(QString("%1 px of text in %2 px").arg(needed).arg(room)));
+    }
 };
 
-QTEST_MAIN(TestQMainFormLook)
+int main(int argc, char** argv)
+{
+    // The faces the build installs and no others, so that every machine
+    // measures the same widths.
+    QTemporaryDir fonts;
+    QFile conf(fonts.filePath("fonts.conf"));
+    if (!conf.open(QIODevice::WriteOnly)) return 1;
+    conf.write("<?xml version=\"1.0\"?>\n<fontconfig>\n"
+               "<dir>/usr/share/fonts/truetype/dejavu</dir>\n<cachedir>" +
+               fonts.path().toUtf8() +
+               "</cachedir>\n"
+               "<alias><family>Tahoma</family><prefer><family>DejaVu Sans</family></prefer></alias>\n"
+               "<alias><family>sans-serif</family><prefer><family>DejaVu Sans</family></prefer></alias>\n"
+               "</fontconfig>\n");
+    conf.close();
+    qputenv("FONTCONFIG_FILE", conf.fileName().toLocal8Bit());
+    QApplication app(argc, argv);
+    TestQMainFormLook test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "TestQMainFormLook.moc"
