@@ -24,6 +24,23 @@
 
 using namespace tv;
 
+namespace {
+
+const std::pair<int, const char*> Languages[] = {{0, "rus"}, {1, "ukr"}, {2, "eng"}};
+
+// The window shown at its first, smallest size in the language; null when
+// it does not show so.
+std::unique_ptr<TMainFormStore> OpenSmallest(int language)
+{
+    LoadLanguageTexts(language);
+    auto w = std::make_unique<TMainFormStore>();
+    w->show();
+    if (!QTest::qWaitForWindowExposed(w.get()) || w->size() != QSize(MainMinWidth, MainMinHeight)) return nullptr;
+    return w;
+}
+
+} // namespace
+
 class TestQMainFormLook : public QObject {
     Q_OBJECT
 
@@ -55,7 +72,6 @@ private slots:
         QTest::addColumn<bool>("moves");
         QTest::addColumn<int>("column");
         QTest::addColumn<QString>("text");
-        const std::pair<int, const char*> languages[] = {{0, "rus"}, {1, "ukr"}, {2, "eng"}};
         const struct {
             bool Moves;
             int Column;
@@ -68,7 +84,7 @@ private slots:
             {true, 2, "movement quantity", "000.00"},  {true, 3, "movement packs", "0000"},
             {true, 4, "movement sum", "000'000.00"},
         };
-        for (auto [language, code] : languages)
+        for (auto [language, code] : Languages)
             for (const auto& c : cases)
                 QTest::addRow("%s %s", c.Name, code) << language << c.Moves << c.Column << QString(c.Text);
     }
@@ -78,12 +94,9 @@ private slots:
         QFETCH(bool, moves);
         QFETCH(int, column);
         QFETCH(QString, text);
-        LoadLanguageTexts(language);
-        TMainFormStore w;
-        w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
-        QCOMPARE(w.size(), QSize(MainMinWidth, MainMinHeight));
-        TDataGrid* grid = moves ? static_cast<TDataGrid*>(w.GridMoves) : w.GridStore;
+        const std::unique_ptr<TMainFormStore> w = OpenSmallest(language);
+        QVERIFY(w);
+        TDataGrid* grid = moves ? static_cast<TDataGrid*>(w->GridMoves) : w->GridStore;
         const int cellPadding = 1 + 3;  // the grid line, then 2 pixels left and 1 right
         const int room = grid->Header()->sectionSize(column) - cellPadding;
         const QFontMetrics metrics(grid->font());
@@ -103,10 +116,9 @@ private slots:
         QTest::addColumn<int>("language");
         QTest::addColumn<QString>("edit");
         QTest::addColumn<QString>("text");
-        const std::pair<int, const char*> languages[] = {{0, "rus"}, {1, "ukr"}, {2, "eng"}};
         const std::pair<const char*, const char*> edits[] = {
             {"EditCost", "42'949'671.99"}, {"EditWeight", "42'949'671.99"}, {"EditPCount", "4294967295"}};
-        for (auto [language, code] : languages)
+        for (auto [language, code] : Languages)
             for (auto [edit, text] : edits)
                 QTest::addRow("%s %s", edit, code) << language << QString(edit) << QString(text);
     }
@@ -115,12 +127,9 @@ private slots:
         QFETCH(int, language);
         QFETCH(QString, edit);
         QFETCH(QString, text);
-        LoadLanguageTexts(language);
-        TMainFormStore w;
-        w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
-        QCOMPARE(w.size(), QSize(MainMinWidth, MainMinHeight));
-        auto* e = w.findChild<TLocalDbEdit*>(edit);
+        const std::unique_ptr<TMainFormStore> w = OpenSmallest(language);
+        QVERIFY(w);
+        auto* e = w->findChild<TLocalDbEdit*>(edit);
         QVERIFY(e);
         const int frame = e->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, e);
         const QMargins margins = e->textMargins();
