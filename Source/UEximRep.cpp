@@ -6,6 +6,7 @@
 #include "UFields.h"
 #include "UMessageBoxForm.h"
 #include "UMessages.h"
+#include "UPdfFileDevice.h"
 #include "UPrint.h"
 #include "UProgFolder.h"
 #include "UShell.h"
@@ -516,8 +517,26 @@ void TListReport::Execute()
 {
     const auto& texts = ReportTexts(*this);
     TPrintManager& pm = PrintManager();
-    if (!pm.BeginReport(texts[lrTitle]))
-        return;
+    auto* const pdf = dynamic_cast<TPdfFileDevice*>(&pm.Device());
+    std::string path;
+    if (pdf) {
+        TFileRequest request;
+        request.Save = true;
+        request.Title = texts[lrTitle];
+        request.Filter = "PDF (*.pdf)|*.pdf";
+        request.DefaultExt = "pdf";
+        request.Folder = MakeFolder("Export");
+        request.FileName = FormatDateTime("yyyy-mm-dd", Date());
+        path = ChooseFile(request);
+        if (path.empty())
+            return;
+        // A new name gets the extension; an existing file is written as chosen.
+        const QFileInfo chosen(QString::fromStdString(path));
+        if (!chosen.exists() && chosen.suffix().toLower() != "pdf")
+            path += ".pdf";
+        pdf->SetFile(path);
+    }
+    pm.BeginReport(texts[lrTitle]);
     try {
         std::string packages, quantity, value, count;
         GetTotals(packages, quantity, value, count);
@@ -543,7 +562,8 @@ void TListReport::Execute()
     } catch (...) {
         pm.AbortReport();
         throw;
-    }
+    }    if (pdf)
+        ShellOpen(path);
 }
 
 void TListReport::WriteRow(const TGoodsRow& row)

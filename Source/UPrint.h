@@ -3,7 +3,8 @@
 // the date, one table with a bold caption row, alternately shaded data rows
 // and a bold footer row, and "(page n of m)" at the foot of every page with
 // the page count known before the first row. It draws on a TPrintDevice: the
-// program's is the system printer, or a PDF file where there is none.
+// program's is the system printer, or a PDF file where there is none or the
+// printer set-up chose file output.
 
 #include "UPrintLayout.h"
 
@@ -15,7 +16,6 @@
 #include <string_view>
 #include <vector>
 
-class QPrinter;
 class QWidget;
 
 namespace tv {
@@ -35,11 +35,12 @@ public:
     virtual int32_t TextWidth(TPrintFont font, std::string_view text) = 0;
     virtual int32_t TextHeight(TPrintFont font, const std::string& text) = 0;
 
-    // Opens a job under the title; false when the user declined (no file
-    // chosen for file output). Raises when the printer cannot be opened.
-    virtual bool BeginDoc(const std::string& title) = 0;
+    // Opens a job under the title; raises the printer initializing error
+    // when it cannot be opened.
+    virtual void BeginDoc(const std::string& title) = 0;
     virtual void NewPage() = 0;
-    // Ends the job; the output is complete.
+    // Ends the job; the output is complete. Raises when it could not be
+    // finished, with nothing of the job left behind.
     virtual void EndDoc() = 0;
     // Drops the job after a failure; never raises.
     virtual void AbortDoc() noexcept = 0;
@@ -61,10 +62,9 @@ public:
     TPrintManager& operator=(const TPrintManager&) = delete;
 
     // Opens a job and prints the page header of page 1. Raises the printer
-    // initializing error when the job cannot be opened; false, with nothing
-    // open, when the user declined the output file. A report still open is
-    // aborted first.
-    bool BeginReport(const std::string& title);
+    // initializing error when the job cannot be opened. A report still open
+    // is aborted first.
+    void BeginReport(const std::string& title);
     // The one table of the report: column captions, relative widths, right
     // alignment and footer texts per column, and the number of rows that
     // AddRow will bring. Prints the page footer of page 1, the caption row
@@ -83,7 +83,11 @@ public:
     void AbortReport() noexcept;
     bool Started() const { return FStarted; }
 
-    bool HasPrinters() const { return FDevice.HasPrinters(); }
+    bool HasPrinters() const { return FDevice->HasPrinters(); }
+    // Prints on the device from now on and reads its metrics; a report
+    // still open is aborted. The device must outlive the manager.
+    void SetDevice(TPrintDevice& device);
+    TPrintDevice& Device() const { return *FDevice; }
     // Page geometry and line heights of the current printer.
     void ReadPrinterMetrics();
     void ClearTable();
@@ -106,7 +110,7 @@ protected:
     void PrintCells(const std::vector<std::string>& texts, int32_t lineHeight, TPrintFont font);
 
 private:
-    TPrintDevice& FDevice;
+    TPrintDevice* FDevice;
     std::string FTitle;
     int32_t FRightEdge = 0;
     int32_t FPageHeight = 0;
@@ -127,56 +131,24 @@ private:
     int32_t FRowLineHeight = 0;
 };
 
-// Asks for the PDF file a report goes to when it is printed to a file; the
-// suggested path is in the Export folder. An empty answer declines.
-using TPdfFileChooser = std::function<std::string(const std::string& suggested)>;
+class TPrinterDevice;
+class TPdfFileDevice;
 
-// The system printer as a print device (Qt print support). Where the system
-// has no printer, or the user chose file output in the printer set-up, a
-// report is written to a PDF file that the user names and is then opened
-// with the desktop's default handler.
-class TQtPrintDevice : public TPrintDevice {
-public:
-    TQtPrintDevice();
-    ~TQtPrintDevice() override;
+// The program's two devices: the system printer with the printer set-up's
+// choices, and the PDF file on the set-up's paper.
+TPrinterDevice& PrinterDevice();
+TPdfFileDevice& PdfFileDevice();
 
-    bool HasPrinters() const override;
-    void PageSize(int32_t& width, int32_t& height) override;
-    int32_t TextWidth(TPrintFont font, std::string_view text) override;
-    int32_t TextHeight(TPrintFont font, const std::string& text) override;
-    bool BeginDoc(const std::string& title) override;
-    void NewPage() override;
-    void EndDoc() override;
-    void AbortDoc() noexcept override;
-    void FillRect(int32_t left, int32_t top, int32_t right, int32_t bottom, uint32_t rgb) override;
-    void DrawText(int32_t left, int32_t top, int32_t right, int32_t bottom, std::string_view text,
-                  TPrintFont font, bool rightAligned) override;
-
-    QPrinter& Printer();
-    // True when a report goes to a PDF file rather than to a printer.
-    bool PrintsToFile() const;
-    // Replaces the chooser of the PDF file and returns the one before; an
-    // empty chooser puts back the save-file dialog.
-    TPdfFileChooser SetPdfFileChooser(TPdfFileChooser chooser);
-    // The file the last report was written to (file output only).
-    const std::string& LastFile() const { return FLastFile; }
-
-private:
-    struct TImpl;
-    std::unique_ptr<TImpl> F;
-    std::string FLastFile;
-};
-
-// The program's print manager: the one on the program's printer device, or
-// the one SetPrintManager put in its place (tests print on their own device).
+// The program's print manager: the one on the printer, or on the PDF file
+// where the system has no printer or the set-up chose file output; or the
+// one SetPrintManager put in its place (tests print on their own device).
 TPrintManager& PrintManager();
 // Returns the manager set before; null puts back the program's own.
 TPrintManager* SetPrintManager(TPrintManager* manager);
-TQtPrintDevice& PrintDevice();
 
 // The printer set-up dialog: printer, paper and file output. After OK the
-// print manager reads the new page metrics; the answer is whether OK was
-// chosen.
+// program's print manager goes to the chosen device and reads its page
+// metrics; the answer is whether OK was chosen.
 bool PrinterSetup(QWidget* parent);
 
 } // namespace tv

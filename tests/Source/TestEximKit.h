@@ -32,14 +32,13 @@ public:
         return int32_t(text.size()) * CharWidth;
     }
     int32_t TextHeight(TPrintFont font, const std::string&) override { return Heights[font]; }
-    bool BeginDoc(const std::string& title) override
+    void BeginDoc(const std::string& title) override
     {
         if (!Printers)
             throw Exception(TextTable[SlotPrinterInitError]);
         Open = true;
         Pages = 1;
         Log.push_back("begin " + title);
-        return true;
     }
     void NewPage() override
     {
