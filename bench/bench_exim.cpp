@@ -113,6 +113,15 @@ public:
 // into Data and opens them.
 const std::string BigFolder = "/tmp/tv_exim_book_100000";
 
+// Books count goods into the open book.
+void InsertGoods(int count)
+{
+    for (int i = 0; i < count; ++i)
+        Store.InsertGoods(std::to_string(10000000 + i), "Товар номер " + std::to_string(i) + " (опт)",
+                          std::to_string(1 + i % 900) + ".25", std::to_string(1 + i % 70) + ".50",
+                          std::to_string(i % 40), "");
+}
+
 void BuildBigBook()
 {
     if (fs::exists(BigFolder + "/moves.dat"))
@@ -121,10 +130,7 @@ void BuildBigBook()
     TFaultEnv env;
     Store.SetEnv(&env);
     Store.Open(true, "Data");
-    for (int i = 0; i < BigCount; ++i)
-        Store.InsertGoods(std::to_string(10000000 + i), "Товар номер " + std::to_string(i) + " (опт)",
-                          std::to_string(1 + i % 900) + ".25", std::to_string(1 + i % 70) + ".50",
-                          std::to_string(i % 40), "");
+    InsertGoods(BigCount);
     Store.Close();
     Store.SetEnv(nullptr);
     for (const char* f : {"store.dat", "moves.dat"})
@@ -277,10 +283,7 @@ void BM_PrintPdf(benchmark::State& state)
         Store.Close();
         Store.SetEnv(&memory);
         Store.Open(true, "Data");
-        for (int i = 0; i < count; ++i)
-            Store.InsertGoods(std::to_string(10000000 + i), "Товар номер " + std::to_string(i) + " (опт)",
-                              std::to_string(1 + i % 900) + ".25", std::to_string(1 + i % 70) + ".50",
-                              std::to_string(i % 40), "");
+        InsertGoods(count);
     }
     LoadEnglishTexts();
     const std::string out = Root + "list.pdf";
