@@ -13,7 +13,9 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QFileDialog>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QMenu>
 #include <QProcess>
 #include <QRegularExpression>
@@ -442,6 +444,41 @@ private slots:
         QVERIFY(!QFileInfo::exists(file));
     }
 
+    // From the report menu through the save dialog: the typed name gets
+    // the extension in the Export folder, and the finished file is opened.
+    void userNamesTheFileInTheSaveDialog()
+    {
+        TOpenStore store;
+        TScriptedMessages messages;
+        Store.InsertGoods("1", "Чай", "1.00", "1.00", "1", "");
+        FOpened.clear();
+        SetFileChooser({});
+        QWidget window;
+        QMenu exportMenu, importMenu, reportMenu;
+        TInOutManager manager(&window, &exportMenu, &importMenu, &reportMenu, {&ListReport}, {}, {});
+        bool typed = false;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            auto* name = dialog ? dialog->findChild<QLineEdit*>("fileNameEdit") : nullptr;
+            if (!name || typed)
+                return;
+            typed = true;
+            name->selectAll();
+            QTest::keyClicks(name, "typed");
+            QTest::keyClick(name, Qt::Key_Return);
+        });
+        poll.start(20);
+        reportMenu.actions().at(0)->trigger();
+        poll.stop();
+        QVERIFY(typed);
+        QVERIFY(messages.Shown.empty());
+        const std::string file = store.Path() + "Export/typed.pdf";
+        QCOMPARE(FOpened, std::vector<std::string>{file});
+        QVERIFY(PdfPages(QString::fromStdString(file))[0].contains("Чай"));
+        SetFileChooser([](const TFileRequest&) { return std::string(); });
+    }
+
     void declinedFileIsNoReport()
     {
         TOpenStore store;
@@ -465,6 +502,8 @@ int main(int argc, char** argv)
         return 3;
     QTemporaryDir fonts;
     qputenv("FONTCONFIG_FILE", WriteFontConfig(fonts.path(), *set).toLocal8Bit());
+    // The file dialog keeps its state in a settings folder of the run's own.
+    qputenv("XDG_CONFIG_HOME", (fonts.path() + "/config").toLocal8Bit());
     QApplication app(argc, argv);
     if (child)
         return PrintListTo(QString::fromLocal8Bit(argv[3]));
