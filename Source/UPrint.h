@@ -9,8 +9,6 @@
 #include "UPrintLayout.h"
 
 #include <cstdint>
-#include <functional>
-#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
