@@ -76,6 +76,7 @@ public:
         ++FSyncs;
         return F->Sync();
     }
+    bool NamedBy(const std::string& name) override { return F->NamedBy(name); }
 
 private:
     std::unique_ptr<TEnvFile> F;

@@ -41,6 +41,7 @@ public:
     int64_t Write(const void* buffer, int64_t count) override { return FFile->Write(buffer, count); }
     bool Truncate() override { return FFile->Truncate(); }
     bool Sync() override { return true; }
+    bool NamedBy(const std::string& name) override { return FFile->NamedBy(name); }
 
 private:
     std::unique_ptr<TEnvFile> FFile;

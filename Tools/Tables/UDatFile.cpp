@@ -569,7 +569,7 @@ void TDatFile::RestoreOnDisk()
 
 void TDatFile::AppendRecord()
 {
-    CheckOpen();
+    CheckNamed();
     SettleCopy();
     const TSaved saved = Save();
     try {
@@ -615,6 +615,7 @@ void TDatFile::CheckRecordThere() const
 void TDatFile::WriteRecord()
 {
     CheckRecordThere();
+    CheckNamed();
     SettleCopy();
     const int32_t rs = FHeader.RecordSize;
     std::vector<uint8_t> old(static_cast<size_t>(rs));
@@ -710,6 +711,7 @@ void TDatFile::SettleCopy()
 void TDatFile::DeleteRecord()
 {
     CheckRecordThere();
+    CheckNamed();
     SettleCopy();
     const TSaved saved = Save();
     uint8_t old[PrefixBytes];
@@ -739,7 +741,7 @@ void TDatFile::DeleteRecord()
 
 void TDatFile::Empty()
 {
-    CheckOpen();
+    CheckNamed();
     SettleCopy();
     const TSaved saved = Save();
     bool cut = false;

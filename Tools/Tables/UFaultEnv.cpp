@@ -1,6 +1,7 @@
 #include "UFaultEnv.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 namespace tv {
@@ -100,6 +101,16 @@ public:
         TFaultEnv::TEntry& e = Entry();
         e.Durable = e.Current;
         e.Ops.clear();
+        return true;
+    }
+
+    bool NamedBy(const std::string& name) override
+    {
+        auto it = FEnv->FNames.find(Norm(name));
+        if (it == FEnv->FNames.end() || it->second != FNode) {
+            errno = it == FEnv->FNames.end() ? ENOENT : ESTALE;
+            return false;
+        }
         return true;
     }
 
@@ -338,10 +349,15 @@ void TFaultEnv::ClearFaults()
     FFailFolderIn = 0;
 }
 
+// A failed step leaves a reason in errno as the system would: a write the
+// test makes fail finds the disk full, anything after the power went fails
+// as input/output.
 bool TFaultEnv::Step(TStepKind kind)
 {
-    if (FCutAt >= 0 && FSteps >= FCutAt)
+    if (FCutAt >= 0 && FSteps >= FCutAt) {
+        errno = EIO;
         return false;
+    }
     ++FSteps;
     if (kind == skSync)
         ++FSyncs;
@@ -349,8 +365,10 @@ bool TFaultEnv::Step(TStepKind kind)
                   : kind == skSync ? &FFailSyncIn
                   : kind == skRename ? &FFailRenameIn
                                      : nullptr;
-    if (failIn && *failIn > 0 && --*failIn == 0)
+    if (failIn && *failIn > 0 && --*failIn == 0) {
+        errno = kind == skWrite ? ENOSPC : EIO;
         return false;
+    }
     return true;
 }
 

@@ -2,6 +2,9 @@
 
 #include "UException.h"
 
+#include <cerrno>
+#include <cstring>
+
 namespace tv {
 
 namespace {
@@ -9,7 +12,19 @@ const char* const SOpened = "Недопустимая операция при о
 const char* const SClosed = "Недопустимая операция при закрытом файле";
 const char* const SCannotCreate = "Невозможно создать файл";
 const char* const SWriteError = "Ошибка записи в файл";
+const char* const SReplaced = "Файл данных удален или заменен, изменение не записано";
 } // namespace
+
+EFileError::EFileError(const std::string& text, const std::string& path, const std::string& reason)
+    : Exception(text + "\r\n" + path + (reason.empty() ? "" : ": " + reason)),
+      FText(text), FPath(path), FReason(reason)
+{
+}
+
+void TFile::Fail(const char* text, int error) const
+{
+    throw EFileError(text, FFileName, error != 0 ? std::strerror(error) : "");
+}
 
 TFile::TFile() : FEnv(TFileEnv::Default()) {}
 
@@ -45,9 +60,10 @@ void TFile::CreateNew(bool Overwrite)
         throw Exception(SOpened);
     if (!Overwrite && FEnv->FileExists(FFileName))
         throw Exception("Файл существует");
+    errno = 0;
     FHandle = FFileName.empty() ? nullptr : FEnv->CreateFile(FFileName);
     if (!FHandle)
-        throw Exception(SCannotCreate);
+        Fail(SCannotCreate, errno);
     FOpen = true;
 }
 
@@ -63,6 +79,7 @@ void TFile::BeginCreate(bool Overwrite)
     const bool exists = FEnv->FileExists(FFileName);
     if (!Overwrite && exists)
         throw Exception("Файл существует");
+    errno = 0;
     if (!FFileName.empty()) {
         if (exists)
             FReplaced = FEnv->OpenFile(FFileName);
@@ -70,8 +87,9 @@ void TFile::BeginCreate(bool Overwrite)
             FHandle = FEnv->CreateFile(TempName(FFileName));
     }
     if (!FHandle) {
+        const int error = errno;
         FReplaced.reset();
-        throw Exception(SCannotCreate);
+        Fail(SCannotCreate, error);
     }
     FTempName = TempName(FFileName);
     FOpen = true;
@@ -81,12 +99,14 @@ void TFile::CommitCreate()
 {
     CheckOpen();
     Flush();
+    errno = 0;
     if (!FEnv->RenameFile(FTempName, FFileName, FReplaced != nullptr))
-        throw Exception(SCannotCreate);
+        Fail(SCannotCreate, errno);
     FTempName.clear();
     FReplaced.reset();
+    errno = 0;
     if (!FEnv->SyncDir(FFileName))
-        throw Exception(SWriteError);
+        Fail(SWriteError, errno);
 }
 
 void TFile::Open(bool CreateIfMissing)
@@ -94,9 +114,10 @@ void TFile::Open(bool CreateIfMissing)
     if (FOpen)
         throw Exception(SOpened);
     if (!FFileName.empty() && FEnv->FileExists(FFileName)) {
+        errno = 0;
         FHandle = FEnv->OpenFile(FFileName);
         if (!FHandle)
-            throw Exception("Ошибка открытия файла");
+            Fail("Ошибка открытия файла", errno);
         FOpen = true;
         return;
     }
@@ -127,9 +148,10 @@ void TFile::CheckOpen() const
 int64_t TFile::Seek(int64_t Offset, int Origin)
 {
     CheckOpen();
+    errno = 0;
     int64_t pos = FHandle->Seek(Offset, Origin);
     if (Origin == 0 && pos != Offset)
-        throw Exception("Ошибка позиционирования в файле");
+        Fail("Ошибка позиционирования в файле", errno);
     return pos;
 }
 
@@ -138,8 +160,9 @@ int32_t TFile::Read(void* Buffer, int32_t Count)
     CheckOpen();
     if (Count < 0)
         throw ERangeError();
+    errno = 0;
     if (FHandle->Read(Buffer, Count) != Count)
-        throw Exception("Ошибка при чтении из файла");
+        Fail("Ошибка при чтении из файла", errno);
     return Count;
 }
 
@@ -148,23 +171,36 @@ int32_t TFile::Write(const void* Buffer, int32_t Count)
     CheckOpen();
     if (Count < 0)
         throw ERangeError();
-    if (FHandle->Write(Buffer, Count) != Count)
-        throw Exception(SWriteError);
+    errno = 0;
+    const int64_t written = FHandle->Write(Buffer, Count);
+    if (written != Count)
+        // A short write is a full disk whose next write would say so.
+        Fail(SWriteError, written >= 0 && errno == 0 ? ENOSPC : errno);
     return Count;
 }
 
 void TFile::Truncate()
 {
     CheckOpen();
+    errno = 0;
     if (!FHandle->Truncate())
-        throw Exception(SWriteError);
+        Fail(SWriteError, errno);
 }
 
 void TFile::Flush()
 {
     CheckOpen();
+    errno = 0;
     if (!FHandle->Sync())
-        throw Exception(SWriteError);
+        Fail(SWriteError, errno);
+}
+
+void TFile::CheckNamed()
+{
+    CheckOpen();
+    errno = 0;
+    if (!FHandle->NamedBy(FFileName))
+        Fail(SReplaced, errno == ENOENT || errno == ESTALE ? 0 : errno);
 }
 
 } // namespace tv

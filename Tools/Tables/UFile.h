@@ -3,6 +3,7 @@
 // Reads and writes move the full byte count or fail; every failure is a
 // tv::Exception with the engine's message.
 
+#include "UException.h"
 #include "UFileEnv.h"
 
 #include <cstdint>
@@ -10,6 +11,19 @@
 #include <string>
 
 namespace tv {
+
+// A failed operation on a file: the engine's fixed text, the file and the
+// system's reason, shown as the text, a line break, the file and the reason.
+class EFileError : public Exception {
+public:
+    EFileError(const std::string& text, const std::string& path, const std::string& reason);
+    const std::string& Text() const { return FText; }
+    const std::string& Path() const { return FPath; }
+    const std::string& Reason() const { return FReason; }
+
+private:
+    std::string FText, FPath, FReason;
+};
 
 class TFile {
 public:
@@ -49,6 +63,9 @@ public:
     // Returns when everything written so far is on the disk. The file must
     // be open.
     void Flush();
+    // Fails unless the name still names the open file: a file removed or
+    // replaced under a running program takes no more changes. One stat.
+    void CheckNamed();
 
 protected:
     // A creation that never leaves part of a file under the name. Begin makes
@@ -67,6 +84,9 @@ protected:
 
 private:
     void CheckOpen() const;
+    // Raises EFileError with the text, the file name and the reason of the
+    // system's error number (none when 0).
+    [[noreturn]] void Fail(const char* text, int error) const;
 
     std::string FFileName;
     std::unique_ptr<TEnvFile> FHandle;

@@ -78,6 +78,22 @@ public:
         return rc == 0;
     }
 
+    bool NamedBy(const std::string& name) override
+    {
+        struct stat byFd, byName;
+        if (::fstat(FFd, &byFd) != 0)
+            return false;
+        if (byFd.st_nlink == 0 || ::stat(name.c_str(), &byName) != 0) {
+            errno = ENOENT;
+            return false;
+        }
+        if (byFd.st_dev != byName.st_dev || byFd.st_ino != byName.st_ino) {
+            errno = ESTALE;
+            return false;
+        }
+        return true;
+    }
+
 private:
     int FFd;
     bool FReadOnly;

@@ -35,6 +35,11 @@ public:
 
     // Returns only when every write and truncation so far is on the disk.
     virtual bool Sync() = 0;
+
+    // True when the name still names this open file: it was neither removed
+    // nor replaced since the open. A failed operation leaves the system's
+    // reason in errno.
+    virtual bool NamedBy(const std::string& name) = 0;
 };
 
 class TFileEnv {

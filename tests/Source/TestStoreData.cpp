@@ -13,6 +13,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
+#include <map>
 
 using namespace tv;
 using namespace tv::testkit;
@@ -326,6 +328,65 @@ TEST_F(StoreTest, FindsByNameIgnoringCaseAndByCode)
     FStore.FindByCode("2");
     EXPECT_EQ(FStore.Goods().GetIndexName(), "IndCode");
     EXPECT_EQ(FStore.Goods().Code.GetText(), "200");
+}
+
+// The Data folder removed or replaced under a running stock book: every
+// change is refused with the engine's message, nothing of it reaches any
+// file, and the book in memory is as before.
+TEST(StoreDataFolderGone, ChangesAreRefusedAndNoFileIsTouched)
+{
+    namespace fs = std::filesystem;
+    const char* const refused = "Файл данных удален или заменен, изменение не записано";
+    struct TCase {
+        const char* Name;
+        bool Replace;  // else removed
+    };
+    for (const TCase& c : {TCase{"removed", false}, TCase{"replaced", true}}) {
+        SCOPED_TRACE(c.Name);
+        TProgramFolder folder;
+        TRecordingMessages messages;
+        const fs::path data = folder.Path() + "Data", old = folder.Path() + "Data.old";
+        TStore store;
+        store.Open(true, "Data");
+        store.InsertGoods("1", "Чай", "2.00", "3.00", "1", "");
+        const std::string before = Snapshot(store);
+        if (c.Replace) {
+            fs::rename(data, old);
+            fs::create_directory(data);
+            for (const char* name : {"store.dat", "moves.dat"})
+                fs::copy_file(old / name, data / name);
+        } else {
+            fs::remove_all(data);
+        }
+        const fs::path kept = c.Replace ? data : old;
+        std::map<std::string, std::string> files;
+        if (c.Replace)
+            for (const char* name : {"store.dat", "moves.dat"})
+                files[name] = ReadFile((kept / name).string());
+        const std::vector<std::pair<const char*, std::function<void()>>> changes = {
+            {"insert", [&] { store.InsertGoods("2", "Кава", "1.00", "1.00", "1", ""); }},
+            {"receive", [&] { store.AddGoods("1.00", "1", ""); }},
+            {"deduct", [&] { store.DeductGoods("1.00", "0", ""); }},
+            {"edit", [&] { store.EditGoods("1", "Чай зелений", "2.50"); }},
+            {"delete", [&] { store.DeleteGoods(); }},
+        };
+        for (const auto& [name, change] : changes) {
+            std::string message;
+            try {
+                change();
+            } catch (const Exception& e) {
+                message = e.Message();
+            }
+            EXPECT_EQ(message.substr(0, message.find("\r\n")), refused) << name;
+            EXPECT_NE(message.find("/Data/"), std::string::npos) << name << ": " << message;
+            EXPECT_EQ(Snapshot(store), before) << name;
+            EXPECT_EQ(store.Goods().GetState(), tsBrowse) << name;
+        }
+        EXPECT_EQ(fs::exists(data), c.Replace);
+        for (const auto& [name, bytes] : files)
+            EXPECT_EQ(ReadFile((kept / name).string()), bytes) << name;
+        store.Close();
+    }
 }
 
 } // namespace

@@ -22,13 +22,21 @@ namespace tv::testkit {
 // What MessageOf gives when the action raised nothing.
 inline const std::string kNoFailure = "<no exception>";
 
-// The message of the tv::Exception the action raises, or kNoFailure.
+// The engine's fixed text of a failure: without the file and the reason
+// that a file's failure carries after it.
+inline std::string FixedText(const Exception& e)
+{
+    const auto* file = dynamic_cast<const EFileError*>(&e);
+    return file ? file->Text() : e.Message();
+}
+
+// The fixed text of the tv::Exception the action raises, or kNoFailure.
 inline std::string MessageOf(const std::function<void()>& action)
 {
     try {
         action();
     } catch (const Exception& e) {
-        return e.Message();
+        return FixedText(e);
     }
     return kNoFailure;
 }
@@ -74,7 +82,7 @@ inline int OpenInChild(const std::string& path)
             f.Open(false);
             code = 1;
         } catch (const Exception& e) {
-            code = e.Message() == "Ошибка открытия файла" ? 0 : 2;
+            code = FixedText(e) == "Ошибка открытия файла" ? 0 : 2;
         }
         _exit(code);
     }

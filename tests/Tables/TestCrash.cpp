@@ -172,7 +172,7 @@ bool Returned(const std::function<void()>& change)
         change();
         return true;
     } catch (const Exception& e) {
-        EXPECT_EQ(e.Message(), "Ошибка записи в файл");
+        EXPECT_EQ(testkit::FixedText(e), "Ошибка записи в файл");
         return false;
     }
 }
@@ -212,7 +212,7 @@ TEST(Crash, EveryCutOfEveryChangeLeavesItCompleteOrAbsent)
                     op.run(t);
                     returned = true;
                 } catch (const Exception& e) {
-                    EXPECT_EQ(e.Message(), "Ошибка записи в файл") << op.name << " cut " << cut;
+                    EXPECT_EQ(testkit::FixedText(e), "Ошибка записи в файл") << op.name << " cut " << cut;
                 }
                 EXPECT_EQ(returned, cut == steps) << op.name << " cut " << cut;
                 for (const auto& choice : LossChoices(env.Pending())) {
@@ -269,7 +269,7 @@ TEST(Crash, AFailedStepLeavesMemoryAndDiskAlike)
                     op.run(t);
                 } catch (const Exception& e) {
                     failed = true;
-                    EXPECT_EQ(e.Message(), "Ошибка записи в файл") << op.name << " step " << n;
+                    EXPECT_EQ(testkit::FixedText(e), "Ошибка записи в файл") << op.name << " step " << n;
                 }
                 if (!failed)
                     break;
@@ -556,7 +556,7 @@ TEST(Crash, CreationCutAtEveryStepLeavesNoFileTheNextStartRefuses)
                     c.run(t);
                     returned = true;
                 } catch (const Exception& e) {
-                    EXPECT_TRUE(IsCreationFailure(e.Message())) << c.name << " cut " << cut << ": " << e.Message();
+                    EXPECT_TRUE(IsCreationFailure(testkit::FixedText(e))) << c.name << " cut " << cut << ": " << e.Message();
                     EXPECT_FALSE(t.F.IsOpen()) << c.name << " cut " << cut;
                 }
                 EXPECT_EQ(returned, cut == steps) << c.name << " cut " << cut;
@@ -614,7 +614,7 @@ TEST(Crash, AFailedStepOfACreationLeavesTheNameAsItWas)
                 try {
                     c.run(t);
                 } catch (const Exception& e) {
-                    message = e.Message();
+                    message = testkit::FixedText(e);
                 }
                 if (message.empty())
                     break;

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
 #include <functional>
 
 #include "TablesTestKit.h"
@@ -86,18 +89,19 @@ TEST(TFile, FailureMessages)
     EXPECT_EQ(ReadAll(existing), "keep");
 }
 
-TEST(TFile, FailedWriteTruncateOrFlushRaisesTheWriteMessage)
+TEST(TFile, FailedWriteTruncateOrFlushRaisesTheWriteMessageWithFileAndReason)
 {
     struct Case {
         const char* name;
         std::function<void(TFaultEnv&)> arm;
         std::function<void(TFile&)> action;
+        int error;
     };
     const std::vector<Case> cases = {
-        {"write", [](TFaultEnv& e) { e.FailWrite(1); }, [](TFile& f) { f.Write("abc", 3); }},
-        {"truncate", [](TFaultEnv& e) { e.FailWrite(1); }, [](TFile& f) { f.Truncate(); }},
-        {"flush", [](TFaultEnv& e) { e.FailSync(1); }, [](TFile& f) { f.Flush(); }},
-        {"power gone", [](TFaultEnv& e) { e.CutAfter(0); }, [](TFile& f) { f.Flush(); }},
+        {"write", [](TFaultEnv& e) { e.FailWrite(1); }, [](TFile& f) { f.Write("abc", 3); }, ENOSPC},
+        {"truncate", [](TFaultEnv& e) { e.FailWrite(1); }, [](TFile& f) { f.Truncate(); }, ENOSPC},
+        {"flush", [](TFaultEnv& e) { e.FailSync(1); }, [](TFile& f) { f.Flush(); }, EIO},
+        {"power gone", [](TFaultEnv& e) { e.CutAfter(0); }, [](TFile& f) { f.Flush(); }, EIO},
     };
     for (const Case& c : cases) {
         TFaultEnv env;
@@ -106,7 +110,15 @@ TEST(TFile, FailedWriteTruncateOrFlushRaisesTheWriteMessage)
         f.SetFileName("f.bin");
         f.CreateNew(false);
         c.arm(env);
-        EXPECT_EQ(MessageOf([&] { c.action(f); }), "Ошибка записи в файл") << c.name;
+        try {
+            c.action(f);
+            ADD_FAILURE() << c.name << " raised nothing";
+        } catch (const EFileError& e) {
+            EXPECT_EQ(e.Text(), "Ошибка записи в файл") << c.name;
+            EXPECT_EQ(e.Path(), "f.bin") << c.name;
+            EXPECT_EQ(e.Reason(), std::strerror(c.error)) << c.name;
+            EXPECT_EQ(e.Message(), "Ошибка записи в файл\r\nf.bin: " + e.Reason()) << c.name;
+        }
         env.ClearFaults();
         EXPECT_EQ(f.Write("ok", 2), 2) << c.name;
     }
@@ -247,4 +259,68 @@ TEST(TFaultEnv, RenamesAndRemovalsLastOnlyOnceTheFolderIsSynced)
     env.ClearFaults();
     EXPECT_TRUE(env.RenameFile("d/b", "d/z", false));
     EXPECT_EQ(disk(env), "d/z=x ");
+}
+
+TEST(TFile, RealDiskFailureCarriesTheSystemsReason)
+{
+    TempDir dir;
+    TFile f;
+    f.SetFileName(dir.Path("no/such.bin"));
+    try {
+        f.CreateNew(true);
+        FAIL() << "created in a missing folder";
+    } catch (const EFileError& e) {
+        EXPECT_EQ(e.Text(), "Невозможно создать файл");
+        EXPECT_EQ(e.Path(), dir.Path("no/such.bin"));
+        EXPECT_EQ(e.Reason(), std::strerror(ENOENT));
+    }
+}
+
+// A file removed or replaced under an open handle takes no more changes:
+// what would be written goes nowhere the name leads.
+TEST(TFile, CheckNamedRefusesARemovedOrReplacedFile)
+{
+    namespace fs = std::filesystem;
+    const char* const refused = "Файл данных удален или заменен, изменение не записано";
+    struct Case {
+        const char* name;
+        std::function<void(const std::string& path)> change;
+        bool named;
+    };
+    const std::vector<Case> cases = {
+        {"untouched", [](const std::string&) {}, true},
+        {"removed", [](const std::string& p) { fs::remove(p); }, false},
+        {"folder removed", [](const std::string& p) { fs::remove_all(fs::path(p).parent_path()); }, false},
+        {"replaced", [](const std::string& p) { fs::remove(p); WriteAll(p, "other"); }, false},
+        {"folder renamed and made anew",
+         [](const std::string& p) {
+             const fs::path folder = fs::path(p).parent_path();
+             fs::rename(folder, folder.string() + ".old");
+             fs::create_directory(folder);
+             WriteAll(p, "data");
+         },
+         false},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        fs::create_directory(dir.Path("Data"));
+        const std::string path = dir.Path("Data/f.bin");
+        WriteAll(path, "data");
+        TFile f;
+        f.SetFileName(path);
+        f.Open(false);
+        c.change(path);
+        EXPECT_EQ(MessageOf([&] { f.CheckNamed(); }), c.named ? kNoFailure : refused) << c.name;
+    }
+
+    TFaultEnv env;
+    TFile f;
+    f.SetEnv(&env);
+    f.SetFileName("Data/f.bin");
+    f.CreateNew(false);
+    EXPECT_EQ(MessageOf([&] { f.CheckNamed(); }), kNoFailure);
+    ASSERT_TRUE(env.RenameFile("Data/f.bin", "Data/old.bin", false));
+    EXPECT_EQ(MessageOf([&] { f.CheckNamed(); }), refused) << "renamed away";
+    env.SetContents("Data/f.bin", "other");
+    EXPECT_EQ(MessageOf([&] { f.CheckNamed(); }), refused) << "replaced";
 }

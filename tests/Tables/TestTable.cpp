@@ -7,6 +7,7 @@
 #include "UException.h"
 #include "UFaultEnv.h"
 #include "UFields.h"
+#include "UFile.h"
 #include "UIndex.h"
 #include "UMoneyFld.h"
 #include "UTable.h"
@@ -21,6 +22,8 @@ std::string MessageOf(const std::function<void()>& action)
 {
     try {
         action();
+    } catch (const EFileError& e) {
+        return e.Text();
     } catch (const Exception& e) {
         return e.Message();
     }
