@@ -36,6 +36,29 @@ int CharToByte(char32_t c)
     return -1;
 }
 
+// Characters 1251 has no byte of, stored as the byte of the character they
+// stand for: the Ukrainian apostrophe as the right quote, the thin and other
+// typographic spaces as a blank, hyphens and the minus sign as "-".
+struct TFold {
+    char32_t Char;
+    unsigned char Byte;
+};
+const TFold kFolds[] = {
+    {0x02BB, 0x91}, {0x02BC, 0x92}, {0x2000, ' '}, {0x2001, ' '}, {0x2002, ' '}, {0x2003, ' '},
+    {0x2004, ' '},  {0x2005, ' '},  {0x2006, ' '}, {0x2007, ' '}, {0x2008, ' '}, {0x2009, ' '},
+    {0x200A, ' '},  {0x2010, '-'},  {0x2011, '-'}, {0x2012, 0x96}, {0x2015, 0x97}, {0x201B, 0x91},
+    {0x201F, 0x93}, {0x202F, ' '},  {0x205F, ' '}, {0x2212, '-'},
+};
+
+int FoldedByte(char32_t c)
+{
+    const int b = CharToByte(c);
+    if (b >= 0) return b;
+    for (const TFold& f : kFolds)
+        if (f.Char == c) return f.Byte;
+    return -1;
+}
+
 // Decodes one character at pos; an invalid sequence gives len 1 and ok false.
 struct TDecoded {
     char32_t Char;
@@ -153,6 +176,34 @@ std::string Utf8ToCp1251(std::string_view text)
         out += b < 0 ? '?' : static_cast<char>(b);
     }
     return out;
+}
+
+std::string TextToCp1251(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (size_t pos = 0; pos < text.size();) {
+        const TDecoded d = DecodeAt(text, pos);
+        pos += d.Len;
+        const int b = d.Ok ? FoldedByte(d.Char) : -1;
+        out += b < 0 ? '?' : static_cast<char>(b);
+    }
+    return out;
+}
+
+int Cp1251ByteOf(char32_t c)
+{
+    return c == 0 ? -1 : FoldedByte(c);
+}
+
+bool Cp1251Holds(std::string_view text)
+{
+    for (size_t pos = 0; pos < text.size();) {
+        const TDecoded d = DecodeAt(text, pos);
+        if (!d.Ok || Cp1251ByteOf(d.Char) < 0) return false;
+        pos += d.Len;
+    }
+    return true;
 }
 
 bool IsValidUtf8(std::string_view text)

@@ -17,6 +17,19 @@ void AppendCp1251AsUtf8(std::string& out, std::string_view bytes);
 // and every byte of invalid UTF-8 become "?". Never fails.
 std::string Utf8ToCp1251(std::string_view text);
 
+// Utf8ToCp1251 for the texts of data files: a character 1251 holds in
+// another form (the apostrophe U+02BC, thin spaces, hyphens) becomes that
+// form's byte.
+std::string TextToCp1251(std::string_view text);
+
+// The byte TextToCp1251 stores for the character, or -1 when 1251 cannot
+// hold it; NUL, which ends a stored text, counts as not held.
+int Cp1251ByteOf(char32_t c);
+
+// True when the text is valid UTF-8 and TextToCp1251 keeps every character
+// of it: none is lost as "?" and none is NUL.
+bool Cp1251Holds(std::string_view text);
+
 // Appends the UTF-8 bytes of the code point c (at most 0x10FFFF) to out.
 void AppendUtf8(std::string& out, char32_t c);
 

@@ -1,7 +1,10 @@
 #include "UIntEdit.h"
 
+#include "UCodePage.h"
+
 #include <QRegularExpression>
 #include <QRegularExpressionValidator>
+#include <QValidator>
 
 namespace tv {
 
@@ -11,6 +14,17 @@ void AcceptDigitsOnly(QLineEdit* Edit) {
     Edit->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), Edit));
 }
+
+// Refuses a text with a character the data file cannot store, typed or
+// pasted, as a number edit refuses a letter.
+class TCp1251Validator : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int&) const override
+    {
+        return Cp1251Holds(input.toStdString()) ? Acceptable : Invalid;
+    }
+};
 
 } // namespace
 
@@ -24,6 +38,8 @@ TStrIntEdit::TStrIntEdit(QWidget* Owner) : TLocalDbEdit(Owner) {
     setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 }
 
-TStringEdit::TStringEdit(QWidget* Owner) : TLocalDbEdit(Owner) {}
+TStringEdit::TStringEdit(QWidget* Owner) : TLocalDbEdit(Owner) {
+    setValidator(new TCp1251Validator(this));
+}
 
 } // namespace tv

@@ -20,7 +20,8 @@ public:
     explicit TStrIntEdit(QWidget* Owner = nullptr);
 };
 
-// Free text.
+// Free text that code page 1251 can store: a character it cannot hold is
+// refused, typed or pasted.
 class TStringEdit : public TLocalDbEdit {
     Q_OBJECT
 public:

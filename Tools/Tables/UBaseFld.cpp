@@ -139,7 +139,7 @@ std::string TStringField::GetText() const
 void TStringField::SetText(const std::string& text)
 {
     CheckEditable();
-    FValue = Utf8ToCp1251(text).substr(0, static_cast<size_t>(FWidth));
+    FValue = TextToCp1251(text).substr(0, static_cast<size_t>(FWidth));
 }
 
 int32_t TStringField::CompareData(const void* a, const void* b) const
@@ -156,7 +156,7 @@ int32_t TStringField::CompareData(const void* a, const void* b) const
 void TStringField::VariantToData(const TVariant& value, void* dest) const
 {
     if (value.VarType() != varString) throw Exception("Тип варианта не является String");
-    const std::string bytes = Utf8ToCp1251(value.AsString());
+    const std::string bytes = TextToCp1251(value.AsString());
     if (FWidth == 0) return;
     const size_t n = std::min(bytes.size(), static_cast<size_t>(FWidth));
     std::memset(dest, 0, static_cast<size_t>(FWidth));

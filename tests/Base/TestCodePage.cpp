@@ -53,6 +53,35 @@ TEST(CodePage, UnrepresentableOrInvalidBecomesQuestionMark)
     }
 }
 
+// Characters 1251 holds in another form are stored as that form; what it
+// cannot hold is told apart before anything is stored.
+TEST(CodePage, DataTextsFoldWhat1251HoldsInAnotherForm)
+{
+    const std::vector<TTextCase> cases = {
+        {"Ukrainian apostrophe", "м\u02BCята", "\xEC\x92\xFF\xF2\xE0"},
+        {"right quote as it is", "м\u2019ята", "\xEC\x92\xFF\xF2\xE0"},
+        {"turned comma and reversed quote", "\u02BB\u201B\u201F", "\x91\x91\x93"},
+        {"thin, narrow no-break and en spaces", "1\u2009000\u202F0\u2002x", "1 000 0 x"},
+        {"no-break space is held itself", "1\u00A0000", "1\xA0" "000"},
+        {"hyphens and minus", "a\u2010b\u2011c\u22121", "a-b-c-1"},
+        {"figure dash and bar", "\u2012\u2015", "\x96\x97"},
+        {"what has no form stays lost", "Caf\u00E9 M\u00FCller", "Caf? M?ller"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        EXPECT_EQ(tv::TextToCp1251(c.Utf8), c.Cp1251);
+        EXPECT_EQ(tv::Cp1251Holds(c.Utf8), c.Cp1251.find('?') == std::string::npos);
+    }
+    // The plain conversion stays strict: the password digest depends on it.
+    EXPECT_EQ(tv::Utf8ToCp1251("\u02BC\u2009"), "??");
+    EXPECT_FALSE(tv::Cp1251Holds(std::string("a\0b", 3)));
+    EXPECT_FALSE(tv::Cp1251Holds("a\xD0"));
+    EXPECT_TRUE(tv::Cp1251Holds("Чай «Її» №5 – 2€"));
+    EXPECT_EQ(tv::Cp1251ByteOf(0x02BC), 0x92);
+    EXPECT_EQ(tv::Cp1251ByteOf(0x00E9), -1);
+    EXPECT_EQ(tv::Cp1251ByteOf(0), -1);
+}
+
 TEST(CodePage, AppendUtf8AtEachLengthBoundary)
 {
     const std::vector<std::pair<char32_t, std::string>> cases = {
