@@ -24,6 +24,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cerrno>
 #include <cstdio>
 #include <condition_variable>
 #include <cstring>
@@ -418,6 +419,28 @@ bool TCsvImport::ParseLine(const std::string& line, TCsvSeparators separators, T
     return ParseCsvLine(line, separators, goods);
 }
 
+namespace {
+
+// The whole file, or the system's error number of the open or read.
+int ReadWholeFile(const std::string& path, std::string& bytes)
+{
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f)
+        return errno != 0 ? errno : EIO;
+    char buffer[1 << 16];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
+        bytes.append(buffer, n);
+    const int error = std::ferror(f) ? (errno != 0 ? errno : EIO) : 0;
+    std::fclose(f);
+    return error;
+}
+
+// A bad line shows at most this many characters in the question.
+constexpr size_t ShownLineChars = 300;
+
+} // namespace
+
 void TCsvImport::Execute()
 {
     const auto& texts = ImportTexts(*this);
@@ -429,28 +452,31 @@ void TCsvImport::Execute()
     const std::string path = ChooseFile(request);
     if (path.empty() || !QFileInfo::exists(QString::fromStdString(path)))
         return;
+    ReadLocaleSeparators();
+    uint32_t received = 0, skipped = 0;
+    bool aborted = false;
+    const std::string note = texts[ciNotePrefix] + FileNameOf(path);
+    std::string bytes;
+    if (const int error = ReadWholeFile(path, bytes)) {
+        ShowImportError(path, std::strerror(error));
+        return;
+    }
+    const TCsvSeparators tries[] = {CsvSeparators, LanguageSeparators(0), LanguageSeparators(1),
+                                    LanguageSeparators(2)};
     try {
-        ReadLocaleSeparators();
-        uint32_t received = 0, skipped = 0;
-        bool aborted = false;
-        const std::string note = texts[ciNotePrefix] + FileNameOf(path);
-        std::ifstream in(path, std::ios::binary);
-        std::ostringstream bytes;
-        bytes << in.rdbuf();
-        if (!in.good() && !in.eof())
-            throw Exception("Cannot read " + path, "EInOutError");
-        const TCsvSeparators tries[] = {CsvSeparators, LanguageSeparators(0), LanguageSeparators(1),
-                                        LanguageSeparators(2)};
-        for (const std::string& line : DecodeTextLines(bytes.str())) {
+        for (const std::string& line : DecodeTextLines(bytes)) {
             if (IsAnyCsvHeader(TrimText(line), CsvSeparators.List))
                 continue;
+            // A text the data file would store changed is no goods line.
             bool accepted = false;
-            for (const TCsvSeparators& sep : tries) {
-                TCsvGoods g;
-                if (ParseLine(line, sep, g) &&
-                    InsertGoods(g.Code, g.Name, g.Price, g.Quantity, g.Packages, note)) {
-                    accepted = true;
-                    break;
+            if (Cp1251Holds(line)) {
+                for (const TCsvSeparators& sep : tries) {
+                    TCsvGoods g;
+                    if (ParseLine(line, sep, g) &&
+                        InsertGoods(g.Code, g.Name, g.Price, g.Quantity, g.Packages, note)) {
+                        accepted = true;
+                        break;
+                    }
                 }
             }
             if (accepted) {
@@ -462,22 +488,33 @@ void TCsvImport::Execute()
                 break;
             }
         }
-        ShowImportSummary(received, skipped, aborted);
     } catch (const std::exception& e) {
-        ShowFileError(path, std::string(texts[ciError]) + "\r\n" + e.what(), texts[ciTitle],
-                      texts[ciOkHint]);
+        // The lines before the failure are stored: the counts say where it
+        // stopped.
+        ShowImportError(path, FailureReason(e));
+        ShowImportSummary(received, skipped, false, true);
+        return;
     }
+    ShowImportSummary(received, skipped, aborted, aborted);
+}
+
+void TCsvImport::ShowImportError(const std::string& path, const std::string& reason)
+{
+    const auto& texts = ImportTexts(*this);
+    ShowFileError(path, std::string(texts[ciError]) + (reason.empty() ? "" : "\r\n" + reason),
+                  texts[ciTitle], texts[ciOkHint]);
 }
 
 bool TCsvImport::AskSkipBadLine(const std::string& line)
 {
     const auto& texts = ImportTexts(*this);
+    const std::string shown = ShownLine(line, ShownLineChars);
     std::string wrapped;
     if (FormMessageBox) {
         const QFontMetrics fm(FormMessageBox->LbQuery->font());
         const int limit = FormMessageBox->LbQuery->width();
         QString piece;
-        for (const QChar c : QString::fromStdString(line)) {
+        for (const QChar c : QString::fromStdString(shown)) {
             if (piece.isEmpty() || fm.horizontalAdvance(piece + c) < limit) {
                 piece += c;
                 continue;
@@ -487,14 +524,14 @@ bool TCsvImport::AskSkipBadLine(const std::string& line)
         }
         wrapped += "\r\n" + piece.toStdString();
     } else {
-        wrapped = "\r\n" + line;
+        wrapped = "\r\n" + shown;
     }
     return ShowMessageBox(texts[ciBadLine] + wrapped, texts[ciTitle],
                           MB_TWOBUTTONS | MB_ICONEXCLAMATION, texts[ciContinue],
                           texts[ciContinueHint], texts[ciStop], texts[ciStopHint]) == 1;
 }
 
-void TCsvImport::ShowImportSummary(uint32_t received, uint32_t skipped, bool aborted)
+void TCsvImport::ShowImportSummary(uint32_t received, uint32_t skipped, bool aborted, bool stopped)
 {
     const auto& texts = ImportTexts(*this);
     std::string text;
@@ -504,7 +541,7 @@ void TCsvImport::ShowImportSummary(uint32_t received, uint32_t skipped, bool abo
     if (skipped > 0)
         text += "\r\n" + std::string(texts[ciSkipped]) + std::to_string(skipped);
     ShowMessageBox(text, texts[ciTitle],
-                   MB_ONEBUTTON | (aborted ? MB_ICONEXCLAMATION : MB_ICONINFORMATION), "OK",
+                   MB_ONEBUTTON | (stopped ? MB_ICONEXCLAMATION : MB_ICONINFORMATION), "OK",
                    texts[ciOkHint]);
 }
 

@@ -102,14 +102,20 @@ public:
     // Asks for a file in Import and takes in every data line as new goods
     // with a first received movement, each written to disk before the next
     // line. A line no separator set makes acceptable is offered to skip or
-    // to stop at; the counts are shown at the end.
+    // to stop at; the counts are shown at the end, also after a failed
+    // write has stopped the import.
     void Execute() override;
     // The line under the separators; false when it is no goods line.
     virtual bool ParseLine(const std::string& line, TCsvSeparators separators, TCsvGoods& goods);
 
 private:
+    // The line, cut when long, under the question; true for Continue.
     bool AskSkipBadLine(const std::string& line);
-    void ShowImportSummary(uint32_t received, uint32_t skipped, bool aborted);
+    // The counts; the aborted text when the user stopped, the exclamation
+    // icon when the import stopped before the end.
+    void ShowImportSummary(uint32_t received, uint32_t skipped, bool aborted, bool stopped);
+    // The path, the error text and the system's reason when there is one.
+    void ShowImportError(const std::string& path, const std::string& reason);
 };
 
 class TListReport : public TReport {

@@ -3,6 +3,7 @@
 #include "UCodePage.h"
 #include "UTextUtils.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace tv {
@@ -33,19 +34,22 @@ const std::array<std::array<const char*, ciCount>, LanguageCount> CsvImportTexts
      "Принято на склад новых товаров: ", "Пропущено строк в файле импорта: ",
      "Закрыть окно с сообщением", "Невозможно импортировать строку:", "Продолжить",
      "Пропустить строку и продолжить импорт данных", "Остановить",
-     "Остановить выполнение импорта данных", "Импорт данных был прерван пользователем!"},
+     "Остановить выполнение импорта данных", "Импорт данных был прерван пользователем!",
+     "Импорт не выполнен: на склад ничего не принято."},
     {"З файлу .csv", "Прийом нових товарів на склад з файлу .csv", "Помилка під час виконання імпорту!",
      "Файл таблиці (*.csv)|*.csv", "Імпорт даних по складу", "Імпорт з файлу ",
      "Прийнято на склад нових товарів: ", "Пропущено рядків у файлі імпорту: ",
      "Закрити вікно з повідомленням", "Неможливо імпортувати рядок:", "Продовжити",
      "Пропустити рядок і продовжити імпорт даних", "Зупинити",
-     "Зупинити виконання імпорту даних", "Імпорт даних був перерваний користувачем!"},
+     "Зупинити виконання імпорту даних", "Імпорт даних був перерваний користувачем!",
+     "Імпорт не виконано: на склад нічого не прийнято."},
     {"From .csv file", "Recieve new products to warehouse from .csv file",
      "Error while executing import!", "Table file (*.csv)|*.csv", "Import warehouse data",
      "Import from file ", "New products recieved to warehouse: ",
      "Data strings missed in import file: ", "Close the message window",
      "Can't import data string:", "Continue", "Pass the data string and continue data import",
-     "Stop", "Stop data import execution", "Data import has been interrupted by user!"},
+     "Stop", "Stop data import execution", "Data import has been interrupted by user!",
+     "The import was not run: nothing was received to warehouse."},
 }};
 
 const std::array<std::array<const char*, lrCount>, LanguageCount> ListReportTexts = {{
@@ -72,7 +76,7 @@ public:
     {
         const size_t start = out.size();
         out.resize(start + room);
-        FP = out.data() + start;
+        FP = FStart = out.data() + start;
     }
     ~TLineWriter() { FOut.resize(size_t(FP - FOut.data())); }
     TLineWriter(const TLineWriter&) = delete;
@@ -90,18 +94,25 @@ public:
         std::memset(FP, c, n);
         FP += n;
     }
+    // True when the line is empty so far or ends in a blank.
+    bool AfterBlank() const { return FP == FStart || FP[-1] == ' '; }
 
 private:
     std::string& FOut;
+    char* FStart;
     char* FP;
 };
 
 // The text padded with blanks to width characters, on the left when right
 // is set; with cut, a longer text keeps its first width characters. Takes
-// at most text.size() + width bytes.
+// at most text.size() + width + 1 bytes.
 void PutColumn(TLineWriter& w, std::string_view text, size_t width, bool right, bool cut = true)
 {
     const size_t len = Utf8Length(text);
+    // A column that would begin right after the text of the one before
+    // starts with a blank instead.
+    if ((len >= width || !right) && !text.empty() && text[0] != ' ' && !w.AfterBlank())
+        w.Put(' ');
     if (len >= width) {
         w.Put(cut && len > width ? text.substr(0, Utf8Left(text, width).size()) : text);
         return;
@@ -115,7 +126,7 @@ void PutColumn(TLineWriter& w, std::string_view text, size_t width, bool right, 
 
 void AppendTxtLine(std::string& out, const std::string_view* t)
 {
-    size_t room = 128;  // the widths, the blanks and CR LF
+    size_t room = 128;  // the widths, the blanks, the gaps and CR LF
     for (int i = 0; i < 7; ++i)
         room += t[i].size();
     TLineWriter w(out, room);
@@ -136,10 +147,17 @@ bool LooksLikeFormula(std::string_view text)
     return !text.empty() && std::string_view("=+-@\t\r").find(text[0]) != std::string::npos;
 }
 
+// A spreadsheet may split at any of comma, semicolon and tab whatever the
+// file's separator: a field holding one goes in quotes.
+bool SplitsCsvField(char c, char separator)
+{
+    return c == separator || c == ',' || c == ';' || c == '\t' || c == '\r' || c == '\n';
+}
+
 bool NeedsCsvQuotes(std::string_view text, char separator)
 {
     for (char c : text)
-        if (c == separator || c == '"' || c == '\r' || c == '\n')
+        if (c == '"' || SplitsCsvField(c, separator))
             return true;
     return false;
 }
@@ -242,7 +260,7 @@ void PutCsvField(TLineWriter& w, std::string_view text, bool textCell, char sepa
             continue;
         if (c == '"')
             hasQuote = true;
-        else if (c == separator || c == '\r' || c == '\n')
+        else if (SplitsCsvField(c, separator))
             quoted = true;
     }
     quoted = quoted || hasQuote;
@@ -269,11 +287,11 @@ void PutCsvField(TLineWriter& w, std::string_view text, bool textCell, char sepa
 }
 
 // A money text without its "'", the point made the decimal separator, in
-// quotes when the decimal separator is the list separator. Takes at most
-// money.size() + 3 bytes.
+// quotes when a spreadsheet could split at the decimal separator. Takes at
+// most money.size() + 3 bytes.
 void PutCsvMoney(TLineWriter& w, std::string_view money, TCsvSeparators sep)
 {
-    const bool quoted = sep.Decimal == sep.List;
+    const bool quoted = SplitsCsvField(sep.Decimal, sep.List);
     if (quoted)
         w.Put('"');
     for (char c : money)
@@ -338,6 +356,12 @@ std::string NextCsvField(const std::string& line, size_t& pos, char separator)
 {
     std::string field;
     const bool quoted = pos < line.size() && line[pos] == '"';
+    if (!quoted) {
+        const size_t end = std::min(line.find(separator, pos), line.size());
+        field.assign(line, pos, end - pos);
+        pos = end < line.size() ? end + 1 : end;
+        return field;
+    }
     bool inside = false;
     while (pos < line.size()) {
         const char c = line[pos++];
@@ -409,7 +433,8 @@ bool IsCsvHeader(const std::string& text, int language, char separator)
     std::string h = CsvHeaderLine(language, separator);
     if (!text.empty() && text.back() != separator)
         h.pop_back();
-    return AnsiSameText(text, h);
+    // Upper case keeps the length of every letter the captions hold.
+    return text.size() == h.size() && AnsiSameText(text, h);
 }
 
 bool IsAnyCsvHeader(const std::string& text, char localeSeparator)
@@ -426,13 +451,9 @@ bool IsAnyCsvHeader(const std::string& text, char localeSeparator)
 
 std::vector<std::string> DecodeTextLines(const std::string& bytes)
 {
-    std::string text;
-    if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0)
-        text = bytes.substr(3);
-    else if (IsValidUtf8(bytes))
-        text = bytes;
-    else
-        text = Cp1251ToUtf8(bytes);
+    const bool marked = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0;
+    const std::string_view body = std::string_view(bytes).substr(marked ? 3 : 0);
+    const std::string text = IsValidUtf8(body) ? std::string(body) : Cp1251ToUtf8(body);
     std::vector<std::string> lines;
     std::string line;
     for (size_t i = 0; i < text.size(); ++i) {
@@ -449,6 +470,14 @@ std::vector<std::string> DecodeTextLines(const std::string& bytes)
     if (!line.empty())
         lines.push_back(line);
     return lines;
+}
+
+std::string ShownLine(std::string_view line, size_t limit)
+{
+    std::string head = Utf8Left(line, limit);
+    if (head.size() == line.size() || limit == 0)
+        return head;
+    return Utf8Left(head, limit - 1) + "\u2026";
 }
 
 } // namespace tv

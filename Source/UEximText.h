@@ -42,6 +42,7 @@ enum TTxtExportText { teCaption, teHint, teFilter, teCount };
 enum TCsvImportText {
     ciCaption, ciHint, ciError, ciFilter, ciTitle, ciNotePrefix, ciReceived, ciSkipped,
     ciOkHint, ciBadLine, ciContinue, ciContinueHint, ciStop, ciStopHint, ciAborted,
+    ciNotRun,  // the safety copy could not be made
     ciCount
 };
 enum TListReportText { lrCaption, lrHint, lrTitle, lrNamesTotal, lrCount };
@@ -123,8 +124,13 @@ bool IsCsvHeader(const std::string& text, int language, char separator);
 // IsCsvHeader in any language with the given separator or a language's own.
 bool IsAnyCsvHeader(const std::string& text, char localeSeparator);
 
-// The lines of a file's bytes as UTF-8: UTF-8 with or without a byte-order
-// mark, otherwise code page 1251. Lines end in CR LF, LF or CR.
+// A line as a question may show it: at most limit characters, and when it
+// is longer its first limit - 1 characters and "…".
+std::string ShownLine(std::string_view line, size_t limit);
+
+// The lines of a file's bytes as UTF-8: valid UTF-8 with or without a
+// byte-order mark, otherwise code page 1251 (after a mark, without it).
+// Lines end in CR LF, LF or CR.
 std::vector<std::string> DecodeTextLines(const std::string& bytes);
 
 } // namespace tv

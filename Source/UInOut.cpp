@@ -1,6 +1,7 @@
 #include "UInOut.h"
 
 #include "UException.h"
+#include "UFile.h"
 #include "UFileEnv.h"
 #include "UMessages.h"
 #include "UPrint.h"
@@ -20,21 +21,26 @@ namespace tv {
 namespace {
 
 // The safety copy before an import, into Hist/0000-00-00, made when missing.
-// The user is told when it cannot be made.
-bool MakeSafetyCopy()
+// The user is told when it cannot be made, and that the import did not run.
+bool MakeSafetyCopy(const TInOut& item)
 {
     TFileEnv& env = *Store.Goods().GetEnv();
     const std::string hist = ProgramFolder() + "Hist";
     const std::string folder = hist + "/0000-00-00";
     bool saved = false;
+    std::string reason;
     try {
         saved = MakeFolder(env, hist) && MakeFolder(env, folder) && Store.SaveAs(folder);
-    } catch (const Exception&) {
+    } catch (const Exception& e) {
         saved = false;
+        reason = FailureReason(e);
     }
     if (!saved)
-        ShowMessageBox(TextTable[SlotBackupCopyFailed] + "\r\n" + folder, TextTable[SlotBackupCaption],
-                       MB_ONEBUTTON | MB_ICONEXCLAMATION, "OK", TextTable[SlotCloseMessageHint]);
+        ShowMessageBox(TextTable[SlotBackupCopyFailed] + "\r\n" + folder +
+                           (reason.empty() ? "" : "\r\n" + reason) + "\r\n" +
+                           CsvImportTexts[item.GetLanguage() % LanguageCount][ciNotRun],
+                       TextTable[SlotBackupCaption], MB_ONEBUTTON | MB_ICONEXCLAMATION, "OK",
+                       TextTable[SlotCloseMessageHint]);
     return saved;
 }
 
@@ -60,6 +66,15 @@ int32_t CurrentRecNo(TTable& table)
 }
 
 } // namespace
+
+std::string FailureReason(const std::exception& e)
+{
+    if (const auto* file = dynamic_cast<const EFileError*>(&e))
+        return file->Reason().empty() ? file->Message() : file->Path() + ": " + file->Reason();
+    if (const auto* own = dynamic_cast<const Exception*>(&e))
+        return own->Message();
+    return {};
+}
 
 bool TInOut::InsertGoods(const std::string& code, const std::string& name,
                          const std::string& price, const std::string& quantity,
@@ -180,7 +195,7 @@ void TInOutManager::ExecuteAction(int i)
         FBeginWork();
     std::exception_ptr error;
     try {
-        if (!dynamic_cast<TImport*>(item) || MakeSafetyCopy())
+        if (!dynamic_cast<TImport*>(item) || MakeSafetyCopy(*item))
             item->Execute();
     } catch (...) {
         error = std::current_exception();

@@ -10,6 +10,7 @@
 #include <QObject>
 
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <string>
 #include <vector>
@@ -20,6 +21,11 @@ class QMenu;
 namespace tv {
 
 class TPrintManager;
+
+// What a box shows beside its fixed text as the cause of a failure: the
+// file and the system's words for a failed file operation, the engine's own
+// message for any other failure of the system, nothing for the rest.
+std::string FailureReason(const std::exception& e);
 
 // Language index: 0 Russian, 1 Ukrainian, 2 English.
 class TInOut {

@@ -18,7 +18,8 @@ const TCsvSeparators Semicolon{';', ','};
 const TCsvSeparators Comma{',', '.'};
 
 // Goods that exercise the writers: Cyrillic text, a quote and the separators
-// in a name, the largest numbers, an empty date, formula-looking texts.
+// in a name, the largest numbers, an empty date, formula-looking texts, and
+// what a spreadsheet splits at whatever the separator: comma, semicolon, tab.
 const std::vector<TGoodsRow> Goods = {
     {"00012345", "Молоко \"Селянське\" 2,5%", "1'234.50", "31.12.2026 10:15:00", "42'949'671.99",
      "2147483647", "12'345.00"},
@@ -26,6 +27,7 @@ const std::vector<TGoodsRow> Goods = {
     {"=1+2", "=SUM(A1)", "1.00", "01/02/2026", "1.00", "1", "1.00"},
     {"-3", "@cmd", "2.00", "01/02/2026", "0.50", "2", "1.00"},
     {"4", "+38 \"a\"; b", "2.00", "01/02/2026", "0.50", "2", "1.00"},
+    {"5", "a,b\tc", "1.00", "01/02/2026", "1.00", "1", "1.00"},
 };
 
 TEST(CsvExportLines, HeaderPerLanguageAndSeparator)
@@ -45,17 +47,19 @@ TEST(CsvExportLines, RowsByteForByte)
     };
     const TCase cases[] = {
         {Semicolon,
-         {"=\"00012345\";\"Молоко \"\"Селянське\"\" 2,5%\";1234,50;31.12.2026;42949671,99;2147483647;12345,00;\r\n",
-          "=\"7\";\"Tea; green\";0,05;          ;0,00;0;0,00;\r\n",
-          "=\"=1+2\";=\"=SUM(A1)\";1,00;01/02/2026;1,00;1;1,00;\r\n",
-          "=\"-3\";=\"@cmd\";2,00;01/02/2026;0,50;2;1,00;\r\n",
-          "=\"4\";\"=\"\"+38 \"\"\"\"a\"\"\"\"; b\"\"\";2,00;01/02/2026;0,50;2;1,00;\r\n"}},
+         {"=\"00012345\";\"Молоко \"\"Селянське\"\" 2,5%\";\"1234,50\";31.12.2026;\"42949671,99\";2147483647;\"12345,00\";\r\n",
+          "=\"7\";\"Tea; green\";\"0,05\";          ;\"0,00\";0;\"0,00\";\r\n",
+          "=\"=1+2\";=\"=SUM(A1)\";\"1,00\";01/02/2026;\"1,00\";1;\"1,00\";\r\n",
+          "=\"-3\";=\"@cmd\";\"2,00\";01/02/2026;\"0,50\";2;\"1,00\";\r\n",
+          "=\"4\";\"=\"\"+38 \"\"\"\"a\"\"\"\"; b\"\"\";\"2,00\";01/02/2026;\"0,50\";2;\"1,00\";\r\n",
+          "=\"5\";\"a,b\tc\";\"1,00\";01/02/2026;\"1,00\";1;\"1,00\";\r\n"}},
         {Comma,
          {"=\"00012345\",\"Молоко \"\"Селянське\"\" 2,5%\",1234.50,31.12.2026,42949671.99,2147483647,12345.00,\r\n",
-          "=\"7\",Tea; green,0.05,          ,0.00,0,0.00,\r\n",
+          "=\"7\",\"Tea; green\",0.05,          ,0.00,0,0.00,\r\n",
           "=\"=1+2\",=\"=SUM(A1)\",1.00,01/02/2026,1.00,1,1.00,\r\n",
           "=\"-3\",=\"@cmd\",2.00,01/02/2026,0.50,2,1.00,\r\n",
-          "=\"4\",\"=\"\"+38 \"\"\"\"a\"\"\"\"; b\"\"\",2.00,01/02/2026,0.50,2,1.00,\r\n"}},
+          "=\"4\",\"=\"\"+38 \"\"\"\"a\"\"\"\"; b\"\"\",2.00,01/02/2026,0.50,2,1.00,\r\n",
+          "=\"5\",\"a,b\tc\",1.00,01/02/2026,1.00,1,1.00,\r\n"}},
     };
     for (const TCase& c : cases)
         for (size_t i = 0; i < Goods.size(); ++i)
@@ -84,17 +88,21 @@ TEST(TxtExportLines, ColumnsByteForByte)
     EXPECT_EQ(TxtHeaderLine(2),
               "Code    Name                                            Price          Date"
               "          Qnt     Pks         Cost\r\n");
-    // A full-width quantity runs into the date; the largest package count
-    // keeps all its ten digits.
+    // A blank stands between two columns, also after a code of eight, a
+    // full-width quantity and the largest package count, which keeps all
+    // its ten digits.
     EXPECT_EQ(TxtRow(Goods[0]),
-              "00012345Молоко \"Селянське\" 2,5%                      1'234.50    31.12.2026"
-              "42'949'671.992147483647    12'345.00\r\n");
+              "00012345 Молоко \"Селянське\" 2,5%                      1'234.50    31.12.2026"
+              " 42'949'671.99 2147483647    12'345.00\r\n");
+    const TGoodsRow full{"1", "N", "0.01", "", "42'949'671.99", "123456789", "42'949'671.99"};
+    EXPECT_EQ(TxtRow(full).substr(TxtRow(full).size() - 40),
+              " 42'949'671.99 123456789 42'949'671.99\r\n");
     // No date: fourteen blanks.
     EXPECT_EQ(TxtRow(Goods[1]),
               "7       Tea; green                                       0.05              "
               "         0.00       0         0.00\r\n");
     const TGoodsRow longCode{"123456789", std::string(45, 'N'), "1.00", "", "1.00", "1", "1.00"};
-    EXPECT_EQ(TxtRow(longCode).substr(0, 49), "12345678" + std::string(40, 'N') + " ");
+    EXPECT_EQ(TxtRow(longCode).substr(0, 50), "12345678 " + std::string(40, 'N') + " ");
 }
 
 TEST(CsvImportLines, ExportedRowsReadBackAsTheyWere)

@@ -16,6 +16,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 
 using namespace tv;
@@ -181,24 +183,24 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");
         QTest::newRow("English, English locale") << 2 << "en" << QByteArray(
             "Code,Name,Price,Date,Qnt,Pks,Cost,\r\n"
-            "=\"7\",Tea; green,0.05,          ,0.00,0,0.00,\r\n"
+            "=\"7\",\"Tea; green\",0.05,          ,0.00,0,0.00,\r\n"
             "=\"=1+2\",=\"=SUM(A1)\",1.00,01/02/2026,1.00,1,1.00,\r\n"
             "=\"00012345\",\"Молоко \"\"Селянське\"\" 2,5%\",1234.50,12/31/2026,10.00,3,12345.00,\r\n");
         QTest::newRow("Russian, Russian locale") << 0 << "ru" << QByteArray(
             "Код;Наименование;Цена;Дата;К-во;Упк;Стоимость;\r\n"
-            "=\"7\";\"Tea; green\";0,05;          ;0,00;0;0,00;\r\n"
-            "=\"=1+2\";=\"=SUM(A1)\";1,00;02.01.2026;1,00;1;1,00;\r\n"
-            "=\"00012345\";\"Молоко \"\"Селянське\"\" 2,5%\";1234,50;31.12.2026;10,00;3;12345,00;\r\n");
+            "=\"7\";\"Tea; green\";\"0,05\";          ;\"0,00\";0;\"0,00\";\r\n"
+            "=\"=1+2\";=\"=SUM(A1)\";\"1,00\";02.01.2026;\"1,00\";1;\"1,00\";\r\n"
+            "=\"00012345\";\"Молоко \"\"Селянське\"\" 2,5%\";\"1234,50\";31.12.2026;\"10,00\";3;\"12345,00\";\r\n");
         QTest::newRow("Ukrainian, English locale") << 1 << "en" << QByteArray(
             "Код,Найменування,Ціна,Дата,К-ть,Упк,Вартість,\r\n"
-            "=\"7\",Tea; green,0.05,          ,0.00,0,0.00,\r\n"
+            "=\"7\",\"Tea; green\",0.05,          ,0.00,0,0.00,\r\n"
             "=\"=1+2\",=\"=SUM(A1)\",1.00,02.01.2026,1.00,1,1.00,\r\n"
             "=\"00012345\",\"Молоко \"\"Селянське\"\" 2,5%\",1234.50,31.12.2026,10.00,3,12345.00,\r\n");
         QTest::newRow("English, German locale") << 2 << "de" << QByteArray(
             "Code;Name;Price;Date;Qnt;Pks;Cost;\r\n"
-            "=\"7\";\"Tea; green\";0,05;          ;0,00;0;0,00;\r\n"
-            "=\"=1+2\";=\"=SUM(A1)\";1,00;01/02/2026;1,00;1;1,00;\r\n"
-            "=\"00012345\";\"Молоко \"\"Селянське\"\" 2,5%\";1234,50;12/31/2026;10,00;3;12345,00;\r\n");
+            "=\"7\";\"Tea; green\";\"0,05\";          ;\"0,00\";0;\"0,00\";\r\n"
+            "=\"=1+2\";=\"=SUM(A1)\";\"1,00\";01/02/2026;\"1,00\";1;\"1,00\";\r\n"
+            "=\"00012345\";\"Молоко \"\"Селянське\"\" 2,5%\";\"1234,50\";12/31/2026;\"10,00\";3;\"12345,00\";\r\n");
     }
 
     void csvFile()
@@ -219,12 +221,12 @@ private slots:
             "Code    Name                                            Price          Date          Qnt     Pks         Cost\r\n"
             "7       Tea; green                                       0.05                       0.00       0         0.00\r\n"
             "=1+2    =SUM(A1)                                         1.00    01/02/2026         1.00       1         1.00\r\n"
-            "00012345Молоко \"Селянське\" 2,5%                      1'234.50    12/31/2026        10.00       3    12'345.00\r\n");
+            "00012345 Молоко \"Селянське\" 2,5%                      1'234.50    12/31/2026        10.00       3    12'345.00\r\n");
         QTest::newRow("Russian") << 0 << QByteArray(
             "Код     Наименование                                     Цена          Дата         К-во     Упк    Стоимость\r\n"
             "7       Tea; green                                       0.05                       0.00       0         0.00\r\n"
             "=1+2    =SUM(A1)                                         1.00    02.01.2026         1.00       1         1.00\r\n"
-            "00012345Молоко \"Селянське\" 2,5%                      1'234.50    31.12.2026        10.00       3    12'345.00\r\n");
+            "00012345 Молоко \"Селянське\" 2,5%                      1'234.50    31.12.2026        10.00       3    12'345.00\r\n");
     }
 
     void txtFile()
@@ -599,44 +601,147 @@ private slots:
         QCOMPARE(messages.Shown.size(), size_t(1));
     }
 
-    // A line that cannot be written stops the import with the error; it is
-    // not offered as a bad line, and what was written before stays.
+    // A line that cannot be written stops the import with the error, its
+    // file and the system's reason; it is not offered as a bad line, what
+    // was written before stays, and the summary counts it.
     void importStopsAtAWriteError()
     {
         QTemporaryDir dir;
         const std::string path = dir.filePath("in.csv").toStdString();
         WriteFile(path, "=\"1\";A;1,00;;1,00;1;1,00;\r\n=\"2\";B;1,00;;1,00;1;1,00;\r\n"
                         "=\"3\";C;1,00;;1,00;1;1,00;\r\n");
-        TFaultEnv env;
-        TOpenStore store(&env);
+        for (int k = 0; k < 3; ++k) {
+            TFaultEnv env;
+            TOpenStore store(&env);
+            TScriptedMessages messages;
+            TDesk desk(path);
+            // The writes of one line: the first failing write that one
+            // insert does not reach.
+            int writes = 0;
+            for (int n = 1; writes == 0; ++n) {
+                env.FailWrite(n);
+                try {
+                    Store.InsertGoods("0", "probe", "1.00", "1.00", "1", "");
+                    writes = n - 1;
+                } catch (const Exception&) {
+                }
+            }
+            env.ClearFaults();
+            Store.Goods().First();
+            Store.DeleteGoods();
+            env.FailWrite(k * writes + 2);
+            CsvImport.SetLanguage(2);
+            CsvImport.Execute();
+            CsvImport.SetLanguage(0);
+            env.ClearFaults();
+            QCOMPARE(messages.Shown.size(), size_t(2));
+            const QStringList error = QString::fromStdString(messages.Shown[0].Text).split("\r\n");
+            QCOMPARE(error.size(), 3);
+            QCOMPARE(error[0].toStdString(), path);
+            QCOMPARE(error[1], QString("Error while executing import!"));
+            QVERIFY2(error[2].contains("/Data/") && error[2].endsWith(": No space left on device"),
+                     qPrintable(error[2]));
+            QCOMPARE(messages.Shown[0].Flags, MB_ONEBUTTON | MB_ICONEXCLAMATION);
+            QCOMPARE(messages.Shown[1].Text, "New products recieved to warehouse: " + std::to_string(k));
+            QCOMPARE(messages.Shown[1].Flags, MB_ONEBUTTON | MB_ICONEXCLAMATION);
+            QCOMPARE(Store.Goods().RecordCount(), k);
+        }
+    }
+
+    // A file that cannot be read: the path, the error text and the system's
+    // words, no English sentence of ours in a Russian box.
+    void importOfAnUnreadableFile()
+    {
+        QTemporaryDir dir;
+        // A folder of the name opens but cannot be read.
+        const std::string path = dir.filePath("in.csv").toStdString();
+        std::filesystem::create_directory(path);
+        TOpenStore store;
         TScriptedMessages messages;
         TDesk desk(path);
-        // The writes of one line: the first failing write that one insert
-        // does not reach.
-        int writes = 0;
-        for (int n = 1; writes == 0; ++n) {
-            env.FailWrite(n);
-            try {
-                Store.InsertGoods("0", "probe", "1.00", "1.00", "1", "");
-                writes = n - 1;
-            } catch (const Exception&) {
-            }
-        }
-        env.ClearFaults();
-        Store.Goods().First();
-        Store.DeleteGoods();
-        env.FailWrite(writes + 2);
+        CsvImport.Execute();
+        QCOMPARE(messages.Shown.size(), size_t(1));
+        QCOMPARE(messages.Shown[0].Text,
+                 path + "\r\nОшибка при выполнении импорта!\r\n" + std::strerror(EISDIR));
+        QCOMPARE(Store.Goods().RecordCount(), 0);
+    }
+
+    // Text the data file cannot store is asked about like any bad line;
+    // what 1251 holds in another form is stored as that form.
+    void importUnusualText_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("asked");
+        QTest::addColumn<QString>("summary");
+        QTest::addColumn<QString>("goods");
+        const QByteArray cafe("=\"1\";Caf\xC3\xA9 M\xC3\xBCller;1,00;;1,00;1;1,00;");
+        const QByteArray nul("=\"3\";a\0b;1,00;;1,00;1;1,00;", 27);
+        QTest::newRow("letters 1251 has not") << cafe + "\r\n"
+            << QStringList{QString::fromUtf8(cafe)}
+            << "New products recieved to warehouse: 0\r\nData strings missed in import file: 1" << "";
+        QTest::newRow("apostrophe and thin space")
+            << QByteArray("=\"2\";\xD0\xBC\xCA\xBC\xD1\x8F\xD1\x82\xD0\xB0 1\xE2\x80\x89kg;1,00;;1,00;1;1,00;\r\n")
+            << QStringList{} << "New products recieved to warehouse: 1" << "2|м\u2019ята 1 kg|1.00|1.00|1|1.00\n";
+        QTest::newRow("a NUL byte") << nul + "\r\n" + "=\"4\";Ok;1,00;;1,00;1;1,00;\r\n"
+            << QStringList{QString::fromUtf8(nul)}
+            << "New products recieved to warehouse: 1\r\nData strings missed in import file: 1"
+            << "4|Ok|1.00|1.00|1|1.00\n";
+        QTest::newRow("byte-order mark before 1251")
+            << QByteArray("\xEF\xBB\xBF=\"5\";\xD7\xE0\xE9;1,00;;1,00;1;1,00;\r\n")
+            << QStringList{} << "New products recieved to warehouse: 1" << "5|Чай|1.00|1.00|1|1.00\n";
+    }
+
+    void importUnusualText()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, asked);
+        QFETCH(QString, summary);
+        QFETCH(QString, goods);
+        QTemporaryDir dir;
+        const std::string path = dir.filePath("in.csv").toStdString();
+        WriteFile(path, bytes.toStdString());
+        TOpenStore store;
+        TScriptedMessages messages;
+        TDesk desk(path);
+        QLocale::setDefault(LocaleOf("ru"));
         CsvImport.SetLanguage(2);
         CsvImport.Execute();
         CsvImport.SetLanguage(0);
-        env.ClearFaults();
-        QCOMPARE(messages.Shown.size(), size_t(1));
+        QCOMPARE(messages.Shown.size(), size_t(asked.size() + 1));
+        for (qsizetype i = 0; i < asked.size(); ++i)
+            QCOMPARE(QString::fromStdString(messages.Shown[size_t(i)].Text),
+                     "Can't import data string:\r\n" + asked[i]);
+        QCOMPARE(QString::fromStdString(messages.Shown.back().Text), summary);
+        QCOMPARE(QString::fromStdString(GoodsText()), goods);
+    }
+
+    // A bad line of 50 MB: the question shows its first characters, cut
+    // visibly, in pieces that fit the box.
+    void importOfAHugeBadLine()
+    {
+        TFormMessageBox form;
+        QTemporaryDir dir;
+        const std::string path = dir.filePath("in.csv").toStdString();
+        WriteFile(path, "=\"1\";" + std::string(50 << 20, 'x') + "\r\n=\"2\";B;1,00;;1,00;1;1,00;\r\n");
+        TOpenStore store;
+        TScriptedMessages messages;
+        TDesk desk(path);
+        CsvImport.SetLanguage(2);
+        CsvImport.Execute();
+        CsvImport.SetLanguage(0);
+        QCOMPARE(messages.Shown.size(), size_t(2));
+        const std::string prefix = "Can't import data string:\r\n";
         const std::string& text = messages.Shown[0].Text;
-        QCOMPARE(text.substr(0, path.size() + 31), path + "\r\nError while executing import!");
-        QCOMPARE(messages.Shown[0].Flags, MB_ONEBUTTON | MB_ICONEXCLAMATION);
-        QCOMPARE(Store.Goods().RecordCount(), 1);
-        Store.Goods().First();
-        QCOMPARE(Store.Goods().Code.GetText(), std::string("1"));
+        QCOMPARE(text.substr(0, prefix.size()), prefix);
+        const QStringList pieces = QString::fromStdString(text.substr(prefix.size())).split("\r\n");
+        const QString joined = pieces.join(QString());
+        QCOMPARE(joined.size(), 300);
+        QCOMPARE(joined, "=\"1\";" + QString(294, 'x') + QChar(0x2026));
+        const QFontMetrics fm(form.LbQuery->font());
+        for (const QString& piece : pieces)
+            QVERIFY(fm.horizontalAdvance(piece) < form.LbQuery->width());
+        QCOMPARE(messages.Shown[1].Text,
+                 std::string("New products recieved to warehouse: 1\r\nData strings missed in import file: 1"));
     }
 
     void listReportRows()

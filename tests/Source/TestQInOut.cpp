@@ -294,6 +294,7 @@ private slots:
         int ended = 0;
         TImportProbe import;
         import.Run = [&] { ran = true; };
+        import.SetLanguage(2);
         QWidget window;
         QMenu exportMenu, importMenu, reportMenu;
         TInOutManager manager(&window, &exportMenu, &importMenu, &reportMenu, {&import}, {},
@@ -303,7 +304,8 @@ private slots:
         QCOMPARE(ended, 1);
         QCOMPARE(messages.Shown.size(), size_t(1));
         QCOMPARE(messages.Shown[0].Text, "An error occured while copying files to the folder\r\n" +
-                                             store.Path() + "Hist/0000-00-00");
+                                             store.Path() + "Hist/0000-00-00\r\n"
+                                             "The import was not run: nothing was received to warehouse.");
         QCOMPARE(messages.Shown[0].Caption, std::string("Backup data"));
         QCOMPARE(messages.Shown[0].Flags, MB_ONEBUTTON | MB_ICONEXCLAMATION);
         QCOMPARE(Store.Goods().RecordCount(), 2);
