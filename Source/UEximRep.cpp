@@ -4,6 +4,7 @@
 #include "UDateTime.h"
 #include "UException.h"
 #include "UFields.h"
+#include "UFile.h"
 #include "UMessageBoxForm.h"
 #include "UMessages.h"
 #include "UPdfFileDevice.h"
@@ -207,9 +208,13 @@ void TGoodsRecords::ForEach(int32_t from, int32_t to, F&& f) const
     }
 }
 
-class EFileWrite : public Exception {
+// A failed write of an export file, with the system's reason.
+class EFileWrite : public EFileError {
 public:
-    explicit EFileWrite(const std::string& path) : Exception("Cannot write " + path, "EInOutError") {}
+    explicit EFileWrite(const std::string& path, int error = errno)
+        : EFileError("Cannot write", path, error != 0 ? std::strerror(error) : "", "EInOutError")
+    {
+    }
 };
 
 } // namespace
@@ -240,8 +245,12 @@ void TFileExport::Execute()
         path += ext;
     try {
         WriteFile(path);
-    } catch (const std::exception&) {
-        ShowFileError(path, texts[ceError], texts[ceTitle], texts[ceErrorHint]);
+    } catch (const std::exception& e) {
+        // The path stands above already: of a file's failure only the reason.
+        const auto* file = dynamic_cast<const EFileError*>(&e);
+        const std::string reason = file ? file->Reason() : std::string();
+        ShowFileError(path, texts[ceError] + (reason.empty() ? "" : "\r\n" + reason), texts[ceTitle],
+                      texts[ceErrorHint]);
         return;
     }
     ShellOpen(path);
@@ -271,7 +280,7 @@ void TFileExport::WriteFile(const std::string& path)
 void TFileExport::WriteRow(const TGoodsRow& row)
 {
     if (!FFile)
-        throw EFileWrite("the export file");
+        throw EFileWrite("the export file", 0);
     std::string line;
     AppendRow(line, row);
     if (std::fwrite(line.data(), 1, line.size(), FFile) != line.size())

@@ -15,8 +15,9 @@ const char* const SWriteError = "Ошибка записи в файл";
 const char* const SReplaced = "Файл данных удален или заменен, изменение не записано";
 } // namespace
 
-EFileError::EFileError(const std::string& text, const std::string& path, const std::string& reason)
-    : Exception(text + "\r\n" + path + (reason.empty() ? "" : ": " + reason)),
+EFileError::EFileError(const std::string& text, const std::string& path, const std::string& reason,
+                       const char* className)
+    : Exception(text + "\r\n" + path + (reason.empty() ? "" : ": " + reason), className),
       FText(text), FPath(path), FReason(reason)
 {
 }

@@ -16,7 +16,8 @@ namespace tv {
 // system's reason, shown as the text, a line break, the file and the reason.
 class EFileError : public Exception {
 public:
-    EFileError(const std::string& text, const std::string& path, const std::string& reason);
+    EFileError(const std::string& text, const std::string& path, const std::string& reason,
+               const char* className = "Exception");
     const std::string& Text() const { return FText; }
     const std::string& Path() const { return FPath; }
     const std::string& Reason() const { return FReason; }

@@ -25,6 +25,18 @@ static TLocalDbEdit* Make(EditKind kind, QWidget* parent) {
     }
 }
 
+// Types the text key by key; a character the keyboard map of the test has
+// no key for comes as the key event a layout would give for it.
+static void TypeText(QWidget* widget, const QString& text) {
+    for (const uint c : text.toUcs4()) {
+        const QString ch = QString::fromUcs4(reinterpret_cast<const char32_t*>(&c), 1);
+        if (c < 0x80)
+            QTest::keyClicks(widget, ch);
+        else
+            QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, ch, Qt::NoModifier);
+    }
+}
+
 class TestQEdits : public QObject {
     Q_OBJECT
 
@@ -97,6 +109,15 @@ private slots:
         QTest::newRow("TIntEdit digits only, right") << KindInt << "1a2 3-" << "123" << int(Qt::AlignRight);
         QTest::newRow("TStrIntEdit digits only, left") << KindStrInt << "1a2 3-" << "123" << int(Qt::AlignLeft);
         QTest::newRow("TStringEdit free text, left") << KindString << "1a2 3-" << "1a2 3-" << int(Qt::AlignLeft);
+        // What the data file cannot store is refused as typed; what it holds
+        // in another form is taken.
+        QTest::newRow("TStringEdit refuses letters 1251 has not")
+            << KindString << QString::fromUtf8("Café Müller") << "Caf Mller" << int(Qt::AlignLeft);
+        QTest::newRow("TStringEdit takes Cyrillic, apostrophe, thin space")
+            << KindString << QString::fromUtf8("Ґудзʼ№\u2009є«»") << QString::fromUtf8("Ґудзʼ№\u2009є«»")
+            << int(Qt::AlignLeft);
+        QTest::newRow("TStringEdit refuses Greek and emoji")
+            << KindString << QString::fromUtf8("aα\U0001F600b") << "ab" << int(Qt::AlignLeft);
         QTest::newRow("TMoneyEdit, right") << KindMoney << "" << "0.00" << int(Qt::AlignRight);
     }
     void typing() {
@@ -105,7 +126,7 @@ private slots:
         QFETCH(QString, want);
         QFETCH(int, alignment);
         std::unique_ptr<TLocalDbEdit> edit(Make(kind, nullptr));
-        QTest::keyClicks(edit.get(), keys);
+        TypeText(edit.get(), keys);
         QCOMPARE(edit->text(), want);
         QCOMPARE(int(edit->alignment() & Qt::AlignHorizontal_Mask), alignment);
 
@@ -127,7 +148,9 @@ private slots:
         QTest::newRow("TIntEdit digits") << KindInt << "45" << "1245";
         QTest::newRow("TIntEdit letters refused") << KindInt << "4b" << "12";
         QTest::newRow("TStrIntEdit blank refused") << KindStrInt << "4 5" << "12";
-        QTest::newRow("TStringEdit anything") << KindString << "4b" << "124b";
+        QTest::newRow("TStringEdit text 1251 holds") << KindString << QString::fromUtf8("4b Її") << QString::fromUtf8("124b Її");
+        QTest::newRow("TStringEdit a text with a letter 1251 has not refused")
+            << KindString << QString::fromUtf8("Café") << "12";
     }
     void pastingIntoDigitEdits() {
         QFETCH(EditKind, kind);
