@@ -165,31 +165,29 @@ std::string Cp1251ToUtf8(std::string_view bytes)
     return out;
 }
 
-std::string Utf8ToCp1251(std::string_view text)
+namespace {
+
+// Each UTF-8 character as the byte byteOf gives it, "?" where it gives -1,
+// and every byte of invalid UTF-8 as "?".
+template <class F>
+std::string ToCp1251(std::string_view text, F byteOf)
 {
     std::string out;
     out.reserve(text.size());
     for (size_t pos = 0; pos < text.size();) {
         const TDecoded d = DecodeAt(text, pos);
         pos += d.Len;
-        const int b = d.Ok ? CharToByte(d.Char) : -1;
+        const int b = d.Ok ? byteOf(d.Char) : -1;
         out += b < 0 ? '?' : static_cast<char>(b);
     }
     return out;
 }
 
-std::string TextToCp1251(std::string_view text)
-{
-    std::string out;
-    out.reserve(text.size());
-    for (size_t pos = 0; pos < text.size();) {
-        const TDecoded d = DecodeAt(text, pos);
-        pos += d.Len;
-        const int b = d.Ok ? FoldedByte(d.Char) : -1;
-        out += b < 0 ? '?' : static_cast<char>(b);
-    }
-    return out;
-}
+} // namespace
+
+std::string Utf8ToCp1251(std::string_view text) { return ToCp1251(text, CharToByte); }
+
+std::string TextToCp1251(std::string_view text) { return ToCp1251(text, FoldedByte); }
 
 int Cp1251ByteOf(char32_t c)
 {

@@ -163,6 +163,20 @@ std::string ExportSample(TFileExport& exporter, int language, const QString& loc
     return ReadFile(path);
 }
 
+// Imports a file of the bytes under a Russian locale with the import in the
+// language.
+void ImportUnderRussianLocale(const std::string& bytes, int language)
+{
+    QTemporaryDir dir;
+    const std::string path = dir.filePath("in.csv").toStdString();
+    WriteFile(path, bytes);
+    TDesk desk(path);
+    QLocale::setDefault(LocaleOf("ru"));
+    CsvImport.SetLanguage(uint8_t(language));
+    CsvImport.Execute();
+    CsvImport.SetLanguage(0);
+}
+
 } // namespace
 
 class TestQEximRep : public QObject {
@@ -475,14 +489,9 @@ private slots:
     void importEncodings()
     {
         QFETCH(QByteArray, bytes);
-        QTemporaryDir dir;
-        const std::string path = dir.filePath("in.csv").toStdString();
-        WriteFile(path, bytes.toStdString());
         TOpenStore store;
         TScriptedMessages messages;
-        TDesk desk(path);
-        QLocale::setDefault(LocaleOf("ru"));
-        CsvImport.Execute();
+        ImportUnderRussianLocale(bytes.toStdString(), 0);
         QCOMPARE(GoodsText(), std::string("1|Чай «Її»|1.00|2.00|1|2.00\n"));
     }
 
@@ -510,25 +519,19 @@ private slots:
         QFETCH(QString, summary);
         QFETCH(int, icon);
         QFETCH(QString, codes);
-        QTemporaryDir dir;
-        const std::string path = dir.filePath("in.csv").toStdString();
-        WriteFile(path, "Code;Name;Price;Date;Qnt;Pks;Cost;\r\n"
-                        "=\"1\";A;1,00;;1,00;1;1,00;\r\n"
-                        "garbage\r\n"
-                        "=\"2\";B;1,00;;1,00;-1;1,00;\r\n"
-                        "=\"3\";C;1,00;;1,00;1;1,00;\r\n"
-                        "\r\n"
-                        "=\"4\";D;1,00;x;y;1,00;1;1,00;\r\n"
-                        "code;name;price;date;qnt;pks;cost\r\n"
-                        "=\"5\";E;1,00;;1,00;1;\r\n");
+        const std::string bytes = "Code;Name;Price;Date;Qnt;Pks;Cost;\r\n"
+                                  "=\"1\";A;1,00;;1,00;1;1,00;\r\n"
+                                  "garbage\r\n"
+                                  "=\"2\";B;1,00;;1,00;-1;1,00;\r\n"
+                                  "=\"3\";C;1,00;;1,00;1;1,00;\r\n"
+                                  "\r\n"
+                                  "=\"4\";D;1,00;x;y;1,00;1;1,00;\r\n"
+                                  "code;name;price;date;qnt;pks;cost\r\n"
+                                  "=\"5\";E;1,00;;1,00;1;\r\n";
         TOpenStore store;
         TScriptedMessages messages;
         messages.Answers.assign(answers.begin(), answers.end());
-        TDesk desk(path);
-        QLocale::setDefault(LocaleOf("ru"));
-        CsvImport.SetLanguage(2);
-        CsvImport.Execute();
-        CsvImport.SetLanguage(0);
+        ImportUnderRussianLocale(bytes, 2);
         QCOMPARE(messages.Shown.size(), size_t(answers.size() + 1));
         const TScriptedMessages::TShown& ask = messages.Shown[0];
         QCOMPARE(ask.Text, std::string("Can't import data string:\r\ngarbage"));
@@ -701,16 +704,9 @@ private slots:
         QFETCH(QStringList, asked);
         QFETCH(QString, summary);
         QFETCH(QString, goods);
-        QTemporaryDir dir;
-        const std::string path = dir.filePath("in.csv").toStdString();
-        WriteFile(path, bytes.toStdString());
         TOpenStore store;
         TScriptedMessages messages;
-        TDesk desk(path);
-        QLocale::setDefault(LocaleOf("ru"));
-        CsvImport.SetLanguage(2);
-        CsvImport.Execute();
-        CsvImport.SetLanguage(0);
+        ImportUnderRussianLocale(bytes.toStdString(), 2);
         QCOMPARE(messages.Shown.size(), size_t(asked.size() + 1));
         for (qsizetype i = 0; i < asked.size(); ++i)
             QCOMPARE(QString::fromStdString(messages.Shown[size_t(i)].Text),
