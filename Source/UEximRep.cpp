@@ -474,7 +474,7 @@ void TCsvImport::Execute()
                                     LanguageSeparators(2)};
     try {
         for (const std::string& line : DecodeTextLines(bytes)) {
-            if (IsAnyCsvHeader(TrimText(line), CsvSeparators.List))
+            if (IsCsvHeaderLine(line, CsvSeparators.List))
                 continue;
             // A text the data file would store changed is no goods line.
             bool accepted = false;

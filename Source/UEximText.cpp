@@ -352,25 +352,31 @@ std::string TxtHeaderLine(int language)
     return out;
 }
 
+namespace {
+
+// Where the field at pos ends: at the separator that ends it, or at the end
+// of the line.
+size_t CsvFieldEnd(std::string_view line, size_t pos, char separator)
+{
+    if (pos >= line.size() || line[pos] != '"')
+        return std::min(line.find(separator, pos), line.size());
+    bool inside = false;
+    for (; pos < line.size(); ++pos) {
+        if (line[pos] == separator && !inside)
+            break;
+        if (line[pos] == '"')
+            inside = !inside;
+    }
+    return pos;
+}
+
+} // namespace
+
 std::string NextCsvField(const std::string& line, size_t& pos, char separator)
 {
-    std::string field;
-    const bool quoted = pos < line.size() && line[pos] == '"';
-    if (!quoted) {
-        const size_t end = std::min(line.find(separator, pos), line.size());
-        field.assign(line, pos, end - pos);
-        pos = end < line.size() ? end + 1 : end;
-        return field;
-    }
-    bool inside = false;
-    while (pos < line.size()) {
-        const char c = line[pos++];
-        if (c == separator && !(quoted && inside))
-            break;
-        if (quoted && c == '"')
-            inside = !inside;
-        field += c;
-    }
+    const size_t end = CsvFieldEnd(line, pos, separator);
+    std::string field = line.substr(pos, end - pos);
+    pos = end < line.size() ? end + 1 : end;
     return field;
 }
 
@@ -413,11 +419,23 @@ std::string CsvToMoney(const std::string& text, char decimal)
 
 bool ParseCsvLine(const std::string& line, TCsvSeparators sep, TCsvGoods& goods)
 {
-    std::vector<std::string> fields;
-    for (size_t pos = 0; pos < line.size() && fields.size() <= 7;)
-        fields.push_back(NextCsvField(line, pos, sep.List));
-    if (fields.size() != 6 && fields.size() != 7)
+    // The fields are counted before any is copied: a long line of the wrong
+    // shape costs one pass.
+    size_t starts[9];
+    size_t count = 0;
+    for (size_t pos = 0; pos < line.size() && count <= 7; ++count) {
+        starts[count] = pos;
+        const size_t end = CsvFieldEnd(line, pos, sep.List);
+        pos = end < line.size() ? end + 1 : end;
+        starts[count + 1] = pos;
+    }
+    if (count != 6 && count != 7)
         return false;
+    std::string fields[6];
+    for (size_t i = 0; i < 6; ++i) {
+        const size_t from = starts[i];
+        fields[i] = line.substr(from, CsvFieldEnd(line, from, sep.List) - from);
+    }
     const std::string code = CsvUnquote(fields[0]);
     const std::string wrapped = ExcelTextValue(code);
     goods.Code = wrapped != code ? wrapped : DigitsOnly(code);
@@ -437,6 +455,18 @@ bool IsCsvHeader(const std::string& text, int language, char separator)
     return text.size() == h.size() && AnsiSameText(text, h);
 }
 
+bool IsCsvHeaderLine(std::string_view line, char localeSeparator)
+{
+    // Longer than any header once its blanks are off: not copied to compare.
+    constexpr size_t longest = 256;
+    size_t b = 0, e = line.size();
+    while (b < e && static_cast<unsigned char>(line[b]) <= ' ')
+        ++b;
+    while (e > b && static_cast<unsigned char>(line[e - 1]) <= ' ')
+        --e;
+    return e - b <= longest && IsAnyCsvHeader(std::string(line.substr(b, e - b)), localeSeparator);
+}
+
 bool IsAnyCsvHeader(const std::string& text, char localeSeparator)
 {
     for (int language = 0; language < LanguageCount; ++language) {
@@ -452,23 +482,21 @@ bool IsAnyCsvHeader(const std::string& text, char localeSeparator)
 std::vector<std::string> DecodeTextLines(const std::string& bytes)
 {
     const bool marked = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0;
-    const std::string_view body = std::string_view(bytes).substr(marked ? 3 : 0);
-    const std::string text = IsValidUtf8(body) ? std::string(body) : Cp1251ToUtf8(body);
-    std::vector<std::string> lines;
-    std::string line;
-    for (size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '\r' || c == '\n') {
-            lines.push_back(line);
-            line.clear();
-            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
-                ++i;
-        } else {
-            line += c;
-        }
+    std::string_view text = std::string_view(bytes).substr(marked ? 3 : 0);
+    std::string converted;
+    if (!IsValidUtf8(text)) {
+        converted = Cp1251ToUtf8(text);
+        text = converted;
     }
-    if (!line.empty())
-        lines.push_back(line);
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < text.size()) {
+        const size_t end = std::min(text.find_first_of("\r\n", start), text.size());
+        lines.emplace_back(text.substr(start, end - start));
+        if (end == text.size())
+            break;
+        start = end + (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n' ? 2 : 1);
+    }
     return lines;
 }
 

@@ -123,6 +123,9 @@ bool ParseCsvLine(const std::string& line, TCsvSeparators separators, TCsvGoods&
 bool IsCsvHeader(const std::string& text, int language, char separator);
 // IsCsvHeader in any language with the given separator or a language's own.
 bool IsAnyCsvHeader(const std::string& text, char localeSeparator);
+// IsAnyCsvHeader of the line without its surrounding blanks and control
+// characters.
+bool IsCsvHeaderLine(std::string_view line, char localeSeparator);
 
 // A line as a question may show it: at most limit characters, and when it
 // is longer its first limit - 1 characters and "…".
