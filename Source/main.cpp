@@ -17,7 +17,9 @@
 #include "UTextConst.h"
 #include "UTopWindows.h"
 
+#include <QCoreApplication>
 #include <QEvent>
+#include <QIcon>
 #include <QTimer>
 
 #include <cstdio>
@@ -128,6 +130,8 @@ int RunProgram(TStoreApplication& app)
 int main(int argc, char** argv)
 {
     TStoreApplication app(argc, argv);
+    // The icon the setup program puts beside the program, as its entries show it.
+    app.setWindowIcon(QIcon(QCoreApplication::applicationDirPath() + "/tarnovell.png"));
     try {
         return RunProgram(app);
     } catch (...) {

@@ -3,6 +3,7 @@
 #include "UExeFile.h"
 #include "UFileUtils.h"
 
+#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -34,8 +35,10 @@ bool WriteInstalledFile(const std::string& fileName, const std::string& data, bo
     }
     if (WriteFileAtomic(fileName, data))
         return true;
+    const int error = errno;
     if (made)
         ::unlink(fileName.c_str());
+    errno = error;
     return false;
 }
 

@@ -18,7 +18,7 @@ bool ReadCarriedFile(const std::string& type, const std::string& name, std::stri
 // new one is complete). A new file gets the mode rwxr-xr-x, as far as the
 // user's file-creation mask allows, when executable is set; an existing one
 // keeps its mode. False when the file could not be written; a file made for
-// the attempt is then removed.
+// the attempt is then removed, and errno tells why.
 bool WriteInstalledFile(const std::string& fileName, const std::string& data, bool executable);
 
 } // namespace tv

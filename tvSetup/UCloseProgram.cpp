@@ -1,10 +1,15 @@
 #include "UCloseProgram.h"
 
 #include "UAppSelect.h"
+#include "UInstallation.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
 
 #include <QElapsedTimer>
 #include <QThread>
 
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <filesystem>
@@ -14,6 +19,8 @@
 namespace tv {
 
 namespace {
+
+namespace fs = std::filesystem;
 
 std::string WithoutDelimiter(std::string folder)
 {
@@ -62,8 +69,47 @@ bool ProcessRuns(std::int64_t pid)
     return close == std::string::npos || close + 2 >= line.size() || line[close + 2] != 'Z';
 }
 
+std::vector<std::int64_t> ProcessesOf(const std::string& program)
+{
+    std::vector<std::int64_t> found;
+    std::error_code ec;
+    const fs::path wanted = fs::weakly_canonical(program, ec);
+    if (ec)
+        return found;
+    for (const fs::directory_entry& entry : fs::directory_iterator("/proc", ec)) {
+        const std::string name = entry.path().filename().string();
+        if (name.empty() || name.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        std::error_code linkError;
+        std::string exe = fs::read_symlink(entry.path() / "exe", linkError).string();
+        if (linkError)
+            continue;
+        // A program whose file was replaced or removed since it started.
+        const std::string deleted = " (deleted)";
+        if (exe.ends_with(deleted))
+            exe.erase(exe.size() - deleted.size());
+        const std::int64_t pid = std::stoll(name);
+        if (exe == wanted.string() && ProcessRuns(pid))
+            found.push_back(pid);
+    }
+    return found;
+}
+
 bool CloseRunningProgram(const std::string& folder, const TCloseTiming& timing)
 {
+    if (QCoreApplication::instance() != nullptr && QThread::currentThread() == qApp->thread()) {
+        // The search and the waits block; the window goes on painting and
+        // answering meanwhile.
+        std::atomic<bool> closed = false;
+        QEventLoop loop;
+        QThread* worker = QThread::create([&] { closed = CloseRunningProgram(folder, timing); });
+        QObject::connect(worker, &QThread::finished, &loop, &QEventLoop::quit);
+        worker->start();
+        loop.exec();
+        worker->wait();
+        delete worker;
+        return closed;
+    }
     std::set<std::int64_t> asked;
     TWindow window = FindProgramIn(folder);
     for (int sent = 0; window != 0 && sent < timing.Requests; ++sent) {
@@ -83,7 +129,8 @@ bool CloseRunningProgram(const std::string& folder, const TCloseTiming& timing)
             QThread::msleep(20);
         }
     }
-    return true;
+    // A copy that gave no answer was not listed, but it runs all the same.
+    return ProcessesOf(WithoutDelimiter(folder) + "/" + ProgramFileName).empty();
 }
 
 } // namespace tv

@@ -4,7 +4,9 @@
 
 #include "UTopWindows.h"
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace tv {
 
@@ -28,8 +30,13 @@ struct TCloseTiming {
 // Asks the program running from the folder to end until no window of it is
 // found, at most timing.Requests times, then waits until every process asked
 // has really ended (it may still be writing its files). True when none runs
-// any more.
+// any more, also none that does not answer. Called on the GUI thread, it
+// keeps the event loop running while it waits.
 bool CloseRunningProgram(const std::string& folder, const TCloseTiming& timing = {});
+
+// The running processes of the program file (links resolved), also when the
+// file was replaced since they started.
+std::vector<std::int64_t> ProcessesOf(const std::string& program);
 
 // Whether the process still runs (a process that ended but was not yet
 // reaped by its parent counts as ended).

@@ -6,7 +6,11 @@
 #include <QDir>
 #include <QStandardPaths>
 
+#include <cerrno>
+#include <filesystem>
 #include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace tv {
 
@@ -14,17 +18,21 @@ namespace {
 
 std::string SpecialFolder(QStandardPaths::StandardLocation location, bool create)
 {
-    const QString path = QStandardPaths::writableLocation(location);
-    if (path.isEmpty())
+    const std::string path = QStandardPaths::writableLocation(location).toStdString();
+    if (path.empty()) {
+        errno = ENOENT;
         return {};
-    if (create && !QDir().mkpath(path))
+    }
+    std::error_code ec;
+    if (create)
+        std::filesystem::create_directories(path, ec);
+    if (!ec && !std::filesystem::is_directory(path, ec) && !ec)
+        ec = std::make_error_code(std::errc::not_a_directory);
+    if (ec) {
+        errno = ec.value();
         return {};
-    if (!QFileInfo(path).isDir())
-        return {};
-    std::string folder = path.toStdString();
-    if (folder.back() != '/')
-        folder += '/';
-    return folder;
+    }
+    return path.back() == '/' ? path : path + '/';
 }
 
 // Escapes of a string value; applied after the quoting of Exec.
@@ -72,6 +80,26 @@ std::string StripExtension(const std::string& linkName)
     return linkName;
 }
 
+std::string XmlText(const std::string& text)
+{
+    std::string out;
+    for (const char c : text) {
+        switch (c) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        default: out += c;
+        }
+    }
+    return out;
+}
+
+bool IsFolder(const std::string& path)
+{
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
 std::string FolderOf(const std::string& file)
 {
     const auto slash = file.rfind('/');
@@ -83,6 +111,10 @@ std::string FolderOf(const std::string& file)
 std::string GetProgramsFolder(bool create) { return SpecialFolder(QStandardPaths::ApplicationsLocation, create); }
 
 std::string GetDesktopFolder(bool create) { return SpecialFolder(QStandardPaths::DesktopLocation, create); }
+
+std::string ProgramsFolderName() { return QStandardPaths::writableLocation(QStandardPaths::ApplicationsLocation).toStdString(); }
+
+std::string DesktopFolderName() { return QStandardPaths::writableLocation(QStandardPaths::DesktopLocation).toStdString(); }
 
 std::string ExecValue(const std::string& program)
 {
@@ -124,12 +156,12 @@ std::string ExecProgram(const std::string& execValue)
 }
 
 std::string DesktopEntryText(const std::string& target, const std::string& linkName,
-                             const std::string& description, const std::string& icon)
+                             const std::string& description, const std::string& icon, const std::string& name)
 {
     std::string text = "[Desktop Entry]\n"
                        "Type=Application\n"
                        "Version=1.0\n"
-                       "Name=" + EscapeValue(StripExtension(linkName)) + "\n";
+                       "Name=" + EscapeValue(name.empty() ? StripExtension(linkName) : name) + "\n";
     if (!description.empty())
         text += "Comment=" + EscapeValue(description) + "\n";
     text += "Exec=" + ExecValue(target) + "\n";
@@ -137,15 +169,17 @@ std::string DesktopEntryText(const std::string& target, const std::string& linkN
     if (!icon.empty())
         text += "Icon=" + EscapeValue(icon) + "\n";
     text += "Terminal=false\n"
-            "Categories=Office;\n";
+            "Categories=Office;\n"
+            "StartupWMClass=" + EscapeValue(target.substr(target.rfind('/') + 1)) + "\n";
     return text;
 }
 
 bool CreateShellLink(const std::string& target, const std::string& linkName, const std::string& description,
-                     const std::string& icon, std::string& linkPath, const std::string& folder)
+                     const std::string& icon, std::string& linkPath, const std::string& folder,
+                     const std::string& name)
 {
     linkPath = folder.empty() || folder.back() == '/' ? folder + linkName : folder + "/" + linkName;
-    return WriteInstalledFile(linkPath, DesktopEntryText(target, linkName, description, icon), true);
+    return WriteInstalledFile(linkPath, DesktopEntryText(target, linkName, description, icon, name), true);
 }
 
 bool CreateDesktopLink(const std::string& target, const std::string& linkName, const std::string& description,
@@ -165,8 +199,99 @@ bool CreateProgramGroup(const std::string& name, std::string& path)
     if (programs.empty())
         return false;
     path = programs + name + "/";
-    QDir().mkdir(QString::fromStdString(path));
-    return QFileInfo(QString::fromStdString(path)).isDir();
+    if (::mkdir(path.c_str(), 0755) == 0)
+        return true;
+    const int error = errno;
+    if (IsFolder(path))
+        return true;
+    errno = error;
+    return false;
+}
+
+bool SamePath(const std::string& a, const std::string& b)
+{
+    if (a.empty() || b.empty())
+        return a == b;
+    std::error_code ec;
+    const std::filesystem::path ca = std::filesystem::weakly_canonical(a, ec);
+    if (ec)
+        return a == b;
+    const std::filesystem::path cb = std::filesystem::weakly_canonical(b, ec);
+    return ec ? a == b : ca == cb;
+}
+
+std::string MergedMenuFile()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation).toStdString() +
+           "/menus/applications-merged/" + MenuFileName;
+}
+
+std::string MenuDirectoryFile()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation).toStdString() +
+           "/desktop-directories/" + MenuDirectoryName;
+}
+
+std::string MergedMenuText(const std::string& group, const std::vector<std::string>& linkNames)
+{
+    // Entries in a folder of the menu folder are known by "folder-name".
+    std::string files;
+    for (const std::string& link : linkNames)
+        files += "      <Filename>" + XmlText(group + "-" + link) + "</Filename>\n";
+    return "<!DOCTYPE Menu PUBLIC \"-//freedesktop//DTD Menu 1.0//EN\"\n"
+           "  \"http://www.freedesktop.org/standards/menu-spec/menu-1.0.dtd\">\n"
+           "<Menu>\n"
+           "  <Name>Applications</Name>\n"
+           "  <Menu>\n"
+           "    <Name>" + XmlText(group) + "</Name>\n"
+           "    <Directory>" + MenuDirectoryName + "</Directory>\n"
+           "    <Include>\n" + files + "    </Include>\n"
+           "  </Menu>\n"
+           "  <Menu>\n"
+           "    <Name>Office</Name>\n"
+           "    <Exclude>\n" + files + "    </Exclude>\n"
+           "  </Menu>\n"
+           "</Menu>\n";
+}
+
+std::string DirectoryEntryText(const std::string& name, const std::string& icon)
+{
+    std::string text = "[Desktop Entry]\n"
+                       "Type=Directory\n"
+                       "Version=1.0\n"
+                       "Name=" + EscapeValue(name) + "\n";
+    if (!icon.empty())
+        text += "Icon=" + EscapeValue(icon) + "\n";
+    return text;
+}
+
+bool CreateGroupMenu(const std::string& group, const std::vector<std::string>& linkNames, const std::string& icon,
+                     std::string& failedFile)
+{
+    const struct {
+        std::string File;
+        std::string Text;
+    } files[] = {{MenuDirectoryFile(), DirectoryEntryText(group, icon)},
+                 {MergedMenuFile(), MergedMenuText(group, linkNames)}};
+    for (const auto& f : files) {
+        failedFile = f.File;
+        std::error_code ec;
+        std::filesystem::create_directories(std::filesystem::path(f.File).parent_path(), ec);
+        if (ec) {
+            errno = ec.value();
+            return false;
+        }
+        if (!WriteInstalledFile(f.File, f.Text, false))
+            return false;
+    }
+    failedFile.clear();
+    return true;
+}
+
+void RemoveGroupMenu()
+{
+    ::unlink(MergedMenuFile().c_str());
+    ::unlink(MenuDirectoryFile().c_str());
 }
 
 bool LinkStarts(const std::string& linkFile, const std::string& target)
@@ -183,7 +308,7 @@ bool LinkStarts(const std::string& linkFile, const std::string& target)
         if (!line.empty() && line[0] == '[')
             inEntry = line == "[Desktop Entry]";
         else if (inEntry && line.rfind("Exec=", 0) == 0)
-            return ExecProgram(line.substr(5)) == target;
+            return SamePath(ExecProgram(line.substr(5)), target);
     }
     return false;
 }

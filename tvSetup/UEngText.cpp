@@ -79,6 +79,9 @@ const TSetupText EngSetupText = {
     "http://www.example.org/tarnovell/en/download.htm",
     "http://www.example.org/tarnovell/en/help.htm",
     "Install Tarnovell",
+    "Uninstall Tarnovell",
+    "The folder name must not contain the character %",
+    "The setup program cannot make its lock file:",
 };
 
 } // namespace tv

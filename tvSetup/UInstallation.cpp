@@ -10,7 +10,9 @@
 #include "USetupNames.h"
 #include "UTextConst.h"
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -125,6 +127,11 @@ void TInstallation::RunStep(const std::string& text, bool enabled, TStep routine
 
 void TInstallation::AddDetail(const std::string& text) { FView.AddLine("    " + text); }
 
+void TInstallation::AddReason(const std::string& path, int error)
+{
+    AddDetail((path.empty() ? std::string() : path + ": ") + std::strerror(error));
+}
+
 void TInstallation::StepCloseProgram()
 {
     if (CloseProgram(FChoice.InstallPath))
@@ -157,8 +164,10 @@ void TInstallation::StepCreateDir()
         AddDetail(SetupText.MsgNoParentDir + "  " + Quoted(parent));
         RaiseSetupError("errMainDirCreate");
     }
-    if (::mkdir(folder.c_str(), 0755) != 0)
+    if (::mkdir(folder.c_str(), 0755) != 0) {
+        AddReason(folder, errno);
         RaiseSetupError("errMainDirCreate");
+    }
 }
 
 void TInstallation::StepCopyFiles()
@@ -176,8 +185,12 @@ void TInstallation::WriteResourceFile(const std::string& type, const std::string
     FView.ProcessMessages();
     if (FView.CanWriteFile(file)) {
         std::string data;
-        if (!ReadResource(type, name, data) || !WriteInstalledFile(file, data, executable))
+        if (!ReadResource(type, name, data))
             RaiseSetupError("errFileCopy");
+        if (!WriteInstalledFile(file, data, executable)) {
+            AddReason(file, errno);
+            RaiseSetupError("errFileCopy");
+        }
         FTotalSize += static_cast<std::uint32_t>(data.size() / 1024);
     } else {
         struct stat st {};
@@ -194,6 +207,7 @@ void TInstallation::StepUninstallEntry()
         if (!FRegistry->OpenKey(UninstallKey, true))
             RaiseSetupError("errOpenRegistryKey");
     } catch (const ERegistryException&) {
+        AddReason(FRegistry->StoreFile(), errno);
         RaiseSetupError("errOpenRegistryKey");
     }
     const std::string& path = FChoice.InstallPath;
@@ -233,23 +247,33 @@ void TInstallation::StepMenuGroup()
 {
     std::string group;
     if (!CreateProgramGroup(GroupName, group)) {
-        AddDetail(group);
+        AddReason(group.empty() ? ProgramsFolderName() : group, errno);
         RaiseSetupError("errCreateMenuGroup");
     }
     const std::string& path = FChoice.InstallPath;
-    AddMenuLink(path + ProgramFileName, ProgramLinkName, SetupText.LinkDescript, group);
-    AddMenuLink(path + UninstallFileName, UninstallLinkName, SetupText.UninstLinkDescript, group);
+    AddMenuLink(path + ProgramFileName, ProgramLinkName, SetupText.LinkDescript, group, {});
+    AddMenuLink(path + UninstallFileName, UninstallLinkName, SetupText.UninstLinkDescript, group,
+                SetupText.UninstLinkName);
+    std::string failed;
+    if (!CreateGroupMenu(GroupName, {ProgramLinkName, UninstallLinkName}, path + IconFileName, failed)) {
+        AddReason(failed, errno);
+        RaiseSetupError("errCreateMenuGroup");
+    }
 }
 
 void TInstallation::AddMenuLink(const std::string& target, const std::string& linkName,
-                                const std::string& description, const std::string& groupFolder)
+                                const std::string& description, const std::string& groupFolder,
+                                const std::string& name)
 {
     AddDetail(groupFolder + linkName);
     if (!FView.CanWriteFile(groupFolder + linkName))
         return;
     std::string written;
-    if (!CreateShellLink(target, linkName, description, FChoice.InstallPath + IconFileName, written, groupFolder))
+    if (!CreateShellLink(target, linkName, description, FChoice.InstallPath + IconFileName, written, groupFolder,
+                         name)) {
+        AddReason(written, errno);
         RaiseSetupError("errCreateMenuLnk");
+    }
 }
 
 void TInstallation::StepDesktopLink()
@@ -261,14 +285,19 @@ void TInstallation::AddDesktopLink(const std::string& target, const std::string&
                                    const std::string& description)
 {
     const std::string desktop = GetDesktopFolder(true);
+    const int error = errno;
     AddDetail(desktop + linkName);
-    if (desktop.empty())
+    if (desktop.empty()) {
+        AddReason(DesktopFolderName(), error);
         RaiseSetupError("errCreateDesktopLnk");
+    }
     if (!FView.CanWriteFile(desktop + linkName))
         return;
     std::string written;
-    if (!CreateDesktopLink(target, linkName, description, FChoice.InstallPath + IconFileName, written))
+    if (!CreateDesktopLink(target, linkName, description, FChoice.InstallPath + IconFileName, written)) {
+        AddReason(written, errno);
         RaiseSetupError("errCreateDesktopLnk");
+    }
 }
 
 } // namespace tv

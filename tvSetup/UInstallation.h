@@ -90,10 +90,12 @@ private:
     using TStep = void (TInstallation::*)();
     void RunStep(const std::string& text, bool enabled, TStep routine);
     void AddDetail(const std::string& text);
+    // The detail line of a system failure: the path and the system's reason.
+    void AddReason(const std::string& path, int error);
     void WriteResourceFile(const std::string& type, const std::string& name, const std::string& file,
                            bool executable);
     void AddMenuLink(const std::string& target, const std::string& linkName, const std::string& description,
-                     const std::string& groupFolder);
+                     const std::string& groupFolder, const std::string& name);
     void AddDesktopLink(const std::string& target, const std::string& linkName, const std::string& description);
 
     IInstallView& FView;

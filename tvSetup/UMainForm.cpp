@@ -26,6 +26,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
 
@@ -217,6 +218,10 @@ TMainFormSetup::TMainFormSetup(QWidget* parent)
     CbDesktop = AddCheckBox(this, "CbDesktop", 230);
     LbProgress = AddLabel(this, "LbProgress", 252);
     MemoProgress = AddMemo(this, "MemoProgress", 268, 30, false);
+    // A line wider than the memo brings a horizontal bar that shortens the
+    // view after the line was added: follow the end then too.
+    QScrollBar* memoBar = MemoProgress->verticalScrollBar();
+    connect(memoBar, &QScrollBar::rangeChanged, memoBar, [memoBar](int, int maximum) { memoBar->setValue(maximum); });
     LbComplete = AddLabel(this, "LbComplete", 306);
     LbComplete->resize(321, 26);
     LbVersion = AddLabel(this, "LbVersion", 0);
@@ -405,7 +410,16 @@ void TMainFormSetup::BtnNextClick()
     switch (FPage) {
     case 1: ShowLicensePage(); break;
     case 2: ShowPathPage(); break;
-    case 3: ShowSummaryPage(); break;
+    case 3:
+        // Desktop launchers cannot start a program from such a folder.
+        UpdateInstallPath();
+        if (FInstallPath.find('%') != std::string::npos) {
+            SetFitText(LbComplete, ToQ(SetupText.MsgPercentPath), false);
+            EditPath->setFocus();
+            break;
+        }
+        ShowSummaryPage();
+        break;
     case 4: Install(); break;
     default: break;
     }
@@ -491,6 +505,7 @@ void TMainFormSetup::FormClose()
 int TMainFormSetup::AddLine(const std::string& text)
 {
     MemoProgress->appendPlainText(QString::fromStdString(text));
+    ShowMemoEnd();
     return MemoProgress->document()->blockCount() - 1;
 }
 
@@ -499,6 +514,13 @@ void TMainFormSetup::SetLine(int index, const std::string& text)
     QTextCursor cursor(MemoProgress->document()->findBlockByNumber(index));
     cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
     cursor.insertText(QString::fromStdString(text));
+    ShowMemoEnd();
+}
+
+void TMainFormSetup::ShowMemoEnd()
+{
+    MemoProgress->horizontalScrollBar()->setValue(0);
+    MemoProgress->verticalScrollBar()->setValue(MemoProgress->verticalScrollBar()->maximum());
 }
 
 bool TMainFormSetup::CanWriteFile(const std::string& fileName) { return ConfirmForm->CanWriteFile(fileName); }

@@ -90,6 +90,8 @@ private:
     void SetLine(int index, const std::string& text) override;
     bool CanWriteFile(const std::string& fileName) override;
     void ProcessMessages() override;
+    // Scrolls the progress memo to its last line, at its left edge.
+    void ShowMemoEnd();
 
     int FPage = 0;
     std::string FInstallPath;

@@ -79,6 +79,9 @@ const TSetupText RusSetupText = {
     "http://www.example.org/tarnovell/ru/download.htm",
     "http://www.example.org/tarnovell/ru/help.htm",
     "Установка Tarnovell",
+    "Удалить Tarnovell",
+    "Имя папки не должно содержать символ %",
+    "Программа установки не может создать свой файл блокировки:",
 };
 
 } // namespace tv

@@ -2,6 +2,8 @@
 
 #include "UTopWindows.h"
 
+#include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -10,12 +12,24 @@ namespace tv {
 
 TSetupLock::TSetupLock(const std::string& name, const std::string& folder)
 {
-    const std::string file = (folder.empty() ? WindowsFolder() : folder) + "/" + name + ".lock";
-    const int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0)
+    const std::string dir = folder.empty() ? WindowsFolder() : folder;
+    if (dir.empty()) {
+        FError = "XDG_RUNTIME_DIR: no private folder of this user can be made";
         return;
+    }
+    const std::string file = dir + "/" + name + ".lock";
+    const int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0) {
+        FError = file + ": " + std::strerror(errno);
+        return;
+    }
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int error = errno;
         ::close(fd);
+        if (error == EWOULDBLOCK)
+            FHeld = true;
+        else
+            FError = file + ": " + std::strerror(error);
         return;
     }
     FFd = fd;

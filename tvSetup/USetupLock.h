@@ -17,11 +17,17 @@ public:
     TSetupLock(const TSetupLock&) = delete;
     TSetupLock& operator=(const TSetupLock&) = delete;
 
-    // False when another holder has it (or the lock file cannot be opened).
     bool Acquired() const { return FFd >= 0; }
+    // Another setup program holds it.
+    bool HeldByAnother() const { return FHeld; }
+    // Why it could be neither taken nor found held: the lock file (or the
+    // folder when there is none) and the system's reason; "" otherwise.
+    const std::string& Error() const { return FError; }
 
 private:
     int FFd = -1;
+    bool FHeld = false;
+    std::string FError;
 };
 
 } // namespace tv

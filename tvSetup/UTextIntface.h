@@ -66,6 +66,9 @@ struct TSetupText {
     std::string UrlUpdateInfo;       // 56
     std::string HelpLink;            // 57
     std::string AppTitle;            // 58
+    std::string UninstLinkName;      // name of the uninstaller's menu entry
+    std::string MsgPercentPath;      // a folder the desktop cannot start from
+    std::string MsgLockFailed;       // followed by the file and the reason
 };
 
 } // namespace tv

@@ -79,6 +79,9 @@ const TSetupText UkrSetupText = {
     "http://www.example.org/tarnovell/uk/download.htm",
     "http://www.example.org/tarnovell/uk/help.htm",
     "Встановлення Tarnovell",
+    "Видалити Tarnovell",
+    "Назва теки не повинна містити символ %",
+    "Програма встановлення не може створити свій файл блокування:",
 };
 
 } // namespace tv

@@ -5,6 +5,9 @@
 #include "UExceptions.h"
 #include "UMainForm.h"
 #include "USetupLock.h"
+#include "UTextConst.h"
+
+#include <QMessageBox>
 
 #include <memory>
 
@@ -13,8 +16,17 @@ using namespace tv;
 int main(int argc, char** argv)
 {
     auto lock = std::make_unique<TSetupLock>();
-    if (!lock->Acquired())
+    if (lock->HeldByAnother())
         return 0;
+    if (!lock->Acquired()) {
+        TSetupApplication app(argc, argv);
+        SetEngText();
+        QMessageBox box(QMessageBox::Critical, QString::fromStdString(SetupText.Caption),
+                        QString::fromStdString(SetupText.MsgLockFailed + "\n" + lock->Error()));
+        box.addButton("OK", QMessageBox::AcceptRole);
+        box.exec();
+        return 1;
+    }
     int result = 0;
     {
         TSetupApplication app(argc, argv);

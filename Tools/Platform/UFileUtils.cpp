@@ -80,11 +80,15 @@ bool WriteFileAtomic(const std::string& fileName, const std::string& data)
     const std::string folder = FolderOf(fileName);
     struct stat old {};
     const bool existed = ::stat(fileName.c_str(), &old) == 0;
-    if (existed && !S_ISREG(old.st_mode))
+    if (existed && !S_ISREG(old.st_mode)) {
+        errno = S_ISDIR(old.st_mode) ? EISDIR : EINVAL;
         return false;
+    }
     // A read-only file is not replaced, even by a user the system would let.
-    if (existed && ((old.st_mode & 0222) == 0 || ::access(fileName.c_str(), W_OK) != 0))
+    if (existed && ((old.st_mode & 0222) == 0 || ::access(fileName.c_str(), W_OK) != 0)) {
+        errno = EACCES;
         return false;
+    }
 
     std::string tmpl = fileName + ".XXXXXX";
     std::vector<char> name(tmpl.begin(), tmpl.end());
@@ -99,7 +103,9 @@ bool WriteFileAtomic(const std::string& fileName, const std::string& data)
     if (ok)
         ok = ::rename(name.data(), fileName.c_str()) == 0;
     if (!ok) {
+        const int error = errno;
         ::unlink(name.data());
+        errno = error;
         return false;
     }
     SyncFolder(folder);

@@ -14,7 +14,7 @@ bool ReadWholeFile(const std::string& fileName, std::string& data);
 // the old one, so that after a crash the file holds either its old or its
 // new content. False (and the old file untouched) when any step fails or
 // the file exists but is read-only (no write permission for anyone, or none
-// for the caller).
+// for the caller); errno then tells why.
 bool WriteFileAtomic(const std::string& fileName, const std::string& data);
 
 } // namespace tv

@@ -3,7 +3,10 @@
 #include "UFileUtils.h"
 #include "UTextUtils.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <mutex>
 #include <filesystem>
 
@@ -303,10 +306,17 @@ std::string Serialize(const RegImage& image)
 
 void Save(const std::string& file, const RegImage& image)
 {
+    // errno keeps the system's reason for the caller.
     std::error_code ec;
     std::filesystem::create_directories(std::filesystem::path(file).parent_path(), ec);
-    if (!WriteFileAtomic(file, Serialize(image)))
-        throw ERegistryException("Failed to write registry store " + file);
+    if (ec)
+        errno = ec.value();
+    if (ec || !WriteFileAtomic(file, Serialize(image))) {
+        const int error = errno;
+        ERegistryException failure("Failed to write registry store " + file + ": " + std::strerror(error));
+        errno = error;
+        throw failure;
+    }
 }
 
 const RegValue* FindValue(const RegImage& image, const std::string& path, const std::string& name)
@@ -392,6 +402,19 @@ bool TRegistry::DeleteKey(const std::string& key)
     if (IsAtOrBelow(FCurrentPath, path))
         FCurrentPath.clear();
     return true;
+}
+
+bool TRegistry::KeyIsEmpty(const std::string& key) const
+{
+    const std::string path = Resolve(key);
+    std::lock_guard guard(StoreLock());
+    const RegImage image = Load(FStoreFile);
+    const RegKey* found = FindKey(image, path);
+    if (found == nullptr || !found->Values.empty() || !found->Unparsed.empty())
+        return false;
+    return std::none_of(image.Keys.begin(), image.Keys.end(), [&](const RegKey& k) {
+        return k.Path.size() > path.size() && IsAtOrBelow(k.Path, path);
+    });
 }
 
 bool TRegistry::ValueExists(const std::string& name) const

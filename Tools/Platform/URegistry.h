@@ -51,6 +51,8 @@ public:
     const std::string& CurrentPath() const { return FCurrentPath; }
 
     bool KeyExists(const std::string& key) const;
+    // True when the key exists and holds neither values nor keys.
+    bool KeyIsEmpty(const std::string& key) const;
     // Deletes the key with all keys below it; false when it did not exist.
     bool DeleteKey(const std::string& key);
 

@@ -458,18 +458,29 @@ bool SetForegroundWindow(TWindow window, int timeoutMs)
     return RemoteCall(window, "raise", msg, timeoutMs);
 }
 
-std::string WindowsFolder()
+namespace {
+
+// The folder, made owner-only when missing; "" when it cannot be made or is
+// not a folder of this user.
+std::string PrivateFolder(const std::string& folder)
 {
-    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
-    std::string folder;
     struct stat info {};
-    if (!runtime.isEmpty() && ::stat(runtime.constData(), &info) == 0 && S_ISDIR(info.st_mode))
-        folder = runtime.toStdString() + "/tarnovell";
-    else
-        folder = "/tmp/tarnovell-" + std::to_string(::getuid());
     if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return {};
     if (::lstat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != ::getuid()) return {};
     return folder;
+}
+
+} // namespace
+
+std::string WindowsFolder()
+{
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    struct stat info {};
+    if (!runtime.isEmpty() && ::stat(runtime.constData(), &info) == 0 && S_ISDIR(info.st_mode)) {
+        const std::string folder = PrivateFolder(runtime.toStdString() + "/tarnovell");
+        if (!folder.empty()) return folder;
+    }
+    return PrivateFolder(QDir::tempPath().toStdString() + "/tarnovell-" + std::to_string(::getuid()));
 }
 
 std::uint64_t CurrentThreadId() { return static_cast<std::uint64_t>(::gettid()); }

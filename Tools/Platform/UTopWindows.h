@@ -90,8 +90,9 @@ bool SetForegroundWindow(TWindow window, int timeoutMs = SendTimeoutMs);
 // Process id of the program that owns the window.
 inline std::int64_t WindowProcessId(TWindow window) { return static_cast<std::int64_t>(window >> 32); }
 
-// Folder of the sockets: $XDG_RUNTIME_DIR/tarnovell, otherwise
-// /tmp/tarnovell-<uid>; created with owner-only access when missing.
+// Folder of the sockets: $XDG_RUNTIME_DIR/tarnovell, or when that cannot be
+// used, tarnovell-<uid> in the temporary folder ($TMPDIR, /tmp); created with
+// owner-only access when missing. "" when neither is a folder of this user.
 std::string WindowsFolder();
 
 // System-wide id of the calling thread.

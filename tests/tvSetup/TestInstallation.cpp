@@ -15,7 +15,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <sched.h>
 #include <sys/mount.h>
@@ -70,6 +73,22 @@ bool IsExecutable(const std::string& file)
 {
     struct stat st {};
     return ::stat(file.c_str(), &st) == 0 && (st.st_mode & 0100) != 0;
+}
+
+// The desktop's validator finds nothing to say about the file.
+void ExpectValid(const std::string& file)
+{
+    if (::access("/usr/bin/desktop-file-validate", X_OK) != 0)
+        return;
+    const std::string command = "desktop-file-validate '" + file + "' 2>&1";
+    std::FILE* pipe = ::popen(command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    std::string output;
+    char buf[256];
+    while (std::fgets(buf, sizeof buf, pipe) != nullptr)
+        output += buf;
+    EXPECT_EQ(::pclose(pipe), 0) << output;
+    EXPECT_EQ(output, "") << file;
 }
 
 // One installation's home, memo and steps; no program runs from the folder.
@@ -176,10 +195,12 @@ TEST_F(InstallTest, EntriesStartTheInstalledProgramsAndPassTheValidator)
         std::string Target;
         std::string Name;
         std::string Comment;
+        std::string WindowClass;
     } entries[] = {
-        {Home.Group() + "Tarnovell.desktop", f + "tarnovell", "Tarnovell", "Warehouse calculation"},
-        {Home.Group() + "Uninstall.desktop", f + "uninstall", "Uninstall", "Uninstall Tarnovell software"},
-        {Home.Desktop() + "Tarnovell.desktop", f + "tarnovell", "Tarnovell", "Warehouse calculation"},
+        {Home.Group() + "Tarnovell.desktop", f + "tarnovell", "Tarnovell", "Warehouse calculation", "tarnovell"},
+        {Home.Group() + "Uninstall.desktop", f + "uninstall", "Uninstall Tarnovell", "Uninstall Tarnovell software",
+         "uninstall"},
+        {Home.Desktop() + "Tarnovell.desktop", f + "tarnovell", "Tarnovell", "Warehouse calculation", "tarnovell"},
     };
     for (const auto& e : entries) {
         SCOPED_TRACE(e.Link);
@@ -187,19 +208,37 @@ TEST_F(InstallTest, EntriesStartTheInstalledProgramsAndPassTheValidator)
         EXPECT_EQ(TSetupTestHome::Read(e.Link),
                   "[Desktop Entry]\nType=Application\nVersion=1.0\nName=" + e.Name + "\nComment=" + e.Comment +
                       "\nExec=\"" + e.Target + "\"\nPath=" + f + "\nIcon=" + f + "tarnovell.png\nTerminal=false\n"
-                      "Categories=Office;\n");
+                      "Categories=Office;\nStartupWMClass=" + e.WindowClass + "\n");
         EXPECT_TRUE(LinkStarts(e.Link, e.Target));
-        if (::access("/usr/bin/desktop-file-validate", X_OK) == 0) {
-            const std::string command = "desktop-file-validate '" + e.Link + "' 2>&1";
-            std::FILE* pipe = ::popen(command.c_str(), "r");
-            ASSERT_NE(pipe, nullptr);
-            std::string output;
-            char buf[256];
-            while (std::fgets(buf, sizeof buf, pipe) != nullptr)
-                output += buf;
-            EXPECT_EQ(::pclose(pipe), 0) << output;
-            EXPECT_EQ(output, "");
-        }
+        ExpectValid(e.Link);
+    }
+    // The group is a submenu of its own, taken out of Office.
+    const std::string directory = Home.Home() + "/.local/share/desktop-directories/tarnovell.directory";
+    EXPECT_EQ(TSetupTestHome::Read(directory),
+              "[Desktop Entry]\nType=Directory\nVersion=1.0\nName=Tarnovell\nIcon=" + f + "tarnovell.png\n");
+    ExpectValid(directory);
+    const std::string menu = TSetupTestHome::Read(Home.Home() + "/.config/menus/applications-merged/tarnovell.menu");
+    const std::string files = "      <Filename>Tarnovell-Tarnovell.desktop</Filename>\n"
+                              "      <Filename>Tarnovell-Uninstall.desktop</Filename>\n";
+    EXPECT_NE(menu.find("<Menu>\n  <Name>Applications</Name>\n  <Menu>\n    <Name>Tarnovell</Name>\n"
+                        "    <Directory>tarnovell.directory</Directory>\n    <Include>\n" + files),
+              std::string::npos) << menu;
+    EXPECT_NE(menu.find("<Name>Office</Name>\n    <Exclude>\n" + files), std::string::npos) << menu;
+}
+
+TEST_F(InstallTest, UninstallEntryIsNamedInTheInstallationLanguage)
+{
+    const struct {
+        unsigned Code;
+        const char* Name;
+    } rows[] = {{0, "Удалить Tarnovell"}, {1, "Видалити Tarnovell"}, {2, "Uninstall Tarnovell"}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Name);
+        TRun run;
+        SetLangText(row.Code);
+        run.Steps.Install({run.Home.Folder(), row.Code, true, false});
+        EXPECT_NE(TSetupTestHome::Read(run.Home.Group() + "Uninstall.desktop").find(std::string("\nName=") + row.Name + "\n"),
+                  std::string::npos);
     }
 }
 
@@ -377,8 +416,6 @@ TEST_P(InstallFailureTest, FailingStepEndsTheInstallation)
         }
 }
 
-std::string NoDetail(InstallTest&) { return ""; }
-
 const TFailureRow FailureRows[] = {
     {"RunningProgramStays", [](InstallTest& t) { t.Steps.CloseProgram = [](const std::string&) { return false; }; },
      "errCloseRunProgram", "Checking working software availability",
@@ -391,7 +428,8 @@ const TFailureRow FailureRows[] = {
      [](InstallTest& t) { return "    Could'n find the directory  \"" + t.Home.Home() + "/Apps/\""; }},
     {"FolderIsAFile",
      [](InstallTest& t) { TSetupTestHome::Write(t.Home.Home() + "/Tarnovell", "x"); },
-     "errMainDirCreate", "Creating installation directory", NoDetail},
+     "errMainDirCreate", "Creating installation directory",
+     [](InstallTest& t) { return "    " + t.Home.Home() + "/Tarnovell: File exists"; }},
     {"MissingCarriedFile",
      [](InstallTest& t) {
          t.Steps.ReadResource = [](const std::string& type, const std::string& name, std::string& data) {
@@ -401,13 +439,15 @@ const TFailureRow FailureRows[] = {
      "errFileCopy", "Copying program files", [](InstallTest& t) { return "    " + t.Home.Folder() + "uninstall"; }},
     {"ProgramIsAFolder",
      [](InstallTest& t) { QDir().mkpath(QString::fromStdString(t.Home.Folder() + "tarnovell")); },
-     "errFileCopy", "Copying program files", [](InstallTest& t) { return "    " + t.Home.Folder() + "tarnovell"; }},
+     "errFileCopy", "Copying program files",
+     [](InstallTest& t) { return "    " + t.Home.Folder() + "tarnovell: Is a directory"; }},
     {"RegistryUnwritable",
      [](InstallTest& t) {
          QDir().mkpath(QString::fromStdString(t.Home.Home() + "/.config"));
          TSetupTestHome::Write(t.Home.Home() + "/.config/tarnovell", "x");
      },
-     "errOpenRegistryKey", "Creating a program entry in the Registry", NoDetail},
+     "errOpenRegistryKey", "Creating a program entry in the Registry",
+     [](InstallTest& t) { return "    " + t.Home.Home() + "/.config/tarnovell/registry: Not a directory"; }},
     {"ConfigurationReadOnly",
      [](InstallTest& t) {
          QDir().mkpath(QString::fromStdString(t.Home.Folder()));
@@ -421,14 +461,24 @@ const TFailureRow FailureRows[] = {
          QDir().mkpath(QString::fromStdString(t.Home.Home() + "/.local/share"));
          TSetupTestHome::Write(t.Home.Home() + "/.local/share/applications", "x");
      },
-     "errCreateMenuGroup", "Creating program group in the Start Menu", [](InstallTest&) { return std::string("    "); }},
+     "errCreateMenuGroup", "Creating program group in the Start Menu",
+     [](InstallTest& t) { return "    " + t.Home.Home() + "/.local/share/applications: Not a directory"; }},
     {"MenuEntryIsAFolder",
      [](InstallTest& t) { QDir().mkpath(QString::fromStdString(t.Home.Group() + "Uninstall.desktop")); },
      "errCreateMenuLnk", "Creating program group in the Start Menu",
-     [](InstallTest& t) { return "    " + t.Home.Group() + "Uninstall.desktop"; }},
+     [](InstallTest& t) { return "    " + t.Home.Group() + "Uninstall.desktop: Is a directory"; }},
+    {"MenuFolderOfTheDesktopIsAFile",
+     [](InstallTest& t) {
+         QDir().mkpath(QString::fromStdString(t.Home.Home() + "/.config/menus"));
+         TSetupTestHome::Write(t.Home.Home() + "/.config/menus/applications-merged", "x");
+     },
+     "errCreateMenuGroup", "Creating program group in the Start Menu",
+     [](InstallTest& t) {
+         return "    " + t.Home.Home() + "/.config/menus/applications-merged/tarnovell.menu: Not a directory";
+     }},
     {"DesktopIsAFile", [](InstallTest& t) { TSetupTestHome::Write(t.Home.Home() + "/Desktop", "x"); },
      "errCreateDesktopLnk", "Creating a shortcut on the Desktop",
-     [](InstallTest&) { return std::string("    Tarnovell.desktop"); }},
+     [](InstallTest& t) { return "    " + t.Home.Home() + "/Desktop: Not a directory"; }},
 };
 
 INSTANTIATE_TEST_SUITE_P(Keys, InstallFailureTest, ::testing::ValuesIn(FailureRows),
@@ -447,36 +497,54 @@ TEST_F(InstallTest, FullFileSystemFailsTheSpaceCheck)
     ::umount(small.c_str());
 }
 
-TEST_F(InstallTest, UnwritableFoldersFailTheirSteps)
+// Each row makes one folder read-only in a fresh home; the failing step
+// names the path and the system's reason.
+TEST_F(InstallTest, UnwritableFoldersFailTheirStepsWithTheReason)
 {
     if (!OwnMounts && ::geteuid() == 0)
         GTEST_SKIP() << "no read-only file system and no permission check for this user";
-    auto makeReadOnly = [](const std::string& folder) {
-        if (OwnMounts)
-            return MountSmall(folder, "16m", true);
-        QDir().mkpath(QString::fromStdString(folder));
-        return ::chmod(folder.c_str(), 0555) == 0;
+    const std::string reason = std::strerror(OwnMounts ? EROFS : EACCES);
+    const struct {
+        const char* ReadOnly;  // below the home
+        const char* Folder;    // the installation folder below the home
+        const char* Key;
+        const char* StepLine;
+        const char* Path;      // of the detail line, below the home
+    } rows[] = {
+        {"/ro", "/ro/Tarnovell/", "errMainDirCreate", "Creating installation directory", "/ro/Tarnovell"},
+        {"/Tarnovell", "/Tarnovell/", "errFileCopy", "Copying program files", "/Tarnovell/tarnovell"},
+        {"/.config", "/Tarnovell/", "errOpenRegistryKey", "Creating a program entry in the Registry",
+         "/.config/tarnovell/registry"},
+        {"/.local/share", "/Tarnovell/", "errCreateMenuGroup", "Creating program group in the Start Menu",
+         "/.local/share/applications"},
     };
-    // The parent cannot take the folder.
-    const std::string parent = Home.Home() + "/ro";
-    ASSERT_TRUE(makeReadOnly(parent));
-    Choice.InstallPath = parent + "/Tarnovell/";
-    EXPECT_EQ(Run(), "errMainDirCreate");
-    EXPECT_EQ(View.Lines.back(), "Creating installation directory   - Error");
-
-    // The folder exists but takes no file.
-    View.Lines.clear();
-    ASSERT_TRUE(makeReadOnly(Home.Home() + "/Tarnovell"));
-    Choice.InstallPath = Home.Folder();
-    EXPECT_EQ(Run(), "errFileCopy");
-    EXPECT_EQ(View.Lines[View.Lines.size() - 2], "Copying program files   - Error");
-    EXPECT_EQ(View.Lines.back(), "    " + Home.Folder() + "tarnovell");
-    if (OwnMounts) {
-        ::umount((Home.Home() + "/Tarnovell").c_str());
-        ::umount(parent.c_str());
-    } else {
-        ::chmod((Home.Home() + "/Tarnovell").c_str(), 0755);
-        ::chmod(parent.c_str(), 0755);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.ReadOnly);
+        TRun run;
+        const std::string home = run.Home.Home();
+        const std::string folder = home + row.ReadOnly;
+        if (OwnMounts) {
+            ASSERT_TRUE(MountSmall(folder, "16m", true));
+        } else {
+            QDir().mkpath(QString::fromStdString(folder));
+            ASSERT_EQ(::chmod(folder.c_str(), 0555), 0);
+        }
+        std::string key;
+        try {
+            run.Steps.Install({home + row.Folder, 2, true, true});
+        } catch (const Exception& e) {
+            key = e.Message();
+        }
+        EXPECT_EQ(key, row.Key);
+        const std::vector<std::string>& lines = run.View.Lines;
+        ASSERT_GE(lines.size(), 2u);
+        EXPECT_EQ(lines.back(), "    " + home + row.Path + ": " + reason);
+        const auto step = std::find(lines.begin(), lines.end(), std::string(row.StepLine) + "   - Error");
+        EXPECT_NE(step, lines.end());
+        if (OwnMounts)
+            ::umount(folder.c_str());
+        else
+            ::chmod(folder.c_str(), 0755);
     }
 }
 

@@ -13,6 +13,9 @@
 #include <QProcess>
 #include <QTest>
 #include <QThread>
+#include <QTimer>
+
+#include <csignal>
 
 #include <cstdio>
 #include <memory>
@@ -88,7 +91,8 @@ private slots:
         QCOMPARE(RunStepOne(home.Folder(), view), std::string("stop"));
         QCOMPARE(view.Lines.at(0), std::string("Checking working software availability   - Ok"));
         QVERIFY2(TSetupTestHome::Exists(marker), "the step waited until the process ended");
-        QVERIFY(here->waitForFinished(5000));
+        // The wait let the event loop run, so the end may be known already.
+        QVERIFY(here->state() == QProcess::NotRunning || here->waitForFinished(5000));
         QCOMPARE(elsewhere->state(), QProcess::Running);
         QVERIFY(FindProgramIn(home.Home() + "/Other") != 0);
         elsewhere->kill();
@@ -135,7 +139,55 @@ private slots:
         again.Install({home.Folder(), 2, false, false});
         QCOMPARE(second.Lines.at(0), std::string("Checking working software availability   - Ok"));
         QVERIFY2(!ProcessRuns(pid), "the program ended before the step went on");
-        QVERIFY(program.waitForFinished(5000));
+        QVERIFY(program.state() == QProcess::NotRunning || program.waitForFinished(5000));
+    }
+
+    // A copy that answers nothing (stopped) still runs: the step fails and
+    // nothing of the folder is replaced; the wizard's events go on meanwhile.
+    void stoppedCopyFailsTheStepAndItsFilesStay()
+    {
+        TSetupTestHome home;
+        TMemoView first;
+        TInstallation steps(first);
+        steps.Install({home.Folder(), 2, false, false});
+        const std::string program = home.Folder() + ProgramFileName;
+        const std::string cfg = home.Folder() + CfgFileName;
+        QProcess running;
+        running.start(QString::fromStdString(program), {});
+        QVERIFY(running.waitForStarted());
+        QElapsedTimer waited;
+        waited.start();
+        while (FindProgramIn(home.Folder()) == 0 && waited.elapsed() < 15000)
+            QThread::msleep(50);
+        const qint64 pid = running.processId();
+        QCOMPARE(::kill(static_cast<pid_t>(pid), SIGSTOP), 0);
+        const std::string programBytes = TSetupTestHome::Read(program);
+        const std::string cfgBytes = TSetupTestHome::Read(cfg);
+
+        int ticks = 0;
+        QTimer timer;
+        QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
+        timer.start(50);
+        TMemoView second;
+        second.Answer = [](const std::string&) { return true; };
+        TInstallation again(second);
+        std::string key;
+        try {
+            again.Install({home.Folder(), 0, false, false});
+        } catch (const Exception& e) {
+            key = e.Message();
+        }
+        timer.stop();
+        ::kill(static_cast<pid_t>(pid), SIGKILL);
+        ::kill(static_cast<pid_t>(pid), SIGCONT);
+        running.waitForFinished();
+        QCOMPARE(key, std::string("errCloseRunProgram"));
+        QCOMPARE(second.Lines, (std::vector<std::string>{"Checking working software availability   - Error",
+                                                         "    Can't close a working copy"}));
+        QVERIFY(second.Asked.empty());
+        QCOMPARE(TSetupTestHome::Read(program), programBytes);
+        QCOMPARE(TSetupTestHome::Read(cfg), cfgBytes);
+        QVERIFY2(ticks >= 5, "the event loop ran while the step waited");
     }
 };
 

@@ -29,10 +29,11 @@ std::vector<const std::string*> EntriesOf(const TSetupText& t)
             &t.StepDesktopLink, &t.StepRegistry, &t.StepCloseProgram, &t.MsgCloseProgram,
             &t.ConfirmCaption, &t.FileExists, &t.ReplaceQuestion, &t.BtnYes, &t.BtnYesToAll, &t.BtnNo,
             &t.BtnNoToAll, &t.LinkDescript, &t.UninstLinkDescript, &t.Publisher, &t.UrlInfoAbout,
-            &t.UrlUpdateInfo, &t.HelpLink, &t.AppTitle};
+            &t.UrlUpdateInfo, &t.HelpLink, &t.AppTitle, &t.UninstLinkName, &t.MsgPercentPath,
+            &t.MsgLockFailed};
 }
 // A new setup entry belongs in the list above.
-static_assert(sizeof(TSetupText) == 59 * sizeof(std::string));
+static_assert(sizeof(TSetupText) == 62 * sizeof(std::string));
 
 TEST(SetupText, HintsNameTheButtonsAsTheyRead)
 {

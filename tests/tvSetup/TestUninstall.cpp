@@ -10,7 +10,11 @@
 #include "UTextConst.h"
 #include "UUninstall.h"
 
+#include <QDirIterator>
+
 #include <gtest/gtest.h>
+
+#include <unistd.h>
 
 using namespace tv;
 
@@ -55,11 +59,73 @@ TEST_F(UninstallTest, RemovesWhatTheSetupWroteAndKeepsTheData)
     EXPECT_EQ(TSetupTestHome::Read(Home.Folder() + "Data/store.dat"), "goods");
     EXPECT_EQ(TSetupTestHome::Read(Home.Folder() + "Hist/2026-12-10/moves.dat"), "moves");
     EXPECT_FALSE(TSetupTestHome::Exists(Home.Group())) << "the emptied group goes";
+    EXPECT_FALSE(TSetupTestHome::Exists(MergedMenuFile()));
+    EXPECT_FALSE(TSetupTestHome::Exists(MenuDirectoryFile()));
     EXPECT_FALSE(TSetupTestHome::Exists(Home.Desktop() + "Tarnovell.desktop"));
     TRegistry reg;
     EXPECT_FALSE(reg.KeyExists(UninstallKey));
     EXPECT_FALSE(uninstallation.RegisteredHere());
     EXPECT_EQ(uninstallation.InstallLang(), 2u);
+}
+
+// The home is reached through a link, and the folder through another; the
+// uninstaller knows itself by the resolved path.
+TEST(UninstallThroughLinks, NothingOfTheInstallationIsLeft)
+{
+    QTemporaryDir base;
+    const std::string real = base.path().toStdString() + "/real";
+    const std::string home = base.path().toStdString() + "/home";
+    QDir().mkpath(QString::fromStdString(real + "/shop"));
+    ASSERT_EQ(::symlink(real.c_str(), home.c_str()), 0);
+    ASSERT_EQ(::symlink((real + "/shop").c_str(), (real + "/Tarnovell").c_str()), 0);
+    ::setenv("HOME", home.c_str(), 1);
+    ::setenv("XDG_CONFIG_HOME", (home + "/.config").c_str(), 1);
+    ::setenv("XDG_DATA_HOME", (home + "/.local/share").c_str(), 1);
+    const std::string folder = home + "/Tarnovell/";
+
+    SetLangText(0);
+    TMemoView view;
+    TInstallation steps(view);
+    steps.CloseProgram = [](const std::string&) { return true; };
+    steps.Install({folder, 0, true, true});
+    ASSERT_TRUE(TSetupTestHome::Exists(home + "/.config/menus/applications-merged/tarnovell.menu"));
+
+    TUninstallation uninstallation(real + "/shop/");
+    EXPECT_EQ(uninstallation.Folder(), folder) << "the folder as the user named it";
+    EXPECT_TRUE(uninstallation.RegisteredHere());
+    EXPECT_EQ(uninstallation.InstallLang(), 0u);
+    EXPECT_TRUE(uninstallation.Remove(true).empty());
+
+    // Only the folders the setup did not make itself stay, and the store.
+    QStringList left;
+    QDirIterator it(QString::fromStdString(real), QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QFileInfo entry(it.next());
+        if (!entry.isDir() || entry.isSymLink())
+            left << entry.filePath().mid(static_cast<int>(real.size()));
+    }
+    left.sort();
+    EXPECT_EQ(left, QStringList({"/.config/tarnovell/registry", "/Tarnovell"}));
+    // The store keeps no empty key of the removed entry.
+    EXPECT_EQ(TSetupTestHome::Read(real + "/.config/tarnovell/registry").find("SOFTWARE"), std::string::npos)
+        << TSetupTestHome::Read(real + "/.config/tarnovell/registry");
+}
+
+TEST_F(UninstallTest, KeysBesideTheEntryStay)
+{
+    {
+        TRegistry reg;
+        ASSERT_TRUE(reg.OpenKey("\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", true));
+        reg.WriteString("Other", "x");
+    }
+    Install(2);
+    TUninstallation uninstallation(Home.Folder());
+    EXPECT_TRUE(uninstallation.Remove(false).empty());
+    TRegistry reg;
+    EXPECT_FALSE(reg.KeyExists("\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall"));
+    ASSERT_TRUE(reg.OpenKey("\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", false));
+    EXPECT_EQ(reg.ReadString("Other"), "x");
 }
 
 TEST_F(UninstallTest, ConfigurationGoesOnlyWhenAskedAndAnEmptyFolderWithIt)
@@ -90,6 +156,7 @@ TEST_F(UninstallTest, EntriesAndRegistrationOfAnotherInstallationStay)
     EXPECT_FALSE(uninstallation.RegisteredHere());
     EXPECT_TRUE(uninstallation.Remove(true).empty());
     EXPECT_EQ(Entries(Home.Group()), QStringList({"Uninstall.desktop"}));
+    EXPECT_TRUE(TSetupTestHome::Exists(MergedMenuFile())) << "the other installation's group keeps its submenu";
     EXPECT_TRUE(LinkStarts(Home.Desktop() + "Tarnovell.desktop", other + "tarnovell"));
     TRegistry reg;
     ASSERT_TRUE(reg.OpenKey(UninstallKey, false));

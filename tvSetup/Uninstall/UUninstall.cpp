@@ -9,22 +9,51 @@
 
 namespace tv {
 
+namespace {
+
+std::string RegisteredUninstaller()
+{
+    TRegistry reg;
+    try {
+        return reg.OpenKey(UninstallKey, false) ? reg.ReadString("UninstallString") : std::string();
+    } catch (const ERegistryException&) {
+        return {};
+    }
+}
+
+// Deletes the key and then each parent that it leaves empty.
+void DeleteKeyAndEmptyParents(std::string key)
+{
+    TRegistry reg;
+    reg.DeleteKey(key);
+    for (auto slash = key.rfind('\\'); slash != std::string::npos && slash > 0; slash = key.rfind('\\')) {
+        key.erase(slash);
+        if (!reg.KeyIsEmpty(key))
+            break;
+        reg.DeleteKey(key);
+    }
+}
+
+} // namespace
+
 TUninstallation::TUninstallation(std::string folder) : FFolder(std::move(folder))
 {
     if (FFolder.empty() || FFolder.back() != '/')
         FFolder += '/';
+    // The folder as the installation named it, which may differ from the
+    // resolved one this program sees of itself.
+    const std::string registered = RegisteredUninstaller();
+    const auto slash = registered.rfind('/');
+    if (slash != std::string::npos && registered.substr(slash + 1) == UninstallFileName &&
+        SamePath(registered, FFolder + UninstallFileName))
+        FFolder = registered.substr(0, slash + 1);
 }
 
 std::string TUninstallation::CfgFile() const { return FFolder + CfgFileName; }
 
 bool TUninstallation::RegisteredHere() const
 {
-    TRegistry reg;
-    try {
-        return reg.OpenKey(UninstallKey, false) && reg.ReadString("UninstallString") == FFolder + UninstallFileName;
-    } catch (const ERegistryException&) {
-        return false;
-    }
+    return SamePath(RegisteredUninstaller(), FFolder + UninstallFileName);
 }
 
 unsigned TUninstallation::InstallLang() const
@@ -68,12 +97,13 @@ std::vector<std::string> TUninstallation::Remove(bool removeCfg)
         const std::string group = programs + GroupName + "/";
         RemoveLink(group + ProgramLinkName, program, failed);
         RemoveLink(group + UninstallLinkName, uninstaller, failed);
-        ::rmdir(group.c_str());
+        // The submenu goes with the last entry of the group.
+        if (::rmdir(group.c_str()) == 0 || errno == ENOENT)
+            RemoveGroupMenu();
     }
     if (RegisteredHere()) {
-        TRegistry reg;
         try {
-            reg.DeleteKey(UninstallKey);
+            DeleteKeyAndEmptyParents(UninstallKey);
         } catch (const ERegistryException&) {
             failed.push_back(UninstallKey);
         }

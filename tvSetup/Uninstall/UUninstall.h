@@ -11,7 +11,8 @@ namespace tv {
 
 class TUninstallation {
 public:
-    // folder: the installation folder, ending in '/'.
+    // folder: the installation folder, ending in '/'. When it is, through
+    // links, the folder of the uninstall entry, the entry's spelling is kept.
     explicit TUninstallation(std::string folder);
 
     const std::string& Folder() const { return FFolder; }
@@ -20,12 +21,15 @@ public:
     // The language code stored with the uninstall entry of this folder
     // (0 Russian, 1 Ukrainian, 2 English); 2 when there is none.
     unsigned InstallLang() const;
-    // Whether the uninstall entry names this folder's uninstaller.
+    // Whether the uninstall entry names this folder's uninstaller (compared
+    // with links resolved).
     bool RegisteredHere() const;
 
     // Removes everything listed above, the configuration file only with
     // removeCfg, then the folder and the menu group when they are left
-    // empty. Returns what exists but could not be removed.
+    // empty, the submenu with the group, and the registry keys that the
+    // entry's removal left empty. Returns what exists but could not be
+    // removed.
     std::vector<std::string> Remove(bool removeCfg);
 
 private:

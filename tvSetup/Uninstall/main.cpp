@@ -45,8 +45,10 @@ void Tell(QMessageBox::Icon icon, const QString& text)
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    const QString folder = QFileInfo(QString::fromStdString(ExeFileName())).absolutePath();
-    TUninstallation uninstallation(folder.toStdString());
+    TUninstallation uninstallation(QFileInfo(QString::fromStdString(ExeFileName())).absolutePath().toStdString());
+    QString folder = QString::fromStdString(uninstallation.Folder());
+    if (folder.size() > 1)
+        folder.chop(1);
     const unsigned lang = uninstallation.InstallLang();
     SetLangText(lang);
     const TUninstText& text = UninstText(lang);
