@@ -22,6 +22,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QTest>
 #include <QTextBlock>
 
@@ -414,6 +415,52 @@ private slots:
         QCOMPARE(w.Memo().at(0), QString("Installation language"));
         QVERIFY(TSetupTestHome::Exists(parent + "/Tarnovell/tarnovell"));
         QVERIFY(RunAfterSetup);
+    }
+
+    // Lines wider than the memo bring its horizontal bar; the last line, the
+    // failing step's reason, stays in view at the left edge.
+    void memoKeepsItsLastLineInView()
+    {
+        TWizard w;
+        const std::string parent = w.Home.Home() + "/a rather long folder name of the shop";
+        QVERIFY(QDir().mkpath(QString::fromStdString(parent)));
+        QVERIFY(QDir().mkpath(QString::fromStdString(w.Home.Home() + "/.config")));
+        TSetupTestHome::Write(w.Home.Home() + "/.config/tarnovell", "not a folder");
+        for (int i = 0; i < 2; ++i)
+            QTest::mouseClick(w.Form->BtnNext, Qt::LeftButton);
+        w.Form->EditPath->clear();
+        QTest::keyClicks(w.Form->EditPath, QString::fromStdString(parent + "/Tarnovell"));
+        for (int i = 0; i < 2; ++i)
+            QTest::mouseClick(w.Form->BtnNext, Qt::LeftButton);
+        QCoreApplication::processEvents();
+        QPlainTextEdit* memo = w.Form->MemoProgress;
+        QVERIFY(memo->horizontalScrollBar()->isVisible());
+        QCOMPARE(w.Memo().last(), "    " + QString::fromStdString(w.Home.Home()) +
+                                      "/.config/tarnovell/registry: Not a directory");
+        const QRect last = memo->cursorRect(QTextCursor(memo->document()->lastBlock()));
+        QVERIFY2(memo->viewport()->rect().contains(last), "the last line is in view");
+        QCOMPARE(memo->horizontalScrollBar()->value(), 0);
+    }
+
+    // A folder with a % sign is refused on the folder page with the reason.
+    void percentSignInTheFolderIsRefused()
+    {
+        TWizard w;
+        for (int i = 0; i < 2; ++i)
+            QTest::mouseClick(w.Form->BtnNext, Qt::LeftButton);
+        w.Form->EditPath->clear();
+        QTest::keyClicks(w.Form->EditPath, QString::fromStdString(w.Home.Home() + "/100%/Tarnovell"));
+        QTest::mouseClick(w.Form->BtnNext, Qt::LeftButton);
+        QCOMPARE(w.Form->Page(), 3);
+        QCOMPARE(w.Form->LbComplete->text().trimmed(), QString("The folder name must not contain the character %"));
+        QVERIFY(w.Form->EditPath->hasFocus() || !w.Form->isActiveWindow());
+        QTest::keyClick(w.Form->EditPath, Qt::Key_End);
+        for (int i = 0; i < 15; ++i)
+            QTest::keyClick(w.Form->EditPath, Qt::Key_Backspace);
+        QTest::keyClicks(w.Form->EditPath, "/Tarnovell");
+        QTest::mouseClick(w.Form->BtnNext, Qt::LeftButton);
+        QCOMPARE(w.Form->Page(), 4);
+        QCOMPARE(w.Form->InstallPath(), w.Home.Home() + "/Tarnovell/");
     }
 
     void closeBoxAndCancelWaitWhileAStepRuns()
