@@ -3,13 +3,17 @@
 # program from its menu entry and uninstalls it, as a user would, on a
 # virtual X screen (needs xvfb and xdotool), with a screenshot of each step:
 #   tools/SetupShots/setup_e2e.sh <build folder> <screenshot folder>
-# HOME and the XDG folders point into a temporary folder.
+# HOME and the XDG folders point into a temporary folder, reached through a
+# symbolic link as many homes are.
 set -euo pipefail
 if [ "${1:-}" != inner ]; then
   build=$(realpath "$1")
   shots=$(realpath -m "$2")
   mkdir -p "$shots"
-  home=$(mktemp -d)
+  base=$(mktemp -d)
+  mkdir "$base/real"
+  ln -s "$base/real" "$base/home"
+  home="$base/home"
   exec env HOME="$home" XDG_CONFIG_HOME="$home/.config" XDG_DATA_HOME="$home/.local/share" \
     XDG_RUNTIME_DIR="$home/run" xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" inner "$build" "$shots"
 fi
@@ -18,6 +22,8 @@ shots=$3
 mkdir -m 700 -p "$XDG_RUNTIME_DIR"
 unset QT_QPA_PLATFORM
 folder="$HOME/Tarnovell"
+# The program's title names the folder it finds itself in, links resolved.
+shown=$(realpath -m "$folder")
 
 shot() { sleep 0.7; "$build/tools/SetupShots/screen_shot" "$shots/$1.png"; echo "shot $1"; }
 window() { xdotool search --sync --onlyvisible --name "$1" | tail -1; }
@@ -89,7 +95,7 @@ for lang in 0 1 2; do
     # Exit with "Launch Tarnovell after install" checked starts the program.
     click "$w" 543 368
     wait "$setup"
-    p=$(window "Tarnovell - $folder")
+    p=$(window "Tarnovell - $shown")
     shot "eng-7-started-after-setup"
     xdotool windowclose "$p" 2>/dev/null || xdotool key --window "$p" alt+F4
     sleep 1
@@ -103,8 +109,11 @@ done
 desktop-file-validate "$XDG_DATA_HOME/applications/Tarnovell/Tarnovell.desktop" \
   "$XDG_DATA_HOME/applications/Tarnovell/Uninstall.desktop" "$HOME/Desktop/Tarnovell.desktop"
 launch "$XDG_DATA_HOME/applications/Tarnovell/Tarnovell.desktop"
-p=$(window "Tarnovell - $folder")
+p=$(window "Tarnovell - $shown")
 shot "program-from-menu-entry"
+# The entries' StartupWMClass names this class; the icon is set.
+xprop -id "$p" WM_CLASS
+xprop -id "$p" _NET_WM_ICON | head -c 60; echo
 mkdir -p "$folder/Data" "$folder/Hist"
 echo goods > "$folder/Data/keep.txt"
 
@@ -124,3 +133,5 @@ sleep 1
 echo "left in the folder:"; ls -A "$folder"
 echo "menu group:"; ls -A "$XDG_DATA_HOME/applications" || true
 echo "desktop:"; ls -A "$HOME/Desktop" || true
+echo "submenu:"; ls -A "$XDG_CONFIG_HOME/menus/applications-merged" "$XDG_DATA_HOME/desktop-directories" 2>&1 || true
+echo "registry:"; cat "$XDG_CONFIG_HOME/tarnovell/registry" 2>&1 || true
