@@ -12,11 +12,10 @@ namespace tv {
 
 TSetupLock::TSetupLock(const std::string& name, const std::string& folder)
 {
-    const std::string dir = folder.empty() ? WindowsFolder() : folder;
-    if (dir.empty()) {
-        FError = "XDG_RUNTIME_DIR: no private folder of this user can be made";
+    const std::string dir = folder.empty() ? WindowsFolder(&FError) : folder;
+    if (dir.empty())
         return;
-    }
+    FError.clear();
     const std::string file = dir + "/" + name + ".lock";
     const int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0) {

@@ -461,26 +461,36 @@ bool SetForegroundWindow(TWindow window, int timeoutMs)
 namespace {
 
 // The folder, made owner-only when missing; "" when it cannot be made or is
-// not a folder of this user.
-std::string PrivateFolder(const std::string& folder)
+// not a folder of this user, with the reason added to problem.
+std::string PrivateFolder(const std::string& folder, std::string* problem)
 {
     struct stat info {};
-    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return {};
-    if (::lstat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != ::getuid()) return {};
-    return folder;
+    std::string reason;
+    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
+        reason = std::strerror(errno);
+    else if (::lstat(folder.c_str(), &info) != 0)
+        reason = std::strerror(errno);
+    else if (!S_ISDIR(info.st_mode))
+        reason = "not a folder";
+    else if (info.st_uid != ::getuid())
+        reason = "a folder of another user";
+    else
+        return folder;
+    if (problem != nullptr) *problem += (problem->empty() ? "" : "\n") + folder + ": " + reason;
+    return {};
 }
 
 } // namespace
 
-std::string WindowsFolder()
+std::string WindowsFolder(std::string* problem)
 {
     const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
     struct stat info {};
     if (!runtime.isEmpty() && ::stat(runtime.constData(), &info) == 0 && S_ISDIR(info.st_mode)) {
-        const std::string folder = PrivateFolder(runtime.toStdString() + "/tarnovell");
+        const std::string folder = PrivateFolder(runtime.toStdString() + "/tarnovell", problem);
         if (!folder.empty()) return folder;
     }
-    return PrivateFolder(QDir::tempPath().toStdString() + "/tarnovell-" + std::to_string(::getuid()));
+    return PrivateFolder(QDir::tempPath().toStdString() + "/tarnovell-" + std::to_string(::getuid()), problem);
 }
 
 std::uint64_t CurrentThreadId() { return static_cast<std::uint64_t>(::gettid()); }

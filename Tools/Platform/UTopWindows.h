@@ -92,8 +92,9 @@ inline std::int64_t WindowProcessId(TWindow window) { return static_cast<std::in
 
 // Folder of the sockets: $XDG_RUNTIME_DIR/tarnovell, or when that cannot be
 // used, tarnovell-<uid> in the temporary folder ($TMPDIR, /tmp); created with
-// owner-only access when missing. "" when neither is a folder of this user.
-std::string WindowsFolder();
+// owner-only access when missing. "" when neither is a folder of this user;
+// problem, when given, then gets each folder tried with its reason.
+std::string WindowsFolder(std::string* problem = nullptr);
 
 // System-wide id of the calling thread.
 std::uint64_t CurrentThreadId();

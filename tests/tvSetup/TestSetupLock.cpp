@@ -12,7 +12,9 @@
 
 #include <chrono>
 #include <csignal>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -172,7 +174,9 @@ TEST_F(LockFolders, NoUsableFolderIsReportedAndTheSetupSaysSo)
         const TSetupLock lock;
         EXPECT_FALSE(lock.Acquired());
         EXPECT_FALSE(lock.HeldByAnother());
-        EXPECT_FALSE(lock.Error().empty());
+        // Both folders tried, each with its reason.
+        const std::string reason = ::geteuid() == 0 ? "a folder of another user" : std::strerror(EACCES);
+        EXPECT_EQ(lock.Error(), Runtime + "/tarnovell: " + reason + "\n" + Tmp + "/" + TmpFolder() + ": " + reason);
     }
     // The setup program stays with its message instead of ending silently.
     int code = 0;
