@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs Tarnovell with the setup wizard in each language, starts the
 # program from its menu entry and uninstalls it, as a user would, on a
-# virtual X screen (needs xvfb and xdotool), with a screenshot of each step:
+# virtual X screen (needs xvfb and xdotool; xprop when present), with a screenshot of each step:
 #   tools/SetupShots/setup_e2e.sh <build folder> <screenshot folder>
 # HOME and the XDG folders point into a temporary folder, reached through a
 # symbolic link as many homes are.
@@ -112,8 +112,10 @@ launch "$XDG_DATA_HOME/applications/Tarnovell/Tarnovell.desktop"
 p=$(window "Tarnovell - $shown")
 shot "program-from-menu-entry"
 # The entries' StartupWMClass names this class; the icon is set.
-xprop -id "$p" WM_CLASS
-xprop -id "$p" _NET_WM_ICON | head -c 60; echo
+if command -v xprop >/dev/null; then
+  xprop -id "$p" WM_CLASS
+  xprop -id "$p" _NET_WM_ICON | head -c 60; echo
+fi
 mkdir -p "$folder/Data" "$folder/Hist"
 echo goods > "$folder/Data/keep.txt"
 
