@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs Tarnovell with the setup wizard in each language, starts the
 # program from its menu entry and uninstalls it, as a user would, on a
-# virtual X screen (needs xvfb and xdotool; xprop when present), with a screenshot of each step:
+# virtual X screen (needs xvfb and xdotool; xprop when present), with a
+# screenshot of each step:
 #   tools/SetupShots/setup_e2e.sh <build folder> <screenshot folder>
 # HOME and the XDG folders point into a temporary folder, reached through a
 # symbolic link as many homes are.
