@@ -62,22 +62,25 @@ void TLinkLabel::mouseReleaseEvent(QMouseEvent* event)
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) emit Click();
 }
 
-TVersionTestThread::TVersionTestThread(const std::string& address, TProgOptions* options, QObject* parent)
-    : QThread(parent), FAddress(address), FOptions(options)
+TVersionTestThread::TVersionTestThread(const std::string& address, QObject* parent)
+    : QThread(parent), FAddress(address)
 {
-    TV_ASSERT(options != nullptr, "ProgOptions must be assigned");
 }
 
 void TVersionTestThread::run()
 {
+    TVersionCheckResult result;
     try {
         TVersionTest test(FAddress);
-        if (test.Tested()) FOptions->SetTestDate(Now());
-        if (test.NewVersionAvailable()) FOptions->SetLastVersion(test.GetNewVersion());
+        result.Tested = test.Tested();
+        result.CheckedAt = Now();
+        result.NewVersionAvailable = test.NewVersionAvailable();
+        if (result.NewVersionAvailable) result.NewVersion = test.GetNewVersion();
     } catch (...) {
-        // A failed check stores nothing more; the next start tries again.
+        // A failed check stores nothing; the next start tries again.
+        result = TVersionCheckResult();
     }
-    emit Checked();
+    emit Checked(result);
 }
 
 TFormAbout::TFormAbout(TProgOptions* options, QWidget* parent, const std::string& versionAddress)
@@ -189,11 +192,18 @@ void TFormAbout::StartVersionTest()
     TV_ASSERT(FOptions != nullptr, "ProgOptions must be assigned");
     CheckNewVersion();
     if (Now() <= IncOneMonth(FOptions->GetTestDate())) return;
-    auto* thread = new TVersionTestThread(FVersionAddress, FOptions);
-    connect(thread, &TVersionTestThread::Checked, this, &TFormAbout::CheckNewVersion, Qt::QueuedConnection);
+    auto* thread = new TVersionTestThread(FVersionAddress);
+    connect(thread, &TVersionTestThread::Checked, this, &TFormAbout::VersionChecked, Qt::QueuedConnection);
     connect(thread, &QThread::finished, thread, &QObject::deleteLater);
     FThread = thread;
     thread->start();
+}
+
+void TFormAbout::VersionChecked(const TVersionCheckResult& result)
+{
+    if (result.Tested) FOptions->SetTestDate(result.CheckedAt);
+    if (result.NewVersionAvailable) FOptions->SetLastVersion(result.NewVersion);
+    CheckNewVersion();
 }
 
 void TFormAbout::StopVersionTest()

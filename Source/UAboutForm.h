@@ -9,6 +9,7 @@
 
 #include <string>
 
+#include "UDateTime.h"
 #include "UVersionTest.h"
 
 class QFrame;
@@ -38,28 +39,32 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 };
 
-// One version check on its own thread. The settings are written through the
-// store's lock; Checked is emitted at the end, for receivers on other threads
-// by a queued call. Ending the thread with quit() cuts a running request
-// short: nothing is then stored.
+// What one version check found.
+struct TVersionCheckResult {
+    bool Tested = false;  // the request succeeded, at CheckedAt
+    TDateTime CheckedAt = 0;
+    bool NewVersionAvailable = false;
+    std::string NewVersion;
+};
+
+// One version check on its own thread. It touches no settings: Checked
+// carries the result, for receivers on other threads by a queued call, and
+// the receiver stores it. Ending the thread with quit() cuts a running
+// request short.
 class TVersionTestThread : public QThread {
     Q_OBJECT
 
 public:
-    // options must outlive the thread.
-    TVersionTestThread(const std::string& address, TProgOptions* options, QObject* parent = nullptr);
+    explicit TVersionTestThread(const std::string& address, QObject* parent = nullptr);
 
 signals:
-    void Checked();
+    void Checked(const tv::TVersionCheckResult& result);
 
 protected:
-    // TVersionTest of the address; a successful request stores today as
-    // [Updates] TestDate, a version other than the program's as LastVersion.
     void run() override;
 
 private:
     std::string FAddress;
-    TProgOptions* FOptions;
 };
 
 class TFormAbout : public QDialog {
@@ -104,6 +109,9 @@ private:
     void LbMailClick();
     void StartVersionTest();
     void StopVersionTest();
+    // On the GUI thread: a successful request stores its time as [Updates]
+    // TestDate, a version other than the program's as LastVersion.
+    void VersionChecked(const TVersionCheckResult& result);
 
     TProgOptions* FOptions;
     std::string FVersionAddress;

@@ -17,7 +17,9 @@
 #include "UVersion.h"
 
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QPushButton>
+#include <QSemaphore>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -265,6 +267,36 @@ private slots:
         QVERIFY(timer.elapsed() < 2000);
         QCOMPARE(FOptions->GetTestDate(), 0.0);
         QCOMPARE(FOptions->GetLastVersion(), std::string());
+    }
+
+    // The check's thread writes no settings: its result waits for the GUI
+    // thread, which stores it. The server answers from a thread of its own
+    // while the GUI thread waits for the check.
+    void ResultStoredOnTheGuiThread()
+    {
+        std::string address;
+        QSemaphore listening;
+        std::unique_ptr<QThread> serving(QThread::create([&] {
+            TVersionServer server(200, "99.0.0.7");
+            address = server.Address();
+            listening.release();
+            QEventLoop().exec();
+        }));
+        serving->start();
+        listening.acquire();
+        {
+            TFormAbout form(FOptions.get(), nullptr, address);
+            QVERIFY(form.VersionThread() != nullptr);
+            QVERIFY(form.VersionThread()->wait(10000));
+            QCOMPARE(FOptions->GetTestDate(), 0.0);
+            QCOMPARE(FOptions->GetLastVersion(), std::string());
+            QVERIFY(WaitForCheck(form));
+            QVERIFY(FOptions->GetTestDate() > Now() - 1.0 / 24);
+            QCOMPARE(FOptions->GetLastVersion(), std::string("99.0.0.7"));
+            QVERIFY(form.NewVersionFlag());
+        }
+        serving->quit();
+        QVERIFY(serving->wait(5000));
     }
 
     void Links()
