@@ -1,4 +1,5 @@
-// The automatic goods code.
+// What each mode of the main window allows and which keys it sets, and the
+// automatic goods code.
 
 #include "UMainModes.h"
 
@@ -6,9 +7,129 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
+#include <string>
+
 using namespace tv;
 
 namespace {
+
+// The fields that differ, by the actions they govern; empty when equal.
+std::string Differences(const TModeRules& got, const TModeRules& want)
+{
+    std::ostringstream out;
+    auto check = [&out](const char* what, auto g, auto w) {
+        if (g != w) out << what << ": " << +static_cast<int>(g) << ", expected " << +static_cast<int>(w) << "; ";
+    };
+    check("grids", got.Grids, want.Grids);
+    check("ActInsert", got.Insert, want.Insert);
+    check("ActEdit/Delete/Add/Ded", got.GoodsActions, want.GoodsActions);
+    check("ActSort", got.Sort, want.Sort);
+    check("ActSearch enabled", got.Search, want.Search);
+    check("ActSearch visible", got.SearchVisible, want.SearchVisible);
+    check("ActPost/Cancel", got.PostCancel, want.PostCancel);
+    check("ActSearchEnd", got.SearchEnd, want.SearchEnd);
+    check("work actions", got.Work, want.Work);
+    check("writable edits", got.Writable, want.Writable);
+    check("LbPlus", got.Plus, want.Plus);
+    return out.str();
+}
+
+std::string Differences(const TModeKeys& got, const TModeKeys& want)
+{
+    std::ostringstream out;
+    auto check = [&out](const char* what, TKeyRule g, TKeyRule w) {
+        if (g != w) out << what << ": " << static_cast<int>(g) << ", expected " << static_cast<int>(w) << "; ";
+    };
+    check("ActDelete", got.Delete, want.Delete);
+    check("ActCancel", got.Cancel, want.Cancel);
+    check("ActSearchEnd", got.SearchEnd, want.SearchEnd);
+    check("ActExit", got.Exit, want.Exit);
+    check("pad keys", got.PadKeys, want.PadKeys);
+    return out.str();
+}
+
+struct TRulesCase {
+    const char* Name;
+    TStoreMode Mode;
+    bool NotEmpty;
+    TModeRules Rules;
+};
+
+constexpr bool on = true, off = false;
+constexpr unsigned None = 0, CodeNameCost = peCode | peName | peCost, AllSix = peAll,
+                   Quantities = peWeight | pePCount | peNote;
+constexpr TPlusSign Empty = TPlusSign::None, Plus = TPlusSign::Plus, Minus = TPlusSign::Minus;
+
+// Browsing enables sort and search as it does edit; a search leaves sort on.
+//                                grids ins  goods sort srch shown post end  work writable      LbPlus
+constexpr TModeRules Browsing{     on,  on,  on,   on,  on,  on,   off, off, on,  None,         Empty};
+constexpr TModeRules BrowsingEmpty{on,  on,  off,  off, off, on,   off, off, on,  None,         Empty};
+
+// One row per mode over a table with goods and an empty one.
+const TRulesCase RulesCases[] = {
+    {"Browse",      smBrowse, true,  Browsing},
+    {"BrowseEmpty", smBrowse, false, BrowsingEmpty},
+    {"Edit",        smEdit,   true,  {off, off, off, off, off, on,  on,  off, off, CodeNameCost, Empty}},
+    {"EditEmpty",   smEdit,   false, {off, off, off, off, off, on,  on,  off, off, CodeNameCost, Empty}},
+    {"Insert",      smInsert, true,  {off, off, off, off, off, on,  on,  off, off, AllSix,       Plus}},
+    {"InsertEmpty", smInsert, false, {off, off, off, off, off, on,  on,  off, off, AllSix,       Plus}},
+    {"Search",      smSearch, true,  {on,  on,  on,  on,  off, off, off, on,  off, None,         Empty}},
+    {"SearchEmpty", smSearch, false, {on,  on,  off, on,  off, off, off, on,  off, None,         Empty}},
+    {"Delete",      smDelete, true,  {off, off, off, off, off, on,  off, off, off, None,         Empty}},
+    {"DeleteEmpty", smDelete, false, {off, off, off, off, off, on,  off, off, off, None,         Empty}},
+    {"Add",         smAdd,    true,  {off, off, off, off, off, on,  on,  off, off, Quantities,   Plus}},
+    {"AddEmpty",    smAdd,    false, {off, off, off, off, off, on,  on,  off, off, Quantities,   Plus}},
+    {"Deduct",      smDeduct, true,  {off, off, off, off, off, on,  on,  off, off, Quantities,   Minus}},
+    {"DeductEmpty", smDeduct, false, {off, off, off, off, off, on,  on,  off, off, Quantities,   Minus}},
+    // Not a mode the window sets: it browses.
+    {"UnknownMode",      static_cast<TStoreMode>(7),   true,  Browsing},
+    {"UnknownModeEmpty", static_cast<TStoreMode>(255), false, BrowsingEmpty},
+};
+
+class ModeRulesTest : public testing::TestWithParam<TRulesCase> {};
+
+TEST_P(ModeRulesTest, EnablesWhatTheModeAllows)
+{
+    const TRulesCase& c = GetParam();
+    EXPECT_EQ(Differences(ModeRules(c.Mode, c.NotEmpty), c.Rules), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, ModeRulesTest, testing::ValuesIn(RulesCases),
+                         [](const testing::TestParamInfo<TRulesCase>& info) { return info.param.Name; });
+
+struct TKeysCase {
+    const char* Name;
+    TStoreMode Mode;
+    TModeKeys Keys;
+};
+
+// Esc closes the window while browsing, ends a search while searching and
+// cancels otherwise; searching and deleting leave the pad keys alone.
+constexpr TKeyRule Clear = TKeyRule::Clear, Set = TKeyRule::Set, Keep = TKeyRule::Keep;
+//                                Del    Cancel SearchEnd Exit   pad keys
+constexpr TModeKeys BrowsingKeys{Set,   Clear, Clear,    Set,   Set};
+const TKeysCase KeysCases[] = {
+    {"Browse", smBrowse, BrowsingKeys},
+    {"Edit",   smEdit,   {Clear, Set,   Clear,    Clear, Clear}},
+    {"Insert", smInsert, {Clear, Set,   Clear,    Clear, Clear}},
+    {"Search", smSearch, {Set,   Clear, Set,      Clear, Keep}},
+    {"Delete", smDelete, {Clear, Set,   Clear,    Clear, Keep}},
+    {"Add",    smAdd,    {Clear, Set,   Clear,    Clear, Clear}},
+    {"Deduct", smDeduct, {Clear, Set,   Clear,    Clear, Clear}},
+    {"UnknownMode", static_cast<TStoreMode>(7), BrowsingKeys},
+};
+
+class ModeKeysTest : public testing::TestWithParam<TKeysCase> {};
+
+TEST_P(ModeKeysTest, SetsTheModesShortcuts)
+{
+    const TKeysCase& c = GetParam();
+    EXPECT_EQ(Differences(ModeKeys(c.Mode), c.Keys), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, ModeKeysTest, testing::ValuesIn(KeysCases),
+                         [](const testing::TestParamInfo<TKeysCase>& info) { return info.param.Name; });
 
 struct TCodeCase {
     std::uint32_t Nuls, Delta;
