@@ -56,6 +56,8 @@ struct TRulesCase {
     TModeRules Rules;
 };
 
+void PrintTo(const TRulesCase& c, std::ostream* out) { *out << c.Name; }
+
 constexpr bool on = true, off = false;
 constexpr unsigned None = 0, CodeNameCost = peCode | peName | peCost, AllSix = peAll,
                    Quantities = peWeight | pePCount | peNote;
@@ -103,6 +105,8 @@ struct TKeysCase {
     TStoreMode Mode;
     TModeKeys Keys;
 };
+
+void PrintTo(const TKeysCase& c, std::ostream* out) { *out << c.Name; }
 
 // Esc closes the window while browsing, ends a search while searching and
 // cancels otherwise; searching and deleting leave the pad keys alone.
