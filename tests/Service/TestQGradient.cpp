@@ -16,6 +16,8 @@
 #include <QStyleOption>
 #include <QTest>
 
+#include <memory>
+
 using namespace tv;
 
 namespace {
@@ -46,7 +48,7 @@ QColor Lighter(const QColor& color) { return QColor(color.lighter(140).rgb()); }
 
 QPalette FixedPalette()
 {
-    QPalette palette = QStyleFactory::create("Fusion")->standardPalette();
+    QPalette palette = std::unique_ptr<QStyle>(QStyleFactory::create("Fusion"))->standardPalette();
     palette.setColor(QPalette::Active, QPalette::Highlight, ActiveHighlight);
     palette.setColor(QPalette::Inactive, QPalette::Highlight, InactiveHighlight);
     return palette;

@@ -9,11 +9,12 @@
 #include <functional>
 
 // Runs action once a modal widget for which accept() holds is the active
-// one (default: any).
+// one (default: any). A timer whose widget never comes goes with the
+// application.
 inline void WhenShown(std::function<void(QWidget*)> action,
                       std::function<bool(QWidget*)> accept = [](QWidget*) { return true; })
 {
-    auto* timer = new QTimer;
+    auto* timer = new QTimer(qApp);
     QObject::connect(timer, &QTimer::timeout, [timer, action, accept] {
         QWidget* modal = QApplication::activeModalWidget();
         if (modal == nullptr || !modal->isVisible() || !accept(modal))
