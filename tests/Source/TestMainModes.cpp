@@ -14,38 +14,39 @@ using namespace tv;
 
 namespace {
 
+// Notes a field that differs from the expected value.
+template <class T>
+void Note(std::ostream& out, const char* what, T got, T want)
+{
+    if (got != want) out << what << ": " << +static_cast<int>(got) << ", expected " << +static_cast<int>(want) << "; ";
+}
+
 // The fields that differ, by the actions they govern; empty when equal.
 std::string Differences(const TModeRules& got, const TModeRules& want)
 {
     std::ostringstream out;
-    auto check = [&out](const char* what, auto g, auto w) {
-        if (g != w) out << what << ": " << +static_cast<int>(g) << ", expected " << +static_cast<int>(w) << "; ";
-    };
-    check("grids", got.Grids, want.Grids);
-    check("ActInsert", got.Insert, want.Insert);
-    check("ActEdit/Delete/Add/Ded", got.GoodsActions, want.GoodsActions);
-    check("ActSort", got.Sort, want.Sort);
-    check("ActSearch enabled", got.Search, want.Search);
-    check("ActSearch visible", got.SearchVisible, want.SearchVisible);
-    check("ActPost/Cancel", got.PostCancel, want.PostCancel);
-    check("ActSearchEnd", got.SearchEnd, want.SearchEnd);
-    check("work actions", got.Work, want.Work);
-    check("writable edits", got.Writable, want.Writable);
-    check("LbPlus", got.Plus, want.Plus);
+    Note(out, "grids", got.Grids, want.Grids);
+    Note(out, "ActInsert", got.Insert, want.Insert);
+    Note(out, "ActEdit/Delete/Add/Ded", got.GoodsActions, want.GoodsActions);
+    Note(out, "ActSort", got.Sort, want.Sort);
+    Note(out, "ActSearch enabled", got.Search, want.Search);
+    Note(out, "ActSearch visible", got.SearchVisible, want.SearchVisible);
+    Note(out, "ActPost/Cancel", got.PostCancel, want.PostCancel);
+    Note(out, "ActSearchEnd", got.SearchEnd, want.SearchEnd);
+    Note(out, "work actions", got.Work, want.Work);
+    Note(out, "writable edits", got.Writable, want.Writable);
+    Note(out, "LbPlus", got.Plus, want.Plus);
     return out.str();
 }
 
 std::string Differences(const TModeKeys& got, const TModeKeys& want)
 {
     std::ostringstream out;
-    auto check = [&out](const char* what, TKeyRule g, TKeyRule w) {
-        if (g != w) out << what << ": " << static_cast<int>(g) << ", expected " << static_cast<int>(w) << "; ";
-    };
-    check("ActDelete", got.Delete, want.Delete);
-    check("ActCancel", got.Cancel, want.Cancel);
-    check("ActSearchEnd", got.SearchEnd, want.SearchEnd);
-    check("ActExit", got.Exit, want.Exit);
-    check("pad keys", got.PadKeys, want.PadKeys);
+    Note(out, "ActDelete", got.Delete, want.Delete);
+    Note(out, "ActCancel", got.Cancel, want.Cancel);
+    Note(out, "ActSearchEnd", got.SearchEnd, want.SearchEnd);
+    Note(out, "ActExit", got.Exit, want.Exit);
+    Note(out, "pad keys", got.PadKeys, want.PadKeys);
     return out.str();
 }
 
