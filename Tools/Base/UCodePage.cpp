@@ -36,15 +36,16 @@ int CharToByte(char32_t c)
     return -1;
 }
 
-// Characters 1251 has no byte of, stored as the byte of the character they
-// stand for: the Ukrainian apostrophe as the right quote, the thin and other
-// typographic spaces as a blank, hyphens and the minus sign as "-".
+// Characters stored as the byte of the character they stand for: the
+// Ukrainian apostrophe as the right quote, the no-break, thin and other
+// typographic spaces as a blank (so a pasted name matches a typed one),
+// hyphens and the minus sign as "-".
 struct TFold {
     char32_t Char;
     unsigned char Byte;
 };
 const TFold kFolds[] = {
-    {0x02BB, 0x91}, {0x02BC, 0x92}, {0x2000, ' '}, {0x2001, ' '}, {0x2002, ' '}, {0x2003, ' '},
+    {0x00A0, ' '},  {0x02BB, 0x91}, {0x02BC, 0x92}, {0x2000, ' '}, {0x2001, ' '}, {0x2002, ' '}, {0x2003, ' '},
     {0x2004, ' '},  {0x2005, ' '},  {0x2006, ' '}, {0x2007, ' '}, {0x2008, ' '}, {0x2009, ' '},
     {0x200A, ' '},  {0x2010, '-'},  {0x2011, '-'}, {0x2012, 0x96}, {0x2015, 0x97}, {0x201B, 0x91},
     {0x201F, 0x93}, {0x202F, ' '},  {0x205F, ' '}, {0x2212, '-'},
@@ -52,11 +53,9 @@ const TFold kFolds[] = {
 
 int FoldedByte(char32_t c)
 {
-    const int b = CharToByte(c);
-    if (b >= 0) return b;
     for (const TFold& f : kFolds)
         if (f.Char == c) return f.Byte;
-    return -1;
+    return CharToByte(c);
 }
 
 // Decodes one character at pos; an invalid sequence gives len 1 and ok false.
