@@ -3,6 +3,7 @@
 #include "UDialogBand.h"
 #include "UException.h"
 #include "UImage.h"
+#include "UQtText.h"
 #include "UShortenPath.h"
 #include "UTextIntface.h"
 
@@ -41,8 +42,6 @@ constexpr int ClientHeight = 202;
 constexpr int ButtonTop = 169;
 
 TUnitGradienter ConfirmGradienter;
-
-QString ToQ(const std::string& s) { return QString::fromStdString(s); }
 
 } // namespace
 

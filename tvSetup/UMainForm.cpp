@@ -8,6 +8,7 @@
 #include "UImage.h"
 #include "UJpegImage.h"
 #include "UNamSelDir.h"
+#include "UQtText.h"
 #include "UShell.h"
 #include "UTextConst.h"
 #include "UTranspCheckBox.h"
@@ -46,13 +47,6 @@ constexpr int BandHeight = 48;
 constexpr int Left = 260;
 
 TUnitGradienter SetupGradienter;
-
-QString ToQ(const std::string& s)
-{
-    QString q = QString::fromStdString(s);
-    q.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    return q;
-}
 
 std::string WithDelimiter(std::string path)
 {

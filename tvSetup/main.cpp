@@ -4,6 +4,7 @@
 #include "UConfirm.h"
 #include "UExceptions.h"
 #include "UMainForm.h"
+#include "UQtText.h"
 #include "USetupLock.h"
 #include "UTextConst.h"
 
@@ -21,8 +22,8 @@ int main(int argc, char** argv)
     if (!lock->Acquired()) {
         TSetupApplication app(argc, argv);
         SetEngText();
-        QMessageBox box(QMessageBox::Critical, QString::fromStdString(SetupText.Caption),
-                        QString::fromStdString(SetupText.MsgLockFailed + "\n" + lock->Error()));
+        QMessageBox box(QMessageBox::Critical, ToQ(SetupText.Caption),
+                        ToQ(SetupText.MsgLockFailed + "\n" + lock->Error()));
         box.addButton("OK", QMessageBox::AcceptRole);
         box.exec();
         return 1;

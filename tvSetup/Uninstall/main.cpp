@@ -3,6 +3,7 @@
 
 #include "UCloseProgram.h"
 #include "UExeFile.h"
+#include "UQtText.h"
 #include "UTextConst.h"
 #include "UUninstText.h"
 #include "UUninstall.h"
@@ -15,13 +16,6 @@
 using namespace tv;
 
 namespace {
-
-QString ToQ(const std::string& s)
-{
-    QString q = QString::fromStdString(s);
-    q.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    return q;
-}
 
 bool Ask(const QString& text)
 {
