@@ -6,6 +6,7 @@
 // wrote stays.
 
 #include "URegistry.h"
+#include "USetupNames.h"
 
 #include <cstdint>
 #include <functional>
@@ -45,7 +46,7 @@ public:
 
 struct TInstallChoice {
     std::string InstallPath;  // the folder, ending in '/'
-    unsigned LangCode = 2;    // 0 Russian, 1 Ukrainian, 2 English
+    unsigned LangCode = langEnglish;  // a TLanguage
     bool MenuGroup = true;
     bool DesktopLink = true;
 };

@@ -251,8 +251,8 @@ void TMainFormSetup::FormCreate()
     FPage = 0;
     FInstallPath.clear();
     ReplaceCheckBoxes();
-    ComboBoxLang->setCurrentIndex(0);
-    SetLanguage(0);
+    ComboBoxLang->setCurrentIndex(ComboLangIndex(langEnglish));
+    SetLanguage(ComboLangIndex(langEnglish));
     EditPath->setText(QString::fromStdString(DefaultFolderRoot() + "Tarnovell"));
     ShowLangPage();
     BtnNext->setFocus();
@@ -266,7 +266,7 @@ void TMainFormSetup::ReplaceCheckBoxes()
 
 void TMainFormSetup::SetLanguage(int index)
 {
-    if (index < 0 || index > 2)
+    if (index < 0 || static_cast<std::size_t>(index) >= ComboLangCodes.size())
         throw ERangeError();
     SetLangText(ComboLangCodes[static_cast<std::size_t>(index)]);
     const TSetupText& t = SetupText;

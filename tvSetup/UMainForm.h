@@ -27,9 +27,9 @@ public:
     explicit TMainFormSetup(QWidget* parent = nullptr);
     ~TMainFormSetup() override;
 
-    // Applies the language of the list index 0 (English), 1 (Russian) or
-    // 2 (Ukrainian) to every control, the overwrite dialog's texts and the
-    // application; another index raises ERangeError.
+    // Applies the language at the index of the list (ComboLangCodes) to
+    // every control, the overwrite dialog's texts and the application;
+    // another index raises ERangeError.
     void SetLanguage(int index);
 
     void ShowLangPage();

@@ -12,9 +12,9 @@ void SetEngText() { SetupText = EngSetupText; }
 
 void SetLangText(unsigned langCode)
 {
-    if (langCode == 0)
+    if (langCode == langRussian)
         SetRusText();
-    else if (langCode == 1)
+    else if (langCode == langUkrainian)
         SetUkrText();
     else
         SetEngText();

@@ -1,10 +1,11 @@
 #pragma once
 // The setup program's current language texts and the three language records.
 
+#include "USetupNames.h"
 #include "UTextIntface.h"
 
 #include <array>
-#include <cstdint>
+#include <cstddef>
 
 namespace tv {
 
@@ -19,12 +20,20 @@ void SetRusText();
 void SetUkrText();
 void SetEngText();
 
-// Index of the wizard's language list (English, Russian, Ukrainian) to the
-// language code (0 Russian, 1 Ukrainian, 2 English).
-inline constexpr std::array<std::uint8_t, 3> ComboLangCodes{2, 0, 1};
+// The languages in the order of the wizard's list.
+inline constexpr std::array<TLanguage, 3> ComboLangCodes{langEnglish, langRussian, langUkrainian};
 
-// Makes the record of a language code current: 0 Russian, 1 Ukrainian,
-// any other English.
+// The place of a language in the wizard's list.
+constexpr int ComboLangIndex(TLanguage lang)
+{
+    std::size_t i = 0;
+    while (i + 1 < ComboLangCodes.size() && ComboLangCodes[i] != lang)
+        ++i;
+    return static_cast<int>(i);
+}
+
+// Makes the record of a stored language code current; a code that names no
+// language gives English.
 void SetLangText(unsigned langCode);
 
 } // namespace tv

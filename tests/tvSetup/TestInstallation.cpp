@@ -290,7 +290,7 @@ TEST_F(InstallTest, OverAnOldInstallationTheConfigurationIsUpdatedNotReplaced)
                           "[Security]\r\nPassword=12345678\r\n\r\n[Updates]\r\nTestDate=40E61D80\r\nLastVersion=1.2\r\n\r\n"
                           "[Language]\r\nProgLang=ENG\r\n\r\n[Keyboard]\r\nEnhanced=00000002\r\n\r\n"
                           "[GridStore]\r\nWidth=00000064\r\n\r\n");
-    Choice.LangCode = 0;
+    Choice.LangCode = langRussian;
     ASSERT_EQ(Run(), "");
     EXPECT_EQ(TSetupTestHome::Read(Home.Folder() + "tarnovell.cfg"),
               "[Security]\r\nPassword=7E2B4A19\r\n\r\n[Updates]\r\nTestDate=\r\nLastVersion=\r\n\r\n"

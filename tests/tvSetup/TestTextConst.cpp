@@ -69,7 +69,7 @@ std::vector<Text> UkrainianTexts()
     const std::vector<const std::string*> entries = EntriesOf(UkrSetupText);
     for (std::size_t i = 0; i < entries.size(); ++i)
         all.push_back({"setup entry " + std::to_string(i), *entries[i]});
-    const TUninstText& uninst = UninstText(1);
+    const TUninstText& uninst = UninstText(langUkrainian);
     for (const std::string* t : {&uninst.AskRemove, &uninst.AskCfg, &uninst.Done, &uninst.Failed})
         all.push_back({"uninstaller", *t});
     for (const char* t : CsvExportTexts[1]) all.push_back({"CSV export", t});

@@ -50,10 +50,10 @@ protected:
 
 TEST_F(UninstallTest, RemovesWhatTheSetupWroteAndKeepsTheData)
 {
-    Install(1);
+    Install(langUkrainian);
     TUninstallation uninstallation(Home.Folder());
     EXPECT_TRUE(uninstallation.RegisteredHere());
-    EXPECT_EQ(uninstallation.InstallLang(), 1u);
+    EXPECT_EQ(uninstallation.InstallLang(), unsigned{langUkrainian});
     EXPECT_TRUE(uninstallation.Remove(false).empty());
     EXPECT_EQ(Entries(Home.Folder()), QStringList({"Data", "Export", "Hist", "tarnovell.cfg"}));
     EXPECT_EQ(TSetupTestHome::Read(Home.Folder() + "Data/store.dat"), "goods");
@@ -65,7 +65,7 @@ TEST_F(UninstallTest, RemovesWhatTheSetupWroteAndKeepsTheData)
     TRegistry reg;
     EXPECT_FALSE(reg.KeyExists(UninstallKey));
     EXPECT_FALSE(uninstallation.RegisteredHere());
-    EXPECT_EQ(uninstallation.InstallLang(), 2u);
+    EXPECT_EQ(uninstallation.InstallLang(), unsigned{langEnglish});
 }
 
 // The home is reached through a link, and the folder through another; the
@@ -83,7 +83,7 @@ TEST(UninstallThroughLinks, NothingOfTheInstallationIsLeft)
     ::setenv("XDG_DATA_HOME", (home + "/.local/share").c_str(), 1);
     const std::string folder = home + "/Tarnovell/";
 
-    SetLangText(0);
+    SetLangText(langRussian);
     TMemoView view;
     TInstallation steps(view);
     steps.CloseProgram = [](const std::string&) { return true; };
@@ -93,7 +93,7 @@ TEST(UninstallThroughLinks, NothingOfTheInstallationIsLeft)
     TUninstallation uninstallation(real + "/shop/");
     EXPECT_EQ(uninstallation.Folder(), folder) << "the folder as the user named it";
     EXPECT_TRUE(uninstallation.RegisteredHere());
-    EXPECT_EQ(uninstallation.InstallLang(), 0u);
+    EXPECT_EQ(uninstallation.InstallLang(), unsigned{langRussian});
     EXPECT_TRUE(uninstallation.Remove(true).empty());
 
     // Only the folders the setup did not make itself stay, and the store.
@@ -119,7 +119,7 @@ TEST_F(UninstallTest, KeysBesideTheEntryStay)
         ASSERT_TRUE(reg.OpenKey("\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", true));
         reg.WriteString("Other", "x");
     }
-    Install(2);
+    Install(langEnglish);
     TUninstallation uninstallation(Home.Folder());
     EXPECT_TRUE(uninstallation.Remove(false).empty());
     TRegistry reg;
@@ -130,7 +130,7 @@ TEST_F(UninstallTest, KeysBesideTheEntryStay)
 
 TEST_F(UninstallTest, ConfigurationGoesOnlyWhenAskedAndAnEmptyFolderWithIt)
 {
-    Install(0);
+    Install(langRussian);
     QDir(QString::fromStdString(Home.Folder() + "Data")).removeRecursively();
     QDir(QString::fromStdString(Home.Folder() + "Hist")).removeRecursively();
     QDir(QString::fromStdString(Home.Folder() + "Export")).removeRecursively();
@@ -141,7 +141,7 @@ TEST_F(UninstallTest, ConfigurationGoesOnlyWhenAskedAndAnEmptyFolderWithIt)
 
 TEST_F(UninstallTest, EntriesAndRegistrationOfAnotherInstallationStay)
 {
-    Install(2);
+    Install(langEnglish);
     // Another installation took the menu, the desktop and the entry since.
     const std::string other = Home.Home() + "/Other/";
     std::string link;
@@ -166,7 +166,7 @@ TEST_F(UninstallTest, EntriesAndRegistrationOfAnotherInstallationStay)
 
 TEST_F(UninstallTest, FileThatCannotGoIsReported)
 {
-    Install(2);
+    Install(langEnglish);
     // A folder where the program's icon should be cannot be unlinked.
     ::unlink((Home.Folder() + "tarnovell.png").c_str());
     QDir().mkpath(QString::fromStdString(Home.Folder() + "tarnovell.png"));

@@ -1,5 +1,7 @@
 #include "UUninstText.h"
 
+#include "USetupNames.h"
+
 namespace tv {
 
 namespace {
@@ -29,9 +31,9 @@ const TUninstText UkrUninstText = {
 
 const TUninstText& UninstText(unsigned langCode)
 {
-    if (langCode == 0)
+    if (langCode == langRussian)
         return RusUninstText;
-    if (langCode == 1)
+    if (langCode == langUkrainian)
         return UkrUninstText;
     return EngUninstText;
 }

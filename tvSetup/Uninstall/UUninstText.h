@@ -12,7 +12,8 @@ struct TUninstText {
     std::string Failed;     // followed by the files, one a line
 };
 
-// The texts of a language code: 0 Russian, 1 Ukrainian, any other English.
+// The texts of a stored language code; a code that names no language gives
+// English.
 const TUninstText& UninstText(unsigned langCode);
 
 } // namespace tv

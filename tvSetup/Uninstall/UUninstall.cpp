@@ -59,14 +59,16 @@ bool TUninstallation::RegisteredHere() const
 unsigned TUninstallation::InstallLang() const
 {
     if (!RegisteredHere())
-        return 2;
+        return langEnglish;
     TRegistry reg;
     try {
         reg.OpenKey(UninstallKey, false);
         const std::int32_t lang = reg.ReadInteger("InstallLang");
-        return lang >= 0 && lang <= 2 ? static_cast<unsigned>(lang) : 2;
+        if (lang >= 0 && static_cast<std::size_t>(lang) < LangCodes.size())
+            return static_cast<unsigned>(lang);
+        return langEnglish;
     } catch (const ERegistryException&) {
-        return 2;
+        return langEnglish;
     }
 }
 

@@ -19,7 +19,7 @@ public:
     std::string CfgFile() const;
 
     // The language code stored with the uninstall entry of this folder
-    // (0 Russian, 1 Ukrainian, 2 English); 2 when there is none.
+    // (a TLanguage); English when there is none.
     unsigned InstallLang() const;
     // Whether the uninstall entry names this folder's uninstaller (compared
     // with links resolved).
