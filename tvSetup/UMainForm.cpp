@@ -128,10 +128,35 @@ void Place(QWidget* control, int top)
     control->show();
 }
 
-void Hide(std::initializer_list<QWidget*> controls)
+// A control of a page: its top and, when it is not 0, its height there.
+struct TPlace {
+    QWidget* Control;
+    int Top;
+    int Height = 0;
+};
+
+// A page: the bottom hint, the caption of Next, whether Back is offered,
+// and the page's own controls; every page shows the version and description.
+struct TPage {
+    TSetupPage Page;
+    std::string TSetupText::*Hint;
+    std::string TSetupText::*Next;
+    bool Back;
+    std::vector<TPlace> Places;
+};
+
+// Made on each use: the check boxes are replaced after the form is built.
+std::vector<TPage> PagesOf(const TMainFormSetup& f)
 {
-    for (QWidget* control : controls)
-        control->hide();
+    return {
+        {pageLang, &TSetupText::HintNext, &TSetupText::BtnNext, false, {{f.LbLang, 120}, {f.ComboBoxLang, 135}}},
+        {pageLicense, &TSetupText::HintAgree, &TSetupText::BtnAgree, true,
+         {{f.LbLicense, 90}, {f.MemoLicense, 105, 190}}},
+        {pagePath, &TSetupText::HintNext, &TSetupText::BtnNext, true,
+         {{f.LbPath, 100}, {f.EditPath, 115}, {f.BtnBrowse, 113}, {f.CbMenu, 180}, {f.CbDesktop, 205}}},
+        {pageSummary, &TSetupText::HintInstall, &TSetupText::BtnInstall, true,
+         {{f.LbProgress, 90}, {f.MemoProgress, 105, 170}, {f.CbExec, 280}}},
+    };
 }
 
 QPixmap WizardPicture()
@@ -248,13 +273,13 @@ TMainFormSetup::~TMainFormSetup()
 void TMainFormSetup::FormCreate()
 {
     FTotalSize = 0;
-    FPage = 0;
+    FPage = pageNone;
     FInstallPath.clear();
     ReplaceCheckBoxes();
     ComboBoxLang->setCurrentIndex(ComboLangIndex(langEnglish));
     SetLanguage(ComboLangIndex(langEnglish));
     EditPath->setText(QString::fromStdString(DefaultFolderRoot() + "Tarnovell"));
-    ShowLangPage();
+    ShowPage(pageLang);
     BtnNext->setFocus();
 }
 
@@ -291,66 +316,33 @@ void TMainFormSetup::SetLanguage(int index)
 
 void TMainFormSetup::ComboBoxLangSelect(int index) { SetLanguage(index); }
 
-void TMainFormSetup::ShowLangPage()
+void TMainFormSetup::ShowPage(TSetupPage page)
 {
+    const std::vector<TPage> pages = PagesOf(*this);
+    const auto shown = std::find_if(pages.begin(), pages.end(), [page](const TPage& p) { return p.Page == page; });
+    TV_ASSERT(shown != pages.end(), "Strange Page Value");
     Place(LbVersion, 25);
     Place(LbDescript, 38);
-    Place(LbLang, 120);
-    Place(ComboBoxLang, 135);
-    Hide({LbLicense, MemoLicense, LbPath, EditPath, BtnBrowse, CbDesktop, CbMenu, LbProgress, MemoProgress, CbExec});
-    SetFitText(LbComplete, ToQ(SetupText.HintNext), false);
-    BtnNext->setText(ToQ(SetupText.BtnNext));
-    BtnNext->show();
-    BtnCancel->setText(ToQ(SetupText.BtnCancel));
-    BtnBack->hide();
-    FPage = 1;
-}
-
-void TMainFormSetup::ShowLicensePage()
-{
-    Place(LbVersion, 25);
-    Place(LbDescript, 38);
-    Place(LbLicense, 90);
-    Place(MemoLicense, 105);
-    MemoLicense->resize(MemoLicense->width(), 190);
-    Hide({LbLang, ComboBoxLang, LbPath, EditPath, BtnBrowse, CbDesktop, CbMenu, LbProgress, MemoProgress, CbExec});
-    SetFitText(LbComplete, ToQ(SetupText.HintAgree), false);
-    BtnNext->setText(ToQ(SetupText.BtnAgree));
-    BtnBack->show();
-    FPage = 2;
-}
-
-void TMainFormSetup::ShowPathPage()
-{
-    Place(LbVersion, 25);
-    Place(LbDescript, 38);
-    Place(LbPath, 100);
-    Place(EditPath, 115);
-    Place(BtnBrowse, 113);
-    Place(CbMenu, 180);
-    Place(CbDesktop, 205);
-    Hide({LbLang, ComboBoxLang, LbLicense, MemoLicense, LbProgress, MemoProgress, CbExec});
+    for (const TPlace& place : shown->Places) {
+        Place(place.Control, place.Top);
+        if (place.Height > 0)
+            place.Control->resize(place.Control->width(), place.Height);
+    }
+    for (auto p = pages.begin(); p != pages.end(); ++p)
+        if (p != shown)
+            for (const TPlace& place : p->Places)
+                place.Control->hide();
     LbComplete->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    SetFitText(LbComplete, ToQ(SetupText.HintNext), false);
-    BtnNext->setText(ToQ(SetupText.BtnNext));
+    SetFitText(LbComplete, ToQ(SetupText.*shown->Hint), false);
+    BtnNext->setText(ToQ(SetupText.*shown->Next));
+    BtnNext->show();
+    BtnBack->setVisible(shown->Back);
     BtnCancel->setText(ToQ(SetupText.BtnCancel));
-    FPage = 3;
-}
-
-void TMainFormSetup::ShowSummaryPage()
-{
-    Place(LbVersion, 25);
-    Place(LbDescript, 38);
-    Place(LbProgress, 90);
-    Place(MemoProgress, 105);
-    MemoProgress->resize(MemoProgress->width(), 170);
-    Place(CbExec, 280);
-    Hide({LbLang, ComboBoxLang, LbLicense, MemoLicense, LbPath, EditPath, BtnBrowse, CbDesktop, CbMenu});
-    SetFitText(LbProgress, ToQ(SetupText.SummaryCaption), true);
-    SetFitText(LbComplete, ToQ(SetupText.HintInstall), false);
-    FillSummary();
-    BtnNext->setText(ToQ(SetupText.BtnInstall));
-    FPage = 4;
+    if (page == pageSummary) {
+        SetFitText(LbProgress, ToQ(SetupText.SummaryCaption), true);
+        FillSummary();
+    }
+    FPage = page;
 }
 
 void TMainFormSetup::ShowInstallSuccess()
@@ -401,32 +393,27 @@ void TMainFormSetup::UpdateInstallPath()
 
 void TMainFormSetup::BtnNextClick()
 {
-    switch (FPage) {
-    case 1: ShowLicensePage(); break;
-    case 2: ShowPathPage(); break;
-    case 3:
-        // Desktop launchers cannot start a program from such a folder.
-        UpdateInstallPath();
-        if (FInstallPath.find('%') != std::string::npos) {
-            SetFitText(LbComplete, ToQ(SetupText.MsgPercentPath), false);
-            EditPath->setFocus();
-            break;
-        }
-        ShowSummaryPage();
-        break;
-    case 4: Install(); break;
-    default: break;
-    }
+    if (FPage == pageSummary)
+        Install();
+    else if (FPage >= pageLang && (FPage != pagePath || PathAccepted()))
+        ShowPage(static_cast<TSetupPage>(FPage + 1));
 }
 
 void TMainFormSetup::BtnBackClick()
 {
-    switch (FPage) {
-    case 2: ShowLangPage(); break;
-    case 3: ShowLicensePage(); break;
-    case 4: ShowPathPage(); break;
-    default: break;
-    }
+    if (FPage > pageLang)
+        ShowPage(static_cast<TSetupPage>(FPage - 1));
+}
+
+bool TMainFormSetup::PathAccepted()
+{
+    // Desktop launchers cannot start a program from such a folder.
+    UpdateInstallPath();
+    if (FInstallPath.find('%') == std::string::npos)
+        return true;
+    SetFitText(LbComplete, ToQ(SetupText.MsgPercentPath), false);
+    EditPath->setFocus();
+    return false;
 }
 
 void TMainFormSetup::BtnCancelClick() { close(); }

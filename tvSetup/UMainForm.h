@@ -22,6 +22,9 @@ namespace tv {
 
 class TImage;
 
+// The wizard's pages in the order Next goes through them.
+enum TSetupPage : int { pageNone = 0, pageLang, pageLicense, pagePath, pageSummary };
+
 class TMainFormSetup : public QWidget, private IInstallView {
 public:
     explicit TMainFormSetup(QWidget* parent = nullptr);
@@ -32,10 +35,9 @@ public:
     // another index raises ERangeError.
     void SetLanguage(int index);
 
-    void ShowLangPage();
-    void ShowLicensePage();
-    void ShowPathPage();
-    void ShowSummaryPage();
+    // Shows the page's controls at their places, hides those of the other
+    // pages and labels the buttons for the page.
+    void ShowPage(TSetupPage page);
     void ShowInstallSuccess();
     void ShowInstallFailure();
     void FillSummary();
@@ -84,6 +86,9 @@ private:
     void BtnBackClick();
     void BtnCancelClick();
     void BtnBrowseClick();
+    // Whether the folder typed on the folder page can be installed to; says
+    // why not in the bottom label.
+    bool PathAccepted();
     void ReplaceCheckBoxes();
 
     int AddLine(const std::string& text) override;
@@ -93,7 +98,7 @@ private:
     // Scrolls the progress memo to its last line, at its left edge.
     void ShowMemoEnd();
 
-    int FPage = 0;
+    TSetupPage FPage = pageNone;
     std::string FInstallPath;
     std::uint32_t FTotalSize = 0;
     bool FInstalling = false;
