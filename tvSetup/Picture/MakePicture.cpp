@@ -19,22 +19,26 @@ constexpr int Width = 600;
 constexpr int Height = 350;
 constexpr int PanelWidth = 250;
 
+// The closed outline of four corners.
+QPainterPath Face(QPointF a, QPointF b, QPointF c, QPointF d)
+{
+    QPainterPath path;
+    path.moveTo(a);
+    path.lineTo(b);
+    path.lineTo(c);
+    path.lineTo(d);
+    path.closeSubpath();
+    return path;
+}
+
 // A carton: front face, lighter top, darker side, and a strip of tape.
 void DrawBox(QPainter& p, QRectF front, QColor colour)
 {
     const qreal depth = front.width() * 0.22;
-    QPainterPath top;
-    top.moveTo(front.topLeft());
-    top.lineTo(front.left() + depth, front.top() - depth * 0.6);
-    top.lineTo(front.right() + depth, front.top() - depth * 0.6);
-    top.lineTo(front.topRight());
-    top.closeSubpath();
-    QPainterPath side;
-    side.moveTo(front.topRight());
-    side.lineTo(front.right() + depth, front.top() - depth * 0.6);
-    side.lineTo(front.right() + depth, front.bottom() - depth * 0.6);
-    side.lineTo(front.bottomRight());
-    side.closeSubpath();
+    const QPainterPath top = Face(front.topLeft(), {front.left() + depth, front.top() - depth * 0.6},
+                                  {front.right() + depth, front.top() - depth * 0.6}, front.topRight());
+    const QPainterPath side = Face(front.topRight(), {front.right() + depth, front.top() - depth * 0.6},
+                                   {front.right() + depth, front.bottom() - depth * 0.6}, front.bottomRight());
     p.setPen(QPen(colour.darker(170), 1));
     p.setBrush(colour);
     p.drawRect(front);
