@@ -345,21 +345,15 @@ void TMainFormSetup::ShowPage(TSetupPage page)
     FPage = page;
 }
 
-void TMainFormSetup::ShowInstallSuccess()
+void TMainFormSetup::ShowInstallEnd(bool ok)
 {
-    SetFitText(LbComplete, ToQ(SetupText.InstallOk), false);
+    SetFitText(LbComplete, ToQ(ok ? SetupText.InstallOk : SetupText.InstallErrors), false);
     BtnCancel->setText(ToQ(SetupText.BtnExit));
-    BtnNext->hide();
-    BtnBack->hide();
-    RunAfterSetup = true;
-}
-
-void TMainFormSetup::ShowInstallFailure()
-{
-    SetFitText(LbComplete, ToQ(SetupText.InstallErrors), false);
-    BtnCancel->setText(ToQ(SetupText.BtnExit));
-    BtnNext->show();
-    BtnBack->show();
+    // After a failure the user may go back or run the steps again.
+    BtnNext->setVisible(!ok);
+    BtnBack->setVisible(!ok);
+    if (ok)
+        RunAfterSetup = true;
 }
 
 void TMainFormSetup::FillSummary()
@@ -460,10 +454,7 @@ void TMainFormSetup::Install()
     FTotalSize = FInstallation.TotalSize();
     FInstalling = false;
     BtnCancel->setEnabled(true);
-    if (ok)
-        ShowInstallSuccess();
-    else
-        ShowInstallFailure();
+    ShowInstallEnd(ok);
 }
 
 void TMainFormSetup::closeEvent(QCloseEvent* event)

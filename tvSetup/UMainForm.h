@@ -38,8 +38,9 @@ public:
     // Shows the page's controls at their places, hides those of the other
     // pages and labels the buttons for the page.
     void ShowPage(TSetupPage page);
-    void ShowInstallSuccess();
-    void ShowInstallFailure();
+    // The end of the installation: Exit only after a success; Back and Next
+    // stay after a failure.
+    void ShowInstallEnd(bool ok);
     void FillSummary();
     void UpdateInstallPath();
     // Runs the installation from the summary page.
