@@ -569,6 +569,26 @@ TEST(DeskLink, ExecQuotesAndEscapesThePath)
     EXPECT_EQ(ExecProgram("\"/unterminated"), "");
 }
 
+TEST(DeskLink, CommentEscapesWhatWouldBreakTheLine)
+{
+    const struct {
+        const char* Description;
+        const char* Comment;
+    } rows[] = {
+        {"Shop\nbooks", R"(Shop\nbooks)"},
+        {"tab\there", R"(tab\there)"},
+        {"cr\rlf", R"(cr\rlf)"},
+        {"back\\slash", R"(back\\slash)"},
+        {" leading blank", R"(\sleading blank)"},
+        {"inner blank & <marks>", "inner blank & <marks>"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Description);
+        const std::string text = DesktopEntryText("/opt/shop/tarnovell", "Tarnovell.desktop", row.Description, "");
+        EXPECT_NE(text.find(std::string("\nComment=") + row.Comment + "\n"), std::string::npos) << text;
+    }
+}
+
 TEST(DeskLink, EntryOfAnotherProgramIsNotOurs)
 {
     TSetupTestHome home;
