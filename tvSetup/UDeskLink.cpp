@@ -6,11 +6,13 @@
 #include <QDir>
 #include <QStandardPaths>
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 #include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace tv {
 
@@ -35,19 +37,25 @@ std::string SpecialFolder(QStandardPaths::StandardLocation location, bool create
     return path.back() == '/' ? path : path + '/';
 }
 
-// Escapes of a string value; applied after the quoting of Exec.
-std::string EscapeValue(const std::string& text)
+// The text with each character the table names replaced by its escape.
+std::string Escaped(const std::string& text, std::initializer_list<std::pair<char, const char*>> escapes)
 {
     std::string out;
     for (const char c : text) {
-        switch (c) {
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\t': out += "\\t"; break;
-        case '\r': out += "\\r"; break;
-        default: out += c;
-        }
+        const auto escape =
+            std::find_if(escapes.begin(), escapes.end(), [c](const auto& e) { return e.first == c; });
+        if (escape == escapes.end())
+            out += c;
+        else
+            out += escape->second;
     }
+    return out;
+}
+
+// Escapes of a string value; applied after the quoting of Exec.
+std::string EscapeValue(const std::string& text)
+{
+    std::string out = Escaped(text, {{'\\', "\\\\"}, {'\n', "\\n"}, {'\t', "\\t"}, {'\r', "\\r"}});
     if (!out.empty() && out.front() == ' ')
         out.replace(0, 1, "\\s");
     return out;
@@ -80,19 +88,7 @@ std::string StripExtension(const std::string& linkName)
     return linkName;
 }
 
-std::string XmlText(const std::string& text)
-{
-    std::string out;
-    for (const char c : text) {
-        switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        default: out += c;
-        }
-    }
-    return out;
-}
+std::string XmlText(const std::string& text) { return Escaped(text, {{'&', "&amp;"}, {'<', "&lt;"}, {'>', "&gt;"}}); }
 
 bool IsFolder(const std::string& path)
 {
