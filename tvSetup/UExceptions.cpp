@@ -1,6 +1,7 @@
 #include "UExceptions.h"
 
 #include "UMainForm.h"
+#include "UQtText.h"
 
 #include <QLabel>
 
@@ -19,7 +20,7 @@ std::string TExceptHandler::ErrorText(const std::exception& error)
 void TExceptHandler::ApplicationException(QObject*, const std::exception& error)
 {
     if (MainFormSetup != nullptr)
-        MainFormSetup->LbComplete->setText(QString::fromStdString(ErrorText(error)));
+        MainFormSetup->LbComplete->setText(ToQ(ErrorText(error)));
 }
 
 TSetupApplication::TSetupApplication(int& argc, char** argv) : TGuardedApplication(argc, argv) {}

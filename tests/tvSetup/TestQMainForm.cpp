@@ -27,6 +27,7 @@
 #include <QTextBlock>
 
 #include <memory>
+#include <stdexcept>
 
 using namespace tv;
 
@@ -552,6 +553,13 @@ private slots:
         QVERIFY2(shown.match(text).hasMatch(), qPrintable(text));
         QCOMPARE(w.Form->Page(), 1);
         QVERIFY(w.Form->isVisible());
+
+        // A text of two lines keeps its line break, without the CR.
+        disconnect(button, &QPushButton::clicked, nullptr, nullptr);
+        connect(button, &QPushButton::clicked, [] { throw std::runtime_error("First line\r\nsecond line"); });
+        QTest::mouseClick(button, Qt::LeftButton);
+        QVERIFY2(w.Form->LbComplete->text().startsWith("First line\nsecond line ("),
+                 qPrintable(w.Form->LbComplete->text()));
     }
 
     void installedProgramStartsWithoutArguments()
