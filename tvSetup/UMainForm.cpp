@@ -224,6 +224,7 @@ TMainFormSetup::TMainFormSetup(QWidget* parent)
     LbLang = AddLabel(this, "LbLang", 40);
     ComboBoxLang = new QComboBox(this);
     ComboBoxLang->setObjectName("ComboBoxLang");
+    // The languages by their own names, in the order of ComboLangCodes.
     ComboBoxLang->addItems({"English", "Русский", "Українська"});
     ComboBoxLang->setGeometry(Left, 57, 224, 22);
     LbLicense = AddLabel(this, "LbLicense", 75);
