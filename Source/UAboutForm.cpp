@@ -10,6 +10,7 @@
 #include "UMessages.h"
 #include "UProgOptions.h"
 #include "UQtText.h"
+#include "UStoreMessages.h"
 #include "UStringUtils.h"
 #include "UTextConst.h"
 #include "UVersion.h"
@@ -176,8 +177,7 @@ void TFormAbout::LbMailClick()
     const std::string subject =
         FormatText(TextTable[SlotSupportSubject], {OwnVersion(), DateToStr(Date(), TextTable.LangFormatSettings)});
     if (!SendMail(MailBytes, sizeof MailBytes, subject, TextTable[SlotSupportBody]))
-        ShowMessageBox(TextTable[SlotSendFailed], TextTable[SlotSendingCaption], MB_ONEBUTTON | MB_ICONEXCLAMATION, "OK",
-                       TextTable[SlotCloseMessageHint]);
+        ShowOneButton(TextTable[SlotSendFailed], TextTable[SlotSendingCaption], MB_ICONEXCLAMATION);
 }
 
 void TFormAbout::CheckNewVersion()

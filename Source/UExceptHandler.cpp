@@ -2,6 +2,7 @@
 
 #include "UExceptGuard.h"
 #include "UMessages.h"
+#include "UStoreMessages.h"
 #include "UTextConst.h"
 
 #include <cxxabi.h>
@@ -79,8 +80,8 @@ TExceptHandler ExceptHandler;
 
 void TExceptHandler::ApplicationException(QObject* /*sender*/, const std::exception_ptr& exception)
 {
-    ShowMessageBox(ExceptionBoxText(DescribeException(exception)), "Tarnovell - " + TextTable[SlotExecutionError],
-                   MB_ONEBUTTON | MB_ICONSTOP, "OK", TextTable[SlotCloseMessageHint]);
+    ShowOneButton(ExceptionBoxText(DescribeException(exception)), "Tarnovell - " + TextTable[SlotExecutionError],
+                  MB_ICONSTOP);
 }
 
 TStoreApplication::TStoreApplication(int& argc, char** argv) : TGuardedApplication(argc, argv) {}

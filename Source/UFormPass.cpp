@@ -126,12 +126,7 @@ TFormPass::TFormPass(TPass* pass, QWidget* parent)
     PassGradienter.Attach(this, Image);
     qApp->installEventFilter(this);
     FormCreate();
-    FTopWindow = std::make_unique<TTopWindow>("TFormPass", FromQ(windowTitle()), this, [](TMessage& message) {
-        if (message.Msg == WM_RESTOREINSTANCE)
-            AnswerActivate(message);
-        else if (message.Msg == WM_TERMINATEINSTANCE)
-            AnswerClose();
-    });
+    FTopWindow = std::make_unique<TTopWindow>("TFormPass", FromQ(windowTitle()), this, AnswerInstanceMessage);
 }
 
 TFormPass::~TFormPass()

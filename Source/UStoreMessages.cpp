@@ -7,7 +7,12 @@ namespace tv {
 
 void ShowOneButton(const std::string& text, const std::string& caption, int icon)
 {
-    ShowMessageBox(text, caption, MB_ONEBUTTON | icon, "OK", TextTable[SlotCloseMessageHint]);
+    ShowOneButton(text, caption, icon, TextTable[SlotCloseMessageHint]);
+}
+
+void ShowOneButton(const std::string& text, const std::string& caption, int icon, const std::string& hint)
+{
+    ShowMessageBox(text, caption, MB_ONEBUTTON | icon, "OK", hint);
 }
 
 } // namespace tv

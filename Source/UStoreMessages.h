@@ -5,7 +5,9 @@
 
 namespace tv {
 
-// A box with the one button "OK" and the given icon (MB_ICON...).
+// A box with the one button "OK" and the given icon (MB_ICON...); the button's
+// hint is the given one, or the usual hint for closing a message.
 void ShowOneButton(const std::string& text, const std::string& caption, int icon);
+void ShowOneButton(const std::string& text, const std::string& caption, int icon, const std::string& hint);
 
 } // namespace tv

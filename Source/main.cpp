@@ -40,15 +40,6 @@ std::string ProgramTitle()
     return "Tarnovell - " + folder;
 }
 
-void LoadStoredLanguage()
-{
-    switch (ProgOptions().GetLanguage()) {
-    case 0: LoadRussianTexts(); break;
-    case 1: LoadUkrainianTexts(); break;
-    default: LoadEnglishTexts(); break;
-    }
-}
-
 // Set TARNOVELL_QUIT_AFTER_FIRST_PAINT and the program writes "first paint"
 // to its output once the main window has painted, then ends as after a
 // close: the start-up benchmark times it so.
@@ -75,14 +66,6 @@ private:
     QWidget* FForm;
 };
 
-void AnswerInstanceMessage(TMessage& message)
-{
-    if (message.Msg == WM_RESTOREINSTANCE)
-        AnswerActivate(message);
-    else if (message.Msg == WM_TERMINATEINSTANCE)
-        AnswerClose();
-}
-
 int RunProgram(TStoreApplication& app)
 {
     const std::string title = ProgramTitle();
@@ -91,7 +74,7 @@ int RunProgram(TStoreApplication& app)
         return 0;
     }
 
-    LoadStoredLanguage();
+    LoadLanguageTexts(ProgOptions().GetLanguage());
     const QString qtitle = QString::fromStdString(title);
     TTopWindow application("TApplication", title, nullptr, AnswerInstanceMessage);
 

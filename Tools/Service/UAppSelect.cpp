@@ -100,4 +100,12 @@ void AnswerActivate(TMessage& message)
 
 void AnswerClose() { QCoreApplication::exit(0); }
 
+void AnswerInstanceMessage(TMessage& message)
+{
+    if (message.Msg == WM_RESTOREINSTANCE)
+        AnswerActivate(message);
+    else if (message.Msg == WM_TERMINATEINSTANCE)
+        AnswerClose();
+}
+
 } // namespace tv

@@ -43,4 +43,7 @@ void AnswerActivate(TMessage& message);
 // the application, which then shuts down as after any other end of its loop.
 void AnswerClose();
 
+// A program window's answer to both messages; other messages go unanswered.
+void AnswerInstanceMessage(TMessage& message);
+
 } // namespace tv
