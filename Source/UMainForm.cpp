@@ -16,6 +16,7 @@
 #include "UInOut.h"
 #include "UIntEdit.h"
 #include "UKeyboard.h"
+#include "UMainActions.h"
 #include "UMainModes.h"
 #include "UMessageBoxForm.h"
 #include "UMessages.h"
@@ -25,8 +26,10 @@
 #include "UPrint.h"
 #include "UProgFolder.h"
 #include "UProgOptions.h"
+#include "UQtText.h"
 #include "UQtLanguage.h"
 #include "UStatusPanels.h"
+#include "UStoreMessages.h"
 #include "UTextConst.h"
 #include "UTopWindows.h"
 
@@ -45,15 +48,12 @@
 #include <algorithm>
 #include <filesystem>
 #include <initializer_list>
-#include <tuple>
 
 namespace tv {
 
 TMainFormStore* MainFormStore = nullptr;
 
 namespace {
-
-QString ToQ(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
 std::string Trimmed(const QString& text) { return text.trimmed().toStdString(); }
 
@@ -101,13 +101,8 @@ TMainFormStore::TMainFormStore(QWidget* parent)
     setObjectName("TMainFormStore");
     MainFormStore = this;
     InitForm();
-    FTopWindow = std::make_unique<TTopWindow>("TMainFormStore", windowTitle().toStdString(), this,
-                                              [](TMessage& message) {
-                                                  if (message.Msg == WM_RESTOREINSTANCE)
-                                                      AnswerActivate(message);
-                                                  else if (message.Msg == WM_TERMINATEINSTANCE)
-                                                      AnswerClose();
-                                              });
+    FTopWindow =
+        std::make_unique<TTopWindow>("TMainFormStore", windowTitle().toStdString(), this, AnswerInstanceMessage);
 }
 
 TMainFormStore::~TMainFormStore()
@@ -156,10 +151,8 @@ void TMainFormStore::InitForm()
     ShowKeyboardLanguage();
     FNumLockAtStart = NumLockState().value_or(false);
     ShowNumLock();
-    const int language = ProgOptions().GetLanguage();
-    ActSelectRusLang->setChecked(language == 0);
-    ActSelectUkrLang->setChecked(language == 1);
-    ActSelectEngLang->setChecked(language != 0 && language != 1);
+    const TLanguage language = ProgOptions().GetLanguage();
+    CheckLanguage(language);
     ApplyNotebookMode();
     ActAutogen->setChecked(ProgOptions().GetAutogenEnabled());
     ApplyQtTranslations(language);
@@ -179,68 +172,24 @@ void TMainFormStore::InitForm()
 
 void TMainFormStore::CreateActions()
 {
-    auto make = [this](QAction*& act, const char* name, QKeySequence key, std::function<void()> work) {
-        act = new QAction(this);
-        act->setObjectName(name);
-        if (!key.isEmpty()) act->setShortcut(key);
+    for (const TMainAction& row : MainActions()) {
+        QAction* act = new QAction(this);
+        act->setObjectName(row.Name);
+        if (!row.Keys.isEmpty()) act->setShortcuts(row.Keys);
+        act->setCheckable(row.Checkable);
         addAction(act);
-        if (work) connect(act, &QAction::triggered, this, [this, work] { Guard(work); });
-    };
-    make(ActRestoreBase, "ActRestoreBase", {}, [this] { RestoreBaseFrom(); });
-    make(ActSaveAs, "ActSaveAs", {}, [this] { SaveBaseAs(); });
-    make(ActPrinter, "ActPrinter", {}, [this] { PrinterSetup(); });
-    make(ActExit, "ActExit", KeyEsc, [this] { close(); });
-    make(ActInsert, "ActInsert", QKeySequence(Qt::Key_Insert), [this] { StartInsert(); });
-    make(ActEdit, "ActEdit", QKeySequence(Qt::Key_F2), [this] { StartEdit(); });
-    make(ActDelete, "ActDelete", KeyDel, [this] { DeleteCurrentGoods(); });
-    make(ActAdd, "ActAdd", QKeySequence(Qt::Key_F12), [this] { StartAdd(); });
-    make(ActDed, "ActDed", QKeySequence(Qt::Key_F11), [this] { StartDeduct(); });
-    make(ActSearch, "ActSearch", QKeySequence(Qt::Key_F3), [this] { SearchGoods(); });
-    make(ActSort, "ActSort", QKeySequence(Qt::Key_F9), [this] { SortByColumn(); });
-    make(ActPost, "ActPost", {}, [this] { PostEdit(); });
-    // Either Enter key posts; the menus show the first one, named "Enter".
-    ActPost->setShortcuts({QKeySequence(Qt::Key_Enter), QKeySequence(Qt::Key_Return),
-                           QKeySequence(Qt::KeypadModifier | Qt::Key_Enter)});
-    make(ActCancel, "ActCancel", {}, [this] { CancelEdit(); });
-    make(ActPrice, "ActPrice", {}, nullptr);
+        if (row.Work) connect(act, &QAction::triggered, this, [this, work = row.Work] { Guard([this, work] { work(*this); }); });
+        this->*row.Member = act;
+    }
     ActPrice->setVisible(false);
-    make(ActStat, "ActStat", {}, [this] { ShowTotals(); });
-    make(ActAbout, "ActAbout", {}, [this] { ShowAbout(); });
-    make(ActHelp, "ActHelp", {}, [this] { OpenHelp(); });
-    make(ActSearchEnd, "ActSearchEnd", KeyEsc, [this] { GridStore->CancelSearch(); });
-    make(ActChangePass, "ActChangePass", {}, [this] { ChangePassword(); });
-    // The standard edit operations act on the edit that has the focus, or
-    // on the one whose context menu chose them; a money edit keeps its shape
-    // and has no undo.
-    auto onEdit = [this](std::function<void(QLineEdit*, TMoneyEdit*)> op) {
-        return [this, op] {
-            QLineEdit* edit = qobject_cast<QLineEdit*>(QApplication::focusWidget());
-            if (!edit) edit = FPopupEdit;
-            FPopupEdit = nullptr;
-            if (edit) op(edit, qobject_cast<TMoneyEdit*>(edit));
-        };
-    };
-    make(ActEditCut, "ActEditCut", {}, onEdit([](QLineEdit* e, TMoneyEdit* m) { m ? m->CutSelection() : e->cut(); }));
-    make(ActEditCopy, "ActEditCopy", {}, onEdit([](QLineEdit* e, TMoneyEdit*) { e->copy(); }));
-    make(ActEditPaste, "ActEditPaste", {},
-         onEdit([](QLineEdit* e, TMoneyEdit* m) { m ? m->PasteText() : e->paste(); }));
-    make(ActEditSelectAll, "ActEditSelectAll", {}, onEdit([](QLineEdit* e, TMoneyEdit*) { e->selectAll(); }));
-    make(ActEditUndo, "ActEditUndo", {}, onEdit([](QLineEdit* e, TMoneyEdit* m) {
-             if (!m) e->undo();
-         }));
-    make(ActEditDelete, "ActEditDelete", {}, onEdit([](QLineEdit* e, TMoneyEdit* m) {
-             if (m)
-                 m->ClearSelection();
-             else if (!e->isReadOnly() && e->hasSelectedText())
-                 e->del();
-         }));
-    make(ActSelectRusLang, "ActSelectRusLang", {}, [this] { SelectLanguage(0); });
-    make(ActSelectUkrLang, "ActSelectUkrLang", {}, [this] { SelectLanguage(1); });
-    make(ActNotebook, "ActNotebook", {}, [this] { ToggleNotebook(); });
-    make(ActAutogen, "ActAutogen", {}, [this] { ToggleAutogen(); });
-    make(ActSelectEngLang, "ActSelectEngLang", {}, [this] { SelectLanguage(2); });
-    for (QAction* act : {ActSelectRusLang, ActSelectUkrLang, ActSelectEngLang, ActNotebook, ActAutogen})
-        act->setCheckable(true);
+}
+
+void TMainFormStore::OnChosenEdit(void (*op)(QLineEdit* edit, TMoneyEdit* money))
+{
+    QLineEdit* edit = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    if (!edit) edit = FPopupEdit;
+    FPopupEdit = nullptr;
+    if (edit) op(edit, qobject_cast<TMoneyEdit*>(edit));
 }
 
 void TMainFormStore::CreateMenus()
@@ -587,7 +536,7 @@ void TMainFormStore::GridStoreKeyPress(QString& key)
 void TMainFormStore::GridStoreSearchText(const std::string& text)
 {
     const std::string& name = TextTable.ModeNames[smSearch];
-    StatusBar->SetText(2, ToQ(text.empty() ? name : name + "  \"" + text + "\""));
+    StatusBar->SetText(mpMode, ToQ(text.empty() ? name : name + "  \"" + text + "\""));
     if (GridStore->Col() == 2)
         Store.FindByName(text);
     else if (GridStore->Col() == 1)
@@ -674,7 +623,7 @@ void TMainFormStore::SetMode(TStoreMode mode)
     if (ProgOptions().GetEnhanced() && k.PadKeys != TKeyRule::Keep) SetPadShortcuts(k.PadKeys == TKeyRule::Set);
 
     Store.SetMode(mode);
-    StatusBar->SetText(2, ToQ(TextTable.ModeNames[mode]));
+    StatusBar->SetText(mpMode, ToQ(TextTable.ModeNames[mode]));
 }
 
 void TMainFormStore::SetPadShortcuts(bool pad)
@@ -784,11 +733,6 @@ void TMainFormStore::StartBooking(TStoreMode mode)
     if (auto* edit = qobject_cast<QLineEdit*>(QApplication::focusWidget())) edit->selectAll();
 }
 
-void TMainFormStore::InfoBox(const std::string& caption, const std::string& text, int icon)
-{
-    ShowMessageBox(text, caption, MB_ONEBUTTON | icon, "OK", TextTable[SlotCloseMessageHint]);
-}
-
 void TMainFormStore::PostEdit()
 {
     const std::string code = Trimmed(EditCode->text());
@@ -800,28 +744,28 @@ void TMainFormStore::PostEdit()
     switch (Store.GetMode()) {
     case smInsert:
         if (!Store.CanInsert(cost, weight, packs)) {
-            InfoBox(TextTable[SlotQuantityCaption], TextTable[SlotCostTooHigh], MB_ICONINFORMATION);
+            ShowOneButton(TextTable[SlotCostTooHigh], TextTable[SlotQuantityCaption], MB_ICONINFORMATION);
             return;
         }
         Store.InsertGoods(code, name, cost, weight, packs, note);
         break;
     case smAdd:
         if (!Store.CanAdd(weight, packs)) {
-            InfoBox(TextTable[SlotQuantityCaption], TextTable[SlotCostTooHigh], MB_ICONINFORMATION);
+            ShowOneButton(TextTable[SlotCostTooHigh], TextTable[SlotQuantityCaption], MB_ICONINFORMATION);
             return;
         }
         Store.AddGoods(weight, packs, note);
         break;
     case smDeduct:
         if (!Store.CanDeduct(weight, packs)) {
-            InfoBox(TextTable[SlotRestCaption], TextTable[SlotNotEnoughGoods], MB_ICONINFORMATION);
+            ShowOneButton(TextTable[SlotNotEnoughGoods], TextTable[SlotRestCaption], MB_ICONINFORMATION);
             return;
         }
         Store.DeductGoods(weight, packs, note);
         break;
     case smEdit:
         if (!Store.CanSetCost(cost)) {
-            InfoBox(TextTable[SlotPriceCaption], TextTable[SlotPriceTooHigh], MB_ICONINFORMATION);
+            ShowOneButton(TextTable[SlotPriceTooHigh], TextTable[SlotPriceCaption], MB_ICONINFORMATION);
             return;
         }
         Store.EditGoods(code, name, cost);
@@ -916,9 +860,9 @@ void TMainFormStore::SaveBaseAs()
     if (!BrowseForFolder(folder, 3, TextTable[SlotBackupCaption], TextTable[SlotChooseBackupFolder], "", "", this)) return;
     if (Store.SaveAs(folder)) {
         ProgOptions().SetLastCopy(folder);
-        InfoBox(TextTable[SlotBackupCaption], TextTable[SlotBackupDone] + "\r\n" + WrapToMessageBox(folder), MB_ICONINFORMATION);
+        ShowOneButton(TextTable[SlotBackupDone] + "\r\n" + WrapToMessageBox(folder), TextTable[SlotBackupCaption], MB_ICONINFORMATION);
     } else {
-        InfoBox(TextTable[SlotBackupCaption], TextTable[SlotBackupCopyFailed] + "\r\n" + WrapToMessageBox(folder), MB_ICONEXCLAMATION);
+        ShowOneButton(TextTable[SlotBackupCopyFailed] + "\r\n" + WrapToMessageBox(folder), TextTable[SlotBackupCaption], MB_ICONEXCLAMATION);
     }
     SetMode(smBrowse);
 }
@@ -949,9 +893,9 @@ void TMainFormStore::RestoreBaseFrom()
     }
     if (restored) {
         ProgOptions().SetLastCopy(folder);
-        InfoBox(TextTable[SlotRestoreCaption], TextTable[SlotRestoreDone] + "\r\n" + WrapToMessageBox(folder), MB_ICONINFORMATION);
+        ShowOneButton(TextTable[SlotRestoreDone] + "\r\n" + WrapToMessageBox(folder), TextTable[SlotRestoreCaption], MB_ICONINFORMATION);
     } else {
-        InfoBox(TextTable[SlotRestoreCaption], TextTable[SlotRestoreCopyFailed] + "\r\n" + WrapToMessageBox(folder), MB_ICONEXCLAMATION);
+        ShowOneButton(TextTable[SlotRestoreCopyFailed] + "\r\n" + WrapToMessageBox(folder), TextTable[SlotRestoreCaption], MB_ICONEXCLAMATION);
     }
     SetMode(smBrowse);
 }
@@ -959,13 +903,13 @@ void TMainFormStore::RestoreBaseFrom()
 void TMainFormStore::PrinterSetup()
 {
     if (!PrintManager().HasPrinters()) {
-        ShowMessageBox(TextTable[SlotNoPrinters], TextTable[SlotPrintCaption], MB_ONEBUTTON | MB_ICONINFORMATION, "OK", TextTable[SlotClosePrintMessageHint]);
+        ShowOneButton(TextTable[SlotNoPrinters], TextTable[SlotPrintCaption], MB_ICONINFORMATION, TextTable[SlotClosePrintMessageHint]);
         return;
     }
     try {
         tv::PrinterSetup(this);
     } catch (const std::exception&) {
-        ShowMessageBox(TextTable[SlotPrinterInitError], TextTable[SlotPrintCaption], MB_ONEBUTTON | MB_ICONINFORMATION, "OK", TextTable[SlotClosePrintMessageHint]);
+        ShowOneButton(TextTable[SlotPrinterInitError], TextTable[SlotPrintCaption], MB_ICONINFORMATION, TextTable[SlotClosePrintMessageHint]);
     }
 }
 
@@ -1014,20 +958,20 @@ void TMainFormStore::Guard(const std::function<void()>& work)
 
 // ---- language ----
 
-void TMainFormStore::SelectLanguage(int language)
+void TMainFormStore::SelectLanguage(TLanguage language)
 {
-    if (language == 0)
-        LoadRussianTexts();
-    else if (language == 1)
-        LoadUkrainianTexts();
-    else
-        LoadEnglishTexts();
+    LoadLanguageTexts(language);
     ProgOptions().SetLanguage(language);
     ApplyQtTranslations(language);
-    ActSelectRusLang->setChecked(language == 0);
-    ActSelectUkrLang->setChecked(language == 1);
-    ActSelectEngLang->setChecked(language == 2);
+    CheckLanguage(language);
     ApplyLanguageToForms();
+}
+
+void TMainFormStore::CheckLanguage(TLanguage language)
+{
+    ActSelectRusLang->setChecked(language == langRussian);
+    ActSelectUkrLang->setChecked(language == langUkrainian);
+    ActSelectEngLang->setChecked(language == langEnglish);
 }
 
 void TMainFormStore::ApplyLanguageToForms()
@@ -1048,49 +992,7 @@ void TMainFormStore::ApplyLanguageToForms()
 
 void TMainFormStore::ApplyLanguage()
 {
-    const std::tuple<QAction*, TTextSlot, TTextSlot> actions[] = {
-        {ActEditCut, SlotCutCaption, SlotCutHint},
-        {ActEditCopy, SlotCopyCaption, SlotCopyHint},
-        {ActEditPaste, SlotPasteCaption, SlotPasteHint},
-        {ActEditSelectAll, SlotSelectAllCaption, SlotSelectAllHint},
-        {ActEditUndo, SlotUndoCaption, SlotUndoHint},
-        {ActEditDelete, SlotEditDeleteCaption, SlotEditDeleteHint},
-        {ActRestoreBase, SlotRestoreBaseCaption, SlotRestoreBaseHint},
-        {ActSaveAs, SlotSaveAsCaption, SlotSaveAsHint},
-        {ActPrinter, SlotPrinterCaption, SlotPrinterHint},
-        {ActExit, SlotExitCaption, SlotExitHint},
-        {ActChangePass, SlotChangePassCaption, SlotChangePassHint},
-        {ActNotebook, SlotNotebookCaption, SlotNotebookHint},
-        {ActAutogen, SlotAutogenCaption, SlotAutogenHint},
-        {ActAbout, SlotAboutActionCaption, SlotAboutActionHint},
-        {ActHelp, SlotHelpCaption, SlotHelpHint},
-        {ActSelectRusLang, SlotRusLangCaption, SlotRusLangHint},
-        {ActSelectUkrLang, SlotUkrLangCaption, SlotUkrLangHint},
-        {ActSelectEngLang, SlotEngLangCaption, SlotEngLangHint},
-        {ActPost, SlotPostCaption, SlotPostHint},
-        {ActCancel, SlotCancelCaption, SlotCancelHint},
-        {ActSearchEnd, SlotSearchEndCaption, SlotSearchEndHint},
-        {ActPrice, SlotPriceListCaption, SlotPriceListHint},
-        {ActStat, SlotStatCaption, SlotStatHint},
-        {ActInsert, SlotInsertCaption, SlotInsertHint},
-        {ActEdit, SlotEditCaption, SlotEditHint},
-        {ActDelete, SlotDeleteCaption, SlotDeleteHint},
-        {ActAdd, SlotAddCaption, SlotAddHint},
-        {ActDed, SlotDeductCaption, SlotDeductHint},
-        {ActSearch, SlotSearchCaption, SlotSearchHint},
-        {ActSort, SlotSortCaption, SlotSortHint},
-        {MenuFile->menuAction(), SlotMenuFileCaption, SlotMenuFileHint},
-        {MenuProduct->menuAction(), SlotMenuProductCaption, SlotMenuProductHint},
-        {MenuReport->menuAction(), SlotMenuReportCaption, SlotMenuReportHint},
-        {MenuHelp->menuAction(), SlotMenuHelpCaption, SlotMenuHelpHint},
-        {MenuLang->menuAction(), SlotMenuLangCaption, SlotMenuLangHint},
-        {MenuExport->menuAction(), SlotMenuExportCaption, SlotMenuExportHint},
-        {MenuImport->menuAction(), SlotMenuImportCaption, SlotMenuImportHint}};
-    for (auto [act, caption, hint] : actions) {
-        act->setText(ToQ(TextTable[caption]));
-        act->setStatusTip(ToQ(TextTable[hint]));
-        act->setToolTip(ToQ(TextTable[hint]));
-    }
+    RelabelMainActions(*this);
     ShowPadKeyNames();
     const std::pair<QLabel*, TTextSlot> labels[] = {{LbCode, SlotLabelCode},
                                                      {LbCost, SlotLabelCost},
@@ -1118,7 +1020,7 @@ void TMainFormStore::ApplyLanguage()
     if (mode == smSearch)
         GridStoreSearchText(GridStore->SearchText());
     else
-        StatusBar->SetText(2, ToQ(TextTable.ModeNames[std::min<int>(mode, ModeNameCount - 1)]));
+        StatusBar->SetText(mpMode, ToQ(TextTable.ModeNames[std::min<int>(mode, ModeNameCount - 1)]));
     GridStore->viewport()->update();
     GridMoves->viewport()->update();
     GridStore->InvalidateData();
@@ -1180,20 +1082,20 @@ void TMainFormStore::RestoreNumLock()
     ShowNumLock();
 }
 
-void TMainFormStore::ShowNumLock() { StatusBar->SetText(1, NumLockState().value_or(false) ? "NUM" : ""); }
+void TMainFormStore::ShowNumLock() { StatusBar->SetText(mpNumLock, NumLockState().value_or(false) ? "NUM" : ""); }
 
-void TMainFormStore::ShowKeyboardLanguage() { StatusBar->SetText(3, ToQ(KeyboardLanguageText())); }
+void TMainFormStore::ShowKeyboardLanguage() { StatusBar->SetText(mpKeyboard, ToQ(KeyboardLanguageText())); }
 
-void TMainFormStore::ShowClock() { StatusBar->SetText(4, ToQ(FormatDateTimeText(Now()))); }
+void TMainFormStore::ShowClock() { StatusBar->SetText(mpClock, ToQ(FormatDateTimeText(Now()))); }
 
 void TMainFormStore::FitStatusPanels()
 {
     if (!StatusBar) return;
     const QFontMetrics m(StatusBar->font());
-    const int clock = m.horizontalAdvance(StatusBar->Text(4) + "0") + 8;
-    const int w = StatusBar->width() - clock - StatusBar->PanelWidth(3) - StatusBar->PanelWidth(1) -
-                  StatusBar->PanelWidth(0);
-    if (StatusBar->PanelWidth(2) != w) StatusBar->SetPanelWidth(2, w);
+    const int clock = m.horizontalAdvance(StatusBar->Text(mpClock) + "0") + 8;
+    const int w = StatusBar->width() - clock - StatusBar->PanelWidth(mpKeyboard) - StatusBar->PanelWidth(mpNumLock) -
+                  StatusBar->PanelWidth(mpHint);
+    if (StatusBar->PanelWidth(mpMode) != w) StatusBar->SetPanelWidth(mpMode, w);
 }
 
 // ---- window events ----
@@ -1263,7 +1165,7 @@ bool TMainFormStore::event(QEvent* event)
 {
     // Hints go to the first status panel, which the others stay beside.
     if (event->type() == QEvent::StatusTip) {
-        if (StatusBar) StatusBar->SetText(0, " " + static_cast<QStatusTipEvent*>(event)->tip());
+        if (StatusBar) StatusBar->SetText(mpHint, " " + static_cast<QStatusTipEvent*>(event)->tip());
         return true;
     }
     return QMainWindow::event(event);

@@ -6,6 +6,7 @@
 // the keys they take and the edits that accept input. Every change of the
 // data goes through the stock book Store.
 
+#include "USetupNames.h"
 #include "UStoreData.h"
 
 #include <QLineEdit>
@@ -30,9 +31,13 @@ class TFormPassChange;
 class TFormStat;
 class TInOutManager;
 class TLocalDbEdit;
+class TMoneyEdit;
 class TNbLabel;
 class TStatusPanels;
 class TTopWindow;
+
+// The status bar's panels, left to right.
+enum TMainPanel : int { mpHint, mpNumLock, mpMode, mpKeyboard, mpClock };
 
 // The client area's design size; with the menu it is the window's least size.
 inline constexpr int MainMinWidth = 780;
@@ -78,9 +83,9 @@ public:
     void SortByColumn();
     void SearchGoods();
 
-    // 0 Russian, 1 Ukrainian, 2 English: loads the texts, stores the choice
-    // and re-applies every text of the program's forms.
-    void SelectLanguage(int language);
+    // Loads the language's texts, stores the choice and re-applies every
+    // text of the program's forms.
+    void SelectLanguage(TLanguage language);
     void ApplyLanguageToForms();
     void ApplyLanguage();
     void ToggleNotebook();
@@ -103,6 +108,10 @@ public:
     // Runs an action's work; an error it raises goes to the program's
     // exception handler and the window stays usable.
     void Guard(const std::function<void()>& work);
+
+    // Runs an edit operation on the edit that has the focus, or else on the
+    // one whose context menu chose it.
+    void OnChosenEdit(void (*op)(QLineEdit* edit, TMoneyEdit* money));
 
     // The item text of the delete question with long words broken by blanks
     // where they reach the message box's width.
@@ -146,6 +155,7 @@ protected:
 
 private:
     void InitForm();
+    void CheckLanguage(TLanguage language);
     void RestoreBounds();
     void CreateActions();
     void CreateMenus();
@@ -166,7 +176,6 @@ private:
     void GridStoreSearchText(const std::string& text);
     void GridMovesSelectCell(int col, int row, bool& canSelect);
     void SysColorChange();
-    void InfoBox(const std::string& caption, const std::string& text, int icon);
 
     bool FActive = false;
     bool FNumLockAtStart = false;

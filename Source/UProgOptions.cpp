@@ -110,18 +110,18 @@ void TProgOptions::SetMovesSumWidth(int value) { SetNumber(*FMovesSumWidth, stat
 std::string TProgOptions::GetLastCopy() { return TrimText(FLastCopy->GetValue()); }
 void TProgOptions::SetLastCopy(const std::string& value) { SetTrimmed(*FLastCopy, value); }
 
-int TProgOptions::GetLanguage()
+TLanguage TProgOptions::GetLanguage()
 {
     const std::string code = TrimText(FProgLang->GetValue());
-    for (int language = 0; language <= 1; ++language)
+    for (TLanguage language : {langRussian, langUkrainian})
         if (code == LangCodes[static_cast<size_t>(language)])
             return language;
-    return 2;
+    return langEnglish;
 }
 
-void TProgOptions::SetLanguage(int language)
+void TProgOptions::SetLanguage(TLanguage language)
 {
-    if (language < 0 || language > 2)
+    if (language < langRussian || language > langEnglish)
         throw ERangeError();
     const std::string code(LangCodes[static_cast<size_t>(language)]);
     if (FProgLang->GetValue() != code)

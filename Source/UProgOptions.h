@@ -11,6 +11,7 @@
 #include "UDateTime.h"
 #include "UPassword.h"
 #include "USecurityOptions.h"
+#include "USetupNames.h"
 
 namespace tv {
 
@@ -74,10 +75,10 @@ public:
     std::string GetLastCopy();
     void SetLastCopy(const std::string& value);
 
-    // [Language] ProgLang: 0 Russian ("RUS"), 1 Ukrainian ("UKR"), anything
-    // else English (2). SetLanguage raises ERangeError above 2.
-    int GetLanguage();
-    void SetLanguage(int language);
+    // [Language] ProgLang: "RUS" Russian, "UKR" Ukrainian, anything else
+    // English. SetLanguage raises ERangeError for a value outside TLanguage.
+    TLanguage GetLanguage();
+    void SetLanguage(TLanguage language);
 
     // [Keyboard] Enhanced: a full keyboard with a numeric pad when true.
     bool GetEnhanced();

@@ -7,14 +7,16 @@
 
 namespace tv {
 
-void ApplyQtTranslations(int language)
+void ApplyQtTranslations(TLanguage language)
 {
     static QPointer<QTranslator> installed;
     if (installed) {
         QCoreApplication::removeTranslator(installed);
         delete installed;
     }
-    const char* name = language == 0 ? "qtbase_ru" : language == 1 ? "qtbase_uk" : nullptr;
+    const char* name = language == langRussian     ? "qtbase_ru"
+                       : language == langUkrainian ? "qtbase_uk"
+                                                   : nullptr;
     if (!name || !QCoreApplication::instance()) return;
     auto* translator = new QTranslator(QCoreApplication::instance());
     if (!translator->load(name, QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {

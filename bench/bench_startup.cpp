@@ -132,7 +132,7 @@ std::string MakeProgramFolder(const std::string& name, int goods, int moves)
     {
         TProgOptions cfg((folder / ProgCfgFileName).string(), ProgRegKeyName);
         cfg.SetPassword(NoPasswordValue);
-        cfg.SetLanguage(2);
+        cfg.SetLanguage(langEnglish);
         cfg.SetTestDate(Date());
     }
     fs::create_directories(folder / "runtime");

@@ -70,7 +70,7 @@ TEST_F(ProgOptionsTest, EmptyFileGivesTheDefaults)
     EXPECT_EQ(options->GetLeft(), 0);
     EXPECT_EQ(options->GetHeight(), 0);
     EXPECT_EQ(options->GetLastCopy(), "");
-    EXPECT_EQ(options->GetLanguage(), 2);
+    EXPECT_EQ(options->GetLanguage(), langEnglish);
     EXPECT_FALSE(options->GetEnhanced());
     EXPECT_FALSE(options->GetAutogenEnabled());
     EXPECT_EQ(options->GetAutogenDelta(), 0u);
@@ -167,10 +167,11 @@ TEST_F(ProgOptionsTest, LanguageCodes)
 {
     struct Row {
         const char* stored;
-        int language;
+        TLanguage language;
     };
     const std::vector<Row> rows = {
-        {"RUS", 0}, {"UKR", 1}, {"  UKR \t", 1}, {"ENG", 2}, {"ukr", 2}, {"Rus", 2}, {"DEU", 2}, {"", 2},
+        {"RUS", langRussian},  {"UKR", langUkrainian}, {"  UKR \t", langUkrainian}, {"ENG", langEnglish},
+        {"ukr", langEnglish},  {"Rus", langEnglish},   {"DEU", langEnglish},         {"", langEnglish},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.stored);
@@ -178,8 +179,8 @@ TEST_F(ProgOptionsTest, LanguageCodes)
         EXPECT_EQ(Open()->GetLanguage(), row.language);
     }
     auto options = Open();
-    EXPECT_THROW(options->SetLanguage(3), ERangeError);
-    EXPECT_THROW(options->SetLanguage(-1), ERangeError);
+    EXPECT_THROW(options->SetLanguage(TLanguage(3)), ERangeError);
+    EXPECT_THROW(options->SetLanguage(TLanguage(-1)), ERangeError);
 }
 
 TEST_F(ProgOptionsTest, AutogenNulsAndDelta)
@@ -221,7 +222,7 @@ TEST_F(ProgOptionsTest, SettersWriteTheStoredForms)
          "CountPWidth=00000024\r\nSumWidth=00000043\r\n\r\n"},
         {"last copy trimmed", [](TProgOptions& o) { o.SetLastCopy(" /media/usb "); },
          "[Paths]\r\nLastCopy=/media/usb\r\n\r\n"},
-        {"language", [](TProgOptions& o) { o.SetLanguage(0); }, "[Language]\r\nProgLang=RUS\r\n\r\n"},
+        {"language", [](TProgOptions& o) { o.SetLanguage(langRussian); }, "[Language]\r\nProgLang=RUS\r\n\r\n"},
         {"keyboard and autogen", [](TProgOptions& o) { o.SetEnhanced(true); o.SetAutogenEnabled(true); },
          "[Keyboard]\r\nEnhanced=00000001\r\n\r\n[Autogen]\r\nEnabled=00000001\r\n\r\n"},
         {"values equal to what an empty file reads", [](TProgOptions& o) {
@@ -250,7 +251,7 @@ TEST_F(ProgOptionsTest, SettingTheStoredValueWritesNothing)
         "[Updates]\nLastVersion=1.5\nTestDate=40E61D80\n[MainForm]\nLeft=FFFFFFF8\n";
     Write(file);
     auto options = Open();
-    options->SetLanguage(1);
+    options->SetLanguage(langUkrainian);
     options->SetEnhanced(true);
     options->SetStoreCodeWidth(64);
     options->SetLastVersion(" 1.5 ");
@@ -267,7 +268,7 @@ TEST_F(ProgOptionsTest, UntrimmedStoredTextsAreTrimmedAndReplaced)
     auto options = Open();
     EXPECT_EQ(options->GetLastVersion(), "1.5");
     options->SetLastVersion("1.5");
-    options->SetLanguage(1);
+    options->SetLanguage(langUkrainian);
     EXPECT_EQ(Read(), "[Updates]\r\nLastVersion=1.5\r\n\r\n[Language]\r\nProgLang=UKR\r\n\r\n");
 }
 

@@ -154,7 +154,7 @@ private:
         bool io = !w.InOutManager()->Actions().empty();
         for (QAction* a : w.InOutManager()->Actions()) io = io && a->isEnabled();
         s += io ? " io+" : " io-";
-        return s + " | " + w.StatusBar->Text(2);
+        return s + " | " + w.StatusBar->Text(mpMode);
     }
 
 private slots:
@@ -170,7 +170,7 @@ private slots:
     {
         LoadEnglishTexts();
         TProgOptions& o = ProgOptions();
-        o.SetLanguage(2);
+        o.SetLanguage(langEnglish);
         o.SetEnhanced(true);
         o.SetAutogenEnabled(false);
         o.SetWidth(0);
@@ -623,12 +623,12 @@ private slots:
         Type("3");
         QVERIFY(w.GridStore->Searching());
         QCOMPARE(Store.GetMode(), smSearch);
-        QCOMPARE(w.StatusBar->Text(2), QString("Search product  \"3\""));
+        QCOMPARE(w.StatusBar->Text(mpMode), QString("Search product  \"3\""));
         QCOMPARE(w.EditCode->text(), QString("33"));
         Type("x");
         QCOMPARE(Q(w.GridStore->SearchText()), QString("3"));
         Key(Qt::Key_Backspace);
-        QCOMPARE(w.StatusBar->Text(2), QString("Search product"));
+        QCOMPARE(w.StatusBar->Text(mpMode), QString("Search product"));
         Key(Qt::Key_Escape);
         QCOMPARE(Store.GetMode(), smBrowse);
         QVERIFY(w.isVisible());
@@ -917,8 +917,8 @@ private slots:
             for (TDataGrid* g : {static_cast<TDataGrid*>(w.GridStore), static_cast<TDataGrid*>(w.GridMoves)})
                 for (int c = 0; c < g->model()->columnCount(); ++c)
                     t[g->objectName() + QString::number(c)] = g->model()->headerData(c, Qt::Horizontal).toString();
-            t["mode"] = w.StatusBar->Text(2);
-            t["clock"] = w.StatusBar->Text(4).section(',', 0, 0).section(' ', 2, 2);
+            t["mode"] = w.StatusBar->Text(mpMode);
+            t["clock"] = w.StatusBar->Text(mpClock).section(',', 0, 0).section(' ', 2, 2);
             t["stat"] = w.FormStat()->windowTitle();
             t["about"] = w.FormAbout()->windowTitle();
             t["pass"] = w.FormPassChange()->windowTitle();
@@ -928,7 +928,7 @@ private slots:
         QCOMPARE(english.at("ActInsert"), QString("New"));
         QCOMPARE(english.at("MenuFile"), QString("File"));
         w.ActSelectUkrLang->trigger();
-        QCOMPARE(ProgOptions().GetLanguage(), 1);
+        QCOMPARE(ProgOptions().GetLanguage(), langUkrainian);
         QVERIFY(w.ActSelectUkrLang->isChecked());
         QVERIFY(!w.ActSelectEngLang->isChecked());
         const auto ukrainian = texts();
@@ -941,11 +941,11 @@ private slots:
         }
         QVERIFY(compared > 90);
         w.SetMode(smAdd);
-        QCOMPARE(w.StatusBar->Text(2), Q(TextTable.ModeNames[smAdd]));
+        QCOMPARE(w.StatusBar->Text(mpMode), Q(TextTable.ModeNames[smAdd]));
         w.ActSelectEngLang->trigger();
         w.SetMode(smBrowse);
         QCOMPARE(texts(), english);
-        QCOMPARE(ProgOptions().GetLanguage(), 2);
+        QCOMPARE(ProgOptions().GetLanguage(), langEnglish);
     }
 
     // Qt's own dialogs and buttons follow the interface language.
@@ -971,14 +971,14 @@ private slots:
         TMainFormStore& w = Open();
         QStatusTipEvent tip("Enter a new product");
         QApplication::sendEvent(&w, &tip);
-        QCOMPARE(w.StatusBar->Text(0), QString(" Enter a new product"));
-        QVERIFY(w.StatusBar->Text(4).startsWith(' '));
-        QCOMPARE(w.StatusBar->Text(4), Q(FormatDateTimeText(Now())).left(w.StatusBar->Text(4).size() - 4) +
-                                            w.StatusBar->Text(4).right(4));
-        const int wide = w.StatusBar->PanelWidth(2);
+        QCOMPARE(w.StatusBar->Text(mpHint), QString(" Enter a new product"));
+        QVERIFY(w.StatusBar->Text(mpClock).startsWith(' '));
+        QCOMPARE(w.StatusBar->Text(mpClock), Q(FormatDateTimeText(Now())).left(w.StatusBar->Text(mpClock).size() - 4) +
+                                            w.StatusBar->Text(mpClock).right(4));
+        const int wide = w.StatusBar->PanelWidth(mpMode);
         w.resize(w.width() + 100, w.height());
-        QTRY_COMPARE(w.StatusBar->PanelWidth(2), wide + 100);
-        QCOMPARE(w.StatusBar->PanelWidth(0), 280);
+        QTRY_COMPARE(w.StatusBar->PanelWidth(mpMode), wide + 100);
+        QCOMPARE(w.StatusBar->PanelWidth(mpHint), 280);
     }
 };
 

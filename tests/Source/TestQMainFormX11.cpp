@@ -121,7 +121,7 @@ private slots:
     void init()
     {
         LoadEnglishTexts();
-        ProgOptions().SetLanguage(2);
+        ProgOptions().SetLanguage(langEnglish);
         QCOMPARE(QProcess::execute("setxkbmap", {"-display", ServerDisplay, "-layout", "us"}), 0);
         FAnswers.Captions.clear();
     }
@@ -137,10 +137,10 @@ private slots:
         QVERIFY(w.ActNotebook->isChecked());
         Focus(w.EditCode);
         QCOMPARE(NumLock(), std::optional<bool>(true));
-        QCOMPARE(w.StatusBar->Text(1), QString("NUM"));
+        QCOMPARE(w.StatusBar->Text(mpNumLock), QString("NUM"));
         Focus(w.EditName);
         QCOMPARE(NumLock(), std::optional<bool>(false));
-        QCOMPARE(w.StatusBar->Text(1), QString());
+        QCOMPARE(w.StatusBar->Text(mpNumLock), QString());
         Focus(w.EditCost);
         QCOMPARE(NumLock(), std::optional<bool>(true));
         Focus(w.EditNote);
@@ -229,16 +229,16 @@ private slots:
         QFETCH(QString, panel);
         ProgOptions().SetEnhanced(true);
         TMainFormStore& w = Open();
-        QCOMPARE(w.StatusBar->Text(3), QString("EN"));
+        QCOMPARE(w.StatusBar->Text(mpKeyboard), QString("EN"));
         FAnswers.Answer = answer;
         w.ActSelectUkrLang->trigger();
         QCOMPARE(FAnswers.Captions.size(), size_t(1));
         QCOMPARE(FAnswers.Captions[0], TextTable[SlotLayoutInstallCaption]);
-        QCOMPARE(w.StatusBar->Text(3), panel);
+        QCOMPARE(w.StatusBar->Text(mpKeyboard), panel);
         // English is on the keyboard: no question.
         w.ActSelectEngLang->trigger();
         QCOMPARE(FAnswers.Captions.size(), size_t(1));
-        QCOMPARE(w.StatusBar->Text(3), QString("EN"));
+        QCOMPARE(w.StatusBar->Text(mpKeyboard), QString("EN"));
     }
 };
 

@@ -205,7 +205,7 @@ public:
         QFile::copy(TARNOVELL_EXE, Exe());
         TProgOptions cfg(Cfg().toStdString(), ProgRegKeyName);
         cfg.SetPassword(password.isEmpty() ? NoPasswordValue : PasswordValue(password.toStdString()));
-        cfg.SetLanguage(2);
+        cfg.SetLanguage(langEnglish);
         cfg.SetTestDate(Date());
     }
     ~TCopy()

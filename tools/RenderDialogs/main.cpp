@@ -237,7 +237,9 @@ int main(int argc, char** argv)
                     box->done(2);
                 }
             });
-            w.SelectLanguage(lang.load == LoadRussianTexts ? 0 : lang.load == LoadUkrainianTexts ? 1 : 2);
+            w.SelectLanguage(lang.load == LoadRussianTexts     ? langRussian
+                             : lang.load == LoadUkrainianTexts ? langUkrainian
+                                                               : langEnglish);
             RenderMainWindow(w, QString("-") + lang.code);
         }
         SetMessages(nullptr);
