@@ -9,6 +9,7 @@
 #include "UFolderBrowser.h"
 #include "UGridHeader.h"
 #include "UInOut.h"
+#include "UMainActions.h"
 #include "UMainModes.h"
 #include "ULocalDbEdit.h"
 #include "UAboutForm.h"
@@ -30,6 +31,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QLibraryInfo>
+#include <QMenuBar>
 #include <QMenu>
 #include <QScreen>
 #include <QStatusTipEvent>
@@ -39,6 +41,7 @@
 #include <QTest>
 
 #include <map>
+#include <set>
 #include <memory>
 #include <vector>
 
@@ -946,6 +949,59 @@ private slots:
         w.SetMode(smBrowse);
         QCOMPARE(texts(), english);
         QCOMPARE(ProgOptions().GetLanguage(), langEnglish);
+    }
+
+    // The language is chosen with the mouse through File and its language
+    // menu; every action and menu of the table then carries the language's
+    // caption and hint, and the keys of the table.
+    void actionTable_data()
+    {
+        QTest::addColumn<int>("language");
+        QTest::newRow("russian") << int(langRussian);
+        QTest::newRow("ukrainian") << int(langUkrainian);
+        QTest::newRow("english") << int(langEnglish);
+    }
+    void actionTable()
+    {
+        QFETCH(int, language);
+        TMainFormStore& w = Open();
+        QAction* const choice[] = {w.ActSelectRusLang, w.ActSelectUkrLang, w.ActSelectEngLang};
+        auto click = [](QWidget* menu, QAction* item) {
+            const QRect r = qobject_cast<QMenuBar*>(menu) ? static_cast<QMenuBar*>(menu)->actionGeometry(item)
+                                                          : static_cast<QMenu*>(menu)->actionGeometry(item);
+            QTest::mouseClick(menu, Qt::LeftButton, {}, r.center());
+        };
+        click(w.menuBar(), w.MenuFile->menuAction());
+        QTRY_VERIFY(w.MenuFile->isVisible());
+        click(w.MenuFile, w.MenuLang->menuAction());
+        QTRY_VERIFY(w.MenuLang->isVisible());
+        click(w.MenuLang, choice[language]);
+        QTRY_VERIFY(!w.MenuFile->isVisible());
+        QCOMPARE(ProgOptions().GetLanguage(), TLanguage(language));
+        for (int other = 0; other < 3; ++other) QCOMPARE(choice[other]->isChecked(), other == language);
+
+        std::set<QString> names;
+        for (const TMainAction& row : MainActions()) {
+            QAction* act = w.*row.Member;
+            QVERIFY2(act, row.Name);
+            QCOMPARE(act->objectName(), QString(row.Name));
+            QVERIFY2(names.insert(row.Name).second, row.Name);
+            QVERIFY2(!TextTable[row.Caption].empty() && !TextTable[row.Hint].empty(), row.Name);
+            QCOMPARE(act->text().section('\t', 0, 0), Q(TextTable[row.Caption]));
+            QCOMPARE(act->statusTip(), Q(TextTable[row.Hint]));
+            QCOMPARE(act->isCheckable(), row.Checkable);
+            // Esc belongs to the one action the mode gives it.
+            for (const QKeySequence& key : row.Keys)
+                if (key != QKeySequence(Qt::Key_Escape)) QVERIFY2(act->shortcuts().contains(key), row.Name);
+        }
+        QCOMPARE(int(names.size()), int(w.actions().size()));
+        QVERIFY(w.ActExit->shortcuts().contains(QKeySequence(Qt::Key_Escape)));
+        for (const TMainMenu& row : MainMenus()) {
+            QAction* item = (w.*row.Member)->menuAction();
+            QVERIFY(!TextTable[row.Caption].empty());
+            QCOMPARE(item->text(), Q(TextTable[row.Caption]));
+            QCOMPARE(item->statusTip(), Q(TextTable[row.Hint]));
+        }
     }
 
     // Qt's own dialogs and buttons follow the interface language.
