@@ -17,6 +17,7 @@
 #include "UIntEdit.h"
 #include "UKeyboard.h"
 #include "UMainActions.h"
+#include "UMainKeyboard.h"
 #include "UMainModes.h"
 #include "UMessageBoxForm.h"
 #include "UMessages.h"
@@ -37,7 +38,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFontMetrics>
-#include <QInputMethod>
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QPainter>
@@ -108,7 +108,6 @@ TMainFormStore::TMainFormStore(QWidget* parent)
 TMainFormStore::~TMainFormStore()
 {
     FInOutManager.reset();
-    if (qApp) qApp->removeEventFilter(this);
     if (MainFormStore == this) MainFormStore = nullptr;
 }
 
@@ -135,6 +134,7 @@ void TMainFormStore::InitForm()
                                            {30, Qt::AlignHCenter, {}},
                                            {20, Qt::AlignLeft, {}}});
     StatusBar->setObjectName("StatusBar");
+    FKeyboard = new TMainKeyboard(this, StatusBar);
     CreateEdits();
     FInOutManager = std::make_unique<TInOutManager>(
         this, MenuExport, MenuImport, MenuReport, RegisteredInOuts(), [this] { BeginWork(); },
@@ -149,7 +149,6 @@ void TMainFormStore::InitForm()
 
     SetMode(smBrowse);
     ShowKeyboardLanguage();
-    FNumLockAtStart = NumLockState().value_or(false);
     ShowNumLock();
     const TLanguage language = ProgOptions().GetLanguage();
     CheckLanguage(language);
@@ -162,9 +161,6 @@ void TMainFormStore::InitForm()
     Timer->setInterval(1000);
     connect(Timer, &QTimer::timeout, this, [this] { ShowClock(); });
     Timer->start();
-    connect(QGuiApplication::inputMethod(), &QInputMethod::localeChanged, this,
-            [this] { FLayoutChangePending = true; });
-    qApp->installEventFilter(this);
     new TPadKeys(this);
     UpdateLabelColors();
     if (FormMessageBox) FormMessageBox->SetMainForm(this);
@@ -1058,33 +1054,17 @@ void TMainFormStore::ApplyNotebookMode()
     }
 }
 
-void TMainFormStore::EditEnter(bool numeric)
-{
-    if (ProgOptions().GetEnhanced()) return;
-    QCoreApplication::processEvents();
-    if (numeric)
-        NumLockOn();
-    else
-        NumLockOff();
-    // The keyboard is switched without a key event that would refresh the panel.
-    ShowNumLock();
-}
+void TMainFormStore::EditEnter(bool numeric) { FKeyboard->EditEnter(numeric); }
 
 void TMainFormStore::SetNumLockForColumn(int column) { EditEnter(column != 2); }
 
-void TMainFormStore::RestoreNumLock()
-{
-    if (ProgOptions().GetEnhanced()) return;
-    if (FNumLockAtStart)
-        NumLockOn();
-    else
-        NumLockOff();
-    ShowNumLock();
-}
+void TMainFormStore::RestoreNumLock() { FKeyboard->RestoreNumLock(); }
 
-void TMainFormStore::ShowNumLock() { StatusBar->SetText(mpNumLock, NumLockState().value_or(false) ? "NUM" : ""); }
+void TMainFormStore::ShowNumLock() { FKeyboard->ShowNumLock(); }
 
-void TMainFormStore::ShowKeyboardLanguage() { StatusBar->SetText(mpKeyboard, ToQ(KeyboardLanguageText())); }
+void TMainFormStore::ShowKeyboardLanguage() { FKeyboard->ShowLanguage(); }
+
+bool TMainFormStore::NumLockAtStart() const { return FKeyboard->NumLockAtStart(); }
 
 void TMainFormStore::ShowClock() { StatusBar->SetText(mpClock, ToQ(FormatDateTimeText(Now()))); }
 
@@ -1175,29 +1155,6 @@ void TMainFormStore::closeEvent(QCloseEvent* event)
 {
     SaveLayout();
     QMainWindow::closeEvent(event);
-}
-
-bool TMainFormStore::eventFilter(QObject* watched, QEvent* event)
-{
-    const QEvent::Type type = event->type();
-    if ((type == QEvent::KeyPress || type == QEvent::KeyRelease) &&
-        static_cast<QKeyEvent*>(event)->key() == Qt::Key_NumLock)
-        QTimer::singleShot(0, this, [this] { ShowNumLock(); });
-    if (FLayoutChangePending) {
-        FLayoutChangePending = false;
-        ShowKeyboardLanguage();
-    } else if (type == QEvent::KeyboardLayoutChange) {
-        FLayoutChangePending = true;
-    } else if (type == QEvent::KeyRelease) {
-        // X11 reports no layout change of its own; layouts switch on modifier keys.
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Shift || key == Qt::Key_Alt || key == Qt::Key_Control || key == Qt::Key_Meta ||
-            key == Qt::Key_Super_L || key == Qt::Key_Mode_switch) {
-            FLayoutChangePending = true;
-            QTimer::singleShot(0, this, [] {});
-        }
-    }
-    return QMainWindow::eventFilter(watched, event);
 }
 
 } // namespace tv

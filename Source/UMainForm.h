@@ -31,6 +31,7 @@ class TFormPassChange;
 class TFormStat;
 class TInOutManager;
 class TLocalDbEdit;
+class TMainKeyboard;
 class TMoneyEdit;
 class TNbLabel;
 class TStatusPanels;
@@ -145,12 +146,11 @@ public:
 
     bool Active() const { return FActive; }
     QColor ReadOnlyColor() const;
-    bool NumLockAtStart() const { return FNumLockAtStart; }
+    bool NumLockAtStart() const;
 
 protected:
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
     bool event(QEvent* event) override;
 
 private:
@@ -178,8 +178,7 @@ private:
     void SysColorChange();
 
     bool FActive = false;
-    bool FNumLockAtStart = false;
-    bool FLayoutChangePending = false;
+    TMainKeyboard* FKeyboard = nullptr;
     bool FClosing = false;
     bool FSettingMode = false;
     std::uint32_t FReadOnlyColor = 0;
