@@ -5,6 +5,7 @@
 #include "UContacts.h"
 #include "UDataGrid.h"
 #include "UDateTime.h"
+#include "UEntryPanel.h"
 #include "UException.h"
 #include "UExceptHandler.h"
 #include "UEximRep.h"
@@ -61,28 +62,6 @@ const QKeySequence KeyEsc(Qt::Key_Escape);
 const QKeySequence KeyDel(Qt::Key_Delete);
 const QKeySequence KeyPadPlus(Qt::KeypadModifier | Qt::Key_Plus);
 const QKeySequence KeyPadMinus(Qt::KeypadModifier | Qt::Key_Minus);
-
-// The client area: paints the entry panel and keeps the anchored controls
-// in place.
-class TMainClient : public QWidget {
-public:
-    TMainClient(QWidget* parent, std::function<void(QPainter&)> paint, std::function<void()> resized)
-        : QWidget(parent), FPaint(std::move(paint)), FResized(std::move(resized))
-    {
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter painter(this);
-        FPaint(painter);
-    }
-    void resizeEvent(QResizeEvent*) override { FResized(); }
-
-private:
-    std::function<void(QPainter&)> FPaint;
-    std::function<void()> FResized;
-};
 
 QLabel* MakeLabel(QWidget* parent, const char* name, int left, int top)
 {
@@ -458,7 +437,7 @@ void TMainFormStore::PlaceAnchored()
 void TMainFormStore::PaintPanel(QPainter& painter)
 {
     const int right = GridStore ? GridStore->x() : 270;
-    MainGradienter().PaintRect(painter, FActive, QRect(0, 0, right, Client->height()));
+    PaintEntryPanel(painter, FActive, right, Client->height());
     for (TNbLabel* l : {LbMoveNote, LbSumTitle, LbSum})
         if (l) l->FActive = FActive;
 }
@@ -1080,28 +1059,7 @@ void TMainFormStore::FitStatusPanels()
 
 // ---- window events ----
 
-// The caption gradient may run from dark to light, so each label takes the
-// caption text colour that reads on the gradient behind its middle: the
-// window text on a light part, the highlighted text on a dark one, each in
-// the palette of the window's activation.
-void TMainFormStore::UpdateLabelColors()
-{
-    const QPalette p = QApplication::palette();
-    TGradienter& g = MainGradienter();
-    const QColor start = FActive ? g.ActiveStart() : g.InactiveStart();
-    const QColor end = FActive ? g.ActiveEnd() : g.InactiveEnd();
-    const int panel = std::max(1, GridStore ? GridStore->x() : 270);
-    for (QLabel* l : Client->findChildren<QLabel*>(Qt::FindDirectChildrenOnly)) {
-        const double t = std::clamp((l->x() + l->width() / 2.0) / panel, 0.0, 1.0);
-        const double lightness = (1 - t) * start.lightness() + t * end.lightness();
-        const QColor c = lightness >= 128 ? p.color(FActive ? QPalette::Active : QPalette::Inactive, QPalette::WindowText)
-                                          : p.color(FActive ? QPalette::Active : QPalette::Inactive,
-                                                    QPalette::HighlightedText);
-        QPalette lp = l->palette();
-        lp.setColor(QPalette::WindowText, c);
-        l->setPalette(lp);
-    }
-}
+void TMainFormStore::UpdateLabelColors() { ColourPanelLabels(Client, FActive, GridStore ? GridStore->x() : 270); }
 
 void TMainFormStore::SysColorChange()
 {
