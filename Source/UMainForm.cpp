@@ -761,32 +761,11 @@ void TMainFormStore::CancelEdit()
     ShowCurrentGoods();
 }
 
-std::string TMainFormStore::BreakLongWords(const std::string& text)
-{
-    if (!FormMessageBox) return text;
-    const QFontMetrics metrics(FormMessageBox->font());
-    const int limit = FormMessageBox->LbQuery->width();
-    const QString in = ToQ(text);
-    QString out;
-    QString word;
-    for (const QChar c : in) {
-        if (c == ' ') {
-            word.clear();
-        } else if (metrics.horizontalAdvance(word + c) >= limit) {
-            out += ' ';
-            word.clear();
-        }
-        if (c != ' ') word += c;
-        out += c;
-    }
-    return out.toStdString();
-}
-
 void TMainFormStore::DeleteCurrentGoods()
 {
     SetMode(smDelete);
     TTableStore& g = Store.Goods();
-    const std::string item = BreakLongWords("(" + g.Code.GetText() + ")  " + g.Name.GetText());
+    const std::string item = FitToMessageBox("(" + g.Code.GetText() + ")  " + g.Name.GetText(), TMessageFit::WordBreaks);
     const std::string question = TextTable[SlotRemoveQuestionStart] + item + TextTable[SlotRemoveQuestionEnd];
     GridStore->setEnabled(true);
     if (GridStore->isVisible()) GridStore->setFocus();
@@ -835,9 +814,9 @@ void TMainFormStore::SaveBaseAs()
     if (!BrowseForFolder(folder, 3, TextTable[SlotBackupCaption], TextTable[SlotChooseBackupFolder], "", "", this)) return;
     if (Store.SaveAs(folder)) {
         ProgOptions().SetLastCopy(folder);
-        ShowOneButton(TextTable[SlotBackupDone] + "\r\n" + WrapToMessageBox(folder), TextTable[SlotBackupCaption], MB_ICONINFORMATION);
+        ShowOneButton(TextTable[SlotBackupDone] + "\r\n" + FitToMessageBox(folder, TMessageFit::PathLines), TextTable[SlotBackupCaption], MB_ICONINFORMATION);
     } else {
-        ShowOneButton(TextTable[SlotBackupCopyFailed] + "\r\n" + WrapToMessageBox(folder), TextTable[SlotBackupCaption], MB_ICONEXCLAMATION);
+        ShowOneButton(TextTable[SlotBackupCopyFailed] + "\r\n" + FitToMessageBox(folder, TMessageFit::PathLines), TextTable[SlotBackupCaption], MB_ICONEXCLAMATION);
     }
     SetMode(smBrowse);
 }
@@ -868,9 +847,9 @@ void TMainFormStore::RestoreBaseFrom()
     }
     if (restored) {
         ProgOptions().SetLastCopy(folder);
-        ShowOneButton(TextTable[SlotRestoreDone] + "\r\n" + WrapToMessageBox(folder), TextTable[SlotRestoreCaption], MB_ICONINFORMATION);
+        ShowOneButton(TextTable[SlotRestoreDone] + "\r\n" + FitToMessageBox(folder, TMessageFit::PathLines), TextTable[SlotRestoreCaption], MB_ICONINFORMATION);
     } else {
-        ShowOneButton(TextTable[SlotRestoreCopyFailed] + "\r\n" + WrapToMessageBox(folder), TextTable[SlotRestoreCaption], MB_ICONEXCLAMATION);
+        ShowOneButton(TextTable[SlotRestoreCopyFailed] + "\r\n" + FitToMessageBox(folder, TMessageFit::PathLines), TextTable[SlotRestoreCaption], MB_ICONEXCLAMATION);
     }
     SetMode(smBrowse);
 }

@@ -114,10 +114,6 @@ public:
     // one whose context menu chose it.
     void OnChosenEdit(void (*op)(QLineEdit* edit, TMoneyEdit* money));
 
-    // The item text of the delete question with long words broken by blanks
-    // where they reach the message box's width.
-    static std::string BreakLongWords(const std::string& text);
-
     QAction *ActRestoreBase, *ActSaveAs, *ActPrinter, *ActExit, *ActInsert, *ActEdit, *ActDelete,
         *ActAdd, *ActDed, *ActSearch, *ActSort, *ActPost, *ActCancel, *ActPrice, *ActStat, *ActAbout,
         *ActHelp, *ActSearchEnd, *ActChangePass, *ActEditCut, *ActEditCopy, *ActEditPaste,

@@ -4,6 +4,7 @@
 #include "UException.h"
 #include "UImage.h"
 #include "UQtText.h"
+#include "UShortenPath.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -148,11 +149,10 @@ void TFormMessageBox::Btn1Click() { done(1); }
 
 void TFormMessageBox::Btn2Click() { done(FBtn2Result); }
 
-std::string WrapToMessageBox(const std::string& text)
+namespace {
+
+std::string PathLines(const std::string& text, const QFontMetrics& metrics, int limit)
 {
-    TV_ASSERT(FormMessageBox != nullptr, "Not Assigned Message Box");
-    const QFontMetrics metrics(FormMessageBox->font());
-    const int limit = FormMessageBox->LbQuery->width();
     const auto width = [&metrics](const std::string& s) { return metrics.horizontalAdvance(ToQ(s)); };
 
     std::size_t pos = 0;
@@ -183,6 +183,59 @@ std::string WrapToMessageBox(const std::string& text)
             result += line + "\r\n" + pending;
         return result;
     }
+}
+
+std::string WordBreaks(const std::string& text, const QFontMetrics& metrics, int limit)
+{
+    const QString in = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    QString out;
+    QString word;
+    for (const QChar c : in) {
+        if (c == ' ') {
+            word.clear();
+        } else if (metrics.horizontalAdvance(word + c) >= limit) {
+            out += ' ';
+            word.clear();
+        }
+        if (c != ' ') word += c;
+        out += c;
+    }
+    return out.toStdString();
+}
+
+std::string CharLines(const std::string& text, const QFontMetrics& metrics, int limit)
+{
+    std::string lines;
+    QString piece;
+    for (const QChar c : QString::fromStdString(text)) {
+        if (piece.isEmpty() || metrics.horizontalAdvance(piece + c) < limit) {
+            piece += c;
+            continue;
+        }
+        lines += piece.toStdString() + "\r\n";
+        piece = c;
+    }
+    return lines + piece.toStdString();
+}
+
+} // namespace
+
+std::string FitToMessageBox(const std::string& text, TMessageFit how)
+{
+    if (!FormMessageBox) {
+        TV_ASSERT(how != TMessageFit::PathLines, "Not Assigned Message Box");
+        return text;
+    }
+    const QFont font = FormMessageBox->LbQuery->font();
+    const QFontMetrics metrics(font);
+    const int limit = FormMessageBox->LbQuery->width();
+    switch (how) {
+    case TMessageFit::PathLines: return PathLines(text, metrics, limit);
+    case TMessageFit::WordBreaks: return WordBreaks(text, metrics, limit);
+    case TMessageFit::CharLines: return CharLines(text, metrics, limit);
+    case TMessageFit::ShortPath: return ShortenPath(text, font, limit);
+    }
+    return text;
 }
 
 TMessageBoxMessages::TMessageBoxMessages(TFormMessageBox* form) : FForm(form)

@@ -69,12 +69,26 @@ private:
 // The program's message box; null until one is made.
 extern TFormMessageBox* FormMessageBox;
 
-// The text with CR LF inserted so that each line fits the width of
-// FormMessageBox's text, measured in its font; lines break only after "\" or
-// "/", and a piece wider than the text area stands on a line of its own.
-// Meant for file and folder paths. Raises EAssertionFailed "Not Assigned
-// Message Box" when there is no FormMessageBox.
-std::string WrapToMessageBox(const std::string& text);
+// How a text is made to fit the width of FormMessageBox's text, measured
+// in its font.
+enum class TMessageFit {
+    // CR LF after "\" or "/" so that each line fits; a piece wider than the
+    // text stands on a line of its own. For file and folder paths.
+    PathLines,
+    // A blank inserted where a word reaches the width, so that the box
+    // breaks the word there.
+    WordBreaks,
+    // CR LF between pieces that each fit, cut at any character; for a line
+    // without blanks.
+    CharLines,
+    // One line, the folders shortened with "..." (ShortenPath).
+    ShortPath,
+};
+
+// The text fitted to the message box. Without FormMessageBox, PathLines
+// raises EAssertionFailed "Not Assigned Message Box" and the others give the
+// text unchanged.
+std::string FitToMessageBox(const std::string& text, TMessageFit how);
 
 // The message interface of the data code, answered by a message box form.
 class TMessageBoxMessages : public IMessages {

@@ -1,5 +1,5 @@
 // The message box: answers to keys, buttons and the close box, the button
-// sets and icons, reuse of the one box, and the wrapping of long paths.
+// sets and icons, reuse of the one box, and the fitting of long texts.
 
 #include "UMessageBoxForm.h"
 
@@ -294,7 +294,7 @@ private slots:
     {
         QFETCH(QString, text);
         const std::string input = text.toStdString();
-        const std::string wrapped = WrapToMessageBox(input);
+        const std::string wrapped = FitToMessageBox(input, TMessageFit::PathLines);
         const QFontMetrics metrics(FBox->font());
         const int limit = FBox->LbQuery->width();
         QVERIFY(metrics.horizontalAdvance(text) >= limit);
@@ -325,22 +325,66 @@ private slots:
 
         const std::string shortPath = "C:\\Folder\\Sub\\file.csv";
         QVERIFY(metrics.horizontalAdvance(QString::fromStdString(shortPath)) < limit);
-        QCOMPARE(WrapToMessageBox(shortPath), shortPath);
-        QCOMPARE(WrapToMessageBox(""), std::string());
+        QCOMPARE(FitToMessageBox(shortPath, TMessageFit::PathLines), shortPath);
+        QCOMPARE(FitToMessageBox("", TMessageFit::PathLines), std::string());
 
         const std::string wide(200, 'W');
-        QCOMPARE(WrapToMessageBox(wide), "\r\n" + wide);
+        QCOMPARE(FitToMessageBox(wide, TMessageFit::PathLines), "\r\n" + wide);
 
         const std::string folder(150, 'M');
-        QCOMPARE(WrapToMessageBox("C:\\" + folder + "\\file.csv"), "C:\\\r\n" + folder + "\\\r\nfile.csv");
+        QCOMPARE(FitToMessageBox("C:\\" + folder + "\\file.csv", TMessageFit::PathLines), "C:\\\r\n" + folder + "\\\r\nfile.csv");
+    }
+
+    // The fittings that keep every character in place: each piece between
+    // the breaks fits the text, and a piece stops only where the next
+    // character would not fit.
+    void FitKeepsText_data()
+    {
+        QTest::addColumn<int>("how");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("breaks");
+        const QString long120 = QString(120, 'W');
+        QTest::newRow("word breaks: a long word") << int(TMessageFit::WordBreaks) << long120 << " ";
+        QTest::newRow("word breaks: cyrillic") << int(TMessageFit::WordBreaks) << QString(90, QChar(0x0416)) << " ";
+        QTest::newRow("char lines: a long line") << int(TMessageFit::CharLines) << "11;" + long120 + ";2.00" << "\r\n";
+    }
+    void FitKeepsText()
+    {
+        QFETCH(int, how);
+        QFETCH(QString, text);
+        QFETCH(QString, breaks);
+        const QString fitted = QString::fromStdString(FitToMessageBox(text.toStdString(), TMessageFit(how)));
+        const QFontMetrics metrics(FBox->LbQuery->font());
+        const int limit = FBox->LbQuery->width();
+        QString joined = fitted;
+        QCOMPARE(joined.remove(breaks), QString(text).remove(breaks));
+        const QStringList pieces = fitted.split(breaks);
+        QVERIFY(pieces.size() > 2);
+        for (int i = 0; i < pieces.size(); ++i) {
+            QVERIFY2(metrics.horizontalAdvance(pieces[i]) < limit, qPrintable(pieces[i]));
+            if (i + 1 < pieces.size() && !pieces[i + 1].isEmpty())
+                QVERIFY(metrics.horizontalAdvance(pieces[i] + pieces[i + 1][0]) >= limit);
+        }
+    }
+
+    void FitShortPath()
+    {
+        const std::string path = "/home/operator/" + std::string(100, 'F') + "/goods.csv";
+        const QString shown = QString::fromStdString(FitToMessageBox(path, TMessageFit::ShortPath));
+        QVERIFY(shown.endsWith(".../goods.csv"));
+        QVERIFY(shown.startsWith("/home/"));
+        QVERIFY(QFontMetrics(FBox->LbQuery->font()).horizontalAdvance(shown) <= FBox->LbQuery->width());
+        QCOMPARE(FitToMessageBox("/a/b.csv", TMessageFit::ShortPath), std::string("/a/b.csv"));
     }
 
     void WrapWithoutBox()
     {
         FBox.reset();
-        QVERIFY_THROWS_EXCEPTION(EAssertionFailed, WrapToMessageBox("C:\\a"));
+        for (TMessageFit how : {TMessageFit::WordBreaks, TMessageFit::CharLines, TMessageFit::ShortPath})
+            QCOMPARE(FitToMessageBox("C:\\a b", how), std::string("C:\\a b"));
+        QVERIFY_THROWS_EXCEPTION(EAssertionFailed, FitToMessageBox("C:\\a", TMessageFit::PathLines));
         try {
-            WrapToMessageBox("C:\\a");
+            FitToMessageBox("C:\\a", TMessageFit::PathLines);
         } catch (const EAssertionFailed& e) {
             QVERIFY(std::string(e.what()).find("Not Assigned Message Box") != std::string::npos);
         }

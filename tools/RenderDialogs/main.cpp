@@ -176,8 +176,8 @@ int main(int argc, char** argv)
         const QString suffix = QString("-") + lang.code;
 
         TFormMessageBox box;
-        RenderBox(box, "MessageBox-one" + suffix, TextTable[SlotBackupDone] + "\r\n" + WrapToMessageBox(
-                      "/home/operator/Documents/Warehouse backups/2026-12-10/evening copy/"),
+        RenderBox(box, "MessageBox-one" + suffix, TextTable[SlotBackupDone] + "\r\n" + FitToMessageBox(
+                      "/home/operator/Documents/Warehouse backups/2026-12-10/evening copy/", TMessageFit::PathLines),
                   TextTable[SlotBackupCaption], MB_ONEBUTTON | MB_ICONINFORMATION, "OK", "");
         RenderBox(box, "MessageBox-two" + suffix, TextTable[SlotRemoveQuestionStart] + "Apple Golden Delicious 1 kg" + TextTable[SlotRemoveQuestionEnd],
                   TextTable[SlotRemoveCaption], MB_TWOBUTTONS | MB_ICONQUESTION, TextTable[SlotYes], TextTable[SlotNo]);
