@@ -63,13 +63,64 @@ const QKeySequence KeyDel(Qt::Key_Delete);
 const QKeySequence KeyPadPlus(Qt::KeypadModifier | Qt::Key_Plus);
 const QKeySequence KeyPadMinus(Qt::KeypadModifier | Qt::Key_Minus);
 
-QLabel* MakeLabel(QWidget* parent, const char* name, int left, int top)
+QLabel* MakeLabel(QWidget* parent, const char* name)
 {
     auto* label = new QLabel(parent);
     label->setObjectName(name);
-    label->move(left, top);
     label->setAttribute(Qt::WA_TranslucentBackground);
     return label;
+}
+
+// Where the entry panel's controls stand in the client. An edit stands under
+// the label it names; a negative top counts from the client's bottom edge. A
+// width of 0 keeps the control's own size, a height of 0 is a line of the
+// window's font.
+struct TEntryPlace {
+    const char* Name;
+    const char* Under;
+    int Left, Top, Width, Height;
+};
+
+constexpr TEntryPlace EntryPlaces[] = {
+    {"LbCode", nullptr, 12, 12, 230, 0},
+    {"LbName", nullptr, 12, 49, 230, 0},
+    {"LbCost", nullptr, 12, 86, 230, 0},
+    {"LbWeight", nullptr, 12, 124, 230, 0},
+    {"LbPCount", nullptr, 12, 162, 230, 0},
+    {"LbMoves", nullptr, 12, 208, 247, 0},
+    {"LbPlus", nullptr, 229, 137, 30, 21},
+    {"LbCostNote", nullptr, 96, 103, 0, 0},
+    {"LbWeightNote", nullptr, 96, 142, 0, 0},
+    {"LbPCountNote", nullptr, 95, 179, 0, 0},
+    {"EditCode", "LbCode", 0, 0, 80, 21},
+    {"EditName", "LbName", 0, 0, 248, 21},
+    {"EditCost", "LbCost", 0, 0, 80, 21},
+    {"EditWeight", "LbWeight", 0, 0, 80, 21},
+    {"EditPCount", "LbPCount", 0, 0, 80, 21},
+    {"EditNote", nullptr, 11, -86, 248, 21},
+    {"LbMoveNote", nullptr, 113, -100, 146, 13},
+    {"LbSumTitle", nullptr, 113, -55, 146, 13},
+    {"LbSum", nullptr, 113, -42, 146, 19},
+};
+
+// The controls of the table, or only those that keep to the bottom edge.
+void PlaceEntryControls(QWidget* client, bool bottomOnly)
+{
+    const int lineHeight = QFontMetrics(client->parentWidget()->font()).height();
+    auto find = [client](const char* name) {
+        return client->findChild<QWidget*>(QLatin1String(name), Qt::FindDirectChildrenOnly);
+    };
+    for (const TEntryPlace& place : EntryPlaces) {
+        if (bottomOnly && place.Top >= 0) continue;
+        QWidget* control = find(place.Name);
+        QPoint at(place.Left, place.Top < 0 ? client->height() + place.Top : place.Top);
+        if (place.Under) {
+            const QWidget* label = find(place.Under);
+            at = QPoint(label->x() - 1, label->y() + label->height() + 1);
+        }
+        control->move(at);
+        if (place.Width > 0) control->resize(place.Width, place.Height > 0 ? place.Height : lineHeight);
+    }
 }
 
 } // namespace
@@ -284,31 +335,26 @@ QFont GridFont(const QFont& Base)
 void TMainFormStore::CreateEdits()
 {
     ComputeReadOnlyColor();
-    LbCode = MakeLabel(Client, "LbCode", 12, 12);
-    LbName = MakeLabel(Client, "LbName", 12, 49);
-    LbCost = MakeLabel(Client, "LbCost", 12, 86);
-    LbWeight = MakeLabel(Client, "LbWeight", 12, 124);
-    LbPCount = MakeLabel(Client, "LbPCount", 12, 162);
-    LbMoves = MakeLabel(Client, "LbMoves", 12, 208);
+    LbCode = MakeLabel(Client, "LbCode");
+    LbName = MakeLabel(Client, "LbName");
+    LbCost = MakeLabel(Client, "LbCost");
+    LbWeight = MakeLabel(Client, "LbWeight");
+    LbPCount = MakeLabel(Client, "LbPCount");
+    LbMoves = MakeLabel(Client, "LbMoves");
     LbMoves->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    LbPlus = MakeLabel(Client, "LbPlus", 229, 137);
+    LbPlus = MakeLabel(Client, "LbPlus");
     LbPlus->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     QFont plus = LbPlus->font();
     plus.setPixelSize(17);
     plus.setBold(true);
     LbPlus->setFont(plus);
-    LbPlus->resize(30, 21);
-    LbCostNote = MakeLabel(Client, "LbCostNote", 96, 103);
-    LbWeightNote = MakeLabel(Client, "LbWeightNote", 96, 142);
-    LbPCountNote = MakeLabel(Client, "LbPCountNote", 95, 179);
+    LbCostNote = MakeLabel(Client, "LbCostNote");
+    LbWeightNote = MakeLabel(Client, "LbWeightNote");
+    LbPCountNote = MakeLabel(Client, "LbPCountNote");
     for (QLabel* l : {LbCostNote, LbWeightNote, LbPCountNote}) l->hide();
-    const int labelHeight = QFontMetrics(font()).height();
-    for (QLabel* l : {LbCode, LbName, LbCost, LbWeight, LbPCount}) l->resize(230, labelHeight);
-    LbMoves->resize(247, labelHeight);
 
-    auto under = [&](TLocalDbEdit* edit, const char* name, QLabel* label, int width, int maxLength) {
+    auto edit = [this](TLocalDbEdit* edit, const char* name, int maxLength) {
         edit->setObjectName(name);
-        edit->setGeometry(label->x() - 1, label->y() + label->height() + 1, width, 21);
         edit->setMaxLength(maxLength);
         edit->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(edit, &QWidget::customContextMenuRequested, this,
@@ -318,12 +364,12 @@ void TMainFormStore::CreateEdits()
                 });
         return edit;
     };
-    EditCode = under(new TStrIntEdit(Client), "EditCode", LbCode, 80, 8);
-    EditName = under(new TStringEdit(Client), "EditName", LbName, 248, 40);
-    EditCost = under(new TMoneyEdit(Client), "EditCost", LbCost, 80, 13);
-    EditWeight = under(new TMoneyEdit(Client), "EditWeight", LbWeight, 80, 13);
-    EditPCount = under(new TIntEdit(Client), "EditPCount", LbPCount, 80, 10);
-    EditNote = under(new TStringEdit(Client), "EditNote", LbPCount, 248, 40);
+    EditCode = edit(new TStrIntEdit(Client), "EditCode", 8);
+    EditName = edit(new TStringEdit(Client), "EditName", 40);
+    EditCost = edit(new TMoneyEdit(Client), "EditCost", 13);
+    EditWeight = edit(new TMoneyEdit(Client), "EditWeight", 13);
+    EditPCount = edit(new TIntEdit(Client), "EditPCount", 10);
+    EditNote = edit(new TStringEdit(Client), "EditNote", 40);
     // The longest amounts fit the narrow edits in the grids' face.
     for (TLocalDbEdit* e : {EditCost, EditWeight, EditPCount}) e->setFont(GridFont(font()));
     for (TLocalDbEdit* e : {EditCode, EditCost, EditWeight, EditPCount})
@@ -331,19 +377,19 @@ void TMainFormStore::CreateEdits()
     for (TLocalDbEdit* e : {EditName, EditNote})
         connect(e, &TLocalDbEdit::OnEnter, this, [this] { EditEnter(false); });
 
-    auto nb = [this](const char* name, int height) {
+    auto nb = [this](const char* name) {
         auto* label = new TNbLabel(Client);
         label->setObjectName(name);
-        label->resize(146, height);
         return label;
     };
-    LbMoveNote = nb("LbMoveNote", 13);
-    LbSumTitle = nb("LbSumTitle", 13);
-    LbSum = nb("LbSum", 19);
+    LbMoveNote = nb("LbMoveNote");
+    LbSumTitle = nb("LbSumTitle");
+    LbSum = nb("LbSum");
     QFont big = LbSum->font();
     big.setPixelSize(16);
     big.setBold(true);
     LbSum->setFont(big);
+    PlaceEntryControls(Client, false);
 }
 
 void TMainFormStore::CreateGrids()
@@ -422,10 +468,7 @@ void TMainFormStore::PlaceAnchored()
     const int ch = Client->height();
     const int statusHeight = 19;
     StatusBar->setGeometry(0, ch - statusHeight, cw, statusHeight);
-    EditNote->move(LbPCount->x() - 1, ch - 86);
-    LbMoveNote->move(113, ch - 100);
-    LbSumTitle->move(113, ch - 55);
-    LbSum->move(113, ch - 42);
+    PlaceEntryControls(Client, true);
     for (TNbLabel* l : {LbMoveNote, LbSumTitle, LbSum}) l->SetPanelEdge(GridStore);
     GridStore->setGeometry(270, 0, std::max(0, cw - 270), std::max(0, ch - statusHeight));
     const int movesTop = LbMoves->y() + LbMoves->height() + 1;
