@@ -180,11 +180,9 @@ void TMainFormStore::InitForm()
     SetMode(smBrowse);
     ShowKeyboardLanguage();
     ShowNumLock();
-    const TLanguage language = ProgOptions().GetLanguage();
-    CheckLanguage(language);
+    TakeLanguage(ProgOptions().GetLanguage());
     ApplyNotebookMode();
     ActAutogen->setChecked(ProgOptions().GetAutogenEnabled());
-    ApplyQtTranslations(language);
     ApplyLanguage();
 
     Timer = new QTimer(this);
@@ -959,13 +957,13 @@ void TMainFormStore::SelectLanguage(TLanguage language)
 {
     LoadLanguageTexts(language);
     ProgOptions().SetLanguage(language);
-    ApplyQtTranslations(language);
-    CheckLanguage(language);
+    TakeLanguage(language);
     ApplyLanguageToForms();
 }
 
-void TMainFormStore::CheckLanguage(TLanguage language)
+void TMainFormStore::TakeLanguage(TLanguage language)
 {
+    ApplyQtTranslations(language);
     ActSelectRusLang->setChecked(language == langRussian);
     ActSelectUkrLang->setChecked(language == langUkrainian);
     ActSelectEngLang->setChecked(language == langEnglish);

@@ -151,7 +151,8 @@ protected:
 
 private:
     void InitForm();
-    void CheckLanguage(TLanguage language);
+    // Qt's translations of the language, and its menu item checked.
+    void TakeLanguage(TLanguage language);
     void RestoreBounds();
     void CreateActions();
     void CreateMenus();
