@@ -202,7 +202,8 @@ void TMainFormStore::CreateActions()
         if (!row.Keys.isEmpty()) act->setShortcuts(row.Keys);
         act->setCheckable(row.Checkable);
         addAction(act);
-        if (row.Work) connect(act, &QAction::triggered, this, [this, work = row.Work] { Guard([this, work] { work(*this); }); });
+        if (row.Work)
+            connect(act, &QAction::triggered, this, [this, work = row.Work] { Guard([this, work] { work(*this); }); });
         this->*row.Member = act;
     }
     ActPrice->setVisible(false);
@@ -853,11 +854,13 @@ void TMainFormStore::SaveBaseAs()
 {
     std::string folder = ProgOptions().GetLastCopy();
     if (!BrowseForFolder(folder, 3, TextTable[SlotBackupCaption], TextTable[SlotChooseBackupFolder], "", "", this)) return;
-    if (Store.SaveAs(folder)) {
+    const bool saved = Store.SaveAs(folder);
+    const std::string shown = "\r\n" + FitToMessageBox(folder, TMessageFit::PathLines);
+    if (saved) {
         ProgOptions().SetLastCopy(folder);
-        ShowOneButton(TextTable[SlotBackupDone] + "\r\n" + FitToMessageBox(folder, TMessageFit::PathLines), TextTable[SlotBackupCaption], MB_ICONINFORMATION);
+        ShowOneButton(TextTable[SlotBackupDone] + shown, TextTable[SlotBackupCaption], MB_ICONINFORMATION);
     } else {
-        ShowOneButton(TextTable[SlotBackupCopyFailed] + "\r\n" + FitToMessageBox(folder, TMessageFit::PathLines), TextTable[SlotBackupCaption], MB_ICONEXCLAMATION);
+        ShowOneButton(TextTable[SlotBackupCopyFailed] + shown, TextTable[SlotBackupCaption], MB_ICONEXCLAMATION);
     }
     SetMode(smBrowse);
 }
@@ -886,11 +889,12 @@ void TMainFormStore::RestoreBaseFrom()
         SetMode(smBrowse);
         std::rethrow_exception(error);
     }
+    const std::string shown = "\r\n" + FitToMessageBox(folder, TMessageFit::PathLines);
     if (restored) {
         ProgOptions().SetLastCopy(folder);
-        ShowOneButton(TextTable[SlotRestoreDone] + "\r\n" + FitToMessageBox(folder, TMessageFit::PathLines), TextTable[SlotRestoreCaption], MB_ICONINFORMATION);
+        ShowOneButton(TextTable[SlotRestoreDone] + shown, TextTable[SlotRestoreCaption], MB_ICONINFORMATION);
     } else {
-        ShowOneButton(TextTable[SlotRestoreCopyFailed] + "\r\n" + FitToMessageBox(folder, TMessageFit::PathLines), TextTable[SlotRestoreCaption], MB_ICONEXCLAMATION);
+        ShowOneButton(TextTable[SlotRestoreCopyFailed] + shown, TextTable[SlotRestoreCaption], MB_ICONEXCLAMATION);
     }
     SetMode(smBrowse);
 }

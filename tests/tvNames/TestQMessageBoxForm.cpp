@@ -332,7 +332,8 @@ private slots:
         QCOMPARE(FitToMessageBox(wide, TMessageFit::PathLines), "\r\n" + wide);
 
         const std::string folder(150, 'M');
-        QCOMPARE(FitToMessageBox("C:\\" + folder + "\\file.csv", TMessageFit::PathLines), "C:\\\r\n" + folder + "\\\r\nfile.csv");
+        QCOMPARE(FitToMessageBox("C:\\" + folder + "\\file.csv", TMessageFit::PathLines),
+                 "C:\\\r\n" + folder + "\\\r\nfile.csv");
     }
 
     // The fittings that keep every character in place: each piece between
