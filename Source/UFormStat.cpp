@@ -21,6 +21,23 @@ TUnitGradienter StatGradienter;
 
 } // namespace
 
+bool GetShownTotals(TStore& store, std::string& packages, std::string& quantity, std::string& value,
+                    std::string& count)
+{
+    try {
+        store.GetTotals(packages, quantity, value, count);
+        return true;
+    } catch (const EIntOverflow&) {
+        packages.clear();
+        quantity.clear();
+        value.clear();
+        count.clear();
+        ShowMessageBox(TextTable[SlotTotalTooHigh], TextTable[SlotSumCalculation], MB_ONEBUTTON | MB_ICONSTOP, "OK",
+                       TextTable[SlotCloseMessageHint]);
+        return false;
+    }
+}
+
 TFormStat::TFormStat(TStore* store, QWidget* parent)
     : QDialog(parent, FixedDialogFlags),
       FStore(store)
@@ -75,18 +92,7 @@ void TFormStat::ApplyLanguage()
 bool TFormStat::Refresh()
 {
     std::string packages, quantity, value, count;
-    bool done = true;
-    try {
-        FStore->GetTotals(packages, quantity, value, count);
-    } catch (const EIntOverflow&) {
-        packages.clear();
-        quantity.clear();
-        value.clear();
-        count.clear();
-        done = false;
-        ShowMessageBox(TextTable[SlotTotalTooHigh], TextTable[SlotSumCalculation], MB_ONEBUTTON | MB_ICONSTOP, "OK",
-                       TextTable[SlotCloseMessageHint]);
-    }
+    const bool done = GetShownTotals(*FStore, packages, quantity, value, count);
     LbCount->setText(ToQ(packages));
     LbWeight->setText(ToQ(quantity));
     LbSum->setText(ToQ(value));

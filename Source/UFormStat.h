@@ -4,6 +4,8 @@
 
 #include <QDialog>
 
+#include <string>
+
 class QFrame;
 class QLabel;
 class QPushButton;
@@ -12,6 +14,12 @@ namespace tv {
 
 class TImage;
 class TStore;
+
+// The store's totals as texts; true when they could be computed. Totals
+// beyond 32 bits show the "Sum calculation" box and leave the four texts
+// empty; other errors of the stock book pass to the caller.
+bool GetShownTotals(TStore& store, std::string& packages, std::string& quantity, std::string& value,
+                    std::string& count);
 
 class TFormStat : public QDialog {
     Q_OBJECT

@@ -3,6 +3,7 @@
 #include "UException.h"
 #include "UFile.h"
 #include "UFileEnv.h"
+#include "UFormStat.h"
 #include "UMessages.h"
 #include "UPrint.h"
 #include "UProgFolder.h"
@@ -93,16 +94,7 @@ int32_t TInOut::GoodsCount() { return Store.Goods().RecordCount(); }
 void TInOut::GetTotals(std::string& packages, std::string& quantity, std::string& value,
                        std::string& count)
 {
-    try {
-        Store.GetTotals(packages, quantity, value, count);
-    } catch (const EIntOverflow&) {
-        packages.clear();
-        quantity.clear();
-        value.clear();
-        count.clear();
-        ShowMessageBox(TextTable[SlotTotalTooHigh], TextTable[SlotSumCalculation],
-                       MB_ONEBUTTON | MB_ICONSTOP, "OK", TextTable[SlotCloseMessageHint]);
-    }
+    GetShownTotals(Store, packages, quantity, value, count);
 }
 
 void TExport::WriteAllGoods()
