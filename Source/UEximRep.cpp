@@ -267,24 +267,9 @@ void TFileExport::WriteFile(const std::string& path)
     const std::string header = HeaderLine();
     if (std::fwrite(header.data(), 1, header.size(), file.get()) != header.size())
         throw EFileWrite(path);
-    struct TOpen {
-        TFileExport& E;
-        TOpen(TFileExport& e, std::FILE* f, const std::string& p) : E(e) { E.FFile = f, E.FPath = p; }
-        ~TOpen() { E.FFile = nullptr, E.FPath.clear(); }
-    } open(*this, file.get(), path);
     WriteGoodsRecords(file.get(), path);
     if (std::fclose(file.release()) != 0)
         throw EFileWrite(path);
-}
-
-void TFileExport::WriteRow(const TGoodsRow& row)
-{
-    if (!FFile)
-        throw EFileWrite("the export file", 0);
-    std::string line;
-    AppendRow(line, row);
-    if (std::fwrite(line.data(), 1, line.size(), FFile) != line.size())
-        throw EFileWrite(FPath);
 }
 
 void TFileExport::WriteGoodsRecords(std::FILE* file, const std::string& path)
@@ -608,15 +593,9 @@ void TListReport::Execute()
     } catch (...) {
         pm.AbortReport();
         throw;
-    }    if (pdf)
+    }
+    if (pdf)
         ShellOpen(path);
-}
-
-void TListReport::WriteRow(const TGoodsRow& row)
-{
-    std::string date = FitTo10(row.Date);
-    date.erase(6, 2);
-    PrintManager().AddRow({row.Code, row.Name, row.Price, date, row.Quantity, row.Packages, row.Value});
 }
 
 } // namespace tv

@@ -42,9 +42,6 @@ public:
     // closes it and opens it; an error is shown in a box and a partly
     // written file stays.
     void Execute() override;
-    // Writes the row's line to the file of the export under way; raises
-    // when no export is under way or the write fails.
-    void WriteRow(const TGoodsRow& row) override;
 
 protected:
     virtual std::string Filter() const = 0;
@@ -64,8 +61,6 @@ private:
     // Raises when a write fails or a worker raised; the workers are joined.
     void WriteGoodsRecords(std::FILE* file, const std::string& path);
 
-    std::FILE* FFile = nullptr;  // the file of the export under way
-    std::string FPath;
     // The texts of the blocks of rows being made and written.
     std::vector<std::string> FBlocks;
 };
@@ -124,7 +119,6 @@ public:
     std::string GetHint() const override;
     // Prints every goods record in the goods grid's order with the totals.
     void Execute() override;
-    void WriteRow(const TGoodsRow& row) override;
 };
 
 extern TCsvExport CsvExport;

@@ -154,26 +154,6 @@ bool SplitsCsvField(char c, char separator)
     return c == separator || c == ',' || c == ';' || c == '\t' || c == '\r' || c == '\n';
 }
 
-bool NeedsCsvQuotes(std::string_view text, char separator)
-{
-    for (char c : text)
-        if (c == '"' || SplitsCsvField(c, separator))
-            return true;
-    return false;
-}
-
-// The text in double quotes, inner quotes doubled.
-std::string Quoted(const std::string& text)
-{
-    std::string out = "\"";
-    for (char c : text) {
-        if (c == '"')
-            out += '"';
-        out += c;
-    }
-    return out + '"';
-}
-
 bool IsQuotedText(const std::string& text, size_t from)
 {
     return text.size() >= from + 2 && text[from] == '"' && text.back() == '"';
@@ -219,22 +199,6 @@ std::string CsvHeaderLine(int language, char separator)
         line += caption + separator;
     return line;
 }
-
-std::string MoneyToCsv(const std::string& money, char decimal)
-{
-    std::string out;
-    for (char c : money)
-        if (c != '\'')
-            out += c == '.' ? decimal : c;
-    return out;
-}
-
-std::string CsvQuote(const std::string& text, char separator)
-{
-    return NeedsCsvQuotes(text, separator) ? Quoted(text) : text;
-}
-
-std::string ExcelTextCell(const std::string& text) { return "=" + Quoted(text); }
 
 std::string FitTo10(std::string_view text)
 {

@@ -70,14 +70,6 @@ std::vector<std::string> ColumnCaptions(int language);
 
 // The seven captions, each followed by the separator.
 std::string CsvHeaderLine(int language, char separator);
-// The money text with its "'" removed and "." made the decimal separator.
-std::string MoneyToCsv(const std::string& money, char decimal);
-// The text in double quotes with inner quotes doubled when it holds the
-// separator, a quote or a line break; otherwise unchanged.
-std::string CsvQuote(const std::string& text, char separator);
-// A text a spreadsheet takes as text: an equals sign and the text as a
-// quoted string, inner quotes doubled.
-std::string ExcelTextCell(const std::string& text);
 // The first 10 characters, filled with blanks to 10.
 std::string FitTo10(std::string_view text);
 // One CSV line with its CR LF, returned or appended to out. The code is
@@ -103,7 +95,8 @@ std::string DigitsOnly(const std::string& text);
 // The text of a quoted field (outer quotes off, doubled quotes single, up to
 // the closing quote); any other text unchanged.
 std::string CsvUnquote(const std::string& text);
-// The text of an ExcelTextCell; any other text unchanged.
+// The text of a text cell (an equals sign and a quoted text, as the export
+// writes codes); any other text unchanged.
 std::string ExcelTextValue(const std::string& text);
 // A money text: blanks off, empty as "0.00", the decimal separator made ".",
 // at least two decimals. The money check decides the rest.

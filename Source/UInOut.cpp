@@ -15,7 +15,6 @@
 #include <QMenu>
 
 #include <algorithm>
-#include <cmath>
 
 namespace tv {
 
@@ -95,23 +94,6 @@ void TInOut::GetTotals(std::string& packages, std::string& quantity, std::string
                        std::string& count)
 {
     GetShownTotals(Store, packages, quantity, value, count);
-}
-
-void TExport::WriteAllGoods()
-{
-    TTableStore& g = Store.Goods();
-    // The goods come in date order as a rule: a day's text is made once.
-    double day = -1;
-    std::string date;
-    for (g.First(); !g.Eof(); g.Next()) {
-        const double value = g.LastDate.GetValue();
-        if (std::trunc(value) != day || value == 0.0) {
-            day = value == 0.0 ? -1 : std::trunc(value);
-            date = g.LastDate.DataToText(g.LastDate.GetData());
-        }
-        WriteRow({g.Code.GetText(), g.Name.GetText(), g.Cost.GetText(), date, g.Weight.GetText(),
-                  g.PCount.GetText(), g.Sum.GetText()});
-    }
 }
 
 TInOutManager::TInOutManager(QObject* actionOwner, QMenu* exportMenu, QMenu* importMenu,

@@ -56,14 +56,7 @@ private:
     uint8_t FLanguage = 0;
 };
 
-class TExport : public TInOut {
-public:
-    virtual void WriteRow(const TGoodsRow& row) = 0;
-
-protected:
-    // WriteRow for every goods record in the goods grid's order.
-    void WriteAllGoods();
-};
+class TExport : public TInOut {};
 
 class TImport : public TInOut {};
 

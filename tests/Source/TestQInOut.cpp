@@ -31,14 +31,8 @@ public:
     }
 };
 
-class TExportProbe : public TProbe<TExport> {
-public:
-    void WriteRow(const TGoodsRow&) override {}
-};
-class TReportProbe : public TProbe<TReport> {
-public:
-    void WriteRow(const TGoodsRow&) override {}
-};
+using TExportProbe = TProbe<TExport>;
+using TReportProbe = TProbe<TReport>;
 using TImportProbe = TProbe<TImport>;
 
 void AddGoods(int n)

@@ -384,7 +384,6 @@ private slots:
         public:
             std::string GetCaption() const override { return "x"; }
             std::string GetHint() const override { return "x"; }
-            void WriteRow(const TGoodsRow&) override {}
             void Execute() override
             {
                 PdfFileDevice().SetFile(File);
