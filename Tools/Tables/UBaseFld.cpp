@@ -125,11 +125,7 @@ const void* TStringField::GetData()
     return FBuffer.data();
 }
 
-void TStringField::SetData(const void* data)
-{
-    const char* p = static_cast<const char*>(data);
-    FValue.assign(p, strnlen(p, static_cast<size_t>(FWidth)));
-}
+void TStringField::SetData(const void* data) { FValue.assign(DataValue(data)); }
 
 std::string TStringField::GetText() const
 {
@@ -168,11 +164,7 @@ void TStringField::TextToData(const std::string& text, void* dest) const
     VariantToData(TVariant(text), dest);
 }
 
-std::string TStringField::DataToText(const void* data) const
-{
-    const char* p = static_cast<const char*>(data);
-    return Cp1251ToUtf8(std::string_view(p, strnlen(p, static_cast<size_t>(FWidth))));
-}
+std::string TStringField::DataToText(const void* data) const { return Cp1251ToUtf8(DataValue(data)); }
 
 // Boolean
 

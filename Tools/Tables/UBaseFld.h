@@ -4,6 +4,9 @@
 #include "UDateTime.h"
 #include "UField.h"
 
+#include <cstring>
+#include <string_view>
+
 namespace tv {
 
 // int32 value; type id 1, letter "I"; the only type that takes key values.
@@ -54,6 +57,12 @@ public:
     void VariantToData(const TVariant& value, void* dest) const override;
     void TextToData(const std::string& text, void* dest) const override;
     std::string DataToText(const void* data) const override;
+    // The 1251 bytes of record format data, up to the first zero, at most n.
+    std::string_view DataValue(const void* data) const
+    {
+        const char* p = static_cast<const char*>(data);
+        return std::string_view(p, strnlen(p, size_t(FWidth)));
+    }
 
 protected:
     TStringField(int32_t n, const TFieldClass& cls);

@@ -139,6 +139,8 @@ public:
     void VariantToData(const TVariant& value, void* dest) const override { Put(D::FromVariant(value), dest); }
     void TextToData(const std::string& text, void* dest) const override { Put(D::DataFromText(text), dest); }
     std::string DataToText(const void* data) const override { return D::DataText(Read(data)); }
+    // The value in record format data.
+    static T DataValue(const void* data) { return Read(data); }
 
 protected:
     explicit TFixedField(const TFieldClass& cls) : TField(cls) {}
