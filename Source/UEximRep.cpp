@@ -10,6 +10,7 @@
 #include "UPdfFileDevice.h"
 #include "UPrint.h"
 #include "UProgFolder.h"
+#include "URecordView.h"
 #include "UShell.h"
 #include "UShortenPath.h"
 #include "UStoreData.h"
@@ -116,13 +117,15 @@ const auto& ImportTexts(const TInOut& item) { return CsvImportTexts[item.GetLang
 const auto& TxtTexts(const TInOut& item) { return TxtExportTexts[item.GetLanguage() % LanguageCount]; }
 const auto& ReportTexts(const TInOut& item) { return ListReportTexts[item.GetLanguage() % LanguageCount]; }
 
-// The goods records' texts read straight from their bytes. The date texts
-// are made by the field when this is made; ForEach then only reads the
-// records' memory, so several threads may run it at once.
+// The goods records' texts read through a record view. The date texts are
+// made by the field when this is made; ForEach then only reads the records'
+// memory, so several threads may run it at once.
 class TGoodsRecords {
 public:
     explicit TGoodsRecords(const TTableStore& goods);
-    int32_t Count() const { return FCount; }
+    TGoodsRecords(const TGoodsRecords&) = delete;
+    TGoodsRecords& operator=(const TGoodsRecords&) = delete;
+    int32_t Count() const { return FView.Count(); }
     // f(const TGoodsRowView&) for the records from, from + 1, ... before to;
     // the views hold until f returns, except the date's: it shows a text
     // kept here, the same one for every record of a run of one date text.
@@ -130,10 +133,12 @@ public:
     void ForEach(int32_t from, int32_t to, F&& f) const;
 
 private:
-    const TTableStore& G;
-    int32_t FCount;
-    size_t FCode, FName, FCost, FWeight, FPCount, FSum, FLastDate;
-    size_t FCodeWidth, FNameWidth;
+    TRecordView FView;
+    TRecordView::TColumn<TStringField> FCode;
+    TRecordView::TColumn<TCompareStringField> FName;
+    TRecordView::TColumn<TMoneyField> FCost, FWeight, FSum;
+    TRecordView::TColumn<TIntegerField> FPCount;
+    TRecordView::TColumn<TShowDateTimeField> FLastDate;
     // Runs of records of one date text: the first record and the text.
     struct TDay {
         int32_t From;
@@ -142,28 +147,19 @@ private:
     std::vector<TDay> FDays;
 };
 
-TGoodsRecords::TGoodsRecords(const TTableStore& goods) : G(goods), FCount(goods.RecordCount())
+TGoodsRecords::TGoodsRecords(const TTableStore& goods)
+    : FView(goods), FCode(FView.Column(goods.Code)), FName(FView.Column(goods.Name)),
+      FCost(FView.Column(goods.Cost)), FWeight(FView.Column(goods.Weight)), FSum(FView.Column(goods.Sum)),
+      FPCount(FView.Column(goods.PCount)), FLastDate(FView.Column(goods.LastDate))
 {
-    const TFields& fields = *G.Fields();
-    auto offset = [&](const TField& field) {
-        for (int32_t i = 0; i < fields.Count(); ++i)
-            if (fields.Items(i) == &field)
-                return size_t(fields.Offsets(i) - fields.Offsets(0));
-        throw Exception("The goods table has no field " + field.GetName());
-    };
-    FCode = offset(G.Code), FName = offset(G.Name), FCost = offset(G.Cost), FWeight = offset(G.Weight),
-    FPCount = offset(G.PCount), FSum = offset(G.Sum), FLastDate = offset(G.LastDate);
-    FCodeWidth = size_t(G.Code.GetWidth()), FNameWidth = size_t(G.Name.GetWidth());
     // The goods come in date order as a rule: a day's text is made once.
     double day = -1;
-    for (int32_t i = 0; i < FCount; ++i) {
-        const uint8_t* date = G.GetElemData(i, 0) + FLastDate;
-        double value;
-        std::memcpy(&value, date, sizeof value);
+    for (int32_t i = 0; i < Count(); ++i) {
+        const double value = FLastDate(i);
         if (std::trunc(value) == day && value != 0.0)
             continue;
         day = value == 0.0 ? -1 : std::trunc(value);
-        std::string text = G.LastDate.DataToText(date);
+        std::string text = FLastDate.Text(i);
         if (FDays.empty() || FDays.back().Text != text)
             FDays.push_back({i, std::move(text)});
     }
@@ -172,14 +168,11 @@ TGoodsRecords::TGoodsRecords(const TTableStore& goods) : G(goods), FCount(goods.
 template <class F>
 void TGoodsRecords::ForEach(int32_t from, int32_t to, F&& f) const
 {
-    auto text = [](std::string& out, const uint8_t* data, size_t width) {
-        const char* p = reinterpret_cast<const char*>(data);
+    auto text = [](std::string& out, std::string_view cp1251) {
         out.clear();
-        AppendCp1251AsUtf8(out, std::string_view(p, strnlen(p, width)));
+        AppendCp1251AsUtf8(out, cp1251);
     };
-    auto money = [](char* out, const uint8_t* data) {
-        uint32_t value;
-        std::memcpy(&value, data, sizeof value);
+    auto money = [](char* out, uint32_t value) {
         return std::string_view(out, TMoneyField::MoneyToChars(value, out));
     };
     std::string codeText, nameText;
@@ -190,20 +183,17 @@ void TGoodsRecords::ForEach(int32_t from, int32_t to, F&& f) const
     for (int32_t i = from; i < to; ++i) {
         while (day != FDays.end() && day->From <= i)
             ++day;
-        const uint8_t* record = G.GetElemData(i, 0);
-        int32_t pieces;
-        std::memcpy(&pieces, record + FPCount, sizeof pieces);
         TGoodsRowView row;
-        text(codeText, record + FCode, FCodeWidth);
-        text(nameText, record + FName, FNameWidth);
+        text(codeText, FCode(i));
+        text(nameText, FName(i));
         row.Code = codeText;
         row.Name = nameText;
-        row.Price = money(price, record + FCost);
+        row.Price = money(price, FCost(i));
         row.Date = std::prev(day)->Text;
-        row.Quantity = money(quantity, record + FWeight);
+        row.Quantity = money(quantity, FWeight(i));
         row.Packages = std::string_view(packages, size_t(std::to_chars(packages, packages + sizeof packages,
-                                                                         pieces).ptr - packages));
-        row.Value = money(value, record + FSum);
+                                                                         FPCount(i)).ptr - packages));
+        row.Value = money(value, FSum(i));
         f(static_cast<const TGoodsRowView&>(row));
     }
 }
