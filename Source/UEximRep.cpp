@@ -28,12 +28,9 @@
 #include <cmath>
 #include <cerrno>
 #include <cstdio>
-#include <condition_variable>
 #include <cstring>
-#include <exception>
 #include <iterator>
 #include <memory>
-#include <mutex>
 #include <thread>
 #include <fstream>
 #include <sstream>
@@ -217,6 +214,8 @@ TFileChooser SetFileChooser(TFileChooser chooser)
 
 // --- File exports ------------------------------------------------------------
 
+TFileExport::TFileExport() : FBlocks(size_t(ExportBlockRows) * 128) {}
+
 void TFileExport::Execute()
 {
     const auto& texts = ExportTexts(*this);
@@ -267,109 +266,20 @@ void TFileExport::WriteGoodsRecords(std::FILE* file, const std::string& path)
     const TGoodsRecords records(Store.Goods());
     const int32_t count = records.Count();
     const int32_t blocks = (count + ExportBlockRows - 1) / ExportBlockRows;
-    auto makeBlock = [&](int32_t block, std::string& out) {
-        out.clear();
-        const int32_t from = block * ExportBlockRows;
-        records.ForEach(from, std::min(count, from + ExportBlockRows),
-                        [&](const TGoodsRowView& row) { AppendRow(out, row); });
-    };
-    auto write = [&](const std::string& text) {
-        if (std::fwrite(text.data(), 1, text.size(), file) != text.size())
-            throw EFileWrite(path);
-    };
     const unsigned workers =
         blocks >= ExportThreadBlocks ? std::clamp(std::thread::hardware_concurrency(), 1u, 4u) : 0;
-    // The block texts stay from export to export: their memory is not
-    // found and faulted in anew every time.
-    const size_t ringSize = std::max<size_t>(1, 2 * workers);
-    if (FBlocks.size() < ringSize)
-        FBlocks.resize(ringSize);
-    for (std::string& text : FBlocks)
-        text.reserve(size_t(ExportBlockRows) * 128);
-    if (workers == 0) {
-        for (int32_t block = 0; block < blocks; ++block) {
-            makeBlock(block, FBlocks[0]);
-            write(FBlocks[0]);
-        }
-        return;
-    }
-
-    // Block k is made into FBlocks[k % ringSize] once block k - ringSize is
-    // written; ready[k % ringSize] tells the writer it is made.
-    std::vector<uint8_t> ready(ringSize);
-    std::mutex mutex;
-    std::condition_variable changed;
-    int32_t next = 0, written = 0;
-    bool stop = false;
-    std::exception_ptr failure;
-    auto work = [&] {
-        // Made here and swapped into the ring: strings side by side in one
-        // cache line, grown row by row on several cores, slow each other.
-        std::string text;
-        for (;;) {
-            int32_t block;
-            {
-                std::unique_lock lock(mutex);
-                changed.wait(lock, [&] { return stop || next >= blocks || next < written + int32_t(ringSize); });
-                if (stop || next >= blocks)
-                    return;
-                block = next++;
-            }
-            const size_t slot = size_t(block) % ringSize;
-            try {
-                makeBlock(block, text);
-            } catch (...) {
-                const std::lock_guard lock(mutex);
-                if (!failure)
-                    failure = std::current_exception();
-                stop = true;
-                changed.notify_all();
-                return;
-            }
-            {
-                const std::lock_guard lock(mutex);
-                FBlocks[slot].swap(text);
-                ready[slot] = 1;
-            }
-            changed.notify_all();
-        }
-    };
-    // Stops and joins the workers however this function is left.
-    struct TCrew {
-        std::mutex& Mutex;
-        std::condition_variable& Changed;
-        bool& Stop;
-        std::vector<std::thread> Threads;
-        ~TCrew()
-        {
-            {
-                const std::lock_guard lock(Mutex);
-                Stop = true;
-            }
-            Changed.notify_all();
-            for (std::thread& t : Threads)
-                t.join();
-        }
-    } crew{mutex, changed, stop, {}};
-    crew.Threads.reserve(workers);
-    for (unsigned i = 0; i < workers; ++i)
-        crew.Threads.emplace_back(work);
-    for (int32_t block = 0; block < blocks; ++block) {
-        const size_t slot = size_t(block) % ringSize;
-        {
-            std::unique_lock lock(mutex);
-            changed.wait(lock, [&] { return stop || ready[slot]; });
-            if (failure)
-                std::rethrow_exception(failure);
-        }
-        write(FBlocks[slot]);
-        {
-            const std::lock_guard lock(mutex);
-            ready[slot] = 0;
-            ++written;
-        }
-        changed.notify_all();
-    }
+    FBlocks.Run(
+        blocks, workers,
+        [&](int32_t block, std::string& out) {
+            out.clear();
+            const int32_t from = block * ExportBlockRows;
+            records.ForEach(from, std::min(count, from + ExportBlockRows),
+                            [&](const TGoodsRowView& row) { AppendRow(out, row); });
+        },
+        [&](const std::string& text) {
+            if (std::fwrite(text.data(), 1, text.size(), file) != text.size())
+                throw EFileWrite(path);
+        });
 }
 
 std::string TCsvExport::GetCaption() const { return ExportTexts(*this)[ceCaption]; }

@@ -4,6 +4,7 @@
 // list of goods on hand with its totals.
 
 #include "UInOut.h"
+#include "UOrderedBlocks.h"
 
 #include <cstdio>
 #include <functional>
@@ -38,6 +39,7 @@ TFileChooser SetFileChooser(TFileChooser chooser);
 // is opened with the desktop's handler afterwards.
 class TFileExport : public TExport {
 public:
+    TFileExport();
     // Asks for the file, writes the header line and every goods record,
     // closes it and opens it; an error is shown in a box and a partly
     // written file stays.
@@ -61,8 +63,8 @@ private:
     // Raises when a write fails or a worker raised; the workers are joined.
     void WriteGoodsRecords(std::FILE* file, const std::string& path);
 
-    // The texts of the blocks of rows being made and written.
-    std::vector<std::string> FBlocks;
+    // The blocks of rows being made and written.
+    TOrderedBlocks FBlocks;
 };
 
 class TCsvExport : public TFileExport {
