@@ -15,6 +15,7 @@
 #include "UShortenPath.h"
 #include "UStoreData.h"
 #include "UTextUtils.h"
+#include "UUserFile.h"
 
 #include <QApplication>
 #include <QDir>
@@ -195,15 +196,6 @@ void TGoodsRecords::ForEach(int32_t from, int32_t to, F&& f) const
     }
 }
 
-// A failed write of an export file, with the system's reason.
-class EFileWrite : public EFileError {
-public:
-    explicit EFileWrite(const std::string& path, int error = errno)
-        : EFileError("Cannot write", path, error != 0 ? std::strerror(error) : "", "EInOutError")
-    {
-    }
-};
-
 } // namespace
 
 TFileChooser SetFileChooser(TFileChooser chooser)
@@ -247,21 +239,16 @@ void TFileExport::Execute()
 
 void TFileExport::WriteFile(const std::string& path)
 {
-    struct TClose {
-        void operator()(std::FILE* f) const { std::fclose(f); }
-    };
-    std::unique_ptr<std::FILE, TClose> file(std::fopen(path.c_str(), "wb"));
-    if (!file)
-        throw EFileWrite(path);
-    const std::string header = HeaderLine();
-    if (std::fwrite(header.data(), 1, header.size(), file.get()) != header.size())
-        throw EFileWrite(path);
-    WriteGoodsRecords(file.get(), path);
-    if (std::fclose(file.release()) != 0)
-        throw EFileWrite(path);
+    TUserFile file(path);
+    file.Check();
+    file.Write(HeaderLine());
+    file.Check();
+    WriteGoodsRecords(file);
+    file.Close();
+    file.Check();
 }
 
-void TFileExport::WriteGoodsRecords(std::FILE* file, const std::string& path)
+void TFileExport::WriteGoodsRecords(TUserFile& file)
 {
     const TGoodsRecords records(Store.Goods());
     const int32_t count = records.Count();
@@ -277,8 +264,8 @@ void TFileExport::WriteGoodsRecords(std::FILE* file, const std::string& path)
                             [&](const TGoodsRowView& row) { AppendRow(out, row); });
         },
         [&](const std::string& text) {
-            if (std::fwrite(text.data(), 1, text.size(), file) != text.size())
-                throw EFileWrite(path);
+            if (!file.Write(text))
+                file.Check();
         });
 }
 

@@ -6,12 +6,13 @@
 #include "UInOut.h"
 #include "UOrderedBlocks.h"
 
-#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
 
 namespace tv {
+
+class TUserFile;
 
 // The separators of CSV files, read from the user's locale at the start of
 // every CSV export and import.
@@ -61,7 +62,7 @@ private:
     // the record bytes in blocks of rows; a large book's blocks are made on
     // worker threads while the ones before are written, always in order.
     // Raises when a write fails or a worker raised; the workers are joined.
-    void WriteGoodsRecords(std::FILE* file, const std::string& path);
+    void WriteGoodsRecords(TUserFile& file);
 
     // The blocks of rows being made and written.
     TOrderedBlocks FBlocks;

@@ -2,13 +2,12 @@
 
 #include "UException.h"
 #include "UTextConst.h"
+#include "UUserFile.h"
 
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <filesystem>
 #include <system_error>
-#include <unistd.h>
 
 namespace tv {
 
@@ -16,49 +15,28 @@ namespace tv {
 // engine neither checks its writes nor leaves the device open at its end.
 class TPdfFileDevice::TOutput : public QIODevice {
 public:
-    explicit TOutput(const std::string& path)
-        : FFd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666))
+    explicit TOutput(const std::string& path) : FFile(path)
     {
-        if (FFd < 0)
-            FError = errno;
-        else
+        if (!FFile.Error())
             QIODevice::open(WriteOnly | Unbuffered);
     }
-    ~TOutput() override { Close(); }
 
     // errno of the first failed call, 0 while none failed.
-    int Error() const { return FError; }
+    int Error() const { return FFile.Error(); }
     bool isSequential() const override { return true; }
     void close() override { QIODevice::close(); }  // the file stays open until Close
     // Closes the file; its errno when that failed.
-    void Close()
-    {
-        if (FFd >= 0 && ::close(FFd) != 0 && !FError)
-            FError = errno;
-        FFd = -1;
-    }
+    void Close() { FFile.Close(); }
 
 protected:
     qint64 readData(char*, qint64) override { return -1; }
     qint64 writeData(const char* data, qint64 size) override
     {
-        for (qint64 done = 0; done < size;) {
-            const ssize_t n = FFd < 0 || FError ? -1 : ::write(FFd, data + done, size_t(size - done));
-            if (n < 0) {
-                if (FFd >= 0 && errno == EINTR && !FError)
-                    continue;
-                if (!FError)
-                    FError = FFd < 0 ? EBADF : errno;
-                return -1;
-            }
-            done += n;
-        }
-        return size;
+        return FFile.Write(std::string_view(data, size_t(size))) ? size : -1;
     }
 
 private:
-    int FFd;
-    int FError = 0;
+    TUserFile FFile;
 };
 
 TPdfFileDevice::TPdfFileDevice()
