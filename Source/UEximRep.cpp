@@ -3,7 +3,6 @@
 #include "UCodePage.h"
 #include "UDateTime.h"
 #include "UException.h"
-#include "UFields.h"
 #include "UFile.h"
 #include "UMessageBoxForm.h"
 #include "UMessages.h"
@@ -31,10 +30,7 @@
 #include <cstdio>
 #include <cstring>
 #include <iterator>
-#include <memory>
 #include <thread>
-#include <fstream>
-#include <sstream>
 
 namespace tv {
 
