@@ -11,8 +11,8 @@
 #include "UProgFolder.h"
 #include "URecordView.h"
 #include "UShell.h"
-#include "UShortenPath.h"
 #include "UStoreData.h"
+#include "UStoreMessages.h"
 #include "UTextUtils.h"
 #include "UUserFile.h"
 
@@ -20,7 +20,6 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QLabel>
 #include <QLocale>
 
 #include <algorithm>
@@ -95,10 +94,8 @@ std::string MakeFolder(const std::string& name)
 void ShowFileError(const std::string& path, const std::string& text, const std::string& caption,
                    const std::string& hint)
 {
-    std::string shown = path;
-    if (FormMessageBox)
-        shown = ShortenPath(path, FormMessageBox->LbQuery->font(), FormMessageBox->LbQuery->width());
-    ShowMessageBox(shown + "\r\n" + text, caption, MB_ONEBUTTON | MB_ICONEXCLAMATION, "OK", hint);
+    ShowOneButton(FitToMessageBox(path, TMessageFit::ShortPath) + "\r\n" + text, caption,
+                  MB_ICONEXCLAMATION, hint);
 }
 
 std::string FileNameOf(const std::string& path)
@@ -385,25 +382,8 @@ void TCsvImport::ShowImportError(const std::string& path, const std::string& rea
 bool TCsvImport::AskSkipBadLine(const std::string& line)
 {
     const auto& texts = ImportTexts(*this);
-    const std::string shown = ShownLine(line, ShownLineChars);
-    std::string wrapped;
-    if (FormMessageBox) {
-        const QFontMetrics fm(FormMessageBox->LbQuery->font());
-        const int limit = FormMessageBox->LbQuery->width();
-        QString piece;
-        for (const QChar c : QString::fromStdString(shown)) {
-            if (piece.isEmpty() || fm.horizontalAdvance(piece + c) < limit) {
-                piece += c;
-                continue;
-            }
-            wrapped += "\r\n" + piece.toStdString();
-            piece = c;
-        }
-        wrapped += "\r\n" + piece.toStdString();
-    } else {
-        wrapped = "\r\n" + shown;
-    }
-    return ShowMessageBox(texts[ciBadLine] + wrapped, texts[ciTitle],
+    const std::string shown = FitToMessageBox(ShownLine(line, ShownLineChars), TMessageFit::CharLines);
+    return ShowMessageBox(texts[ciBadLine] + ("\r\n" + shown), texts[ciTitle],
                           MB_TWOBUTTONS | MB_ICONEXCLAMATION, texts[ciContinue],
                           texts[ciContinueHint], texts[ciStop], texts[ciStopHint]) == 1;
 }
@@ -417,9 +397,8 @@ void TCsvImport::ShowImportSummary(uint32_t received, uint32_t skipped, bool abo
     text += texts[ciReceived] + std::to_string(received);
     if (skipped > 0)
         text += "\r\n" + std::string(texts[ciSkipped]) + std::to_string(skipped);
-    ShowMessageBox(text, texts[ciTitle],
-                   MB_ONEBUTTON | (stopped ? MB_ICONEXCLAMATION : MB_ICONINFORMATION), "OK",
-                   texts[ciOkHint]);
+    ShowOneButton(text, texts[ciTitle], stopped ? MB_ICONEXCLAMATION : MB_ICONINFORMATION,
+                  texts[ciOkHint]);
 }
 
 // --- Printed list --------------------------------------------------------------
