@@ -6,6 +6,7 @@
 #include "UMessages.h"
 #include "UQtText.h"
 #include "UStoreData.h"
+#include "UStoreMessages.h"
 #include "UTextConst.h"
 
 #include <QLabel>
@@ -32,8 +33,7 @@ bool GetShownTotals(TStore& store, std::string& packages, std::string& quantity,
         quantity.clear();
         value.clear();
         count.clear();
-        ShowMessageBox(TextTable[SlotTotalTooHigh], TextTable[SlotSumCalculation], MB_ONEBUTTON | MB_ICONSTOP, "OK",
-                       TextTable[SlotCloseMessageHint]);
+        ShowOneButton(TextTable[SlotTotalTooHigh], TextTable[SlotSumCalculation], MB_ICONSTOP);
         return false;
     }
 }

@@ -9,6 +9,7 @@
 #include "UProgFolder.h"
 #include "UStoreCopy.h"
 #include "UStoreData.h"
+#include "UStoreMessages.h"
 #include "UTextConst.h"
 
 #include <QAction>
@@ -36,11 +37,10 @@ bool MakeSafetyCopy(const TInOut& item)
         reason = FailureReason(e);
     }
     if (!saved)
-        ShowMessageBox(TextTable[SlotBackupCopyFailed] + "\r\n" + folder +
-                           (reason.empty() ? "" : "\r\n" + reason) + "\r\n" +
-                           CsvImportTexts[item.GetLanguage() % LanguageCount][ciNotRun],
-                       TextTable[SlotBackupCaption], MB_ONEBUTTON | MB_ICONEXCLAMATION, "OK",
-                       TextTable[SlotCloseMessageHint]);
+        ShowOneButton(TextTable[SlotBackupCopyFailed] + "\r\n" + folder +
+                          (reason.empty() ? "" : "\r\n" + reason) + "\r\n" +
+                          CsvImportTexts[item.GetLanguage() % LanguageCount][ciNotRun],
+                      TextTable[SlotBackupCaption], MB_ICONEXCLAMATION);
     return saved;
 }
 
@@ -190,8 +190,8 @@ void TInOutManager::ExecuteAction(int i)
         try {
             std::rethrow_exception(error);
         } catch (const Exception& e) {
-            ShowMessageBox(e.Message(), TextTable[SlotPrintCaption], MB_ONEBUTTON | MB_ICONINFORMATION,
-                           "OK", TextTable[SlotClosePrintMessageHint]);
+            ShowOneButton(e.Message(), TextTable[SlotPrintCaption], MB_ICONINFORMATION,
+                          TextTable[SlotClosePrintMessageHint]);
             return;
         } catch (...) {
         }

@@ -302,6 +302,8 @@ private slots:
                                              "The import was not run: nothing was received to warehouse.");
         QCOMPARE(messages.Shown[0].Caption, std::string("Backup data"));
         QCOMPARE(messages.Shown[0].Flags, MB_ONEBUTTON | MB_ICONEXCLAMATION);
+        QCOMPARE(messages.Shown[0].First + "/" + messages.Shown[0].FirstHint,
+                 std::string("OK/Close message window"));
         QCOMPARE(Store.Goods().RecordCount(), 2);
     }
 };
