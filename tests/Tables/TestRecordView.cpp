@@ -84,9 +84,9 @@ TEST(TRecordView, ReadsEveryFieldAsTheFieldShowsIt)
         EXPECT_EQ(id(i), t.Id.GetValue()) << i;
         EXPECT_EQ(when(i), t.When.GetValue()) << i;
         EXPECT_EQ(when.Text(i), t.When.GetText()) << i;
-        EXPECT_EQ(std::string(name(i)), std::string(static_cast<const char*>(t.Name.GetData()),
-                                                     std::strlen(static_cast<const char*>(t.Name.GetData()))))
-            << i;
+        const auto* bytes = static_cast<const char*>(t.Name.GetData());
+        const auto width = static_cast<size_t>(t.Name.DataSize());
+        EXPECT_EQ(std::string(name(i)), std::string(bytes, ::strnlen(bytes, width))) << i;
         EXPECT_EQ(name.Text(i), t.Name.GetText()) << i;
         EXPECT_EQ(price(i), t.Price.GetValue()) << i;
         EXPECT_EQ(inStock(i) != 0, t.InStock.GetValue()) << i;
