@@ -15,6 +15,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QXmlStreamReader>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -224,6 +226,9 @@ TEST_F(InstallTest, EntriesStartTheInstalledProgramsAndPassTheValidator)
                         "    <Directory>tarnovell.directory</Directory>\n    <Include>\n" + files),
               std::string::npos) << menu;
     EXPECT_NE(menu.find("<Name>Office</Name>\n    <Exclude>\n" + files), std::string::npos) << menu;
+    QXmlStreamReader xml(QByteArray::fromStdString(menu));
+    while (!xml.atEnd()) xml.readNext();
+    EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString() << "\n" << menu;
 }
 
 TEST_F(InstallTest, UninstallEntryIsNamedInTheInstallationLanguage)
