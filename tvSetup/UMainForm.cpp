@@ -122,6 +122,19 @@ void SetFitText(QLabel* label, const QString& text, bool autoSize)
         label->adjustSize();
 }
 
+// The folder the text of the folder field means, with its delimiter: "~"
+// stands for the home folder, a relative path lies in the current folder,
+// and an empty text means the setup program's own folder.
+std::string InstallFolderOf(const QString& fieldText)
+{
+    QString text = fieldText.trimmed();
+    if (text.isEmpty())
+        return WithDelimiter(QFileInfo(QString::fromStdString(ExeFileName())).absolutePath().toStdString());
+    if (text == "~" || text.startsWith("~/"))
+        text = QDir::homePath() + text.mid(1);
+    return WithDelimiter(QDir::cleanPath(QDir::current().absoluteFilePath(text)).toStdString());
+}
+
 void Place(QWidget* control, int top)
 {
     control->move(control->x(), top);
@@ -373,18 +386,7 @@ void TMainFormSetup::FillSummary()
     AddLine("");
 }
 
-void TMainFormSetup::UpdateInstallPath()
-{
-    QString text = EditPath->text().trimmed();
-    if (text.isEmpty()) {
-        FInstallPath = WithDelimiter(QFileInfo(QString::fromStdString(ExeFileName())).absolutePath().toStdString());
-        return;
-    }
-    // A user of this desktop writes "~" for the home folder.
-    if (text == "~" || text.startsWith("~/"))
-        text = QDir::homePath() + text.mid(1);
-    FInstallPath = WithDelimiter(QDir::cleanPath(QDir::current().absoluteFilePath(text)).toStdString());
-}
+void TMainFormSetup::UpdateInstallPath() { FInstallPath = InstallFolderOf(EditPath->text()); }
 
 void TMainFormSetup::BtnNextClick()
 {
@@ -415,7 +417,7 @@ void TMainFormSetup::BtnCancelClick() { close(); }
 
 void TMainFormSetup::BtnBrowseClick()
 {
-    std::string folder = WithDelimiter(EditPath->text().toStdString());
+    std::string folder = InstallFolderOf(EditPath->text());
     const std::string tail = "/tarnovell/";
     if (folder.size() >= tail.size() &&
         QString::fromStdString(folder.substr(folder.size() - tail.size())).compare(QString::fromStdString(tail),

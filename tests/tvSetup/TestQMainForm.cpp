@@ -239,24 +239,38 @@ private slots:
         QCOMPARE(w.Memo().at(3), "    \"" + QCoreApplication::applicationDirPath() + "/\"");
     }
 
-    void browseStartsAboveTheProgramFolder_data()
+    // The dialog starts in the folder the field means, as the installation
+    // would take it, above the program's own folder; "~" is the home folder
+    // and a relative path lies in the current folder.
+    void browseStartsWhereTheFieldPoints_data()
     {
-        QTest::addColumn<QString>("edit");
-        QTest::addColumn<QString>("start");
-        QTest::newRow("default folder") << "Tarnovell" << "";
-        QTest::newRow("other case") << "TARNOVELL" << "";
-        QTest::newRow("other folder") << "Work" << "Work";
+        QTest::addColumn<QString>("typed");  // "<home>" stands for the home folder
+        QTest::addColumn<QString>("start");  // below the home folder
+        QTest::newRow("default folder") << "<home>/Tarnovell" << "";
+        QTest::newRow("other case") << "<home>/TARNOVELL/" << "";
+        QTest::newRow("absolute other folder") << "<home>/Work" << "/Work";
+        QTest::newRow("absolute, not clean") << "<home>/Shop/../Work/" << "/Work";
+        QTest::newRow("home folder sign") << "~/Work" << "/Work";
+        QTest::newRow("home folder sign, program folder") << "~/Tarnovell" << "";
+        QTest::newRow("home folder sign alone") << "~" << "";
+        QTest::newRow("relative folder") << "Work" << "/Work";
+        QTest::newRow("relative program folder") << "Work/Tarnovell" << "/Work";
+        QTest::newRow("blanks around") << "  ~/Work  " << "/Work";
     }
 
-    void browseStartsAboveTheProgramFolder()
+    void browseStartsWhereTheFieldPoints()
     {
-        QFETCH(QString, edit);
+        QFETCH(QString, typed);
         QFETCH(QString, start);
         TWizard w;
         const QString home = QString::fromStdString(w.Home.Home());
         QDir().mkpath(home + "/Work");
+        const QString before = QDir::currentPath();
+        QDir::setCurrent(home);
         w.Next(2);
-        w.Form->EditPath->setText(home + "/" + edit);
+        QTest::mouseClick(w.Form->EditPath, Qt::LeftButton);
+        QTest::keyClick(w.Form->EditPath, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(w.Form->EditPath, QString(typed).replace("<home>", home));
         QString current;
         QString proposed;
         QString caption;
@@ -265,10 +279,11 @@ private slots:
             current = browser->CurrentPath();
             proposed = browser->EditBox()->text();
             caption = browser->windowTitle();
-            browser->OkButton()->click();
+            QTest::mouseClick(browser->OkButton(), Qt::LeftButton);
         }, [](QWidget* modal) { return dynamic_cast<TFolderBrowser*>(modal) != nullptr; });
-        w.Form->BtnBrowse->click();
-        const QString expected = start.isEmpty() ? home : home + "/" + start;
+        QTest::mouseClick(w.Form->BtnBrowse, Qt::LeftButton);
+        QDir::setCurrent(before);
+        const QString expected = home + start;
         QCOMPARE(current, expected);
         QCOMPARE(proposed, expected + "/Tarnovell");
         QCOMPARE(caption, QString("Browse folders"));
