@@ -98,28 +98,26 @@ QPushButton* AddButton(QWidget* form, const char* name, int left, int top)
     return button;
 }
 
-// The labels stand on the picture's page, 321 px wide like the memos: a
-// text wider than that (the languages differ, and so do the fonts at hand)
-// is set a little smaller rather than cut at the form's edge.
-void SetFitText(QLabel* label, const QString& text, bool autoSize)
+// The labels stand on the picture's page, 321 px wide like the memos. When
+// a line the page may show is wider than that (the languages differ, and so
+// do the fonts at hand), every label of the page is set a little smaller
+// alike, so that a page shows one text size.
+QFont LabelFont(const QFont& formFont, const QStringList& texts)
 {
     constexpr int Room = 321;
     constexpr int SmallestPixels = 9;
-    label->setText(text);
-    QFont font = label->parentWidget()->font();
-    const QStringList lines = text.split('\n');
-    auto widest = [&lines](const QFont& f) {
+    QStringList lines;
+    for (const QString& text : texts)
+        lines += text.split('\n');
+    auto fits = [&lines](const QFont& f) {
         const QFontMetrics metrics(f);
-        int width = 0;
-        for (const QString& line : lines)
-            width = std::max(width, metrics.horizontalAdvance(line));
-        return width;
+        return std::all_of(lines.begin(), lines.end(),
+                           [&metrics](const QString& line) { return metrics.horizontalAdvance(line) <= Room; });
     };
-    while (font.pixelSize() > SmallestPixels && widest(font) > Room)
+    QFont font = formFont;
+    while (font.pixelSize() > SmallestPixels && !fits(font))
         font.setPixelSize(font.pixelSize() - 1);
-    label->setFont(font);
-    if (autoSize)
-        label->adjustSize();
+    return font;
 }
 
 // The folder the text of the folder field means, with its delimiter: "~"
@@ -149,26 +147,33 @@ struct TPlace {
 };
 
 // A page: the bottom hint, the caption of Next, whether Back is offered,
-// and the page's own controls; every page shows the version and description.
+// the page's own controls and every text its labels may show besides the
+// version and description, which every page shows.
 struct TPage {
     TSetupPage Page;
     std::string TSetupText::*Hint;
     std::string TSetupText::*Next;
     bool Back;
     std::vector<TPlace> Places;
+    std::vector<std::string TSetupText::*> Texts;
 };
 
 // Made on each use: the check boxes are replaced after the form is built.
 std::vector<TPage> PagesOf(const TMainFormSetup& f)
 {
+    using T = TSetupText;
     return {
-        {pageLang, &TSetupText::HintNext, &TSetupText::BtnNext, false, {{f.LbLang, 120}, {f.ComboBoxLang, 135}}},
-        {pageLicense, &TSetupText::HintAgree, &TSetupText::BtnAgree, true,
-         {{f.LbLicense, 90}, {f.MemoLicense, 105, 190}}},
-        {pagePath, &TSetupText::HintNext, &TSetupText::BtnNext, true,
-         {{f.LbPath, 100}, {f.EditPath, 115}, {f.BtnBrowse, 113}, {f.CbMenu, 180}, {f.CbDesktop, 205}}},
-        {pageSummary, &TSetupText::HintInstall, &TSetupText::BtnInstall, true,
-         {{f.LbProgress, 90}, {f.MemoProgress, 105, 170}, {f.CbExec, 280}}},
+        {pageLang, &T::HintNext, &T::BtnNext, false, {{f.LbLang, 120}, {f.ComboBoxLang, 135}},
+         {&T::LangPrompt, &T::HintNext}},
+        {pageLicense, &T::HintAgree, &T::BtnAgree, true, {{f.LbLicense, 90}, {f.MemoLicense, 105, 190}},
+         {&T::LicensePrompt, &T::HintAgree}},
+        {pagePath, &T::HintNext, &T::BtnNext, true,
+         {{f.LbPath, 100}, {f.EditPath, 115}, {f.BtnBrowse, 113}, {f.CbMenu, 180}, {f.CbDesktop, 205}},
+         {&T::PathPrompt, &T::HintNext, &T::MsgPercentPath}},
+        {pageSummary, &T::HintInstall, &T::BtnInstall, true,
+         {{f.LbProgress, 90}, {f.MemoProgress, 105, 170}, {f.CbExec, 280}},
+         {&T::SummaryCaption, &T::ProgressCaption, &T::HintInstall, &T::Installing, &T::InstallOk,
+          &T::InstallErrors}},
     };
 }
 
@@ -310,13 +315,12 @@ void TMainFormSetup::SetLanguage(int index)
     SetLangText(ComboLangCodes[static_cast<std::size_t>(index)]);
     const TSetupText& t = SetupText;
     setWindowTitle(ToQ(t.Caption));
-    LbVersion->setText(ToQ(t.Version + " " + FInstallation.ProductVersion));
-    LbVersion->adjustSize();
-    SetFitText(LbDescript, ToQ(t.Descript), false);
-    SetFitText(LbLang, ToQ(t.LangPrompt), true);
-    SetFitText(LbLicense, ToQ(t.LicensePrompt), true);
+    SetLabel(LbVersion, t.Version + " " + FInstallation.ProductVersion, true);
+    SetLabel(LbDescript, t.Descript, false);
+    SetLabel(LbLang, t.LangPrompt, true);
+    SetLabel(LbLicense, t.LicensePrompt, true);
     MemoLicense->setPlainText(ToQ(t.LicenseText));
-    SetFitText(LbPath, ToQ(t.PathPrompt), true);
+    SetLabel(LbPath, t.PathPrompt, true);
     CbDesktop->setText(ToQ(t.CbDesktop));
     CbMenu->setText(ToQ(t.CbMenu));
     CbExec->setText(ToQ(t.CbExec));
@@ -324,8 +328,33 @@ void TMainFormSetup::SetLanguage(int index)
     BtnBack->setText(ToQ(t.BtnBack));
     BtnCancel->setText(ToQ(t.BtnCancel));
     BtnBrowse->setText(ToQ(t.BtnBrowse));
-    SetFitText(LbComplete, ToQ(t.HintNext), false);
+    SetLabel(LbComplete, t.HintNext, false);
     SetConfirmTexts(t);
+    FitLabels();
+}
+
+void TMainFormSetup::FitLabels()
+{
+    const std::vector<TPage> pages = PagesOf(*this);
+    const TSetupPage page = FPage == pageNone ? pageLang : FPage;
+    const auto shown = std::find_if(pages.begin(), pages.end(), [page](const TPage& p) { return p.Page == page; });
+    QStringList texts = {LbVersion->text(), ToQ(SetupText.Descript)};
+    for (const auto text : shown->Texts)
+        texts << ToQ(SetupText.*text);
+    FLabelFont = LabelFont(font(), texts);
+    for (QLabel* label : {LbVersion, LbDescript, LbLang, LbLicense, LbPath, LbProgress, LbComplete}) {
+        label->setFont(FLabelFont);
+        if (label != LbDescript && label != LbComplete)
+            label->adjustSize();
+    }
+}
+
+void TMainFormSetup::SetLabel(QLabel* label, const std::string& text, bool autoSize)
+{
+    label->setText(ToQ(text));
+    label->setFont(FLabelFont);
+    if (autoSize)
+        label->adjustSize();
 }
 
 void TMainFormSetup::ComboBoxLangSelect(int index) { SetLanguage(index); }
@@ -347,21 +376,22 @@ void TMainFormSetup::ShowPage(TSetupPage page)
             for (const TPlace& place : p->Places)
                 place.Control->hide();
     LbComplete->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    SetFitText(LbComplete, ToQ(SetupText.*shown->Hint), false);
+    SetLabel(LbComplete, SetupText.*shown->Hint, false);
     BtnNext->setText(ToQ(SetupText.*shown->Next));
     BtnNext->show();
     BtnBack->setVisible(shown->Back);
     BtnCancel->setText(ToQ(SetupText.BtnCancel));
     if (page == pageSummary) {
-        SetFitText(LbProgress, ToQ(SetupText.SummaryCaption), true);
+        SetLabel(LbProgress, SetupText.SummaryCaption, true);
         FillSummary();
     }
     FPage = page;
+    FitLabels();
 }
 
 void TMainFormSetup::ShowInstallEnd(bool ok)
 {
-    SetFitText(LbComplete, ToQ(ok ? SetupText.InstallOk : SetupText.InstallErrors), false);
+    SetLabel(LbComplete, ok ? SetupText.InstallOk : SetupText.InstallErrors, false);
     BtnCancel->setText(ToQ(SetupText.BtnExit));
     // After a failure the user may go back or run the steps again.
     BtnNext->setVisible(!ok);
@@ -408,7 +438,7 @@ bool TMainFormSetup::PathAccepted()
     UpdateInstallPath();
     if (FInstallPath.find('%') == std::string::npos)
         return true;
-    SetFitText(LbComplete, ToQ(SetupText.MsgPercentPath), false);
+    SetLabel(LbComplete, SetupText.MsgPercentPath, false);
     EditPath->setFocus();
     return false;
 }
@@ -430,8 +460,8 @@ void TMainFormSetup::BtnBrowseClick()
 
 void TMainFormSetup::Install()
 {
-    SetFitText(LbProgress, ToQ(SetupText.ProgressCaption), true);
-    SetFitText(LbComplete, ToQ(SetupText.Installing), false);
+    SetLabel(LbProgress, SetupText.ProgressCaption, true);
+    SetLabel(LbComplete, SetupText.Installing, false);
     LbComplete->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     BtnBack->hide();
     BtnNext->hide();

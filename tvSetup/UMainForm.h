@@ -4,6 +4,7 @@
 
 #include "UInstallation.h"
 
+#include <QFont>
 #include <QWidget>
 
 #include <cstdint>
@@ -91,6 +92,11 @@ private:
     // why not in the bottom label.
     bool PathAccepted();
     void ReplaceCheckBoxes();
+    // Sets the label's text in the labels' font of the page.
+    void SetLabel(QLabel* label, const std::string& text, bool autoSize);
+    // Gives every label the one size at which all the current page's texts
+    // fit its column.
+    void FitLabels();
 
     int AddLine(const std::string& text) override;
     void SetLine(int index, const std::string& text) override;
@@ -99,6 +105,7 @@ private:
     // Scrolls the progress memo to its last line, at its left edge.
     void ShowMemoEnd();
 
+    QFont FLabelFont;
     TSetupPage FPage = pageNone;
     std::string FInstallPath;
     std::uint32_t FTotalSize = 0;

@@ -3,6 +3,7 @@
 // close box while a step runs, the transparent check boxes and the display
 // of an error that escapes a handler.
 
+#include "../Kit/PrivateFonts.h"
 #include "SetupTestHome.h"
 #include "UConfirm.h"
 #include "UException.h"
@@ -196,8 +197,7 @@ private slots:
         QCOMPARE(stConfirmFormCaption, t.ConfirmCaption);
         QCOMPARE(stBtnNoToAll, t.BtnNoToAll);
         QCOMPARE(SetupText.AppTitle, t.AppTitle);
-        for (const QLabel* label : {w.Form->LbDescript, w.Form->LbLang, w.Form->LbLicense, w.Form->LbPath,
-                                    w.Form->LbComplete})
+        for (const QLabel* label : {w.Form->LbDescript, w.Form->LbLang, w.Form->LbComplete})
             QVERIFY2(Fits(label), qPrintable(label->text()));
         // The later pages take their own texts from the chosen language.
         w.Next();
@@ -210,6 +210,48 @@ private slots:
         QCOMPARE(w.Memo().at(0), Q(t.SumLang));
         QCOMPARE(w.Memo().at(1), "    " + w.Form->ComboBoxLang->itemText(index));
         QLocale::setDefault(QLocale::c());
+    }
+
+    // Every label of a page shows one text size, each line within the page's
+    // column and a fixed box's lines within its height.
+    void labelsOfAPageShareOneSize_data()
+    {
+        QTest::addColumn<int>("language");  // steps down the list
+        QTest::newRow("English") << 0;
+        QTest::newRow("Russian") << 1;
+        QTest::newRow("Ukrainian") << 2;
+    }
+
+    void labelsOfAPageShareOneSize()
+    {
+        QFETCH(int, language);
+        TWizard w;
+        for (int i = 0; i < language; ++i)
+            QTest::keyClick(w.Form->ComboBoxLang, Qt::Key_Down);
+        QCOMPARE(w.Form->ComboBoxLang->currentIndex(), language);
+        const QLabel* labels[] = {w.Form->LbVersion, w.Form->LbDescript, w.Form->LbLang,    w.Form->LbLicense,
+                                  w.Form->LbPath,    w.Form->LbProgress, w.Form->LbComplete};
+        for (int page = 1; page <= 4; ++page) {
+            QCOMPARE(w.Form->Page(), page);
+            QList<int> sizes;
+            QString shown;
+            for (const QLabel* label : labels) {
+                if (!label->isVisible())
+                    continue;
+                const QString what = QString("page %1, %2: %3").arg(page).arg(label->objectName(), label->text());
+                sizes << QFontInfo(label->font()).pixelSize();
+                shown += QString(" %1 %2 px").arg(label->objectName()).arg(sizes.back());
+                QVERIFY2(Fits(label), qPrintable(what));
+                const int lines = int(label->text().split('\n').size());
+                const QFontMetrics metrics = label->fontMetrics();
+                QVERIFY2((lines - 1) * metrics.lineSpacing() + metrics.height() <= label->height(), qPrintable(what));
+            }
+            QVERIFY(sizes.size() >= 3);
+            QVERIFY2(sizes.count(sizes[0]) == sizes.size(), qPrintable(QString("page %1:").arg(page) + shown));
+            QVERIFY(sizes[0] >= 9);
+            if (page < 4)
+                QTest::mouseClick(w.Form->BtnNext, Qt::LeftButton);
+        }
     }
 
     void backAndNextRebuildTheSummary()
@@ -592,6 +634,9 @@ private slots:
 
 int main(int argc, char** argv)
 {
+    const TPrivateFonts fonts({"/usr/share/fonts/truetype/dejavu"}, "DejaVu Sans");
+    if (!fonts.Ok())
+        return 1;
     TSetupApplication app(argc, argv);
     TestMainForm test;
     return QTest::qExec(&test, argc, argv);

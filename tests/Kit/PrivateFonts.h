@@ -1,0 +1,35 @@
+#pragma once
+// A font set-up of the test's own: fontconfig sees only the given folders,
+// and the sans-serif face (also what Tahoma and Arial ask for) is the given
+// family, so that every machine measures the same widths. Call before the
+// application is made.
+
+#include <QByteArray>
+#include <QFile>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+class TPrivateFonts {
+public:
+    TPrivateFonts(const QStringList& folders, const QString& family)
+    {
+        QByteArray conf = "<?xml version=\"1.0\"?>\n<fontconfig>\n";
+        for (const QString& folder : folders)
+            conf += "<dir>" + folder.toUtf8() + "</dir>\n";
+        conf += "<cachedir>" + FDir.path().toUtf8() + "/cache</cachedir>\n";
+        for (const char* asked : {"sans-serif", "Tahoma", "Arial"})
+            conf += QByteArray("<alias><family>") + asked + "</family><prefer><family>" + family.toUtf8() +
+                    "</family></prefer></alias>\n";
+        conf += "</fontconfig>\n";
+        QFile file(FDir.filePath("fonts.conf"));
+        FOk = file.open(QIODevice::WriteOnly) && file.write(conf) == conf.size();
+        file.close();
+        qputenv("FONTCONFIG_FILE", file.fileName().toLocal8Bit());
+    }
+    bool Ok() const { return FOk; }
+
+private:
+    QTemporaryDir FDir;
+    bool FOk = false;
+};
