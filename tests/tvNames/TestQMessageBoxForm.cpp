@@ -3,7 +3,10 @@
 
 #include "UMessageBoxForm.h"
 
+#include "../Kit/PrivateFonts.h"
 #include "UException.h"
+#include "UQtText.h"
+#include "UTextConst.h"
 #include "UImage.h"
 
 #include <QApplication>
@@ -197,6 +200,31 @@ private slots:
         QCOMPARE(FBox->LbQuery->text(), QString("Line one\n<b>two</b>"));
         QCOMPARE(FBox->LbQuery->textFormat(), Qt::PlainText);
         QCOMPARE(FBox->windowTitle(), QString("Caption"));
+    }
+
+    // The caption of the keyboard-layout question names the layout in each
+    // language and fits the box's title bar beside its icon and buttons.
+    void LayoutQuestionCaption_data()
+    {
+        QTest::addColumn<int>("language");
+        QTest::addColumn<QString>("layout");
+        QTest::newRow("Russian") << 0 << "русской";
+        QTest::newRow("Ukrainian") << 1 << "української";
+        QTest::newRow("English") << 2 << "English";
+    }
+    void LayoutQuestionCaption()
+    {
+        QFETCH(int, language);
+        QFETCH(QString, layout);
+        LoadLanguageTexts(language);
+        const QString caption = ToQ(TextTable[SlotLayoutInstallCaption]);
+        QVERIFY2(caption.contains(layout), qPrintable(caption));
+        QFont title = FBox->font();
+        title.setBold(true);
+        const int room = FBox->width() - 3 * FBox->style()->pixelMetric(QStyle::PM_TitleBarHeight);
+        const int width = QFontMetrics(title).horizontalAdvance(caption);
+        QVERIFY2(width <= room, qPrintable(QString("%1 px in %2 px").arg(width).arg(room)));
+        LoadEnglishTexts();
     }
 
     void CentredOverMainForm_data()
@@ -395,5 +423,13 @@ private:
     std::unique_ptr<TFormMessageBox> FBox;
 };
 
-QTEST_MAIN(TestQMessageBoxForm)
+int main(int argc, char** argv)
+{
+    const TPrivateFonts fonts({"/usr/share/fonts/truetype/dejavu"}, "DejaVu Sans");
+    if (!fonts.Ok())
+        return 1;
+    QApplication app(argc, argv);
+    TestQMessageBoxForm test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "TestQMessageBoxForm.moc"

@@ -184,6 +184,8 @@ TEST(TextTable, TextsAsTheSystemWritesThem) {
         {LoadUkrainianTexts, SlotSendFailed, "Не вдалося надіслати повідомлення до служби підтримки!\r\n"
                                             "Можливо, у системі немає\r\nтипового поштового клієнта."},
         {LoadUkrainianTexts, SlotLayoutId, "00000422"},
+        {LoadUkrainianTexts, SlotLayoutInstallCaption, "Встановлення української розкладки"},
+        {LoadRussianTexts, SlotLayoutInstallCaption, "Установка русской раскладки клавиатуры"},
         {LoadUkrainianTexts, SlotMenuLangCaption, "Мова (Language)"},
         {LoadUkrainianTexts, SlotRusLangCaption, "Русский"},
         {LoadUkrainianTexts, SlotUkrLangCaption, "Українська"},
