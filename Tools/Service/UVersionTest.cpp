@@ -9,7 +9,10 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QTimer>
 #include <QUrl>
+
+#include <algorithm>
 #include <memory>
 
 namespace tv {
@@ -21,35 +24,58 @@ std::string VersionCheckAddress()
 
 namespace {
 
-// The body of a successful GET; false on any failure.
-bool HttpGet(const std::string& address, std::string& body)
+// The body of a successful GET, at most MaxVersionLength + 1 bytes of it;
+// false on any failure or when the whole reply has not come within
+// timeoutMs.
+bool HttpGet(const std::string& address, int timeoutMs, std::string& body)
 {
     if (!QCoreApplication::instance())
         return false;
     const QUrl url(QString::fromUtf8(address.data(), static_cast<qsizetype>(address.size())).trimmed());
     if (!url.isValid())
         return false;
+    constexpr qsizetype Keep = static_cast<qsizetype>(MaxVersionLength) + 1;
     QNetworkAccessManager manager;
     std::unique_ptr<QNetworkReply> reply(manager.get(QNetworkRequest(url)));
+    // Qt holds no more of the reply than this while it waits to be read.
+    reply->setReadBufferSize(Keep);
+    QByteArray data;
+    const auto take = [&] {
+        data += reply->read(Keep - data.size());
+        if (data.size() >= Keep && !reply->isFinished())
+            reply->abort();
+    };
     if (!reply->isFinished()) {
         QEventLoop loop;
+        QObject::connect(reply.get(), &QNetworkReply::readyRead, &loop, take);
         QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
+        QTimer::singleShot(timeoutMs, &loop, [&reply] { reply->abort(); });
         loop.exec();
     }
     if (!reply->isFinished() || reply->error() != QNetworkReply::NoError)
         return false;
-    const QByteArray data = reply->readAll();
+    take();
     body.assign(data.constData(), static_cast<size_t>(data.size()));
     return true;
 }
 
+// A short line of printable ASCII that is not all blanks.
+bool IsVersionText(const std::string& text)
+{
+    if (text.empty() || text.size() > MaxVersionLength)
+        return false;
+    const auto printable = [](char c) { return c >= 0x20 && c <= 0x7E; };
+    return std::all_of(text.begin(), text.end(), printable) &&
+           text.find_first_not_of(' ') != std::string::npos;
+}
+
 } // namespace
 
-TVersionTest::TVersionTest(const std::string& address)
+TVersionTest::TVersionTest(const std::string& address, int timeoutMs)
 {
     std::string body;
     try {
-        if (!HttpGet(address, body))
+        if (!HttpGet(address, timeoutMs, body) || !IsVersionText(body))
             return;
     } catch (...) {
         return;

@@ -3,6 +3,7 @@
 // whole body is the newest version, compared with the running program's
 // product version.
 
+#include <cstddef>
 #include <string>
 
 namespace tv {
@@ -12,15 +13,22 @@ inline constexpr const char* MakerServer = "tarnovell.example.org";
 // "http://" + MakerServer + "/download/store.ver?" + VersionQuery().
 std::string VersionCheckAddress();
 
+// The longest version text a reply may hold; no more of a reply is read.
+inline constexpr std::size_t MaxVersionLength = 64;
+// How long a check waits for the whole reply.
+inline constexpr int VersionTestTimeoutMs = 20000;
+
 class TVersionTest {
 public:
     // Performs the whole check: one GET of the address (blanks around it
-    // are ignored) with the default settings of the HTTP client, blocking the
-    // calling thread until the answer or the failure. Needs a
-    // QCoreApplication. Every failure (no connection, a name that does not
-    // resolve, an HTTP error status, a broken transfer) leaves the object
+    // are ignored), blocking the calling thread until the answer, the
+    // failure or the time-out. Needs a QCoreApplication. The reply must be
+    // a version text: 1 to MaxVersionLength printable ASCII characters, not
+    // all blanks. Every failure (no connection, a name that does not
+    // resolve, an HTTP error status, a broken transfer, no whole reply
+    // within timeoutMs, a reply that is no version text) leaves the object
     // not tested, without a new version.
-    explicit TVersionTest(const std::string& address);
+    explicit TVersionTest(const std::string& address, int timeoutMs = VersionTestTimeoutMs);
     TVersionTest(const TVersionTest&) = delete;
     TVersionTest& operator=(const TVersionTest&) = delete;
 

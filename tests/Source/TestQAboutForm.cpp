@@ -186,6 +186,10 @@ private slots:
         QTest::newRow("server error status") << 40 << "" << 404 << "99" << 1 << false << "" << false;
         QTest::newRow("checked this month") << 10 << "" << 200 << "99" << 0 << false << "" << false;
         QTest::newRow("checked over a month ago") << 40 << "" << 200 << "99" << 1 << true << "99" << true;
+        QTest::newRow("control bytes store nothing") << 40 << "98.0" << 200 << "99\x1b[2J\x07" << 1 << false << "98.0"
+                                                     << true;
+        QTest::newRow("a long reply stores nothing")
+            << -1 << "" << 200 << QString(int(MaxVersionLength) + 1, '9') << 1 << false << "" << false;
     }
     void VersionCheck()
     {
