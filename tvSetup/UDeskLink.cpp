@@ -164,8 +164,9 @@ std::string DesktopEntryText(const std::string& target, const std::string& linkN
     text += "Path=" + EscapeValue(FolderOf(target)) + "\n";
     if (!icon.empty())
         text += "Icon=" + EscapeValue(icon) + "\n";
+    // No category: the menus that merge ours show the entries in the group's
+    // submenu only, and the others among the programs of no category.
     text += "Terminal=false\n"
-            "Categories=Office;\n"
             "StartupWMClass=" + EscapeValue(target.substr(target.rfind('/') + 1)) + "\n";
     return text;
 }
@@ -242,10 +243,6 @@ std::string MergedMenuText(const std::string& group, const std::vector<std::stri
            "    <Name>" + XmlText(group) + "</Name>\n"
            "    <Directory>" + MenuDirectoryName + "</Directory>\n"
            "    <Include>\n" + files + "    </Include>\n"
-           "  </Menu>\n"
-           "  <Menu>\n"
-           "    <Name>Office</Name>\n"
-           "    <Exclude>\n" + files + "    </Exclude>\n"
            "  </Menu>\n"
            "</Menu>\n";
 }

@@ -53,9 +53,9 @@ bool CreateDesktopLink(const std::string& target, const std::string& linkName, c
 bool CreateProgramGroup(const std::string& name, std::string& path);
 
 // The group as a submenu of the desktop's applications menu: a menu file
-// merged into it ($XDG_CONFIG_HOME/menus/applications-merged/) that takes the
-// group's entries out of Office into a submenu, and the submenu's directory
-// entry ($XDG_DATA_HOME/desktop-directories/) with its name and icon.
+// merged into it ($XDG_CONFIG_HOME/menus/applications-merged/) that puts the
+// group's entries into a submenu, and the submenu's directory entry
+// ($XDG_DATA_HOME/desktop-directories/) with its name and icon.
 inline constexpr const char* MenuFileName = "tarnovell.menu";
 inline constexpr const char* MenuDirectoryName = "tarnovell.directory";
 std::string MergedMenuFile();

@@ -24,6 +24,7 @@
 #include <fcntl.h>
 #include <sched.h>
 #include <sys/mount.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace tv;
@@ -77,20 +78,54 @@ bool IsExecutable(const std::string& file)
     return ::stat(file.c_str(), &st) == 0 && (st.st_mode & 0100) != 0;
 }
 
+// Runs the shell command; its exit status (-1 when it did not run) and what
+// it wrote.
+int RunCommand(const std::string& command, std::string& output)
+{
+    output.clear();
+    std::FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr)
+        return -1;
+    char buf[256];
+    while (std::fgets(buf, sizeof buf, pipe) != nullptr)
+        output += buf;
+    const int status = ::pclose(pipe);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
 // The desktop's validator finds nothing to say about the file.
 void ExpectValid(const std::string& file)
 {
     if (::access("/usr/bin/desktop-file-validate", X_OK) != 0)
         return;
-    const std::string command = "desktop-file-validate '" + file + "' 2>&1";
-    std::FILE* pipe = ::popen(command.c_str(), "r");
-    ASSERT_NE(pipe, nullptr);
     std::string output;
-    char buf[256];
-    while (std::fgets(buf, sizeof buf, pipe) != nullptr)
-        output += buf;
-    EXPECT_EQ(::pclose(pipe), 0) << output;
+    EXPECT_EQ(RunCommand("desktop-file-validate '" + file + "' 2>&1", output), 0) << output;
     EXPECT_EQ(output, "") << file;
+}
+
+// The entries of this installation ("Tarnovell-..."), each as its submenu
+// path, a tab and its id, as GNOME's menu reader lists them in the
+// applications menu of the desktop whose menu prefix is given.
+std::vector<std::string> MenuEntries(const std::string& prefix)
+{
+    std::string output;
+    const int status = RunCommand("XDG_MENU_PREFIX=" + prefix + " /usr/bin/python3 '" + TV_MENU_READER +
+                                      "' applications.menu 2>&1",
+                                  output);
+    EXPECT_EQ(status, 0) << "the menu reader (python3-gi, gir1.2-gmenu-3.0): " << output;
+    std::vector<std::string> entries;
+    std::size_t start = 0;
+    while (start < output.size()) {
+        std::size_t end = output.find('\n', start);
+        if (end == std::string::npos)
+            end = output.size();
+        const std::string line = output.substr(start, end - start);
+        if (line.find("\tTarnovell-") != std::string::npos)
+            entries.push_back(line);
+        start = end + 1;
+    }
+    std::sort(entries.begin(), entries.end());
+    return entries;
 }
 
 // One installation's home, memo and steps; no program runs from the folder.
@@ -210,11 +245,11 @@ TEST_F(InstallTest, EntriesStartTheInstalledProgramsAndPassTheValidator)
         EXPECT_EQ(TSetupTestHome::Read(e.Link),
                   "[Desktop Entry]\nType=Application\nVersion=1.0\nName=" + e.Name + "\nComment=" + e.Comment +
                       "\nExec=\"" + e.Target + "\"\nPath=" + f + "\nIcon=" + f + "tarnovell.png\nTerminal=false\n"
-                      "Categories=Office;\nStartupWMClass=" + e.WindowClass + "\n");
+                      "StartupWMClass=" + e.WindowClass + "\n");
         EXPECT_TRUE(LinkStarts(e.Link, e.Target));
         ExpectValid(e.Link);
     }
-    // The group is a submenu of its own, taken out of Office.
+    // The group is a submenu of its own.
     const std::string directory = Home.Home() + "/.local/share/desktop-directories/tarnovell.directory";
     EXPECT_EQ(TSetupTestHome::Read(directory),
               "[Desktop Entry]\nType=Directory\nVersion=1.0\nName=Tarnovell\nIcon=" + f + "tarnovell.png\n");
@@ -225,10 +260,33 @@ TEST_F(InstallTest, EntriesStartTheInstalledProgramsAndPassTheValidator)
     EXPECT_NE(menu.find("<Menu>\n  <Name>Applications</Name>\n  <Menu>\n    <Name>Tarnovell</Name>\n"
                         "    <Directory>tarnovell.directory</Directory>\n    <Include>\n" + files),
               std::string::npos) << menu;
-    EXPECT_NE(menu.find("<Name>Office</Name>\n    <Exclude>\n" + files), std::string::npos) << menu;
     QXmlStreamReader xml(QByteArray::fromStdString(menu));
     while (!xml.atEnd()) xml.readNext();
     EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString() << "\n" << menu;
+}
+
+// GNOME's menu reader, with the system menus of GNOME and LXDE, lists each
+// entry once, in the group's submenu; without the merged menu file (as
+// desktops that read no merged menus see it) each is still listed once.
+TEST_F(InstallTest, MenuReadersListEachEntryOnce)
+{
+    ASSERT_EQ(Run(), "");
+    const char* prefixes[] = {"gnome-", "lxde-"};
+    for (const char* prefix : prefixes) {
+        SCOPED_TRACE(prefix);
+        EXPECT_TRUE(TSetupTestHome::Exists(std::string("/etc/xdg/menus/") + prefix + "applications.menu"))
+            << "the system menu (gnome-menus, lxmenu-data)";
+        EXPECT_EQ(MenuEntries(prefix), (std::vector<std::string>{"Tarnovell\tTarnovell-Tarnovell.desktop",
+                                                                 "Tarnovell\tTarnovell-Uninstall.desktop"}));
+    }
+    ASSERT_EQ(::unlink(MergedMenuFile().c_str()), 0);
+    for (const char* prefix : prefixes) {
+        SCOPED_TRACE(prefix);
+        const std::vector<std::string> entries = MenuEntries(prefix);
+        ASSERT_EQ(entries.size(), 2u) << ::testing::PrintToString(entries);
+        EXPECT_NE(entries[0].find("\tTarnovell-Tarnovell.desktop"), std::string::npos);
+        EXPECT_NE(entries[1].find("\tTarnovell-Uninstall.desktop"), std::string::npos);
+    }
 }
 
 TEST_F(InstallTest, UninstallEntryIsNamedInTheInstallationLanguage)
