@@ -36,16 +36,16 @@ int CharToByte(char32_t c)
     return -1;
 }
 
-// Characters stored as the byte of the character they stand for: the
-// Ukrainian apostrophe as the right quote, the no-break, thin and other
+// Characters 1251 lacks, stored as the byte of the character they stand
+// for: the Ukrainian apostrophe as the right quote, thin and other
 // typographic spaces as a blank (so a pasted name matches a typed one),
-// hyphens and the minus sign as "-".
+// hyphens and the minus sign as "-". A character 1251 has keeps its byte.
 struct TFold {
     char32_t Char;
     unsigned char Byte;
 };
 const TFold kFolds[] = {
-    {0x00A0, ' '},  {0x02BB, 0x91}, {0x02BC, 0x92}, {0x2000, ' '}, {0x2001, ' '}, {0x2002, ' '}, {0x2003, ' '},
+    {0x02BB, 0x91}, {0x02BC, 0x92}, {0x2000, ' '}, {0x2001, ' '}, {0x2002, ' '}, {0x2003, ' '},
     {0x2004, ' '},  {0x2005, ' '},  {0x2006, ' '}, {0x2007, ' '}, {0x2008, ' '}, {0x2009, ' '},
     {0x200A, ' '},  {0x2010, '-'},  {0x2011, '-'}, {0x2012, 0x96}, {0x2015, 0x97}, {0x201B, 0x91},
     {0x201F, 0x93}, {0x202F, ' '},  {0x205F, ' '}, {0x2212, '-'},
@@ -53,9 +53,10 @@ const TFold kFolds[] = {
 
 int FoldedByte(char32_t c)
 {
+    if (const int b = CharToByte(c); b >= 0) return b;
     for (const TFold& f : kFolds)
         if (f.Char == c) return f.Byte;
-    return CharToByte(c);
+    return -1;
 }
 
 // Decodes one character at pos; an invalid sequence gives len 1 and ok false.
@@ -106,35 +107,80 @@ struct TUtf8Of {
     uint8_t Len;
 };
 
+// With oneLine, a control character's byte gives a blank.
 struct TUtf8Table {
     TUtf8Of Of[256];
-    TUtf8Table()
+    explicit TUtf8Table(bool oneLine)
     {
         for (int b = 0; b < 256; ++b) {
             std::string s;
-            AppendUtf8(s, ByteToChar(static_cast<unsigned char>(b)));
+            const char32_t c = ByteToChar(static_cast<unsigned char>(b));
+            AppendUtf8(s, oneLine && IsControlChar(c) ? U' ' : c);
             Of[b].Len = static_cast<uint8_t>(s.size());
             for (size_t i = 0; i < 4; ++i) Of[b].Bytes[i] = i < s.size() ? s[i] : 0;
         }
     }
 };
 
-} // namespace
-
-void AppendCp1251AsUtf8(std::string& out, std::string_view bytes)
+// The bytes through the table appended to out; with oneLine the LF of a
+// CR LF pair is left out, so the pair gives one blank.
+void AppendThrough(const TUtf8Table& table, bool oneLine, std::string& out, std::string_view bytes)
 {
-    static const TUtf8Table table;
     const size_t start = out.size();
     // One more byte of room: four bytes are always copied, the length says
     // how many count.
     out.resize(start + bytes.size() * 3 + 1);
     char* p = out.data() + start;
-    for (char b : bytes) {
-        const TUtf8Of& u = table.Of[static_cast<unsigned char>(b)];
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        const TUtf8Of& u = table.Of[static_cast<unsigned char>(bytes[i])];
         std::memcpy(p, u.Bytes, 4);
         p += u.Len;
+        if (oneLine && bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
     }
     out.resize(static_cast<size_t>(p - out.data()));
+}
+
+} // namespace
+
+bool IsControlChar(char32_t c)
+{
+    return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x2028 || c == 0x2029;
+}
+
+void AppendCp1251AsUtf8(std::string& out, std::string_view bytes)
+{
+    static const TUtf8Table table(false);
+    AppendThrough(table, false, out, bytes);
+}
+
+void AppendCp1251AsOneLine(std::string& out, std::string_view bytes)
+{
+    static const TUtf8Table table(true);
+    AppendThrough(table, true, out, bytes);
+}
+
+std::string Cp1251ToOneLine(std::string_view bytes)
+{
+    std::string out;
+    AppendCp1251AsOneLine(out, bytes);
+    return out;
+}
+
+std::string OneLine(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (size_t pos = 0; pos < text.size();) {
+        const TDecoded d = DecodeAt(text, pos);
+        if (d.Ok && IsControlChar(d.Char)) {
+            out += ' ';
+            if (d.Char == '\r' && pos + 1 < text.size() && text[pos + 1] == '\n') ++pos;
+        } else {
+            out.append(text, pos, d.Len);
+        }
+        pos += d.Len;
+    }
+    return out;
 }
 
 void AppendUtf8(std::string& out, char32_t c)

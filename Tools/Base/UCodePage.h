@@ -13,13 +13,27 @@ std::string Cp1251ToUtf8(std::string_view bytes);
 // loops that reuse one buffer.
 void AppendCp1251AsUtf8(std::string& out, std::string_view bytes);
 
+// True for what a one-line text holds none of: the control characters (C0,
+// DEL, C1) and the line and paragraph separators.
+bool IsControlChar(char32_t c);
+
+// The text with each control character as one blank, a CR LF pair as one:
+// names, notes and codes are one line. Bytes of invalid UTF-8 stay.
+std::string OneLine(std::string_view text);
+
+// Cp1251ToUtf8 and AppendCp1251AsUtf8 of the one-line text: a control
+// byte (and 0x98, which 1251 leaves undefined) shows as a blank, a CR LF
+// pair as one.
+std::string Cp1251ToOneLine(std::string_view bytes);
+void AppendCp1251AsOneLine(std::string& out, std::string_view bytes);
+
 // Each UTF-8 character becomes its 1251 byte; a character 1251 cannot hold
 // and every byte of invalid UTF-8 become "?". Never fails.
 std::string Utf8ToCp1251(std::string_view text);
 
-// Utf8ToCp1251 for the texts of data files: a character 1251 holds in
-// another form (the apostrophe U+02BC, thin spaces, hyphens) becomes that
-// form's byte.
+// Utf8ToCp1251 for the texts of data files: a character 1251 lacks but
+// holds in another form (the apostrophe U+02BC, thin spaces, hyphens)
+// becomes that form's byte; every character 1251 has keeps its own.
 std::string TextToCp1251(std::string_view text);
 
 // The byte TextToCp1251 stores for the character, or -1 when 1251 cannot

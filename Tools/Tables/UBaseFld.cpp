@@ -129,13 +129,17 @@ void TStringField::SetData(const void* data) { FValue.assign(DataValue(data)); }
 
 std::string TStringField::GetText() const
 {
-    return Cp1251ToUtf8(FValue);
+    return Cp1251ToOneLine(FValue);
 }
 
 void TStringField::SetText(const std::string& text)
 {
     CheckEditable();
-    FValue = TextToCp1251(text).substr(0, static_cast<size_t>(FWidth));
+    // The text the field shows stands for the bytes it holds, also those
+    // shown as blanks.
+    if (text == GetText())
+        return;
+    FValue = TextToCp1251(OneLine(text)).substr(0, static_cast<size_t>(FWidth));
 }
 
 int32_t TStringField::CompareData(const void* a, const void* b) const
@@ -152,7 +156,7 @@ int32_t TStringField::CompareData(const void* a, const void* b) const
 void TStringField::VariantToData(const TVariant& value, void* dest) const
 {
     if (value.VarType() != varString) throw Exception("Тип варианта не является String");
-    const std::string bytes = TextToCp1251(value.AsString());
+    const std::string bytes = TextToCp1251(OneLine(value.AsString()));
     if (FWidth == 0) return;
     const size_t n = std::min(bytes.size(), static_cast<size_t>(FWidth));
     std::memset(dest, 0, static_cast<size_t>(FWidth));
@@ -164,7 +168,7 @@ void TStringField::TextToData(const std::string& text, void* dest) const
     VariantToData(TVariant(text), dest);
 }
 
-std::string TStringField::DataToText(const void* data) const { return Cp1251ToUtf8(DataValue(data)); }
+std::string TStringField::DataToText(const void* data) const { return Cp1251ToOneLine(DataValue(data)); }
 
 // Boolean
 

@@ -35,7 +35,8 @@ private:
 
 // Fixed width of n 1251 characters, zero-padded in the record. The text is
 // UTF-8 outside and 1251 inside; a character 1251 cannot hold becomes "?".
-// Type id 2, letter "S".
+// The text is one line: a control character shows and is stored as a
+// blank (OneLine). Type id 2, letter "S".
 class TStringField : public TField {
 public:
     // Width n >= 0.
@@ -49,7 +50,8 @@ public:
     // Takes the bytes up to the first zero byte, at most n.
     void SetData(const void* data) override;
     std::string GetText() const override;
-    // The value becomes the text cut to n characters; needs CanEdit.
+    // The value becomes the text cut to n characters; needs CanEdit. The
+    // text GetText gives keeps the bytes as they are.
     void SetText(const std::string& text) override;
     // Byte-wise unsigned, case-sensitive, ends after the first zero byte of b.
     int32_t CompareData(const void* a, const void* b) const override;

@@ -11,12 +11,44 @@ struct TTextCase {
     std::string Cp1251;
 };
 
+// Both conversions into 1251, the strict one and the one of data files,
+// give every byte back; the fold only serves characters 1251 lacks.
 TEST(CodePage, EveryByteSurvivesTheRoundTrip)
 {
     std::string all;
     for (int b = 1; b < 256; ++b) all += static_cast<char>(b);
     const std::string utf8 = tv::Cp1251ToUtf8(all);
     EXPECT_EQ(tv::Utf8ToCp1251(utf8), all);
+    EXPECT_EQ(tv::TextToCp1251(utf8), all);
+    EXPECT_EQ(tv::Cp1251ByteOf(0x00A0), 0xA0);
+}
+
+// Control characters show and are stored as one blank each, a CR LF pair
+// as one; everything else stays.
+TEST(CodePage, OneLineTexts)
+{
+    const std::vector<TTextCase> cases = {
+        // Utf8 is the text, Cp1251 the one-line text.
+        {"pasted name", "Two\nlines\tname", "Two lines name"},
+        {"CR LF is one break", "a\r\nb\rc\n\rd", "a b c  d"},
+        {"two tabs, two blanks", "a\t\tb", "a  b"},
+        {"NUL, DEL and C1", std::string("a\0b\x7F" "c\u0085d\u009Fe", 11), "a b c d e"},
+        {"line and paragraph separators", "a\u2028b\u2029c", "a b c"},
+        {"no-break space and Cyrillic stay", "1\u00A0000 Її", "1\u00A0000 Її"},
+        {"invalid bytes stay", "a\xD0\x0A", "a\xD0 "},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        EXPECT_EQ(tv::OneLine(c.Utf8), c.Cp1251);
+    }
+    // Stored bytes read through the same rule; 0x98, undefined in 1251,
+    // shows as a blank too.
+    const std::string stored("\xC0\r\n\xC1\t\x01\x98\xA0\x7F.", 10);
+    EXPECT_EQ(tv::Cp1251ToOneLine(stored), "А Б   \u00A0 .");
+    std::string out = "x";
+    tv::AppendCp1251AsOneLine(out, stored);
+    EXPECT_EQ(out, "x" + tv::Cp1251ToOneLine(stored));
+    EXPECT_EQ(tv::Cp1251ToOneLine(stored), tv::OneLine(tv::Cp1251ToUtf8(stored)));
 }
 
 TEST(CodePage, KnownCharacters)
@@ -62,7 +94,7 @@ TEST(CodePage, DataTextsFoldWhat1251HoldsInAnotherForm)
         {"right quote as it is", "м\u2019ята", "\xEC\x92\xFF\xF2\xE0"},
         {"turned comma and reversed quote", "\u02BB\u201B\u201F", "\x91\x91\x93"},
         {"thin, narrow no-break and en spaces", "1\u2009000\u202F0\u2002x", "1 000 0 x"},
-        {"no-break space as a blank", "1\u00A0000", "1 000"},
+        {"no-break space as it is", "1\u00A0000", "1\xA0" "000"},
         {"hyphens and minus", "a\u2010b\u2011c\u22121", "a-b-c-1"},
         {"figure dash and bar", "\u2012\u2015", "\x96\x97"},
         {"what has no form stays lost", "Caf\u00E9 M\u00FCller", "Caf? M?ller"},

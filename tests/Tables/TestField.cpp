@@ -233,6 +233,41 @@ TEST(StringField, HoldsCodePage1251AndCountsCharacters)
     EXPECT_EQ(f.DataToText(dest), "ЁжикЁжик");
 }
 
+// A text field is one line: a control character is stored and shown as a
+// blank. The text the field shows writes back its own bytes, also those it
+// shows as blanks.
+TEST(StringField, OneLineAndTheBytesItShows)
+{
+    tv::TStringField f(40);
+    f.AllowEdit();
+    f.SetText("Two\nlines\tname\r\n!");
+    EXPECT_EQ(std::string(static_cast<const char*>(f.GetData()), 16), std::string("Two lines name !\0", 16));
+    char dest[40];
+    f.TextToData("a\tb", dest);
+    EXPECT_EQ(std::string(dest, 4), std::string("a b\0", 4));
+
+    // Every byte value in names of the full width and shorter.
+    for (int first = 1; first < 256; first += 39) {
+        char bytes[40] = {};
+        for (int i = 0; i < 39 && first + i < 256; ++i)
+            bytes[i] = char(first + i);
+        if (first == 1)
+            bytes[39] = '\xA0';  // the full width
+        f.SetData(bytes);
+        const std::string shown = f.GetText();
+        EXPECT_EQ(shown.find_first_of("\r\n\t"), std::string::npos);
+        EXPECT_EQ(f.DataToText(bytes), shown);
+        f.SetText(shown);
+        EXPECT_EQ(std::string(static_cast<const char*>(f.GetData()), 40), std::string(bytes, 40)) << first;
+    }
+    // A changed text is stored by the rule.
+    const char tab[3] = {'a', '\t', 0};
+    f.SetData(tab);
+    EXPECT_EQ(f.GetText(), "a ");
+    f.SetText("a b");
+    EXPECT_EQ(std::string(static_cast<const char*>(f.GetData()), 4), std::string("a b\0", 4));
+}
+
 TEST(IntegerField, Text)
 {
     struct TCase {
