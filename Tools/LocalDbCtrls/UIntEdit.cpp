@@ -15,14 +15,22 @@ void AcceptDigitsOnly(QLineEdit* Edit) {
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), Edit));
 }
 
-// Refuses a text with a character the data file cannot store, typed or
-// pasted, as a number edit refuses a letter.
+// Makes each control character of a text one blank (a CR LF pair one),
+// then refuses a text with a character the data file cannot store, typed
+// or pasted, as a number edit refuses a letter.
 class TCp1251Validator : public QValidator {
 public:
     using QValidator::QValidator;
-    State validate(QString& input, int&) const override
+    State validate(QString& input, int& pos) const override
     {
-        return Cp1251Holds(input.toStdString()) ? Acceptable : Invalid;
+        std::string text = input.toStdString();
+        const std::string line = OneLine(text);
+        if (line != text) {
+            pos = int(QString::fromStdString(OneLine(input.left(pos).toStdString())).size());
+            input = QString::fromStdString(line);
+            text = line;
+        }
+        return Cp1251Holds(text) ? Acceptable : Invalid;
     }
 };
 

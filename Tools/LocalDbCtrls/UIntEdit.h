@@ -20,8 +20,9 @@ public:
     explicit TStrIntEdit(QWidget* Owner = nullptr);
 };
 
-// Free text that code page 1251 can store: a character it cannot hold is
-// refused, typed or pasted.
+// Free text of one line that code page 1251 can store, typed or pasted: a
+// control character becomes one blank (a CR LF pair one), a character 1251
+// cannot hold is refused.
 class TStringEdit : public TLocalDbEdit {
     Q_OBJECT
 public:

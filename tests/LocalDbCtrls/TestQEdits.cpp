@@ -1,5 +1,6 @@
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QInputMethodEvent>
 #include <QSignalSpy>
 #include <QTest>
 #include <QVBoxLayout>
@@ -151,6 +152,19 @@ private slots:
         QTest::newRow("TStringEdit text 1251 holds") << KindString << QString::fromUtf8("4b Її") << QString::fromUtf8("124b Її");
         QTest::newRow("TStringEdit a text with a letter 1251 has not refused")
             << KindString << QString::fromUtf8("Café") << "12";
+        // A name copied from a spreadsheet or a mail: each control character
+        // one blank, a CR LF pair one.
+        QTest::newRow("TStringEdit line break and tab as blanks")
+            << KindString << "Two\nlines\tname" << "12Two lines name";
+        QTest::newRow("TStringEdit CR LF as one blank, cell's final break too")
+            << KindString << "a\r\nb\r\n" << "12a b ";
+        QTest::newRow("TStringEdit NUL, DEL and line separator as blanks")
+            << KindString << QString::fromUtf8("a\x7F" "b\u2028c") + QChar(0) + "d" << "12a b c d";
+        QTest::newRow("TStringEdit no-break space kept")
+            << KindString << QString::fromUtf8("1\u00A0000") << QString::fromUtf8("121\u00A0000");
+        QTest::newRow("TStringEdit a break and a letter 1251 has not refused")
+            << KindString << QString::fromUtf8("a\nCafé") << "12";
+        QTest::newRow("TStrIntEdit a break refused like a blank") << KindStrInt << "45\r\n" << "12";
     }
     void pastingIntoDigitEdits() {
         QFETCH(EditKind, kind);
@@ -161,6 +175,22 @@ private slots:
         QGuiApplication::clipboard()->setText(clip);
         QTest::keyClick(edit.get(), Qt::Key_V, Qt::ControlModifier);
         QCOMPARE(edit->text(), want);
+        QCOMPARE(edit->cursorPosition(), int(want.size()));
+        // Typed through an input method, the same text is taken the same way.
+        edit->setText(QStringLiteral("12"));
+        edit->setCursorPosition(2);
+        QInputMethodEvent typed;
+        typed.setCommitString(clip);
+        QCoreApplication::sendEvent(edit.get(), &typed);
+        QCOMPARE(edit->text(), want);
+        // A break pasted in the middle: the cursor stays after the pasted text.
+        if (kind == KindString && want != "12") {
+            edit->setCursorPosition(1);
+            QGuiApplication::clipboard()->setText("x\r\ny");
+            QTest::keyClick(edit.get(), Qt::Key_V, Qt::ControlModifier);
+            QCOMPARE(edit->text().left(5), QString("1x y2"));
+            QCOMPARE(edit->cursorPosition(), 4);
+        }
     }
 };
 
