@@ -161,7 +161,7 @@ void TGoodsRecords::ForEach(int32_t from, int32_t to, F&& f) const
 {
     auto text = [](std::string& out, std::string_view cp1251) {
         out.clear();
-        AppendCp1251AsUtf8(out, cp1251);
+        AppendCp1251AsOneLine(out, cp1251);
     };
     auto money = [](char* out, uint32_t value) {
         return std::string_view(out, TMoneyField::MoneyToChars(value, out));

@@ -58,6 +58,14 @@ namespace {
 
 std::string Trimmed(const QString& text) { return text.trimmed().toStdString(); }
 
+// The edit's text without blanks around it; an edit that still shows the
+// field's text gives that text untouched, so its bytes stay as they are.
+std::string EditedText(const QLineEdit* edit, const TField& field)
+{
+    const std::string shown = field.GetText();
+    return edit->text() == QString::fromStdString(shown) ? shown : Trimmed(edit->text());
+}
+
 const QKeySequence KeyEsc(Qt::Key_Escape);
 const QKeySequence KeyDel(Qt::Key_Delete);
 const QKeySequence KeyPadPlus(Qt::KeypadModifier | Qt::Key_Plus);
@@ -785,7 +793,8 @@ void TMainFormStore::PostEdit()
             ShowOneButton(TextTable[SlotPriceTooHigh], TextTable[SlotPriceCaption], MB_ICONINFORMATION);
             return;
         }
-        Store.EditGoods(code, name, cost);
+        Store.EditGoods(EditedText(EditCode, Store.Goods().Code), EditedText(EditName, Store.Goods().Name),
+                        cost);
         break;
     default:
         break;

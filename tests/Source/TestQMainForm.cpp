@@ -2,7 +2,9 @@
 
 #include "UMainForm.h"
 
+#include "UCodePage.h"
 #include "UDataGrid.h"
+#include "UDataGridModel.h"
 #include "UException.h"
 #include "UFaultEnv.h"
 #include "UFilteredDataGrid.h"
@@ -36,10 +38,12 @@
 #include <QScreen>
 #include <QStatusTipEvent>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QTest>
 
+#include <cstring>
 #include <map>
 #include <set>
 #include <memory>
@@ -414,6 +418,101 @@ private slots:
         QCOMPARE(Q(Store.Goods().Name.GetText()), QString::fromUtf8("Слива синя"));
         QCOMPARE(w.EditName->text(), QString::fromUtf8("Слива синя"));
         QCOMPARE(Focus(), static_cast<QWidget*>(w.GridStore));
+    }
+
+    // Every cell of the goods grid's current row, joined by "|".
+    QString GoodsRowCells() const
+    {
+        const TDataGridModel* m = FWindow->GridStore->Model();
+        QStringList cells;
+        for (int c = 0; c < m->ColumnCount(); ++c)
+            cells << Q(m->CellText(FWindow->GridStore->Row() - 1, c));
+        return cells.join('|');
+    }
+
+    // A name and a note pasted from a spreadsheet or a mail are stored as
+    // one line: each control character one blank, a CR LF pair one.
+    void pastedTextIsOneLine()
+    {
+        TMainFormStore& w = Open();
+        Key(Qt::Key_Insert);
+        Type("501");
+        Key(Qt::Key_Tab);
+        QCOMPARE(Focus(), static_cast<QWidget*>(w.EditName));
+        QApplication::clipboard()->setText("Two\nlines\tname\r\n");
+        Key(Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(w.EditName->text(), QString("Two lines name "));
+        Key(Qt::Key_Tab);
+        Type("1.5");
+        Key(Qt::Key_Tab);
+        Type("0.33");
+        w.EditNote->setFocus();
+        QApplication::clipboard()->setText("from\r\nthe\u2028list");
+        Key(Qt::Key_V, Qt::ControlModifier);
+        Key(Qt::Key_Return);
+        QCOMPARE(Store.GetMode(), smBrowse);
+        TTableStore& g = Store.Goods();
+        QCOMPARE(std::string(static_cast<const char*>(g.Name.GetData()), 16), std::string("Two lines name\0\0", 16));
+        QVERIFY2(GoodsRowCells().contains("|Two lines name|"), qPrintable(GoodsRowCells()));
+        TTableMoves& m = Store.Moves();
+        std::string note = "none";
+        for (m.First(); !m.Eof(); m.Next())
+            if (m.IDStore.GetValue() == g.ID.GetValue())
+                note = m.Note.GetText();
+        QCOMPARE(note, std::string("from the list"));
+    }
+
+    // Only the price is edited: the code and the name keep every byte they
+    // held, those that show as blanks, a no-break space and blanks at their
+    // ends too. The names hold every byte value; the grid shows each on one
+    // line.
+    void editingThePriceKeepsEveryByteOfTheName()
+    {
+        TTableStore& g = Store.Goods();
+        std::vector<std::pair<std::string, std::string>> stored;  // code, name
+        // 0x01 first and 0xA0 last, then 40 bytes each, then a short name.
+        std::string name;
+        for (int b = 1; b < 0x28; ++b)
+            name += char(b);
+        stored.push_back({"1\t2", name + "\xA0"});
+        for (int from = 0x28; from < 256; from += 40) {
+            name.clear();
+            for (int b = from; b < std::min(from + 40, 256); ++b)
+                name += char(b);
+            stored.push_back({"\xA0" + std::to_string(from), name});
+        }
+        stored.push_back({"9", "\xC1\xE0\xE7\xE0\xA0" "0"});  // "База" no-break space "0"
+        for (const auto& [code, bytes] : stored) {
+            Store.InsertGoods("0", "x", "1.00", "0.33", "1", "");
+            char c[8] = {}, n[40] = {};
+            std::memcpy(c, code.data(), code.size());
+            std::memcpy(n, bytes.data(), bytes.size());
+            g.Edit();
+            g.Code.SetData(c);
+            g.Name.SetData(n);
+            g.Post();
+        }
+        TMainFormStore& w = Open();
+        for (const auto& [code, bytes] : stored) {
+            SelectCode(Cp1251ToOneLine(code));
+            QVERIFY(!GoodsRowCells().contains(QRegularExpression("[\\x00-\\x1F\\x7F-\\x9F]")));
+            w.GridStore->SetCol(3);
+            Key(Qt::Key_F2);
+            QCOMPARE(Focus(), static_cast<QWidget*>(w.EditCost));
+            w.EditCost->selectAll();
+            Type("5");
+            Key(Qt::Key_Return);
+            QCOMPARE(Store.GetMode(), smBrowse);
+            QCOMPARE(g.Cost.GetText(), std::string("5.00"));
+        }
+        // As the data file holds them after the edits.
+        Store.Close();
+        Store.Open(false, "Data");
+        std::map<std::string, std::string> back;
+        for (g.First(); !g.Eof(); g.Next())
+            back[std::string(g.Code.DataValue(g.Code.GetData()))] = g.Name.DataValue(g.Name.GetData());
+        for (const auto& [code, bytes] : stored)
+            QCOMPARE(QByteArray::fromStdString(back[code]).toHex(), QByteArray::fromStdString(bytes).toHex());
     }
 
     void insertWithEmptyCodeAndName()
