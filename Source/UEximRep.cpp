@@ -290,7 +290,9 @@ std::string TCsvImport::GetHint() const { return ImportTexts(*this)[ciHint]; }
 
 bool TCsvImport::ParseLine(const std::string& line, TCsvSeparators separators, TCsvGoods& goods)
 {
-    return ParseCsvLine(line, separators, goods);
+    // A longer code would be stored cut.
+    return ParseCsvLine(line, separators, goods) &&
+           Utf8Length(goods.Code) <= size_t(Store.Goods().Code.GetWidth());
 }
 
 namespace {
@@ -338,21 +340,27 @@ void TCsvImport::Execute()
     const TCsvSeparators tries[] = {CsvSeparators, LanguageSeparators(0), LanguageSeparators(1),
                                     LanguageSeparators(2)};
     try {
-        for (const std::string& line : DecodeTextLines(bytes)) {
-            if (IsCsvHeaderLine(line, CsvSeparators.List))
+        TCsvRecords records(DecodeCsvText(bytes));
+        while (!records.AtEnd()) {
+            const std::string line = records.Peek(CsvSeparators.List);
+            if (IsCsvHeaderLine(line, CsvSeparators.List)) {
+                records.Next(CsvSeparators.List);
                 continue;
-            // A text the data file would store changed is no goods line.
+            }
             bool accepted = false;
-            if (Cp1251Holds(line)) {
-                for (const TCsvSeparators& sep : tries) {
-                    TCsvGoods g;
-                    if (ParseLine(line, sep, g) &&
-                        InsertGoods(g.Code, g.Name, g.Price, g.Quantity, g.Packages, note)) {
-                        accepted = true;
-                        break;
-                    }
+            char taken = CsvSeparators.List;
+            for (const TCsvSeparators& sep : tries) {
+                const std::string& record = records.Peek(sep.List);
+                TCsvGoods g;
+                // A text the data file would store changed is no goods line.
+                if (Cp1251Holds(record) && ParseLine(record, sep, g) &&
+                    InsertGoods(g.Code, g.Name, g.Price, g.Quantity, g.Packages, note)) {
+                    accepted = true;
+                    taken = sep.List;
+                    break;
                 }
             }
+            records.Next(taken);
             if (accepted) {
                 ++received;
             } else if (AskSkipBadLine(line)) {

@@ -400,9 +400,13 @@ bool ParseCsvLine(const std::string& line, TCsvSeparators sep, TCsvGoods& goods)
         const size_t from = starts[i];
         fields[i] = line.substr(from, CsvFieldEnd(line, from, sep.List) - from);
     }
+    // A text cell's code is taken as it is; any other code must be digits,
+    // the import changes none.
     const std::string code = CsvUnquote(fields[0]);
     const std::string wrapped = ExcelTextValue(code);
-    goods.Code = wrapped != code ? wrapped : DigitsOnly(code);
+    goods.Code = wrapped != code ? wrapped : TrimText(code);
+    if (wrapped == code && DigitsOnly(goods.Code) != goods.Code)
+        return false;
     goods.Name = ExcelTextValue(CsvUnquote(fields[1]));
     goods.Price = CsvToMoney(CsvUnquote(fields[2]), sep.Decimal);
     goods.Quantity = CsvToMoney(CsvUnquote(fields[4]), sep.Decimal);
@@ -412,11 +416,19 @@ bool ParseCsvLine(const std::string& line, TCsvSeparators sep, TCsvGoods& goods)
 
 bool IsCsvHeader(const std::string& text, int language, char separator)
 {
-    std::string h = CsvHeaderLine(language, separator);
-    if (!text.empty() && text.back() != separator)
-        h.pop_back();
-    // Upper case keeps the length of every letter the captions hold.
-    return text.size() == h.size() && AnsiSameText(text, h);
+    // Each caption as it is or quoted, as spreadsheets save them; the final
+    // separator may stand or not.
+    const std::vector<std::string> captions = ColumnCaptions(language);
+    size_t pos = 0;
+    for (const std::string& caption : captions) {
+        if (pos >= text.size())
+            return false;
+        const std::string field = CsvUnquote(NextCsvField(text, pos, separator));
+        // Upper case keeps the length of every letter the captions hold.
+        if (field.size() != caption.size() || !AnsiSameText(field, caption))
+            return false;
+    }
+    return pos == text.size();
 }
 
 bool IsCsvHeaderLine(std::string_view line, char localeSeparator)
@@ -443,25 +455,58 @@ bool IsAnyCsvHeader(const std::string& text, char localeSeparator)
     return false;
 }
 
-std::vector<std::string> DecodeTextLines(const std::string& bytes)
+std::string DecodeCsvText(const std::string& bytes)
 {
     const bool marked = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0;
-    std::string_view text = std::string_view(bytes).substr(marked ? 3 : 0);
-    std::string converted;
-    if (!IsValidUtf8(text)) {
-        converted = Cp1251ToUtf8(text);
-        text = converted;
-    }
-    std::vector<std::string> lines;
-    size_t start = 0;
-    while (start < text.size()) {
-        const size_t end = std::min(text.find_first_of("\r\n", start), text.size());
-        lines.emplace_back(text.substr(start, end - start));
-        if (end == text.size())
+    const std::string_view text = std::string_view(bytes).substr(marked ? 3 : 0);
+    return IsValidUtf8(text) ? std::string(text) : Cp1251ToUtf8(text);
+}
+
+std::string_view NextCsvRecord(std::string_view text, size_t& pos, char separator)
+{
+    const size_t start = pos;
+    // A field is quoted when it begins with a quote; inside it every quote
+    // flips the inside state, as the field reader takes it.
+    bool fieldStart = true, quoted = false, inside = false;
+    size_t end = start;
+    for (; end < text.size(); ++end) {
+        const char c = text[end];
+        if (fieldStart) {
+            fieldStart = false;
+            quoted = c == '"';
+        }
+        if (quoted && c == '"')
+            inside = !inside;
+        else if (inside)
+            continue;
+        else if (c == separator)
+            fieldStart = true;
+        else if (c == '\r' || c == '\n')
             break;
-        start = end + (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n' ? 2 : 1);
     }
-    return lines;
+    // A quote left open to the end of the text opens no field across lines.
+    if (inside)
+        end = std::min(text.find_first_of("\r\n", start), text.size());
+    pos = end;
+    if (pos < text.size())
+        pos += text[pos] == '\r' && pos + 1 < text.size() && text[pos + 1] == '\n' ? 2 : 1;
+    return text.substr(start, end - start);
+}
+
+const std::string& TCsvRecords::Peek(char separator)
+{
+    for (const auto& [sep, record] : FPeeked)
+        if (sep == separator)
+            return record;
+    size_t pos = FPos;
+    FPeeked.emplace_back(separator, OneLine(NextCsvRecord(FText, pos, separator)));
+    return FPeeked.back().second;
+}
+
+void TCsvRecords::Next(char separator)
+{
+    FPeeked.clear();
+    NextCsvRecord(FText, FPos, separator);
 }
 
 std::string ShownLine(std::string_view line, size_t limit)

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace tv {
@@ -108,11 +109,14 @@ struct TCsvGoods {
 
 // Splits a data line with the separators: code, name, price, date (not
 // read), quantity, packages and an optional value. False when the line has
-// not six or seven fields or the packages are not a plain decimal number.
+// not six or seven fields, the packages are not a plain decimal number, or
+// a code that is no text cell holds more than digits (blanks around it
+// aside).
 bool ParseCsvLine(const std::string& line, TCsvSeparators separators, TCsvGoods& goods);
 
 // Whether the trimmed line is the header line of the language with the
-// separator, in any case and with or without the final separator.
+// separator: its seven captions in any case, each bare or quoted, with or
+// without the final separator.
 bool IsCsvHeader(const std::string& text, int language, char separator);
 // IsCsvHeader in any language with the given separator or a language's own.
 bool IsAnyCsvHeader(const std::string& text, char localeSeparator);
@@ -124,9 +128,34 @@ bool IsCsvHeaderLine(std::string_view line, char localeSeparator);
 // is longer its first limit - 1 characters and "…".
 std::string ShownLine(std::string_view line, size_t limit);
 
-// The lines of a file's bytes as UTF-8: valid UTF-8 with or without a
-// byte-order mark, otherwise code page 1251 (after a mark, without it).
-// Lines end in CR LF, LF or CR.
-std::vector<std::string> DecodeTextLines(const std::string& bytes);
+// A file's bytes as UTF-8: valid UTF-8 with or without a byte-order mark,
+// otherwise code page 1251 (after a mark, without it).
+std::string DecodeCsvText(const std::string& bytes);
+
+// The record of a CSV text at pos, without the line break (CR LF, LF or CR)
+// that ends it; pos moves past the break. A break inside a quoted field
+// belongs to the record; a quote left open to the end of the text ends the
+// record at its first break.
+std::string_view NextCsvRecord(std::string_view text, size_t& pos, char separator);
+
+// The records of a CSV text one after another, each as one line: the
+// breaks inside its quoted fields become blanks like every control
+// character (OneLine). Where a record ends depends on the list separator.
+class TCsvRecords {
+public:
+    explicit TCsvRecords(std::string text) : FText(std::move(text)) {}
+    bool AtEnd() const { return FPos >= FText.size(); }
+    // The record at the current place under the separator; valid until the
+    // next call.
+    const std::string& Peek(char separator);
+    // Moves past the record under the separator.
+    void Next(char separator);
+
+private:
+    std::string FText;
+    size_t FPos = 0;
+    // The records peeked at the current place, by separator.
+    std::vector<std::pair<char, std::string>> FPeeked;
+};
 
 } // namespace tv

@@ -2,6 +2,7 @@
 // back: fields, quotes, text cells, money texts, header lines and the
 // encodings of a file.
 
+#include "UCodePage.h"
 #include "UEximText.h"
 #include "UMoneyFld.h"
 
@@ -133,7 +134,11 @@ TEST(CsvImportLines, FieldsOfHandWrittenLines)
         {"plain fields, no final separator", "12;Bread;3;x;2,5;4;7,50", true, "12", "Bread", "3.00",
          "2.50", "4"},
         {"value left out", "12;Bread;3;x;2;4;", true, "12", "Bread", "3.00", "2.00", "4"},
-        {"code not a text cell keeps its digits", "A1-2;Bread;3;;2;4;", true, "12", "Bread", "3.00",
+        {"a code with more than digits", "A1-2;Bread;3;;2;4;", false},
+        {"a code with a blank inside", "1 2;Bread;3;;2;4;", false},
+        {"blanks around a code", " 12 ;Bread;3;;2;4;", true, "12", "Bread", "3.00", "2.00", "4"},
+        {"a quoted code", "\"0012\";Bread;3;;2;4;", true, "0012", "Bread", "3.00", "2.00", "4"},
+        {"a text cell's code as it is", "=\"AB-12\";Bread;3;;2;4;", true, "AB-12", "Bread", "3.00",
          "2.00", "4"},
         {"blanks around a count", "1;B;3; ;2; 4 ;", true, "1", "B", "3.00", "2.00", "4"},
         {"a quoted separator stays in the name", "1;\"a;b\"\"c\";3;;2;4;", true, "1", "a;b\"c",
@@ -183,6 +188,12 @@ TEST(CsvImportLines, HeaderLinesInAnyLanguageAndCase)
         {"КОД;НАИМЕНОВАНИЕ;ЦЕНА;ДАТА;К-ВО;УПК;СТОИМОСТЬ;", ',', true},
         {"код;найменування;ціна;дата;к-ть;упк;вартість", ';', true},
         {"Code|Name|Price|Date|Qnt|Pks|Cost|", '|', true},
+        // As spreadsheets save it: every caption quoted, no final separator.
+        {"\"Code\",\"Name\",\"Price\",\"Date\",\"Qnt\",\"Pks\",\"Cost\"", ';', true},
+        {"\"Код\";\"Наименование\";\"Цена\";\"Дата\";\"К-во\";\"Упк\";\"Стоимость\"", ';', true},
+        {"\"Code\";Name;\"Price\";Date;Qnt;Pks;\"Cost\";", ',', true},
+        {"\"Code;Name\";Price;Date;Qnt;Pks;Cost", ';', false},
+        {"Code;Name;Price;Date;Qnt;Pks;Cost;;", ';', false},
         {"Code\tName\tPrice\tDate\tQnt\tPks\tCost\t", ';', false},
         {"Code;Name;Price;Date;Qnt;Pks", ';', false},
         {"", ';', false},
@@ -196,7 +207,7 @@ TEST(CsvImportLines, FileBytesInEitherEncoding)
     struct TCase {
         const char* Name;
         std::string Bytes;
-        std::vector<std::string> Lines;
+        std::vector<std::string> Records;
     };
     const TCase cases[] = {
         {"UTF-8 with CR LF", "Молоко;1\r\nЧай;2\r\n", {"Молоко;1", "Чай;2"}},
@@ -205,8 +216,49 @@ TEST(CsvImportLines, FileBytesInEitherEncoding)
         {"1251 with an ASCII first line", "Code\n\xD7\xE0\xE9", {"Code", "Чай"}},
         {"LF, CR and no end", "a\nb\rc\r\n\r\nd", {"a", "b", "c", "", "d"}},
     };
-    for (const TCase& c : cases)
-        EXPECT_EQ(DecodeTextLines(c.Bytes), c.Lines) << c.Name;
+    for (const TCase& c : cases) {
+        const std::string text = DecodeCsvText(c.Bytes);
+        std::vector<std::string> records;
+        for (size_t pos = 0; pos < text.size();)
+            records.emplace_back(NextCsvRecord(text, pos, ';'));
+        EXPECT_EQ(records, c.Records) << c.Name;
+    }
+}
+
+// A record ends at a line break outside quotes: a quoted field holds
+// separators, quotes and breaks; a quote that is never closed holds none.
+TEST(CsvImportLines, RecordsAcrossLines)
+{
+    struct TCase {
+        const char* Name;
+        std::string Text;
+        char Separator;
+        std::vector<std::string> Records;
+    };
+    const TCase cases[] = {
+        {"break in a quoted name", "=\"1\";\"Two\nlines\";1\r\n2;B\r\n", ';',
+         {"=\"1\";\"Two\nlines\";1", "2;B"}},
+        {"CR LF and a doubled quote in it", "1;\"a\"\"\r\nb;c\";2\n3", ';', {"1;\"a\"\"\r\nb;c\";2", "3"}},
+        {"a text cell in quotes", "\"=\"\"1;\r\n2\"\"\";x\n", ';', {"\"=\"\"1;\r\n2\"\"\";x"}},
+        {"a quote inside a bare field opens nothing", "1;a\"b;c\n2;d\"\n", ';', {"1;a\"b;c", "2;d\""}},
+        {"quotes open only after the separator", "1,\"a;b\n\",2\n", ',', {"1,\"a;b\n\",2"}},
+        {"the same under another separator", "1,\"a;b\n\",2\n", ';', {"1,\"a;b", "\",2"}},
+        {"a quote never closed", "1;\"open;2\r\n3;x\n", ';', {"1;\"open;2", "3;x"}},
+        {"empty records stay", "\n\"\"\n\n", ';', {"", "\"\"", ""}},
+    };
+    for (const TCase& c : cases) {
+        std::vector<std::string> records;
+        for (size_t pos = 0; pos < c.Text.size();)
+            records.emplace_back(NextCsvRecord(c.Text, pos, c.Separator));
+        EXPECT_EQ(records, c.Records) << c.Name;
+        TCsvRecords reader(c.Text);
+        for (const std::string& record : c.Records) {
+            ASSERT_FALSE(reader.AtEnd()) << c.Name;
+            EXPECT_EQ(reader.Peek(c.Separator), OneLine(record)) << c.Name;
+            reader.Next(c.Separator);
+        }
+        EXPECT_TRUE(reader.AtEnd()) << c.Name;
+    }
 }
 
 } // namespace

@@ -166,6 +166,22 @@ std::string ExportSample(TFileExport& exporter, int language, const QString& loc
     return ReadFile(path);
 }
 
+// The printed list on the device, one page high enough for everything: the
+// texts of its captions, rows and totals.
+std::vector<std::string> PrintedCells(TRecordingDevice& device)
+{
+    device.Height = 10000;
+    TPrintManager pm(device);
+    TPrintManager* before = SetPrintManager(&pm);
+    ListReport.Execute();
+    SetPrintManager(before);
+    std::vector<std::string> cells;
+    for (const std::string& line : device.Log)
+        if (line.rfind("text ", 0) == 0 && line.find(" f0 ") == std::string::npos)
+            cells.push_back(line.substr(line.find(" f") + 6));
+    return cells;
+}
+
 // Imports a file of the bytes under a Russian locale with the import in the
 // language.
 void ImportUnderRussianLocale(const std::string& bytes, int language)
@@ -184,6 +200,26 @@ void ImportUnderRussianLocale(const std::string& bytes, int language)
 
 class TestQEximRep : public QObject {
     Q_OBJECT
+
+private:
+    // Imports the row's bytes under a Russian locale in English; the bad
+    // lines asked about, the summary and the goods.
+    void CheckImportedRows()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, asked);
+        QFETCH(QString, summary);
+        QFETCH(QString, goods);
+        TOpenStore store;
+        TScriptedMessages messages;
+        ImportUnderRussianLocale(bytes.toStdString(), 2);
+        QCOMPARE(messages.Shown.size(), size_t(asked.size() + 1));
+        for (qsizetype i = 0; i < asked.size(); ++i)
+            QCOMPARE(QString::fromStdString(messages.Shown[size_t(i)].Text),
+                     "Can't import data string:\r\n" + asked[i]);
+        QCOMPARE(QString::fromStdString(messages.Shown.back().Text), summary);
+        QCOMPARE(QString::fromStdString(GoodsText()), goods);
+    }
 
 private slots:
     void init()
@@ -675,31 +711,65 @@ private slots:
         QTest::newRow("apostrophe and thin space")
             << QByteArray("=\"2\";\xD0\xBC\xCA\xBC\xD1\x8F\xD1\x82\xD0\xB0 1\xE2\x80\x89kg;1,00;;1,00;1;1,00;\r\n")
             << QStringList{} << "New products recieved to warehouse: 1" << "2|м\u2019ята 1 kg|1.00|1.00|1|1.00\n";
+        // A control character of a name is one blank, NUL as well.
         QTest::newRow("a NUL byte") << nul + "\r\n" + "=\"4\";Ok;1,00;;1,00;1;1,00;\r\n"
-            << QStringList{QString::fromUtf8(nul)}
-            << "New products recieved to warehouse: 1\r\nData strings missed in import file: 1"
-            << "4|Ok|1.00|1.00|1|1.00\n";
+            << QStringList{} << "New products recieved to warehouse: 2"
+            << "3|a b|1.00|1.00|1|1.00\n4|Ok|1.00|1.00|1|1.00\n";
         QTest::newRow("byte-order mark before 1251")
             << QByteArray("\xEF\xBB\xBF=\"5\";\xD7\xE0\xE9;1,00;;1,00;1;1,00;\r\n")
             << QStringList{} << "New products recieved to warehouse: 1" << "5|Чай|1.00|1.00|1|1.00\n";
     }
 
-    void importUnusualText()
+    void importUnusualText() { CheckImportedRows(); }
+
+    // Records as spreadsheets and the export write them: quoted fields
+    // across line breaks (a break is one blank), headers with every caption
+    // quoted, and codes the import would change, which are asked about.
+    void importRecords_data()
     {
-        QFETCH(QByteArray, bytes);
-        QFETCH(QStringList, asked);
-        QFETCH(QString, summary);
-        QFETCH(QString, goods);
-        TOpenStore store;
-        TScriptedMessages messages;
-        ImportUnderRussianLocale(bytes.toStdString(), 2);
-        QCOMPARE(messages.Shown.size(), size_t(asked.size() + 1));
-        for (qsizetype i = 0; i < asked.size(); ++i)
-            QCOMPARE(QString::fromStdString(messages.Shown[size_t(i)].Text),
-                     "Can't import data string:\r\n" + asked[i]);
-        QCOMPARE(QString::fromStdString(messages.Shown.back().Text), summary);
-        QCOMPARE(QString::fromStdString(GoodsText()), goods);
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("asked");
+        QTest::addColumn<QString>("summary");
+        QTest::addColumn<QString>("goods");
+        QTest::newRow("a spreadsheet's multi-line cell and quoted header")
+            << QByteArray("\"Code\";\"Name\";\"Price\";\"Date\";\"Qnt\";\"Pks\";\"Cost\"\r\n"
+                          "=\"1\";\"Two\nlines\";1,00;;1,00;1;1,00;\r\n=\"2\";B;1,00;;1,00;1;1,00;\r\n")
+            << QStringList{} << "New products recieved to warehouse: 2"
+            << "1|Two lines|1.00|1.00|1|1.00\n2|B|1.00|1.00|1|1.00\n";
+        QTest::newRow("CR LF inside a quoted name of a 1251 file")
+            << QByteArray("=\"1\";\"\xD7\xE0\xE9\r\n\xEB\xE8\xF1\xF2 \"\"A\"\"\";12,34;;0,33;1;4,07;\r\n")
+            << QStringList{} << "New products recieved to warehouse: 1"
+            << QString::fromUtf8("1|Чай лист \"A\"|12.34|0.33|1|4.07\n");
+        QTest::newRow("an English spreadsheet's file")
+            << QByteArray("\"Code\",\"Name\",\"Price\",\"Date\",\"Qnt\",\"Pks\",\"Cost\"\r\n"
+                          "0017,\"Tea, green\",1.00,,2.00,1,2.00\r\n")
+            << QStringList{} << "New products recieved to warehouse: 1" << "0017|Tea, green|1.00|2.00|1|2.00\n";
+        QTest::newRow("codes the import would change")
+            << QByteArray("AB-12;Bread;1,00;;1,00;1;1,00;\r\n"
+                          "=\"4820000123456\";Milk;1,00;;1,00;1;1,00;\r\n"
+                          "4820000123457;Milk;1,00;;1,00;1;1,00;\r\n"
+                          "=\"00017\";Ok;1,00;;1,00;1;1,00;\r\n"
+                          "48200001;Eight;1,00;;1,00;1;1,00;\r\n")
+            << QStringList{"AB-12;Bread;1,00;;1,00;1;1,00;", "=\"4820000123456\";Milk;1,00;;1,00;1;1,00;",
+                           "4820000123457;Milk;1,00;;1,00;1;1,00;"}
+            << "New products recieved to warehouse: 2\r\nData strings missed in import file: 3"
+            << "00017|Ok|1.00|1.00|1|1.00\n48200001|Eight|1.00|1.00|1|1.00\n";
+        QTest::newRow("a bad record across lines is asked as one line")
+            << QByteArray("=\"5\";\"Bad\r\nname\";1,00;;1,00;-1;1,00;\r\n=\"6\";B;1,00;;1,00;1;1,00;\r\n")
+            << QStringList{"=\"5\";\"Bad name\";1,00;;1,00;-1;1,00;"}
+            << "New products recieved to warehouse: 1\r\nData strings missed in import file: 1"
+            << "6|B|1.00|1.00|1|1.00\n";
+        QTest::newRow("a quote never closed holds one line")
+            << QByteArray("=\"7\";\"Open;1,00;;1,00;1;1,00;\r\n=\"8\";B;1,00;;1,00;1;1,00;\r\n")
+            << QStringList{"=\"7\";\"Open;1,00;;1,00;1;1,00;"}
+            << "New products recieved to warehouse: 1\r\nData strings missed in import file: 1"
+            << "8|B|1.00|1.00|1|1.00\n";
+        QTest::newRow("a tab in a bare name")
+            << QByteArray("=\"9\";Tea\tgreen;1,00;;1,00;1;1,00;\r\n")
+            << QStringList{} << "New products recieved to warehouse: 1" << "9|Tea green|1.00|1.00|1|1.00\n";
     }
+
+    void importRecords() { CheckImportedRows(); }
 
     // A bad line of 50 MB: the question shows its first characters, cut
     // visibly, in pieces that fit the box.
@@ -730,6 +800,59 @@ private slots:
                  std::string("New products recieved to warehouse: 1\r\nData strings missed in import file: 1"));
     }
 
+    // A data file that already holds control characters in a name and a
+    // code: the CSV and TXT exports and the printed list show them as
+    // blanks, one line per goods, and the CSV comes back through the import.
+    void storedControlCharactersShowAsBlanks()
+    {
+        QTemporaryDir dir;
+        const std::string csv = dir.filePath("goods.csv").toStdString(), txt = dir.filePath("goods.txt").toStdString();
+        std::vector<std::string> cells;
+        {
+            TOpenStore store;
+            TScriptedMessages messages;
+            Put("5", "Plain", "1.00", "1.00", "1", 0);
+            Put("0", "x", "12.34", "0.33", "2", EncodeDate(2026, 1, 2));
+            TTableStore& g = Store.Goods();
+            const char code[8] = {'1', '\r', '\n', '2'};
+            const char name[40] = "Two\nlines\tname\r\n";
+            g.Edit();
+            g.Code.SetData(code);
+            g.Name.SetData(name);
+            g.Post();
+            TDesk desk(csv);
+            CsvExport.SetLanguage(2);
+            CsvExport.Execute();
+            desk.Path = txt;
+            TxtExport.SetLanguage(2);
+            TxtExport.Execute();
+            CsvExport.SetLanguage(0);
+            TxtExport.SetLanguage(0);
+            TRecordingDevice device;
+            cells = PrintedCells(device);
+            QVERIFY(messages.Shown.empty());
+        }
+        QCOMPARE(ReadFile(csv), std::string("Code,Name,Price,Date,Qnt,Pks,Cost,\r\n"
+                                            "=\"5\",Plain,1.00,          ,1.00,1,1.00,\r\n"
+                                            "=\"1 2\",Two lines name ,12.34,01/02/2026,0.33,2,4.07,\r\n"));
+        const std::string text = ReadFile(txt);
+        QCOMPARE(std::count(text.begin(), text.end(), '\n'), 3);
+        QCOMPARE(std::count(text.begin(), text.end(), '\r'), 3);
+        QVERIFY2(text.find("\r\n1 2     Two lines name " + std::string(25 + 8, ' ') + "12.34") != std::string::npos,
+                 text.c_str());
+        QCOMPARE(std::vector<std::string>(cells.begin() + 14, cells.begin() + 16),
+                 (std::vector<std::string>{"1 2", "Two lines name "}));
+
+        TOpenStore store;
+        TScriptedMessages messages;
+        TDesk desk(csv);
+        CsvImport.SetLanguage(2);
+        CsvImport.Execute();
+        CsvImport.SetLanguage(0);
+        QCOMPARE(messages.Shown.size(), size_t(1));
+        QCOMPARE(messages.Shown[0].Text, std::string("New products recieved to warehouse: 2"));
+    }
+
     void listReportRows()
     {
         TOpenStore store;
@@ -737,15 +860,7 @@ private slots:
         LoadTexts(0);
         PutSampleGoods();
         TRecordingDevice device;
-        device.Height = 10000;
-        TPrintManager pm(device);
-        TPrintManager* before = SetPrintManager(&pm);
-        ListReport.Execute();
-        SetPrintManager(before);
-        std::vector<std::string> cells;
-        for (const std::string& line : device.Log)
-            if (line.rfind("text ", 0) == 0 && line.find(" f0 ") == std::string::npos)
-                cells.push_back(line.substr(line.find(" f") + 6));
+        const std::vector<std::string> cells = PrintedCells(device);
         const std::vector<std::string> expected = {
             "Код", "Наименование", "Цена", "Дата", "К-во", "Упк", "Стоимость",
             "7", "Tea; green", "0.05", "        ", "0.00", "0", "0.00",
