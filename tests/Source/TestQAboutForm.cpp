@@ -243,8 +243,9 @@ private slots:
         QFETCH(int, dayAfter);
         QFETCH(double, time);
         QFETCH(int, requests);
+        const TDateTime today = Date();
         int year, month, day;
-        QVERIFY(TryDecodeDate(Now(), year, month, day));
+        QVERIFY(TryDecodeDate(today, year, month, day));
         const int lastYear = month == 1 ? year - 1 : year;
         const int lastMonth = month == 1 ? 12 : month - 1;
         if (day + dayAfter > DaysInMonth(lastYear, lastMonth) || day + dayAfter > DaysInMonth(year, month))
@@ -253,6 +254,8 @@ private slots:
         TVersionServer server(200, "99");
         TFormAbout form(FOptions.get(), nullptr, server.Address());
         QVERIFY(WaitForCheck(form));
+        // Past midnight the check of the day after is due as well.
+        if (Date() != today && int(server.Requests.size()) == 1) return;
         QCOMPARE(int(server.Requests.size()), requests);
     }
 
@@ -321,12 +324,17 @@ private slots:
             QCOMPARE(opened[0].Url, UnscrambleText(TextTable.SiteAddressBytes));
             QCOMPARE(opened[0].Url, std::string("http://www.example.org/tarnovell/en/index.htm"));
 
+            const TDateTime clicked = Date();
             QTest::mouseClick(form.LbMail, Qt::LeftButton);
             QCOMPARE(int(opened.size()), 2);
-            const std::string subject = FormatText(
-                TextTable[SlotSupportSubject], {OwnVersion(), DateToStr(Date(), TextTable.LangFormatSettings)});
-            QCOMPARE(opened[1].Url, "mailto:tarnovell@example.org?subject=" + UrlEncodeText(subject) +
-                                        "&body=" + UrlEncodeText("Enter the reason for apply here..."));
+            // The subject holds the day of the click, or the next one past midnight.
+            const auto mail = [](TDateTime day) {
+                const std::string subject = FormatText(
+                    TextTable[SlotSupportSubject], {OwnVersion(), DateToStr(day, TextTable.LangFormatSettings)});
+                return "mailto:tarnovell@example.org?subject=" + UrlEncodeText(subject) +
+                       "&body=" + UrlEncodeText("Enter the reason for apply here...");
+            };
+            if (opened[1].Url != mail(clicked)) QCOMPARE(opened[1].Url, mail(Date()));
             QVERIFY(messages.Boxes.empty());
 
             accept = false;

@@ -314,6 +314,7 @@ private slots:
         TDesk desk(dir.filePath(chosen).toStdString());
         TFileExport& exporter = csv ? static_cast<TFileExport&>(CsvExport) : TxtExport;
         exporter.SetLanguage(2);
+        const std::string startDay = FormatDateTime("yyyy-mm-dd", Date());
         exporter.Execute();
         exporter.SetLanguage(0);
         QCOMPARE(desk.Requests.size(), size_t(1));
@@ -324,7 +325,7 @@ private slots:
         QCOMPARE(r.DefaultExt, std::string(csv ? "csv" : "txt"));
         QCOMPARE(r.Folder, store.Path() + "Export");
         QVERIFY(QFileInfo(QString::fromStdString(r.Folder)).isDir());
-        QCOMPARE(r.FileName, FormatDateTime("yyyy-mm-dd", Date()));
+        if (r.FileName != startDay) QCOMPARE(r.FileName, FormatDateTime("yyyy-mm-dd", Date()));
         const std::string file = dir.filePath(written).toStdString();
         QCOMPARE(desk.Opened, std::vector<std::string>{file});
         // An empty stock book gives the header line only.

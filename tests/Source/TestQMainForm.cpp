@@ -1123,13 +1123,18 @@ private slots:
     // Hints go to the first status panel; the others keep their place.
     void statusPanels()
     {
+        const TDateTime before = Now();
         TMainFormStore& w = Open();
         QStatusTipEvent tip("Enter a new product");
         QApplication::sendEvent(&w, &tip);
         QCOMPARE(w.StatusBar->Text(mpHint), QString(" Enter a new product"));
-        QVERIFY(w.StatusBar->Text(mpClock).startsWith(' '));
-        QCOMPARE(w.StatusBar->Text(mpClock), Q(FormatDateTimeText(Now())).left(w.StatusBar->Text(mpClock).size() - 4) +
-                                            w.StatusBar->Text(mpClock).right(4));
+        const QString clock = w.StatusBar->Text(mpClock);
+        QVERIFY(clock.startsWith(' '));
+        // The clock was set between the two readings, on one side of a minute's turn.
+        const auto shown = [&clock](TDateTime at) {
+            return Q(FormatDateTimeText(at)).left(clock.size() - 4) + clock.right(4);
+        };
+        if (clock != shown(before)) QCOMPARE(clock, shown(Now()));
         const int wide = w.StatusBar->PanelWidth(mpMode);
         w.resize(w.width() + 100, w.height());
         QTRY_COMPARE(w.StatusBar->PanelWidth(mpMode), wide + 100);

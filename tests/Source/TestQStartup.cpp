@@ -279,7 +279,7 @@ int RunToEnd(TCopy& copy, const QProcessEnvironment& environment)
     return second.exitStatus() == QProcess::NormalExit ? second.exitCode() : -1;
 }
 
-QString TodaysCopy() { return "Hist/" + QDate::currentDate().toString("yyyy-MM-dd"); }
+QString CopyOfDay(const QDate& day) { return "Hist/" + day.toString("yyyy-MM-dd"); }
 
 } // namespace
 
@@ -352,6 +352,7 @@ private slots:
         TCopy copy(FEnvironment, Password);
         copy.MakeData();
         const auto data = Snapshot(copy.Folder() + "/Data");
+        const QDate startDay = QDate::currentDate();
         QVERIFY(copy.Start("TFormPass"));
         std::vector<KeySym> keys = Typed(typed);
         keys.push_back(static_cast<KeySym>(lastKey));
@@ -364,7 +365,9 @@ private slots:
                                                               .arg(WindowOf(copy.Pid(), "TFormPass") != 0)));
         if (opens) {
             QTRY_VERIFY_WITH_TIMEOUT(WindowOf(copy.Pid(), "TMainFormStore") != 0, StartTimeoutMs);
-            QVERIFY(QFile::exists(copy.Folder() + "/" + TodaysCopy() + "/store.dat"));
+            // The day's copy is of the day the copy started or of the next one.
+            QVERIFY(QFile::exists(copy.Folder() + "/" + CopyOfDay(startDay) + "/store.dat") ||
+                    QFile::exists(copy.Folder() + "/" + CopyOfDay(QDate::currentDate()) + "/store.dat"));
             QVERIFY(copy.Stop());
             return;
         }
