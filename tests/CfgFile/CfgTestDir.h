@@ -2,34 +2,19 @@
 // A temporary folder holding a configuration file and the registry store of
 // a test, with helpers to read and write files byte for byte.
 
+#include "TempFolder.h"
 #include "UFileUtils.h"
 
 #include <cstdlib>
-#include <filesystem>
 #include <string>
-#include <system_error>
 
 #include <stdlib.h>
 
 class CfgTestDir {
 public:
-    CfgTestDir()
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "tvcfg-XXXXXX").string();
-        if (!::mkdtemp(pattern.data()))
-            std::abort();
-        FPath = pattern;
-        ::setenv("XDG_CONFIG_HOME", Path().c_str(), 1);
-    }
-    ~CfgTestDir()
-    {
-        std::error_code ec;
-        std::filesystem::remove_all(FPath, ec);
-    }
-    CfgTestDir(const CfgTestDir&) = delete;
-    CfgTestDir& operator=(const CfgTestDir&) = delete;
+    CfgTestDir() { ::setenv("XDG_CONFIG_HOME", Path().c_str(), 1); }
 
-    std::string Path() const { return FPath; }
+    std::string Path() const { return FFolder.Path(); }
     std::string CfgFile() const { return Path() + "/tarnovell.cfg"; }
 
     static std::string Read(const std::string& file)
@@ -45,5 +30,5 @@ public:
     }
 
 private:
-    std::string FPath;
+    tv::testkit::TTempFolder FFolder{"tvcfg-"};
 };

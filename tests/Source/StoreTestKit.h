@@ -3,15 +3,14 @@
 // that records what it was asked to show, and a check of the stock invariants.
 
 #include "MessagesTestKit.h"
+#include "TempFolder.h"
 #include "UProgFolder.h"
 #include "UStoreData.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <fstream>
 #include <map>
-#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -21,25 +20,15 @@ namespace tv::testkit {
 // A fresh folder that is the program folder while the object lives.
 class TProgramFolder {
 public:
-    TProgramFolder()
-    {
-        std::random_device rd;
-        FPath = std::filesystem::temp_directory_path() /
-                ("tv-store-" + std::to_string(rd()) + std::to_string(rd()));
-        std::filesystem::create_directories(FPath);
-        SetProgramFolder(FPath.string());
-    }
-    ~TProgramFolder()
-    {
-        SetProgramFolder(std::string());
-        std::error_code ec;
-        std::filesystem::remove_all(FPath, ec);
-    }
+    TProgramFolder() { SetProgramFolder(FFolder.Path()); }
+    ~TProgramFolder() { SetProgramFolder(std::string()); }
+    TProgramFolder(const TProgramFolder&) = delete;
+    TProgramFolder& operator=(const TProgramFolder&) = delete;
     // The folder with a trailing '/'.
-    std::string Path() const { return FPath.string() + "/"; }
+    std::string Path() const { return FFolder.Path() + "/"; }
 
 private:
-    std::filesystem::path FPath;
+    TTempFolder FFolder{"tv-store-"};
 };
 
 inline std::string ReadFile(const std::string& name)

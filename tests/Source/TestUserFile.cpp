@@ -1,6 +1,7 @@
 // A user's file is written whole, replaces an older one, and keeps the path
 // and the system's reason of the first failure.
 
+#include "TempFolder.h"
 #include "UFile.h"
 #include "UUserFile.h"
 
@@ -20,18 +21,13 @@ namespace {
 
 class TUserFileTest : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        char tmpl[] = "/tmp/tv_userfile_XXXXXX";
-        Dir = mkdtemp(tmpl);
-    }
-    void TearDown() override { std::system(("rm -rf '" + Dir + "'").c_str()); }
     std::string Read(const std::string& path)
     {
         std::ifstream in(path, std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
-    std::string Dir;
+    testkit::TTempFolder FFolder{"tv_userfile_"};
+    std::string Dir = FFolder.Path();
 };
 
 // The failure Check raises: path and reason beside the fixed text.

@@ -3,13 +3,13 @@
 // files read and written byte for byte, an open tried by another process,
 // and the goods layout the tests store.
 
+#include "TempFolder.h"
 #include "UBaseFld.h"
 #include "UException.h"
 #include "UFields.h"
 #include "UFile.h"
 #include "UMoneyFld.h"
 
-#include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <iterator>
@@ -41,21 +41,13 @@ inline std::string MessageOf(const std::function<void()>& action)
     return kNoFailure;
 }
 
-// A fresh folder under /tmp, removed with everything in it at the end.
+// A fresh private temporary folder, removed with everything in it at the end.
 class TempDir {
 public:
-    TempDir()
-    {
-        char tmpl[] = "/tmp/tv_tables_XXXXXX";
-        FPath = mkdtemp(tmpl);
-    }
-    ~TempDir() { std::system(("rm -rf '" + FPath + "'").c_str()); }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    std::string Path(const std::string& name) const { return FPath + "/" + name; }
+    std::string Path(const std::string& name) const { return FFolder.Path() + "/" + name; }
 
 private:
-    std::string FPath;
+    TTempFolder FFolder{"tv_tables_"};
 };
 
 inline std::string ReadAll(const std::string& path)

@@ -4,11 +4,11 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "TempFolder.h"
 #include "UFaultEnv.h"
 #include "UFileEnv.h"
 
@@ -20,14 +20,9 @@ using TEntries = std::vector<TFileEnv::TFolderEntry>;
 
 // The real file system below a fresh temporary folder.
 struct PosixSetup {
-    PosixSetup()
-    {
-        char tmpl[] = "/tmp/tv-env-XXXXXX";
-        Base = mkdtemp(tmpl);
-    }
-    ~PosixSetup() { std::system(("rm -rf '" + Base + "'").c_str()); }
     TFileEnv* Env() { return TFileEnv::Default(); }
-    std::string Base;
+    testkit::TTempFolder Folder{"tv-env-"};
+    std::string Base = Folder.Path();
 };
 
 // The fault environment with the base folder made and on its disk.
@@ -38,7 +33,7 @@ struct FaultSetup {
         FEnv.SyncDir(Base);
     }
     TFileEnv* Env() { return &FEnv; }
-    std::string Base = "/tmp/tv-fault-env/base";
+    std::string Base = "/fault-env/base";  // in memory only
     TFaultEnv FEnv;
 };
 
