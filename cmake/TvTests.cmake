@@ -4,7 +4,9 @@
 # GoogleTest programs. Every program links LIBS; QtTest programs also link
 # QT_LIBS, so a folder's plain tests can prove they need no Qt library.
 # Every test runs on the offscreen Qt platform and finds the kits shared by
-# the test folders (tests/Kit) beside its own folder's.
+# the test folders (tests/Kit) beside its own folder's. A GoogleTest test is
+# named in ctest as GoogleTest names it: a parameterised row by its name
+# generator, never by the bytes of its parameter.
 function(tv_add_test_programs)
   cmake_parse_arguments(ARG "" "PREFIX" "LIBS;QT_LIBS" ${ARGN})
   find_package(Qt6 REQUIRED COMPONENTS Test)
@@ -22,7 +24,7 @@ function(tv_add_test_programs)
       set_tests_properties(${exe} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
     else()
       target_link_libraries(${exe} PRIVATE GTest::gtest_main)
-      gtest_discover_tests(${exe} DISCOVERY_MODE PRE_TEST
+      gtest_discover_tests(${exe} DISCOVERY_MODE PRE_TEST NO_PRETTY_VALUES
         PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
     endif()
   endforeach()

@@ -137,9 +137,25 @@ INSTANTIATE_TEST_SUITE_P(Modes, ModeKeysTest, testing::ValuesIn(KeysCases),
                          [](const testing::TestParamInfo<TKeysCase>& info) { return info.param.Name; });
 
 struct TCodeCase {
+    const char* Name;
     std::uint32_t Nuls, Delta;
     std::int32_t Next;
     const char* Code;
+};
+
+void PrintTo(const TCodeCase& c, std::ostream* out) { *out << c.Name; }
+
+const TCodeCase CodeCases[] = {
+    {"Defaults",              4, 0, 17, "0017"},
+    {"AbsentDigitCountIs4",   0, 0, 17, "0017"},
+    {"SixDigitsWithDelta",    6, 1000, 5, "001005"},
+    {"OneDigitNoDelta",       1, 500, 9, "9"},
+    {"LongerNumberKeepsAll",  2, 0, 12345, "12345"},
+    {"DeltaToTheLargestCode", 3, 4294967286u, 9, "4294967295"},
+    // a digit count beyond the code field stops at its width, so codes
+    // stay distinct instead of being cut to the same leading zeros
+    {"DigitsBeyondTheField",  12, 0, 17, "00000017"},
+    {"HugeDigitCount",        4000000000u, 0, 3, "00000003"},
 };
 
 class AutoCodeTest : public testing::TestWithParam<TCodeCase> {};
@@ -150,17 +166,8 @@ TEST_P(AutoCodeTest, PadsNextIdPlusDeltaToTheDigitCount)
     EXPECT_EQ(AutoCode(c.Nuls, c.Delta, c.Next, 8), c.Code);
 }
 
-INSTANTIATE_TEST_SUITE_P(Codes, AutoCodeTest,
-                         testing::Values(TCodeCase{4, 0, 17, "0017"},           // the defaults
-                                         TCodeCase{0, 0, 17, "0017"},           // absent digit count reads 4
-                                         TCodeCase{6, 1000, 5, "001005"},
-                                         TCodeCase{1, 500, 9, "9"},             // one digit: no delta
-                                         TCodeCase{2, 0, 12345, "12345"},       // a longer number keeps its digits
-                                         TCodeCase{3, 4294967286u, 9, "4294967295"},
-                                         // a digit count beyond the code field stops at its width, so codes
-                                         // stay distinct instead of being cut to the same leading zeros
-                                         TCodeCase{12, 0, 17, "00000017"},
-                                         TCodeCase{4000000000u, 0, 3, "00000003"}));
+INSTANTIATE_TEST_SUITE_P(Codes, AutoCodeTest, testing::ValuesIn(CodeCases),
+                         [](const testing::TestParamInfo<TCodeCase>& info) { return info.param.Name; });
 
 TEST(AutoCode, SumBeyondThirtyTwoBitsRaises)
 {

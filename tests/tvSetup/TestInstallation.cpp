@@ -455,6 +455,8 @@ struct TFailureRow {
     std::function<std::string(InstallTest&)> Detail;
 };
 
+void PrintTo(const TFailureRow& row, std::ostream* out) { *out << row.Name; }
+
 class InstallFailureTest : public InstallTest, public ::testing::WithParamInterface<TFailureRow> {};
 
 TEST_P(InstallFailureTest, FailingStepEndsTheInstallation)
