@@ -14,9 +14,8 @@
 
 using namespace tv;
 
-namespace {
-
-using TEntries = std::vector<TFileEnv::TFolderEntry>;
+// The environments the contract runs over name its tests, so they stay out
+// of the anonymous namespace.
 
 // The real file system below a fresh temporary folder.
 struct PosixSetup {
@@ -36,6 +35,10 @@ struct FaultSetup {
     std::string Base = "/fault-env/base";  // in memory only
     TFaultEnv FEnv;
 };
+
+namespace {
+
+using TEntries = std::vector<TFileEnv::TFolderEntry>;
 
 template <class TSetup>
 class FileEnvContract : public ::testing::Test {
