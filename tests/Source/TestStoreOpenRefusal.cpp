@@ -135,7 +135,9 @@ TEST_F(StoreOpenRefusalTest, FilesNoCutOperationLeavesAreRefusedUnchanged)
 // a new day's copy only, never over the copy the day already has.
 TEST_F(StoreOpenRefusalTest, TheDaysCopyIsNeverReplacedByARefusedFile)
 {
-    const std::string day = P("Hist/" + Today() + "/");
+    // A start past midnight makes the next day's copy: the test then skips.
+    const std::string started = Today();
+    const std::string day = P("Hist/" + started + "/");
     for (bool copiedBefore : {true, false}) {
         for (const Damage& d : Refused()) {
             SCOPED_TRACE(std::string(d.name) + (copiedBefore ? ", day copied before" : ", first start of the day"));
@@ -146,6 +148,7 @@ TEST_F(StoreOpenRefusalTest, TheDaysCopyIsNeverReplacedByARefusedFile)
             if (copiedBefore) {
                 ASSERT_TRUE(BackupAndOpenStoreData());
                 CloseStoreData();
+                if (Today() != started) GTEST_SKIP() << "the day turned during the start";
             }
             const std::string copy = ReadFile(day + d.file);
             std::string bytes = sound;
@@ -155,6 +158,7 @@ TEST_F(StoreOpenRefusalTest, TheDaysCopyIsNeverReplacedByARefusedFile)
 
             EXPECT_FALSE(BackupAndOpenStoreData());
             CloseStoreData();
+            if (Today() != started) GTEST_SKIP() << "the day turned during the start";
             EXPECT_EQ(ReadFile(path), bytes);
             EXPECT_EQ(ReadFile(day + d.file), copiedBefore ? sound : bytes);
             EXPECT_EQ(copy, copiedBefore ? sound : "");
