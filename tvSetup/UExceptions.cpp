@@ -1,7 +1,7 @@
 #include "UExceptions.h"
 
-#include "UMainForm.h"
 #include "UQtText.h"
+#include "USetupMainForm.h"
 
 #include <QLabel>
 

@@ -8,7 +8,7 @@
 #include "ULangOptions.h"
 #include "UPassword.h"
 #include "USetupNames.h"
-#include "UTextConst.h"
+#include "USetupTextConst.h"
 
 #include <cerrno>
 #include <cstdlib>

@@ -3,10 +3,10 @@
 
 #include "UConfirm.h"
 #include "UExceptions.h"
-#include "UMainForm.h"
 #include "UQtText.h"
 #include "USetupLock.h"
-#include "UTextConst.h"
+#include "USetupMainForm.h"
+#include "USetupTextConst.h"
 
 #include <QMessageBox>
 

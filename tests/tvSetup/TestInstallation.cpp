@@ -9,7 +9,7 @@
 #include "UDeskLink.h"
 #include "UInstallation.h"
 #include "URegistry.h"
-#include "UTextConst.h"
+#include "USetupTextConst.h"
 #include "UVersion.h"
 #include "UCarried.h"
 

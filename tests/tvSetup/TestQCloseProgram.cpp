@@ -7,7 +7,7 @@
 #include "UAppSelect.h"
 #include "UCloseProgram.h"
 #include "UInstallation.h"
-#include "UTextConst.h"
+#include "USetupTextConst.h"
 
 #include <QElapsedTimer>
 #include <QProcess>

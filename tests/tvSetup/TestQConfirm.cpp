@@ -5,7 +5,7 @@
 #include "SetupTestHome.h"
 #include "UConfirm.h"
 #include "UException.h"
-#include "UTextConst.h"
+#include "USetupTextConst.h"
 #include "WhenShown.h"
 
 #include <QLabel>

@@ -7,7 +7,7 @@
 #include "UDeskLink.h"
 #include "UInstallation.h"
 #include "URegistry.h"
-#include "UTextConst.h"
+#include "USetupTextConst.h"
 #include "UUninstall.h"
 
 #include <QDirIterator>

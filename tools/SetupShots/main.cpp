@@ -4,8 +4,8 @@
 // temporary folder, so nothing of the real home is touched.
 
 #include "UConfirm.h"
-#include "UMainForm.h"
-#include "UTextConst.h"
+#include "USetupMainForm.h"
+#include "USetupTextConst.h"
 #include "../../tests/tvSetup/WhenShown.h"
 
 #include <QApplication>

@@ -4,7 +4,7 @@
 #include "UCloseProgram.h"
 #include "UExeFile.h"
 #include "UQtText.h"
-#include "UTextConst.h"
+#include "USetupTextConst.h"
 #include "UUninstText.h"
 #include "UUninstall.h"
 

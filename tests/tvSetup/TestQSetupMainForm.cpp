@@ -9,9 +9,9 @@
 #include "UException.h"
 #include "UExceptions.h"
 #include "UFolderBrowser.h"
-#include "UMainForm.h"
 #include "UNamSelDir.h"
-#include "UTextConst.h"
+#include "USetupMainForm.h"
+#include "USetupTextConst.h"
 #include "UTranspCheckBox.h"
 #include "UVersionInfo.h"
 #include "WhenShown.h"
@@ -84,7 +84,7 @@ bool Fits(const QLabel* label)
 
 } // namespace
 
-class TestMainForm : public QObject {
+class TestSetupMainForm : public QObject {
     Q_OBJECT
 
 private slots:
@@ -638,8 +638,8 @@ int main(int argc, char** argv)
     if (!fonts.Ok())
         return 1;
     TSetupApplication app(argc, argv);
-    TestMainForm test;
+    TestSetupMainForm test;
     return QTest::qExec(&test, argc, argv);
 }
 
-#include "TestQMainForm.moc"
+#include "TestQSetupMainForm.moc"

@@ -4,7 +4,7 @@
 
 #include "UEximText.h"
 #include "ULangTexts.h"
-#include "UTextConst.h"
+#include "USetupTextConst.h"
 #include "UUninstText.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "UTextConst.h"
+#include "USetupTextConst.h"
 
 namespace tv {
 

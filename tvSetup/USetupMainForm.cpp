@@ -1,4 +1,4 @@
-#include "UMainForm.h"
+#include "USetupMainForm.h"
 
 #include "UCarried.h"
 #include "UConfirm.h"
@@ -9,8 +9,8 @@
 #include "UJpegImage.h"
 #include "UNamSelDir.h"
 #include "UQtText.h"
+#include "USetupTextConst.h"
 #include "UShell.h"
-#include "UTextConst.h"
 #include "UTranspCheckBox.h"
 #include "UVersion.h"
 
