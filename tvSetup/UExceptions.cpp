@@ -9,6 +9,8 @@
 
 namespace tv {
 
+namespace setup {
+
 TExceptHandler ExceptHandler;
 
 std::string TExceptHandler::ErrorText(const std::exception& error)
@@ -23,6 +25,8 @@ void TExceptHandler::ApplicationException(QObject*, const std::exception& error)
         MainFormSetup->LbComplete->setText(ToQ(ErrorText(error)));
 }
 
+} // namespace setup
+
 TSetupApplication::TSetupApplication(int& argc, char** argv) : TGuardedApplication(argc, argv) {}
 
 void TSetupApplication::HandleException(QObject* receiver, const std::exception_ptr& exception)
@@ -30,7 +34,7 @@ void TSetupApplication::HandleException(QObject* receiver, const std::exception_
     try {
         std::rethrow_exception(exception);
     } catch (const std::exception& error) {
-        ExceptHandler.ApplicationException(receiver, error);
+        setup::ExceptHandler.ApplicationException(receiver, error);
     }
 }
 

@@ -9,6 +9,9 @@
 
 namespace tv {
 
+// The setup's handler, apart from the program's tv::TExceptHandler.
+namespace setup {
+
 class TExceptHandler {
 public:
     // The error's message, then " (", its class name, " :", the error's
@@ -20,8 +23,10 @@ public:
 
 extern TExceptHandler ExceptHandler;
 
+} // namespace setup
+
 // The setup program's application: an exception thrown while an event is
-// handled goes to ExceptHandler and the event counts as not handled.
+// handled goes to setup::ExceptHandler and the event counts as not handled.
 // Only standard exceptions are shown; any other leaves notify as before.
 class TSetupApplication : public TGuardedApplication {
 public:
