@@ -8,6 +8,7 @@
 #include "UStoreCopy.h"
 #include "UStoreMessages.h"
 #include "UStoreRepair.h"
+#include "UStockValue.h"
 #include "UTextConst.h"
 
 #include <limits>
@@ -163,19 +164,21 @@ void TStore::Book(bool Received, const std::string& AQuantity, const std::string
     const int32_t packages = StrToInt(APackages);
     const int32_t goodsID = FGoods.ID.GetValue();
     const uint32_t cost = FGoods.Cost.GetValue();
-    const uint32_t sum = TMoneyField::MulMoney(cost, weight);
-    uint32_t newWeight, newSum;
+    uint32_t newWeight, newSum, sum;
     int32_t newPCount;
     if (Received) {
+        sum = TMoneyField::MulMoney(cost, weight);
         newWeight = CheckedAddU(FGoods.Weight.GetValue(), weight);
         newPCount = CheckedAdd(FGoods.PCount.GetValue(), packages);
         newSum = CheckedAddU(FGoods.Sum.GetValue(), sum);
     } else {
         newWeight = CheckedSubU(FGoods.Weight.GetValue(), weight);
         newPCount = CheckedSub(FGoods.PCount.GetValue(), packages);
+        sum = IssueValue(cost, weight, FGoods.Weight.GetValue(), FGoods.Sum.GetValue());
         newSum = CheckedSubU(FGoods.Sum.GetValue(), sum);
     }
     const TDateTime now = Now();
+    CheckBothNamed();
 
     FMoves.Insert();
     try {
@@ -231,6 +234,7 @@ void TStore::InsertGoods(const std::string& ACode, const std::string& AName,
     const uint32_t price = MoneyFieldValue(APrice);
     TMoneyField::MulMoney(price, MoneyFieldValue(AQuantity));
     StrToInt(APackages);
+    CheckBothNamed();
 
     const int32_t before = FGoods.GetRecordPos();
     FGoods.Insert();
@@ -263,36 +267,14 @@ void TStore::InsertGoods(const std::string& ACode, const std::string& AName,
 
 uint32_t TStore::RepricedTotal(int32_t GoodsID, uint32_t Price)
 {
-    uint32_t total = 0;
-    FMoves.SetIndex(FMoves.IndSD.get());
-    FMoves.FindKey(GoodsLowKey(GoodsID));
-    while (!FMoves.Eof() && FMoves.IDStore.GetValue() == GoodsID) {
-        const uint32_t sum = TMoneyField::MulMoney(Price, FMoves.Weight.GetValue());
-        total = FMoves.Direction.GetValue() ? CheckedAddU(total, sum) : CheckedSubU(total, sum);
-        FMoves.Next();
-    }
-    return total;
+    std::vector<TValuedMove> moves = ReadMovesOf(FMoves, GoodsID);
+    return ValueMoves(moves, Price);
 }
 
-void TStore::RepriceMoves(int32_t GoodsID, uint32_t Price)
+void TStore::CheckBothNamed()
 {
-    FMoves.SetIndex(FMoves.IndSD.get());
-    FMoves.FindKey(GoodsLowKey(GoodsID));
-    while (!FMoves.Eof() && FMoves.IDStore.GetValue() == GoodsID) {
-        const uint32_t sum = TMoneyField::MulMoney(Price, FMoves.Weight.GetValue());
-        if (FMoves.Cost.GetValue() != Price || FMoves.Sum.GetValue() != sum) {
-            FMoves.Edit();
-            try {
-                FMoves.Cost.SetValue(Price);
-                FMoves.Sum.SetValue(sum);
-                FMoves.Post();
-            } catch (...) {
-                CancelEditing(FMoves);
-                throw;
-            }
-        }
-        FMoves.Next();
-    }
+    FGoods.CheckNamed();
+    FMoves.CheckNamed();
 }
 
 void TStore::EditGoods(const std::string& ACode, const std::string& AName,
@@ -305,6 +287,7 @@ void TStore::EditGoods(const std::string& ACode, const std::string& AName,
     const uint8_t* record = FGoods.Fields()->GetRecord();
     const std::vector<uint8_t> old(record, record + FGoods.Fields()->DataSize());
     uint32_t total = 0;
+    CheckBothNamed();
 
     FGoods.Edit();
     try {
@@ -323,7 +306,7 @@ void TStore::EditGoods(const std::string& ACode, const std::string& AName,
         return;
 
     try {
-        RepriceMoves(goodsID, newCost);
+        RepriceMovesOf(FMoves, goodsID, newCost);
         FGoods.Edit();
         FGoods.Sum.SetValue(total);
         FGoods.Post();
@@ -333,7 +316,7 @@ void TStore::EditGoods(const std::string& ACode, const std::string& AName,
             FGoods.Edit();
             FGoods.Fields()->SetRecord(old.data());
             FGoods.Post();
-            RepriceMoves(goodsID, oldCost);
+            RepriceMovesOf(FMoves, goodsID, oldCost);
         } catch (...) {
             // The repair at the next open completes whichever price the
             // goods record holds.
@@ -349,6 +332,7 @@ void TStore::DeleteGoods()
         throw Exception(SEmptyTable);
     const int32_t goodsID = FGoods.ID.GetValue();
     FMoves.SetIndex(FMoves.IndSD.get());
+    CheckBothNamed();
     // The goods record goes first: from then on the history is only orphans.
     FGoods.Delete();
     try {
@@ -394,9 +378,8 @@ bool TStore::CanDeduct(const std::string& AQuantity, const std::string& APackage
     try {
         if (FGoods.RecordCount() == 0)
             return false;
-        const uint32_t q = TMoneyField::TextToMoney(AQuantity);
-        const uint32_t v = TMoneyField::MulMoney(FGoods.Cost.GetValue(), q);
-        if (FGoods.Sum.GetValue() < v || FGoods.Weight.GetValue() < q)
+        // The value an issue takes always fits: it is never more than on hand.
+        if (FGoods.Weight.GetValue() < TMoneyField::TextToMoney(AQuantity))
             return false;
         const int32_t packages = StrToInt(APackages);
         return packages >= 0 && CheckedSub(FGoods.PCount.GetValue(), packages) >= 0;

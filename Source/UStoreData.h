@@ -110,13 +110,15 @@ public:
                      const std::string& APrice, const std::string& AQuantity,
                      const std::string& APackages, const std::string& ANote);
     // Books a received or issued movement and updates the totals; the sums
-    // are tested for overflow before anything is written.
+    // are tested for overflow before anything is written. An issue takes
+    // price x quantity but never more than the value on hand, and all of it
+    // with the whole quantity (UStockValue).
     void AddGoods(const std::string& AQuantity, const std::string& APackages,
                   const std::string& ANote);
     void DeductGoods(const std::string& AQuantity, const std::string& APackages,
                      const std::string& ANote);
-    // Code, name and price; a new price re-prices every movement and the
-    // value on hand. A running total leaving 32 bits refuses the edit before
+    // Code, name and price; a new price values every movement again, in the
+    // order they were booked, and so the value on hand. A running total leaving 32 bits refuses the edit before
     // anything is written.
     void EditGoods(const std::string& ACode, const std::string& AName,
                    const std::string& APrice);
@@ -180,7 +182,9 @@ public:
 private:
     void Book(bool Received, const std::string& AQuantity, const std::string& APackages,
               const std::string& ANote);
-    void RepriceMoves(int32_t GoodsID, uint32_t Price);
+    // Fails unless both files are still the ones opened; before the first
+    // write of a change that writes both.
+    void CheckBothNamed();
     uint32_t RepricedTotal(int32_t GoodsID, uint32_t Price);
 
     TStoreMode FMode = smBrowse;

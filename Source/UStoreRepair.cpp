@@ -1,8 +1,10 @@
 #include "UStoreRepair.h"
 
+#include "UChecked.h"
 #include "UDateTime.h"
 #include "UException.h"
 #include "UStoreData.h"
+#include "UStockValue.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -65,52 +67,78 @@ std::vector<TMove> MovesOf(TTableMoves& moves, int32_t goodsID)
     return list;
 }
 
-// The goods record's values as the movements at the price give them. The
-// order of the movements does not matter (a clock set back dates an issue
-// before its receipt); EIntOverflow when a total ends outside its range.
+// The movements as ValueMoves takes them; RecNo is the place in the list.
+std::vector<TValuedMove> ValuedList(const std::vector<TMove>& list)
+{
+    std::vector<TValuedMove> valued;
+    for (size_t i = 0; i < list.size(); ++i)
+        valued.push_back({list[i].ID, list[i].Received, list[i].Weight, list[i].Sum,
+                          static_cast<int32_t>(i)});
+    return valued;
+}
+
+// The goods record's values as the movements at the price give them, valued
+// in the order they were booked (a clock set back dates an issue before its
+// receipt); EIntOverflow when the stock on hand leaves its range.
 TExpected Expected(const std::vector<TMove>& list, uint32_t price)
 {
     TExpected e;
-    int64_t weight = 0, pcount = 0, sum = 0;
+    int64_t weight = 0, pcount = 0;
     int32_t lastID = 0;
-    for (const TMove& m : list) {
-        const uint32_t value = TMoneyField::MulMoney(price, m.Weight);
-        e.Reprice = e.Reprice || m.Cost != price || m.Sum != value;
+    std::vector<TValuedMove> valued = ValuedList(list);
+    e.Sum = ValueMoves(valued, price);
+    for (const TValuedMove& v : valued) {
+        const TMove& m = list[static_cast<size_t>(v.RecNo)];
+        e.Reprice = e.Reprice || m.Cost != price || m.Sum != v.Sum;
         const int64_t sign = m.Received ? 1 : -1;
         weight += sign * m.Weight;
         pcount += sign * m.PCount;
-        sum += sign * value;
         if (e.Moves == 0 || m.ID > lastID) {
             lastID = m.ID;
             e.LastDate = m.Date;
         }
         ++e.Moves;
     }
-    const auto unsigned32 = [](int64_t v) { return v >= 0 && v <= int64_t(UINT32_MAX); };
-    if (!unsigned32(weight) || !unsigned32(sum) || pcount < INT32_MIN || pcount > INT32_MAX)
+    if (weight < 0 || weight > int64_t(UINT32_MAX) || pcount < INT32_MIN || pcount > INT32_MAX)
         throw EIntOverflow();
     e.Weight = static_cast<uint32_t>(weight);
     e.PCount = static_cast<int32_t>(pcount);
-    e.Sum = static_cast<uint32_t>(sum);
     return e;
 }
 
-int Reprice(TTableMoves& moves, int32_t goodsID, uint32_t price)
+// Whether the movements at the price hold the values booking gives them at
+// it, the others counted at those values; an issue may instead hold price x
+// quantity within the value on hand, as files booked before the issue's
+// value was capped do. Held: the value on hand so reckoned.
+bool HoldValuesAt(const std::vector<TMove>& list, uint32_t price, uint32_t& held)
 {
-    int count = 0;
-    moves.FindKey(LowKey(goodsID));
-    while (!moves.Eof() && moves.IDStore.GetValue() == goodsID) {
-        const uint32_t sum = TMoneyField::MulMoney(price, moves.Weight.GetValue());
-        if (moves.Cost.GetValue() != price || moves.Sum.GetValue() != sum) {
-            moves.Edit();
-            moves.Cost.SetValue(price);
-            moves.Sum.SetValue(sum);
-            Post(moves);
-            ++count;
+    std::vector<TValuedMove> valued = ValuedList(list);
+    std::sort(valued.begin(), valued.end(),
+              [](const TValuedMove& a, const TValuedMove& b) { return a.ID < b.ID; });
+    try {
+        uint32_t weight = 0, sum = 0;
+        for (const TValuedMove& v : valued) {
+            const TMove& m = list[static_cast<size_t>(v.RecNo)];
+            uint32_t value = m.Received ? TMoneyField::MulMoney(price, m.Weight)
+                                        : IssueValue(price, std::min(m.Weight, weight), weight, sum);
+            if (m.Cost == price && m.Sum != value) {
+                if (m.Received || m.Sum > sum || m.Sum != TMoneyField::MulMoney(price, m.Weight))
+                    return false;
+                value = m.Sum;
+            }
+            if (m.Received) {
+                weight = CheckedAddU(weight, m.Weight);
+                sum = CheckedAddU(sum, value);
+            } else {
+                weight = CheckedSubU(weight, m.Weight);
+                sum = CheckedSubU(sum, value);
+            }
         }
-        moves.Next();
+        held = sum;
+        return true;
+    } catch (const EIntOverflow&) {
+        return false;
     }
-    return count;
 }
 
 // What the goods record at the current position of Goods needs; nForeign
@@ -137,14 +165,17 @@ TNeed NeedOf(TTableStore& Goods, TTableMoves& Moves, const std::vector<TMove>& l
     }
     try {
         e = Expected(list, price);
-        // Without a re-pricing every movement holds the price and its value.
         std::set<uint32_t> others;
-        for (size_t i = 0; e.Reprice && i < list.size(); ++i) {
-            const TMove& m = list[i];
-            if (m.Sum != TMoneyField::MulMoney(m.Cost, m.Weight))
-                return nForeign;
+        for (const TMove& m : list)
             if (m.Cost != price)
                 others.insert(m.Cost);
+        uint32_t held = 0;
+        if (e.Reprice && others.empty()) {
+            // Values of an older rounding at the goods price stand as stored.
+            if (!HoldValuesAt(list, price, held))
+                return nForeign;
+            e.Reprice = false;
+            e.Sum = held;
         }
         if (!e.Reprice) {
             if (weight == e.Weight && pcount == e.PCount && sum == e.Sum)
@@ -164,12 +195,13 @@ TNeed NeedOf(TTableStore& Goods, TTableMoves& Moves, const std::vector<TMove>& l
             return nForeign;
         }
         // A re-pricing cut short: the quantities agree, the movements hold
-        // the goods price or one other, the value is that at either.
-        if (weight != e.Weight || pcount != e.PCount || others.size() != 1)
+        // the goods price or one other with the values at it, and the value
+        // on hand is that at either.
+        uint32_t heldOther = 0;
+        if (weight != e.Weight || pcount != e.PCount || others.size() != 1 ||
+            !HoldValuesAt(list, price, held) || !HoldValuesAt(list, *others.begin(), heldOther))
             return nForeign;
-        if (sum == e.Sum || sum == Expected(list, *others.begin()).Sum)
-            return nRewrite;
-        return nForeign;
+        return sum == e.Sum || sum == heldOther ? nRewrite : nForeign;
     } catch (const EIntOverflow&) {
         return nForeign;
     }
@@ -247,7 +279,7 @@ int Mend(TTableStore& Goods, TTableMoves& Moves)
         return 1;
     case nRewrite:
         if (e.Reprice)
-            repaired += Reprice(Moves, goodsID, Goods.Cost.GetValue());
+            repaired += RepriceMovesOf(Moves, goodsID, Goods.Cost.GetValue());
         if (Goods.Weight.GetValue() != e.Weight || Goods.PCount.GetValue() != e.PCount ||
             Goods.Sum.GetValue() != e.Sum || Goods.LastDate.GetValue() != e.LastDate) {
             Goods.Edit();

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -75,19 +76,28 @@ inline std::string Snapshot(TStore& store)
     return out;
 }
 
-// Every goods record holds the totals of its movements at its price, the
-// date of its latest movement, and no movement names missing goods.
+// price x quantity in hundredths, rounded half up.
+inline int64_t ModelValue(int64_t price, int64_t quantity)
+{
+    return (price * quantity + 50) / 100;
+}
+
+// Every goods record holds the totals of its movements, the date of its
+// latest movement, and no movement names missing goods. Each movement holds
+// the goods price and the value booking gives it at that price, in the order
+// of the movements' numbers: a receipt price x quantity, an issue the same
+// but never more than on hand, and everything on hand with the whole
+// quantity. The goods value is never below 0 and is 0 with nothing on hand.
 inline void ExpectInvariants(TStore& store)
 {
     TTableStore& g = store.Goods();
     TTableMoves& m = store.Moves();
-    struct TTotals {
-        int64_t Weight = 0, PCount = 0, Sum = 0;
-        double Last = 0;  // of the movement booked last
-        int32_t LastID = 0;
-        int Count = 0;
+    struct TMove {
+        bool Received;
+        int64_t Weight, PCount, Sum, Cost;
+        double Date;
     };
-    std::map<int32_t, TTotals> totals;
+    std::map<int32_t, std::map<int32_t, TMove>> moves;  // goods, movement number
     std::map<int32_t, uint32_t> prices;
     for (g.First(); !g.Eof(); g.Next())
         prices[g.ID.GetValue()] = g.Cost.GetValue();
@@ -95,27 +105,37 @@ inline void ExpectInvariants(TStore& store)
     for (m.First(); !m.Eof(); m.Next()) {
         const int32_t id = m.IDStore.GetValue();
         ASSERT_TRUE(prices.count(id)) << "movement " << m.ID.GetValue() << " names no goods";
-        EXPECT_EQ(m.Cost.GetValue(), prices[id]) << "movement " << m.ID.GetValue();
-        EXPECT_EQ(m.Sum.GetValue(), TMoneyField::MulMoney(m.Cost.GetValue(), m.Weight.GetValue()));
-        TTotals& t = totals[id];
-        const int sign = m.Direction.GetValue() ? 1 : -1;
-        t.Weight += sign * int64_t(m.Weight.GetValue());
-        t.PCount += sign * int64_t(m.PCount.GetValue());
-        t.Sum += sign * int64_t(m.Sum.GetValue());
-        if (m.ID.GetValue() > t.LastID) {
-            t.LastID = m.ID.GetValue();
-            t.Last = m.MoveDate.GetValue();
-        }
-        ++t.Count;
+        moves[id][m.ID.GetValue()] = {m.Direction.GetValue(), m.Weight.GetValue(),
+                                      m.PCount.GetValue(), m.Sum.GetValue(), m.Cost.GetValue(),
+                                      m.MoveDate.GetValue()};
     }
     for (g.First(); !g.Eof(); g.Next()) {
-        const TTotals& t = totals[g.ID.GetValue()];
         SCOPED_TRACE("goods " + g.ID.GetText());
-        EXPECT_GT(t.Count, 0);
-        EXPECT_EQ(int64_t(g.Weight.GetValue()), t.Weight);
-        EXPECT_EQ(int64_t(g.PCount.GetValue()), t.PCount);
-        EXPECT_EQ(int64_t(g.Sum.GetValue()), t.Sum);
-        EXPECT_EQ(g.LastDate.GetValue(), t.Last);
+        const std::map<int32_t, TMove>& list = moves[g.ID.GetValue()];
+        EXPECT_FALSE(list.empty());
+        int64_t weight = 0, pcount = 0, sum = 0, stored = 0;
+        for (const auto& [id, mv] : list) {
+            EXPECT_EQ(mv.Cost, int64_t(g.Cost.GetValue())) << "movement " << id;
+            int64_t value = ModelValue(g.Cost.GetValue(), mv.Weight);
+            if (!mv.Received)
+                value = mv.Weight == weight ? sum : std::min(value, sum);
+            EXPECT_EQ(mv.Sum, value) << "movement " << id;
+            const int sign = mv.Received ? 1 : -1;
+            weight += sign * mv.Weight;
+            pcount += sign * mv.PCount;
+            sum += sign * value;
+            stored += sign * mv.Sum;
+            EXPECT_GE(weight, 0) << "movement " << id;
+        }
+        EXPECT_EQ(int64_t(g.Weight.GetValue()), weight);
+        EXPECT_EQ(int64_t(g.PCount.GetValue()), pcount);
+        EXPECT_EQ(int64_t(g.Sum.GetValue()), stored);
+        if (g.Weight.GetValue() == 0) {
+            EXPECT_EQ(g.Sum.GetValue(), 0u);
+        }
+        if (!list.empty()) {
+            EXPECT_EQ(g.LastDate.GetValue(), list.rbegin()->second.Date);
+        }
     }
 }
 

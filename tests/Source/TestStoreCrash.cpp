@@ -24,15 +24,17 @@ struct Operation {
     std::function<void(TStore&)> run;
 };
 
-// Goods 2 ("Pear") is current when an operation starts; it has three
-// movements and goods 1 and 3 have movements before and after its own.
+// Goods 2 ("Pear") is current when an operation starts; it has five
+// movements and goods 1 and 3 have movements before and after its own. Its
+// receipts, rounded one by one, hold 0.01 more than price x quantity, which
+// the issue of all of it takes along.
 const std::vector<Operation>& Operations()
 {
     static const std::vector<Operation> ops = {
         {"insert", [](TStore& s) { s.InsertGoods("9", "Quince", "2.50", "4.00", "2", "new"); }},
         {"add", [](TStore& s) { s.AddGoods("1.25", "1", "in"); }},
         {"deduct", [](TStore& s) { s.DeductGoods("0.75", "1", "out"); }},
-        {"deduct all", [](TStore& s) { s.DeductGoods("3.50", "3", "all"); }},
+        {"deduct all", [](TStore& s) { s.DeductGoods("3.60", "3", "all"); }},
         {"edit with re-pricing", [](TStore& s) { s.EditGoods("22", "Pear, ripe", "0.99"); }},
         {"edit keeping the price", [](TStore& s) { s.EditGoods("22", "Pear, ripe", "1.10"); }},
         {"delete", [](TStore& s) { s.DeleteGoods(); }},
@@ -56,6 +58,8 @@ protected:
         store.Goods().SetIndex(store.Goods().IndID.get());
         store.Goods().SetRecNo(1);
         store.DeductGoods("0.00", "0", "nothing");
+        store.AddGoods("0.05", "0", "");
+        store.AddGoods("0.05", "0", "");
         store.Close();
     }
 
@@ -112,8 +116,8 @@ TEST_F(StoreCrashTest, StartIsConsistentAndNeedsNoRepair)
     bool repaired = true;
     EXPECT_EQ(Reopened(env, &repaired),
               "1:1|Apple|2.00|10.00|5|20.00 [1 +10.00 5p @2.00=20.00 ]\n"
-              "2:2|Pear|1.10|3.50|3|3.85 [2 +2.00 2p @1.10=2.20 ] [3 +1.50 1p @1.10=1.65 ]"
-              " [5 -0.00 0p @1.10=0.00 nothing]\n"
+              "2:2|Pear|1.10|3.60|3|3.97 [2 +2.00 2p @1.10=2.20 ] [3 +1.50 1p @1.10=1.65 ]"
+              " [5 -0.00 0p @1.10=0.00 nothing] [6 +0.05 0p @1.10=0.06 ] [7 +0.05 0p @1.10=0.06 ]\n"
               "3:3|Plum|0.30|7.00|1|2.10 [4 +7.00 1p @0.30=2.10 ]\n");
     EXPECT_FALSE(repaired);
 }

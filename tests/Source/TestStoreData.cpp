@@ -233,6 +233,92 @@ TEST_F(StoreTest, RepricingRoundsEachMovement)
     ExpectInvariants(FStore);
 }
 
+// Goods sold by weight: receipts rounded one by one hold less or more than
+// price x the whole quantity. Every row books the receipts, then the issues,
+// each allowed; the issues' values and what is left on hand are checked.
+TEST_F(StoreTest, WeighedGoodsAreSoldToTheLastHundredth)
+{
+    struct Row {
+        const char* name;
+        const char* price;
+        std::vector<const char*> receipts;
+        std::vector<const char*> issues;
+        const char* values;  // of the issues, as stored
+        const char* left;    // quantity and value on hand
+    };
+    const std::vector<Row> rows = {
+        {"three times 4.07 are 12.21, less than 12.22", "12.34", {"0.33", "0.33", "0.33"},
+         {"0.99"}, "12.21", "0.00 0.00"},
+        {"the last part takes what is left", "12.34", {"0.33", "0.33", "0.33"},
+         {"0.50", "0.49"}, "6.17 6.04", "0.00 0.00"},
+        {"receipts rounded up hold more", "0.50", {"0.01", "0.01", "0.01"}, {"0.03"}, "0.03",
+         "0.00 0.00"},
+        {"a part never takes more than is on hand", "0.14", {"0.03", "0.03", "0.03"},
+         {"0.08", "0.01"}, "0.00 0.00", "0.00 0.00"},
+        {"a part of a whole piece", "1.99", {"1.00"}, {"0.50", "0.25"}, "1.00 0.50", "0.25 0.49"},
+        {"nothing of something", "12.34", {"0.33"}, {"0.00"}, "0.00", "0.33 4.07"},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        TFaultEnv env;
+        TStore store;
+        store.SetEnv(&env);
+        store.Open(true, "Data");
+        store.InsertGoods("1", "Сир твердий", r.price, r.receipts[0], "0", "");
+        for (size_t i = 1; i < r.receipts.size(); ++i)
+            store.AddGoods(r.receipts[i], "0", "");
+        std::string values;
+        for (const char* issue : r.issues) {
+            ASSERT_TRUE(store.CanDeduct(issue, "0")) << issue;
+            store.DeductGoods(issue, "0", "");
+            values += (values.empty() ? "" : " ") + store.Moves().Sum.GetText();
+        }
+        EXPECT_EQ(values, r.values);
+        TTableStore& g = store.Goods();
+        EXPECT_EQ(g.Weight.GetText() + " " + g.Sum.GetText(), r.left);
+        EXPECT_FALSE(store.CanDeduct("0.01", "0") && g.Weight.GetValue() == 0);
+        ExpectInvariants(store);
+        store.Close();
+        store.Open(false, "Data");
+        EXPECT_EQ(store.RepairedCount(), 0);
+    }
+}
+
+// A new price values the movements again in the order they were booked, an
+// issue of everything on hand taking all of it, also when the clock had
+// dated the issue before its receipts.
+TEST_F(StoreTest, RepricingValuesTheMovementsInTheOrderBooked)
+{
+    FStore.InsertGoods("1", "Ковбаса", "12.34", "0.33", "0", "");
+    FStore.AddGoods("0.33", "0", "");
+    FStore.AddGoods("0.33", "0", "");
+    FStore.DeductGoods("0.50", "0", "");
+    FStore.EditGoods("1", "Ковбаса", "10.00");
+    EXPECT_EQ(Snapshot(FStore), "1:1|Ковбаса|10.00|0.49|0|4.90 [1 +0.33 0p @10.00=3.30 ]"
+                                " [2 +0.33 0p @10.00=3.30 ] [3 +0.33 0p @10.00=3.30 ]"
+                                " [4 -0.50 0p @10.00=5.00 ]\n");
+    FStore.DeductGoods("0.49", "0", "all");
+    // The clock was set back before the last issue.
+    TTableMoves& m = FStore.Moves();
+    m.SetIndex(m.IndID.get());
+    m.SetRecNo(4);
+    m.Edit();
+    m.MoveDate.SetValue(EncodeDate(2001, 1, 1));
+    m.Post();
+    FStore.Goods().Edit();
+    FStore.Goods().LastDate.SetValue(m.MoveDate.GetValue());
+    FStore.Goods().Post();
+    ASSERT_TRUE(FStore.CanSetCost("12.35"));
+    FStore.EditGoods("1", "Ковбаса", "12.35");
+    EXPECT_EQ(Snapshot(FStore), "1:1|Ковбаса|12.35|0.00|0|0.00 [5 -0.49 0p @12.35=6.06 all]"
+                                " [1 +0.33 0p @12.35=4.08 ] [2 +0.33 0p @12.35=4.08 ]"
+                                " [3 +0.33 0p @12.35=4.08 ] [4 -0.50 0p @12.35=6.18 ]\n");
+    ExpectInvariants(FStore);
+    FStore.Close();
+    FStore.Open(false, "Data");
+    EXPECT_EQ(FStore.RepairedCount(), 0);
+}
+
 TEST_F(StoreTest, EditKeepingThePriceRewritesOnlyTheGoods)
 {
     FStore.InsertGoods("1", "Salt", "1.00", "2.00", "0", "");
@@ -330,18 +416,22 @@ TEST_F(StoreTest, FindsByNameIgnoringCaseAndByCode)
     EXPECT_EQ(FStore.Goods().Code.GetText(), "200");
 }
 
-// The Data folder removed or replaced under a running stock book: every
-// change is refused with the engine's message, nothing of it reaches any
-// file, and the book in memory is as before.
+// The Data folder removed or replaced, or one of its files replaced, under a
+// running stock book: every change is refused with the engine's message
+// before its first write, nothing of it reaches any file, and the book in
+// memory is as before.
 TEST(StoreDataFolderGone, ChangesAreRefusedAndNoFileIsTouched)
 {
     namespace fs = std::filesystem;
     const char* const refused = "Файл данных удален или заменен, изменение не записано";
     struct TCase {
         const char* Name;
-        bool Replace;  // else removed
+        bool Replace;         // else removed
+        const char* OneFile;  // the file replaced, else the whole folder
     };
-    for (const TCase& c : {TCase{"removed", false}, TCase{"replaced", true}}) {
+    for (const TCase& c : {TCase{"removed", false, nullptr}, TCase{"replaced", true, nullptr},
+                           TCase{"store.dat replaced", true, "store.dat"},
+                           TCase{"moves.dat replaced", true, "moves.dat"}}) {
         SCOPED_TRACE(c.Name);
         TProgramFolder folder;
         TRecordingMessages messages;
@@ -350,7 +440,11 @@ TEST(StoreDataFolderGone, ChangesAreRefusedAndNoFileIsTouched)
         store.Open(true, "Data");
         store.InsertGoods("1", "Чай", "2.00", "3.00", "1", "");
         const std::string before = Snapshot(store);
-        if (c.Replace) {
+        if (c.OneFile) {
+            // A copy put in its place, as a restore by hand does.
+            fs::copy_file(data / c.OneFile, data / "copy");
+            fs::rename(data / "copy", data / c.OneFile);
+        } else if (c.Replace) {
             fs::rename(data, old);
             fs::create_directory(data);
             for (const char* name : {"store.dat", "moves.dat"})
