@@ -589,6 +589,73 @@ private slots:
         QCOMPARE(Q(Store.Moves().Weight.GetText()), QString("3.00"));
     }
 
+    // Weighed goods: three receipts of 0.33 at 12.34 are worth 3 x 4.07 =
+    // 12.21, less than 12.34 x 0.99; selling all of it is allowed and takes
+    // all of the value.
+    void weighedGoodsAreSoldToTheLast()
+    {
+        TMainFormStore& w = Open();
+        Key(Qt::Key_Insert);
+        Type("4820");
+        Key(Qt::Key_Tab);
+        Type(QString::fromUtf8("Сир твердий, ваговий"));
+        Key(Qt::Key_Tab);
+        Type("12.34");
+        Key(Qt::Key_Tab);
+        Type("0.33");
+        Key(Qt::Key_Return);
+        for (int i = 0; i < 2; ++i) {
+            Key(Qt::Key_F12);
+            Type("0.33");
+            Key(Qt::Key_Return);
+        }
+        QCOMPARE(w.EditWeight->text(), QString("0.99"));
+        QCOMPARE(w.LbSum->text(), QString("12.21"));
+        Key(Qt::Key_F11);
+        QCOMPARE(Store.GetMode(), smDeduct);
+        Type("0.99");
+        Key(Qt::Key_Return);
+        QVERIFY2(FMessages.Boxes.empty(), FMessages.Boxes.empty() ? "" : FMessages.Boxes[0].Text.c_str());
+        QCOMPARE(Store.GetMode(), smBrowse);
+        QCOMPARE(w.EditWeight->text(), QString("0.00"));
+        QCOMPARE(w.LbSum->text(), QString("0.00"));
+        QCOMPARE(Q(Store.Goods().Sum.GetText()), QString("0.00"));
+        QCOMPARE(w.GridMoves->FilterCount(), 4);
+        QCOMPARE(Q(Store.Moves().Sum.GetText()), QString("12.21"));
+        // Nothing is left to sell.
+        Key(Qt::Key_F11);
+        Type("0.01");
+        Key(Qt::Key_Return);
+        QCOMPARE(FMessages.Boxes.size(), size_t(1));
+        QCOMPARE(Q(FMessages.Boxes[0].Caption), QString("Rest of products"));
+        QCOMPARE(Store.GetMode(), smDeduct);
+    }
+
+    // store.dat replaced while the program runs (a copy put back by hand):
+    // F12 is refused with the engine's message before anything is written.
+    void bookingOnAReplacedFileWritesNothing()
+    {
+        const std::string data = FFolder.path().toStdString() + "/Data/";
+        TMainFormStore& w = Open();
+        SelectCode("11");
+        FEnv->SetContents(data + "copy", FEnv->Contents(data + "store.dat"));
+        QVERIFY(FEnv->RenameFile(data + "copy", data + "store.dat", true));
+        const std::string goods = FEnv->Contents(data + "store.dat");
+        const std::string moves = FEnv->Contents(data + "moves.dat");
+        Key(Qt::Key_F12);
+        Type("1");
+        Key(Qt::Key_Return);
+        QCOMPARE(FMessages.Boxes.size(), size_t(1));
+        QCOMPARE(Q(FMessages.Boxes[0].Caption), QString("Tarnovell - Execution error"));
+        QVERIFY2(Q(FMessages.Boxes[0].Text).startsWith(QString::fromUtf8("Файл данных удален или заменен")),
+                 FMessages.Boxes[0].Text.c_str());
+        QCOMPARE(FEnv->Contents(data + "moves.dat").size(), moves.size());
+        QVERIFY(FEnv->Contents(data + "moves.dat") == moves);
+        QVERIFY(FEnv->Contents(data + "store.dat") == goods);
+        QCOMPARE(Store.GetMode(), smAdd);
+        QCOMPARE(w.GridMoves->FilterCount(), 1);
+    }
+
     void refusedBookingKeepsTheMode_data()
     {
         QTest::addColumn<QString>("code");
