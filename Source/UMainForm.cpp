@@ -902,7 +902,7 @@ void TMainFormStore::RestoreBaseFrom()
     if (restored) {
         ProgOptions().SetLastCopy(folder);
         ShowOneButton(TextTable[SlotRestoreDone] + shown, TextTable[SlotRestoreCaption], MB_ICONINFORMATION);
-    } else {
+    } else if (!Store.RestoreFailureShown()) {
         ShowOneButton(TextTable[SlotRestoreCopyFailed] + shown, TextTable[SlotRestoreCaption], MB_ICONEXCLAMATION);
     }
     SetMode(smBrowse);

@@ -566,6 +566,7 @@ bool OpenAsTables(TFileEnv& env, const std::string& store, const std::string& mo
 
 bool TStore::RestoreBase(const std::string& Folder)
 {
+    FRestoreFailureShown = false;
     Close();
     FinishRestore();
     const std::string hist = ProgramFolder() + "Hist/";
@@ -621,8 +622,10 @@ bool TStore::RestoreBase(const std::string& Folder)
     if (restored)
         return true;
     Open(false, "Data");
-    if (damaged)
+    if (damaged) {
         ShowOneButton(TextTable[SlotRestoredOpenFailed], TextTable[SlotRestoreCaption], MB_ICONSTOP);
+        FRestoreFailureShown = true;
+    }
     return false;
 }
 

@@ -170,6 +170,8 @@ public:
     // open, the former data are put back and opened, the user is told and
     // the result is false.
     bool RestoreBase(const std::string& Folder);
+    // True when the last RestoreBase failed and has told the user why.
+    bool RestoreFailureShown() const { return FRestoreFailureShown; }
     // Finishes a restore from the safety copy cut short by a crash or a
     // failed step: when the working files had taken the safety copy's pair,
     // the data they replaced, kept in Hist/0000-00-00/tmp, become the safety
@@ -191,6 +193,7 @@ private:
     TTableStore FGoods;
     TTableMoves FMoves;
     int FRepaired = 0;
+    bool FRestoreFailureShown = false;
 };
 
 extern TStore Store;

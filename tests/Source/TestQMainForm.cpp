@@ -31,6 +31,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QLibraryInfo>
 #include <QMenuBar>
@@ -921,6 +922,40 @@ private slots:
         QCOMPARE(w.EditCode->text().toStdString(), Store.Goods().Code.GetText());
         QCOMPARE(Store.GetMode(), smBrowse);
         QCOMPARE(ProgOptions().GetLastCopy(), empty.path().toStdString());
+        FWindow.reset();
+        Store.Close();
+        QDir(FFolder.path() + "/Data").removeRecursively();
+    }
+
+    // A copy whose files do not open is not restored: one box says so, and
+    // the data in use stay open.
+    void damagedCopyIsRefusedWithOneBox()
+    {
+        QTemporaryDir copy;
+        Store.Close();
+        Store.SetEnv(nullptr);
+        QDir(FFolder.path() + "/Data").removeRecursively();
+        Store.Open(true, "Data");
+        for (const char* code : {"11", "22"}) Store.InsertGoods(code, "Goods", "1.00", "1.00", "1", "");
+        for (const char* name : {"/store.dat", "/moves.dat"}) {
+            QFile f(copy.path() + name);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("a spreadsheet saved under the name");
+        }
+        ProgOptions().SetLastCopy(copy.path().toStdString());
+        TMainFormStore& w = Open();
+        QTimer::singleShot(0, [] {
+            if (auto* dialog = dynamic_cast<TFolderBrowser*>(QApplication::activeModalWidget()))
+                dialog->OkButton()->click();
+        });
+        w.ActRestoreBase->trigger();
+        QCOMPARE(FMessages.Boxes.size(), size_t(1));
+        QCOMPARE(FMessages.Boxes[0].Text, TextTable[SlotRestoredOpenFailed]);
+        QCOMPARE(Q(FMessages.Boxes[0].Caption), QString("Restoration from a backup"));
+        QCOMPARE(FMessages.Boxes[0].Flags, MB_ICONSTOP);
+        QCOMPARE(GoodsCount(), 2);
+        QCOMPARE(w.GridStore->RowCount(), 3);
+        QCOMPARE(Store.GetMode(), smBrowse);
         FWindow.reset();
         Store.Close();
         QDir(FFolder.path() + "/Data").removeRecursively();
