@@ -24,10 +24,10 @@ struct Operation {
     std::function<void(TStore&)> run;
 };
 
-// Goods 2 ("Pear") is current when an operation starts; it has five
+// Goods 2 ("Pear") is current when an operation starts; it has seven
 // movements and goods 1 and 3 have movements before and after its own. Its
-// receipts, rounded one by one, hold 0.01 more than price x quantity, which
-// the issue of all of it takes along.
+// first receipts, rounded one by one, hold 0.01 more than price x quantity,
+// which the issue of all of it took along; so does a re-pricing.
 const std::vector<Operation>& Operations()
 {
     static const std::vector<Operation> ops = {
@@ -60,6 +60,8 @@ protected:
         store.DeductGoods("0.00", "0", "nothing");
         store.AddGoods("0.05", "0", "");
         store.AddGoods("0.05", "0", "");
+        store.DeductGoods("3.60", "3", "sold out");
+        store.AddGoods("3.60", "3", "");
         store.Close();
     }
 
@@ -116,8 +118,9 @@ TEST_F(StoreCrashTest, StartIsConsistentAndNeedsNoRepair)
     bool repaired = true;
     EXPECT_EQ(Reopened(env, &repaired),
               "1:1|Apple|2.00|10.00|5|20.00 [1 +10.00 5p @2.00=20.00 ]\n"
-              "2:2|Pear|1.10|3.60|3|3.97 [2 +2.00 2p @1.10=2.20 ] [3 +1.50 1p @1.10=1.65 ]"
-              " [5 -0.00 0p @1.10=0.00 nothing] [6 +0.05 0p @1.10=0.06 ] [7 +0.05 0p @1.10=0.06 ]\n"
+              "2:2|Pear|1.10|3.60|3|3.96 [2 +2.00 2p @1.10=2.20 ] [3 +1.50 1p @1.10=1.65 ]"
+              " [5 -0.00 0p @1.10=0.00 nothing] [6 +0.05 0p @1.10=0.06 ] [7 +0.05 0p @1.10=0.06 ]"
+              " [8 -3.60 3p @1.10=3.97 sold out] [9 +3.60 3p @1.10=3.96 ]\n"
               "3:3|Plum|0.30|7.00|1|2.10 [4 +7.00 1p @0.30=2.10 ]\n");
     EXPECT_FALSE(repaired);
 }
@@ -505,6 +508,49 @@ TEST_F(StoreRepairTest, TotalsThatCannotBeFormedAreLeftAlone)
     const std::string before = Snapshot(FStore);
     EXPECT_FALSE(Reopen());
     EXPECT_EQ(Snapshot(FStore), before);
+}
+
+// Files booked while an issue took price x quantity, whatever was on hand:
+// such values stay as they are, and a cut booking of other goods in those
+// files is still mended.
+TEST_F(StoreRepairTest, ValuesOfTheOlderRoundingStayAndOthersAreMended)
+{
+    // 0.50 x 0.03 is 0.02, but the receipts hold 0.03: the older rounding
+    // left 0.01 with nothing on hand.
+    FStore.InsertGoods("1", "Salt", "0.50", "0.01", "0", "");
+    FStore.AddGoods("0.01", "0", "");
+    FStore.AddGoods("0.01", "0", "");
+    FStore.DeductGoods("0.01", "0", "");
+    FStore.DeductGoods("0.02", "0", "");
+    TTableMoves& m = FStore.Moves();
+    TTableStore& g = FStore.Goods();
+    m.Edit();
+    m.Sum.SetValue(1);
+    m.Post();
+    g.Edit();
+    g.Sum.SetValue(1);
+    g.Post();
+    FStore.InsertGoods("2", "Pepper", "3.33", "1.01", "1", "");
+    const std::string old = Snapshot(FStore);
+    ASSERT_EQ(old, "1:1|Salt|0.50|0.00|0|0.01 [1 +0.01 0p @0.50=0.01 ] [2 +0.01 0p @0.50=0.01 ]"
+                   " [3 +0.01 0p @0.50=0.01 ] [4 -0.01 0p @0.50=0.01 ] [5 -0.02 0p @0.50=0.01 ]\n"
+                   "2:2|Pepper|3.33|1.01|1|3.36 [6 +1.01 1p @3.33=3.36 ]\n");
+    EXPECT_FALSE(Reopen());
+    EXPECT_EQ(Snapshot(FStore), old);
+
+    // A receipt of Pepper whose goods record was never written.
+    g.SetIndex(g.IndID.get());
+    g.SetRecNo(1);
+    FStore.AddGoods("0.50", "0", "");
+    g.Edit();
+    g.Weight.SetValue(101);
+    g.Sum.SetValue(336);
+    g.Post();
+    EXPECT_TRUE(Reopen());
+    EXPECT_EQ(Snapshot(FStore), old.substr(0, old.find("\n2:")) +
+                                    "\n2:2|Pepper|3.33|1.51|1|5.03 [6 +1.01 1p @3.33=3.36 ]"
+                                    " [7 +0.50 0p @3.33=1.67 ]\n");
+    EXPECT_FALSE(Reopen());
 }
 
 } // namespace
