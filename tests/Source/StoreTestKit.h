@@ -139,4 +139,13 @@ inline void ExpectInvariants(TStore& store)
     }
 }
 
+// Closes and opens the book on its Data folder again; the files need no
+// mending.
+inline void ExpectReopenedUnmended(TStore& store)
+{
+    store.Close();
+    store.Open(false, "Data");
+    EXPECT_EQ(store.RepairedCount(), 0);
+}
+
 } // namespace tv::testkit

@@ -185,9 +185,7 @@ TEST_P(StockArithmetic, TheValueOnHandFollowsTheModel)
             ++repriced;
         } else {
             what = "reopen";
-            FStore.Close();
-            FStore.Open(false, "Data");
-            EXPECT_EQ(FStore.RepairedCount(), 0);
+            ExpectReopenedUnmended(FStore);
         }
         SCOPED_TRACE("step " + std::to_string(step) + ": " + what);
         ExpectAsModel();

@@ -278,9 +278,7 @@ TEST_F(StoreTest, WeighedGoodsAreSoldToTheLastHundredth)
         EXPECT_EQ(g.Weight.GetText() + " " + g.Sum.GetText(), r.left);
         EXPECT_FALSE(store.CanDeduct("0.01", "0") && g.Weight.GetValue() == 0);
         ExpectInvariants(store);
-        store.Close();
-        store.Open(false, "Data");
-        EXPECT_EQ(store.RepairedCount(), 0);
+        ExpectReopenedUnmended(store);
     }
 }
 
@@ -314,9 +312,7 @@ TEST_F(StoreTest, RepricingValuesTheMovementsInTheOrderBooked)
                                 " [1 +0.33 0p @12.35=4.08 ] [2 +0.33 0p @12.35=4.08 ]"
                                 " [3 +0.33 0p @12.35=4.08 ] [4 -0.50 0p @12.35=6.18 ]\n");
     ExpectInvariants(FStore);
-    FStore.Close();
-    FStore.Open(false, "Data");
-    EXPECT_EQ(FStore.RepairedCount(), 0);
+    ExpectReopenedUnmended(FStore);
 }
 
 TEST_F(StoreTest, EditKeepingThePriceRewritesOnlyTheGoods)
