@@ -944,11 +944,16 @@ private slots:
         }
         ProgOptions().SetLastCopy(copy.path().toStdString());
         TMainFormStore& w = Open();
+        // File, Restore... with the mouse; the folder dialog starts at the copy.
+        const QRect file = w.menuBar()->actionGeometry(w.MenuFile->menuAction());
+        QTest::mouseClick(w.menuBar(), Qt::LeftButton, {}, file.center());
+        QTRY_VERIFY(w.MenuFile->isVisible());
         QTimer::singleShot(0, [] {
             if (auto* dialog = dynamic_cast<TFolderBrowser*>(QApplication::activeModalWidget()))
                 dialog->OkButton()->click();
         });
-        w.ActRestoreBase->trigger();
+        QTest::mouseClick(w.MenuFile, Qt::LeftButton, {}, w.MenuFile->actionGeometry(w.ActRestoreBase).center());
+        QTRY_VERIFY(!w.MenuFile->isVisible());
         QCOMPARE(FMessages.Boxes.size(), size_t(1));
         QCOMPARE(FMessages.Boxes[0].Text, TextTable[SlotRestoredOpenFailed]);
         QCOMPARE(Q(FMessages.Boxes[0].Caption), QString("Restoration from a backup"));
