@@ -2,9 +2,9 @@
 // Bringing the two stock tables back in line after a stock operation was cut
 // short (power loss, a write that failed). Each record write is whole on its
 // own, and the operations write in an order whose every prefix is mended
-// here: goods totals, movement prices and the last date (that of the
-// movement booked last, so that a clock set back is no fault) follow from
-// the movements, goods left without any movement by a cut insert are
+// here: goods totals, movement prices and values (UStockValue) and the last
+// date (that of the movement booked last, so that a clock set back is no
+// fault) follow from the movements, goods left without any movement by a cut insert are
 // removed, and movements of a deleted goods record are removed.
 
 namespace tv {
