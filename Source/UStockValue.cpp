@@ -51,13 +51,12 @@ std::vector<TValuedMove> ReadMovesOf(TTableMoves& Moves, int32_t GoodsID)
     return list;
 }
 
-int RepriceMovesOf(TTableMoves& Moves, int32_t GoodsID, uint32_t Price)
+int RewriteMoves(TTableMoves& Moves, const std::vector<TValuedMove>& List, uint32_t Price)
 {
-    std::vector<TValuedMove> valued = ReadMovesOf(Moves, GoodsID);
-    ValueMoves(valued, Price);
     int written = 0;
     // Neither price nor value is a key of IndSD: record numbers stay.
-    for (const TValuedMove& m : valued) {
+    Moves.SetIndex(Moves.IndSD.get());
+    for (const TValuedMove& m : List) {
         Moves.SetRecNo(m.RecNo);
         if (Moves.Cost.GetValue() == Price && Moves.Sum.GetValue() == m.Sum)
             continue;
@@ -73,6 +72,13 @@ int RepriceMovesOf(TTableMoves& Moves, int32_t GoodsID, uint32_t Price)
         ++written;
     }
     return written;
+}
+
+int RepriceMovesOf(TTableMoves& Moves, int32_t GoodsID, uint32_t Price)
+{
+    std::vector<TValuedMove> valued = ReadMovesOf(Moves, GoodsID);
+    ValueMoves(valued, Price);
+    return RewriteMoves(Moves, valued, Price);
 }
 
 } // namespace tv

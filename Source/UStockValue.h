@@ -34,10 +34,14 @@ uint32_t ValueMoves(std::vector<TValuedMove>& Moves, uint32_t Price);
 // The movements of the goods, read through IndSD, which it selects.
 std::vector<TValuedMove> ReadMovesOf(TTableMoves& Moves, int32_t GoodsID);
 
+// Gives each listed movement Price and its Sum, rewriting in the list's order
+// those that differ; returns how many it rewrote. A failed write raises with
+// the table in browse state.
+int RewriteMoves(TTableMoves& Moves, const std::vector<TValuedMove>& List, uint32_t Price);
+
 // Values the goods' movements at Price and rewrites, in the order of their
 // numbers, those whose price or value differ; returns how many it rewrote.
-// Nothing is written when the values do not fit (EIntOverflow). A failed
-// write raises with the table in browse state.
+// Nothing is written when the values do not fit (EIntOverflow).
 int RepriceMovesOf(TTableMoves& Moves, int32_t GoodsID, uint32_t Price);
 
 } // namespace tv

@@ -304,6 +304,8 @@ void TStore::EditGoods(const std::string& ACode, const std::string& AName,
     const uint32_t newCost = FGoods.Cost.GetValue();
     if (newCost == oldCost)
         return;
+    // As stored, to be put back should a write fail.
+    const std::vector<TValuedMove> moves = ReadMovesOf(FMoves, goodsID);
 
     try {
         RepriceMovesOf(FMoves, goodsID, newCost);
@@ -316,7 +318,7 @@ void TStore::EditGoods(const std::string& ACode, const std::string& AName,
             FGoods.Edit();
             FGoods.Fields()->SetRecord(old.data());
             FGoods.Post();
-            RepriceMovesOf(FMoves, goodsID, oldCost);
+            RewriteMoves(FMoves, moves, oldCost);
         } catch (...) {
             // The repair at the next open completes whichever price the
             // goods record holds.

@@ -118,8 +118,9 @@ public:
     void DeductGoods(const std::string& AQuantity, const std::string& APackages,
                      const std::string& ANote);
     // Code, name and price; a new price values every movement again, in the
-    // order they were booked, and so the value on hand. A running total leaving 32 bits refuses the edit before
-    // anything is written.
+    // order they were booked, and so the value on hand. A running total
+    // leaving 32 bits refuses the edit before anything is written; a failed
+    // write puts the goods and its movements back as they were.
     void EditGoods(const std::string& ACode, const std::string& AName,
                    const std::string& APrice);
     // Removes the goods and its movements. Once the goods record is gone the

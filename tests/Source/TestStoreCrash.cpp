@@ -537,6 +537,17 @@ TEST_F(StoreRepairTest, ValuesOfTheOlderRoundingStayAndOthersAreMended)
                    "2:2|Pepper|3.33|1.01|1|3.36 [6 +1.01 1p @3.33=3.36 ]\n");
     EXPECT_FALSE(Reopen());
     EXPECT_EQ(Snapshot(FStore), old);
+    // A new price whose second movement fails to be written puts back the
+    // values as they were, not as the new rounding gives them.
+    for (const int fails : {2, 5, 6}) {
+        SCOPED_TRACE("write " + std::to_string(fails) + " fails");
+        FStore.Goods().SetIndex(FStore.Goods().IndID.get());
+        FStore.Goods().SetRecNo(0);
+        FEnv.FailWrite(fails);
+        EXPECT_THROW(FStore.EditGoods("1", "Salt", "0.60"), Exception);
+        EXPECT_EQ(Snapshot(FStore), old);
+        EXPECT_FALSE(Reopen());
+    }
 
     // A receipt of Pepper whose goods record was never written.
     g.SetIndex(g.IndID.get());
