@@ -1,7 +1,6 @@
 #include "UStockValue.h"
 
 #include "UChecked.h"
-#include "UDateTime.h"
 #include "UMoneyFld.h"
 #include "UStoreData.h"
 
@@ -44,7 +43,7 @@ std::vector<TValuedMove> ReadMovesOf(TTableMoves& Moves, int32_t GoodsID)
 {
     std::vector<TValuedMove> list;
     Moves.SetIndex(Moves.IndSD.get());
-    Moves.FindKey({TVariant(GoodsID), TVariant::DateTime(EncodeDate(1, 1, 1))});
+    Moves.FindKey(TTableMoves::GoodsLowKey(GoodsID));
     for (; !Moves.Eof() && Moves.IDStore.GetValue() == GoodsID; Moves.Next())
         list.push_back({Moves.ID.GetValue(), Moves.Direction.GetValue(), Moves.Weight.GetValue(),
                         Moves.Sum.GetValue(), Moves.GetRecNo()});

@@ -55,11 +55,6 @@ int32_t StrToInt(const std::string& text)
     return static_cast<int32_t>(value);
 }
 
-std::vector<TVariant> GoodsLowKey(int32_t goodsID)
-{
-    return {TVariant(goodsID), TVariant::DateTime(EncodeDate(1, 1, 1))};
-}
-
 // Leaves a table that a failed step left editing in browse state.
 void CancelEditing(TTable& table)
 {
@@ -129,6 +124,11 @@ TTableMoves::~TTableMoves()
 {
     if (GetState() != tsClosed)
         Close();
+}
+
+std::vector<TVariant> TTableMoves::GoodsLowKey(int32_t GoodsID)
+{
+    return {TVariant(GoodsID), TVariant::DateTime(EncodeDate(1, 1, 1))};
 }
 
 void TTableMoves::Open(bool CreateIfMissing)
@@ -338,7 +338,7 @@ void TStore::DeleteGoods()
     // The goods record goes first: from then on the history is only orphans.
     FGoods.Delete();
     try {
-        FMoves.FindKey(GoodsLowKey(goodsID));
+        FMoves.FindKey(TTableMoves::GoodsLowKey(goodsID));
         while (!FMoves.Eof() && FMoves.IDStore.GetValue() == goodsID && FMoves.RecordCount() > 0)
             FMoves.Delete();
     } catch (...) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "UBaseFld.h"
 #include "UFields.h"
@@ -52,6 +53,8 @@ public:
 
     // Opens the file, adds IndID and IndSD, selects IndSD and goes first.
     void Open(bool CreateIfMissing) override;
+    // The IndSD key at which the goods' movements begin.
+    static std::vector<TVariant> GoodsLowKey(int32_t GoodsID);
 
     TIntegerField ID;
     TIntegerField IDStore;

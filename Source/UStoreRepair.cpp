@@ -44,11 +44,6 @@ void Post(TTable& table)
     }
 }
 
-std::vector<TVariant> LowKey(int32_t goodsID)
-{
-    return {TVariant(goodsID), TVariant::DateTime(EncodeDate(1, 1, 1))};
-}
-
 // The current movement and those after it of the same goods; the table is
 // left after them.
 void ReadMovesOf(TTableMoves& moves, int32_t goodsID, std::vector<TMove>& list)
@@ -62,7 +57,7 @@ void ReadMovesOf(TTableMoves& moves, int32_t goodsID, std::vector<TMove>& list)
 std::vector<TMove> MovesOf(TTableMoves& moves, int32_t goodsID)
 {
     std::vector<TMove> list;
-    moves.FindKey(LowKey(goodsID));
+    moves.FindKey(TTableMoves::GoodsLowKey(goodsID));
     ReadMovesOf(moves, goodsID, list);
     return list;
 }
@@ -263,7 +258,7 @@ int Mend(TTableStore& Goods, TTableMoves& Moves)
     const int32_t goodsID = *affected.begin();
     // Movements of goods that are gone: a deletion cut after its goods record.
     if (target < 0) {
-        Moves.FindKey(LowKey(goodsID));
+        Moves.FindKey(TTableMoves::GoodsLowKey(goodsID));
         while (!Moves.Eof() && Moves.IDStore.GetValue() == goodsID && Moves.RecordCount() > 0) {
             Moves.Delete();
             ++repaired;
