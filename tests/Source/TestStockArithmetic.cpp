@@ -197,6 +197,9 @@ TEST_P(StockArithmetic, TheValueOnHandFollowsTheModel)
     EXPECT_GT(repriced, 10);
 }
 
-INSTANTIATE_TEST_SUITE_P(Seeds, StockArithmetic, ::testing::Values(1u, 2u, 3u, 25u, 2026u));
+INSTANTIATE_TEST_SUITE_P(Seeds, StockArithmetic, ::testing::Values(1u, 2u, 3u, 25u, 2026u),
+                         [](const ::testing::TestParamInfo<unsigned>& info) {
+                             return "seed" + std::to_string(info.param);
+                         });
 
 } // namespace
