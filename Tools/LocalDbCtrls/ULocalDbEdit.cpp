@@ -5,12 +5,25 @@
 
 namespace tv {
 
-TLocalDbEdit::TLocalDbEdit(QWidget* Owner) : QLineEdit(Owner) {}
+// A left-aligned text set from outside shows from its start, not from the
+// end where the line edit puts its cursor. The line edit reports a user's
+// edit just before the change.
+TLocalDbEdit::TLocalDbEdit(QWidget* Owner) : QLineEdit(Owner)
+{
+    connect(this, &QLineEdit::textEdited, this, [this] { FEdited = true; });
+    connect(this, &QLineEdit::textChanged, this, [this] {
+        if (!FEdited && !(alignment() & Qt::AlignRight)) setCursorPosition(0);
+        FEdited = false;
+    });
+}
 
 // A pop-up menu opened over the edit hands the focus back when it closes;
-// that is no new gain of focus.
+// that is no new gain of focus. Tabbing in selects the text from its end
+// back to the start, so that the start of a left-aligned text stays in view.
 void TLocalDbEdit::focusInEvent(QFocusEvent* Event) {
     QLineEdit::focusInEvent(Event);
+    if (!(alignment() & Qt::AlignRight) && hasSelectedText() && selectedText() == text())
+        setSelection(text().size(), -text().size());
     if (Event->reason() != Qt::PopupFocusReason)
         emit OnEnter();
 }

@@ -173,6 +173,7 @@ private slots:
         std::unique_ptr<TLocalDbEdit> edit(Make(kind, nullptr));
         edit->setText(QStringLiteral("12"));
         QGuiApplication::clipboard()->setText(clip);
+        QTest::keyClick(edit.get(), Qt::Key_End);
         QTest::keyClick(edit.get(), Qt::Key_V, Qt::ControlModifier);
         QCOMPARE(edit->text(), want);
         QCOMPARE(edit->cursorPosition(), int(want.size()));
