@@ -39,6 +39,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFontMetrics>
+#include <QRawFont>
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QPainter>
@@ -65,6 +66,11 @@ std::string EditedText(const QLineEdit* edit, const TField& field)
     const std::string shown = field.GetText();
     return edit->text() == QString::fromStdString(shown) ? shown : Trimmed(edit->text());
 }
+
+// The goods grid stands right of the entry panel; the movements grid is as
+// wide as its edits.
+constexpr int GridStoreLeft = 270;
+constexpr int GridMovesWidth = 248;
 
 const QKeySequence KeyEsc(Qt::Key_Escape);
 const QKeySequence KeyDel(Qt::Key_Delete);
@@ -323,18 +329,72 @@ void TMainFormStore::SaveLayout()
 
 namespace {
 
+bool Upright(const QRawFont& face)
+{
+    const QString style = face.styleName();
+    return !style.contains("Italic", Qt::CaseInsensitive) && !style.contains("Oblique", Qt::CaseInsensitive);
+}
+
+// The window's family is about a sixth wider in digits than the face the
+// column widths were made for; a condensed face of the same family brings
+// dates and amounts back into them. Only a face the machine has and draws
+// upright is taken: a condensed stretch alone can be answered with an
+// oblique file. Without such a face the window's face is drawn narrower,
+// the same file; failing that the window's font stays.
 QFont GridFont(const QFont& Base)
 {
-    // The window's family is about a sixth wider in digits than the face the
-    // column widths were made for; a condensed face of the same family
-    // brings dates and amounts back into them. Without it the window's font
-    // stays.
-    QFont f = Base;
-    QStringList families = {"DejaVu Sans Condensed"};
-    families += Base.families();
-    f.setFamilies(families);
-    f.setStretch(QFont::SemiCondensed);
-    return f;
+    const QRawFont window = QRawFont::fromFont(Base);
+    const QString family = window.familyName();
+    for (const char* kind : {" Condensed", " Narrow"}) {
+        QFont f = Base;
+        f.setFamilies(QStringList{family + kind} + Base.families());
+        const QRawFont drawn = QRawFont::fromFont(f);
+        if (drawn.familyName() == family + kind && Upright(drawn)) return f;
+    }
+    QFont narrower = Base;
+    narrower.setFamilies({family});
+    narrower.setStyleName(window.styleName());
+    narrower.setStretch(QFont::SemiCondensed);
+    const QRawFont drawn = QRawFont::fromFont(narrower);
+    if (Upright(window) && drawn.familyName() == family && drawn.styleName() == window.styleName())
+        return narrower;
+    return Base;
+}
+
+// The text with each 9 as the font's widest digit.
+int WidestAdvance(const QFontMetrics& metrics, const QString& text)
+{
+    QChar widest = '0';
+    for (char d = '1'; d <= '9'; ++d)
+        if (metrics.horizontalAdvance(QChar(d)) > metrics.horizontalAdvance(widest)) widest = QChar(d);
+    QString t = text;
+    t.replace('9', widest);
+    return metrics.horizontalAdvance(t);
+}
+
+// First-start widths: each column holds the longest value it shows and its
+// caption (a cell's text stands 2 pixels in from the left, 1 from the right;
+// a caption 3 from either side); the column without a sample takes what the
+// grid's width leaves.
+std::vector<int> FirstWidths(const TDataGrid& grid, int gridWidth, std::initializer_list<const char*> samples)
+{
+    const QFontMetrics metrics(grid.font());
+    std::vector<int> widths;
+    int rest = -1, used = 0, column = 0;
+    for (const char* sample : samples) {
+        const QString caption = grid.model()->headerData(column++, Qt::Horizontal).toString();
+        if (!sample) {
+            rest = static_cast<int>(widths.size());
+            widths.push_back(0);
+            continue;
+        }
+        int w = metrics.horizontalAdvance(caption) + 5;
+        for (const QString& text : QString(sample).split('|')) w = std::max(w, WidestAdvance(metrics, text) + 3);
+        widths.push_back(w);
+        used += w + 1;
+    }
+    if (rest >= 0) widths[rest] = std::max(TDataGrid::MinColumnWidth(), grid.SectionsRoom(gridWidth) - used - 1);
+    return widths;
 }
 
 } // namespace
@@ -404,34 +464,36 @@ void TMainFormStore::CreateGrids()
     TTableStore& g = Store.Goods();
     TProgOptions& o = ProgOptions();
     const QFont cells = GridFont(font());
-    // Until the user has left widths of his own, a default narrower than a
-    // date or a six-digit amount in the grids' font would cut every value
-    // of the column. Stored widths come back as they were left.
-    const bool firstStart = o.GetWidth() == 0;
-    const QFontMetrics metrics(cells);
-    const int dateWidth = firstStart ? metrics.horizontalAdvance("00.00.0000") + 8 : 0;
-    const int moneyWidth = firstStart ? metrics.horizontalAdvance("000'000.00") + 8 : 0;
-    auto dates = [dateWidth](int width) { return std::max(width, dateWidth); };
-    auto money = [moneyWidth](int width) { return std::max(width, moneyWidth); };
     using enum TAlignment;
     GridStore = new TDataGrid(Client,
                               {MakeDataGridColumn(1, taLeftJustify, o.GetStoreCodeWidth(), TextTable[SlotColCode],
                                                   g.IndCode.get(), true),
                                MakeDataGridColumn(2, taLeftJustify, o.GetStoreNameWidth(), TextTable[SlotColName],
                                                   g.IndName.get(), true),
-                               MakeDataGridColumn(5, taRightJustify, money(o.GetStoreCostWidth()), TextTable[SlotColPrice],
+                               MakeDataGridColumn(5, taRightJustify, o.GetStoreCostWidth(), TextTable[SlotColPrice],
                                                   g.IndCost.get(), false),
-                               MakeDataGridColumn(7, taCenter, dates(o.GetStoreDateWidth()), TextTable[SlotColDate],
+                               MakeDataGridColumn(7, taCenter, o.GetStoreDateWidth(), TextTable[SlotColDate],
                                                   g.IndDate.get(), false),
-                               MakeDataGridColumn(4, taRightJustify, money(o.GetStoreWeightWidth()), TextTable[SlotColQuantity],
+                               MakeDataGridColumn(4, taRightJustify, o.GetStoreWeightWidth(), TextTable[SlotColQuantity],
                                                   g.IndWeight.get(), false),
                                MakeDataGridColumn(3, taRightJustify, o.GetStoreCountPWidth(), TextTable[SlotColPacks],
                                                   g.IndPock.get(), false),
-                               MakeDataGridColumn(6, taRightJustify, money(o.GetStoreSumWidth()), TextTable[SlotColCost],
+                               MakeDataGridColumn(6, taRightJustify, o.GetStoreSumWidth(), TextTable[SlotColCost],
                                                   g.IndSum.get(), false)},
                               &g);
     GridStore->setObjectName("GridStore");
     GridStore->setFont(cells);
+    // Until the user has left widths of his own, every column holds what a
+    // store's goods show: 8-digit codes, prices and quantities to
+    // 99'999.99, values to 9'999'999.99, 5-digit packs, dates in either
+    // form. Stored widths come back as they were left.
+    const bool firstStart = o.GetWidth() == 0;
+    const char* const date = "99.99.9999|99/99/9999";
+    const char* const amount = "99'999.99";
+    const char* const value = "9'999'999.99";
+    if (firstStart)
+        GridStore->SetColumnWidths(
+            FirstWidths(*GridStore, width() - GridStoreLeft, {"99999999", nullptr, amount, date, amount, "99999", value}));
     GridStore->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(GridStore, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& pos) { PopupMenu->popup(GridStore->viewport()->mapToGlobal(pos)); });
@@ -447,7 +509,7 @@ void TMainFormStore::CreateGrids()
     TTableMoves& m = Store.Moves();
     GridMoves = new TFilteredDataGrid(
         Client,
-        {MakeDataGridColumn(2, taCenter, dates(o.GetMovesDateWidth()), TextTable[SlotColDate], nullptr, false),
+        {MakeDataGridColumn(2, taCenter, o.GetMovesDateWidth(), TextTable[SlotColDate], nullptr, false),
          MakeDataGridColumn(3, taCenter, o.GetMovesMoveWidth(), TextTable[SlotColMove], nullptr, false),
          MakeDataGridColumn(5, taRightJustify, o.GetMovesWeightWidth(), TextTable[SlotColQuantity], nullptr, false),
          MakeDataGridColumn(4, taRightJustify, o.GetMovesCountPWidth(), TextTable[SlotColPacks], nullptr, false),
@@ -455,6 +517,8 @@ void TMainFormStore::CreateGrids()
         &m);
     GridMoves->setObjectName("GridMoves");
     GridMoves->setFont(cells);
+    if (firstStart)
+        GridMoves->SetColumnWidths(FirstWidths(*GridMoves, GridMovesWidth, {date, nullptr, amount, "99999", value}));
     connect(GridMoves, &TDataGrid::OnSelectCell, this,
             [this](int col, int row, bool& can) { GridMovesSelectCell(col, row, can); });
 
@@ -477,9 +541,9 @@ void TMainFormStore::PlaceAnchored()
     StatusBar->setGeometry(0, ch - statusHeight, cw, statusHeight);
     PlaceEntryControls(Client, true);
     for (TNbLabel* l : {LbMoveNote, LbSumTitle, LbSum}) l->SetPanelEdge(GridStore);
-    GridStore->setGeometry(270, 0, std::max(0, cw - 270), std::max(0, ch - statusHeight));
+    GridStore->setGeometry(GridStoreLeft, 0, std::max(0, cw - GridStoreLeft), std::max(0, ch - statusHeight));
     const int movesTop = LbMoves->y() + LbMoves->height() + 1;
-    GridMoves->setGeometry(LbMoves->x() - 1, movesTop, 248,
+    GridMoves->setGeometry(LbMoves->x() - 1, movesTop, GridMovesWidth,
                            std::max(0, LbMoveNote->y() - LbMoves->y() - LbMoves->height() - 2));
     FitStatusPanels();
 }

@@ -148,6 +148,21 @@ void TDataGrid::UpdateSizes()
                     2 * frameWidth());
 }
 
+int TDataGrid::SectionsRoom(int GridWidth) const
+{
+    return GridWidth - 2 * frameWidth() - 11 * FFixedCols -
+           style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+}
+
+void TDataGrid::SetColumnWidths(const std::vector<int>& Widths)
+{
+    if (static_cast<int>(Widths.size()) != DataColumnCount())
+        throw ERangeError();
+    for (size_t i = 0; i < Widths.size(); ++i)
+        FHeader->resizeSection(static_cast<int>(i), std::max(Widths[i], MinColumnWidth() - 1) + 1);
+    FHeader->CreateChanger();
+}
+
 void TDataGrid::Reload()
 {
     UpdateRowCount();

@@ -71,6 +71,11 @@ public:
     // the tint for even ones.
     QColor RowColor(int Row) const;
     static int MinColumnWidth() { return 12; }
+    // What the sections share of a grid GridWidth pixels wide: its frame, the
+    // marker column and the scroll bar taken off.
+    int SectionsRoom(int GridWidth) const;
+    // New widths of the data columns, the base of later spreading.
+    void SetColumnWidths(const std::vector<int>& Widths);
     // Repaints the area below the header.
     void InvalidateData();
     // Repaints the strip of grid columns First..Last below the header.

@@ -1,0 +1,112 @@
+#pragma once
+// The font set-ups of a store's machines, each written as a private
+// fontconfig file: one family's files alone, which fontconfig gives for the
+// window's and the printed list's families and for any it does not have.
+// RunUnderFontSetups runs a test program once per set-up, so that no test
+// measures the build machine's fonts.
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <vector>
+
+extern char** environ;
+
+namespace tv::testkit {
+
+struct TFontSetup {
+    const char* Name;
+    const char* Face;    // the family fontconfig answers every request with
+    const char* Folder;  // where the package puts its files
+};
+
+inline const TFontSetup FontSetups[] = {
+    {"urw", "Nimbus Sans", "/usr/share/fonts/opentype/urw-base35"},
+    {"cantarell", "Cantarell", "/usr/share/fonts/opentype/cantarell"},
+    {"liberation", "Liberation Sans", "/usr/share/fonts/truetype/liberation"},
+    {"dejavu", "DejaVu Sans", "/usr/share/fonts/truetype/dejavu"},
+};
+
+inline const TFontSetup* FindFontSetup(const char* name)
+{
+    for (const TFontSetup& setup : FontSetups)
+        if (std::strcmp(setup.Name, name) == 0) return &setup;
+    return nullptr;
+}
+
+// Writes dir/fonts.conf for the set-up, its cache in dir; the answer is the
+// file's path, empty when it could not be written.
+inline QString WriteFontSetup(const QString& dir, const TFontSetup& setup)
+{
+    const QString conf = dir + "/fonts.conf";
+    QFile out(conf);
+    if (!out.open(QIODevice::WriteOnly)) return {};
+    QString text = QString("<?xml version=\"1.0\"?>\n<fontconfig>\n  <dir>%1</dir>\n  <cachedir>%2/cache</cachedir>\n"
+                           "  <match target=\"pattern\"><edit name=\"family\" mode=\"append_last\">"
+                           "<string>sans-serif</string></edit></match>\n")
+                       .arg(setup.Folder, dir);
+    for (const char* family : {"Tahoma", "Arial", "sans-serif"})
+        text += QString("  <alias><family>%1</family><prefer><family>%2</family></prefer></alias>\n")
+                    .arg(family, setup.Face);
+    text += "</fontconfig>\n";
+    out.write(text.toUtf8());
+    return out.error() == QFile::NoError ? conf : QString();
+}
+
+// The set-up of this run of RunUnderFontSetups.
+inline const TFontSetup* CurrentFontSetup()
+{
+    return FindFontSetup(qgetenv("TV_FONT_SETUP").constData());
+}
+
+// Without "--font-setup NAME" the program runs itself once per set-up with
+// the same arguments and fails when one run fails; with it, FONTCONFIG_FILE
+// names the set-up and run gets the arguments less those two.
+inline int RunUnderFontSetups(int argc, char** argv, const std::function<int(int, char**)>& run)
+{
+    if (argc >= 3 && std::strcmp(argv[1], "--font-setup") == 0) {
+        const TFontSetup* setup = FindFontSetup(argv[2]);
+        if (!setup) return 3;
+        if (!QFileInfo(QString(setup->Folder)).isDir()) {
+            std::fprintf(stderr, "%s is missing: scripts/install-deps.sh installs it\n", setup->Folder);
+            return 4;
+        }
+        QTemporaryDir dir;
+        const QString conf = WriteFontSetup(dir.path(), *setup);
+        if (!dir.isValid() || conf.isEmpty()) return 5;
+        qputenv("FONTCONFIG_FILE", conf.toLocal8Bit());
+        qputenv("TV_FONT_SETUP", setup->Name);
+        std::vector<char*> rest{argv[0]};
+        rest.insert(rest.end(), argv + 3, argv + argc);
+        rest.push_back(nullptr);
+        return run(static_cast<int>(rest.size()) - 1, rest.data());
+    }
+    int failed = 0;
+    for (const TFontSetup& setup : FontSetups) {
+        std::vector<char*> args{argv[0], const_cast<char*>("--font-setup"), const_cast<char*>(setup.Name)};
+        args.insert(args.end(), argv + 1, argv + argc);
+        args.push_back(nullptr);
+        std::printf("********* Font set-up %s *********\n", setup.Name);
+        std::fflush(stdout);
+        pid_t child = 0;
+        int status = 0;
+        if (posix_spawn(&child, "/proc/self/exe", nullptr, nullptr, args.data(), environ) != 0 ||
+            waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+            std::printf("FAIL!  : font set-up %s\n", setup.Name);
+            ++failed;
+        }
+    }
+    return failed;
+}
+
+} // namespace tv::testkit
