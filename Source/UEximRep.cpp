@@ -418,6 +418,7 @@ void TListReport::Execute()
 {
     const auto& texts = ReportTexts(*this);
     TPrintManager& pm = PrintManager();
+    pm.ChooseDevice();
     auto* const pdf = dynamic_cast<TPdfFileDevice*>(&pm.Device());
     std::string path;
     if (pdf) {

@@ -1,7 +1,8 @@
 #include "UPaintPrintDevice.h"
 
+#include "USystemPrinters.h"
+
 #include <QPagedPaintDevice>
-#include <QPrinterInfo>
 
 namespace tv {
 
@@ -17,7 +18,7 @@ TPaintPrintDevice::TPaintPrintDevice()
 
 TPaintPrintDevice::~TPaintPrintDevice() = default;
 
-bool TPaintPrintDevice::HasPrinters() const { return !QPrinterInfo::availablePrinters().isEmpty(); }
+bool TPaintPrintDevice::HasPrinters() const { return !SystemPrinters().Names().isEmpty(); }
 
 void TPaintPrintDevice::PageSize(int32_t& width, int32_t& height)
 {

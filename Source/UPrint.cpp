@@ -66,6 +66,12 @@ void TPrintManager::SetDevice(TPrintDevice& device)
     ReadPrinterMetrics();
 }
 
+void TPrintManager::ChooseDevice()
+{
+    if (FChoose)
+        SetDevice(FChoose());
+}
+
 void TPrintManager::BeginReport(const std::string& title)
 {
     AbortReport();
@@ -216,13 +222,20 @@ void TPrintManager::PrintCells(std::span<const std::string_view> texts, int32_t 
 namespace {
 
 TPrintManager* ReplacedManager = nullptr;
+bool FileChosen = false;  // the printer set-up chose file output
 
+TPrintDevice& ChosenDevice()
+{
+    if (!FileChosen && PrinterDevice().SelectPrinter())
+        return PrinterDevice();
+    return PdfFileDevice();
+}
 
 TPrintManager& ProgramManager()
 {
-    static TPrintManager manager(PrinterDevice().HasPrinters()
-                                     ? static_cast<TPrintDevice&>(PrinterDevice())
-                                     : PdfFileDevice());
+    static TPrintManager manager(ChosenDevice());
+    static const bool choosing = (manager.SetDeviceChoice(ChosenDevice), true);
+    (void)choosing;
     return manager;
 }
 
@@ -255,15 +268,16 @@ TPrintManager* SetPrintManager(TPrintManager* manager)
 
 bool PrinterSetup(QWidget* parent)
 {
-    QPrinter& printer = PrinterDevice().Printer();
+    TPrinterDevice& device = PrinterDevice();
+    device.SelectPrinter();
+    QPrinter& printer = device.Printer();
     QPrintDialog dialog(&printer, parent);
     if (dialog.exec() != QDialog::Accepted)
         return false;
-    TPdfFileDevice& pdf = PdfFileDevice();
-    pdf.SetPageLayout(printer.pageLayout());
-    const bool toFile = printer.outputFormat() == QPrinter::PdfFormat ||
-                        !PrinterDevice().HasPrinters();
-    ProgramManager().SetDevice(toFile ? static_cast<TPrintDevice&>(pdf) : PrinterDevice());
+    PdfFileDevice().SetPageLayout(printer.pageLayout());
+    device.KeepChosenPrinter();
+    FileChosen = printer.outputFormat() == QPrinter::PdfFormat;
+    ProgramManager().SetDevice(ChosenDevice());
     return true;
 }
 

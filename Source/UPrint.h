@@ -4,11 +4,12 @@
 // and a bold footer row, and "(page n of m)" at the foot of every page with
 // the page count known before the first row. It draws on a TPrintDevice: the
 // program's is the system printer, or a PDF file where there is none or the
-// printer set-up chose file output.
+// printer set-up chose file output, chosen as each report starts.
 
 #include "UPrintLayout.h"
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -85,6 +86,11 @@ public:
     // Prints on the device from now on and reads its metrics; a report
     // still open is aborted. The device must outlive the manager.
     void SetDevice(TPrintDevice& device);
+    // How a report's device is chosen from what the system has when it
+    // starts; without it the device stays the one set.
+    void SetDeviceChoice(std::function<TPrintDevice&()> choose) { FChoose = std::move(choose); }
+    // Before a report: the device chosen now takes the manager (SetDevice).
+    void ChooseDevice();
     TPrintDevice& Device() const { return *FDevice; }
     // Page geometry and line heights of the current printer.
     void ReadPrinterMetrics();
@@ -109,6 +115,7 @@ protected:
 
 private:
     TPrintDevice* FDevice;
+    std::function<TPrintDevice&()> FChoose;
     std::string FTitle;
     int32_t FRightEdge = 0;
     int32_t FPageHeight = 0;
@@ -137,9 +144,10 @@ class TPdfFileDevice;
 TPrinterDevice& PrinterDevice();
 TPdfFileDevice& PdfFileDevice();
 
-// The program's print manager: the one on the printer, or on the PDF file
-// where the system has no printer or the set-up chose file output; or the
-// one SetPrintManager put in its place (tests print on their own device).
+// The program's print manager: each report goes to the system's printer
+// while it has one, to the PDF file where it has none or the set-up chose
+// file output; or the one SetPrintManager put in its place (tests print on
+// their own device).
 TPrintManager& PrintManager();
 // Returns the manager set before; null puts back the program's own.
 TPrintManager* SetPrintManager(TPrintManager* manager);

@@ -1,6 +1,7 @@
 #include "UPrinterDevice.h"
 
 #include "UException.h"
+#include "USystemPrinters.h"
 #include "UTextConst.h"
 
 namespace tv {
@@ -12,9 +13,31 @@ TPrinterDevice::~TPrinterDevice() { AbortDoc(); }
 void TPrinterDevice::RaiseRefused()
 {
     std::string text = TextTable[SlotPrinterInitError];
-    if (const QString name = FPrinter.printerName(); !name.isEmpty())
-        text += "\r\n" + name.toStdString();
+    if (!FName.isEmpty())
+        text += "\r\n" + FName.toStdString();
     throw Exception(text);
+}
+
+bool TPrinterDevice::SelectPrinter()
+{
+    const TSystemPrinters& system = SystemPrinters();
+    const QStringList names = system.Names();
+    if (names.isEmpty())
+        return false;
+    QString name = FChosen;
+    if (!names.contains(name))
+        name = system.DefaultName();
+    if (!names.contains(name))
+        name = names.first();
+    system.Select(FPrinter, name);
+    FName = name;
+    return true;
+}
+
+void TPrinterDevice::KeepChosenPrinter()
+{
+    if (FPrinter.outputFormat() == QPrinter::NativeFormat && !FPrinter.printerName().isEmpty())
+        FChosen = FName = FPrinter.printerName();
 }
 
 void TPrinterDevice::BeginDoc(const std::string& title)

@@ -13,6 +13,13 @@ public:
     TPrinterDevice();
     ~TPrinterDevice() override;
 
+    // Points the printer at the one the set-up chose while the system still
+    // lists it, else at the system's default, else at its first; false when
+    // the system has none.
+    bool SelectPrinter();
+    // After the set-up: the printer it chose is the one to print on.
+    void KeepChosenPrinter();
+
     // Raises the printer initializing error, with the printer's name, when
     // the system has no printer or the printer refuses the job.
     void BeginDoc(const std::string& title) override;
@@ -29,6 +36,8 @@ private:
     [[noreturn]] void RaiseRefused();
 
     QPrinter FPrinter{QPrinter::HighResolution};
+    QString FChosen;  // by the printer set-up
+    QString FName;    // the printer selected last
 };
 
 } // namespace tv

@@ -10,6 +10,7 @@
 #include "UPdfFileDevice.h"
 #include "UPrinterDevice.h"
 #include "UShell.h"
+#include "USystemPrinters.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -17,6 +18,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -126,6 +128,22 @@ QByteArray PdfContents(const QString& file)
     return all;
 }
 
+// The printers a test gives the system. Each prints into a PDF file of its
+// name in Folder; the one named Refusing refuses every job.
+class TTestPrinters : public TSystemPrinters {
+public:
+    QStringList List;
+    QString Default, Refusing, Folder;
+
+    QStringList Names() const override { return List; }
+    QString DefaultName() const override { return Default; }
+    void Select(QPrinter& printer, const QString& name) const override
+    {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(Folder + (name == Refusing ? "/no such folder/" : "/") + name + ".pdf");
+    }
+};
+
 constexpr int ListGoods = 150;
 
 // The child's work: the list of ListGoods goods with Cyrillic names printed
@@ -168,6 +186,7 @@ class TestQPrintPdf : public QObject {
     std::vector<TFileRequest> FAsked;
     TShellLauncher FLauncher;
     TPrintManager FManager{PdfFileDevice()};
+    TTestPrinters FPrinters;  // none unless a test gives some
 
     // Prints the list in English to the file the chooser names.
     void PrintList(const QString& file)
@@ -188,6 +207,7 @@ private slots:
             QSKIP("pdftotext is not installed");
         LoadEnglishTexts();
         // A printer of the system is never used by the tests.
+        SetSystemPrinters(&FPrinters);
         SetPrintManager(&FManager);
         FLauncher = SetShellLauncher([this](const TShellRequest& r) {
             FOpened.push_back(r.Target);
@@ -199,6 +219,28 @@ private slots:
         SetShellLauncher(FLauncher);
         SetFileChooser({});
         SetPrintManager(nullptr);
+        SetSystemPrinters(nullptr);
+    }
+
+    // Reports -> Rests list through the program's own print manager; the
+    // answer is the file the user was asked for, empty when none.
+    QString PrintFromTheMenu(const QString& file)
+    {
+        FOpened.clear();
+        FAsked.clear();
+        SetFileChooser([&, file](const TFileRequest& r) {
+            FAsked.push_back(r);
+            return file.toStdString();
+        });
+        QWidget window;
+        QMenu exportMenu, importMenu, reportMenu;
+        TInOutManager manager(&window, &exportMenu, &importMenu, &reportMenu, {&ListReport}, {}, {});
+        ListReport.SetLanguage(2);
+        SetPrintManager(nullptr);
+        reportMenu.actions().at(0)->trigger();
+        SetPrintManager(&FManager);
+        ListReport.SetLanguage(0);
+        return FAsked.empty() ? QString() : file;
     }
 
     // The list in a child process under each font set-up alone.
@@ -347,6 +389,90 @@ private slots:
                     !QFileInfo::exists(file + ".pdf"));
         else
             QVERIFY(!QFileInfo::exists(file));
+    }
+
+    // Each print goes to the printer the system has then: the default one,
+    // else its first; to the PDF file the user names where it has none; a
+    // printer refusing the job shows the print error with its name. (Before
+    // the printer set-up below, which chooses file output.)
+    void printsOnWhatTheSystemHas_data()
+    {
+        QTest::addColumn<QStringList>("printers");
+        QTest::addColumn<QString>("defaultPrinter");
+        QTest::addColumn<QString>("refusing");
+        QTest::addColumn<QString>("printedOn");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("default printer") << QStringList{"Office", "Back"} << "Back" << "" << "Back" << "";
+        QTest::newRow("no default, the first") << QStringList{"Office", "Back"} << "" << "" << "Office" << "";
+        QTest::newRow("no printer, the PDF file") << QStringList{} << "" << "" << "" << "";
+        QTest::newRow("printer refuses the job")
+            << QStringList{"Office"} << "Office" << "Office" << "" << "Printer initializing error\r\nOffice";
+    }
+    void printsOnWhatTheSystemHas()
+    {
+        QFETCH(QStringList, printers);
+        QFETCH(QString, defaultPrinter);
+        QFETCH(QString, refusing);
+        QFETCH(QString, printedOn);
+        QFETCH(QString, error);
+        TOpenStore store;
+        TScriptedMessages messages;
+        Store.InsertGoods("20000001", "Кава мелена 1 кг", "99'999.99", "99.99", "99", "");
+        QTemporaryDir queue;
+        FPrinters.List = printers;
+        FPrinters.Default = defaultPrinter;
+        FPrinters.Refusing = refusing;
+        FPrinters.Folder = queue.path();
+        const QString asked = PrintFromTheMenu(FDir.filePath("system.pdf"));
+        const QStringList written = QDir(queue.path()).entryList(QDir::Files);
+        FPrinters.List.clear();
+        if (!error.isEmpty()) {
+            QCOMPARE(messages.Shown.size(), size_t(1));
+            QCOMPARE(QString::fromStdString(messages.Shown[0].Text), error);
+            QCOMPARE(messages.Shown[0].Caption, std::string("Print"));
+            QVERIFY(asked.isEmpty() && FOpened.empty() && written.isEmpty());
+            QVERIFY(!PrintManager().Started());
+            return;
+        }
+        QVERIFY(messages.Shown.empty());
+        if (printedOn.isEmpty()) {
+            QCOMPARE(asked, FDir.filePath("system.pdf"));
+            QCOMPARE(FOpened, std::vector<std::string>{asked.toStdString()});
+            QVERIFY(written.isEmpty());
+            QVERIFY(PdfPages(asked)[0].contains("Кава мелена 1 кг"));
+            return;
+        }
+        QVERIFY(asked.isEmpty() && FOpened.empty());
+        QCOMPARE(written, QStringList{printedOn + ".pdf"});
+        QVERIFY(PdfPages(queue.filePath(written[0]))[0].contains("Кава мелена 1 кг"));
+    }
+
+    // The printer gone between two prints: the second goes to the PDF file
+    // and the printer set-up finds none; back again, it prints there.
+    void printerGoneBetweenTwoPrints()
+    {
+        TOpenStore store;
+        TScriptedMessages messages;
+        Store.InsertGoods("20000001", "Кава мелена 1 кг", "1.00", "1.00", "1", "");
+        QTemporaryDir queue;
+        FPrinters.List = {"Office"};
+        FPrinters.Default = "Office";
+        FPrinters.Refusing.clear();
+        FPrinters.Folder = queue.path();
+        QVERIFY(PrintFromTheMenu(FDir.filePath("first.pdf")).isEmpty());
+        QVERIFY(QFile::remove(queue.filePath("Office.pdf")));
+        FPrinters.List.clear();
+        SetPrintManager(nullptr);
+        QVERIFY(!PrintManager().HasPrinters());
+        SetPrintManager(&FManager);
+        QCOMPARE(PrintFromTheMenu(FDir.filePath("second.pdf")), FDir.filePath("second.pdf"));
+        QVERIFY(PdfPages(FDir.filePath("second.pdf"))[0].contains("Кава"));
+        QVERIFY(!QFileInfo::exists(queue.filePath("Office.pdf")));
+        FPrinters.List = {"Office"};
+        QVERIFY(PrintFromTheMenu(FDir.filePath("third.pdf")).isEmpty());
+        QVERIFY(PdfPages(queue.filePath("Office.pdf"))[0].contains("Кава"));
+        QVERIFY(messages.Shown.empty());
+        FPrinters.List.clear();
     }
 
     // The printer set-up reads the page metrics anew after OK only.
