@@ -52,6 +52,8 @@ void TPrintManager::ReadPrinterMetrics()
     FPageLineHeight = FDevice->TextHeight(pfPage, LineSample);
     FHeaderLineHeight = FDevice->TextHeight(pfHeader, LineSample);
     FRowLineHeight = FDevice->TextHeight(pfRow, LineSample);
+    for (TPrintFont font : {pfPage, pfHeader, pfRow})
+        FCellGap[font] = FDevice->TextWidth(font, " ");
 }
 
 TPageMetrics TPrintManager::Metrics() const
@@ -209,10 +211,13 @@ void TPrintManager::PrintCells(std::span<const std::string_view> texts, int32_t 
     const int32_t top = FY, bottom = FY + lineHeight;
     if (FShade)
         FDevice->FillRect(FMargin, top, FRightEdge, bottom, ShadeColour);
+    // Every cell after the first keeps a blank's width free at its left, so
+    // that a text filling the cell before does not run into it.
     int32_t x = FMargin;
     for (size_t i = 0; i < texts.size() && i < FWidths.size(); ++i) {
+        const int32_t left = i == 0 ? x : std::min(x + FCellGap[font], x + FWidths[i]);
         if (!texts[i].empty())
-            FDevice->DrawText(x, top, x + FWidths[i], bottom, texts[i], font, FRightAligned[i]);
+            FDevice->DrawText(left, top, x + FWidths[i], bottom, texts[i], font, FRightAligned[i]);
         x += FWidths[i];
     }
     FY = bottom;

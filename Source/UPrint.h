@@ -134,6 +134,7 @@ private:
     int32_t FPageLineHeight = 0;
     int32_t FHeaderLineHeight = 0;
     int32_t FRowLineHeight = 0;
+    int32_t FCellGap[3] = {};  // a blank's width, per font
 };
 
 class TPrinterDevice;

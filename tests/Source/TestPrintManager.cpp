@@ -121,6 +121,24 @@ TEST_F(PrintManagerTest, ReadsItsGeometryFromThePrinter)
     EXPECT_NEAR(double(w[1]) / w[0], 4.0, 0.05);
 }
 
+// A text filling its cell ends where the next cell's text may begin no
+// sooner than a blank (10 units here) later, at either alignment; the first
+// cell starts at the margin.
+TEST_F(PrintManagerTest, CellsAfterTheFirstKeepABlankAtTheirLeft)
+{
+    TPrintManager pm(FDevice);
+    pm.BeginReport("List");
+    pm.AddTable({"Code", "Name", "Price"}, {4, 16, 5}, {false, false, true}, 1, {"", "", ""});
+    const std::vector<int32_t>& w = pm.ColumnWidths();
+    FDevice.Log.clear();
+    pm.AddRow({"20000001", "Кава мелена 1 кг", "99'999.99"});
+    ASSERT_GE(FDevice.Log.size(), 3u);
+    const int32_t x1 = 100 + w[0], x2 = x1 + w[1];
+    EXPECT_EQ(FDevice.Log[0], "text 100,29-" + std::to_string(x1) + ",41 f2 L 20000001");
+    EXPECT_EQ(FDevice.Log[1], "text " + std::to_string(x1 + 10) + ",29-" + std::to_string(x2) + ",41 f2 L Кава мелена 1 кг");
+    EXPECT_EQ(FDevice.Log[2], "text " + std::to_string(x2 + 10) + ",29-3150,41 f2 R 99'999.99");
+}
+
 // Page height 99: the table starts at 15 below the page header, the caption
 // row ends at 29, rows of 12 end on the limit 89 after five rows.
 TEST_F(PrintManagerTest, RowsGoOnPagesWithTheFooterKeptByTheLastRow)
