@@ -158,7 +158,7 @@ private slots:
             QTest::newRow(qPrintable("overflow " + n)) << language << int{SlotTotalTooHigh} << (MB_ONEBUTTON | MB_ICONSTOP);
             QTest::newRow(qPrintable("price too high " + n)) << language << int{SlotCostTooHigh} << (MB_ONEBUTTON | MB_ICONINFORMATION);
             QTest::newRow(qPrintable("remove question " + n)) << language << int{SlotRemoveYesHint} << (MB_TWOBUTTONS | MB_ICONQUESTION);
-            QTest::newRow(qPrintable("layout question " + n)) << language << int{SlotLayoutInstallQuestion} << (MB_TWOBUTTONS | MB_ICONEXCLAMATION);
+            QTest::newRow(qPrintable("layout question " + n)) << language << int{SlotLayoutInstallQuestion} << (MB_TWOBUTTONS | MB_ICONQUESTION);
         }
     }
     void MessageBoxes()

@@ -38,25 +38,31 @@ namespace {
 
 QString Folder;
 
+// Drawn in the window's own pixels: at a scale factor above 1 the grab and
+// the image share its pixel ratio, so the caption and the client keep their
+// places.
 void Save(QWidget& w, const QString& name)
 {
     QCoreApplication::processEvents();
     const QPixmap client = w.grab();
+    const qreal ratio = client.devicePixelRatio();
+    const QSize size = client.deviceIndependentSize().toSize();
     const int title = 22;
-    QImage out(client.width() + 2, client.height() + title + 1, QImage::Format_RGB32);
+    QImage out((QSizeF(size.width() + 2, size.height() + title + 1) * ratio).toSize(), QImage::Format_RGB32);
+    out.setDevicePixelRatio(ratio);
     out.fill(QColor(0x60, 0x60, 0x60));
     QPainter p(&out);
-    p.fillRect(1, 1, client.width(), title - 1, QColor(0xDD, 0xE4, 0xEE));
+    p.fillRect(1, 1, size.width(), title - 1, QColor(0xDD, 0xE4, 0xEE));
     QFont f = w.font();
     f.setPixelSize(12);
     f.setBold(true);
     p.setFont(f);
     p.setPen(Qt::black);
     // A caption wider than the title bar ends in an ellipsis, as window managers draw it.
-    const QRect caption(6, 1, client.width() - 30, title - 1);
+    const QRect caption(6, 1, size.width() - 30, title - 1);
     p.drawText(caption, Qt::AlignVCenter | Qt::AlignLeft,
                QFontMetrics(f).elidedText(w.windowTitle(), Qt::ElideRight, caption.width()));
-    p.drawText(QRect(client.width() - 20, 1, 16, title - 1), Qt::AlignCenter, "x");
+    p.drawText(QRect(size.width() - 20, 1, 16, title - 1), Qt::AlignCenter, "x");
     p.drawPixmap(1, title, client);
     p.end();
     const QString file = Folder + "/" + name + ".png";
@@ -182,8 +188,11 @@ int main(int argc, char** argv)
         RenderBox(box, "MessageBox-two" + suffix, TextTable[SlotRemoveQuestionStart] + "Apple Golden Delicious 1 kg" + TextTable[SlotRemoveQuestionEnd],
                   TextTable[SlotRemoveCaption], MB_TWOBUTTONS | MB_ICONQUESTION, TextTable[SlotYes], TextTable[SlotNo]);
         RenderBox(box, "MessageBox-stop" + suffix, TextTable[SlotTotalTooHigh], TextTable[SlotSumCalculation], MB_ONEBUTTON | MB_ICONSTOP, "OK", "");
-        RenderBox(box, "MessageBox-exclamation" + suffix, TextTable[SlotLayoutInstallQuestion], TextTable[SlotLayoutInstallCaption],
-                  MB_TWOBUTTONS | MB_ICONEXCLAMATION, TextTable[SlotYes], TextTable[SlotNo]);
+        RenderBox(box, "MessageBox-exclamation" + suffix, TextTable[SlotRestoreCopyFailed] + "\r\n" + FitToMessageBox(
+                      "/media/operator/USB STICK/Warehouse backups/2026-12-10/", TMessageFit::PathLines),
+                  TextTable[SlotRestoreCaption], MB_ONEBUTTON | MB_ICONEXCLAMATION, "OK", "");
+        RenderBox(box, "MessageBox-layout-question" + suffix, TextTable[SlotLayoutInstallQuestion], TextTable[SlotLayoutInstallCaption],
+                  MB_TWOBUTTONS | MB_ICONQUESTION, TextTable[SlotYes], TextTable[SlotNo]);
 
         {
             TFormPass form(&pass);
