@@ -1,17 +1,14 @@
 #pragma once
-// The font set-ups of a store's machines, each written as a private
-// fontconfig file: one family's files alone, which fontconfig gives for the
-// window's and the printed list's families and for any it does not have.
+// The font set-ups of a store's machines, each one family's files alone, the
+// face given for the window's and the printed list's families.
 // RunUnderFontSetups runs a test program once per set-up, so that no test
 // measures the build machine's fonts.
 
+#include "PrivateFonts.h"
+
 #include <QByteArray>
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QString>
-#include <QStringList>
-#include <QTemporaryDir>
 
 #include <cstdio>
 #include <cstring>
@@ -44,25 +41,6 @@ inline const TFontSetup* FindFontSetup(const char* name)
     return nullptr;
 }
 
-// Writes dir/fonts.conf for the set-up, its cache in dir; the answer is the
-// file's path, empty when it could not be written.
-inline QString WriteFontSetup(const QString& dir, const TFontSetup& setup)
-{
-    const QString conf = dir + "/fonts.conf";
-    QFile out(conf);
-    if (!out.open(QIODevice::WriteOnly)) return {};
-    QString text = QString("<?xml version=\"1.0\"?>\n<fontconfig>\n  <dir>%1</dir>\n  <cachedir>%2/cache</cachedir>\n"
-                           "  <match target=\"pattern\"><edit name=\"family\" mode=\"append_last\">"
-                           "<string>sans-serif</string></edit></match>\n")
-                       .arg(setup.Folder, dir);
-    for (const char* family : {"Tahoma", "Arial", "sans-serif"})
-        text += QString("  <alias><family>%1</family><prefer><family>%2</family></prefer></alias>\n")
-                    .arg(family, setup.Face);
-    text += "</fontconfig>\n";
-    out.write(text.toUtf8());
-    return out.error() == QFile::NoError ? conf : QString();
-}
-
 // The set-up of this run of RunUnderFontSetups.
 inline const TFontSetup* CurrentFontSetup()
 {
@@ -81,10 +59,8 @@ inline int RunUnderFontSetups(int argc, char** argv, const std::function<int(int
             std::fprintf(stderr, "%s is missing: scripts/install-deps.sh installs it\n", setup->Folder);
             return 4;
         }
-        QTemporaryDir dir;
-        const QString conf = WriteFontSetup(dir.path(), *setup);
-        if (!dir.isValid() || conf.isEmpty()) return 5;
-        qputenv("FONTCONFIG_FILE", conf.toLocal8Bit());
+        const TPrivateFonts fonts({setup->Folder}, setup->Face);
+        if (!fonts.Ok()) return 5;
         qputenv("TV_FONT_SETUP", setup->Name);
         std::vector<char*> rest{argv[0]};
         rest.insert(rest.end(), argv + 3, argv + argc);

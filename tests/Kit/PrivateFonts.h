@@ -1,8 +1,9 @@
 #pragma once
 // A font set-up of the test's own: fontconfig sees only the given folders,
-// and the sans-serif face (also what Tahoma and Arial ask for) is the given
-// family, so that every machine measures the same widths. Call before the
-// application is made.
+// and the sans-serif face (also what Tahoma and Arial ask for, and where any
+// family it lacks falls back, as on every desktop) is the given family, so
+// that every machine measures the same widths. Call before the application
+// is made.
 
 #include <QByteArray>
 #include <QFile>
@@ -18,6 +19,8 @@ public:
         for (const QString& folder : folders)
             conf += "<dir>" + folder.toUtf8() + "</dir>\n";
         conf += "<cachedir>" + FDir.path().toUtf8() + "/cache</cachedir>\n";
+        conf += "<match target=\"pattern\"><edit name=\"family\" mode=\"append_last\">"
+                "<string>sans-serif</string></edit></match>\n";
         for (const char* asked : {"sans-serif", "Tahoma", "Arial"})
             conf += QByteArray("<alias><family>") + asked + "</family><prefer><family>" + family.toUtf8() +
                     "</family></prefer></alias>\n";
