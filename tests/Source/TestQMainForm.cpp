@@ -23,6 +23,7 @@
 #include "UProgFolder.h"
 #include "UProgOptions.h"
 #include "UStatusPanels.h"
+#include "USystemPrinters.h"
 #include "UTextConst.h"
 
 #include "DialogTestKit.h"
@@ -38,6 +39,7 @@
 #include <QMenu>
 #include <QScreen>
 #include <QStatusTipEvent>
+#include <QPrintDialog>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -72,6 +74,15 @@ public:
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
+// The printers the system lists, as the test sets them; none at first.
+class TListedPrinters : public TSystemPrinters {
+public:
+    QStringList List;
+    QStringList Names() const override { return List; }
+    QString DefaultName() const override { return List.value(0); }
+    void Select(QPrinter&, const QString&) const override {}
+};
+
 } // namespace
 
 class TestQMainForm : public QObject {
@@ -80,6 +91,7 @@ class TestQMainForm : public QObject {
 private:
     QTemporaryDir FHome, FFolder;
     TRecordedMessages FMessages;
+    TListedPrinters FPrinters;
     std::unique_ptr<TFaultEnv> FEnv;
     std::unique_ptr<TFormMessageBox> FBox;
     std::unique_ptr<TMainFormStore> FWindow;
@@ -173,7 +185,9 @@ private slots:
         ProgOptions().SetTestDate(Now());
         FBox = std::make_unique<TFormMessageBox>();
         SetMessages(&FMessages);
+        SetSystemPrinters(&FPrinters);
     }
+    void cleanupTestCase() { SetSystemPrinters(nullptr); }
     void init()
     {
         LoadEnglishTexts();
@@ -1104,6 +1118,38 @@ private slots:
             Open().close();
             QCOMPARE(widths(), stored);
         }
+    }
+
+    // File, Printer... asks the system each time: with no printer it says
+    // there is none; a printer that came since opens the printer set-up, and
+    // one gone since is no longer offered.
+    void printerSetupAsksTheSystemEachTime()
+    {
+        TMainFormStore& w = Open();
+        int dialogs = 0;
+        auto printerSetup = [&] {
+            FMessages.Boxes.clear();
+            QTimer::singleShot(0, [&] {
+                if (auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget())) {
+                    ++dialogs;
+                    dialog->reject();
+                }
+            });
+            w.ActPrinter->trigger();
+        };
+        printerSetup();
+        QCOMPARE(dialogs, 0);
+        QCOMPARE(FMessages.Boxes.size(), size_t(1));
+        QCOMPARE(FMessages.Boxes[0].Text, std::string("There are no printers installed on the system!"));
+        QCOMPARE(FMessages.Boxes[0].Caption, std::string("Print"));
+        FPrinters.List = {"Office"};
+        printerSetup();
+        QCOMPARE(dialogs, 1);
+        QVERIFY(FMessages.Boxes.empty());
+        FPrinters.List.clear();
+        printerSetup();
+        QCOMPARE(dialogs, 1);
+        QCOMPARE(FMessages.Boxes.size(), size_t(1));
     }
 
     // Every text of the window and its dialogs changes with the language;
