@@ -71,28 +71,71 @@ constexpr size_t kHugePage = size_t(2) << 20;
 
 } // namespace
 
-uint8_t* TRecordMemory::allocate(size_t n)
+namespace {
+
+bool SystemSized(size_t n) { return n >= kSystemBlock; }
+
+void AdviseHugePages(uint8_t* p, size_t n)
 {
-    if (n < kSystemBlock) {
-        void* p = std::calloc(n, 1);
-        if (!p) throw std::bad_alloc();
-        return static_cast<uint8_t*>(p);
-    }
-    void* p = ::mmap(nullptr, n, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (p == MAP_FAILED) throw std::bad_alloc();
     // Only the whole huge pages inside the block; the hint may be refused.
     const auto start = (reinterpret_cast<uintptr_t>(p) + kHugePage - 1) & ~(kHugePage - 1);
     const auto end = (reinterpret_cast<uintptr_t>(p) + n) & ~(kHugePage - 1);
     if (end > start) ::madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
+}
+
+uint8_t* MapBlock(size_t n)
+{
+    void* p = ::mmap(nullptr, n, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (p == MAP_FAILED) throw std::bad_alloc();
+    AdviseHugePages(static_cast<uint8_t*>(p), n);
     return static_cast<uint8_t*>(p);
 }
 
-void TRecordMemory::deallocate(uint8_t* p, size_t n) noexcept
+void FreeBlock(uint8_t* p, size_t n)
 {
-    if (n < kSystemBlock)
-        std::free(p);
-    else
+    if (p == nullptr) return;
+    if (SystemSized(n))
         ::munmap(p, n);
+    else
+        std::free(p);
+}
+
+} // namespace
+
+TRecordBlock::~TRecordBlock() { FreeBlock(FData, FSize); }
+
+void TRecordBlock::Resize(size_t n)
+{
+    if (n == FSize) return;
+    uint8_t* p = nullptr;
+    if (n == 0) {
+    } else if (SystemSized(n) && SystemSized(FSize)) {
+        // The pages move, not the bytes; pages added are zero.
+        void* q = ::mremap(FData, FSize, n, MREMAP_MAYMOVE);
+        if (q == MAP_FAILED) throw std::bad_alloc();
+        p = static_cast<uint8_t*>(q);
+        if (n > FSize) AdviseHugePages(p, n);
+        FData = p;
+        FSize = n;
+        return;
+    } else if (SystemSized(n)) {
+        p = MapBlock(n);
+    } else if (!SystemSized(FSize)) {
+        p = static_cast<uint8_t*>(std::realloc(FData, n));
+        if (p == nullptr) throw std::bad_alloc();
+        if (n > FSize) std::memset(p + FSize, 0, n - FSize);
+        FData = p;
+        FSize = n;
+        return;
+    } else {
+        p = static_cast<uint8_t*>(std::calloc(n, 1));
+        if (p == nullptr) throw std::bad_alloc();
+    }
+    // Between the two kinds of memory: at most a small block is copied.
+    if (p != nullptr && FData != nullptr) std::memcpy(p, FData, std::min(n, FSize));
+    FreeBlock(FData, FSize);
+    FData = p;
+    FSize = n;
 }
 
 void TDatArr::SetElemOffset(int32_t i, int32_t offset)
@@ -108,9 +151,7 @@ void TDatArr::MoveElems(int32_t to, int32_t from, int32_t count)
 
 void TDatArr::Reallocate(int32_t capacity)
 {
-    TRecordBlock elems(static_cast<size_t>(capacity) * FElemSize);
-    std::copy_n(FElems.begin(), std::min(elems.size(), FElems.size()), elems.begin());
-    FElems.swap(elems);
+    FElems.Resize(static_cast<size_t>(capacity) * FElemSize);
     FCapacity = capacity;
 }
 
@@ -218,14 +259,13 @@ void TDatArr::SortByKeyValue()
         }
         slots[keys[i]] = i;
     }
-    TRecordBlock elems(FElems.size());
-    size_t j = 0;
-    for (int32_t k = 0; k < n; ++k) {
-        if (slots[k] == -1) continue;
-        std::memcpy(elems.data() + j * FElemSize, Elem(slots[k]), static_cast<size_t>(FElemSize));
-        ++j;
-    }
-    FElems.swap(elems);
+    std::vector<int32_t>().swap(keys);
+    std::vector<int32_t> from;
+    from.reserve(static_cast<size_t>(FElemCount));
+    for (const int32_t i : slots)
+        if (i != -1) from.push_back(i);
+    std::vector<int32_t>().swap(slots);
+    Permute(from, 0);
 }
 
 void TDatArr::MergeSort()
@@ -233,20 +273,15 @@ void TDatArr::MergeSort()
     if (FIndex == nullptr) throw Exception(SNoIndex);
     if (FElemCount <= 1) return;
     if (SortByLeadingInteger()) return;
-    FScratch.resize(static_cast<size_t>((FElemCount + 1) / 2) * FElemSize);
-    try {
-        MergeSortRange(0, FElemCount - 1);
-    } catch (...) {
-        std::vector<uint8_t>().swap(FScratch);
-        throw;
-    }
-    std::vector<uint8_t>().swap(FScratch);
+    std::vector<int32_t> from(static_cast<size_t>(FElemCount));
+    for (int32_t i = 0; i < FElemCount; ++i) from[static_cast<size_t>(i)] = i;
+    if (SortPlaces(from)) Permute(from, 0);
 }
 
 // An index that starts with a plain integer field of a narrow range (the
 // goods number of the movements) is sorted by one stable counting pass over
-// that field; then only records sharing its value are compared, by the merge
-// sort's own steps. The order is the merge sort's, ties included.
+// that field; then only records sharing its value are compared. The order
+// is the stable sort's, ties included.
 bool TDatArr::SortByLeadingInteger()
 {
     const TField* lead = FIndex->LeadingField();
@@ -263,88 +298,70 @@ bool TDatArr::SortByLeadingInteger()
     std::vector<int32_t> next(static_cast<size_t>(range) + 1, 0);
     for (const int32_t v : values) ++next[static_cast<size_t>(int64_t(v) - low) + 1];
     for (size_t k = 1; k < next.size(); ++k) next[k] += next[k - 1];
-    // Where each element comes from, then one pass that fetches them in
-    // their new order: the reads are independent and overlap.
     std::vector<int32_t> from(static_cast<size_t>(FElemCount));
     for (int32_t i = 0; i < FElemCount; ++i) from[next[static_cast<size_t>(int64_t(values[i]) - low)]++] = i;
-    const auto size = static_cast<size_t>(FElemSize);
-    TRecordBlock elems(FElems.size());
-    for (int32_t d = 0; d < FElemCount; ++d)
-        std::memcpy(elems.data() + static_cast<size_t>(d) * size, Elem(from[d]), size);
-    FElems.swap(elems);
+    std::vector<int32_t>().swap(values);
+    Permute(from, 0);
     if (!FIndex->IsComposite()) return true;
-
-    // next[k] is now the end of the run of value low + k.
-    int32_t longest = 0;
-    for (size_t k = 0, begin = 0; k + 1 < next.size(); begin = static_cast<size_t>(next[k++]))
-        longest = std::max<int32_t>(longest, next[k] - static_cast<int32_t>(begin));
-    FScratch.resize(static_cast<size_t>((longest + 1) / 2 + 1) * size);
-    try {
-        int32_t begin = 0;
-        for (size_t k = 0; k + 1 < next.size(); ++k) {
-            const int32_t end = next[k];
-            if (end - begin > 17)
-                MergeSortRange(begin, end - 1);
-            else if (end - begin > 1)
-                InsertionSortRange(begin, end - 1);
-            begin = end;
-        }
-    } catch (...) {
-        std::vector<uint8_t>().swap(FScratch);
-        throw;
+    // next[k] is now the end of the run of value low + k; each run is sorted
+    // in its place, where its records lie together.
+    for (size_t k = 0, begin = 0; k + 1 < next.size(); begin = static_cast<size_t>(next[k++])) {
+        const auto end = static_cast<size_t>(next[k]);
+        if (end - begin < 2) continue;
+        from.resize(end - begin);
+        for (size_t i = 0; i < from.size(); ++i) from[i] = static_cast<int32_t>(begin + i);
+        if (SortPlaces(from)) Permute(from, static_cast<int32_t>(begin));
     }
-    std::vector<uint8_t>().swap(FScratch);
     return true;
 }
 
-void TDatArr::MergeSortRange(int32_t lo, int32_t hi)
+bool TDatArr::SortPlaces(std::vector<int32_t>& from) const
 {
-    const int32_t mid = lo + (hi - lo) / 2;
-    if (lo < mid) {
-        if (mid - lo > 16)
-            MergeSortRange(lo, mid);
-        else
-            InsertionSortRange(lo, mid);
-    }
-    if (mid + 1 < hi) {
-        if (hi - (mid + 1) > 16)
-            MergeSortRange(mid + 1, hi);
-        else
-            InsertionSortRange(mid + 1, hi);
-    }
-    const int32_t leftLen = mid - lo + 1;
-    std::memcpy(FScratch.data(), Elem(lo), static_cast<size_t>(leftLen) * FElemSize);
-    int32_t j = 0, i = mid + 1, k = lo;
-    while (j < leftLen && i <= hi) {
-        const uint8_t* left = FScratch.data() + static_cast<size_t>(j) * FElemSize;
-        if (FIndex->CompareRecords(left + 4, Elem(i) + 4) > 0) {
-            std::memcpy(Elem(k), Elem(i), static_cast<size_t>(FElemSize));
-            ++i;
-        } else {
-            std::memcpy(Elem(k), left, static_cast<size_t>(FElemSize));
-            ++j;
-        }
-        ++k;
-    }
-    if (j < leftLen)
-        std::memcpy(Elem(k), FScratch.data() + static_cast<size_t>(j) * FElemSize,
-                    static_cast<size_t>(leftLen - j) * FElemSize);
+    const TIndex* index = FIndex;
+    const auto less = [&](int32_t a, int32_t b) { return index->CompareRecords(Elem(a) + 4, Elem(b) + 4) < 0; };
+    if (std::is_sorted(from.begin(), from.end(), less)) return false;
+    std::stable_sort(from.begin(), from.end(), less);
+    return true;
 }
 
-// Runs only from MergeSortRange before its merge step, while nothing in the
-// scratch memory is in use, so its first element serves as the temporary.
-void TDatArr::InsertionSortRange(int32_t a, int32_t b)
+void TDatArr::Permute(std::vector<int32_t>& from, int32_t base)
 {
-    uint8_t* temp = FScratch.data();
-    const auto size = static_cast<size_t>(FElemSize);
-    for (int32_t c = a + 1; c <= b; ++c) {
-        std::memcpy(temp, Elem(c), size);
-        int32_t e = c;
-        while (e > a && FIndex->CompareRecords(temp + 4, Elem(e - 1) + 4) < 0) {
-            std::memcpy(Elem(e), Elem(e - 1), size);
-            --e;
+    // The cycles first, on the numbers alone: each as the places in the
+    // order they are filled, its last place stored as ~place. Place c[j]
+    // takes the element at c[j + 1], the last one the element of the first.
+    std::vector<int32_t> cycles;
+    cycles.reserve(from.size());
+    for (int32_t start = 0; start < static_cast<int32_t>(from.size()); ++start) {
+        if (from[static_cast<size_t>(start)] == base + start) continue;
+        for (int32_t d = start;;) {
+            const int32_t s = from[static_cast<size_t>(d)] - base;
+            from[static_cast<size_t>(d)] = base + d;
+            if (s == start) {
+                cycles.push_back(~(base + d));
+                break;
+            }
+            cycles.push_back(base + d);
+            d = s;
         }
-        std::memcpy(Elem(e), temp, size);
+    }
+    std::vector<int32_t>().swap(from);
+    // Then the moves, with the elements they read fetched well ahead.
+    constexpr size_t Ahead = 16;
+    const auto size = static_cast<size_t>(FElemSize);
+    const auto place = [](int32_t c) { return c < 0 ? ~c : c; };
+    std::vector<uint8_t> temp(size);
+    bool first = true;
+    for (size_t i = 0; i < cycles.size(); ++i) {
+        if (i + Ahead < cycles.size()) {
+            const uint8_t* ahead = Elem(place(cycles[i + Ahead]));
+            __builtin_prefetch(ahead);
+            __builtin_prefetch(ahead + size - 1);
+        }
+        const int32_t c = cycles[i];
+        uint8_t* to = Elem(place(c));
+        if (first) std::memcpy(temp.data(), to, size);
+        first = c < 0;
+        std::memcpy(to, first ? temp.data() : Elem(place(cycles[i + 1])), size);
     }
 }
 
@@ -467,7 +484,7 @@ void TDatArr::CreateNew(bool Overwrite)
     SetSizes();
     FCurElem = 0;
     FElemCount = 0;
-    TRecordBlock().swap(FElems);
+    FElems.Resize(0);
     FCapacity = 0;
 }
 

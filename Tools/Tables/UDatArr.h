@@ -13,28 +13,29 @@
 
 namespace tv {
 
-// Memory of the record block: zero bytes as a vector gives them, but a large
-// block comes straight from the system (already zero, in huge pages where
-// the system has them), so loading a large file neither clears it again nor
-// takes a page fault per 4 KiB.
-struct TRecordMemory {
-    using value_type = uint8_t;
-    template <class U>
-    struct rebind {
-        using other = TRecordMemory;
-    };
-    TRecordMemory() = default;
-    template <class U>
-    TRecordMemory(const U&) {}
-    uint8_t* allocate(size_t n);
-    void deallocate(uint8_t* p, size_t n) noexcept;
-    // The bytes are zero already.
-    void construct(uint8_t*) noexcept {}
-    void construct(uint8_t* p, uint8_t v) noexcept { *p = v; }
-    bool operator==(const TRecordMemory&) const { return true; }
-};
+// Memory of the record block. A large block comes straight from the system
+// (already zero, in huge pages where the system has them), so loading a
+// large file neither clears it again nor takes a page fault per 4 KiB; it
+// grows and shrinks through the page tables, so a resize never holds two
+// copies of it.
+class TRecordBlock {
+public:
+    TRecordBlock() = default;
+    ~TRecordBlock();
+    TRecordBlock(const TRecordBlock&) = delete;
+    TRecordBlock& operator=(const TRecordBlock&) = delete;
 
-using TRecordBlock = std::vector<uint8_t, TRecordMemory>;
+    uint8_t* data() { return FData; }
+    const uint8_t* data() const { return FData; }
+    size_t size() const { return FSize; }
+    // Keeps the leading bytes; added bytes are zero. Raises std::bad_alloc
+    // and keeps the block as it was when the memory is not there.
+    void Resize(size_t n);
+
+private:
+    uint8_t* FData = nullptr;
+    size_t FSize = 0;
+};
 
 } // namespace tv
 
@@ -131,8 +132,12 @@ private:
     void Reallocate(int32_t capacity);
     int32_t CompareKeyAt(const TIndex* index, int32_t i) const;
     bool SortByLeadingInteger();
-    void MergeSortRange(int32_t lo, int32_t hi);
-    void InsertionSortRange(int32_t a, int32_t b);
+    // Stable sort of the element numbers in from by the index's record
+    // order; false, with from unchanged, when they are in order already.
+    bool SortPlaces(std::vector<int32_t>& from) const;
+    // Element from[d] goes to place base + d, for every d, in place: one
+    // cycle at a time through a temporary of one element. Uses up from.
+    void Permute(std::vector<int32_t>& from, int32_t base);
     void LocateUnique();
     void LocateFirst();
 
@@ -143,7 +148,6 @@ private:
     int32_t FCapacity = 0;
     int32_t FMaxElemCount = 0;
     TIndex* FIndex = nullptr;
-    std::vector<uint8_t> FScratch;
 };
 
 } // namespace tv
