@@ -5,6 +5,7 @@
 #include "UException.h"
 #include "UStoreData.h"
 #include "UStockValue.h"
+#include "URecordView.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -44,23 +45,59 @@ void Post(TTable& table)
     }
 }
 
-// The current movement and those after it of the same goods; the table is
-// left after them.
-void ReadMovesOf(TTableMoves& moves, int32_t goodsID, std::vector<TMove>& list)
-{
-    for (; !moves.Eof() && moves.IDStore.GetValue() == goodsID; moves.Next())
-        list.push_back({moves.ID.GetValue(), moves.Direction.GetValue(), moves.Weight.GetValue(),
-                        moves.PCount.GetValue(), moves.Cost.GetValue(), moves.Sum.GetValue(),
-                        moves.MoveDate.GetValue()});
-}
+struct TGoods {
+    int32_t ID;
+    uint32_t Cost;
+    uint32_t Weight;
+    int32_t PCount;
+    uint32_t Sum;
+    TDateTime LastDate;
+};
 
-std::vector<TMove> MovesOf(TTableMoves& moves, int32_t goodsID)
-{
-    std::vector<TMove> list;
-    moves.FindKey(TTableMoves::GoodsLowKey(goodsID));
-    ReadMovesOf(moves, goodsID, list);
-    return list;
-}
+// Both tables' records read straight from their blocks, the movements in
+// the order of IndSD. Holds while neither table changes.
+class TBookView {
+public:
+    TBookView(const TTableStore& goods, const TTableMoves& moves)
+        : FGoods(goods), FMoves(moves), GID(FGoods.Column(goods.ID)), GCost(FGoods.Column(goods.Cost)),
+          GWeight(FGoods.Column(goods.Weight)), GPCount(FGoods.Column(goods.PCount)), GSum(FGoods.Column(goods.Sum)),
+          GLastDate(FGoods.Column(goods.LastDate)), MID(FMoves.Column(moves.ID)),
+          MIDStore(FMoves.Column(moves.IDStore)), MDirection(FMoves.Column(moves.Direction)),
+          MWeight(FMoves.Column(moves.Weight)), MPCount(FMoves.Column(moves.PCount)),
+          MCost(FMoves.Column(moves.Cost)), MSum(FMoves.Column(moves.Sum)), MDate(FMoves.Column(moves.MoveDate))
+    {
+    }
+    int32_t GoodsCount() const { return FGoods.Count(); }
+    int32_t GoodsID(int32_t n) const { return GID(n); }
+    TGoods Goods(int32_t n) const { return {GID(n), GCost(n), GWeight(n), GPCount(n), GSum(n), GLastDate(n)}; }
+    int32_t MoveCount() const { return FMoves.Count(); }
+    int32_t MoveGoods(int32_t m) const { return MIDStore(m); }
+    TMove Move(int32_t m) const
+    {
+        return {MID(m), MDirection(m) != 0, MWeight(m), MPCount(m), MCost(m), MSum(m), MDate(m)};
+    }
+    // Movement m and those after it of the same goods; returns the place
+    // after them.
+    int32_t ReadMovesOf(int32_t m, int32_t goodsID, std::vector<TMove>& list) const
+    {
+        for (; m < MoveCount() && MIDStore(m) == goodsID; ++m) list.push_back(Move(m));
+        return m;
+    }
+
+private:
+    TRecordView FGoods, FMoves;
+    TRecordView::TColumn<TIntegerField> GID;
+    TRecordView::TColumn<TMoneyField> GCost, GWeight;
+    TRecordView::TColumn<TIntegerField> GPCount;
+    TRecordView::TColumn<TMoneyField> GSum;
+    TRecordView::TColumn<TShowDateTimeField> GLastDate;
+    TRecordView::TColumn<TIntegerField> MID, MIDStore;
+    TRecordView::TColumn<TDirectionBooleanField> MDirection;
+    TRecordView::TColumn<TMoneyField> MWeight;
+    TRecordView::TColumn<TIntegerField> MPCount;
+    TRecordView::TColumn<TMoneyField> MCost, MSum;
+    TRecordView::TColumn<TShowDateTimeField> MDate;
+};
 
 // The movements as ValueMoves takes them; RecNo is the place in the list.
 std::vector<TValuedMove> ValuedList(const std::vector<TMove>& list)
@@ -140,13 +177,14 @@ bool HoldValuesAt(const std::vector<TMove>& list, uint32_t price, uint32_t& held
 // when it disagrees with its movements in a way no cut operation leaves.
 enum TNeed { nOK, nRemove, nRewrite, nForeign };
 
-TNeed NeedOf(TTableStore& Goods, TTableMoves& Moves, const std::vector<TMove>& list, TExpected& e)
+TNeed NeedOf(const TTableStore& Goods, const TTableMoves& Moves, const TGoods& g, const std::vector<TMove>& list,
+             TExpected& e)
 {
-    const int32_t id = Goods.ID.GetValue();
-    const uint32_t price = Goods.Cost.GetValue();
-    const uint32_t weight = Goods.Weight.GetValue();
-    const int32_t pcount = Goods.PCount.GetValue();
-    const uint32_t sum = Goods.Sum.GetValue();
+    const int32_t id = g.ID;
+    const uint32_t price = g.Cost;
+    const uint32_t weight = g.Weight;
+    const int32_t pcount = g.PCount;
+    const uint32_t sum = g.Sum;
     if (list.empty()) {
         // Stock on hand without movements was never booked in this file.
         if (weight != 0 || pcount != 0 || sum != 0)
@@ -174,7 +212,7 @@ TNeed NeedOf(TTableStore& Goods, TTableMoves& Moves, const std::vector<TMove>& l
         }
         if (!e.Reprice) {
             if (weight == e.Weight && pcount == e.PCount && sum == e.Sum)
-                return Goods.LastDate.GetValue() == e.LastDate ? nOK : nRewrite;
+                return g.LastDate == e.LastDate ? nOK : nRewrite;
             // A re-pricing cut after its last movement leaves the old value.
             if (weight == e.Weight && pcount == e.PCount)
                 return nRewrite;
@@ -205,57 +243,63 @@ TNeed NeedOf(TTableStore& Goods, TTableMoves& Moves, const std::vector<TMove>& l
 // Movements on IndSD, goods on any index. One operation in flight touches
 // one goods: traces of more than one, or any trace no cut operation leaves,
 // and nothing is mended. The movements are read once, beside the goods in
-// the order of their numbers.
+// the order of their numbers, straight from the record blocks.
 int Mend(TTableStore& Goods, TTableMoves& Moves)
 {
-    std::vector<std::pair<int32_t, int32_t>> goods;  // number, record number
-    goods.reserve(static_cast<size_t>(Goods.RecordCount()));
-    for (int32_t n = 0; n < Goods.RecordCount(); ++n) {
-        Goods.SetRecNo(n);
-        goods.emplace_back(Goods.ID.GetValue(), n);
-    }
-    std::sort(goods.begin(), goods.end());
-    std::set<int32_t> affected;
-    // Movements left by a cut deletion name a number given before.
-    bool foreign = false;
-    const auto orphan = [&](int32_t id) {
-        foreign = foreign || id <= 0 || id >= Goods.ID.GetNextKeyValue();
-        affected.insert(id);
-    };
     int32_t target = -1;  // record number of the goods to mend
-    std::vector<TMove> list;
-    Moves.First();
-    for (size_t k = 0; k < goods.size(); ++k) {
-        const auto [id, n] = goods[k];
-        // Records that share a number (a damaged file) are each held against
-        // all of its movements.
-        if (k == 0 || goods[k - 1].first != id) {
-            for (; !Moves.Eof() && Moves.IDStore.GetValue() < id; Moves.Next())
-                orphan(Moves.IDStore.GetValue());
-            list.clear();
-            ReadMovesOf(Moves, id, list);
-        }
-        if (foreign || affected.size() > 1)
-            return 0;
-        Goods.SetRecNo(n);
-        TExpected e;
-        const TNeed need = NeedOf(Goods, Moves, list, e);
-        if (need == nForeign)
-            return 0;
-        if (need != nOK) {
+    int32_t goodsID = 0;
+    TGoods targetGoods{};
+    std::vector<TMove> targetMoves;
+    {
+        const TBookView book(Goods, Moves);
+        std::vector<std::pair<int32_t, int32_t>> goods;  // number, record number
+        goods.reserve(static_cast<size_t>(book.GoodsCount()));
+        for (int32_t n = 0; n < book.GoodsCount(); ++n)
+            goods.emplace_back(book.GoodsID(n), n);
+        std::sort(goods.begin(), goods.end());
+        std::set<int32_t> affected;
+        // Movements left by a cut deletion name a number given before.
+        bool foreign = false;
+        const auto orphan = [&](int32_t id) {
+            foreign = foreign || id <= 0 || id >= Goods.ID.GetNextKeyValue();
             affected.insert(id);
-            target = n;
+        };
+        std::vector<TMove> list;
+        int32_t m = 0;
+        for (size_t k = 0; k < goods.size(); ++k) {
+            const auto [id, n] = goods[k];
+            // Records that share a number (a damaged file) are each held
+            // against all of its movements.
+            if (k == 0 || goods[k - 1].first != id) {
+                for (; m < book.MoveCount() && book.MoveGoods(m) < id; ++m)
+                    orphan(book.MoveGoods(m));
+                list.clear();
+                m = book.ReadMovesOf(m, id, list);
+            }
+            if (foreign || affected.size() > 1)
+                return 0;
+            TExpected e;
+            const TGoods g = book.Goods(n);
+            const TNeed need = NeedOf(Goods, Moves, g, list, e);
+            if (need == nForeign)
+                return 0;
+            if (need != nOK) {
+                affected.insert(id);
+                target = n;
+                targetGoods = g;
+                targetMoves = list;
+            }
         }
+        for (; m < book.MoveCount(); ++m)
+            orphan(book.MoveGoods(m));
+        if (foreign)
+            return 0;
+        if (affected.size() != 1)
+            return 0;
+        goodsID = *affected.begin();
     }
-    for (; !Moves.Eof(); Moves.Next())
-        orphan(Moves.IDStore.GetValue());
-    if (foreign)
-        return 0;
-    if (affected.size() != 1)
-        return 0;
 
     int repaired = 0;
-    const int32_t goodsID = *affected.begin();
     // Movements of goods that are gone: a deletion cut after its goods record.
     if (target < 0) {
         Moves.FindKey(TTableMoves::GoodsLowKey(goodsID));
@@ -268,7 +312,7 @@ int Mend(TTableStore& Goods, TTableMoves& Moves)
 
     Goods.SetRecNo(target);
     TExpected e;
-    switch (NeedOf(Goods, Moves, MovesOf(Moves, goodsID), e)) {
+    switch (NeedOf(Goods, Moves, targetGoods, targetMoves, e)) {
     case nRemove:
         Goods.Delete();
         return 1;
