@@ -11,6 +11,7 @@
 #include "UStockValue.h"
 #include "UTextConst.h"
 
+#include <algorithm>
 #include <limits>
 #include <vector>
 
@@ -260,6 +261,97 @@ void TStore::InsertGoods(const std::string& ACode, const std::string& AName,
                 FGoods.SetRecordPos(before);
         } catch (...) {
             // The repair at the next open removes goods left without a movement.
+        }
+        throw;
+    }
+}
+
+void TStore::ImportGoods(const std::vector<TNewGoods>& Lines, const std::string& ANote)
+{
+    for (size_t k = 0; k < Lines.size(); k += TDatFile::MaxGroupRecords) {
+        const auto count = static_cast<int32_t>(std::min<size_t>(Lines.size() - k, TDatFile::MaxGroupRecords));
+        ImportGroup(Lines.data() + k, count, ANote);
+    }
+}
+
+namespace {
+
+// The fields' record after setting them in an insert, which is then
+// cancelled: nothing is written.
+template <class Fill>
+void RecordOf(TTable& Table, std::vector<uint8_t>& Out, Fill fill)
+{
+    Table.Insert();
+    try {
+        fill();
+    } catch (...) {
+        CancelEditing(Table);
+        throw;
+    }
+    const uint8_t* record = Table.Fields()->GetRecord();
+    Out.insert(Out.end(), record, record + Table.Fields()->DataSize());
+    Table.Cancel();
+}
+
+int32_t AppendPositionOf(const TTable& Table)
+{
+    TDatHeader header;
+    Table.GetHeader(header);
+    return header.HeaderSize + header.RecordCount * header.RecordSize;
+}
+
+} // namespace
+
+void TStore::ImportGroup(const TNewGoods* Lines, int32_t Count, const std::string& ANote)
+{
+    const int32_t goodsID = FGoods.ID.GetNextKeyValue();
+    const int32_t moveID = FMoves.ID.GetNextKeyValue();
+    const TDateTime now = Now();
+    std::vector<uint8_t> goods, moves;
+    for (int32_t k = 0; k < Count; ++k) {
+        const TNewGoods& line = Lines[k];
+        const uint32_t price = MoneyFieldValue(line.Price);
+        const uint32_t weight = MoneyFieldValue(line.Quantity);
+        const int32_t packages = StrToInt(line.Packages);
+        const uint32_t sum = TMoneyField::MulMoney(price, weight);
+        RecordOf(FMoves, moves, [&] {
+            FMoves.ID.SetValue(moveID + k);
+            FMoves.IDStore.SetValue(goodsID + k);
+            FMoves.MoveDate.SetValue(now);
+            FMoves.Direction.SetValue(true);
+            FMoves.Cost.SetValue(price);
+            FMoves.Weight.SetValue(weight);
+            FMoves.PCount.SetValue(packages);
+            FMoves.Note.SetText(ANote);
+            FMoves.Sum.SetValue(sum);
+        });
+        RecordOf(FGoods, goods, [&] {
+            FGoods.ID.SetValue(goodsID + k);
+            FGoods.Code.SetText(line.Code);
+            FGoods.Name.SetText(line.Name);
+            FGoods.Cost.SetValue(price);
+            FGoods.Weight.SetValue(weight);
+            FGoods.PCount.SetValue(packages);
+            FGoods.Sum.SetValue(sum);
+            FGoods.LastDate.SetValue(now);
+        });
+    }
+    const int32_t firstMove = AppendPositionOf(FMoves);
+    FMoves.WriteGroup(moves.data(), Count);
+    FGoods.WriteGroup(goods.data(), Count);
+    FMoves.CountGroup();
+    try {
+        FGoods.CountGroup();
+    } catch (...) {
+        try {
+            TDatHeader header;
+            FMoves.GetHeader(header);
+            for (int32_t k = 0; k < Count; ++k) {
+                FMoves.SetRecordPos(firstMove + k * header.RecordSize);
+                FMoves.Delete();
+            }
+        } catch (...) {
+            // The next open drops the movements left without their goods.
         }
         throw;
     }

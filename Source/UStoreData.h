@@ -112,6 +112,17 @@ public:
     void InsertGoods(const std::string& ACode, const std::string& AName,
                      const std::string& APrice, const std::string& AQuantity,
                      const std::string& APackages, const std::string& ANote);
+    // New goods as InsertGoods makes them, for texts CanInsert accepts, each
+    // goods record written with its totals: the lines in groups, each
+    // group's movements and goods records written and flushed, then the
+    // movements counted, then the goods. A failure raises after the lines of
+    // the failing group were taken back; the groups before it stay. After a
+    // crash the next Open finds whole groups, and drops the movements of a
+    // group whose goods were not counted.
+    struct TNewGoods {
+        std::string Code, Name, Price, Quantity, Packages;
+    };
+    void ImportGoods(const std::vector<TNewGoods>& Lines, const std::string& ANote);
     // Books a received or issued movement and updates the totals; the sums
     // are tested for overflow before anything is written. An issue takes
     // price x quantity but never more than the value on hand, and all of it
@@ -192,6 +203,7 @@ private:
     // write of a change that writes both.
     void CheckBothNamed();
     uint32_t RepricedTotal(int32_t GoodsID, uint32_t Price);
+    void ImportGroup(const TNewGoods* Lines, int32_t Count, const std::string& ANote);
 
     TStoreMode FMode = smBrowse;
     TTableStore FGoods;

@@ -240,12 +240,46 @@ TNeed NeedOf(const TTableStore& Goods, const TTableMoves& Moves, const TGoods& g
     }
 }
 
+// A grouped import cut between counting its movements and its goods: the
+// newest movements, one received movement each for the goods numbers from
+// the next one on, which no goods record holds. Their number, else 0; they
+// are the last ones on IndSD.
+int32_t CutImportMoves(const TBookView& book, int32_t nextGoods, int32_t nextMove)
+{
+    int32_t m = book.MoveCount();
+    while (m > 0 && book.MoveGoods(m - 1) >= nextGoods)
+        --m;
+    const int32_t count = book.MoveCount() - m;
+    if (count == 0 || count > TDatFile::MaxGroupRecords)
+        return 0;
+    for (int32_t k = 0; k < count; ++k) {
+        const TMove move = book.Move(m + k);
+        if (book.MoveGoods(m + k) != nextGoods + k || move.ID != nextMove - count + k || !move.Received ||
+            move.Sum != TMoneyField::MulMoney(move.Cost, move.Weight))
+            return 0;
+    }
+    return count;
+}
+
 // Movements on IndSD, goods on any index. One operation in flight touches
 // one goods: traces of more than one, or any trace no cut operation leaves,
 // and nothing is mended. The movements are read once, beside the goods in
 // the order of their numbers, straight from the record blocks.
 int Mend(TTableStore& Goods, TTableMoves& Moves)
 {
+    int32_t cut = 0;
+    {
+        const TBookView book(Goods, Moves);
+        cut = CutImportMoves(book, Goods.ID.GetNextKeyValue(), Moves.ID.GetNextKeyValue());
+    }
+    if (cut > 0) {
+        const int32_t first = Moves.RecordCount() - cut;
+        for (int32_t k = 0; k < cut; ++k) {
+            Moves.SetRecNo(first);
+            Moves.Delete();
+        }
+        return cut;
+    }
     int32_t target = -1;  // record number of the goods to mend
     int32_t goodsID = 0;
     TGoods targetGoods{};

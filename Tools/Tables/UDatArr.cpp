@@ -622,6 +622,69 @@ void TDatArr::DeleteRecord()
     if (FElemCount == 0) Fields()->Clear();
 }
 
+void TDatArr::WriteGroup(const uint8_t* Records, int32_t Count)
+{
+    CheckOpen();
+    FGroup.clear();
+    TDatFile::WriteGroup(Records, Count);
+    FGroup.assign(Records, Records + static_cast<size_t>(Count) * static_cast<size_t>(Fields()->DataSize()));
+}
+
+void TDatArr::CountGroup()
+{
+    CheckOpen();
+    const int32_t count = GroupCount();
+    const auto dataSize = static_cast<size_t>(Fields()->DataSize());
+    TV_ASSERT(count > 0 && FGroup.size() == static_cast<size_t>(count) * dataSize, "no group written to count");
+    TDatHeader header;
+    GetHeader(header);
+    const int32_t first = CheckedAdd(header.HeaderSize, CheckedMul(header.RecordCount, header.RecordSize));
+    const int32_t oldCount = FElemCount;
+    // The block has room before the file counts them, so that nothing
+    // fails once it has.
+    SetElemCount(CheckedAdd(oldCount, count));
+    try {
+        TDatFile::CountGroup();
+    } catch (...) {
+        SetElemCount(oldCount);
+        throw;
+    }
+    for (int32_t k = 0; k < count; ++k) {
+        SetElemOffset(oldCount + k, first + k * header.RecordSize);
+        std::memcpy(Elem(oldCount + k) + 4, FGroup.data() + static_cast<size_t>(k) * dataSize, dataSize);
+    }
+    std::vector<uint8_t>().swap(FGroup);
+    const int32_t last = first + (count - 1) * header.RecordSize;
+    if (FIndex != nullptr) MergeTail(count);
+    SetRecordPos(last);
+}
+
+void TDatArr::MergeTail(int32_t count)
+{
+    const int32_t oldCount = FElemCount - count;
+    std::vector<int32_t> from(static_cast<size_t>(count));
+    for (int32_t k = 0; k < count; ++k) from[static_cast<size_t>(k)] = oldCount + k;
+    if (SortPlaces(from)) Permute(from, oldCount);
+    if (oldCount == 0 || FIndex->CompareRecords(Elem(oldCount - 1) + 4, Elem(oldCount) + 4) <= 0) return;
+    // From the back: an old element goes up only when it is strictly
+    // greater, so new ones land after their equals. The new ones wait in
+    // a buffer of their own.
+    const auto size = static_cast<size_t>(FElemSize);
+    std::vector<uint8_t> tail(Elem(oldCount), Elem(oldCount) + static_cast<size_t>(count) * size);
+    int32_t i = oldCount - 1, j = count - 1, k = FElemCount - 1;
+    while (j >= 0) {
+        const uint8_t* fresh = tail.data() + static_cast<size_t>(j) * size;
+        if (i >= 0 && FIndex->CompareRecords(Elem(i) + 4, fresh + 4) > 0) {
+            std::memcpy(Elem(k), Elem(i), size);
+            --i;
+        } else {
+            std::memcpy(Elem(k), fresh, size);
+            --j;
+        }
+        --k;
+    }
+}
+
 void TDatArr::Empty()
 {
     TDatFile::Empty();

@@ -109,6 +109,10 @@ public:
     // The current number then names the following record (or one past the end).
     void DeleteRecord() override;
     void Empty() override;
+    // The group's records join the block in index order, each after its
+    // equals, once the file counts them; the last of them becomes current.
+    void WriteGroup(const uint8_t* Records, int32_t Count) override;
+    void CountGroup() override;
 
 protected:
     // Counting sort by the integer primary key's values.
@@ -138,6 +142,9 @@ private:
     // Element from[d] goes to place base + d, for every d, in place: one
     // cycle at a time through a temporary of one element. Uses up from.
     void Permute(std::vector<int32_t>& from, int32_t base);
+    // Sorts the last count elements among themselves and merges them into
+    // the block before them, each after its equals.
+    void MergeTail(int32_t count);
     void LocateUnique();
     void LocateFirst();
 
@@ -148,6 +155,7 @@ private:
     int32_t FCapacity = 0;
     int32_t FMaxElemCount = 0;
     TIndex* FIndex = nullptr;
+    std::vector<uint8_t> FGroup;  // the records of WriteGroup
 };
 
 } // namespace tv

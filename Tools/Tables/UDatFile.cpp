@@ -386,24 +386,36 @@ void TDatFile::CheckTail(const TRecovery& r)
         return;
     if (EmptiedHeader() && r.Tail % rs == 0)
         return;
-    if (r.Tail > rs)
+    if (r.Tail > int64_t(rs) * MaxGroupRecords)
         throw Exception(SBadRecordCount);
-    // A whole record past the count. An append writes the next key value
-    // into it, so a live record with another key where the status and
-    // key share a sector is a record the header lost, not a cut append.
-    std::vector<uint8_t> rec(static_cast<size_t>(rs));
+    const auto whole = static_cast<int32_t>(r.Tail / rs);
+    std::vector<uint8_t> recs(static_cast<size_t>(whole) * rs);
     Seek(r.CountedEnd, 0);
-    Read(rec.data(), rs);
-    if (GetInt(rec.data()) != 0)
+    Read(recs.data(), whole * rs);
+    // One whole record past the count: an append or a rewrite copy. An
+    // append writes the next key value into it, so a live record with
+    // another key where the status and key share a sector is a record the
+    // header lost, not a cut append.
+    if (whole == 1 && GetInt(recs.data()) != 0)
         return;
-    for (int32_t i = 0; i < FFields->Count(); ++i) {
-        TField* f = FFields->Items(i);
-        const int32_t at = PrefixBytes + FFields->Offsets(i);
-        if (!IsNumberedKey(f) || (r.CountedEnd / SectorBytes) != (int64_t(r.CountedEnd) + at + 3) / SectorBytes)
-            continue;
-        const int32_t key = GetInt(rec.data() + at);
-        if (key != 0 && key != f->GetNextKeyValue())
+    for (int32_t k = 0; k < whole; ++k) {
+        const uint8_t* rec = recs.data() + static_cast<size_t>(k) * rs;
+        const int32_t at = r.CountedEnd + k * rs;
+        // Several records: a group append, written live; a record not yet
+        // on the disk reads as zeros.
+        if (GetInt(rec) != 0)
             throw Exception(SBadRecordCount);
+        for (int32_t i = 0; i < FFields->Count(); ++i) {
+            TField* f = FFields->Items(i);
+            const int32_t off = PrefixBytes + FFields->Offsets(i);
+            if (!IsNumberedKey(f))
+                continue;
+            if (whole == 1 && (at / SectorBytes) != (int64_t(at) + off + 3) / SectorBytes)
+                continue;
+            const int32_t key = GetInt(rec + off);
+            if (key != 0 && int64_t(key) != int64_t(f->GetNextKeyValue()) + k)
+                throw Exception(SBadRecordCount);
+        }
     }
 }
 
@@ -599,6 +611,59 @@ void TDatFile::AppendRecord()
     }
 }
 
+void TDatFile::WriteGroup(const uint8_t* Records, int32_t Count)
+{
+    CheckNamed();
+    SettleCopy();
+    TV_ASSERT(Count >= 1 && Count <= MaxGroupRecords, "a group of records out of its size");
+    const int32_t rs = FHeader.RecordSize;
+    const auto dataSize = static_cast<size_t>(FFields->DataSize());
+    for (int32_t i = 0; i < FFields->Count(); ++i) {
+        TField* f = FFields->Items(i);
+        if (!IsNumberedKey(f))
+            continue;
+        for (int32_t k = 0; k < Count; ++k)
+            if (int64_t(GetInt(Records + k * dataSize + FFields->Offsets(i))) != int64_t(f->GetNextKeyValue()) + k)
+                throw Exception(SBadKeyValue);
+    }
+    const int32_t pos = AppendPosition();
+    CheckedAdd(pos, CheckedMul(rs, Count));
+    std::vector<uint8_t> buf(static_cast<size_t>(rs) * Count, 0);
+    for (int32_t k = 0; k < Count; ++k)
+        std::memcpy(buf.data() + static_cast<size_t>(k) * rs + PrefixBytes, Records + k * dataSize, dataSize);
+    Seek(pos, 0);
+    Write(buf.data(), static_cast<int32_t>(buf.size()));
+    // The records are on the disk before any header counts them.
+    Flush();
+    FGroupCount = Count;
+}
+
+void TDatFile::CountGroup()
+{
+    CheckNamed();
+    TV_ASSERT(FGroupCount > 0, "no group written to count");
+    const int32_t count = FGroupCount;
+    FGroupCount = 0;
+    const TSaved saved = Save();
+    try {
+        FRecordOffset = AppendPosition();
+        FHeader.RecordCount = CheckedAdd(FHeader.RecordCount, count);
+        for (int32_t i = 0; i < FFields->Count(); ++i) {
+            TField* f = FFields->Items(i);
+            if (!f->GetPrimaryKey())
+                continue;
+            f->SetNextKeyValue(CheckedAdd(f->GetNextKeyValue(), count));
+            FDescs[static_cast<size_t>(i)].NextKeyValue = f->GetNextKeyValue();
+        }
+        WriteHeaderAndKeys();
+        Flush();
+    } catch (...) {
+        Restore(saved);
+        RestoreOnDisk();
+        throw;
+    }
+}
+
 // The append position is a valid record offset but names no record.
 void TDatFile::CheckRecordThere() const
 {
@@ -694,6 +759,7 @@ void TDatFile::UndoRewrite(bool copied, const std::vector<uint8_t>& old)
 // it names is whole in place: no change may write over it before.
 void TDatFile::SettleCopy()
 {
+    FGroupCount = 0;
     if (!FPendingCopy)
         return;
     TV_ASSERT(FPendingOffset >= FHeader.HeaderSize && FPendingOffset < AppendPosition(),
@@ -785,6 +851,7 @@ void TDatFile::FreeBuiltFields()
 
 void TDatFile::Close()
 {
+    FGroupCount = 0;
     if (FOwnsFields)
         FreeBuiltFields();
     FHeader = TDatHeader();

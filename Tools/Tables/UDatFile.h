@@ -99,6 +99,20 @@ public:
     // Drops every record; next key values become 1 and the fields clear.
     virtual void Empty();
 
+    // A group append in two steps, so that two files can count their groups
+    // in an order of the caller's. WriteGroup writes count records (record
+    // data as TFields packs it, one after another, each numbered key holding
+    // its next value and on) past the counted ones and flushes them; no
+    // header counts them yet, so a failure or a crash leaves the file as it
+    // was (Open cuts them off). CountGroup then counts them: header and next
+    // key values, flushed; on failure both are as before. Any other change
+    // in between drops the group. At most MaxGroupRecords records.
+    static constexpr int32_t MaxGroupRecords = 1024;
+    virtual void WriteGroup(const uint8_t* Records, int32_t Count);
+    virtual void CountGroup();
+    // Records written by WriteGroup and not yet counted.
+    int32_t GroupCount() const { return FGroupCount; }
+
 protected:
     // Steps of Open.
     void ReadHeader();
@@ -144,6 +158,7 @@ private:
     int32_t FPendingOffset = 0;
     std::vector<uint8_t> FPendingRecord;
     std::vector<uint8_t> FScratch;
+    int32_t FGroupCount = 0;
 };
 
 } // namespace tv
