@@ -388,21 +388,23 @@ void TDatFile::CheckTail(const TRecovery& r)
         return;
     if (r.Tail > int64_t(rs) * MaxGroupRecords)
         throw Exception(SBadRecordCount);
-    const auto whole = static_cast<int32_t>(r.Tail / rs);
-    std::vector<uint8_t> recs(static_cast<size_t>(whole) * rs);
+    // Whole records and a torn last one, its missing bytes read as zeros.
+    const auto records = static_cast<int32_t>((r.Tail + rs - 1) / rs);
+    std::vector<uint8_t> recs(static_cast<size_t>(records) * rs, 0);
     Seek(r.CountedEnd, 0);
-    Read(recs.data(), whole * rs);
-    // One whole record past the count: an append or a rewrite copy. An
+    Read(recs.data(), static_cast<int32_t>(r.Tail));
+    // Exactly one record past the count: an append or a rewrite copy. An
     // append writes the next key value into it, so a live record with
     // another key where the status and key share a sector is a record the
     // header lost, not a cut append.
-    if (whole == 1 && GetInt(recs.data()) != 0)
+    const bool single = r.Tail == rs;
+    if (single && GetInt(recs.data()) != 0)
         return;
-    for (int32_t k = 0; k < whole; ++k) {
+    for (int32_t k = 0; k < records; ++k) {
         const uint8_t* rec = recs.data() + static_cast<size_t>(k) * rs;
         const int32_t at = r.CountedEnd + k * rs;
-        // Several records: a group append, written live; a record not yet
-        // on the disk reads as zeros.
+        // More: a group append, written live; what is not yet on the disk
+        // reads as zeros.
         if (GetInt(rec) != 0)
             throw Exception(SBadRecordCount);
         for (int32_t i = 0; i < FFields->Count(); ++i) {
@@ -410,7 +412,7 @@ void TDatFile::CheckTail(const TRecovery& r)
             const int32_t off = PrefixBytes + FFields->Offsets(i);
             if (!IsNumberedKey(f))
                 continue;
-            if (whole == 1 && (at / SectorBytes) != (int64_t(at) + off + 3) / SectorBytes)
+            if (single && (at / SectorBytes) != (int64_t(at) + off + 3) / SectorBytes)
                 continue;
             const int32_t key = GetInt(rec + off);
             if (key != 0 && int64_t(key) != int64_t(f->GetNextKeyValue()) + k)
