@@ -17,6 +17,7 @@
 #include "UUserFile.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -339,6 +340,25 @@ void TCsvImport::Execute()
     }
     const TCsvSeparators tries[] = {CsvSeparators, LanguageSeparators(0), LanguageSeparators(1),
                                     LanguageSeparators(2)};
+    // Accepted lines go to the stock book a group at a time, and before
+    // every question, summary or error box, so that what was received is in
+    // stock whenever the user sees a box.
+    std::vector<TStore::TNewGoods> queue;
+    const auto store = [&] {
+        if (queue.empty())
+            return;
+        try {
+            Store.ImportGoods(queue, note);
+        } catch (...) {
+            // The failing group, one at most, is not in stock.
+            received -= static_cast<uint32_t>(queue.size());
+            queue.clear();
+            throw;
+        }
+        queue.clear();
+        // The window is repainted between groups.
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    };
     try {
         TCsvRecords records(DecodeCsvText(bytes));
         while (!records.AtEnd()) {
@@ -354,7 +374,7 @@ void TCsvImport::Execute()
                 TCsvGoods g;
                 // A text the data file would store changed is no goods line.
                 if (Cp1251Holds(record) && ParseLine(record, sep, g) &&
-                    InsertGoods(g.Code, g.Name, g.Price, g.Quantity, g.Packages, note)) {
+                    QueueGoods(queue, g.Code, g.Name, g.Price, g.Quantity, g.Packages)) {
                     accepted = true;
                     taken = sep.List;
                     break;
@@ -363,13 +383,19 @@ void TCsvImport::Execute()
             records.Next(taken);
             if (accepted) {
                 ++received;
-            } else if (AskSkipBadLine(line)) {
+                if (queue.size() == size_t(TDatFile::MaxGroupRecords))
+                    store();
+                continue;
+            }
+            store();
+            if (AskSkipBadLine(line)) {
                 ++skipped;
             } else {
                 aborted = true;
                 break;
             }
         }
+        store();
     } catch (const std::exception& e) {
         // The lines before the failure are stored: the counts say where it
         // stopped.

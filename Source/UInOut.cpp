@@ -76,13 +76,12 @@ std::string FailureReason(const std::exception& e)
     return {};
 }
 
-bool TInOut::InsertGoods(const std::string& code, const std::string& name,
-                         const std::string& price, const std::string& quantity,
-                         const std::string& packages, const std::string& note)
+bool TInOut::QueueGoods(std::vector<TStore::TNewGoods>& queue, const std::string& code, const std::string& name,
+                        const std::string& price, const std::string& quantity, const std::string& packages)
 {
     if (!Store.CanInsert(price, quantity, packages))
         return false;
-    Store.InsertGoods(code, name, price, quantity, packages, note);
+    queue.push_back({code, name, price, quantity, packages});
     return true;
 }
 

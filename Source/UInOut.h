@@ -6,6 +6,7 @@
 // run between the window's begin-work and end-work.
 
 #include "UEximText.h"
+#include "UStoreData.h"
 
 #include <QObject>
 
@@ -39,12 +40,11 @@ public:
     virtual void Execute() = 0;
 
 protected:
-    // A new goods record with a first received movement, when the stock book
-    // accepts the texts; false, with nothing written, when it refuses them.
-    // A failure to write raises.
-    bool InsertGoods(const std::string& code, const std::string& name, const std::string& price,
-                     const std::string& quantity, const std::string& packages,
-                     const std::string& note);
+    // True, with the goods added to the queue for TStore::ImportGoods, when
+    // the stock book accepts the texts; false, with nothing queued, when it
+    // refuses them.
+    bool QueueGoods(std::vector<TStore::TNewGoods>& queue, const std::string& code, const std::string& name,
+                    const std::string& price, const std::string& quantity, const std::string& packages);
     TPrintManager& PrintManager();
     int32_t GoodsCount();
     // The totals as texts; after an overflow all four are empty and the
