@@ -67,7 +67,6 @@ int32_t TDatArr::ElemOffset(int32_t i) const
 namespace {
 
 constexpr size_t kSystemBlock = size_t(1) << 20;
-constexpr size_t kHugePage = size_t(2) << 20;
 
 } // namespace
 
@@ -75,12 +74,11 @@ namespace {
 
 bool SystemSized(size_t n) { return n >= kSystemBlock; }
 
+// The whole mapping, so that it stays one piece that mremap can move; the
+// hint may be refused.
 void AdviseHugePages(uint8_t* p, size_t n)
 {
-    // Only the whole huge pages inside the block; the hint may be refused.
-    const auto start = (reinterpret_cast<uintptr_t>(p) + kHugePage - 1) & ~(kHugePage - 1);
-    const auto end = (reinterpret_cast<uintptr_t>(p) + n) & ~(kHugePage - 1);
-    if (end > start) ::madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
+    ::madvise(p, n, MADV_HUGEPAGE);
 }
 
 uint8_t* MapBlock(size_t n)

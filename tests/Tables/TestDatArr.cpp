@@ -95,6 +95,23 @@ protected:
     }
     std::vector<std::string> Names() const { return Column(1); }
 
+    // Writes and counts one group of records: the names, with the next keys.
+    void AddGroup(const std::vector<std::string>& names, int32_t group = 0)
+    {
+        std::vector<uint8_t> records;
+        for (size_t k = 0; k < names.size(); ++k) {
+            Fields.Clear();
+            Fields.AllowEdit();
+            Code.SetValue(Code.GetNextKeyValue() + int32_t(k));
+            Name.SetText(names[k]);
+            Group.SetValue(group);
+            Fields.ForbidEdit();
+            records.insert(records.end(), Fields.GetRecord(), Fields.GetRecord() + Fields.DataSize());
+        }
+        Arr.WriteGroup(records.data(), int32_t(names.size()));
+        Arr.CountGroup();
+    }
+
     std::vector<int32_t> Offsets()
     {
         std::vector<int32_t> out;
@@ -130,6 +147,50 @@ TEST(DatArrCapacity, GrowthRule)
         SCOPED_TRACE(n);
         EXPECT_EQ(tv::TDatArr::GrowCapacity(n), capacity);
     }
+}
+
+TEST_F(DatArr, GroupsJoinInIndexOrderAfterTheirEquals)
+{
+    Add("b");
+    Add("d");
+    Arr.SetIndex(ByName.get());
+    AddGroup({"d", "a", "c", "a", "e"});
+    EXPECT_EQ(Names(), (V{"a", "a", "b", "c", "d", "d", "e"}));
+    // Equal names keep their order of appending: the old "d" first, the
+    // group's two "a" in the group's order.
+    EXPECT_EQ(Column(0), (V{"4", "6", "1", "5", "2", "3", "7"}));
+    // The last record of the group is current.
+    EXPECT_EQ(Name.GetText(), "e");
+    EXPECT_EQ(Code.GetNextKeyValue(), 8);
+    const std::vector<int32_t> offsets = Offsets();
+    Reopen();
+    Arr.SetIndex(ByName.get());
+    EXPECT_EQ(Names(), (V{"a", "a", "b", "c", "d", "d", "e"}));
+    EXPECT_EQ(Offsets(), offsets);
+    EXPECT_EQ(Code.GetNextKeyValue(), 8);
+}
+
+// Past a megabyte the block comes from the system and grows and shrinks
+// through the page tables; its elements stay as they were throughout.
+TEST_F(DatArr, ABlockGrownAndShrunkAcrossSystemMemoryKeepsItsElements)
+{
+    std::vector<std::string> all;
+    for (int g = 0; g < 200; ++g) {
+        std::vector<std::string> names;
+        for (int k = 0; k < tv::TDatFile::MaxGroupRecords; ++k) names.push_back(std::to_string(g * 10000 + k));
+        AddGroup(names);
+        all.insert(all.end(), names.begin(), names.end());
+    }
+    ASSERT_GT(size_t(Arr.GetCapacity()) * size_t(Arr.GetElemSize()), size_t(5) << 20);
+    EXPECT_EQ(Names(), all);
+    for (const int32_t n : {150000, 60000, 1000, 100000}) {
+        SCOPED_TRACE(n);
+        Arr.SetElemCount(n);
+        const int32_t kept = std::min<int32_t>(n, 1000);
+        for (int32_t i = 0; i < kept; ++i) ASSERT_EQ(Arr.GetElemText(i, 1), all[size_t(i)]);
+    }
+    Reopen();
+    EXPECT_EQ(Names(), all);
 }
 
 TEST_F(DatArr, SizesAndCapacityFollowTheCount)
