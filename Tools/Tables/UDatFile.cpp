@@ -597,20 +597,26 @@ void TDatFile::AppendRecord()
         Write(FScratch.data(), FHeader.RecordSize);
         // The record is on the disk before any header counts it.
         Flush();
-        FHeader.RecordCount = CheckedAdd(FHeader.RecordCount, 1);
-        FFields->IncNextKeyValues();
-        for (int32_t i = 0; i < FFields->Count(); ++i) {
-            TField* f = FFields->Items(i);
-            if (f->GetPrimaryKey())
-                FDescs[static_cast<size_t>(i)].NextKeyValue = f->GetNextKeyValue();
-        }
-        WriteHeaderAndKeys();
-        Flush();
+        CountRecords(1);
     } catch (...) {
         Restore(saved);
         RestoreOnDisk();
         throw;
     }
+}
+
+void TDatFile::CountRecords(int32_t count)
+{
+    FHeader.RecordCount = CheckedAdd(FHeader.RecordCount, count);
+    for (int32_t i = 0; i < FFields->Count(); ++i) {
+        TField* f = FFields->Items(i);
+        if (!f->GetPrimaryKey())
+            continue;
+        f->SetNextKeyValue(CheckedAdd(f->GetNextKeyValue(), count));
+        FDescs[static_cast<size_t>(i)].NextKeyValue = f->GetNextKeyValue();
+    }
+    WriteHeaderAndKeys();
+    Flush();
 }
 
 void TDatFile::WriteGroup(const uint8_t* Records, int32_t Count)
@@ -649,16 +655,7 @@ void TDatFile::CountGroup()
     const TSaved saved = Save();
     try {
         FRecordOffset = AppendPosition();
-        FHeader.RecordCount = CheckedAdd(FHeader.RecordCount, count);
-        for (int32_t i = 0; i < FFields->Count(); ++i) {
-            TField* f = FFields->Items(i);
-            if (!f->GetPrimaryKey())
-                continue;
-            f->SetNextKeyValue(CheckedAdd(f->GetNextKeyValue(), count));
-            FDescs[static_cast<size_t>(i)].NextKeyValue = f->GetNextKeyValue();
-        }
-        WriteHeaderAndKeys();
-        Flush();
+        CountRecords(count);
     } catch (...) {
         Restore(saved);
         RestoreOnDisk();

@@ -125,6 +125,9 @@ private:
     int32_t AppendPosition() const;
     void WriteHeader();
     void WriteHeaderAndKeys();
+    // Counts count records written past the counted ones: header and next
+    // key values, written and flushed.
+    void CountRecords(int32_t count);
     struct TRecovery;
     void Recover();
     void CheckTail(const TRecovery& r);
