@@ -296,11 +296,11 @@ bool TDatArr::SortByLeadingInteger()
     std::vector<int32_t> next(static_cast<size_t>(range) + 1, 0);
     for (const int32_t v : values) ++next[static_cast<size_t>(int64_t(v) - low) + 1];
     for (size_t k = 1; k < next.size(); ++k) next[k] += next[k - 1];
-    std::vector<int32_t> from(static_cast<size_t>(FElemCount));
-    for (int32_t i = 0; i < FElemCount; ++i) from[next[static_cast<size_t>(int64_t(values[i]) - low)]++] = i;
-    std::vector<int32_t>().swap(values);
-    Permute(from, 0);
+    // The values make way for the places the elements go to.
+    for (int32_t& v : values) v = next[static_cast<size_t>(int64_t(v) - low)]++;
+    PermuteTo(values, 0);
     if (!FIndex->IsComposite()) return true;
+    std::vector<int32_t> from;
     // next[k] is now the end of the run of value low + k; each run is sorted
     // in its place, where its records lie together.
     for (size_t k = 0, begin = 0; k + 1 < next.size(); begin = static_cast<size_t>(next[k++])) {
@@ -324,42 +324,36 @@ bool TDatArr::SortPlaces(std::vector<int32_t>& from) const
 
 void TDatArr::Permute(std::vector<int32_t>& from, int32_t base)
 {
-    // The cycles first, on the numbers alone: each as the places in the
-    // order they are filled, its last place stored as ~place. Place c[j]
-    // takes the element at c[j + 1], the last one the element of the first.
-    std::vector<int32_t> cycles;
-    cycles.reserve(from.size());
-    for (int32_t start = 0; start < static_cast<int32_t>(from.size()); ++start) {
-        if (from[static_cast<size_t>(start)] == base + start) continue;
-        for (int32_t d = start;;) {
-            const int32_t s = from[static_cast<size_t>(d)] - base;
-            from[static_cast<size_t>(d)] = base + d;
-            if (s == start) {
-                cycles.push_back(~(base + d));
-                break;
-            }
-            cycles.push_back(base + d);
-            d = s;
-        }
-    }
+    std::vector<int32_t> to(from.size());
+    for (size_t d = 0; d < from.size(); ++d) to[static_cast<size_t>(from[d] - base)] = static_cast<int32_t>(d);
     std::vector<int32_t>().swap(from);
-    // Then the moves, with the elements they read fetched well ahead.
-    constexpr size_t Ahead = 16;
+    PermuteTo(to, base);
+}
+
+void TDatArr::PermuteTo(std::vector<int32_t>& to, int32_t base)
+{
+    // Each cycle with one element in hand: it goes to its place and the
+    // element found there is taken up next. The element and its place are
+    // read together, so one wait for memory serves both.
     const auto size = static_cast<size_t>(FElemSize);
-    const auto place = [](int32_t c) { return c < 0 ? ~c : c; };
-    std::vector<uint8_t> temp(size);
-    bool first = true;
-    for (size_t i = 0; i < cycles.size(); ++i) {
-        if (i + Ahead < cycles.size()) {
-            const uint8_t* ahead = Elem(place(cycles[i + Ahead]));
-            __builtin_prefetch(ahead);
-            __builtin_prefetch(ahead + size - 1);
+    std::vector<uint8_t> buffers(2 * size);
+    uint8_t* hand = buffers.data();
+    uint8_t* found = buffers.data() + size;
+    for (int32_t start = 0; start < static_cast<int32_t>(to.size()); ++start) {
+        int32_t j = to[static_cast<size_t>(start)];
+        if (j == start) continue;
+        std::memcpy(hand, Elem(base + start), size);
+        to[static_cast<size_t>(start)] = start;
+        while (j != start) {
+            uint8_t* place = Elem(base + j);
+            const int32_t next = to[static_cast<size_t>(j)];
+            std::memcpy(found, place, size);
+            std::memcpy(place, hand, size);
+            std::swap(hand, found);
+            to[static_cast<size_t>(j)] = j;
+            j = next;
         }
-        const int32_t c = cycles[i];
-        uint8_t* to = Elem(place(c));
-        if (first) std::memcpy(temp.data(), to, size);
-        first = c < 0;
-        std::memcpy(to, first ? temp.data() : Elem(place(cycles[i + 1])), size);
+        std::memcpy(Elem(base + start), hand, size);
     }
 }
 
@@ -488,40 +482,16 @@ void TDatArr::CreateNew(bool Overwrite)
 
 void TDatArr::Open(bool CreateIfMissing)
 {
+    // The scan of the open loads the block.
     TDatFile::Open(CreateIfMissing);
     try {
-        SetSizes();
-        TDatHeader header;
-        GetHeader(header);
-        SetElemCount(std::max(0, header.RecordCount - header.DeletedCount));
-        // The live records are counted while reading, so a deleted count
-        // that disagrees with the status words neither leaves elements
-        // unfilled nor writes past the block.
-        // Records are read in chunks: one seek and one read per chunk.
-        constexpr int32_t ChunkRecords = 4096;
-        const size_t dataSize = static_cast<size_t>(Fields()->DataSize());
-        std::vector<uint8_t> chunk;
-        int32_t count = 0;
-        int64_t offset = header.HeaderSize;
-        for (int32_t r = 0; r < header.RecordCount;) {
-            const int32_t n = std::min(ChunkRecords, header.RecordCount - r);
-            chunk.resize(static_cast<size_t>(n) * static_cast<size_t>(header.RecordSize));
-            Seek(offset, 0);
-            Read(chunk.data(), CheckedMul(n, header.RecordSize));
-            for (int32_t i = 0; i < n; ++i, ++r, offset += header.RecordSize) {
-                const uint8_t* record = chunk.data() + static_cast<size_t>(i) * static_cast<size_t>(header.RecordSize);
-                if ((record[0] | record[1] | record[2] | record[3]) != 0) continue;  // not live
-                if (count == FElemCount) SetElemCount(CheckedAdd(count, 1));
-                SetElemOffset(count, static_cast<int32_t>(offset));
-                std::memcpy(Elem(count) + 4, record + TDatFile::PrefixBytes, dataSize);
-                ++count;
-            }
-        }
-        if (count < FElemCount) SetElemCount(count);
+        if (FLoaded < FElemCount) SetElemCount(FLoaded);
         FCurElem = 0;
         if (FElemCount > 0) {
             SetCurElem(0);
         } else {
+            TDatHeader header;
+            GetHeader(header);
             SetRecordOffset(header.HeaderSize);
             Fields()->Clear();
         }
@@ -532,6 +502,27 @@ void TDatArr::Open(bool CreateIfMissing)
         }
         throw;
     }
+}
+
+void TDatArr::BeginScan()
+{
+    SetSizes();
+    TDatHeader header;
+    GetHeader(header);
+    FLoaded = 0;
+    SetElemCount(std::max(0, header.RecordCount - header.DeletedCount));
+}
+
+// The live records are counted while reading, so a deleted count that
+// disagrees with the status words neither leaves elements unfilled nor
+// writes past the block.
+void TDatArr::ScannedRecord(int32_t Offset, const uint8_t* Record)
+{
+    if ((Record[0] | Record[1] | Record[2] | Record[3]) != 0) return;  // not live
+    if (FLoaded == FElemCount) SetElemCount(CheckedAdd(FLoaded, 1));
+    SetElemOffset(FLoaded, Offset);
+    std::memcpy(Elem(FLoaded) + 4, Record + TDatFile::PrefixBytes, static_cast<size_t>(Fields()->DataSize()));
+    ++FLoaded;
 }
 
 void TDatArr::Close()

@@ -115,6 +115,8 @@ public:
     void CountGroup() override;
 
 protected:
+    void BeginScan() override;
+    void ScannedRecord(int32_t Offset, const uint8_t* Record) override;
     // Counting sort by the integer primary key's values.
     void SortByKeyValue();
     // Stable merge sort by the current index.
@@ -142,6 +144,8 @@ private:
     // Element from[d] goes to place base + d, for every d, in place: one
     // cycle at a time through a temporary of one element. Uses up from.
     void Permute(std::vector<int32_t>& from, int32_t base);
+    // The same with the places: element base + i goes to place base + to[i].
+    void PermuteTo(std::vector<int32_t>& to, int32_t base);
     // Sorts the last count elements among themselves and merges them into
     // the block before them, each after its equals.
     void MergeTail(int32_t count);
@@ -156,6 +160,7 @@ private:
     int32_t FMaxElemCount = 0;
     TIndex* FIndex = nullptr;
     std::vector<uint8_t> FGroup;  // the records of WriteGroup
+    int32_t FLoaded = 0;          // elements filled by the scan of Open
 };
 
 } // namespace tv

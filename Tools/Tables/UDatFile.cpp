@@ -463,6 +463,7 @@ void TDatFile::ScanRecords(TRecovery& r)
             r.MaxKeys.push_back(std::numeric_limits<int32_t>::min());
         }
     const int32_t perChunk = std::max<int32_t>(1, ScanChunkBytes / rs);
+    BeginScan();
     std::vector<uint8_t> chunk;
     for (int32_t first = 0; first < FHeader.RecordCount; first += perChunk) {
         int32_t n = std::min(perChunk, FHeader.RecordCount - first);
@@ -479,6 +480,7 @@ void TDatFile::ScanRecords(TRecovery& r)
                 ++r.Odd;
             for (size_t j = 0; j < r.KeyOffsets.size(); ++j)
                 r.MaxKeys[j] = std::max(r.MaxKeys[j], GetInt(rec + r.KeyOffsets[j]));
+            ScannedRecord(FHeader.HeaderSize + (first + k) * rs, rec);
         }
     }
     TV_ASSERT(r.NotLive <= FHeader.RecordCount, "more records not live than counted");

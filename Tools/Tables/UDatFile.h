@@ -114,6 +114,17 @@ public:
     int32_t GroupCount() const { return FGroupCount; }
 
 protected:
+    // Open reads every counted record once, as it will be once a rewrite
+    // cut short is finished: BeginScan comes first, then ScannedRecord for
+    // each record in file order (its offset, its prefix and data). Open may
+    // still refuse the file afterwards.
+    virtual void BeginScan() {}
+    virtual void ScannedRecord(int32_t Offset, const uint8_t* Record)
+    {
+        (void)Offset;
+        (void)Record;
+    }
+
     // Steps of Open.
     void ReadHeader();
     void CheckFields();
