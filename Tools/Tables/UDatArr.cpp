@@ -271,6 +271,7 @@ void TDatArr::MergeSort()
     if (FIndex == nullptr) throw Exception(SNoIndex);
     if (FElemCount <= 1) return;
     if (SortByLeadingInteger()) return;
+    if (SortByShortKey()) return;
     std::vector<int32_t> from(static_cast<size_t>(FElemCount));
     for (int32_t i = 0; i < FElemCount; ++i) from[static_cast<size_t>(i)] = i;
     if (SortPlaces(from)) Permute(from, 0);
@@ -310,6 +311,33 @@ bool TDatArr::SortByLeadingInteger()
         for (size_t i = 0; i < from.size(); ++i) from[i] = static_cast<int32_t>(begin + i);
         if (SortPlaces(from)) Permute(from, static_cast<int32_t>(begin));
     }
+    return true;
+}
+
+// A single field of at most 8 bytes: its values are copied out beside the
+// element numbers, and the compact pairs are compared and sorted.
+bool TDatArr::SortByShortKey()
+{
+    if (FIndex->IsComposite() || FIndex->KeySize() > 8) return false;
+    struct TKey {
+        uint8_t Value[8];
+        int32_t Place;
+    };
+    const TField* field = FIndex->GetKeyField();
+    const size_t at = 4 + static_cast<size_t>(FIndex->LeadingFieldOffset());
+    const auto size = static_cast<size_t>(FIndex->KeySize());
+    std::vector<TKey> keys(static_cast<size_t>(FElemCount));
+    for (int32_t i = 0; i < FElemCount; ++i) {
+        std::memcpy(keys[static_cast<size_t>(i)].Value, Elem(i) + at, size);
+        keys[static_cast<size_t>(i)].Place = i;
+    }
+    const auto less = [field](const TKey& a, const TKey& b) { return field->CompareData(a.Value, b.Value) < 0; };
+    if (std::is_sorted(keys.begin(), keys.end(), less)) return true;
+    std::stable_sort(keys.begin(), keys.end(), less);
+    std::vector<int32_t> from(keys.size());
+    for (size_t d = 0; d < keys.size(); ++d) from[d] = keys[d].Place;
+    std::vector<TKey>().swap(keys);
+    Permute(from, 0);
     return true;
 }
 

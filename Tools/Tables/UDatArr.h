@@ -138,6 +138,7 @@ private:
     void Reallocate(int32_t capacity);
     int32_t CompareKeyAt(const TIndex* index, int32_t i) const;
     bool SortByLeadingInteger();
+    bool SortByShortKey();
     // Stable sort of the element numbers in from by the index's record
     // order; false, with from unchanged, when they are in order already.
     bool SortPlaces(std::vector<int32_t>& from) const;
