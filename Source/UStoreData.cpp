@@ -336,6 +336,7 @@ void TStore::ImportGroup(const TNewGoods* Lines, int32_t Count, const std::strin
             FGoods.LastDate.SetValue(now);
         });
     }
+    CheckBothNamed();
     const int32_t firstMove = AppendPositionOf(FMoves);
     FMoves.WriteGroup(moves.data(), Count);
     FGoods.WriteGroup(goods.data(), Count);
