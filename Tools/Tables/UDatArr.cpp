@@ -243,7 +243,7 @@ void TDatArr::SortByKeyValue()
         CheckIndex(keys[i], n);
     }
     // A slot table far larger than the block, or two records with one key
-    // (a damaged file), gives way to the merge sort: the same order, and
+    // (a damaged file), gives way to the stable sort: the same order, and
     // nothing is lost.
     if (n > kMinSlots && n / kMaxSlotsPerElem > FElemCount) {
         MergeSort();

@@ -119,7 +119,7 @@ protected:
     void ScannedRecord(int32_t Offset, const uint8_t* Record) override;
     // Counting sort by the integer primary key's values.
     void SortByKeyValue();
-    // Stable merge sort by the current index.
+    // Stable sort by the current index; each record moves once.
     void MergeSort();
 
 private:
