@@ -103,6 +103,7 @@ private:
 std::vector<TValuedMove> ValuedList(const std::vector<TMove>& list)
 {
     std::vector<TValuedMove> valued;
+    valued.reserve(list.size());
     for (size_t i = 0; i < list.size(); ++i)
         valued.push_back({list[i].ID, list[i].Received, list[i].Weight, list[i].Sum,
                           static_cast<int32_t>(i)});
