@@ -1,14 +1,25 @@
 #pragma once
-// The entry panel on the main window's left: the client area that paints
-// the caption gradient behind it, and the colours of the labels on it.
+// The entry panel on the main window's left: the labels and six edits that
+// show the current goods, the client area that paints the caption gradient
+// behind them, and the colours of the labels on it.
 
+#include "UMainModes.h"
+
+#include <QColor>
 #include <QWidget>
 
+#include <array>
+#include <cstdint>
 #include <functional>
 
+class QLabel;
 class QPainter;
 
 namespace tv {
+
+class TLocalDbEdit;
+class TNbLabel;
+class TTableStore;
 
 // The client area: paints through the given function and calls the other
 // on every resize, where the anchored controls are placed.
@@ -31,5 +42,55 @@ void PaintEntryPanel(QPainter& painter, bool active, int right, int height);
 // Each label directly on the client takes the caption text colour that reads
 // on the gradient behind its middle; the panel runs from 0 to panelRight.
 void ColourPanelLabels(QWidget* client, bool active, int panelRight);
+
+// The panel's controls stand where the window's design puts them, counted
+// from the panel's top left; the panel itself is transparent and covers the
+// client from its top left, as high as the client.
+class TEntryPanel : public QWidget {
+public:
+    // The edits of amounts are drawn in amountFont.
+    TEntryPanel(QWidget* client, const QFont& amountFont);
+
+    // Places every control, or only those that keep to the bottom edge.
+    void Place(bool bottomOnly);
+
+    // The goods record's values into the edits and LbSum; a text is set only
+    // where it differs from the one shown.
+    void ShowGoods(const TTableStore& goods);
+    // The values of no goods: empty code and name, zero amounts. The note
+    // belongs to the movement and stays.
+    void Clear();
+
+    // The edits whose bit (TPanelEdit) is set take input; the others are
+    // read-only in ReadOnlyColor.
+    void SetWritable(unsigned writable);
+    void ShowSign(TPlusSign sign);
+
+    // The read-only colour from the palette again, given to the read-only
+    // edits.
+    void ComputeReadOnlyColor();
+    QColor ReadOnlyColor() const;
+
+    // The labels' colours and the note labels' gradient follow the window's
+    // activation; the panel ends at panelRight.
+    void ColourLabels(bool active, int panelRight);
+    void SetActive(bool active);
+    void SetPanelEdge(QWidget* edge);
+
+    // The six edits in tab order.
+    std::array<TLocalDbEdit*, 6> Edits() const;
+
+    QLabel *LbCode, *LbName, *LbCost, *LbWeight, *LbPCount, *LbMoves, *LbPlus, *LbCostNote, *LbWeightNote,
+        *LbPCountNote;
+    TNbLabel *LbMoveNote = nullptr, *LbSumTitle = nullptr, *LbSum = nullptr;
+    TLocalDbEdit *EditCode = nullptr, *EditName = nullptr, *EditCost = nullptr, *EditWeight = nullptr,
+                 *EditPCount = nullptr, *EditNote = nullptr;
+
+private:
+    void LockEdit(TLocalDbEdit* edit);
+    void UnlockEdit(TLocalDbEdit* edit);
+
+    std::uint32_t FReadOnlyColor = 0;
+};
 
 } // namespace tv

@@ -15,7 +15,6 @@
 #include "UFormStat.h"
 #include "UGradient.h"
 #include "UInOut.h"
-#include "UIntEdit.h"
 #include "UKeyboard.h"
 #include "UMainActions.h"
 #include "UMainKeyboard.h"
@@ -76,66 +75,6 @@ const QKeySequence KeyEsc(Qt::Key_Escape);
 const QKeySequence KeyDel(Qt::Key_Delete);
 const QKeySequence KeyPadPlus(Qt::KeypadModifier | Qt::Key_Plus);
 const QKeySequence KeyPadMinus(Qt::KeypadModifier | Qt::Key_Minus);
-
-QLabel* MakeLabel(QWidget* parent, const char* name)
-{
-    auto* label = new QLabel(parent);
-    label->setObjectName(name);
-    label->setAttribute(Qt::WA_TranslucentBackground);
-    return label;
-}
-
-// Where the entry panel's controls stand in the client. An edit stands under
-// the label it names; a negative top counts from the client's bottom edge. A
-// width of 0 keeps the control's own size, a height of 0 is a line of the
-// window's font.
-struct TEntryPlace {
-    const char* Name;
-    const char* Under;
-    int Left, Top, Width, Height;
-};
-
-constexpr TEntryPlace EntryPlaces[] = {
-    {"LbCode", nullptr, 12, 12, 230, 0},
-    {"LbName", nullptr, 12, 49, 230, 0},
-    {"LbCost", nullptr, 12, 86, 230, 0},
-    {"LbWeight", nullptr, 12, 124, 230, 0},
-    {"LbPCount", nullptr, 12, 162, 230, 0},
-    {"LbMoves", nullptr, 12, 208, 247, 0},
-    {"LbPlus", nullptr, 229, 137, 30, 21},
-    {"LbCostNote", nullptr, 96, 103, 0, 0},
-    {"LbWeightNote", nullptr, 96, 142, 0, 0},
-    {"LbPCountNote", nullptr, 95, 179, 0, 0},
-    {"EditCode", "LbCode", 0, 0, 80, 21},
-    {"EditName", "LbName", 0, 0, 248, 21},
-    {"EditCost", "LbCost", 0, 0, 80, 21},
-    {"EditWeight", "LbWeight", 0, 0, 80, 21},
-    {"EditPCount", "LbPCount", 0, 0, 80, 21},
-    {"EditNote", nullptr, 11, -86, 248, 21},
-    {"LbMoveNote", nullptr, 113, -100, 146, 13},
-    {"LbSumTitle", nullptr, 113, -55, 146, 13},
-    {"LbSum", nullptr, 113, -42, 146, 19},
-};
-
-// The controls of the table, or only those that keep to the bottom edge.
-void PlaceEntryControls(QWidget* client, bool bottomOnly)
-{
-    const int lineHeight = QFontMetrics(client->parentWidget()->font()).height();
-    auto find = [client](const char* name) {
-        return client->findChild<QWidget*>(QLatin1String(name), Qt::FindDirectChildrenOnly);
-    };
-    for (const TEntryPlace& place : EntryPlaces) {
-        if (bottomOnly && place.Top >= 0) continue;
-        QWidget* control = find(place.Name);
-        QPoint at(place.Left, place.Top < 0 ? client->height() + place.Top : place.Top);
-        if (place.Under) {
-            const QWidget* label = find(place.Under);
-            at = QPoint(label->x() - 1, label->y() + label->height() + 1);
-        }
-        control->move(at);
-        if (place.Width > 0) control->resize(place.Width, place.Height > 0 ? place.Height : lineHeight);
-    }
-}
 
 } // namespace
 
@@ -401,62 +340,20 @@ std::vector<int> FirstWidths(const TDataGrid& grid, int gridWidth, std::initiali
 
 void TMainFormStore::CreateEdits()
 {
-    ComputeReadOnlyColor();
-    LbCode = MakeLabel(Client, "LbCode");
-    LbName = MakeLabel(Client, "LbName");
-    LbCost = MakeLabel(Client, "LbCost");
-    LbWeight = MakeLabel(Client, "LbWeight");
-    LbPCount = MakeLabel(Client, "LbPCount");
-    LbMoves = MakeLabel(Client, "LbMoves");
-    LbMoves->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    LbPlus = MakeLabel(Client, "LbPlus");
-    LbPlus->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    QFont plus = LbPlus->font();
-    plus.setPixelSize(17);
-    plus.setBold(true);
-    LbPlus->setFont(plus);
-    LbCostNote = MakeLabel(Client, "LbCostNote");
-    LbWeightNote = MakeLabel(Client, "LbWeightNote");
-    LbPCountNote = MakeLabel(Client, "LbPCountNote");
-    for (QLabel* l : {LbCostNote, LbWeightNote, LbPCountNote}) l->hide();
-
-    auto edit = [this](TLocalDbEdit* edit, const char* name, int maxLength) {
-        edit->setObjectName(name);
-        edit->setMaxLength(maxLength);
+    // The longest amounts fit the narrow edits in the grids' face.
+    Panel = new TEntryPanel(Client, GridFont(font()));
+    for (TLocalDbEdit* edit : Panel->Edits()) {
         edit->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(edit, &QWidget::customContextMenuRequested, this,
                 [this, edit](const QPoint& pos) {
                     FPopupEdit = edit;
                     PopupMenuEdit->popup(edit->mapToGlobal(pos));
                 });
-        return edit;
-    };
-    EditCode = edit(new TStrIntEdit(Client), "EditCode", 8);
-    EditName = edit(new TStringEdit(Client), "EditName", 40);
-    EditCost = edit(new TMoneyEdit(Client), "EditCost", 13);
-    EditWeight = edit(new TMoneyEdit(Client), "EditWeight", 13);
-    EditPCount = edit(new TIntEdit(Client), "EditPCount", 10);
-    EditNote = edit(new TStringEdit(Client), "EditNote", 40);
-    // The longest amounts fit the narrow edits in the grids' face.
-    for (TLocalDbEdit* e : {EditCost, EditWeight, EditPCount}) e->setFont(GridFont(font()));
-    for (TLocalDbEdit* e : {EditCode, EditCost, EditWeight, EditPCount})
+    }
+    for (TLocalDbEdit* e : {Panel->EditCode, Panel->EditCost, Panel->EditWeight, Panel->EditPCount})
         connect(e, &TLocalDbEdit::OnEnter, this, [this] { EditEnter(true); });
-    for (TLocalDbEdit* e : {EditName, EditNote})
+    for (TLocalDbEdit* e : {Panel->EditName, Panel->EditNote})
         connect(e, &TLocalDbEdit::OnEnter, this, [this] { EditEnter(false); });
-
-    auto nb = [this](const char* name) {
-        auto* label = new TNbLabel(Client);
-        label->setObjectName(name);
-        return label;
-    };
-    LbMoveNote = nb("LbMoveNote");
-    LbSumTitle = nb("LbSumTitle");
-    LbSum = nb("LbSum");
-    QFont big = LbSum->font();
-    big.setPixelSize(16);
-    big.setBold(true);
-    LbSum->setFont(big);
-    PlaceEntryControls(Client, false);
 }
 
 void TMainFormStore::CreateGrids()
@@ -522,13 +419,13 @@ void TMainFormStore::CreateGrids()
     connect(GridMoves, &TDataGrid::OnSelectCell, this,
             [this](int col, int row, bool& can) { GridMovesSelectCell(col, row, can); });
 
-    setTabOrder(GridStore, EditCode);
-    setTabOrder(EditCode, EditName);
-    setTabOrder(EditName, EditCost);
-    setTabOrder(EditCost, EditWeight);
-    setTabOrder(EditWeight, EditPCount);
-    setTabOrder(EditPCount, GridMoves);
-    setTabOrder(GridMoves, EditNote);
+    setTabOrder(GridStore, Panel->EditCode);
+    setTabOrder(Panel->EditCode, Panel->EditName);
+    setTabOrder(Panel->EditName, Panel->EditCost);
+    setTabOrder(Panel->EditCost, Panel->EditWeight);
+    setTabOrder(Panel->EditWeight, Panel->EditPCount);
+    setTabOrder(Panel->EditPCount, GridMoves);
+    setTabOrder(GridMoves, Panel->EditNote);
     GridStore->setFocus();
 }
 
@@ -539,12 +436,13 @@ void TMainFormStore::PlaceAnchored()
     const int ch = Client->height();
     const int statusHeight = 19;
     StatusBar->setGeometry(0, ch - statusHeight, cw, statusHeight);
-    PlaceEntryControls(Client, true);
-    for (TNbLabel* l : {LbMoveNote, LbSumTitle, LbSum}) l->SetPanelEdge(GridStore);
+    Panel->setGeometry(0, 0, GridStoreLeft, ch);
+    Panel->Place(true);
+    Panel->SetPanelEdge(GridStore);
     GridStore->setGeometry(GridStoreLeft, 0, std::max(0, cw - GridStoreLeft), std::max(0, ch - statusHeight));
-    const int movesTop = LbMoves->y() + LbMoves->height() + 1;
-    GridMoves->setGeometry(LbMoves->x() - 1, movesTop, GridMovesWidth,
-                           std::max(0, LbMoveNote->y() - LbMoves->y() - LbMoves->height() - 2));
+    const int movesTop = Panel->LbMoves->y() + Panel->LbMoves->height() + 1;
+    GridMoves->setGeometry(Panel->LbMoves->x() - 1, movesTop, GridMovesWidth,
+                           std::max(0, Panel->LbMoveNote->y() - Panel->LbMoves->y() - Panel->LbMoves->height() - 2));
     FitStatusPanels();
 }
 
@@ -552,8 +450,7 @@ void TMainFormStore::PaintPanel(QPainter& painter)
 {
     const int right = GridStore ? GridStore->x() : 270;
     PaintEntryPanel(painter, FActive, right, Client->height());
-    for (TNbLabel* l : {LbMoveNote, LbSumTitle, LbSum})
-        if (l) l->FActive = FActive;
+    if (Panel) Panel->SetActive(FActive);
 }
 
 // ---- the current goods ----
@@ -565,17 +462,7 @@ void TMainFormStore::ShowCurrentGoods()
         ClearEdits();
         return;
     }
-    const std::pair<QWidget*, TField*> pairs[] = {{EditCode, &g.Code},     {EditName, &g.Name},
-                                                  {EditCost, &g.Cost},     {EditWeight, &g.Weight},
-                                                  {EditPCount, &g.PCount}, {LbSum, &g.Sum}};
-    for (auto [control, field] : pairs) {
-        const QString text = ToQ(field->GetText());
-        if (auto* edit = qobject_cast<QLineEdit*>(control)) {
-            if (edit->text() != text) edit->setText(text);
-        } else if (auto* label = qobject_cast<QLabel*>(control); label->text() != text) {
-            label->setText(text);
-        }
-    }
+    Panel->ShowGoods(g);
     ShowMoves(g.ID.GetValue());
 }
 
@@ -592,21 +479,16 @@ void TMainFormStore::ShowMoves(int32_t goodsId)
 
 void TMainFormStore::ClearEdits()
 {
-    EditCode->setText(QString());
-    EditName->setText(QString());
-    EditCost->setText("0.00");
-    EditWeight->setText("0.00");
-    EditPCount->setText("0");
-    LbSum->setText("0.00");
+    Panel->Clear();
     ShowMoves(0);
-    EditNote->setText(QString());
+    Panel->EditNote->setText(QString());
 }
 
 void TMainFormStore::GridMovesSelectCell(int, int, bool&)
 {
     TTableMoves& m = Store.Moves();
     const QString note = GridMoves->FilterCount() > 0 ? ToQ(m.Note.GetText()) : QString();
-    if (EditNote->text() != note) EditNote->setText(note);
+    if (Panel->EditNote->text() != note) Panel->EditNote->setText(note);
 }
 
 void TMainFormStore::GridStoreSelectCell(int col, int row, bool&)
@@ -680,19 +562,8 @@ void TMainFormStore::SetMode(TStoreMode mode)
         FInOutManager->EnableAll();
     else
         FInOutManager->DisableAll();
-    const std::pair<TLocalDbEdit*, unsigned> edits[] = {{EditCode, peCode},     {EditName, peName},
-                                                        {EditCost, peCost},     {EditWeight, peWeight},
-                                                        {EditPCount, pePCount}, {EditNote, peNote}};
-    for (auto [edit, bit] : edits) {
-        if (r.Writable & bit)
-            UnlockEdit(edit);
-        else
-            LockEdit(edit);
-    }
-    LbPlus->setText(r.Plus == TPlusSign::Plus ? "(+)" : r.Plus == TPlusSign::Minus ? "( - )" : "");
-    // The sign keeps its right edge and widens where the font is wider.
-    const int plusWidth = std::max(30, LbPlus->fontMetrics().horizontalAdvance("( - )") + 2);
-    LbPlus->setGeometry(259 - plusWidth, 137, plusWidth, 21);
+    Panel->SetWritable(r.Writable);
+    Panel->ShowSign(r.Plus);
 
     const TModeKeys k = ModeKeys(mode);
     auto key = [](QAction* act, TKeyRule rule, const QKeySequence& seq) {
@@ -739,42 +610,6 @@ void TMainFormStore::ShowPadKeyNames()
     }
 }
 
-void TMainFormStore::ComputeReadOnlyColor()
-{
-    const QPalette p = QApplication::palette();
-    const QColor w = p.color(QPalette::Active, QPalette::Base);
-    const QColor h = p.color(QPalette::Active, QPalette::Highlight);
-    auto mix = [](int hc, int wc) { return hc + (wc - hc) * 70 / 100; };
-    FReadOnlyColor = std::uint32_t(mix(h.red(), w.red())) | std::uint32_t(mix(h.green(), w.green())) << 8 |
-                     std::uint32_t(mix(h.blue(), w.blue())) << 16;
-}
-
-QColor TMainFormStore::ReadOnlyColor() const
-{
-    return QColor(int(FReadOnlyColor & 0xFF), int(FReadOnlyColor >> 8 & 0xFF), int(FReadOnlyColor >> 16 & 0xFF));
-}
-
-void TMainFormStore::LockEdit(TLocalDbEdit* edit)
-{
-    edit->setReadOnly(true);
-    QPalette p = edit->palette();
-    if (p.color(QPalette::Base) != ReadOnlyColor()) {
-        p.setColor(QPalette::Base, ReadOnlyColor());
-        edit->setPalette(p);
-    }
-}
-
-void TMainFormStore::UnlockEdit(TLocalDbEdit* edit)
-{
-    edit->setReadOnly(false);
-    const QColor window = QApplication::palette().color(QPalette::Base);
-    QPalette p = edit->palette();
-    if (p.color(QPalette::Base) != window) {
-        p.setColor(QPalette::Base, window);
-        edit->setPalette(p);
-    }
-}
-
 // ---- flows ----
 
 void TMainFormStore::StartInsert()
@@ -782,10 +617,10 @@ void TMainFormStore::StartInsert()
     SetMode(smInsert);
     ClearEdits();
     if (ProgOptions().GetAutogenEnabled()) {
-        EditCode->setText(ToQ(NextAutoCode()));
-        EditName->setFocus();
+        Panel->EditCode->setText(ToQ(NextAutoCode()));
+        Panel->EditName->setFocus();
     } else {
-        EditCode->setFocus();
+        Panel->EditCode->setFocus();
     }
 }
 
@@ -794,16 +629,16 @@ void TMainFormStore::StartEdit()
     QWidget* noted = QApplication::focusWidget();
     const int col = GridStore->Col();
     SetMode(smEdit);
-    if (noted == EditCode || noted == EditName || noted == EditCost) {
+    if (noted == Panel->EditCode || noted == Panel->EditName || noted == Panel->EditCost) {
         noted->setFocus();
         return;
     }
     if (noted == GridStore && col == 2)
-        EditName->setFocus();
+        Panel->EditName->setFocus();
     else if (noted == GridStore && col == 3)
-        EditCost->setFocus();
+        Panel->EditCost->setFocus();
     else
-        EditCode->setFocus();
+        Panel->EditCode->setFocus();
 }
 
 void TMainFormStore::StartAdd() { StartBooking(smAdd); }
@@ -813,9 +648,9 @@ void TMainFormStore::StartDeduct() { StartBooking(smDeduct); }
 void TMainFormStore::StartBooking(TStoreMode mode)
 {
     SetMode(mode);
-    EditNote->setText(QString());
+    Panel->EditNote->setText(QString());
     QWidget* focus = QApplication::focusWidget();
-    if (focus != EditWeight && focus != EditPCount && focus != EditNote) EditWeight->setFocus();
+    if (focus != Panel->EditWeight && focus != Panel->EditPCount && focus != Panel->EditNote) Panel->EditWeight->setFocus();
     // The totals stand in the edits as the starting text; selected, the
     // first key typed replaces them instead of adding to the whole stock
     // (a Tab into the other edit selects its text too).
@@ -824,12 +659,12 @@ void TMainFormStore::StartBooking(TStoreMode mode)
 
 void TMainFormStore::PostEdit()
 {
-    const std::string code = Trimmed(EditCode->text());
-    const std::string name = Trimmed(EditName->text());
-    const std::string cost = Trimmed(EditCost->text());
-    const std::string weight = Trimmed(EditWeight->text());
-    const std::string packs = Trimmed(EditPCount->text());
-    const std::string note = Trimmed(EditNote->text());
+    const std::string code = Trimmed(Panel->EditCode->text());
+    const std::string name = Trimmed(Panel->EditName->text());
+    const std::string cost = Trimmed(Panel->EditCost->text());
+    const std::string weight = Trimmed(Panel->EditWeight->text());
+    const std::string packs = Trimmed(Panel->EditPCount->text());
+    const std::string note = Trimmed(Panel->EditNote->text());
     switch (Store.GetMode()) {
     case smInsert:
         if (!Store.CanInsert(cost, weight, packs)) {
@@ -857,7 +692,7 @@ void TMainFormStore::PostEdit()
             ShowOneButton(TextTable[SlotPriceTooHigh], TextTable[SlotPriceCaption], MB_ICONINFORMATION);
             return;
         }
-        Store.EditGoods(EditedText(EditCode, Store.Goods().Code), EditedText(EditName, Store.Goods().Name),
+        Store.EditGoods(EditedText(Panel->EditCode, Store.Goods().Code), EditedText(Panel->EditName, Store.Goods().Name),
                         cost);
         break;
     default:
@@ -998,7 +833,7 @@ std::string TMainFormStore::NextAutoCode()
 {
     TProgOptions& o = ProgOptions();
     return AutoCode(o.GetAutogenNuls(), o.GetAutogenDelta(), Store.Goods().ID.GetNextKeyValue(),
-                    EditCode->maxLength());
+                    Panel->EditCode->maxLength());
 }
 
 void TMainFormStore::BeginWork()
@@ -1066,17 +901,17 @@ void TMainFormStore::ApplyLanguage()
 {
     RelabelMainActions(*this);
     ShowPadKeyNames();
-    const std::pair<QLabel*, TTextSlot> labels[] = {{LbCode, SlotLabelCode},
-                                                     {LbCost, SlotLabelCost},
-                                                     {LbCostNote, SlotLabelCostNote},
-                                                     {LbMoves, SlotLabelMoves},
-                                                     {LbName, SlotLabelName},
-                                                     {LbMoveNote, SlotLabelMoveNote},
-                                                     {LbPCount, SlotLabelPacks},
-                                                     {LbPCountNote, SlotLabelPacksNote},
-                                                     {LbSumTitle, SlotLabelSumTitle},
-                                                     {LbWeight, SlotLabelQuantity},
-                                                     {LbWeightNote, SlotLabelQuantityNote}};
+    const std::pair<QLabel*, TTextSlot> labels[] = {{Panel->LbCode, SlotLabelCode},
+                                                     {Panel->LbCost, SlotLabelCost},
+                                                     {Panel->LbCostNote, SlotLabelCostNote},
+                                                     {Panel->LbMoves, SlotLabelMoves},
+                                                     {Panel->LbName, SlotLabelName},
+                                                     {Panel->LbMoveNote, SlotLabelMoveNote},
+                                                     {Panel->LbPCount, SlotLabelPacks},
+                                                     {Panel->LbPCountNote, SlotLabelPacksNote},
+                                                     {Panel->LbSumTitle, SlotLabelSumTitle},
+                                                     {Panel->LbWeight, SlotLabelQuantity},
+                                                     {Panel->LbWeightNote, SlotLabelQuantityNote}};
     for (auto [label, slot] : labels)
         label->setText(ToQ(TextTable[slot]));
     const TTextSlot store[] = {SlotColCode,     SlotColName,  SlotColPrice, SlotColDate,
@@ -1110,7 +945,7 @@ void TMainFormStore::ToggleNotebook()
     QWidget* focus = QApplication::focusWidget();
     if (focus == GridStore)
         SetNumLockForColumn(GridStore->Col());
-    else if (focus == EditName || focus == EditNote)
+    else if (focus == Panel->EditName || focus == Panel->EditNote)
         EditEnter(false);
     else if (qobject_cast<TLocalDbEdit*>(focus))
         EditEnter(true);
@@ -1156,16 +991,17 @@ void TMainFormStore::FitStatusPanels()
 
 // ---- window events ----
 
-void TMainFormStore::UpdateLabelColors() { ColourPanelLabels(Client, FActive, GridStore ? GridStore->x() : 270); }
+void TMainFormStore::UpdateLabelColors()
+{
+    if (Panel) Panel->ColourLabels(FActive, GridStore ? GridStore->x() : 270);
+}
 
 void TMainFormStore::SysColorChange()
 {
     MainGradienter().Refresh();
     GridStore->UpdateRowColors();
     GridMoves->UpdateRowColors();
-    ComputeReadOnlyColor();
-    for (TLocalDbEdit* e : {EditCode, EditName, EditCost, EditWeight, EditPCount, EditNote})
-        if (e->isReadOnly()) LockEdit(e);
+    Panel->ComputeReadOnlyColor();
     UpdateLabelColors();
     StatusBar->update();
     GridStore->UpdateHeaderStyle();

@@ -18,22 +18,20 @@
 #include <string>
 
 class QAction;
-class QLabel;
 class QMenu;
 class QTimer;
 
 namespace tv {
 
 class TDataGrid;
+class TEntryPanel;
 class TFilteredDataGrid;
 class TFormAbout;
 class TFormPassChange;
 class TFormStat;
 class TInOutManager;
-class TLocalDbEdit;
 class TMainKeyboard;
 class TMoneyEdit;
-class TNbLabel;
 class TStatusPanels;
 class TTopWindow;
 
@@ -121,11 +119,8 @@ public:
         *ActNotebook, *ActAutogen, *ActSelectEngLang;
     QMenu *MenuFile, *MenuProduct, *MenuReport, *MenuHelp, *MenuLang, *MenuImport, *MenuExport,
         *PopupMenu, *PopupMenuEdit;
-    QLabel *LbCode, *LbName, *LbCost, *LbWeight, *LbPCount, *LbMoves, *LbPlus, *LbCostNote,
-        *LbWeightNote, *LbPCountNote;
-    TNbLabel *LbMoveNote = nullptr, *LbSumTitle = nullptr, *LbSum = nullptr;
-    TLocalDbEdit *EditCode = nullptr, *EditName = nullptr, *EditCost = nullptr, *EditWeight = nullptr,
-                 *EditPCount = nullptr, *EditNote = nullptr;
+    // The labels and edits of the current goods.
+    TEntryPanel* Panel = nullptr;
     TDataGrid* GridStore = nullptr;
     TFilteredDataGrid* GridMoves = nullptr;
     TStatusPanels* StatusBar = nullptr;
@@ -141,7 +136,6 @@ public:
     TInOutManager* InOutManager() const { return FInOutManager.get(); }
 
     bool Active() const { return FActive; }
-    QColor ReadOnlyColor() const;
     bool NumLockAtStart() const;
 
 protected:
@@ -160,9 +154,6 @@ private:
     void CreateGrids();
     void PlaceAnchored();
     void PaintPanel(QPainter& painter);
-    void ComputeReadOnlyColor();
-    void LockEdit(TLocalDbEdit* edit);
-    void UnlockEdit(TLocalDbEdit* edit);
     void UpdateLabelColors();
     void SetPadShortcuts(bool pad);
     void ShowPadKeyNames();
@@ -178,7 +169,6 @@ private:
     TMainKeyboard* FKeyboard = nullptr;
     bool FClosing = false;
     bool FSettingMode = false;
-    std::uint32_t FReadOnlyColor = 0;
     QPointer<QLineEdit> FPopupEdit;
     std::unique_ptr<TInOutManager> FInOutManager;
     std::unique_ptr<TTopWindow> FTopWindow;

@@ -13,6 +13,7 @@
 #include "UInOut.h"
 #include "UMainActions.h"
 #include "UMainModes.h"
+#include "UEntryPanel.h"
 #include "ULocalDbEdit.h"
 #include "UAboutForm.h"
 #include "UFormPassChange.h"
@@ -163,11 +164,11 @@ private:
         s += QString("post%1 cancel%2 end%3 stat%4 save%5 restore%6 edits ")
                  .arg(on(w.ActPost), on(w.ActCancel), on(w.ActSearchEnd), on(w.ActStat), on(w.ActSaveAs),
                       on(w.ActRestoreBase));
-        const std::pair<TLocalDbEdit*, char> edits[] = {{w.EditCode, 'C'},   {w.EditName, 'N'},
-                                                        {w.EditCost, 'P'},   {w.EditWeight, 'W'},
-                                                        {w.EditPCount, 'K'}, {w.EditNote, 'O'}};
+        const std::pair<TLocalDbEdit*, char> edits[] = {{w.Panel->EditCode, 'C'},   {w.Panel->EditName, 'N'},
+                                                        {w.Panel->EditCost, 'P'},   {w.Panel->EditWeight, 'W'},
+                                                        {w.Panel->EditPCount, 'K'}, {w.Panel->EditNote, 'O'}};
         for (auto [e, c] : edits) s += e->isReadOnly() ? '-' : c;
-        s += " sign[" + w.LbPlus->text() + "] esc:";
+        s += " sign[" + w.Panel->LbPlus->text() + "] esc:";
         for (QAction* a : {w.ActExit, w.ActCancel, w.ActSearchEnd})
             if (a->shortcuts().contains(QKeySequence(Qt::Key_Escape))) s += a->objectName();
         s += w.ActDelete->shortcuts().contains(QKeySequence(Qt::Key_Delete)) ? " del:on" : " del:off";
@@ -314,8 +315,8 @@ private slots:
         }
         if (!grids) {
             auto panel = [&w] {
-                return Q(Store.Goods().Code.GetText()) + "|" + w.EditCode->text() + "|" + w.EditName->text() +
-                       "|" + w.EditWeight->text() + "|" + w.EditNote->text();
+                return Q(Store.Goods().Code.GetText()) + "|" + w.Panel->EditCode->text() + "|" + w.Panel->EditName->text() +
+                       "|" + w.Panel->EditWeight->text() + "|" + w.Panel->EditNote->text();
             };
             const QString before = panel();
             const int other = grid->Row() == 3 ? 2 : 3;
@@ -383,14 +384,14 @@ private slots:
         TMainFormStore& w = Open();
         w.GridStore->setFocus();
         w.GridStore->SetCol(1);
-        const std::string before = w.EditName->text().toStdString();
+        const std::string before = w.Panel->EditName->text().toStdString();
         if (start) Key(start);
         if (start) QVERIFY(Store.GetMode() != smBrowse);
         Key(Qt::Key_Escape);
         QCOMPARE(w.isVisible(), !closes);
         QCOMPARE(Store.GetMode(), smBrowse);
         QCOMPARE(GoodsCount(), 3);
-        QCOMPARE(w.EditName->text().toStdString(), start == Qt::Key_1 ? Store.Goods().Name.GetText() : before);
+        QCOMPARE(w.Panel->EditName->text().toStdString(), start == Qt::Key_1 ? Store.Goods().Name.GetText() : before);
         QVERIFY(FMessages.Boxes.empty());
     }
 
@@ -426,12 +427,12 @@ private slots:
         SelectCode("33");
         w.GridStore->SetCol(2);
         Key(Qt::Key_F2);
-        w.EditName->selectAll();
+        w.Panel->EditName->selectAll();
         Type(QString::fromUtf8("Слива синя"));
         Key(Qt::Key_Return);
         QCOMPARE(Store.GetMode(), smBrowse);
         QCOMPARE(Q(Store.Goods().Name.GetText()), QString::fromUtf8("Слива синя"));
-        QCOMPARE(w.EditName->text(), QString::fromUtf8("Слива синя"));
+        QCOMPARE(w.Panel->EditName->text(), QString::fromUtf8("Слива синя"));
         QCOMPARE(Focus(), static_cast<QWidget*>(w.GridStore));
     }
 
@@ -453,15 +454,15 @@ private slots:
         Key(Qt::Key_Insert);
         Type("501");
         Key(Qt::Key_Tab);
-        QCOMPARE(Focus(), static_cast<QWidget*>(w.EditName));
+        QCOMPARE(Focus(), static_cast<QWidget*>(w.Panel->EditName));
         QApplication::clipboard()->setText("Two\nlines\tname\r\n");
         Key(Qt::Key_V, Qt::ControlModifier);
-        QCOMPARE(w.EditName->text(), QString("Two lines name "));
+        QCOMPARE(w.Panel->EditName->text(), QString("Two lines name "));
         Key(Qt::Key_Tab);
         Type("1.5");
         Key(Qt::Key_Tab);
         Type("0.33");
-        w.EditNote->setFocus();
+        w.Panel->EditNote->setFocus();
         QApplication::clipboard()->setText("from\r\nthe\u2028list");
         Key(Qt::Key_V, Qt::ControlModifier);
         Key(Qt::Key_Return);
@@ -513,8 +514,8 @@ private slots:
             QVERIFY(!GoodsRowCells().contains(QRegularExpression("[\\x00-\\x1F\\x7F-\\x9F]")));
             w.GridStore->SetCol(3);
             Key(Qt::Key_F2);
-            QCOMPARE(Focus(), static_cast<QWidget*>(w.EditCost));
-            w.EditCost->selectAll();
+            QCOMPARE(Focus(), static_cast<QWidget*>(w.Panel->EditCost));
+            w.Panel->EditCost->selectAll();
             Type("5");
             Key(Qt::Key_Return);
             QCOMPARE(Store.GetMode(), smBrowse);
@@ -535,8 +536,8 @@ private slots:
         TMainFormStore& w = Open();
         Key(Qt::Key_Insert);
         QCOMPARE(Store.GetMode(), smInsert);
-        QCOMPARE(Focus(), static_cast<QWidget*>(w.EditCode));
-        QCOMPARE(w.EditCost->text(), QString("0.00"));
+        QCOMPARE(Focus(), static_cast<QWidget*>(w.Panel->EditCode));
+        QCOMPARE(w.Panel->EditCost->text(), QString("0.00"));
         Key(Qt::Key_Enter, Qt::KeypadModifier);  // the pad's Enter posts as well
         QCOMPARE(Store.GetMode(), smBrowse);
         QCOMPARE(GoodsCount(), 4);
@@ -559,7 +560,7 @@ private slots:
         Type("4");
         Key(Qt::Key_Tab);
         Type("2");
-        w.EditNote->setFocus();
+        w.Panel->EditNote->setFocus();
         Type(QString::fromUtf8("з базы"));
         Key(Qt::Key_Return);
         TTableStore& g = Store.Goods();
@@ -567,8 +568,8 @@ private slots:
         QCOMPARE(Q(g.Code.GetText() + "|" + g.Name.GetText() + "|" + g.Cost.GetText() + "|" + g.Weight.GetText() +
                    "|" + g.PCount.GetText() + "|" + g.Sum.GetText()),
                  QString::fromUtf8("501|Цукор|12.50|4.00|2|50.00"));
-        QCOMPARE(w.LbSum->text(), QString("50.00"));
-        QCOMPARE(w.EditNote->text(), QString::fromUtf8("з базы"));
+        QCOMPARE(w.Panel->LbSum->text(), QString("50.00"));
+        QCOMPARE(w.Panel->EditNote->text(), QString::fromUtf8("з базы"));
     }
 
     // The totals stand in the edits when adding starts; the first key
@@ -589,17 +590,17 @@ private slots:
         TMainFormStore& w = Open();
         SelectCode("11");
         Key(key);
-        QCOMPARE(w.EditWeight->text(), QString("10.00"));
-        QCOMPARE(w.EditPCount->text(), QString("5"));
-        QCOMPARE(Focus(), static_cast<QWidget*>(w.EditWeight));
+        QCOMPARE(w.Panel->EditWeight->text(), QString("10.00"));
+        QCOMPARE(w.Panel->EditPCount->text(), QString("5"));
+        QCOMPARE(Focus(), static_cast<QWidget*>(w.Panel->EditWeight));
         Type("3");
         Key(Qt::Key_Tab);
         Type("2");
         Key(Qt::Key_Return);
         QVERIFY2(FMessages.Boxes.empty(), FMessages.Boxes.empty() ? "" : FMessages.Boxes[0].Text.c_str());
         QCOMPARE(Store.GetMode(), smBrowse);
-        QCOMPARE(w.EditWeight->text(), weight);
-        QCOMPARE(w.EditPCount->text(), packs);
+        QCOMPARE(w.Panel->EditWeight->text(), weight);
+        QCOMPARE(w.Panel->EditPCount->text(), packs);
         QCOMPARE(w.GridMoves->FilterCount(), 2);
         QCOMPARE(Q(Store.Moves().Weight.GetText()), QString("3.00"));
     }
@@ -624,16 +625,16 @@ private slots:
             Type("0.33");
             Key(Qt::Key_Return);
         }
-        QCOMPARE(w.EditWeight->text(), QString("0.99"));
-        QCOMPARE(w.LbSum->text(), QString("12.21"));
+        QCOMPARE(w.Panel->EditWeight->text(), QString("0.99"));
+        QCOMPARE(w.Panel->LbSum->text(), QString("12.21"));
         Key(Qt::Key_F11);
         QCOMPARE(Store.GetMode(), smDeduct);
         Type("0.99");
         Key(Qt::Key_Return);
         QVERIFY2(FMessages.Boxes.empty(), FMessages.Boxes.empty() ? "" : FMessages.Boxes[0].Text.c_str());
         QCOMPARE(Store.GetMode(), smBrowse);
-        QCOMPARE(w.EditWeight->text(), QString("0.00"));
-        QCOMPARE(w.LbSum->text(), QString("0.00"));
+        QCOMPARE(w.Panel->EditWeight->text(), QString("0.00"));
+        QCOMPARE(w.Panel->LbSum->text(), QString("0.00"));
         QCOMPARE(Q(Store.Goods().Sum.GetText()), QString("0.00"));
         QCOMPARE(w.GridMoves->FilterCount(), 4);
         QCOMPARE(Q(Store.Moves().Sum.GetText()), QString("12.21"));
@@ -692,13 +693,13 @@ private slots:
         const TStoreMode mode = key == Qt::Key_F12 ? smAdd : smDeduct;
         Key(key);
         Type(typed);
-        const QString shown = w.EditWeight->text();
+        const QString shown = w.Panel->EditWeight->text();
         Key(Qt::Key_Return);
         QCOMPARE(FMessages.Boxes.size(), size_t(1));
         QCOMPARE(Q(FMessages.Boxes[0].Caption), caption);
         QCOMPARE(FMessages.Boxes[0].Flags, MB_ICONINFORMATION);
         QCOMPARE(Store.GetMode(), mode);
-        QCOMPARE(w.EditWeight->text(), shown);
+        QCOMPARE(w.Panel->EditWeight->text(), shown);
         QCOMPARE(w.GridMoves->FilterCount(), 1);
     }
 
@@ -749,7 +750,7 @@ private slots:
         QCOMPARE(Store.GetMode(), smBrowse);
         QVERIFY(w.GridStore->isEnabled());
         QVERIFY(w.ActInsert->isEnabled());
-        QCOMPARE(w.EditCode->text().toStdString(), Store.Goods().Code.GetText());
+        QCOMPARE(w.Panel->EditCode->text().toStdString(), Store.Goods().Code.GetText());
     }
 
     // A stock operation that raises is shown; the window takes the next
@@ -768,7 +769,7 @@ private slots:
         Key(Qt::Key_Return);
         QCOMPARE(Store.GetMode(), smBrowse);
         QCOMPARE(GoodsCount(), 4);
-        QCOMPARE(w.EditCode->text(), QString("9"));
+        QCOMPARE(w.Panel->EditCode->text(), QString("9"));
     }
 
     void automaticCode_data()
@@ -790,7 +791,7 @@ private slots:
         QCOMPARE(w.ActAutogen->isChecked(), enabled);
         QCOMPARE(ProgOptions().GetAutogenEnabled(), enabled);
         Key(Qt::Key_Insert);
-        QCOMPARE(w.EditCode->text(), code);
+        QCOMPARE(w.Panel->EditCode->text(), code);
         QCOMPARE(Focus()->objectName(), focus);
     }
 
@@ -808,7 +809,7 @@ private slots:
         QVERIFY(w.GridStore->Searching());
         QCOMPARE(Store.GetMode(), smSearch);
         QCOMPARE(w.StatusBar->Text(mpMode), QString("Search product  \"3\""));
-        QCOMPARE(w.EditCode->text(), QString("33"));
+        QCOMPARE(w.Panel->EditCode->text(), QString("33"));
         Type("x");
         QCOMPARE(Q(w.GridStore->SearchText()), QString("3"));
         Key(Qt::Key_Backspace);
@@ -833,7 +834,7 @@ private slots:
         w.GridStore->SetCol(2);
         Key(Qt::Key_F3);
         Type(QString::fromUtf8("ябл"));
-        QCOMPARE(w.EditName->text(), QString::fromUtf8("Яблуко"));
+        QCOMPARE(w.Panel->EditName->text(), QString::fromUtf8("Яблуко"));
         QCOMPARE(Store.Goods().GetIndexName(), std::string("IndName"));
         Key(Qt::Key_Escape);
         QCOMPARE(Store.GetMode(), smBrowse);
@@ -848,12 +849,12 @@ private slots:
         w.GridStore->SetCol(3);
         Key(Qt::Key_F9);
         w.GridStore->SetRow(1);
-        QCOMPARE(w.EditName->text(), QString("Pear"));
+        QCOMPARE(w.Panel->EditName->text(), QString("Pear"));
         w.GridStore->SetCol(2);
         Type("ap");
         QCOMPARE(w.GridStore->Row(), 1);
-        QCOMPARE(w.EditName->text(), QString("Apple"));
-        QCOMPARE(w.EditNote->text(), QString("first"));
+        QCOMPARE(w.Panel->EditName->text(), QString("Apple"));
+        QCOMPARE(w.Panel->EditNote->text(), QString("first"));
     }
 
     // The edit actions on the focused edit; a money edit keeps its shape.
@@ -924,7 +925,7 @@ private slots:
         QCOMPARE(FMessages.Boxes[1].Flags, MB_ICONINFORMATION);
         QCOMPARE(GoodsCount(), 3);
         QCOMPARE(w.GridStore->RowCount(), 4);
-        QCOMPARE(w.EditCode->text().toStdString(), Store.Goods().Code.GetText());
+        QCOMPARE(w.Panel->EditCode->text().toStdString(), Store.Goods().Code.GetText());
         QCOMPARE(ProgOptions().GetLastCopy(), copy.path().toStdString());
 
         ProgOptions().SetLastCopy(empty.path().toStdString());
@@ -933,7 +934,7 @@ private slots:
         QCOMPARE(FMessages.Boxes.back().Flags, MB_ICONEXCLAMATION);
         QVERIFY(Q(FMessages.Boxes.back().Text).startsWith("An error occured while restoring files from the folder"));
         QCOMPARE(GoodsCount(), 3);
-        QCOMPARE(w.EditCode->text().toStdString(), Store.Goods().Code.GetText());
+        QCOMPARE(w.Panel->EditCode->text().toStdString(), Store.Goods().Code.GetText());
         QCOMPARE(Store.GetMode(), smBrowse);
         QCOMPARE(ProgOptions().GetLastCopy(), empty.path().toStdString());
         FWindow.reset();
@@ -988,7 +989,7 @@ private slots:
         Key(Qt::Key_F9);
         QCOMPARE(Store.Goods().GetIndexName(), std::string("IndWeight"));
         w.GridStore->SetRow(1);
-        QCOMPARE(w.EditCode->text(), QString("33"));
+        QCOMPARE(w.Panel->EditCode->text(), QString("33"));
     }
 
     // Choosing a row shows its goods and selects its newest movement.
@@ -1001,20 +1002,20 @@ private slots:
         w.GridStore->setFocus();
         w.GridStore->SetCol(2);
         w.GridStore->SetRow(1);
-        QCOMPARE(w.EditCode->text(), QString("11"));
+        QCOMPARE(w.Panel->EditCode->text(), QString("11"));
         QCOMPARE(w.GridMoves->FilterCount(), 2);
         QCOMPARE(w.GridMoves->Row(), 2);
-        QCOMPARE(w.EditNote->text(), QString("second"));
+        QCOMPARE(w.Panel->EditNote->text(), QString("second"));
         w.GridMoves->SetRow(1);
-        QCOMPARE(w.EditNote->text(), QString("first"));
+        QCOMPARE(w.Panel->EditNote->text(), QString("first"));
         // Another column of the same row leaves the panel as it is.
-        w.EditName->setText("typed");
+        w.Panel->EditName->setText("typed");
         w.GridStore->SetCol(3);
-        QCOMPARE(w.EditName->text(), QString("typed"));
+        QCOMPARE(w.Panel->EditName->text(), QString("typed"));
         w.GridStore->SetRow(2);
-        QCOMPARE(w.EditCode->text(), QString("22"));
-        QCOMPARE(w.EditName->text(), QString("Pear"));
-        QCOMPARE(w.EditNote->text(), QString());
+        QCOMPARE(w.Panel->EditCode->text(), QString("22"));
+        QCOMPARE(w.Panel->EditName->text(), QString("Pear"));
+        QCOMPARE(w.Panel->EditNote->text(), QString());
     }
 
     // A new palette recolours the read-only edits at once, from its own
@@ -1027,11 +1028,11 @@ private slots:
         p.setColor(QPalette::Base, QColor(200, 100, 0));
         p.setColor(QPalette::Highlight, QColor(0, 0, 100));
         QApplication::setPalette(p);
-        QTRY_COMPARE(w.ReadOnlyColor(), QColor(140, 70, 30));
-        QCOMPARE(w.EditCode->palette().color(QPalette::Base), QColor(140, 70, 30));
+        QTRY_COMPARE(w.Panel->ReadOnlyColor(), QColor(140, 70, 30));
+        QCOMPARE(w.Panel->EditCode->palette().color(QPalette::Base), QColor(140, 70, 30));
         Key(Qt::Key_F2);
-        QCOMPARE(w.EditCode->palette().color(QPalette::Base), QColor(200, 100, 0));
-        QCOMPARE(w.EditWeight->palette().color(QPalette::Base), QColor(140, 70, 30));
+        QCOMPARE(w.Panel->EditCode->palette().color(QPalette::Base), QColor(200, 100, 0));
+        QCOMPARE(w.Panel->EditWeight->palette().color(QPalette::Base), QColor(140, 70, 30));
         QApplication::setPalette(old);
     }
 
@@ -1039,8 +1040,8 @@ private slots:
     {
         Store.Goods().Empty();
         TMainFormStore& w = Open();
-        QCOMPARE(w.EditCode->text() + "|" + w.EditName->text() + "|" + w.EditCost->text() + "|" +
-                     w.EditWeight->text() + "|" + w.EditPCount->text() + "|" + w.LbSum->text(),
+        QCOMPARE(w.Panel->EditCode->text() + "|" + w.Panel->EditName->text() + "|" + w.Panel->EditCost->text() + "|" +
+                     w.Panel->EditWeight->text() + "|" + w.Panel->EditPCount->text() + "|" + w.Panel->LbSum->text(),
                  QString("||0.00|0.00|0|0.00"));
         QCOMPARE(w.GridMoves->FilterCount(), 0);
     }

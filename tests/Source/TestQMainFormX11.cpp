@@ -7,6 +7,7 @@
 #include "UDataGrid.h"
 #include "UFaultEnv.h"
 #include "UKeyboard.h"
+#include "UEntryPanel.h"
 #include "ULocalDbEdit.h"
 #include "UMessages.h"
 #include "UProgFolder.h"
@@ -135,15 +136,15 @@ private slots:
         QVERIFY(NumLockOff());
         TMainFormStore& w = Open();
         QVERIFY(w.ActNotebook->isChecked());
-        Focus(w.EditCode);
+        Focus(w.Panel->EditCode);
         QCOMPARE(NumLock(), std::optional<bool>(true));
         QCOMPARE(w.StatusBar->Text(mpNumLock), QString("NUM"));
-        Focus(w.EditName);
+        Focus(w.Panel->EditName);
         QCOMPARE(NumLock(), std::optional<bool>(false));
         QCOMPARE(w.StatusBar->Text(mpNumLock), QString());
-        Focus(w.EditCost);
+        Focus(w.Panel->EditCost);
         QCOMPARE(NumLock(), std::optional<bool>(true));
-        Focus(w.EditNote);
+        Focus(w.Panel->EditNote);
         QCOMPARE(NumLock(), std::optional<bool>(false));
         Focus(w.GridStore);
         w.GridStore->SetCol(1);
@@ -164,16 +165,16 @@ private slots:
         QVERIFY(NumLockOn());
         TMainFormStore& w = Open();
         QVERIFY(!w.ActNotebook->isChecked());
-        Focus(w.EditName);
+        Focus(w.Panel->EditName);
         QCOMPARE(NumLock(), std::optional<bool>(true));
         w.ActNotebook->trigger();
         QCOMPARE(NumLock(), std::optional<bool>(false));  // laptop mode, in the name
-        Focus(w.EditCode);
+        Focus(w.Panel->EditCode);
         QCOMPARE(NumLock(), std::optional<bool>(true));
-        Focus(w.EditName);
+        Focus(w.Panel->EditName);
         w.ActNotebook->trigger();
         QCOMPARE(NumLock(), std::optional<bool>(true));
-        Focus(w.EditNote);
+        Focus(w.Panel->EditNote);
         QCOMPARE(NumLock(), std::optional<bool>(true));
     }
 
@@ -201,14 +202,14 @@ private slots:
         QTRY_VERIFY(w.isActiveWindow());
         Focus(w.GridStore);
         w.GridStore->SetCol(1);
-        const QString weight = w.EditWeight->text();
+        const QString weight = w.Panel->EditWeight->text();
         PressOnServer(static_cast<unsigned long>(sym));
         QCOMPARE(Store.GetMode(), TStoreMode(mode));
-        QCOMPARE(w.EditWeight->text(), weight);
+        QCOMPARE(w.Panel->EditWeight->text(), weight);
         QCOMPARE(Store.Goods().RecordCount(), 1);
         QCOMPARE(Store.Moves().RecordCount(), 1);
         if (mode != smBrowse) {
-            QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.EditWeight));
+            QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.Panel->EditWeight));
             PressOnServer(XK_Escape);
             QCOMPARE(Store.GetMode(), smBrowse);
         }

@@ -8,6 +8,7 @@
 #include "UFolderBrowser.h"
 #include "UFormStat.h"
 #include "UDataGrid.h"
+#include "UEntryPanel.h"
 #include "ULocalDbEdit.h"
 #include "UMainForm.h"
 #include "UMessages.h"
@@ -113,7 +114,7 @@ void RenderMainWindow(TMainFormStore& w, const QString& suffix)
     Save(w, "MainForm-edit" + suffix);
     w.ActCancel->trigger();
     w.ActInsert->trigger();
-    w.EditName->setText(QString::fromUtf8("\u0426\u0443\u043a\u043e\u0440"));
+    w.Panel->EditName->setText(QString::fromUtf8("\u0426\u0443\u043a\u043e\u0440"));
     Save(w, "MainForm-insert" + suffix);
     w.ActCancel->trigger();
     w.GridStore->setFocus();
