@@ -17,6 +17,7 @@
 #include "UInOut.h"
 #include "UKeyboard.h"
 #include "UMainActions.h"
+#include "UMainColumns.h"
 #include "UMainKeyboard.h"
 #include "UMainModes.h"
 #include "UMessageBoxForm.h"
@@ -48,7 +49,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <initializer_list>
 
 namespace tv {
 
@@ -250,19 +250,8 @@ void TMainFormStore::SaveLayout()
     o.SetTop(g.top());
     o.SetWidth(g.width());
     o.SetHeight(g.height());
-    // A section holds its column and the column's grid line.
-    using TSetter = void (TProgOptions::*)(int);
-    auto storeWidths = [&o](const TDataGrid* grid, std::initializer_list<TSetter> setters) {
-        int section = 0;
-        for (TSetter set : setters) (o.*set)(grid->Header()->sectionSize(section++) - 1);
-    };
-    storeWidths(GridStore, {&TProgOptions::SetStoreCodeWidth, &TProgOptions::SetStoreNameWidth,
-                            &TProgOptions::SetStoreCostWidth, &TProgOptions::SetStoreDateWidth,
-                            &TProgOptions::SetStoreWeightWidth, &TProgOptions::SetStoreCountPWidth,
-                            &TProgOptions::SetStoreSumWidth});
-    storeWidths(GridMoves, {&TProgOptions::SetMovesDateWidth, &TProgOptions::SetMovesMoveWidth,
-                            &TProgOptions::SetMovesWeightWidth, &TProgOptions::SetMovesCountPWidth,
-                            &TProgOptions::SetMovesSumWidth});
+    SaveColumnWidths(*GridStore, GoodsColumns(Store.Goods()), o);
+    SaveColumnWidths(*GridMoves, MovesColumns(Store.Moves()), o);
     RestoreNumLock();
 }
 
@@ -300,42 +289,6 @@ QFont GridFont(const QFont& Base)
     return Base;
 }
 
-// The text with each 9 as the font's widest digit.
-int WidestAdvance(const QFontMetrics& metrics, const QString& text)
-{
-    QChar widest = '0';
-    for (char d = '1'; d <= '9'; ++d)
-        if (metrics.horizontalAdvance(QChar(d)) > metrics.horizontalAdvance(widest)) widest = QChar(d);
-    QString t = text;
-    t.replace('9', widest);
-    return metrics.horizontalAdvance(t);
-}
-
-// First-start widths: each column holds the longest value it shows and its
-// caption (a cell's text stands 2 pixels in from the left, 1 from the right;
-// a caption 3 from either side); the column without a sample takes what the
-// grid's width leaves.
-std::vector<int> FirstWidths(const TDataGrid& grid, int gridWidth, std::initializer_list<const char*> samples)
-{
-    const QFontMetrics metrics(grid.font());
-    std::vector<int> widths;
-    int rest = -1, used = 0, column = 0;
-    for (const char* sample : samples) {
-        const QString caption = grid.model()->headerData(column++, Qt::Horizontal).toString();
-        if (!sample) {
-            rest = static_cast<int>(widths.size());
-            widths.push_back(0);
-            continue;
-        }
-        int w = metrics.horizontalAdvance(caption) + 5;
-        for (const QString& text : QString(sample).split('|')) w = std::max(w, WidestAdvance(metrics, text) + 3);
-        widths.push_back(w);
-        used += w + 1;
-    }
-    if (rest >= 0) widths[rest] = std::max(TDataGrid::MinColumnWidth(), grid.SectionsRoom(gridWidth) - used - 1);
-    return widths;
-}
-
 } // namespace
 
 void TMainFormStore::CreateEdits()
@@ -361,36 +314,13 @@ void TMainFormStore::CreateGrids()
     TTableStore& g = Store.Goods();
     TProgOptions& o = ProgOptions();
     const QFont cells = GridFont(font());
-    using enum TAlignment;
-    GridStore = new TDataGrid(Client,
-                              {MakeDataGridColumn(1, taLeftJustify, o.GetStoreCodeWidth(), TextTable[SlotColCode],
-                                                  g.IndCode.get(), true),
-                               MakeDataGridColumn(2, taLeftJustify, o.GetStoreNameWidth(), TextTable[SlotColName],
-                                                  g.IndName.get(), true),
-                               MakeDataGridColumn(5, taRightJustify, o.GetStoreCostWidth(), TextTable[SlotColPrice],
-                                                  g.IndCost.get(), false),
-                               MakeDataGridColumn(7, taCenter, o.GetStoreDateWidth(), TextTable[SlotColDate],
-                                                  g.IndDate.get(), false),
-                               MakeDataGridColumn(4, taRightJustify, o.GetStoreWeightWidth(), TextTable[SlotColQuantity],
-                                                  g.IndWeight.get(), false),
-                               MakeDataGridColumn(3, taRightJustify, o.GetStoreCountPWidth(), TextTable[SlotColPacks],
-                                                  g.IndPock.get(), false),
-                               MakeDataGridColumn(6, taRightJustify, o.GetStoreSumWidth(), TextTable[SlotColCost],
-                                                  g.IndSum.get(), false)},
-                              &g);
+    const TMainColumns goods = GoodsColumns(g);
+    GridStore = new TDataGrid(Client, MakeGridColumns(goods, g, o), &g);
     GridStore->setObjectName("GridStore");
     GridStore->setFont(cells);
-    // Until the user has left widths of his own, every column holds what a
-    // store's goods show: 8-digit codes, prices and quantities to
-    // 99'999.99, values to 9'999'999.99, 5-digit packs, dates in either
-    // form. Stored widths come back as they were left.
+    // Stored widths come back as they were left.
     const bool firstStart = o.GetWidth() == 0;
-    const char* const date = "99.99.9999|99/99/9999";
-    const char* const amount = "99'999.99";
-    const char* const value = "9'999'999.99";
-    if (firstStart)
-        GridStore->SetColumnWidths(
-            FirstWidths(*GridStore, width() - GridStoreLeft, {"99999999", nullptr, amount, date, amount, "99999", value}));
+    if (firstStart) GridStore->SetColumnWidths(FirstColumnWidths(*GridStore, width() - GridStoreLeft, goods));
     GridStore->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(GridStore, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& pos) { PopupMenu->popup(GridStore->viewport()->mapToGlobal(pos)); });
@@ -404,18 +334,11 @@ void TMainFormStore::CreateGrids()
     connect(GridStore, &TDataGrid::OnEnter, this, [this] { SetNumLockForColumn(GridStore->Col()); });
 
     TTableMoves& m = Store.Moves();
-    GridMoves = new TFilteredDataGrid(
-        Client,
-        {MakeDataGridColumn(2, taCenter, o.GetMovesDateWidth(), TextTable[SlotColDate], nullptr, false),
-         MakeDataGridColumn(3, taCenter, o.GetMovesMoveWidth(), TextTable[SlotColMove], nullptr, false),
-         MakeDataGridColumn(5, taRightJustify, o.GetMovesWeightWidth(), TextTable[SlotColQuantity], nullptr, false),
-         MakeDataGridColumn(4, taRightJustify, o.GetMovesCountPWidth(), TextTable[SlotColPacks], nullptr, false),
-         MakeDataGridColumn(7, taRightJustify, o.GetMovesSumWidth(), TextTable[SlotColSum], nullptr, false)},
-        &m);
+    const TMainColumns moves = MovesColumns(m);
+    GridMoves = new TFilteredDataGrid(Client, MakeGridColumns(moves, m, o), &m);
     GridMoves->setObjectName("GridMoves");
     GridMoves->setFont(cells);
-    if (firstStart)
-        GridMoves->SetColumnWidths(FirstWidths(*GridMoves, GridMovesWidth, {date, nullptr, amount, "99999", value}));
+    if (firstStart) GridMoves->SetColumnWidths(FirstColumnWidths(*GridMoves, GridMovesWidth, moves));
     connect(GridMoves, &TDataGrid::OnSelectCell, this,
             [this](int col, int row, bool& can) { GridMovesSelectCell(col, row, can); });
 
@@ -499,7 +422,7 @@ void TMainFormStore::GridStoreSelectCell(int col, int row, bool&)
 
 void TMainFormStore::GridStoreKeyPress(QString& key)
 {
-    if (GridStore->Col() != 1) return;
+    if (GridStore->Col() != GoodsColumn(Store.Goods().Code)) return;
     if (key.size() == 1 && ((key[0] >= '0' && key[0] <= '9') || key[0] == QChar(8))) return;
     key.clear();
 }
@@ -508,9 +431,9 @@ void TMainFormStore::GridStoreSearchText(const std::string& text)
 {
     const std::string& name = TextTable.ModeNames[smSearch];
     StatusBar->SetText(mpMode, ToQ(text.empty() ? name : name + "  \"" + text + "\""));
-    if (GridStore->Col() == 2)
+    if (GridStore->Col() == GoodsColumn(Store.Goods().Name))
         Store.FindByName(text);
-    else if (GridStore->Col() == 1)
+    else if (GridStore->Col() == GoodsColumn(Store.Goods().Code))
         Store.FindByCode(text);
     else
         return;
@@ -523,10 +446,11 @@ void TMainFormStore::SortByColumn() { GridStore->SortByColumn(GridStore->Col() -
 
 void TMainFormStore::SearchGoods()
 {
-    if (GridStore->Col() != 1 && GridStore->Col() != 2) GridStore->SetCol(1);
+    const int code = GoodsColumn(Store.Goods().Code);
+    if (GridStore->Col() != code && GridStore->Col() != GoodsColumn(Store.Goods().Name)) GridStore->SetCol(code);
     if (GridStore->isEnabled() && GridStore->isVisible()) GridStore->setFocus();
     GridStore->SearchCurrentColumn();
-    if (ProgOptions().GetEnhanced() && GridStore->Col() != 1) SetPadShortcuts(false);
+    if (ProgOptions().GetEnhanced() && GridStore->Col() != code) SetPadShortcuts(false);
 }
 
 // ---- modes ----
@@ -633,9 +557,9 @@ void TMainFormStore::StartEdit()
         noted->setFocus();
         return;
     }
-    if (noted == GridStore && col == 2)
+    if (noted == GridStore && col == GoodsColumn(Store.Goods().Name))
         Panel->EditName->setFocus();
-    else if (noted == GridStore && col == 3)
+    else if (noted == GridStore && col == GoodsColumn(Store.Goods().Cost))
         Panel->EditCost->setFocus();
     else
         Panel->EditCode->setFocus();
@@ -914,13 +838,8 @@ void TMainFormStore::ApplyLanguage()
                                                      {Panel->LbWeightNote, SlotLabelQuantityNote}};
     for (auto [label, slot] : labels)
         label->setText(ToQ(TextTable[slot]));
-    const TTextSlot store[] = {SlotColCode,     SlotColName,  SlotColPrice, SlotColDate,
-                               SlotColQuantity, SlotColPacks, SlotColCost};
-    for (int i = 0; i < 7; ++i)
-        GridStore->SetColumnCaption(i, TextTable[store[i]]);
-    const TTextSlot moves[] = {SlotColDate, SlotColMove, SlotColQuantity, SlotColPacks, SlotColSum};
-    for (int i = 0; i < 5; ++i)
-        GridMoves->SetColumnCaption(i, TextTable[moves[i]]);
+    SetColumnCaptions(*GridStore, GoodsColumns(Store.Goods()));
+    SetColumnCaptions(*GridMoves, MovesColumns(Store.Moves()));
     FInOutManager->SetLanguage(ProgOptions().GetLanguage());
     ShowClock();
     const TStoreMode mode = Store.GetMode();
@@ -967,7 +886,12 @@ void TMainFormStore::ApplyNotebookMode()
 
 void TMainFormStore::EditEnter(bool numeric) { FKeyboard->EditEnter(numeric); }
 
-void TMainFormStore::SetNumLockForColumn(int column) { EditEnter(column != 2); }
+void TMainFormStore::SetNumLockForColumn(int column) { EditEnter(column != GoodsColumn(Store.Goods().Name)); }
+
+int TMainFormStore::GoodsColumn(const TField& field) const
+{
+    return GridColumnOf(*GridStore, GoodsColumns(Store.Goods()), field);
+}
 
 void TMainFormStore::RestoreNumLock() { FKeyboard->RestoreNumLock(); }
 

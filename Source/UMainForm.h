@@ -155,6 +155,8 @@ private:
     void PlaceAnchored();
     void PaintPanel(QPainter& painter);
     void UpdateLabelColors();
+    // The goods grid's column of the field.
+    int GoodsColumn(const TField& field) const;
     void SetPadShortcuts(bool pad);
     void ShowPadKeyNames();
     void StartBooking(TStoreMode mode);
