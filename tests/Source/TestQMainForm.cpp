@@ -1018,6 +1018,37 @@ private slots:
         QCOMPARE(w.Panel->EditNote->text(), QString());
     }
 
+    // Each column shows its own field under its own caption. The goods
+    // weighed and valued apart from each other, so that no two amounts
+    // read alike; chosen by a click on their row.
+    void columnsShowTheirFields()
+    {
+        Store.InsertGoods("44", "Quince", "1.50", "2.75", "7", "");
+        TMainFormStore& w = Open();
+        auto cell = [](const TDataGrid* grid, int row, const QString& caption) {
+            for (int c = 0; c < grid->model()->columnCount(); ++c)
+                if (grid->model()->headerData(c, Qt::Horizontal).toString() == caption)
+                    return grid->model()->data(grid->model()->index(row, c)).toString();
+            return QString("no column " + caption);
+        };
+        int row = 0;
+        while (row < w.GridStore->model()->rowCount() && cell(w.GridStore, row, "Code") != "44") ++row;
+        const QRect name = w.GridStore->visualRect(w.GridStore->model()->index(row, 1));
+        QTest::mouseClick(w.GridStore->viewport(), Qt::LeftButton, {}, name.center());
+        QCOMPARE(w.Panel->EditCode->text(), QString("44"));
+
+        // The grids show the day of a date and time.
+        const QString day = Q(Store.Goods().LastDate.GetText()).section(' ', 0, 0);
+        const std::pair<const char*, QString> goods[] = {
+            {"Code", "44"}, {"Name", "Quince"}, {"Price", "1.50"}, {"Date", day},
+            {"Qnt", "2.75"}, {"Pks", "7"},      {"Cost", "4.13"}};
+        for (auto [caption, text] : goods) QCOMPARE(cell(w.GridStore, row, caption), text);
+        const std::pair<const char*, QString> moves[] = {
+            {"Date", day}, {"Mov", "+"}, {"Qnt", "2.75"}, {"Pks", "7"}, {"Sum", "4.13"}};
+        QCOMPARE(w.GridMoves->FilterCount(), 1);
+        for (auto [caption, text] : moves) QCOMPARE(cell(w.GridMoves, 0, caption), text);
+    }
+
     // A new palette recolours the read-only edits at once, from its own
     // window and highlight colours.
     void paletteChangeRecoloursReadOnlyEdits()
