@@ -27,8 +27,8 @@ QLabel* MakeLabel(QWidget* parent, const char* name)
     return label;
 }
 
-// Where the entry panel's controls stand in the client. An edit stands under
-// the label it names; a negative top counts from the client's bottom edge. A
+// Where the entry panel's controls stand in it. An edit stands under the
+// label it names; a negative top counts from the panel's bottom edge. A
 // width of 0 keeps the control's own size, a height of 0 is a line of the
 // window's font.
 struct TEntryPlace {
@@ -83,15 +83,15 @@ void PaintEntryPanel(QPainter& painter, bool active, int right, int height)
 // caption text colour that reads on the gradient behind its middle: the
 // window text on a light part, the highlighted text on a dark one, each in
 // the palette of the window's activation.
-void ColourPanelLabels(QWidget* client, bool active, int panelRight)
+void ColourPanelLabels(QWidget* panel, bool active, int panelRight)
 {
     const QPalette p = QApplication::palette();
     TGradienter& g = MainGradienter();
     const QColor start = active ? g.ActiveStart() : g.InactiveStart();
     const QColor end = active ? g.ActiveEnd() : g.InactiveEnd();
-    const int panel = std::max(1, panelRight);
-    for (QLabel* l : client->findChildren<QLabel*>(Qt::FindDirectChildrenOnly)) {
-        const double t = std::clamp((l->x() + l->width() / 2.0) / panel, 0.0, 1.0);
+    const int right = std::max(1, panelRight);
+    for (QLabel* l : panel->findChildren<QLabel*>(Qt::FindDirectChildrenOnly)) {
+        const double t = std::clamp((l->x() + l->width() / 2.0) / right, 0.0, 1.0);
         const double lightness = (1 - t) * start.lightness() + t * end.lightness();
         const QColor c = lightness >= 128 ? p.color(active ? QPalette::Active : QPalette::Inactive, QPalette::WindowText)
                                           : p.color(active ? QPalette::Active : QPalette::Inactive,

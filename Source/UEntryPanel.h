@@ -39,9 +39,9 @@ private:
 // The gradient of the window's activation from the left edge to right.
 void PaintEntryPanel(QPainter& painter, bool active, int right, int height);
 
-// Each label directly on the client takes the caption text colour that reads
+// Each label directly on the widget takes the caption text colour that reads
 // on the gradient behind its middle; the panel runs from 0 to panelRight.
-void ColourPanelLabels(QWidget* client, bool active, int panelRight);
+void ColourPanelLabels(QWidget* panel, bool active, int panelRight);
 
 // The panel's controls stand where the window's design puts them, counted
 // from the panel's top left; the panel itself is transparent and covers the
