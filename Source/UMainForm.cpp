@@ -363,9 +363,10 @@ void TMainFormStore::PlaceAnchored()
     Panel->Place(true);
     Panel->SetPanelEdge(GridStore);
     GridStore->setGeometry(GridStoreLeft, 0, std::max(0, cw - GridStoreLeft), std::max(0, ch - statusHeight));
-    const int movesTop = Panel->LbMoves->y() + Panel->LbMoves->height() + 1;
-    GridMoves->setGeometry(Panel->LbMoves->x() - 1, movesTop, GridMovesWidth,
-                           std::max(0, Panel->LbMoveNote->y() - Panel->LbMoves->y() - Panel->LbMoves->height() - 2));
+    const QLabel* moves = Panel->LbMoves;
+    const int movesTop = moves->y() + moves->height() + 1;
+    GridMoves->setGeometry(moves->x() - 1, movesTop, GridMovesWidth,
+                           std::max(0, Panel->LbMoveNote->y() - moves->y() - moves->height() - 2));
     FitStatusPanels();
 }
 
@@ -574,7 +575,8 @@ void TMainFormStore::StartBooking(TStoreMode mode)
     SetMode(mode);
     Panel->EditNote->setText(QString());
     QWidget* focus = QApplication::focusWidget();
-    if (focus != Panel->EditWeight && focus != Panel->EditPCount && focus != Panel->EditNote) Panel->EditWeight->setFocus();
+    if (focus != Panel->EditWeight && focus != Panel->EditPCount && focus != Panel->EditNote)
+        Panel->EditWeight->setFocus();
     // The totals stand in the edits as the starting text; selected, the
     // first key typed replaces them instead of adding to the whole stock
     // (a Tab into the other edit selects its text too).
@@ -616,8 +618,8 @@ void TMainFormStore::PostEdit()
             ShowOneButton(TextTable[SlotPriceTooHigh], TextTable[SlotPriceCaption], MB_ICONINFORMATION);
             return;
         }
-        Store.EditGoods(EditedText(Panel->EditCode, Store.Goods().Code), EditedText(Panel->EditName, Store.Goods().Name),
-                        cost);
+        Store.EditGoods(EditedText(Panel->EditCode, Store.Goods().Code),
+                        EditedText(Panel->EditName, Store.Goods().Name), cost);
         break;
     default:
         break;

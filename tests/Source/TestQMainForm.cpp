@@ -315,8 +315,9 @@ private slots:
         }
         if (!grids) {
             auto panel = [&w] {
-                return Q(Store.Goods().Code.GetText()) + "|" + w.Panel->EditCode->text() + "|" + w.Panel->EditName->text() +
-                       "|" + w.Panel->EditWeight->text() + "|" + w.Panel->EditNote->text();
+                const TEntryPanel& p = *w.Panel;
+                return Q(Store.Goods().Code.GetText()) + "|" + p.EditCode->text() + "|" + p.EditName->text() + "|" +
+                       p.EditWeight->text() + "|" + p.EditNote->text();
             };
             const QString before = panel();
             const int other = grid->Row() == 3 ? 2 : 3;
