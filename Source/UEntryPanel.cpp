@@ -59,26 +59,6 @@ constexpr TEntryPlace EntryPlaces[] = {
     {"LbSum", nullptr, 113, -42, 146, 19},
 };
 
-} // namespace
-
-TMainClient::TMainClient(QWidget* parent, std::function<void(QPainter&)> paint, std::function<void()> resized)
-    : QWidget(parent), FPaint(std::move(paint)), FResized(std::move(resized))
-{
-}
-
-void TMainClient::paintEvent(QPaintEvent*)
-{
-    QPainter painter(this);
-    FPaint(painter);
-}
-
-void TMainClient::resizeEvent(QResizeEvent*) { FResized(); }
-
-void PaintEntryPanel(QPainter& painter, bool active, int right, int height)
-{
-    MainGradienter().PaintRect(painter, active, QRect(0, 0, right, height));
-}
-
 // The caption gradient may run from dark to light, so each label takes the
 // caption text colour that reads on the gradient behind its middle: the
 // window text on a light part, the highlighted text on a dark one, each in
@@ -100,6 +80,26 @@ void ColourPanelLabels(QWidget* panel, bool active, int panelRight)
         lp.setColor(QPalette::WindowText, c);
         l->setPalette(lp);
     }
+}
+
+} // namespace
+
+TMainClient::TMainClient(QWidget* parent, std::function<void(QPainter&)> paint, std::function<void()> resized)
+    : QWidget(parent), FPaint(std::move(paint)), FResized(std::move(resized))
+{
+}
+
+void TMainClient::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    FPaint(painter);
+}
+
+void TMainClient::resizeEvent(QResizeEvent*) { FResized(); }
+
+void PaintEntryPanel(QPainter& painter, bool active, int right, int height)
+{
+    MainGradienter().PaintRect(painter, active, QRect(0, 0, right, height));
 }
 
 TEntryPanel::TEntryPanel(QWidget* client, const QFont& amountFont)

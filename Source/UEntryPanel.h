@@ -39,10 +39,6 @@ private:
 // The gradient of the window's activation from the left edge to right.
 void PaintEntryPanel(QPainter& painter, bool active, int right, int height);
 
-// Each label directly on the widget takes the caption text colour that reads
-// on the gradient behind its middle; the panel runs from 0 to panelRight.
-void ColourPanelLabels(QWidget* panel, bool active, int panelRight);
-
 // The panel's controls stand where the window's design puts them, counted
 // from the panel's top left; the panel itself is transparent and covers the
 // client from its top left, as high as the client.
@@ -72,12 +68,13 @@ public:
     QColor ReadOnlyColor() const;
 
     // The labels' colours and the note labels' gradient follow the window's
-    // activation; the panel ends at panelRight.
+    // activation; the panel's gradient ends at panelRight, the left edge of
+    // the edge widget.
     void ColourLabels(bool active, int panelRight);
     void SetActive(bool active);
     void SetPanelEdge(QWidget* edge);
 
-    // The six edits in tab order.
+    // Code, name, price, quantity, packs and note.
     std::array<TLocalDbEdit*, 6> Edits() const;
 
     QLabel *LbCode, *LbName, *LbCost, *LbWeight, *LbPCount, *LbMoves, *LbPlus, *LbCostNote, *LbWeightNote,
