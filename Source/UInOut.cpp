@@ -26,8 +26,8 @@ namespace {
 bool MakeSafetyCopy(const TInOut& item)
 {
     TFileEnv& env = *Store.Goods().GetEnv();
-    const std::string hist = ProgramFolder() + "Hist";
-    const std::string folder = hist + "/0000-00-00";
+    const std::string hist = ProgramFolder() + HistFolder;
+    const std::string folder = InFolder(hist, SafetyFolder);
     bool saved = false;
     std::string reason;
     try {

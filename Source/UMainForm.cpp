@@ -704,7 +704,7 @@ void TMainFormStore::RestoreBaseFrom()
     std::string folder = ProgOptions().GetLastCopy();
     if (folder.empty()) {
         std::error_code ec;
-        folder = ProgramFolder() + "Hist";
+        folder = ProgramFolder() + HistFolder;
         if (!std::filesystem::is_directory(folder, ec)) folder.clear();
     }
     if (!BrowseForFolder(folder, 1, TextTable[SlotRestoreCaption], TextTable[SlotChooseRestoreFolder], "", "", this)) return;

@@ -17,9 +17,12 @@
 
 namespace tv {
 
+const char* const DataFolder = "Data";
+const char* const HistFolder = "Hist";
+const char* const SafetyFolder = "0000-00-00";
+
 namespace {
 
-const char* const SafetyFolder = "0000-00-00";
 const char* const SEmptyTable = "Недопустимая операция при пустой таблице";
 const char* const SFolderNotMade = "Cannot create the folder ";
 const char* const SPairNotFinished = "Cannot complete the copy of the data files in ";
@@ -611,7 +614,7 @@ bool TStore::SaveAs(const std::string& Folder)
     const std::string data = FolderOf(FGoods.GetFileName());
     Close();
     const bool result = ReplacePair(Env(), data, Folder);
-    Open(false, "Data");
+    Open(false, DataFolder);
     FGoods.SetIndexName(goodsIndex);
     if (goodsPos != 0)
         FGoods.SetRecordPos(goodsPos);
@@ -623,9 +626,9 @@ bool TStore::SaveAs(const std::string& Folder)
 
 void TStore::FinishRestore()
 {
-    const std::string safety = ProgramFolder() + "Hist/" + SafetyFolder;
+    const std::string safety = InFolder(ProgramFolder() + HistFolder, SafetyFolder);
     const std::string tmp = InFolder(safety, "tmp");
-    const std::string data = ProgramFolder() + "Data";
+    const std::string data = ProgramFolder() + DataFolder;
     if (!Env().FolderExists(tmp) || !FinishPair(Env(), data) || !FinishPair(Env(), tmp))
         return;
     const bool whole = Env().FileExists(InFolder(tmp, StoreFileName)) &&
@@ -664,8 +667,8 @@ bool TStore::RestoreBase(const std::string& Folder)
     FRestoreFailureShown = false;
     Close();
     FinishRestore();
-    const std::string hist = ProgramFolder() + "Hist/";
-    const std::string data = ProgramFolder() + "Data";
+    const std::string hist = ProgramFolder() + HistFolder + "/";
+    const std::string data = ProgramFolder() + DataFolder;
     // Restoring from the safety copy itself keeps the current files apart
     // in its tmp subfolder until the restore is done.
     const bool tmp = Env().SameFile(Folder, hist + SafetyFolder);
@@ -673,7 +676,7 @@ bool TStore::RestoreBase(const std::string& Folder)
     const std::string safety = hist + safetySub;
     bool safe = false;
     try {
-        safe = CopyBase(safetySub, true, "Data", "Hist");
+        safe = CopyBase(safetySub, true, DataFolder, HistFolder);
     } catch (const std::exception&) {
     }
     // A tmp folder left by a restore whose end was not on the disk is stale
@@ -698,7 +701,7 @@ bool TStore::RestoreBase(const std::string& Folder)
     }
     if (restored) {
         try {
-            Open(false, "Data");
+            Open(false, DataFolder);
         } catch (const std::exception&) {
             Close();
             ReplacePair(Env(), safety, data);
@@ -716,7 +719,7 @@ bool TStore::RestoreBase(const std::string& Folder)
     }
     if (restored)
         return true;
-    Open(false, "Data");
+    Open(false, DataFolder);
     if (damaged) {
         ShowOneButton(TextTable[SlotRestoredOpenFailed], TextTable[SlotRestoreCaption], MB_ICONSTOP);
         FRestoreFailureShown = true;

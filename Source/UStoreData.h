@@ -20,6 +20,13 @@ namespace tv {
 
 class TFileEnv;
 
+// Folders of the program folder: the working files, and the copies, one
+// subfolder per copy; SafetyFolder is the copy in Hist that each import and
+// restore replaces.
+extern const char* const DataFolder;
+extern const char* const HistFolder;
+extern const char* const SafetyFolder;
+
 // The kinds of goods on hand.
 class TTableStore : public TTable {
 public:

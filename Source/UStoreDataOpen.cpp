@@ -15,7 +15,7 @@ namespace tv {
 bool OpenStoreData()
 {
     try {
-        Store.Open(true, "Data");
+        Store.Open(true, DataFolder);
         return true;
     } catch (const std::exception&) {
         Store.Close();
@@ -27,11 +27,11 @@ bool OpenStoreData()
 bool BackupAndOpenStoreData()
 {
     std::string missing;
-    if (!Store.DataExists(missing, "Data"))
+    if (!Store.DataExists(missing, DataFolder))
         return OpenStoreData();
     Store.FinishRestore();
     try {
-        Store.CopyBase(FormatDateTime("yyyy-mm-dd", Date()), false, "Data", "Hist");
+        Store.CopyBase(FormatDateTime("yyyy-mm-dd", Date()), false, DataFolder, HistFolder);
     } catch (const std::exception&) {
         ShowOneButton(TextTable[SlotBackupFailed], TextTable[SlotCopyingError], MB_ICONSTOP);
     }
