@@ -2,12 +2,9 @@
 
 #include "UException.h"
 #include "UFile.h"
-#include "UFileEnv.h"
 #include "UFormStat.h"
 #include "UMessages.h"
 #include "UPrint.h"
-#include "UProgFolder.h"
-#include "UStoreCopy.h"
 #include "UStoreData.h"
 #include "UStoreMessages.h"
 #include "UTextConst.h"
@@ -21,17 +18,15 @@ namespace tv {
 
 namespace {
 
-// The safety copy before an import, into Hist/0000-00-00, made when missing.
-// The user is told when it cannot be made, and that the import did not run.
+// The safety copy before an import. The user is told when it cannot be
+// made, and that the import did not run.
 bool MakeSafetyCopy(const TInOut& item)
 {
-    TFileEnv& env = *Store.Goods().GetEnv();
-    const std::string hist = ProgramFolder() + HistFolder;
-    const std::string folder = InFolder(hist, SafetyFolder);
+    const std::string folder = TStore::SafetyCopyFolder();
     bool saved = false;
     std::string reason;
     try {
-        saved = MakeFolder(env, hist) && MakeFolder(env, folder) && Store.SaveAs(folder);
+        saved = Store.SaveSafetyCopy();
     } catch (const Exception& e) {
         saved = false;
         reason = FailureReason(e);

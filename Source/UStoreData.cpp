@@ -624,9 +624,21 @@ bool TStore::SaveAs(const std::string& Folder)
     return result;
 }
 
+std::string TStore::SafetyCopyFolder()
+{
+    return InFolder(ProgramFolder() + HistFolder, SafetyFolder);
+}
+
+bool TStore::SaveSafetyCopy()
+{
+    const std::string folder = SafetyCopyFolder();
+    return MakeFolder(Env(), ProgramFolder() + HistFolder) && MakeFolder(Env(), folder) &&
+           SaveAs(folder);
+}
+
 void TStore::FinishRestore()
 {
-    const std::string safety = InFolder(ProgramFolder() + HistFolder, SafetyFolder);
+    const std::string safety = SafetyCopyFolder();
     const std::string tmp = InFolder(safety, "tmp");
     const std::string data = ProgramFolder() + DataFolder;
     if (!Env().FolderExists(tmp) || !FinishPair(Env(), data) || !FinishPair(Env(), tmp))
@@ -667,13 +679,12 @@ bool TStore::RestoreBase(const std::string& Folder)
     FRestoreFailureShown = false;
     Close();
     FinishRestore();
-    const std::string hist = ProgramFolder() + HistFolder + "/";
     const std::string data = ProgramFolder() + DataFolder;
     // Restoring from the safety copy itself keeps the current files apart
     // in its tmp subfolder until the restore is done.
-    const bool tmp = Env().SameFile(Folder, hist + SafetyFolder);
-    const std::string safetySub = tmp ? std::string(SafetyFolder) + "/tmp" : SafetyFolder;
-    const std::string safety = hist + safetySub;
+    const bool tmp = Env().SameFile(Folder, SafetyCopyFolder());
+    const std::string safetySub = tmp ? InFolder(SafetyFolder, "tmp") : SafetyFolder;
+    const std::string safety = InFolder(ProgramFolder() + HistFolder, safetySub);
     bool safe = false;
     try {
         safe = CopyBase(safetySub, true, DataFolder, HistFolder);

@@ -186,6 +186,11 @@ public:
     // back on the same index and record. False, with nothing changed, for a
     // missing folder.
     bool SaveAs(const std::string& Folder);
+    // Program folder/Hist/0000-00-00.
+    static std::string SafetyCopyFolder();
+    // SaveAs into the safety copy's folder, made with Hist when missing.
+    // False when a folder cannot be made or a copy failed.
+    bool SaveSafetyCopy();
     // Replaces the working files by the folder's, after a safety copy into
     // Hist/0000-00-00. False when the folder lacks a file or a copy failed;
     // the working files are then as before. When the restored files do not

@@ -189,6 +189,19 @@ protected:
         };
     }
 
+    // The safety copy before an import: the working files stay, the safety
+    // copy is what it was (one of the letters given) or a copy of them.
+    static std::function<void(const TSeen&, const TSeen&, bool)> SafetyCopied(const std::string& before)
+    {
+        return [before](const TSeen& seen, const TSeen& durable, bool done) {
+            EXPECT_EQ(seen.at("Data"), 'D');
+            EXPECT_PRED2(In, seen.at("Hist/0000-00-00"), (before + "D").c_str());
+            if (done) {
+                EXPECT_EQ(durable.at("Hist/0000-00-00"), 'D');
+            }
+        };
+    }
+
     std::vector<Row> Rows() const
     {
         const std::string day = FDay;
@@ -213,6 +226,10 @@ protected:
                  }
              },
              true},
+            {"safety copy into a new Hist", {{"Data", 'D'}},
+             [](TStore& s) { return s.SaveSafetyCopy(); }, true, SafetyCopied("-"), true},
+            {"safety copy over a former one", {{"Data", 'D'}, {"Hist/0000-00-00", 'S'}},
+             [](TStore& s) { return s.SaveSafetyCopy(); }, true, SafetyCopied("S"), true},
             {"restore without a safety copy folder yet", {{"Data", 'D'}, {"backup", 'B'}},
              [this](TStore& s) { return s.RestoreBase(P("backup")); }, true, RestoredFromBackup("-D"),
              true},
@@ -257,6 +274,8 @@ TEST_F(StoreCopyCrashTest, WithoutFaultsEachCopyEndsOnTheDisk)
     const std::map<std::string, std::string> after = {
         {"daily copy into a new Hist", "Data=D backup=- copy=- day=D "},
         {"save as over an older copy", "Data=D backup=- copy=D day=- "},
+        {"safety copy into a new Hist", "Data=D Hist/0000-00-00=D backup=- copy=- day=- "},
+        {"safety copy over a former one", "Data=D Hist/0000-00-00=D backup=- copy=- day=- "},
         {"restore without a safety copy folder yet", "Data=B Hist/0000-00-00=D backup=B copy=- day=- "},
         {"restore over a former safety copy", "Data=B Hist/0000-00-00=D backup=B copy=- day=- "},
         {"restore from the safety copy itself", "Data=S Hist/0000-00-00=D backup=- copy=- day=- "},
