@@ -4,7 +4,6 @@
 
 #include <QByteArray>
 #include <QCoreApplication>
-#include <QDateTime>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QEvent>
@@ -26,7 +25,9 @@
 #include <mutex>
 #include <optional>
 
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
@@ -36,7 +37,35 @@ namespace tv {
 namespace {
 
 constexpr const char* SocketPrefix = "win-";
+constexpr const char* OrderFileName = "order";
 constexpr qsizetype MaxRequestSize = 64 * 1024;
+
+// The next number of the window order, counted for all of the user's
+// processes in a file beside the sockets; always above this process's last.
+// Without the file the process counts on its own.
+std::int64_t NextActivation()
+{
+    static std::mutex lock;
+    static std::int64_t last = 0;
+    std::lock_guard<std::mutex> guard(lock);
+    std::int64_t next = last + 1;
+    const std::string folder = WindowsFolder();
+    const int fd = folder.empty() ? -1
+                                  : ::open((folder + "/" + OrderFileName).c_str(),
+                                           O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd >= 0) {
+        if (::flock(fd, LOCK_EX) == 0) {
+            std::int64_t stored = 0;
+            if (::pread(fd, &stored, sizeof stored, 0) != sizeof stored) stored = 0;
+            next = std::max(stored, last) + 1;
+            // A failed write only lets another process count from an older number.
+            [[maybe_unused]] const ssize_t written = ::pwrite(fd, &next, sizeof next, 0);
+        }
+        ::close(fd);
+    }
+    last = next;
+    return next;
+}
 
 struct TEntry {
     std::string ClassName;
@@ -114,6 +143,7 @@ TWindow TDirectory::Add(const std::string& className, const std::string& caption
 {
     TV_ASSERT(QCoreApplication::instance() != nullptr, "Top-level windows need an application object");
     TWindow window;
+    const std::int64_t order = NextActivation();
     {
         std::lock_guard<std::mutex> guard(FLock);
         window = (static_cast<TWindow>(::getpid()) << 32) | ++FSerial;
@@ -123,7 +153,7 @@ TWindow TDirectory::Add(const std::string& className, const std::string& caption
         entry.ThreadId = CurrentThreadId();
         entry.Widget = widget;
         entry.Handler = std::move(handler);
-        entry.LastActive = QDateTime::currentMSecsSinceEpoch();
+        entry.LastActive = order;
         entry.Plain = plain;
     }
     if (widget != nullptr) {
@@ -165,9 +195,10 @@ void TDirectory::SetCaption(TWindow window, const std::string& caption)
 
 void TDirectory::Touch(TWindow window)
 {
+    const std::int64_t order = NextActivation();
     std::lock_guard<std::mutex> guard(FLock);
     auto it = FEntries.find(window);
-    if (it != FEntries.end()) it->second.LastActive = QDateTime::currentMSecsSinceEpoch();
+    if (it != FEntries.end()) it->second.LastActive = order;
 }
 
 TWindow TDirectory::FindByWidget(const QWidget* widget)

@@ -116,6 +116,29 @@ private slots:
         QVERIFY(WindowsOf(helper.processId()).empty());
     }
 
+    // Activations close together, as a click between two windows makes
+    // them, keep their order: the window activated last is in front.
+    void lastActivatedInFrontHoweverQuick()
+    {
+        QWidget a, b;
+        TTopWindow windowA("TOrderForm", "A", &a, nullptr);
+        TTopWindow windowB("TOrderForm", "B", &b, nullptr);
+        auto front = [&] {
+            for (const TTopWindowInfo& info : WindowsOf(QCoreApplication::applicationPid()))
+                if (info.ClassName == "TOrderForm") return info.Caption;
+            return std::string();
+        };
+        a.show();
+        b.show();
+        for (int i = 0; i < 10; ++i) {
+            for (QWidget* w : {&a, &b}) {
+                w->activateWindow();
+                QVERIFY(QTest::qWaitForWindowActive(w));
+                QCOMPARE(front(), w == &a ? std::string("A") : std::string("B"));
+            }
+        }
+    }
+
     void plainWindowLastsAsLongAsItsWidget()
     {
         auto* dialog = new QDialog;
