@@ -48,7 +48,6 @@ int RunHelper(int argc, char** argv)
     TTopWindow firstWindow("THelperForm", "First", &first, handler);
     first.show();
     if (!QTest::qWaitForWindowActive(&first)) return 2;
-    QTest::qWait(5);
     secondWindow = std::make_unique<TTopWindow>("THelperForm", "Second", &second, handler);
     second.show();
     if (!QTest::qWaitForWindowActive(&second)) return 2;

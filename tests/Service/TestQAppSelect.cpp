@@ -183,7 +183,6 @@ private slots:
         const QString caption = UniqueCaption();
         QProcess* first = Start("main", caption);
         QVERIFY(first != nullptr);
-        QTest::qWait(20);
         QVERIFY(Start("main", caption) != nullptr);
         const TWindow window = Find(caption);
         QCOMPARE(WindowProcessId(window), first->processId());
