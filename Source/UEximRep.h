@@ -104,7 +104,7 @@ public:
     // write has stopped the import.
     void Execute() override;
     // The line under the separators; false when it is no goods line.
-    virtual bool ParseLine(const std::string& line, TCsvSeparators separators, TCsvGoods& goods);
+    bool ParseLine(const std::string& line, TCsvSeparators separators, TCsvGoods& goods);
 
 private:
     // The line, cut when long, under the question; true for Continue.

@@ -35,8 +35,8 @@ public:
 
     virtual std::string GetCaption() const = 0;
     virtual std::string GetHint() const = 0;
-    virtual uint8_t GetLanguage() const { return FLanguage; }
-    virtual void SetLanguage(uint8_t language) { FLanguage = language; }
+    uint8_t GetLanguage() const { return FLanguage; }
+    void SetLanguage(uint8_t language) { FLanguage = language; }
     virtual void Execute() = 0;
 
 protected:

@@ -106,10 +106,10 @@ public:
     static constexpr uint32_t ShadeColour = 0xF7F7F7;
 
 protected:
-    virtual void PrintPageHeader();
-    virtual void PrintPageFooter();
-    virtual void PrintTableHeader();
-    virtual void PrintTableFooter();
+    void PrintPageHeader();
+    void PrintPageFooter();
+    void PrintTableHeader();
+    void PrintTableFooter();
     void PrintCells(std::span<const std::string_view> texts, int32_t lineHeight, TPrintFont font);
     void PrintCells(const std::vector<std::string>& texts, int32_t lineHeight, TPrintFont font);
 

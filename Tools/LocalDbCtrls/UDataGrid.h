@@ -108,7 +108,7 @@ public:
     int DefaultRowHeight() const { return FRowHeight; }
 
     // Paints grid cell (Col, Row), Row >= 1, into Rect.
-    virtual void DrawCell(QPainter* Painter, const QRect& Rect, int Col, int Row);
+    void DrawCell(QPainter* Painter, const QRect& Rect, int Col, int Row);
     // Runs when the current cell is about to change: ends a search not run
     // by a search key, moves the table, then asks the owner (OnSelectCell).
     // The cell changes only when the answer is true.
@@ -124,15 +124,15 @@ public:
     virtual std::string GetCellText(int Col, int Row);
     virtual void GoToRow(int Row);
     // A caption click: the grid takes the focus and sorts by the column.
-    virtual void HeaderSectionClick(int Section);
+    void HeaderSectionClick(int Section);
     // Search state on with an empty text; fires OnSearchBegin.
-    virtual void BeginSearch();
+    void BeginSearch();
     // "\b" drops the last character of the search text, any other text is
     // appended; then OnSearchChange, after which the grid moves to the
     // record the owner made current.
-    virtual void SearchKey(const QString& Key);
+    void SearchKey(const QString& Key);
     // Search state off with an empty text; fires OnSearchEnd.
-    virtual void EndSearch();
+    void EndSearch();
 
     // Typed text goes to the incremental search, not to the view's own.
     void keyboardSearch(const QString& Search) override;

@@ -42,7 +42,7 @@ public:
     virtual void PaintImage(TImage* image, bool active);
     // Fills the rectangle with a horizontal gradient: start colour at the
     // left edge, end colour at the right edge.
-    virtual void PaintRect(QPainter& painter, bool active, const QRect& rect);
+    void PaintRect(QPainter& painter, bool active, const QRect& rect);
     // Reads the colours again.
     virtual void Refresh();
 

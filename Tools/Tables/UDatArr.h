@@ -70,7 +70,7 @@ public:
     static int64_t GrowCapacity(int64_t n);
 
     // The current index or none. The file must be open.
-    virtual TIndex* GetIndex() const;
+    TIndex* GetIndex() const;
     // Selects an index and sorts the block by it (stable), keeping the
     // current record; the same index again does nothing; none keeps the
     // order. The file must be open.
@@ -94,7 +94,7 @@ public:
     // field objects. Fails outside the elements or fields.
     virtual std::string GetElemText(int32_t Elem, int32_t Field) const;
     // Address of field Field's bytes inside element Elem.
-    virtual const uint8_t* GetElemData(int32_t Elem, int32_t Field) const;
+    const uint8_t* GetElemData(int32_t Elem, int32_t Field) const;
 
     // The file operations of TDatFile with the block's side. After a failure
     // of the file step the block is put back as it was.

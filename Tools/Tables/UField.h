@@ -57,7 +57,7 @@ public:
     virtual void ApplyKeyValue();
     // The next key value + 1 when the field is the primary key; raises
     // EIntOverflow beyond the largest int32.
-    virtual void IncNextKeyValue();
+    void IncNextKeyValue();
     // -1, 0 or 1 as a sorts before, equal to or after b (record format).
     virtual int32_t CompareData(const void* a, const void* b) const = 0;
     // Writes DataSize bytes for a variant of exactly this type's kind, else

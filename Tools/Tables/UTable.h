@@ -44,17 +44,17 @@ public:
 
     // Browse state only: the fields clear, become editable and the primary
     // key takes its next value; nothing is written before Post.
-    virtual void Insert();
+    void Insert();
     // Browse state on a table with records: the fields become editable.
-    virtual void Edit();
+    void Edit();
     // Writes the inserted or edited record (flushed) and returns to browse
     // with it current. When the write fails the table stays in its state.
-    virtual void Post();
+    void Post();
     // Drops the values typed since Insert or Edit and returns to browse.
-    virtual void Cancel();
+    void Cancel();
     // Browse state on a table with records: deletes the current record; the
     // following one becomes current, or the new last one with Eof set.
-    virtual void Delete();
+    void Delete();
     // Browse state: drops every record; Eof is set.
     void Empty() override;
 
