@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 
 namespace tv {
 
@@ -124,20 +125,46 @@ void PutColumn(TLineWriter& w, std::string_view text, size_t width, bool right, 
         w.Put(text);
 }
 
+// The columns of a text line, in field order.
+struct TTxtColumn {
+    size_t Gap;    // blanks before the column
+    size_t Width;  // characters
+    bool Right;    // aligned to the right
+    bool Cut;      // a longer text keeps its first Width characters
+};
+constexpr TTxtColumn TxtColumns[] = {
+    {0, 8, false, true},   // code
+    {0, 40, false, true},  // name
+    {0, 13, true, true},   // price
+    {4, 10, true, true},   // date
+    {0, 13, true, true},   // quantity
+    {0, 8, true, false},   // packages
+    {0, 13, true, true},   // value
+};
+// The room a line takes besides its texts: the columns' widths and gaps, a
+// blank before each column and CR LF.
+constexpr size_t TxtLineRoom = 128;
+
+constexpr size_t TxtLineFrame()
+{
+    size_t room = 2;
+    for (const TTxtColumn& c : TxtColumns)
+        room += c.Gap + c.Width + 1;
+    return room;
+}
+static_assert(TxtLineFrame() <= TxtLineRoom);
+
 void AppendTxtLine(std::string& out, const std::string_view* t)
 {
-    size_t room = 128;  // the widths, the blanks, the gaps and CR LF
-    for (int i = 0; i < 7; ++i)
+    size_t room = TxtLineRoom;
+    for (size_t i = 0; i < std::size(TxtColumns); ++i)
         room += t[i].size();
     TLineWriter w(out, room);
-    PutColumn(w, t[0], 8, false);
-    PutColumn(w, t[1], 40, false);
-    PutColumn(w, t[2], 13, true);
-    w.Repeat(' ', 4);
-    PutColumn(w, t[3], 10, true);
-    PutColumn(w, t[4], 13, true);
-    PutColumn(w, t[5], 8, true, false);
-    PutColumn(w, t[6], 13, true);
+    for (size_t i = 0; i < std::size(TxtColumns); ++i) {
+        const TTxtColumn& c = TxtColumns[i];
+        w.Repeat(' ', c.Gap);
+        PutColumn(w, t[i], c.Width, c.Right, c.Cut);
+    }
     w.Put("\r\n");
 }
 
