@@ -901,8 +901,6 @@ void TMainFormStore::ShowNumLock() { FKeyboard->ShowNumLock(); }
 
 void TMainFormStore::ShowKeyboardLanguage() { FKeyboard->ShowLanguage(); }
 
-bool TMainFormStore::NumLockAtStart() const { return FKeyboard->NumLockAtStart(); }
-
 void TMainFormStore::ShowClock() { StatusBar->SetText(mpClock, ToQ(FormatDateTimeText(Now()))); }
 
 void TMainFormStore::FitStatusPanels()

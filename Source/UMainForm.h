@@ -136,7 +136,6 @@ public:
     TInOutManager* InOutManager() const { return FInOutManager.get(); }
 
     bool Active() const { return FActive; }
-    bool NumLockAtStart() const;
 
 protected:
     void changeEvent(QEvent* event) override;

@@ -22,7 +22,6 @@ public:
     void RestoreNumLock();
     void ShowNumLock();
     void ShowLanguage();
-    bool NumLockAtStart() const { return FNumLockAtStart; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
