@@ -497,10 +497,6 @@ void TMainFormStore::SetMode(TStoreMode mode)
         else if (rule == TKeyRule::Clear)
             act->setShortcut(QKeySequence());
     };
-    // Esc is cleared before it is given, so two enabled actions never share it.
-    key(ActCancel, k.Cancel == TKeyRule::Clear ? TKeyRule::Clear : TKeyRule::Keep, KeyEsc);
-    key(ActSearchEnd, k.SearchEnd == TKeyRule::Clear ? TKeyRule::Clear : TKeyRule::Keep, KeyEsc);
-    key(ActExit, k.Exit == TKeyRule::Clear ? TKeyRule::Clear : TKeyRule::Keep, KeyEsc);
     key(ActCancel, k.Cancel, KeyEsc);
     key(ActSearchEnd, k.SearchEnd, KeyEsc);
     key(ActExit, k.Exit, KeyEsc);
