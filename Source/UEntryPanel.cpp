@@ -13,6 +13,8 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <stdexcept>
+#include <string_view>
 #include <utility>
 
 namespace tv {
@@ -49,15 +51,28 @@ constexpr TEntryPlace EntryPlaces[] = {
     {"LbWeightNote", nullptr, 96, 142, 0, 0},
     {"LbPCountNote", nullptr, 95, 179, 0, 0},
     {"EditCode", "LbCode", 0, 0, 80, 21},
-    {"EditName", "LbName", 0, 0, 248, 21},
+    {"EditName", "LbName", 0, 0, WideEditWidth, 21},
     {"EditCost", "LbCost", 0, 0, 80, 21},
     {"EditWeight", "LbWeight", 0, 0, 80, 21},
     {"EditPCount", "LbPCount", 0, 0, 80, 21},
-    {"EditNote", nullptr, 11, -86, 248, 21},
+    {"EditNote", nullptr, 11, -86, WideEditWidth, 21},
     {"LbMoveNote", nullptr, 113, -100, 146, 13},
     {"LbSumTitle", nullptr, 113, -55, 146, 13},
     {"LbSum", nullptr, 113, -42, 146, 19},
 };
+
+// The place of the control of that name; a name the table lacks fails the build.
+consteval const TEntryPlace& EntryPlace(std::string_view name)
+{
+    for (const TEntryPlace& place : EntryPlaces)
+        if (name == place.Name) return place;
+    throw std::logic_error("no place of that name");
+}
+
+// The sign's place: its right edge, top and height, and its narrowest width.
+constexpr const TEntryPlace& PlusPlace = EntryPlace("LbPlus");
+// Room beside the sign's widest text.
+constexpr int PlusMargin = 2;
 
 // The caption gradient may run from dark to light, so each label takes the
 // caption text colour that reads on the gradient behind its middle: the
@@ -217,8 +232,8 @@ void TEntryPanel::ShowSign(TPlusSign sign)
 {
     LbPlus->setText(sign == TPlusSign::Plus ? "(+)" : sign == TPlusSign::Minus ? "( - )" : "");
     // The sign keeps its right edge and widens where the font is wider.
-    const int plusWidth = std::max(30, LbPlus->fontMetrics().horizontalAdvance("( - )") + 2);
-    LbPlus->setGeometry(259 - plusWidth, 137, plusWidth, 21);
+    const int plusWidth = std::max(PlusPlace.Width, LbPlus->fontMetrics().horizontalAdvance("( - )") + PlusMargin);
+    LbPlus->setGeometry(PlusPlace.Left + PlusPlace.Width - plusWidth, PlusPlace.Top, plusWidth, PlusPlace.Height);
 }
 
 void TEntryPanel::ComputeReadOnlyColor()

@@ -36,6 +36,10 @@ private:
     std::function<void()> FResized;
 };
 
+// The width of the panel's wide edits, the name and the note; the movements
+// grid between them is as wide.
+inline constexpr int WideEditWidth = 248;
+
 // The gradient of the window's activation from the left edge to right.
 void PaintEntryPanel(QPainter& painter, bool active, int right, int height);
 

@@ -67,9 +67,9 @@ std::string EditedText(const QLineEdit* edit, const TField& field)
 }
 
 // The goods grid stands right of the entry panel; the movements grid is as
-// wide as its edits.
+// wide as the panel's wide edits.
 constexpr int GridStoreLeft = 270;
-constexpr int GridMovesWidth = 248;
+constexpr int GridMovesWidth = WideEditWidth;
 
 const QKeySequence KeyEsc(Qt::Key_Escape);
 const QKeySequence KeyDel(Qt::Key_Delete);
@@ -372,7 +372,7 @@ void TMainFormStore::PlaceAnchored()
 
 void TMainFormStore::PaintPanel(QPainter& painter)
 {
-    const int right = GridStore ? GridStore->x() : 270;
+    const int right = GridStore ? GridStore->x() : GridStoreLeft;
     PaintEntryPanel(painter, FActive, right, Client->height());
     if (Panel) Panel->SetActive(FActive);
 }
@@ -913,7 +913,7 @@ void TMainFormStore::FitStatusPanels()
 
 void TMainFormStore::UpdateLabelColors()
 {
-    if (Panel) Panel->ColourLabels(FActive, GridStore ? GridStore->x() : 270);
+    if (Panel) Panel->ColourLabels(FActive, GridStore ? GridStore->x() : GridStoreLeft);
 }
 
 void TMainFormStore::SysColorChange()
