@@ -1,6 +1,6 @@
 #include "UProgOptions.h"
 
-#include "../CfgFile/CfgTestDir.h"
+#include "../../CfgFile/CfgTestDir.h"
 #include "UCardinalDate.h"
 #include "UExeFile.h"
 #include "UFileUtils.h"
