@@ -645,6 +645,9 @@ int main(int argc, char** argv)
     qputenv("FONTCONFIG_FILE", WriteFontConfig(fonts.path(), *set).toLocal8Bit());
     // The file dialog keeps its state in a settings folder of the run's own.
     qputenv("XDG_CONFIG_HOME", (fonts.path() + "/config").toLocal8Bit());
+    // Qt's own print dialogs ask the print system too: point them at a
+    // server that is not there, so they see no printers, as the tests' list.
+    qputenv("CUPS_SERVER", (fonts.path() + "/no-print-server").toLocal8Bit());
     QApplication app(argc, argv);
     if (child)
         return PrintListTo(QString::fromLocal8Bit(argv[3]));
