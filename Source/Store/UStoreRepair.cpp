@@ -4,6 +4,7 @@
 #include "UDateTime.h"
 #include "UException.h"
 #include "UStoreData.h"
+#include "UParts.h"
 #include "UStockValue.h"
 #include "URecordView.h"
 
@@ -262,10 +263,110 @@ int32_t CutImportMoves(const TBookView& book, int32_t nextGoods, int32_t nextMov
     return count;
 }
 
+// Goods records from First to End of the goods in number order, with the
+// movements from Move to MoveEnd on IndSD: those of these goods and those
+// of no goods between them.
+struct TPart {
+    size_t First, End;
+    int32_t Move, MoveEnd;
+};
+
+// What a part of the check found. Target: the record number of the last
+// goods in the part that needs mending, else -1.
+struct TFound {
+    bool Foreign = false;
+    std::set<int32_t> Affected;
+    int32_t Target = -1;
+    TGoods TargetGoods{};
+    std::vector<TMove> TargetMoves;
+};
+
+// Below this many goods the check runs as one part.
+constexpr size_t kGoodsPerPart = 8192;
+
+// Parts of about equal numbers of goods; goods sharing a number stay in
+// one part.
+std::vector<TPart> SplitGoods(const TBookView& book, const std::vector<std::pair<int32_t, int32_t>>& goods)
+{
+    const size_t count = std::clamp<size_t>(goods.size() / kGoodsPerPart, 1, PartThreads());
+    std::vector<TPart> parts;
+    size_t first = 0;
+    int32_t move = 0;
+    for (size_t p = 1; p <= count; ++p) {
+        size_t end = p == count ? goods.size() : std::max(first, goods.size() * p / count);
+        while (end > first && end < goods.size() && goods[end - 1].first == goods[end].first)
+            ++end;
+        if (end == first && p != count)
+            continue;
+        int32_t moveEnd = book.MoveCount();
+        if (end < goods.size()) {
+            // The first movement past the part's last goods.
+            int32_t lo = move, hi = book.MoveCount();
+            while (lo < hi) {
+                const int32_t mid = lo + (hi - lo) / 2;
+                if (book.MoveGoods(mid) <= goods[end - 1].first)
+                    lo = mid + 1;
+                else
+                    hi = mid;
+            }
+            moveEnd = lo;
+        }
+        parts.push_back({first, end, move, moveEnd});
+        first = end;
+        move = moveEnd;
+    }
+    return parts;
+}
+
+// Holds each goods of the part against its movements; stops at the first
+// sign that nothing is to be mended.
+TFound CheckPart(const TTableStore& Goods, const TTableMoves& Moves, const TBookView& book,
+                 const std::vector<std::pair<int32_t, int32_t>>& goods, const TPart& part)
+{
+    TFound f;
+    // Movements left by a cut deletion name a number given before.
+    const auto orphan = [&](int32_t id) {
+        f.Foreign = f.Foreign || id <= 0 || id >= Goods.ID.GetNextKeyValue();
+        f.Affected.insert(id);
+    };
+    std::vector<TMove> list;
+    int32_t m = part.Move;
+    for (size_t k = part.First; k < part.End; ++k) {
+        const auto [id, n] = goods[k];
+        // Records that share a number (a damaged file) are each held
+        // against all of its movements.
+        if (k == part.First || goods[k - 1].first != id) {
+            for (; m < part.MoveEnd && book.MoveGoods(m) < id; ++m)
+                orphan(book.MoveGoods(m));
+            list.clear();
+            m = book.ReadMovesOf(m, id, list);
+        }
+        if (f.Foreign || f.Affected.size() > 1)
+            return f;
+        TExpected e;
+        const TGoods g = book.Goods(n);
+        const TNeed need = NeedOf(Goods, Moves, g, list, e);
+        if (need == nForeign) {
+            f.Foreign = true;
+            return f;
+        }
+        if (need != nOK) {
+            f.Affected.insert(id);
+            f.Target = n;
+            f.TargetGoods = g;
+            f.TargetMoves = list;
+        }
+    }
+    for (; m < part.MoveEnd; ++m)
+        orphan(book.MoveGoods(m));
+    return f;
+}
+
 // Movements on IndSD, goods on any index. One operation in flight touches
 // one goods: traces of more than one, or any trace no cut operation leaves,
 // and nothing is mended. The movements are read once, beside the goods in
-// the order of their numbers, straight from the record blocks.
+// the order of their numbers, straight from the record blocks, by parts of
+// the goods side by side.
 int Mend(TTableStore& Goods, TTableMoves& Moves)
 {
     int32_t cut = 0;
@@ -292,43 +393,20 @@ int Mend(TTableStore& Goods, TTableMoves& Moves)
         for (int32_t n = 0; n < book.GoodsCount(); ++n)
             goods.emplace_back(book.GoodsID(n), n);
         std::sort(goods.begin(), goods.end());
+        const std::vector<TPart> parts = SplitGoods(book, goods);
+        std::vector<TFound> found(parts.size());
+        RunParts(parts.size(), [&](size_t p) { found[p] = CheckPart(Goods, Moves, book, goods, parts[p]); });
         std::set<int32_t> affected;
-        // Movements left by a cut deletion name a number given before.
-        bool foreign = false;
-        const auto orphan = [&](int32_t id) {
-            foreign = foreign || id <= 0 || id >= Goods.ID.GetNextKeyValue();
-            affected.insert(id);
-        };
-        std::vector<TMove> list;
-        int32_t m = 0;
-        for (size_t k = 0; k < goods.size(); ++k) {
-            const auto [id, n] = goods[k];
-            // Records that share a number (a damaged file) are each held
-            // against all of its movements.
-            if (k == 0 || goods[k - 1].first != id) {
-                for (; m < book.MoveCount() && book.MoveGoods(m) < id; ++m)
-                    orphan(book.MoveGoods(m));
-                list.clear();
-                m = book.ReadMovesOf(m, id, list);
-            }
-            if (foreign || affected.size() > 1)
+        for (const TFound& f : found) {
+            if (f.Foreign)
                 return 0;
-            TExpected e;
-            const TGoods g = book.Goods(n);
-            const TNeed need = NeedOf(Goods, Moves, g, list, e);
-            if (need == nForeign)
-                return 0;
-            if (need != nOK) {
-                affected.insert(id);
-                target = n;
-                targetGoods = g;
-                targetMoves = list;
+            affected.insert(f.Affected.begin(), f.Affected.end());
+            if (f.Target >= 0) {
+                target = f.Target;
+                targetGoods = f.TargetGoods;
+                targetMoves = f.TargetMoves;
             }
         }
-        for (; m < book.MoveCount(); ++m)
-            orphan(book.MoveGoods(m));
-        if (foreign)
-            return 0;
         if (affected.size() != 1)
             return 0;
         goodsID = *affected.begin();

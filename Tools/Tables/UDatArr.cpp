@@ -5,7 +5,6 @@
 #include <cstring>
 #include <new>
 #include <sys/mman.h>
-#include <thread>
 #include <typeinfo>
 
 #include "UBaseFld.h"
@@ -13,6 +12,7 @@
 #include "UException.h"
 #include "UFields.h"
 #include "UIndex.h"
+#include "UParts.h"
 
 namespace tv {
 
@@ -143,23 +143,13 @@ void TRecordBlock::Prefault(size_t n)
     if (!SystemSized(n)) return;
     const size_t page = size_t(2) << 20;
     const size_t pages = (n + page - 1) / page;
-    const size_t threads = std::min<size_t>(pages, std::clamp(std::thread::hardware_concurrency(), 1u, 4u));
-    // Each thread writes a zero into every 4 KiB of its own run of pages;
-    // all are joined before the block is used.
-    const auto touch = [this, n](size_t from, size_t to) {
-        for (size_t at = from; at < std::min(to, n); at += 4096)
+    const size_t parts = std::min<size_t>(pages, PartThreads());
+    const size_t share = (pages + parts - 1) / parts * page;
+    // A zero written into every 4 KiB of each part's own run of pages.
+    RunParts(parts, [this, n, share](size_t part) {
+        for (size_t at = part * share; at < std::min(n, (part + 1) * share); at += 4096)
             reinterpret_cast<volatile uint8_t*>(FData)[at] = 0;
-    };
-    const size_t share = (pages + threads - 1) / threads * page;
-    std::vector<std::thread> workers;
-    try {
-        workers.reserve(threads);
-        for (size_t t = 1; t < threads; ++t) workers.emplace_back(touch, t * share, (t + 1) * share);
-    } catch (...) {
-        // Without a thread the pages are only taken later, one at a time.
-    }
-    touch(0, share);
-    for (std::thread& w : workers) w.join();
+    });
 }
 
 void TDatArr::SetElemOffset(int32_t i, int32_t offset)

@@ -646,6 +646,124 @@ TEST_F(StoreRepairTest, OneGoodsIsMendedOnlyWhenACutExplainsIt)
     }
 }
 
+// A book of many goods is checked in parts side by side: a cut operation
+// is found and mended wherever its goods lie, and traces in two parts are
+// still seen together.
+TEST_F(StoreRepairTest, ABookOfManyGoodsIsMendedOnlyForOneCutGoods)
+{
+    constexpr int32_t kGoods = 40000;
+    {
+        std::vector<TStore::TNewGoods> lines;
+        for (int32_t i = 1; i <= kGoods; ++i)
+            lines.push_back({std::to_string(i), "Goods " + std::to_string(i), "0.37", "1.35", "1"});
+        FStore.ImportGoods(lines, "");
+        FStore.Close();
+    }
+    const auto goods = [](TStore& s, int32_t id) {
+        s.Goods().SetIndex(s.Goods().IndID.get());
+        s.Goods().SetRecNo(id - 1);
+    };
+    // A booking that never reached its goods record.
+    const auto cutBooking = [&](TStore& s, int32_t id) {
+        goods(s, id);
+        TTableStore& g = s.Goods();
+        const uint32_t weight = g.Weight.GetValue(), sum = g.Sum.GetValue();
+        const int32_t pcount = g.PCount.GetValue();
+        s.AddGoods("2.50", "1", "");
+        goods(s, id);
+        g.Edit();
+        g.Weight.SetValue(weight);
+        g.PCount.SetValue(pcount);
+        g.Sum.SetValue(sum);
+        g.Post();
+    };
+    // A deletion cut after its goods record: a movement of it stays.
+    const auto orphan = [&](TStore& s, int32_t id) {
+        TTableMoves& m = s.Moves();
+        m.Insert();
+        m.IDStore.SetValue(id);
+        m.Weight.SetValue(100);
+        m.Post();
+    };
+    const auto booking = [&](int32_t id) {
+        return [&, id](TStore& s) {
+            goods(s, id);
+            s.AddGoods("2.50", "1", "");
+        };
+    };
+    const auto deletion = [&](int32_t id) {
+        return [&, id](TStore& s) {
+            goods(s, id);
+            s.DeleteGoods();
+        };
+    };
+    // Done: the operation not cut, else none when nothing is to be mended.
+    struct Row {
+        const char* name;
+        std::function<void(TStore&)> change, done;
+    };
+    const std::vector<Row> rows = {
+        {"a cut booking of the first goods", [&](TStore& s) { cutBooking(s, 1); }, booking(1)},
+        {"a cut booking of goods in the middle", [&](TStore& s) { cutBooking(s, kGoods / 2 + 1); },
+         booking(kGoods / 2 + 1)},
+        {"a cut booking of the last goods", [&](TStore& s) { cutBooking(s, kGoods); }, booking(kGoods)},
+        {"cut bookings of the first and the last goods",
+         [&](TStore& s) {
+             cutBooking(s, 1);
+             cutBooking(s, kGoods);
+         },
+         nullptr},
+        {"cut bookings of goods a quarter apart",
+         [&](TStore& s) {
+             cutBooking(s, kGoods / 4);
+             cutBooking(s, kGoods / 2);
+         },
+         nullptr},
+        {"a movement of deleted goods in the middle",
+         [&](TStore& s) {
+             deletion(kGoods / 2)(s);
+             orphan(s, kGoods / 2);
+         },
+         deletion(kGoods / 2)},
+        {"a movement of deleted goods and a cut booking far apart",
+         [&](TStore& s) {
+             deletion(2)(s);
+             orphan(s, 2);
+             cutBooking(s, kGoods - 1);
+         },
+         nullptr},
+        {"a movement of no goods the book gave", [&](TStore& s) { orphan(s, kGoods + 1); }, nullptr},
+    };
+    const auto open = [&](TFaultEnv& from, TFaultEnv& env, TStore& store) {
+        for (const char* n : {"Data/store.dat", "Data/moves.dat"})
+            env.SetContents(FFolder.Path() + n, from.Contents(FFolder.Path() + n));
+        store.SetEnv(&env);
+        store.Open(false, "Data");
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        std::string whole;
+        if (r.done) {
+            TFaultEnv env;
+            TStore store;
+            open(FEnv, env, store);
+            r.done(store);
+            whole = Snapshot(store);
+        }
+        TFaultEnv env;
+        TStore store;
+        open(FEnv, env, store);
+        r.change(store);
+        const std::string changed = Snapshot(store);
+        store.Close();
+        TRecordingMessages messages;
+        store.Open(false, "Data");
+        EXPECT_EQ(store.RepairedCount() > 0, r.done != nullptr);
+        // Compared whole, without printing forty thousand goods.
+        EXPECT_TRUE(Snapshot(store) == (r.done ? whole : changed));
+    }
+}
+
 } // namespace
 
 namespace {
