@@ -377,24 +377,34 @@ void TDatArr::Permute(std::vector<int32_t>& from, int32_t base)
 void TDatArr::PermuteTo(std::vector<int32_t>& to, int32_t base)
 {
     // Each cycle with one element in hand: it goes to its place and the
-    // element found there is taken up next. The element and its place are
-    // read together, so one wait for memory serves both.
+    // element found there is taken up next. A second walk runs kAhead
+    // places ahead along the cycle and only fetches, so the waits for
+    // memory overlap instead of coming one after another.
+    constexpr int kAhead = 16;
     const auto size = static_cast<size_t>(FElemSize);
     std::vector<uint8_t> buffers(2 * size);
     uint8_t* hand = buffers.data();
     uint8_t* found = buffers.data() + size;
+    const auto fetch = [&](int32_t i) {
+        const uint8_t* p = Elem(base + i);
+        for (size_t at = 0; at < size; at += 64) __builtin_prefetch(p + at, 1);
+        __builtin_prefetch(p + size - 1, 1);
+    };
     for (int32_t start = 0; start < static_cast<int32_t>(to.size()); ++start) {
         int32_t j = to[static_cast<size_t>(start)];
         if (j == start) continue;
         std::memcpy(hand, Elem(base + start), size);
         to[static_cast<size_t>(start)] = start;
+        int32_t ahead = j;
+        for (int k = 0; k < kAhead; ++k) {
+            fetch(ahead);
+            ahead = to[static_cast<size_t>(ahead)];
+        }
         while (j != start) {
+            fetch(ahead);
+            ahead = to[static_cast<size_t>(ahead)];
             uint8_t* place = Elem(base + j);
             const int32_t next = to[static_cast<size_t>(j)];
-            // The next place is fetched while this one is written.
-            __builtin_prefetch(Elem(base + next), 1);
-            __builtin_prefetch(Elem(base + next) + size - 1, 1);
-            __builtin_prefetch(&to[static_cast<size_t>(next)], 1);
             std::memcpy(found, place, size);
             std::memcpy(place, hand, size);
             std::swap(hand, found);
