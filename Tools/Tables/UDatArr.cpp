@@ -25,6 +25,9 @@ const char SNoIndex[] = "Не задан индексный объект";
 // instead, which gives the same order without a slot table of that size.
 constexpr int64_t kMaxSlotsPerElem = 4;
 constexpr int64_t kMinSlots = 1 << 16;
+// Below this many elements the runs of a leading integer are sorted on one
+// thread.
+constexpr int32_t kElemsPerPart = 1 << 16;
 
 } // namespace
 
@@ -317,16 +320,23 @@ bool TDatArr::SortByLeadingInteger()
     for (int32_t& v : values) v = next[static_cast<size_t>(int64_t(v) - low)]++;
     PermuteTo(values, 0);
     if (!FIndex->IsComposite()) return true;
-    std::vector<int32_t> from;
+    std::vector<int32_t>().swap(values);
     // next[k] is now the end of the run of value low + k; each run is sorted
-    // in its place, where its records lie together.
-    for (size_t k = 0, begin = 0; k + 1 < next.size(); begin = static_cast<size_t>(next[k++])) {
-        const auto end = static_cast<size_t>(next[k]);
-        if (end - begin < 2) continue;
-        from.resize(end - begin);
-        for (size_t i = 0; i < from.size(); ++i) from[i] = static_cast<int32_t>(begin + i);
-        if (SortPlaces(from)) Permute(from, static_cast<int32_t>(begin));
-    }
+    // in its place, where its records lie together. A large block is sorted
+    // in parts of whole runs side by side, each part in its own elements.
+    const size_t runs = next.size() - 1;
+    const size_t parts = FElemCount >= kElemsPerPart ? PartThreads() : 1;
+    RunParts(parts, [&](size_t part) {
+        std::vector<int32_t> from;
+        for (size_t k = runs * part / parts; k < runs * (part + 1) / parts; ++k) {
+            const auto begin = static_cast<size_t>(k == 0 ? 0 : next[k - 1]);
+            const auto end = static_cast<size_t>(next[k]);
+            if (end - begin < 2) continue;
+            from.resize(end - begin);
+            for (size_t i = 0; i < from.size(); ++i) from[i] = static_cast<int32_t>(begin + i);
+            if (SortPlaces(from)) Permute(from, static_cast<int32_t>(begin));
+        }
+    });
     return true;
 }
 

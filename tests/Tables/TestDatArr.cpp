@@ -632,6 +632,7 @@ TEST(DatArrLeadingInteger, SortsStablyByEveryKeyField)
         {"two records", 2, 3, 2},
         {"spread wider than the records", 300, -1000000, 2000000000},
         {"extremes of the type", 200, INT32_MIN, -1},
+        {"more records than one thread sorts", 70000, 0, 20000},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -653,6 +654,13 @@ TEST(DatArrLeadingInteger, SortsStablyByEveryKeyField)
             int32_t Order;
         };
         std::vector<TRow> rows;
+        std::vector<uint8_t> records;
+        const auto write = [&] {
+            if (records.empty()) return;
+            arr.WriteGroup(records.data(), int32_t(records.size() / size_t(fields.DataSize())));
+            arr.CountGroup();
+            records.clear();
+        };
         uint64_t seed = 99;
         for (int i = 0; i < c.Count; ++i) {
             seed = seed * 6364136223846793005ull + 1442695040888963407ull;
@@ -661,13 +669,15 @@ TEST(DatArrLeadingInteger, SortsStablyByEveryKeyField)
             rows.push_back({g, std::string(1, char('a' + (seed >> 50) % 3)), i});
             fields.Clear();
             fields.AllowEdit();
-            fields.ApplyKeyValues();
+            code.SetValue(i + 1);
             group.SetValue(g);
             name.SetText(rows.back().Name);
             order.SetValue(i);
-            arr.AppendRecord();
             fields.ForbidEdit();
+            records.insert(records.end(), fields.GetRecord(), fields.GetRecord() + fields.DataSize());
+            if (records.size() == size_t(tv::TDatFile::MaxGroupRecords) * size_t(fields.DataSize())) write();
         }
+        write();
         arr.Close();
         arr.Open(false);
         for (const bool composite : {false, true}) {
