@@ -359,7 +359,12 @@ bool TDatArr::SortByShortKey()
     }
     const auto less = [field](const TKey& a, const TKey& b) { return field->CompareData(a.Value, b.Value) < 0; };
     if (std::is_sorted(keys.begin(), keys.end(), less)) return true;
-    std::stable_sort(keys.begin(), keys.end(), less);
+    // A large block: its parts sorted side by side, then merged in order,
+    // the earlier part first among equals.
+    const size_t parts = FElemCount >= kElemsPerPart ? PartThreads() : 1;
+    const auto bound = [&](size_t part) { return keys.begin() + static_cast<std::ptrdiff_t>(keys.size() * part / parts); };
+    RunParts(parts, [&](size_t part) { std::stable_sort(bound(part), bound(part + 1), less); });
+    for (size_t part = 1; part < parts; ++part) std::inplace_merge(keys.begin(), bound(part), bound(part + 1), less);
     std::vector<int32_t> from(keys.size());
     for (size_t d = 0; d < keys.size(); ++d) from[d] = keys[d].Place;
     std::vector<TKey>().swap(keys);

@@ -9,6 +9,7 @@
 #include "UMoneyFld.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <functional>
 #include <numeric>
@@ -38,7 +39,8 @@ public:
         ++Compares;
         return TIntegerField::CompareData(a, b);
     }
-    mutable int Compares = 0;
+    // Sorts of large blocks compare on several threads.
+    mutable std::atomic<int> Compares = 0;
 };
 
 class TTestArr : public tv::TDatArr {
@@ -98,13 +100,17 @@ protected:
     // Writes and counts one group of records: the names, with the next keys.
     void AddGroup(const std::vector<std::string>& names, int32_t group = 0)
     {
+        AddGroup(names, std::vector<int32_t>(names.size(), group));
+    }
+    void AddGroup(const std::vector<std::string>& names, const std::vector<int32_t>& groups)
+    {
         std::vector<uint8_t> records;
         for (size_t k = 0; k < names.size(); ++k) {
             Fields.Clear();
             Fields.AllowEdit();
             Code.SetValue(Code.GetNextKeyValue() + int32_t(k));
             Name.SetText(names[k]);
-            Group.SetValue(group);
+            Group.SetValue(groups[k]);
             Fields.ForbidEdit();
             records.insert(records.end(), Fields.GetRecord(), Fields.GetRecord() + Fields.DataSize());
         }
@@ -398,16 +404,23 @@ TEST_F(DatArr, SelectingIndexesKeepsTheCurrentRecord)
 
 TEST_F(DatArr, MergeSortIsStableAcrossSizes)
 {
-    for (int n : {2, 3, 17, 18, 19, 35, 36, 100, 1000}) {
+    // 70 000: more than one thread sorts.
+    for (int n : {2, 3, 17, 18, 19, 35, 36, 100, 1000, 70000}) {
         SCOPED_TRACE(n);
         Arr.Close();
         Arr.CreateNew(true);
         uint32_t seed = 12345;
         std::vector<int32_t> groups;
+        std::vector<std::string> added;
         for (int i = 0; i < n; ++i) {
             seed = seed * 1103515245 + 12345;
             groups.push_back(static_cast<int32_t>((seed >> 16) % 7) - 3);
-            Add(std::to_string(i), groups.back());
+            added.push_back(std::to_string(i));
+        }
+        for (size_t at = 0; at < added.size(); at += tv::TDatFile::MaxGroupRecords) {
+            const auto end = static_cast<std::ptrdiff_t>(std::min(added.size(), at + tv::TDatFile::MaxGroupRecords));
+            const auto from = static_cast<std::ptrdiff_t>(at);
+            AddGroup({added.begin() + from, added.begin() + end}, {groups.begin() + from, groups.begin() + end});
         }
         Reopen();
         Arr.SetIndex(ByGroup.get());
