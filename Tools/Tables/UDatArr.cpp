@@ -25,8 +25,7 @@ const char SNoIndex[] = "Не задан индексный объект";
 // instead, which gives the same order without a slot table of that size.
 constexpr int64_t kMaxSlotsPerElem = 4;
 constexpr int64_t kMinSlots = 1 << 16;
-// Below this many elements the runs of a leading integer are sorted on one
-// thread.
+// Below this many elements a sort runs on one thread.
 constexpr int32_t kElemsPerPart = 1 << 16;
 
 } // namespace
