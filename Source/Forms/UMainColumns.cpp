@@ -6,9 +6,10 @@
 #include "UStoreData.h"
 #include "UTextConst.h"
 
-#include <QFontMetrics>
+#include <QFontMetricsF>
 
 #include <algorithm>
+#include <cmath>
 
 namespace tv {
 
@@ -31,15 +32,22 @@ int32_t FieldNo(const TDatFile& table, const TField& field)
     throw Exception("The table has no field " + field.GetName());
 }
 
+// The pixels a text takes, whole: advances keep fractions under slight
+// hinting, and the grid ends a text that is wider by any part in "...".
+int TextPixels(const QFontMetricsF& metrics, const QString& text)
+{
+    return static_cast<int>(std::ceil(metrics.horizontalAdvance(text)));
+}
+
 // The text with each 9 as the font's widest digit.
-int WidestAdvance(const QFontMetrics& metrics, const QString& text)
+int WidestAdvance(const QFontMetricsF& metrics, const QString& text)
 {
     QChar widest = '0';
     for (char d = '1'; d <= '9'; ++d)
         if (metrics.horizontalAdvance(QChar(d)) > metrics.horizontalAdvance(widest)) widest = QChar(d);
     QString t = text;
     t.replace('9', widest);
-    return metrics.horizontalAdvance(t);
+    return TextPixels(metrics, t);
 }
 
 } // namespace
@@ -107,7 +115,7 @@ void SaveColumnWidths(const TDataGrid& grid, const TMainColumns& columns, TProgO
 // caption 3 from either side.
 std::vector<int> FirstColumnWidths(const TDataGrid& grid, int gridWidth, const TMainColumns& columns)
 {
-    const QFontMetrics metrics(grid.font());
+    const QFontMetricsF metrics(grid.font());
     std::vector<int> widths;
     int rest = -1, used = 0, column = 0;
     for (const TMainColumn& c : columns) {
@@ -117,7 +125,7 @@ std::vector<int> FirstColumnWidths(const TDataGrid& grid, int gridWidth, const T
             widths.push_back(0);
             continue;
         }
-        int w = metrics.horizontalAdvance(caption) + 5;
+        int w = TextPixels(metrics, caption) + 5;
         for (const QString& text : QString(c.Sample).split('|')) w = std::max(w, WidestAdvance(metrics, text) + 3);
         widths.push_back(w);
         used += w + 1;

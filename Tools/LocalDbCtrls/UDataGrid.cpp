@@ -1,5 +1,7 @@
 #include "UDataGrid.h"
 
+#include <QFontMetricsF>
+
 #include <QFocusEvent>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
@@ -513,6 +515,14 @@ void TDataGrid::changeEvent(QEvent* Event)
         UpdateSizes();
 }
 
+QRect TDataGrid::CellTextRect(const QRect& Cell, const QString& Text) const
+{
+    QRect room = Cell.adjusted(2, 0, -1, 0);
+    if (QFontMetricsF(font()).horizontalAdvance(Text) <= room.width() + 1)
+        room.setRight(Cell.right());
+    return room;
+}
+
 void TDataGrid::DrawCell(QPainter* Painter, const QRect& Rect, int Col, int Row)
 {
     const QPalette& pal = palette();
@@ -528,8 +538,8 @@ void TDataGrid::DrawCell(QPainter* Painter, const QRect& Rect, int Col, int Row)
         background = highlight;
         foreground = highlightText;
     }
-    const QRect textRect = Rect.adjusted(2, 0, -1, 0);
     const QString text = QString::fromStdString(GetCellText(Col, Row));
+    const QRect textRect = CellTextRect(Rect, text);
     int prefix = 0;
     if (marked && searching) {
         const QString search = QString::fromStdString(FSearchText);

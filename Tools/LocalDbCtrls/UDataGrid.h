@@ -74,6 +74,10 @@ public:
     // What the sections share of a grid GridWidth pixels wide: its frame, the
     // marker column and the scroll bar taken off.
     int SectionsRoom(int GridWidth) const;
+    // Where a cell draws its text: 2 pixels in from the left and 1 from the
+    // right; a text wider than that by less than a pixel takes the right
+    // pixel too rather than end in an ellipsis.
+    QRect CellTextRect(const QRect& Cell, const QString& Text) const;
     // New widths of the data columns, the base of later spreading.
     void SetColumnWidths(const std::vector<int>& Widths);
     // Repaints the area below the header.

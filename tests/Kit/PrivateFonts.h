@@ -1,9 +1,9 @@
 #pragma once
 // A font set-up of the test's own: fontconfig sees only the given folders,
 // and the sans-serif face (also what Tahoma and Arial ask for, and where any
-// family it lacks falls back, as on every desktop) is the given family, so
-// that every machine measures the same widths. Call before the application
-// is made.
+// family it lacks falls back, as on every desktop) is the given family,
+// hinted as most desktops hint, so that every machine measures the same
+// widths. Call before the application is made.
 
 #include <QByteArray>
 #include <QFile>
@@ -21,6 +21,12 @@ public:
         conf += "<cachedir>" + FDir.path().toUtf8() + "/cache</cachedir>\n";
         conf += "<match target=\"pattern\"><edit name=\"family\" mode=\"append_last\">"
                 "<string>sans-serif</string></edit></match>\n";
+        // Slight hinting, as most desktops set it: advances keep their
+        // fractions, so a text can be a part of a pixel wider than its
+        // rounded width.
+        conf += "<match target=\"font\"><edit name=\"hinting\" mode=\"assign\"><bool>true</bool></edit>"
+                "<edit name=\"hintstyle\" mode=\"assign\"><const>hintslight</const></edit>"
+                "<edit name=\"antialias\" mode=\"assign\"><bool>true</bool></edit></match>\n";
         for (const char* asked : {"sans-serif", "Tahoma", "Arial"})
             conf += QByteArray("<alias><family>") + asked + "</family><prefer><family>" + family.toUtf8() +
                     "</family></prefer></alias>\n";

@@ -143,16 +143,20 @@ private slots:
         const std::unique_ptr<TMainFormStore> w = OpenSmallest(language);
         QVERIFY(w);
         TDataGrid* grid = moves ? static_cast<TDataGrid*>(w->GridMoves) : w->GridStore;
-        const int cellPadding = 1 + 3;  // the grid line, then 2 pixels left and 1 right
-        const int room = grid->Header()->sectionSize(column) - cellPadding;
+        // As the grid draws it: the cell is the section less its grid line,
+        // and a text wider than its room, even by a part of a pixel, ends in
+        // an ellipsis.
+        const QRect cell(0, 0, grid->Header()->sectionSize(column) - 1, 20);
+        const int room = grid->CellTextRect(cell, text).width();
         const QFontMetrics metrics(grid->font());
-        QVERIFY2(metrics.horizontalAdvance(text) <= room,
-                 qPrintable(QString("%1 px of text in %2 px").arg(metrics.horizontalAdvance(text)).arg(room)));
+        const QFontMetricsF exact(grid->font());
+        QVERIFY2(metrics.elidedText(text, Qt::ElideRight, room) == text,
+                 qPrintable(QString("%1 px of text in %2 px").arg(exact.horizontalAdvance(text)).arg(room)));
         // The caption shares the column and its font, within 3 pixels each side.
         const QString caption = grid->model()->headerData(column, Qt::Horizontal).toString();
         const int captionRoom = grid->Header()->sectionSize(column) - 6;
-        QVERIFY2(metrics.horizontalAdvance(caption) <= captionRoom,
-                 qPrintable(caption + QString(": %1 px in %2 px").arg(metrics.horizontalAdvance(caption)).arg(captionRoom)));
+        QVERIFY2(metrics.elidedText(caption, Qt::ElideRight, captionRoom) == caption,
+                 qPrintable(caption + QString(": %1 px in %2 px").arg(exact.horizontalAdvance(caption)).arg(captionRoom)));
     }
 
     // The longest amounts the entry panel's narrow edits accept show whole,
