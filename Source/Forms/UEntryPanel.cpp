@@ -148,11 +148,16 @@ TEntryPanel::TEntryPanel(QWidget* client, const QFont& amountFont)
         edit->setMaxLength(maxLength);
         return edit;
     };
-    EditCode = edit(new TStrIntEdit(this), "EditCode", 8);
+    auto digits = [](TDigitsEdit* edit, const char* name, int count) {
+        edit->setObjectName(name);
+        edit->SetDigits(count);
+        return edit;
+    };
+    EditCode = digits(new TStrIntEdit(this), "EditCode", CodeDigits);
     EditName = edit(new TStringEdit(this), "EditName", 40);
     EditCost = edit(new TMoneyEdit(this), "EditCost", 13);
     EditWeight = edit(new TMoneyEdit(this), "EditWeight", 13);
-    EditPCount = edit(new TIntEdit(this), "EditPCount", 10);
+    EditPCount = digits(new TIntEdit(this), "EditPCount", 10);
     EditNote = edit(new TStringEdit(this), "EditNote", 40);
     for (TLocalDbEdit* e : {EditCost, EditWeight, EditPCount}) e->setFont(amountFont);
 

@@ -48,6 +48,9 @@ void PaintEntryPanel(QPainter& painter, bool active, int right, int height);
 // client from its top left, as high as the client.
 class TEntryPanel : public QWidget {
 public:
+    // The digits a goods code holds, as its field.
+    static constexpr int CodeDigits = 8;
+
     // The edits of amounts are drawn in amountFont.
     TEntryPanel(QWidget* client, const QFont& amountFont);
 

@@ -755,7 +755,7 @@ std::string TMainFormStore::NextAutoCode()
 {
     TProgOptions& o = ProgOptions();
     return AutoCode(o.GetAutogenNuls(), o.GetAutogenDelta(), Store.Goods().ID.GetNextKeyValue(),
-                    Panel->EditCode->maxLength());
+                    TEntryPanel::CodeDigits);
 }
 
 void TMainFormStore::BeginWork()

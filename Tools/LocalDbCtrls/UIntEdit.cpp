@@ -10,10 +10,6 @@ namespace tv {
 
 namespace {
 
-void AcceptDigitsOnly(QLineEdit* Edit) {
-    Edit->setValidator(
-        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), Edit));
-}
 
 // Makes each control character of a text one blank (a CR LF pair one),
 // then refuses a text with a character the data file cannot store, typed
@@ -36,13 +32,22 @@ public:
 
 } // namespace
 
-TIntEdit::TIntEdit(QWidget* Owner) : TLocalDbEdit(Owner) {
-    AcceptDigitsOnly(this);
+TDigitsEdit::TDigitsEdit(QWidget* Owner) : TLocalDbEdit(Owner) { SetDigits(0); }
+
+// The line edit cuts what does not fit its maximum length before its
+// validator sees it; the count is the validator's, so a paste too long fails.
+void TDigitsEdit::SetDigits(int Count) {
+    FDigits = Count;
+    const QString digits = Count > 0 ? QStringLiteral("[0-9]{0,%1}").arg(Count) : QStringLiteral("[0-9]*");
+    delete validator();
+    setValidator(new QRegularExpressionValidator(QRegularExpression(digits), this));
+}
+
+TIntEdit::TIntEdit(QWidget* Owner) : TDigitsEdit(Owner) {
     setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 }
 
-TStrIntEdit::TStrIntEdit(QWidget* Owner) : TLocalDbEdit(Owner) {
-    AcceptDigitsOnly(this);
+TStrIntEdit::TStrIntEdit(QWidget* Owner) : TDigitsEdit(Owner) {
     setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 }
 

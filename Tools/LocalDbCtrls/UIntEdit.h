@@ -6,15 +6,29 @@
 
 namespace tv {
 
-// Takes digits only, typed or pasted; the text stands at the right edge.
-class TIntEdit : public TLocalDbEdit {
+// Takes digits only, typed or pasted, and at most Digits of them: a paste
+// that would not fit is refused whole, since a number cut short is another
+// number (a 13-digit barcode is not its first 8 digits).
+class TDigitsEdit : public TLocalDbEdit {
+    Q_OBJECT
+public:
+    explicit TDigitsEdit(QWidget* Owner = nullptr);
+    void SetDigits(int Count);
+    int Digits() const { return FDigits; }
+
+private:
+    int FDigits = 0;  // 0: as many as the line edit holds
+};
+
+// Digits at the right edge.
+class TIntEdit : public TDigitsEdit {
     Q_OBJECT
 public:
     explicit TIntEdit(QWidget* Owner = nullptr);
 };
 
-// Takes digits only, typed or pasted; the text stands at the left edge.
-class TStrIntEdit : public TLocalDbEdit {
+// Digits at the left edge.
+class TStrIntEdit : public TDigitsEdit {
     Q_OBJECT
 public:
     explicit TStrIntEdit(QWidget* Owner = nullptr);

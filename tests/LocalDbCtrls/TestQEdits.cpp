@@ -193,6 +193,42 @@ private slots:
             QCOMPARE(edit->cursorPosition(), 4);
         }
     }
+
+    // A goods code holds 8 digits: a 13-digit barcode pasted or typed past
+    // them is refused, not cut to the first 8 that barcodes of one maker share.
+    void digitsThatDoNotFitAreRefusedWhole_data() {
+        QTest::addColumn<EditKind>("kind");
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<bool>("selectAll");
+        QTest::addColumn<QString>("clip");
+        QTest::addColumn<QString>("want");
+        QTest::newRow("a barcode into an empty code") << KindStrInt << "" << false << "4820000123456" << "";
+        QTest::newRow("digits past the eighth") << KindStrInt << "1234" << false << "56789" << "1234";
+        QTest::newRow("the last digits that fit") << KindStrInt << "1234" << false << "5678" << "12345678";
+        QTest::newRow("eight digits over a selected code") << KindStrInt << "12345678" << true << "48200001"
+                                                           << "48200001";
+        QTest::newRow("packs past ten digits") << KindInt << "" << false << "12345678901" << "";
+    }
+    void digitsThatDoNotFitAreRefusedWhole() {
+        QFETCH(EditKind, kind);
+        QFETCH(QString, start);
+        QFETCH(bool, selectAll);
+        QFETCH(QString, clip);
+        QFETCH(QString, want);
+        std::unique_ptr<TLocalDbEdit> edit(Make(kind, nullptr));
+        auto* digits = static_cast<TDigitsEdit*>(edit.get());
+        digits->SetDigits(kind == KindStrInt ? 8 : 10);
+        edit->setText(start);
+        QTest::keyClick(edit.get(), Qt::Key_End);
+        if (selectAll) QTest::keyClick(edit.get(), Qt::Key_A, Qt::ControlModifier);
+        QGuiApplication::clipboard()->setText(clip);
+        QTest::keyClick(edit.get(), Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(edit->text(), want);
+        // Typed key by key, the edit stops at its last digit.
+        edit->clear();
+        QTest::keyClicks(edit.get(), clip);
+        QCOMPARE(edit->text(), clip.left(digits->Digits()));
+    }
 };
 
 QTEST_MAIN(TestQEdits)
