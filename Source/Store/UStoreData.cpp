@@ -122,6 +122,7 @@ TTableMoves::TTableMoves()
     SetFileName(MovesFileName);
     IndID = TIndex::CreateNamed(&FFieldSet, "IndID", &ID);
     IndSD = TIndex::CreateCompositeNamed(&FFieldSet, "IndSD", {&IDStore, &MoveDate});
+    SetScanOrder(IndSD.get());
 }
 
 TTableMoves::~TTableMoves()

@@ -6,6 +6,7 @@
 #include <new>
 #include <sys/mman.h>
 #include <typeinfo>
+#include <utility>
 
 #include "UBaseFld.h"
 #include "UChecked.h"
@@ -27,6 +28,13 @@ constexpr int64_t kMaxSlotsPerElem = 4;
 constexpr int64_t kMinSlots = 1 << 16;
 // Below this many elements a sort runs on one thread.
 constexpr int32_t kElemsPerPart = 1 << 16;
+
+// A range of leading values that a counting pass over count elements
+// takes: its table of places stays near the size of the elements.
+bool NarrowRange(int32_t low, int32_t high, size_t count)
+{
+    return int64_t(high) - low + 1 <= 4 * int64_t(count) + 1024;
+}
 
 } // namespace
 
@@ -309,15 +317,20 @@ bool TDatArr::SortByLeadingInteger()
     for (int32_t i = 0; i < FElemCount; ++i) std::memcpy(&values[i], Elem(i) + at, 4);
     const auto [lo, hi] = std::minmax_element(values.begin(), values.end());
     const int32_t low = *lo;
+    if (!NarrowRange(low, *hi, values.size())) return false;
     const int64_t range = int64_t(*hi) - low + 1;
-    if (range > 4 * int64_t(FElemCount) + 1024) return false;
 
     std::vector<int32_t> next(static_cast<size_t>(range) + 1, 0);
     for (const int32_t v : values) ++next[static_cast<size_t>(int64_t(v) - low) + 1];
     for (size_t k = 1; k < next.size(); ++k) next[k] += next[k - 1];
-    // The values make way for the places the elements go to.
-    for (int32_t& v : values) v = next[static_cast<size_t>(int64_t(v) - low)]++;
-    PermuteTo(values, 0);
+    if (std::is_sorted(values.begin(), values.end())) {
+        // Already grouped (as the open places them): the starts become ends.
+        std::copy(next.begin() + 1, next.end(), next.begin());
+    } else {
+        // The values make way for the places the elements go to.
+        for (int32_t& v : values) v = next[static_cast<size_t>(int64_t(v) - low)]++;
+        PermuteTo(values, 0);
+    }
     if (!FIndex->IsComposite()) return true;
     std::vector<int32_t>().swap(values);
     // next[k] is now the end of the run of value low + k; each run is sorted
@@ -555,7 +568,13 @@ void TDatArr::CreateNew(bool Overwrite)
 void TDatArr::Open(bool CreateIfMissing)
 {
     // The scan of the open loads the block.
-    TDatFile::Open(CreateIfMissing);
+    try {
+        TDatFile::Open(CreateIfMissing);
+    } catch (...) {
+        FreeScan();
+        throw;
+    }
+    FreeScan();
     try {
         if (FLoaded < FElemCount) SetElemCount(FLoaded);
         FCurElem = 0;
@@ -582,8 +601,54 @@ void TDatArr::BeginScan()
     TDatHeader header;
     GetHeader(header);
     FLoaded = 0;
+    FreeScan();
     SetElemCount(std::max(0, header.RecordCount - header.DeletedCount));
-    FElems.Prefault(static_cast<size_t>(FElemCount) * FElemSize);
+    // With a first scan the pages are taken beside it.
+    if (!WantsFirstScan()) FElems.Prefault(static_cast<size_t>(FElemCount) * FElemSize);
+}
+
+void TDatArr::BesideFirstScan() { FElems.Prefault(static_cast<size_t>(FElemCount) * FElemSize); }
+
+namespace {
+
+bool Live(const uint8_t* record) { return (record[0] | record[1] | record[2] | record[3]) == 0; }
+
+} // namespace
+
+bool TDatArr::WantsFirstScan() const
+{
+    return FScanOrder != nullptr && typeid(*FScanOrder->LeadingField()) == typeid(TIntegerField);
+}
+
+void TDatArr::FirstScannedRecord(const uint8_t* Record)
+{
+    if (!Live(Record)) return;
+    int32_t value;
+    std::memcpy(&value, Record + TDatFile::PrefixBytes + FScanOrder->LeadingFieldOffset(), 4);
+    FScanValues.push_back(value);
+}
+
+// Each value's run starts after those of the lower values.
+void TDatArr::EndFirstScan()
+{
+    if (FScanValues.empty()) return;
+    const auto [lo, hi] = std::minmax_element(FScanValues.begin(), FScanValues.end());
+    if (!NarrowRange(*lo, *hi, FScanValues.size())) {
+        FreeScan();
+        return;
+    }
+    FScanLow = *lo;
+    FScanNext.assign(static_cast<size_t>(int64_t(*hi) - *lo + 1), 0);
+    for (const int32_t v : FScanValues) ++FScanNext[static_cast<size_t>(int64_t(v) - FScanLow)];
+    int32_t start = 0;
+    for (int32_t& n : FScanNext) start += std::exchange(n, start);
+    SetElemCount(static_cast<int32_t>(FScanValues.size()));
+}
+
+void TDatArr::FreeScan()
+{
+    std::vector<int32_t>().swap(FScanValues);
+    std::vector<int32_t>().swap(FScanNext);
 }
 
 // The live records are counted while reading, so a deleted count that
@@ -591,10 +656,29 @@ void TDatArr::BeginScan()
 // writes past the block.
 void TDatArr::ScannedRecord(int32_t Offset, const uint8_t* Record)
 {
-    if ((Record[0] | Record[1] | Record[2] | Record[3]) != 0) return;  // not live
-    if (FLoaded == FElemCount) SetElemCount(CheckedAdd(FLoaded, 1));
-    SetElemOffset(FLoaded, Offset);
-    std::memcpy(Elem(FLoaded) + 4, Record + TDatFile::PrefixBytes, static_cast<size_t>(Fields()->DataSize()));
+    if (!Live(Record)) return;
+    int32_t place = FLoaded;
+    if (!FScanNext.empty()) {
+        int32_t value;
+        std::memcpy(&value, Record + TDatFile::PrefixBytes + FScanOrder->LeadingFieldOffset(), 4);
+        const auto loaded = static_cast<size_t>(FLoaded);
+        TV_ASSERT(loaded < FScanValues.size() && value == FScanValues[loaded],
+                  "the second scan saw other records than the first");
+        place = FScanNext[static_cast<size_t>(int64_t(value) - FScanLow)]++;
+        // The place of a record further on is fetched now, so that the
+        // waits for the scattered places overlap.
+        constexpr size_t kAhead = 16;
+        const size_t ahead = loaded + kAhead;
+        if (ahead < FScanValues.size()) {
+            const uint8_t* p = Elem(FScanNext[static_cast<size_t>(int64_t(FScanValues[ahead]) - FScanLow)]);
+            for (int32_t at = 0; at < FElemSize; at += 64) __builtin_prefetch(p + at, 1);
+            __builtin_prefetch(p + FElemSize - 1, 1);
+        }
+    } else if (FLoaded == FElemCount) {
+        SetElemCount(CheckedAdd(FLoaded, 1));
+    }
+    SetElemOffset(place, Offset);
+    std::memcpy(Elem(place) + 4, Record + TDatFile::PrefixBytes, static_cast<size_t>(Fields()->DataSize()));
     ++FLoaded;
 }
 

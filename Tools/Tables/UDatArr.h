@@ -73,6 +73,12 @@ public:
     // largest power of two P not above n plus as many quarters of P as needed.
     static int64_t GrowCapacity(int64_t n);
 
+    // An index whose leading field is a plain integer: the open places the
+    // live records straight in the order of that field, equal values in
+    // file order, as the stable sort by it would; other fields keep the
+    // file order. None (the default) loads the file order.
+    void SetScanOrder(const TIndex* Index) { FScanOrder = Index; }
+
     // The current index or none. The file must be open.
     TIndex* GetIndex() const;
     // Selects an index and sorts the block by it (stable), keeping the
@@ -121,6 +127,10 @@ public:
 protected:
     void BeginScan() override;
     void ScannedRecord(int32_t Offset, const uint8_t* Record) override;
+    bool WantsFirstScan() const override;
+    void FirstScannedRecord(const uint8_t* Record) override;
+    void BesideFirstScan() override;
+    void EndFirstScan() override;
     // Counting sort by the integer primary key's values.
     void SortByKeyValue();
     // Stable sort by the current index; each record moves once.
@@ -166,6 +176,14 @@ private:
     TIndex* FIndex = nullptr;
     std::vector<uint8_t> FGroup;  // the records of WriteGroup
     int32_t FLoaded = 0;          // elements filled by the scan of Open
+    const TIndex* FScanOrder = nullptr;
+    // The first scan's leading values of the live records, the lowest, and
+    // the next free place of each value; empty when the open loads the
+    // file order.
+    std::vector<int32_t> FScanValues;
+    int32_t FScanLow = 0;
+    std::vector<int32_t> FScanNext;
+    void FreeScan();
 };
 
 } // namespace tv

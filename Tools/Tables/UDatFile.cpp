@@ -8,6 +8,7 @@
 #include "UCodePage.h"
 #include "UException.h"
 #include "UFields.h"
+#include "UParts.h"
 
 namespace tv {
 
@@ -452,8 +453,27 @@ void TDatFile::FindRewriteCopy(TRecovery& r)
     r.Copy = std::move(image);
 }
 
-// One pass in large chunks over the counted records, each seen as it will
-// be once a pending rewrite is finished.
+// Reads the counted records in large chunks and hands each to visit, seen
+// as it will be once a pending rewrite is finished.
+template <typename F>
+void TDatFile::EachRecord(const TRecovery& r, F visit)
+{
+    const int32_t rs = FHeader.RecordSize;
+    const int32_t perChunk = std::max<int32_t>(1, ScanChunkBytes / rs);
+    std::vector<uint8_t> chunk;
+    for (int32_t first = 0; first < FHeader.RecordCount; first += perChunk) {
+        int32_t n = std::min(perChunk, FHeader.RecordCount - first);
+        chunk.resize(static_cast<size_t>(n) * rs);
+        Seek(int64_t(FHeader.HeaderSize) + int64_t(first) * rs, 0);
+        Read(chunk.data(), n * rs);
+        for (int32_t k = 0; k < n; ++k)
+            visit(first + k, first + k == r.CopyRecord ? r.Copy.data()
+                                                       : chunk.data() + static_cast<size_t>(k) * rs);
+    }
+}
+
+// One pass over the counted records, after a first one for a heir that
+// asks for it.
 void TDatFile::ScanRecords(TRecovery& r)
 {
     const int32_t rs = FHeader.RecordSize;
@@ -462,27 +482,26 @@ void TDatFile::ScanRecords(TRecovery& r)
             r.KeyOffsets.push_back(PrefixBytes + FFields->Offsets(i));
             r.MaxKeys.push_back(std::numeric_limits<int32_t>::min());
         }
-    const int32_t perChunk = std::max<int32_t>(1, ScanChunkBytes / rs);
     BeginScan();
-    std::vector<uint8_t> chunk;
-    for (int32_t first = 0; first < FHeader.RecordCount; first += perChunk) {
-        int32_t n = std::min(perChunk, FHeader.RecordCount - first);
-        chunk.resize(static_cast<size_t>(n) * rs);
-        Seek(int64_t(FHeader.HeaderSize) + int64_t(first) * rs, 0);
-        Read(chunk.data(), n * rs);
-        for (int32_t k = 0; k < n; ++k) {
-            const uint8_t* rec = first + k == r.CopyRecord ? r.Copy.data()
-                                                            : chunk.data() + static_cast<size_t>(k) * rs;
-            const int32_t status = GetInt(rec);
-            if (status != 0)
-                ++r.NotLive;
-            if (status != 0 && status != -1)
-                ++r.Odd;
-            for (size_t j = 0; j < r.KeyOffsets.size(); ++j)
-                r.MaxKeys[j] = std::max(r.MaxKeys[j], GetInt(rec + r.KeyOffsets[j]));
-            ScannedRecord(FHeader.HeaderSize + (first + k) * rs, rec);
-        }
+    if (WantsFirstScan()) {
+        RunParts(2, [&](size_t part) {
+            if (part == 0)
+                EachRecord(r, [this](int32_t, const uint8_t* rec) { FirstScannedRecord(rec); });
+            else
+                BesideFirstScan();
+        });
+        EndFirstScan();
     }
+    EachRecord(r, [&](int32_t i, const uint8_t* rec) {
+        const int32_t status = GetInt(rec);
+        if (status != 0)
+            ++r.NotLive;
+        if (status != 0 && status != -1)
+            ++r.Odd;
+        for (size_t j = 0; j < r.KeyOffsets.size(); ++j)
+            r.MaxKeys[j] = std::max(r.MaxKeys[j], GetInt(rec + r.KeyOffsets[j]));
+        ScannedRecord(FHeader.HeaderSize + i * rs, rec);
+    });
     TV_ASSERT(r.NotLive <= FHeader.RecordCount, "more records not live than counted");
     FOddStatusCount = r.Odd;
 }

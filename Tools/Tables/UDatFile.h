@@ -124,6 +124,14 @@ protected:
         (void)Offset;
         (void)Record;
     }
+    // A heir that answers true sees every record once more before that,
+    // right after BeginScan: FirstScannedRecord for each in the same order
+    // and view, while BesideFirstScan runs on another thread, then
+    // EndFirstScan.
+    virtual bool WantsFirstScan() const { return false; }
+    virtual void FirstScannedRecord(const uint8_t* Record) { (void)Record; }
+    virtual void BesideFirstScan() {}
+    virtual void EndFirstScan() {}
 
     // Steps of Open.
     void ReadHeader();
@@ -146,6 +154,8 @@ private:
     void CheckDeletedCount(const TRecovery& r);
     void FindRewriteCopy(TRecovery& r);
     void ScanRecords(TRecovery& r);
+    template <typename F>
+    void EachRecord(const TRecovery& r, F visit);
     bool MendKeys(const TRecovery& r);
     void WriteMends(TRecovery& r);
     void UndoRewrite(bool copied, const std::vector<uint8_t>& old);

@@ -627,11 +627,104 @@ TEST_F(DatArr, FailedFileStepLeavesTheBlockAsTheFile)
     EXPECT_EQ(Names(), (V{"b", "d", "f"}));
 }
 
+// Puts the array on the file t.dat of env, with those fields.
+void Attach(tv::TDatArr& arr, tv::TFileEnv* env, tv::TFields* fields)
+{
+    arr.SetEnv(env);
+    arr.SetFileName("t.dat");
+    arr.SetFields(fields);
+}
+
+// An open that places the records by the group gives, on every file a cut
+// rewrite of a record's group leaves (its copy pending past the records or
+// not), the order a plain open and the stable sort give; right after it
+// the groups ascend with equal groups in file order.
+TEST(DatArrScanOrder, PlacingByTheGroupGivesTheSortedOrderAfterEveryCut)
+{
+    tv::TFaultEnv env;
+    tv::TIntegerField code, group;
+    tv::TStringField name(40);  // the sixth record crosses a sector's end
+    code.SetPrimaryKey(true);
+    tv::TFields fields({&code, &group, &name});
+    auto byGroupName = tv::TIndex::CreateComposite(&fields, {&group, &name});
+    tv::TDatArr arr;
+    Attach(arr, &env, &fields);
+    arr.CreateNew(true);
+    for (int i = 0; i < 14; ++i) {
+        fields.Clear();
+        fields.AllowEdit();
+        fields.ApplyKeyValues();
+        group.SetValue((i * 7) % 4);
+        name.SetText("n" + std::to_string(i % 5));
+        arr.AppendRecord();
+        fields.ForbidEdit();
+    }
+    arr.SetCurElem(3);
+    arr.DeleteRecord();
+    arr.Close();
+    const std::string start = env.Contents("t.dat");
+    const auto orders = [&](tv::TFileEnv* disk, bool placed) {
+        tv::TDatArr other;
+        Attach(other, disk, &fields);
+        other.SetScanOrder(placed ? byGroupName.get() : nullptr);
+        other.Open(false);
+        std::vector<std::pair<int32_t, int32_t>> opened;  // group, offset
+        for (int32_t i = 0; i < other.ElemCount(); ++i) {
+            other.SetCurElem(i);
+            opened.emplace_back(group.GetValue(), other.GetRecordPos());
+        }
+        other.SetIndex(byGroupName.get());
+        std::vector<int32_t> sorted;
+        for (int32_t i = 0; i < other.ElemCount(); ++i) {
+            other.SetCurElem(i);
+            sorted.push_back(other.GetRecordPos());
+        }
+        return std::make_pair(opened, sorted);
+    };
+    bool copyUsed = false;
+    for (int64_t cut = 0;; ++cut) {
+        SCOPED_TRACE("cut " + std::to_string(cut));
+        env.SetContents("t.dat", start);
+        env.ClearFaults();
+        arr.Open(false);
+        arr.SetCurElem(5);
+        env.CutAfter(cut);
+        bool returned = true;
+        try {
+            fields.AllowEdit();
+            group.SetValue(-3);
+            arr.WriteRecord();
+        } catch (const tv::Exception&) {
+            returned = false;
+        }
+        fields.ForbidEdit();
+        for (const bool kept : {false, true}) {
+            std::vector<int64_t> choice;
+            for (const auto& p : env.Pending()) choice.push_back(kept ? std::max<int64_t>(p.Size, 1) : 0);
+            std::unique_ptr<tv::TFaultEnv> disk = env.Crash(choice);
+            copyUsed |= disk->Contents("t.dat").size() > start.size();
+            const auto placed = orders(disk.get(), true);
+            const auto plain = orders(disk.get(), false);
+            EXPECT_TRUE(std::is_sorted(placed.first.begin(), placed.first.end()));
+            EXPECT_EQ(placed.second, plain.second);
+            EXPECT_EQ(placed.second.size(), 13u);
+        }
+        env.ClearFaults();
+        try {
+            arr.Close();
+        } catch (const tv::Exception&) {
+        }
+        if (returned) break;
+    }
+    EXPECT_TRUE(copyUsed) << "no cut left the rewrite's copy past the records";
+}
+
 } // namespace
 
 // Indexes that start with a plain integer field, with and without a second
-// field, over value spreads that take the counting pass or the merge sort:
-// both give the stable order, equal keys in file order.
+// field, over value spreads that take the counting pass or the merge sort,
+// after an open in file order or one placing by the group: each gives the
+// stable order, equal keys in file order.
 TEST(DatArrLeadingInteger, SortsStablyByEveryKeyField)
 {
     struct TCase {
@@ -657,9 +750,7 @@ TEST(DatArrLeadingInteger, SortsStablyByEveryKeyField)
         auto byGroup = tv::TIndex::Create(&fields, &group);
         auto byGroupName = tv::TIndex::CreateComposite(&fields, {&group, &name});
         tv::TDatArr arr;
-        arr.SetEnv(&env);
-        arr.SetFileName("t.dat");
-        arr.SetFields(&fields);
+        Attach(arr, &env, &fields);
         arr.CreateNew(true);
         struct TRow {
             int32_t Group;
@@ -691,21 +782,27 @@ TEST(DatArrLeadingInteger, SortsStablyByEveryKeyField)
             if (records.size() == size_t(tv::TDatFile::MaxGroupRecords) * size_t(fields.DataSize())) write();
         }
         write();
-        arr.Close();
-        arr.Open(false);
-        for (const bool composite : {false, true}) {
-            SCOPED_TRACE(composite ? "group, name" : "group");
-            arr.SetIndex(nullptr);
-            arr.SetIndex(composite ? byGroupName.get() : byGroup.get());
-            std::vector<TRow> expected = rows;
-            std::stable_sort(expected.begin(), expected.end(), [&](const TRow& a, const TRow& b) {
-                if (a.Group != b.Group) return a.Group < b.Group;
-                return composite && a.Name < b.Name;
-            });
-            std::vector<int32_t> want, got;
-            for (const TRow& r : expected) want.push_back(r.Order);
-            for (int32_t i = 0; i < arr.ElemCount(); ++i) got.push_back(std::stoi(arr.GetElemText(i, 3)));
-            ASSERT_EQ(got, want);
+        // The open in file order, then one that places the records by the
+        // group where its spread allows.
+        for (const bool placed : {false, true}) {
+            SCOPED_TRACE(placed ? "placed by the open" : "file order");
+            arr.Close();
+            arr.SetScanOrder(placed ? byGroupName.get() : nullptr);
+            arr.Open(false);
+            for (const bool composite : {false, true}) {
+                SCOPED_TRACE(composite ? "group, name" : "group");
+                arr.SetIndex(nullptr);
+                arr.SetIndex(composite ? byGroupName.get() : byGroup.get());
+                std::vector<TRow> expected = rows;
+                std::stable_sort(expected.begin(), expected.end(), [&](const TRow& a, const TRow& b) {
+                    if (a.Group != b.Group) return a.Group < b.Group;
+                    return composite && a.Name < b.Name;
+                });
+                std::vector<int32_t> want, got;
+                for (const TRow& r : expected) want.push_back(r.Order);
+                for (int32_t i = 0; i < arr.ElemCount(); ++i) got.push_back(std::stoi(arr.GetElemText(i, 3)));
+                ASSERT_EQ(got, want);
+            }
         }
     }
 }
