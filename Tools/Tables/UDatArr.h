@@ -109,7 +109,8 @@ public:
     // The file operations of TDatFile with the block's side. After a failure
     // of the file step the block is put back as it was.
     void CreateNew(bool Overwrite) override;
-    // Loads every live record in file order; no index is selected.
+    // Loads every live record in file order (or placed by the scan order);
+    // no index is selected.
     void Open(bool CreateIfMissing) override;
     void Close() override;
     // The new record goes after its equals in index order and becomes current.
