@@ -67,6 +67,7 @@ public:
     TCountingFile(std::unique_ptr<TEnvFile> f, int64_t& syncs) : F(std::move(f)), FSyncs(syncs) {}
     int64_t Seek(int64_t o, int origin) override { return F->Seek(o, origin); }
     int64_t Read(void* b, int64_t n) override { return F->Read(b, n); }
+    int64_t ReadAt(int64_t o, void* b, int64_t n) override { return F->ReadAt(o, b, n); }
     int64_t Write(const void* b, int64_t n) override { return F->Write(b, n); }
     bool Truncate() override { return F->Truncate(); }
     bool Sync() override

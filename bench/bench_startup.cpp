@@ -40,6 +40,10 @@ public:
     explicit TUnsyncedFile(std::unique_ptr<TEnvFile> file) : FFile(std::move(file)) {}
     int64_t Seek(int64_t offset, int origin) override { return FFile->Seek(offset, origin); }
     int64_t Read(void* buffer, int64_t count) override { return FFile->Read(buffer, count); }
+    int64_t ReadAt(int64_t offset, void* buffer, int64_t count) override
+    {
+        return FFile->ReadAt(offset, buffer, count);
+    }
     int64_t Write(const void* buffer, int64_t count) override { return FFile->Write(buffer, count); }
     bool Truncate() override { return FFile->Truncate(); }
     bool Sync() override { return true; }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <new>
 #include <sys/mman.h>
 #include <typeinfo>
@@ -570,6 +571,12 @@ void TDatArr::Open(bool CreateIfMissing)
     // The scan of the open loads the block.
     try {
         TDatFile::Open(CreateIfMissing);
+        if (!FScanNext.empty()) {
+            for (const TScanRun& run : FRunsScanned) {
+                TV_ASSERT(size_t(run.Loaded) == run.Values.size(), "the second scan saw other records than the first");
+                FLoaded += run.Loaded;
+            }
+        }
     } catch (...) {
         FreeScan();
         throw;
@@ -604,7 +611,10 @@ void TDatArr::BeginScan()
     FreeScan();
     SetElemCount(std::max(0, header.RecordCount - header.DeletedCount));
     // With a first scan the pages are taken beside it.
-    if (!WantsFirstScan()) FElems.Prefault(static_cast<size_t>(FElemCount) * FElemSize);
+    if (WantsFirstScan())
+        FRunsScanned.resize(ScanRuns());
+    else
+        FElems.Prefault(static_cast<size_t>(FElemCount) * FElemSize);
 }
 
 void TDatArr::BesideFirstScan() { FElems.Prefault(static_cast<size_t>(FElemCount) * FElemSize); }
@@ -620,66 +630,97 @@ bool TDatArr::WantsFirstScan() const
     return FScanOrder != nullptr && typeid(*FScanOrder->LeadingField()) == typeid(TIntegerField);
 }
 
-void TDatArr::FirstScannedRecord(const uint8_t* Record)
+int32_t TDatArr::ScanValue(const uint8_t* Record) const
 {
-    if (!Live(Record)) return;
     int32_t value;
     std::memcpy(&value, Record + TDatFile::PrefixBytes + FScanOrder->LeadingFieldOffset(), 4);
-    FScanValues.push_back(value);
+    return value;
 }
 
-// Each value's run starts after those of the lower values.
-void TDatArr::EndFirstScan()
+void TDatArr::FirstScannedRecord(size_t Run, const uint8_t* Record)
 {
-    if (FScanValues.empty()) return;
-    const auto [lo, hi] = std::minmax_element(FScanValues.begin(), FScanValues.end());
-    if (!NarrowRange(*lo, *hi, FScanValues.size())) {
-        FreeScan();
-        return;
+    if (Live(Record)) FRunsScanned[Run].Values.push_back(ScanValue(Record));
+}
+
+// Each value's run of places starts after those of the lower values, and
+// within it the records of each run of the scan after those of the runs
+// before. The runs of the second scan go side by side when a table of
+// places per run stays small beside the elements; else the values join
+// into one run.
+bool TDatArr::EndFirstScan()
+{
+    size_t count = 0;
+    int32_t lo = std::numeric_limits<int32_t>::max(), hi = std::numeric_limits<int32_t>::min();
+    for (const TScanRun& run : FRunsScanned) {
+        const std::vector<int32_t>& values = run.Values;
+        count += values.size();
+        if (values.empty()) continue;
+        const auto [l, h] = std::minmax_element(values.begin(), values.end());
+        lo = std::min(lo, *l);
+        hi = std::max(hi, *h);
     }
-    FScanLow = *lo;
-    FScanNext.assign(static_cast<size_t>(int64_t(*hi) - *lo + 1), 0);
-    for (const int32_t v : FScanValues) ++FScanNext[static_cast<size_t>(int64_t(v) - FScanLow)];
+    if (count == 0 || !NarrowRange(lo, hi, count)) {
+        FreeScan();
+        return false;
+    }
+    const auto range = static_cast<size_t>(int64_t(hi) - lo + 1);
+    if (FRunsScanned.size() > 1 && !NarrowRange(0, static_cast<int32_t>(FRunsScanned.size() * range) - 1, count)) {
+        std::vector<int32_t>& all = FRunsScanned[0].Values;
+        for (size_t run = 1; run < FRunsScanned.size(); ++run)
+            all.insert(all.end(), FRunsScanned[run].Values.begin(), FRunsScanned[run].Values.end());
+        FRunsScanned.resize(1);
+    }
+    const size_t runs = FRunsScanned.size();
+    FScanLow = lo;
+    FScanRange = range;
+    FScanNext.assign(runs * range, 0);
+    RunParts(runs, [this](size_t run) {
+        int32_t* next = FScanNext.data() + run * FScanRange;
+        for (const int32_t v : FRunsScanned[run].Values) ++next[static_cast<size_t>(int64_t(v) - FScanLow)];
+    });
     int32_t start = 0;
-    for (int32_t& n : FScanNext) start += std::exchange(n, start);
-    SetElemCount(static_cast<int32_t>(FScanValues.size()));
+    for (size_t v = 0; v < range; ++v)
+        for (size_t run = 0; run < runs; ++run) start += std::exchange(FScanNext[run * range + v], start);
+    SetElemCount(static_cast<int32_t>(count));
+    return runs > 1;
 }
 
 void TDatArr::FreeScan()
 {
-    std::vector<int32_t>().swap(FScanValues);
+    std::vector<TScanRun>().swap(FRunsScanned);
     std::vector<int32_t>().swap(FScanNext);
 }
 
 // The live records are counted while reading, so a deleted count that
 // disagrees with the status words neither leaves elements unfilled nor
 // writes past the block.
-void TDatArr::ScannedRecord(int32_t Offset, const uint8_t* Record)
+void TDatArr::ScannedRecord(size_t Run, int32_t Offset, const uint8_t* Record)
 {
     if (!Live(Record)) return;
     int32_t place = FLoaded;
     if (!FScanNext.empty()) {
-        int32_t value;
-        std::memcpy(&value, Record + TDatFile::PrefixBytes + FScanOrder->LeadingFieldOffset(), 4);
-        const auto loaded = static_cast<size_t>(FLoaded);
-        TV_ASSERT(loaded < FScanValues.size() && value == FScanValues[loaded],
+        const int32_t value = ScanValue(Record);
+        const std::vector<int32_t>& values = FRunsScanned[Run].Values;
+        int32_t* next = FScanNext.data() + Run * FScanRange;
+        const auto loaded = static_cast<size_t>(FRunsScanned[Run].Loaded++);
+        TV_ASSERT(loaded < values.size() && value == values[loaded],
                   "the second scan saw other records than the first");
-        place = FScanNext[static_cast<size_t>(int64_t(value) - FScanLow)]++;
+        place = next[static_cast<size_t>(int64_t(value) - FScanLow)]++;
         // The place of a record further on is fetched now, so that the
         // waits for the scattered places overlap.
         constexpr size_t kAhead = 16;
         const size_t ahead = loaded + kAhead;
-        if (ahead < FScanValues.size()) {
-            const uint8_t* p = Elem(FScanNext[static_cast<size_t>(int64_t(FScanValues[ahead]) - FScanLow)]);
+        if (ahead < values.size()) {
+            const uint8_t* p = Elem(next[static_cast<size_t>(int64_t(values[ahead]) - FScanLow)]);
             for (int32_t at = 0; at < FElemSize; at += 64) __builtin_prefetch(p + at, 1);
             __builtin_prefetch(p + FElemSize - 1, 1);
         }
-    } else if (FLoaded == FElemCount) {
-        SetElemCount(CheckedAdd(FLoaded, 1));
+    } else {
+        if (FLoaded == FElemCount) SetElemCount(CheckedAdd(FLoaded, 1));
+        ++FLoaded;
     }
     SetElemOffset(place, Offset);
     std::memcpy(Elem(place) + 4, Record + TDatFile::PrefixBytes, static_cast<size_t>(Fields()->DataSize()));
-    ++FLoaded;
 }
 
 void TDatArr::Close()

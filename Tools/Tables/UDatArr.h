@@ -127,11 +127,11 @@ public:
 
 protected:
     void BeginScan() override;
-    void ScannedRecord(int32_t Offset, const uint8_t* Record) override;
+    void ScannedRecord(size_t Run, int32_t Offset, const uint8_t* Record) override;
     bool WantsFirstScan() const override;
-    void FirstScannedRecord(const uint8_t* Record) override;
+    void FirstScannedRecord(size_t Run, const uint8_t* Record) override;
     void BesideFirstScan() override;
-    void EndFirstScan() override;
+    bool EndFirstScan() override;
     // Counting sort by the integer primary key's values.
     void SortByKeyValue();
     // Stable sort by the current index; each record moves once.
@@ -178,12 +178,21 @@ private:
     std::vector<uint8_t> FGroup;  // the records of WriteGroup
     int32_t FLoaded = 0;          // elements filled by the scan of Open
     const TIndex* FScanOrder = nullptr;
-    // The first scan's leading values of the live records, the lowest, and
-    // the next free place of each value; empty when the open loads the
+    // Of each run of the open's scan: the first scan's leading values of
+    // its live records and how many of them the second placed; apart, so
+    // that runs side by side write no shared line.
+    struct alignas(64) TScanRun {
+        std::vector<int32_t> Values;
+        int32_t Loaded = 0;
+    };
+    std::vector<TScanRun> FRunsScanned;
+    // The lowest value and the next free place of each value for each run
+    // (a table of FScanRange places a run); empty when the open loads the
     // file order.
-    std::vector<int32_t> FScanValues;
     int32_t FScanLow = 0;
+    size_t FScanRange = 0;
     std::vector<int32_t> FScanNext;
+    int32_t ScanValue(const uint8_t* Record) const;
     void FreeScan();
 };
 

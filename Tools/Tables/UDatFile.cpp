@@ -26,6 +26,8 @@ const char* const SBadHeader = "Поврежден заголовок файла
 
 constexpr int32_t MaxNameBytes = 20;
 constexpr int32_t ScanChunkBytes = 1 << 20;
+// Fewer records than this to a run are read on one thread.
+constexpr int32_t RecordsPerScanRun = 1 << 16;
 
 void PutInt(uint8_t* p, int32_t v)
 {
@@ -453,55 +455,86 @@ void TDatFile::FindRewriteCopy(TRecovery& r)
     r.Copy = std::move(image);
 }
 
-// Reads the counted records in large chunks and hands each to visit, seen
-// as it will be once a pending rewrite is finished.
+// Reads counted records first .. end - 1 in large chunks and hands each
+// to visit, seen as it will be once a pending rewrite is finished. Reads
+// at offsets, so that runs of one file can go side by side.
 template <typename F>
-void TDatFile::EachRecord(const TRecovery& r, F visit)
+void TDatFile::EachRecord(const TRecovery& r, int32_t first, int32_t end, F visit) const
 {
     const int32_t rs = FHeader.RecordSize;
     const int32_t perChunk = std::max<int32_t>(1, ScanChunkBytes / rs);
     std::vector<uint8_t> chunk;
-    for (int32_t first = 0; first < FHeader.RecordCount; first += perChunk) {
-        int32_t n = std::min(perChunk, FHeader.RecordCount - first);
+    for (; first < end; first += perChunk) {
+        int32_t n = std::min(perChunk, end - first);
         chunk.resize(static_cast<size_t>(n) * rs);
-        Seek(int64_t(FHeader.HeaderSize) + int64_t(first) * rs, 0);
-        Read(chunk.data(), n * rs);
+        ReadAt(int64_t(FHeader.HeaderSize) + int64_t(first) * rs, chunk.data(), n * rs);
         for (int32_t k = 0; k < n; ++k)
             visit(first + k, first + k == r.CopyRecord ? r.Copy.data()
                                                        : chunk.data() + static_cast<size_t>(k) * rs);
     }
 }
 
+// What the scan counts of the records of one run.
+struct TDatFile::TRunCount {
+    int32_t NotLive = 0;
+    int32_t Odd = 0;
+    std::vector<int32_t> MaxKeys;
+};
+
 // One pass over the counted records, after a first one for a heir that
-// asks for it.
+// asks for it; both passes in runs side by side where the heir can take
+// the second so.
 void TDatFile::ScanRecords(TRecovery& r)
 {
     const int32_t rs = FHeader.RecordSize;
     for (int32_t i = 0; i < FFields->Count(); ++i)
-        if (IsNumberedKey(FFields->Items(i))) {
+        if (IsNumberedKey(FFields->Items(i)))
             r.KeyOffsets.push_back(PrefixBytes + FFields->Offsets(i));
-            r.MaxKeys.push_back(std::numeric_limits<int32_t>::min());
-        }
+    const int32_t count = FHeader.RecordCount;
+    FScanRuns = 1;
+    if (WantsFirstScan())
+        FScanRuns = static_cast<size_t>(std::clamp<int64_t>(count / RecordsPerScanRun, 1, PartThreads()));
+    const auto runStart = [&](size_t run) {
+        return static_cast<int32_t>(int64_t(count) * static_cast<int64_t>(run) / static_cast<int64_t>(FScanRuns));
+    };
     BeginScan();
+    bool inRuns = false;
     if (WantsFirstScan()) {
         RunParts(2, [&](size_t part) {
             if (part == 0)
-                EachRecord(r, [this](int32_t, const uint8_t* rec) { FirstScannedRecord(rec); });
+                RunParts(FScanRuns, [&](size_t run) {
+                    EachRecord(r, runStart(run), runStart(run + 1),
+                               [this, run](int32_t, const uint8_t* rec) { FirstScannedRecord(run, rec); });
+                });
             else
                 BesideFirstScan();
         });
-        EndFirstScan();
+        inRuns = EndFirstScan();
     }
-    EachRecord(r, [&](int32_t i, const uint8_t* rec) {
-        const int32_t status = GetInt(rec);
-        if (status != 0)
-            ++r.NotLive;
-        if (status != 0 && status != -1)
-            ++r.Odd;
-        for (size_t j = 0; j < r.KeyOffsets.size(); ++j)
-            r.MaxKeys[j] = std::max(r.MaxKeys[j], GetInt(rec + r.KeyOffsets[j]));
-        ScannedRecord(FHeader.HeaderSize + i * rs, rec);
+    if (!inRuns)
+        FScanRuns = 1;
+    std::vector<TRunCount> counts(FScanRuns);
+    RunParts(FScanRuns, [&](size_t run) {
+        TRunCount& c = counts[run];
+        c.MaxKeys.assign(r.KeyOffsets.size(), std::numeric_limits<int32_t>::min());
+        EachRecord(r, runStart(run), runStart(run + 1), [&](int32_t i, const uint8_t* rec) {
+            const int32_t status = GetInt(rec);
+            if (status != 0)
+                ++c.NotLive;
+            if (status != 0 && status != -1)
+                ++c.Odd;
+            for (size_t j = 0; j < r.KeyOffsets.size(); ++j)
+                c.MaxKeys[j] = std::max(c.MaxKeys[j], GetInt(rec + r.KeyOffsets[j]));
+            ScannedRecord(run, FHeader.HeaderSize + i * rs, rec);
+        });
     });
+    r.MaxKeys.assign(r.KeyOffsets.size(), std::numeric_limits<int32_t>::min());
+    for (const TRunCount& c : counts) {
+        r.NotLive += c.NotLive;
+        r.Odd += c.Odd;
+        for (size_t j = 0; j < r.MaxKeys.size(); ++j)
+            r.MaxKeys[j] = std::max(r.MaxKeys[j], c.MaxKeys[j]);
+    }
     TV_ASSERT(r.NotLive <= FHeader.RecordCount, "more records not live than counted");
     FOddStatusCount = r.Odd;
 }

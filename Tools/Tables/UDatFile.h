@@ -116,22 +116,32 @@ public:
 protected:
     // Open reads every counted record once, as it will be once a rewrite
     // cut short is finished: BeginScan comes first, then ScannedRecord for
-    // each record in file order (its offset, its prefix and data). Open may
-    // still refuse the file afterwards.
+    // each record (its offset, its prefix and data). Open may still refuse
+    // the file afterwards.
     virtual void BeginScan() {}
-    virtual void ScannedRecord(int32_t Offset, const uint8_t* Record)
+    virtual void ScannedRecord(size_t Run, int32_t Offset, const uint8_t* Record)
     {
+        (void)Run;
         (void)Offset;
         (void)Record;
     }
     // A heir that answers true sees every record once more before that,
-    // right after BeginScan: FirstScannedRecord for each in the same order
-    // and view, while BesideFirstScan runs on another thread, then
-    // EndFirstScan.
+    // right after BeginScan: the records split into ScanRuns() runs in file
+    // order, FirstScannedRecord for each record of a run in order, the runs
+    // side by side, while BesideFirstScan runs on another thread; then
+    // EndFirstScan. When that answers true, ScannedRecord also sees the same
+    // runs side by side, each in order; else it sees one run, all records
+    // in file order. Without a first scan it is that one run too.
     virtual bool WantsFirstScan() const { return false; }
-    virtual void FirstScannedRecord(const uint8_t* Record) { (void)Record; }
+    virtual void FirstScannedRecord(size_t Run, const uint8_t* Record)
+    {
+        (void)Run;
+        (void)Record;
+    }
     virtual void BesideFirstScan() {}
-    virtual void EndFirstScan() {}
+    virtual bool EndFirstScan() { return false; }
+    // The runs of the scan under way.
+    size_t ScanRuns() const { return FScanRuns; }
 
     // Steps of Open.
     void ReadHeader();
@@ -153,9 +163,10 @@ private:
     bool EmptiedHeader() const;
     void CheckDeletedCount(const TRecovery& r);
     void FindRewriteCopy(TRecovery& r);
+    struct TRunCount;
     void ScanRecords(TRecovery& r);
     template <typename F>
-    void EachRecord(const TRecovery& r, F visit);
+    void EachRecord(const TRecovery& r, int32_t first, int32_t end, F visit) const;
     bool MendKeys(const TRecovery& r);
     void WriteMends(TRecovery& r);
     void UndoRewrite(bool copied, const std::vector<uint8_t>& old);
@@ -177,6 +188,7 @@ private:
     std::vector<std::unique_ptr<TField>> FBuiltItems;
     int64_t FFileSize = 0;  // as found by Open
     int32_t FOddStatusCount = 0;
+    size_t FScanRuns = 1;
     // A rewrite copy past the records that a failed undo left needed.
     bool FPendingCopy = false;
     int32_t FPendingOffset = 0;

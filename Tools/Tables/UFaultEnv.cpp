@@ -67,6 +67,19 @@ public:
         return n;
     }
 
+    int64_t ReadAt(int64_t offset, void* buffer, int64_t count) override
+    {
+        // A lookup that never inserts, so that parallel reads share the map.
+        const std::string& data = FEnv->FNodes.at(FNode).Current;
+        const auto size = static_cast<int64_t>(data.size());
+        if (count < 0 || offset < 0)
+            return -1;
+        const int64_t n = std::max<int64_t>(0, std::min<int64_t>(count, size - offset));
+        if (n > 0)
+            std::memcpy(buffer, data.data() + offset, static_cast<size_t>(n));
+        return n;
+    }
+
     int64_t Write(const void* buffer, int64_t count) override
     {
         if (count < 0 || FReadOnly || !FEnv->Step(TFaultEnv::skWrite))

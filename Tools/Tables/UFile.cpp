@@ -12,6 +12,7 @@ const char* const SOpened = "Недопустимая операция при о
 const char* const SClosed = "Недопустимая операция при закрытом файле";
 const char* const SCannotCreate = "Невозможно создать файл";
 const char* const SWriteError = "Ошибка записи в файл";
+const char* const SReadError = "Ошибка при чтении из файла";
 const char* const SReplaced = "Файл данных удален или заменен, изменение не записано";
 } // namespace
 
@@ -163,8 +164,18 @@ int32_t TFile::Read(void* Buffer, int32_t Count)
         throw ERangeError();
     errno = 0;
     if (FHandle->Read(Buffer, Count) != Count)
-        Fail("Ошибка при чтении из файла", errno);
+        Fail(SReadError, errno);
     return Count;
+}
+
+void TFile::ReadAt(int64_t Offset, void* Buffer, int32_t Count) const
+{
+    CheckOpen();
+    if (Count < 0)
+        throw ERangeError();
+    errno = 0;
+    if (FHandle->ReadAt(Offset, Buffer, Count) != Count)
+        Fail(SReadError, errno);
 }
 
 int32_t TFile::Write(const void* Buffer, int32_t Count)

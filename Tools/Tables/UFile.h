@@ -58,6 +58,9 @@ public:
     // from the start must land on Offset.
     int64_t Seek(int64_t Offset, int Origin);
     int32_t Read(void* Buffer, int32_t Count);
+    // Count bytes at Offset, the position unchanged; safe from several
+    // threads at once while nothing else uses the file.
+    void ReadAt(int64_t Offset, void* Buffer, int32_t Count) const;
     int32_t Write(const void* Buffer, int32_t Count);
     // Ends the file at the position. The file must be open.
     void Truncate();

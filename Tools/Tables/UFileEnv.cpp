@@ -44,6 +44,23 @@ public:
         return done;
     }
 
+    int64_t ReadAt(int64_t offset, void* buffer, int64_t count) override
+    {
+        auto* p = static_cast<char*>(buffer);
+        int64_t done = 0;
+        while (done < count) {
+            ssize_t n = ::pread(FFd, p + done, static_cast<size_t>(count - done), static_cast<off_t>(offset + done));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                return -1;
+            if (n == 0)
+                break;
+            done += n;
+        }
+        return done;
+    }
+
     int64_t Write(const void* buffer, int64_t count) override
     {
         if (FReadOnly)

@@ -26,6 +26,11 @@ public:
     // bytes read (fewer only at the end of the file) or -1.
     virtual int64_t Read(void* buffer, int64_t count) = 0;
 
+    // Reads up to count bytes at offset without moving the position; calls
+    // from several threads at once are safe while nothing writes. Returns
+    // the bytes read (fewer only at the end of the file) or -1.
+    virtual int64_t ReadAt(int64_t offset, void* buffer, int64_t count) = 0;
+
     // Writes count bytes at the position and advances it. Returns the bytes
     // written or -1.
     virtual int64_t Write(const void* buffer, int64_t count) = 0;

@@ -723,22 +723,26 @@ TEST(DatArrScanOrder, PlacingByTheGroupGivesTheSortedOrderAfterEveryCut)
 
 // Indexes that start with a plain integer field, with and without a second
 // field, over value spreads that take the counting pass or the merge sort,
-// after an open in file order or one placing by the group: each gives the
-// stable order, equal keys in file order.
+// after an open in file order or one placing by the group (on one thread or
+// in runs side by side, deleted records among them): each gives the stable
+// order, equal keys in file order, and neither open writes.
 TEST(DatArrLeadingInteger, SortsStablyByEveryKeyField)
 {
     struct TCase {
         const char* Name;
         int Count;
         int32_t Low, Spread;  // group values Low .. Low + Spread - 1
+        int DeleteEvery;      // 0: none deleted
     };
     const TCase cases[] = {
-        {"many equal, negative too", 1000, -20, 40},
-        {"one value", 50, 7, 1},
-        {"two records", 2, 3, 2},
-        {"spread wider than the records", 300, -1000000, 2000000000},
-        {"extremes of the type", 200, INT32_MIN, -1},
-        {"more records than one thread sorts", 70000, 0, 20000},
+        {"many equal, negative too", 1000, -20, 40, 0},
+        {"one value", 50, 7, 1, 0},
+        {"two records", 2, 3, 2, 0},
+        {"spread wider than the records", 300, -1000000, 2000000000, 0},
+        {"extremes of the type", 200, INT32_MIN, -1, 0},
+        {"more records than one thread sorts", 70000, 0, 20000, 0},
+        {"more records than one thread reads", 270000, -5, 30000, 1499},
+        {"spread too wide for a table a run", 270000, 0, 600000, 1499},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -782,13 +786,26 @@ TEST(DatArrLeadingInteger, SortsStablyByEveryKeyField)
             if (records.size() == size_t(tv::TDatFile::MaxGroupRecords) * size_t(fields.DataSize())) write();
         }
         write();
+        if (c.DeleteEvery > 0) {
+            std::vector<TRow> kept;
+            for (size_t i = 0; i < rows.size(); ++i)
+                if (i % size_t(c.DeleteEvery) == 7) {
+                    arr.SetCurElem(int32_t(kept.size()));
+                    arr.DeleteRecord();
+                } else {
+                    kept.push_back(rows[i]);
+                }
+            rows = kept;
+        }
         // The open in file order, then one that places the records by the
         // group where its spread allows.
         for (const bool placed : {false, true}) {
             SCOPED_TRACE(placed ? "placed by the open" : "file order");
             arr.Close();
             arr.SetScanOrder(placed ? byGroupName.get() : nullptr);
+            const int64_t steps = env.Steps();
             arr.Open(false);
+            EXPECT_EQ(env.Steps(), steps) << "the open mended a sound file";
             for (const bool composite : {false, true}) {
                 SCOPED_TRACE(composite ? "group, name" : "group");
                 arr.SetIndex(nullptr);

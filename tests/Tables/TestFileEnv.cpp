@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "TempFolder.h"
@@ -230,6 +231,38 @@ TYPED_TEST(FileEnvContract, AReadOnlyOpenReadsWithoutTakingTheFile)
     auto writer = env->OpenFile(this->P("file"));
     EXPECT_NE(writer, nullptr) << "closing a reader frees nothing it did not take";
     EXPECT_EQ(env->OpenFile(this->P("file")), nullptr);
+}
+
+// Reads at offsets leave the position alone, stop at the end, and run
+// side by side over one open file.
+TYPED_TEST(FileEnvContract, ReadsAtOffsetsKeepThePosition)
+{
+    std::string bytes(1 << 20, '\0');
+    for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = char(i * 7 + i / 4096);
+    ASSERT_TRUE(this->Put("file", bytes));
+    auto file = this->Env()->OpenFile(this->P("file"));
+    ASSERT_NE(file, nullptr);
+    ASSERT_EQ(file->Seek(10, 0), 10);
+    char buffer[8] = {};
+    EXPECT_EQ(file->ReadAt(int64_t(bytes.size()) - 3, buffer, 8), 3) << "short at the end";
+    EXPECT_EQ(std::string(buffer, 3), bytes.substr(bytes.size() - 3));
+    EXPECT_EQ(file->ReadAt(int64_t(bytes.size()) + 5, buffer, 8), 0);
+    EXPECT_EQ(file->Read(buffer, 4), 4) << "the position stayed";
+    EXPECT_EQ(std::string(buffer, 4), bytes.substr(10, 4));
+
+    constexpr size_t kParts = 4;
+    const size_t share = bytes.size() / kParts;
+    std::vector<std::string> read(kParts, std::string(share, '\0'));
+    std::vector<std::thread> threads;
+    for (size_t part = 0; part < kParts; ++part)
+        threads.emplace_back([&, part] {
+            // Small reads, so that the parts interleave.
+            for (size_t at = 0; at < share; at += 4096)
+                file->ReadAt(int64_t(part * share + at), read[part].data() + at, 4096);
+        });
+    for (std::thread& t : threads) t.join();
+    for (size_t part = 0; part < kParts; ++part)
+        EXPECT_TRUE(read[part] == bytes.substr(part * share, share)) << "part " << part;
 }
 
 TYPED_TEST(FileEnvContract, RenamesAndRemovalsKeepToFilesInExistingFolders)
