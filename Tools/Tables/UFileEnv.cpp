@@ -13,6 +13,26 @@ namespace tv {
 
 namespace {
 
+// Calls readSome(at, bytes, done read) until count bytes are read, the end or
+// an error: the bytes read, or -1.
+template <typename F>
+int64_t ReadFully(void* buffer, int64_t count, F readSome)
+{
+    auto* p = static_cast<char*>(buffer);
+    int64_t done = 0;
+    while (done < count) {
+        const ssize_t n = readSome(p + done, static_cast<size_t>(count - done), done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return -1;
+        if (n == 0)
+            break;
+        done += n;
+    }
+    return done;
+}
+
 class TPosixFile : public TEnvFile {
 public:
     explicit TPosixFile(int fd, bool readOnly = false) : FFd(fd), FReadOnly(readOnly) {}
@@ -29,36 +49,14 @@ public:
 
     int64_t Read(void* buffer, int64_t count) override
     {
-        auto* p = static_cast<char*>(buffer);
-        int64_t done = 0;
-        while (done < count) {
-            ssize_t n = ::read(FFd, p + done, static_cast<size_t>(count - done));
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n < 0)
-                return -1;
-            if (n == 0)
-                break;
-            done += n;
-        }
-        return done;
+        return ReadFully(buffer, count, [this](char* p, size_t n, int64_t) { return ::read(FFd, p, n); });
     }
 
     int64_t ReadAt(int64_t offset, void* buffer, int64_t count) override
     {
-        auto* p = static_cast<char*>(buffer);
-        int64_t done = 0;
-        while (done < count) {
-            ssize_t n = ::pread(FFd, p + done, static_cast<size_t>(count - done), static_cast<off_t>(offset + done));
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n < 0)
-                return -1;
-            if (n == 0)
-                break;
-            done += n;
-        }
-        return done;
+        return ReadFully(buffer, count, [this, offset](char* p, size_t n, int64_t done) {
+            return ::pread(FFd, p, n, static_cast<off_t>(offset + done));
+        });
     }
 
     int64_t Write(const void* buffer, int64_t count) override
