@@ -30,12 +30,11 @@ constexpr int64_t kMinSlots = 1 << 16;
 // Below this many elements a sort runs on one thread.
 constexpr int32_t kElemsPerPart = 1 << 16;
 
-// A range of leading values that a counting pass over count elements
-// takes: its table of places stays near the size of the elements.
-bool NarrowRange(int32_t low, int32_t high, size_t count)
-{
-    return int64_t(high) - low + 1 <= 4 * int64_t(count) + 1024;
-}
+// A table of places that a counting pass over count elements takes: it
+// stays near the size of the elements.
+bool SmallTable(int64_t places, size_t count) { return places <= 4 * int64_t(count) + 1024; }
+
+bool NarrowRange(int32_t low, int32_t high, size_t count) { return SmallTable(int64_t(high) - low + 1, count); }
 
 } // namespace
 
@@ -664,7 +663,7 @@ bool TDatArr::EndFirstScan()
         return false;
     }
     const auto range = static_cast<size_t>(int64_t(hi) - lo + 1);
-    if (FRunsScanned.size() > 1 && !NarrowRange(0, static_cast<int32_t>(FRunsScanned.size() * range) - 1, count)) {
+    if (FRunsScanned.size() > 1 && !SmallTable(int64_t(FRunsScanned.size() * range), count)) {
         std::vector<int32_t>& all = FRunsScanned[0].Values;
         for (size_t run = 1; run < FRunsScanned.size(); ++run)
             all.insert(all.end(), FRunsScanned[run].Values.begin(), FRunsScanned[run].Values.end());
