@@ -320,7 +320,9 @@ private slots:
         TCopy first(FEnvironment, password);
         TCopy other(FEnvironment);
         QVERIFY(first.Start(firstWindow.toStdString()));
-        QVERIFY2(other.Start("TMainFormStore"), "a copy in another folder did not start beside the first");
+        QVERIFY2(other.Start("TMainFormStore"),
+                 qPrintable("a copy in another folder did not start beside the first: " +
+                            StateOf(other, "TMainFormStore")));
         QVERIFY(QFile::exists(other.Folder() + "/Data/store.dat"));
         QTRY_COMPARE(FX.TopProgram(), other.Pid());
 
@@ -360,9 +362,7 @@ private slots:
         shown.start();
         bool sent = false;
         while (!(sent = FX.SendKeys(copy.Pid(), keys)) && shown.elapsed() < StartTimeoutMs) QTest::qWait(50);
-        QVERIFY2(sent, qPrintable(FX.Describe(copy.Pid()) + QString(", running %1, listed %2")
-                                                              .arg(copy.Process().state() == QProcess::Running)
-                                                              .arg(WindowOf(copy.Pid(), "TFormPass") != 0)));
+        QVERIFY2(sent, qPrintable(StateOf(copy, "TFormPass")));
         if (opens) {
             QTRY_VERIFY_WITH_TIMEOUT(WindowOf(copy.Pid(), "TMainFormStore") != 0, StartTimeoutMs);
             // The day's copy is of the day the copy started or of the next one.
@@ -392,6 +392,14 @@ private slots:
     }
 
 private:
+    // What a copy that did not show its window left on the screen.
+    QString StateOf(TCopy& copy, const char* className)
+    {
+        return FX.Describe(copy.Pid()) + QString(", running %1, listed %2")
+                                             .arg(copy.Process().state() == QProcess::Running)
+                                             .arg(WindowOf(copy.Pid(), className) != 0);
+    }
+
     QTemporaryDir FHome;
     TXServer FX;
     QProcessEnvironment FEnvironment;
