@@ -57,13 +57,9 @@ public:
 
     int64_t Read(void* buffer, int64_t count) override
     {
-        const std::string& data = Entry().Current;
-        if (count < 0)
-            return -1;
-        int64_t n = std::max<int64_t>(0, std::min<int64_t>(count, Size() - FPos));
+        const int64_t n = ReadAt(FPos, buffer, count);
         if (n > 0)
-            std::memcpy(buffer, data.data() + FPos, static_cast<size_t>(n));
-        FPos += n;
+            FPos += n;
         return n;
     }
 
