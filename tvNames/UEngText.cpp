@@ -175,6 +175,8 @@ constexpr TSlotText Slots[] = {
     {189, "The last change of the warehouse data was interrupted.\r\nIt has been completed or undone; please check the goods"},
     {190, "Data correction"},
     {191, "The restored files could not be opened.\r\nThe data in use before the restoration have been opened again"},
+    {192, "The goods file and the movements file do not belong together (they may come from different copies).\r\nBoth have been left as they are; restore them from one copy"},
+    {193, "The last import was interrupted.\r\nThe last goods that arrived: %s\r\nContinue the import from the line after it"},
 };
 
 // http://www.example.org/tarnovell/en/index.htm

@@ -213,9 +213,11 @@ enum TTextSlot : int {
     SlotRepairedOnOpen = 189,
     SlotRepairCaption = 190,
     SlotRestoredOpenFailed = 191,
+    SlotFilesApart = 192,
+    SlotImportInterrupted = 193,
 };
 
-inline constexpr int TextSlotCount = 192;
-static_assert(SlotRestoredOpenFailed + 1 == TextSlotCount, "every slot has a name");
+inline constexpr int TextSlotCount = 194;
+static_assert(SlotImportInterrupted + 1 == TextSlotCount, "every slot has a name");
 
 } // namespace tv
