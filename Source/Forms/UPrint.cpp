@@ -109,8 +109,14 @@ void TPrintManager::AddTable(const std::vector<std::string>& captions,
     FCaptions = captions;
     FRightAligned.assign(rightAligned.begin(), rightAligned.begin() + n);
     FFooters.assign(footers.begin(), footers.begin() + n);
-    FWidths = ShareColumnWidths(std::vector<int32_t>(widths.begin(), widths.begin() + n),
-                                FRightEdge - FMargin);
+    // A total is read as a number: its column takes what its footer needs
+    // from the others.
+    std::vector<int32_t> needed(n);
+    for (size_t i = 0; i < n; ++i)
+        if (!FFooters[i].empty())
+            needed[i] = FDevice->TextWidth(pfHeader, FFooters[i]) + (i == 0 ? 0 : FCellGap[pfHeader]);
+    FWidths = FitColumnsToTexts(
+        ShareColumnWidths(std::vector<int32_t>(widths.begin(), widths.begin() + n), FRightEdge - FMargin), needed);
     FRowsLeft = std::max(rowCount, 0);
     FPageCount = CountPages(m, FY, FRowsLeft);
     PrintPageFooter();

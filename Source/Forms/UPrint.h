@@ -66,9 +66,11 @@ public:
     void BeginReport(const std::string& title);
     // The one table of the report: column captions, relative widths, right
     // alignment and footer texts per column, and the number of rows that
-    // AddRow will bring. Prints the page footer of page 1, the caption row
-    // and, for no rows, the footer row. Raises the printer initializing
-    // error when the page cannot hold the caption row, a row and the footer.
+    // AddRow will bring. A footer wider than its column's share takes the
+    // room from the widest other columns. Prints the page footer of page 1,
+    // the caption row and, for no rows, the footer row. Raises the printer
+    // initializing error when the page cannot hold the caption row, a row
+    // and the footer.
     void AddTable(const std::vector<std::string>& captions, const std::vector<int32_t>& widths,
                   const std::vector<bool>& rightAligned, int32_t rowCount,
                   const std::vector<std::string>& footers);

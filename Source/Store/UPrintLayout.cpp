@@ -1,5 +1,6 @@
 #include "UPrintLayout.h"
 
+#include <algorithm>
 #include <cstddef>
 
 namespace tv {
@@ -30,6 +31,28 @@ std::vector<int32_t> ShareColumnWidths(const std::vector<int32_t>& relative, int
         lastGrown = i;
     }
     widths[lastGrown] += static_cast<int32_t>(left);
+    return widths;
+}
+
+std::vector<int32_t> FitColumnsToTexts(std::vector<int32_t> widths, const std::vector<int32_t>& needed)
+{
+    const std::size_t n = std::min(widths.size(), needed.size());
+    auto spare = [&](std::size_t j) { return int64_t(widths[j]) - (j < n ? needed[j] : 0); };
+    for (std::size_t i = 0; i < n; ++i) {
+        int64_t lack = int64_t(needed[i]) - widths[i];
+        while (lack > 0) {
+            std::size_t giver = i;
+            for (std::size_t j = 0; j < widths.size(); ++j)
+                if (j != i && spare(j) > 0 && (giver == i || widths[j] > widths[giver]))
+                    giver = j;
+            if (giver == i)
+                break;
+            const int32_t taken = static_cast<int32_t>(std::min(lack, spare(giver)));
+            widths[giver] -= taken;
+            widths[i] += taken;
+            lack -= taken;
+        }
+    }
     return widths;
 }
 

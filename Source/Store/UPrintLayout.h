@@ -15,6 +15,12 @@ namespace tv {
 // positive relative width, or available below 0, every width is 0.
 std::vector<int32_t> ShareColumnWidths(const std::vector<int32_t>& relative, int32_t available);
 
+// The widths again, each column at least as wide as the units its text
+// needs where the others can spare them: a column short of its need takes
+// the units from the widest other column, never below that one's own need,
+// then from the next widest. The widths keep their sum.
+std::vector<int32_t> FitColumnsToTexts(std::vector<int32_t> widths, const std::vector<int32_t>& needed);
+
 // The line heights and the page height of a printed table.
 struct TPageMetrics {
     int32_t PageHeight = 0;  // printable height

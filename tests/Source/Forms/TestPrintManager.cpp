@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <map>
 #include <numeric>
 #include <random>
@@ -70,6 +72,29 @@ TEST(ColumnWidths, AgreeWithRoundsByHand)
         const std::vector<int32_t> w = ShareColumnWidths(rel, available);
         ASSERT_EQ(w, ShareByHand(rel, available)) << "case " << n;
         ASSERT_EQ(std::accumulate(w.begin(), w.end(), 0), available);
+    }
+}
+
+TEST(ColumnWidths, GrowToTheirTextsFromTheWidestOthers)
+{
+    struct TCase {
+        const char* Name;
+        std::vector<int32_t> Widths, Needed, Expected;
+    };
+    const TCase cases[] = {
+        {"texts that fit change nothing", {40, 160, 30}, {0, 100, 30}, {40, 160, 30}},
+        {"the widest column gives", {40, 160, 50, 30}, {0, 0, 0, 80}, {40, 110, 50, 80}},
+        {"never below its own need, then the next widest", {60, 160, 30}, {0, 150, 60}, {40, 150, 60}},
+        {"only what the others can spare", {20, 30, 10}, {20, 30, 45}, {20, 30, 10}},
+        {"needs of several columns: the name down to its need, then the widest left", {40, 160, 50, 50, 50, 30, 60},
+         {0, 120, 0, 0, 80, 70, 90}, {40, 120, 20, 20, 80, 70, 90}},
+        {"no columns", {}, {}, {}},
+    };
+    for (const TCase& c : cases) {
+        const std::vector<int32_t> w = FitColumnsToTexts(c.Widths, c.Needed);
+        EXPECT_EQ(w, c.Expected) << c.Name;
+        EXPECT_EQ(std::accumulate(w.begin(), w.end(), 0), std::accumulate(c.Widths.begin(), c.Widths.end(), 0))
+            << c.Name;
     }
 }
 
@@ -137,6 +162,36 @@ TEST_F(PrintManagerTest, CellsAfterTheFirstKeepABlankAtTheirLeft)
     EXPECT_EQ(FDevice.Log[0], "text 100,29-" + std::to_string(x1) + ",41 f2 L 20000001");
     EXPECT_EQ(FDevice.Log[1], "text " + std::to_string(x1 + 10) + ",29-" + std::to_string(x2) + ",41 f2 L Кава мелена 1 кг");
     EXPECT_EQ(FDevice.Log[2], "text " + std::to_string(x2 + 10) + ",29-3150,41 f2 R 99'999.99");
+}
+
+// The list's columns on a line of 3050 units, letters of 30: the 8-digit
+// total of packs and a blank (270) is wider than the packs column's share
+// (207), so are the amounts; they take their room from the name column,
+// and every footer is drawn in a box that holds it.
+TEST_F(PrintManagerTest, FootersPrintWhole)
+{
+    FDevice.CharWidth = 30;
+    TPrintManager pm(FDevice);
+    pm.BeginReport("List");
+    const std::vector<std::string> footers = {"", "Names total: 7", "", "", "42'949'671.99", "48969120",
+                                              "42'949'672.95"};
+    pm.AddTable({"Code", "Name", "Price", "Date", "Qnt", "Pks", "Cost"}, {4, 16, 5, 5, 5, 3, 6},
+                std::vector<bool>(7, true), 0, footers);
+    const std::vector<int32_t>& w = pm.ColumnWidths();
+    EXPECT_EQ(std::accumulate(w.begin(), w.end(), 0), 3050);
+    EXPECT_LT(w[1], 3050 * 16 / 44);
+    std::vector<std::string> drawn;
+    for (const std::string& line : FDevice.Log) {
+        const size_t font = line.find(" f1 R ");
+        if (line.rfind("text ", 0) != 0 || font == std::string::npos) continue;
+        const std::string text = line.substr(font + 6);
+        if (std::find(footers.begin(), footers.end(), text) == footers.end()) continue;
+        int left = 0, right = 0;
+        ASSERT_EQ(std::sscanf(line.c_str(), "text %d,%*d-%d", &left, &right), 2) << line;
+        EXPECT_GE(right - left, int(text.size()) * 30) << line;
+        drawn.push_back(text);
+    }
+    EXPECT_EQ(drawn, (std::vector<std::string>{"Names total: 7", "42'949'671.99", "48969120", "42'949'672.95"}));
 }
 
 // Page height 99: the table starts at 15 below the page header, the caption

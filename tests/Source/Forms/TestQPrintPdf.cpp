@@ -353,6 +353,23 @@ private slots:
                  qPrintable(pages[0]));
     }
 
+    // Totals are numbers the user reads: an 8-digit total of packs and the
+    // largest amounts print whole in the totals row.
+    void totalsPrintWhole()
+    {
+        TOpenStore store;
+        TScriptedMessages messages;
+        for (int i = 1; i <= 5; ++i)
+            Store.InsertGoods(std::to_string(20000000 + i), "Кава мелена 1 кг", "8'589'934.59", "1.00", "9793824",
+                              "");
+        const QString file = FDir.filePath("totals.pdf");
+        PrintList(file);
+        QVERIFY(messages.Shown.empty());
+        const QStringList pages = PdfPages(file);
+        QVERIFY2(pages.last().contains(QRegularExpression("Names total: 5 +5\\.00 +48969120 +42'949'672\\.95")),
+                 qPrintable(pages.last()));
+    }
+
     // A file that cannot be written shows the print error of the interface
     // language with the path and the system's reason, and leaves no file.
     void unwritableFileShowsThePrintError_data()
