@@ -2,7 +2,7 @@
 # Installs with apt-get whatever the build and the tests need and is missing.
 set -euo pipefail
 pkgs=(build-essential cmake ninja-build git libgtest-dev libbenchmark-dev
-      qt6-base-dev libgl-dev xvfb xauth x11-xkb-utils libx11-dev libxtst-dev libjpeg62-turbo-dev fonts-dejavu-core fonts-dejavu-extra fonts-urw-base35 fonts-cabin fonts-cantarell fonts-liberation
+      qt6-base-dev libgl-dev xvfb xauth x11-xkb-utils libx11-dev libxtst-dev libjpeg62-turbo-dev fonts-dejavu-core fonts-dejavu-extra fonts-urw-base35 fonts-cabin fonts-cantarell fonts-liberation fonts-noto-core
       poppler-utils qt6-translations-l10n
       desktop-file-utils python3-gi gir1.2-gmenu-3.0 gnome-menus lxmenu-data)
 missing=()

@@ -50,6 +50,7 @@ const std::pair<const char*, const char*> GridFaces[] = {
     {"cantarell", "Cantarell"},
     {"liberation", "Liberation Sans Narrow"},
     {"dejavu", "DejaVu Sans Condensed"},
+    {"noto", "Noto Sans"},
 };
 
 QString SetupName() { return qEnvironmentVariable("TV_FONT_SETUP"); }
