@@ -7,7 +7,9 @@
 #include "UStringUtils.h"
 #include "UTextConst.h"
 
+#include <QDialogButtonBox>
 #include <QPrintDialog>
+#include <QPushButton>
 
 #include <algorithm>
 
@@ -283,6 +285,11 @@ bool PrinterSetup(QWidget* parent)
     device.SelectPrinter();
     QPrinter& printer = device.Printer();
     QPrintDialog dialog(&printer, parent);
+    // The set-up prints nothing: the button that takes its choices is the
+    // standard OK, not Qt's "Print".
+    if (auto* box = dialog.findChild<QDialogButtonBox*>())
+        if (QPushButton* ok = box->button(QDialogButtonBox::Ok))
+            ok->setText(QDialogButtonBox(QDialogButtonBox::Ok).button(QDialogButtonBox::Ok)->text());
     if (dialog.exec() != QDialog::Accepted)
         return false;
     PdfFileDevice().SetPageLayout(printer.pageLayout());

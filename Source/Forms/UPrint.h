@@ -155,7 +155,8 @@ TPrintManager& PrintManager();
 // Returns the manager set before; null puts back the program's own.
 TPrintManager* SetPrintManager(TPrintManager* manager);
 
-// The printer set-up dialog: printer, paper and file output. After OK the
+// The printer set-up dialog: printer, paper and file output, taken with
+// OK (it prints nothing, so its button does not say Print). After OK the
 // program's print manager goes to the chosen device and reads its page
 // metrics; the answer is whether OK was chosen.
 bool PrinterSetup(QWidget* parent);

@@ -9,11 +9,14 @@
 #include "UInOut.h"
 #include "UPdfFileDevice.h"
 #include "UPrinterDevice.h"
+#include "UQtLanguage.h"
 #include "UShell.h"
 #include "USystemPrinters.h"
 
 #include <QApplication>
 #include <QDialog>
+#include <QDialogButtonBox>
+#include <QPushButton>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -533,6 +536,50 @@ private slots:
         QCOMPARE(PrintManager().RightEdge(), a4);
         SetPrintManager(&FManager);
         FManager.ReadPrinterMetrics();
+    }
+
+    // The printer set-up prints nothing: the button that takes its choices
+    // says OK, not Print, in every language; clicking it takes them.
+    void printerSetupConfirmsWithOk_data()
+    {
+        QTest::addColumn<int>("language");
+        QTest::addColumn<QString>("print");
+        QTest::newRow("rus") << int(langRussian) << "&Печать";
+        QTest::newRow("ukr") << int(langUkrainian) << "&Друк";
+        QTest::newRow("eng") << int(langEnglish) << "&Print";
+    }
+    void printerSetupConfirmsWithOk()
+    {
+        QFETCH(int, language);
+        QFETCH(QString, print);
+        ApplyQtTranslations(TLanguage(language));
+        QCOMPARE(QCoreApplication::translate("QPrintDialog", "&Print"), print);
+        SetPrintManager(nullptr);
+        PrinterDevice().Printer().setOutputFormat(QPrinter::PdfFormat);
+        PrinterDevice().Printer().setOutputFileName(FDir.filePath("set-up.pdf"));
+        QStringList buttons;
+        QString confirm;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, [&] {
+            auto* dialog = QApplication::activeModalWidget();
+            auto* box = dialog ? dialog->findChild<QDialogButtonBox*>() : nullptr;
+            if (!box || !dialog->isVisible()) return;
+            poll.stop();
+            for (QAbstractButton* b : box->buttons())
+                if (b->isVisible()) buttons << b->text();
+            QPushButton* ok = box->button(QDialogButtonBox::Ok);
+            confirm = ok->text();
+            QTest::mouseClick(ok, Qt::LeftButton);
+            if (dialog->isVisible()) static_cast<QDialog*>(dialog)->reject();
+        });
+        poll.start(20);
+        const bool taken = PrinterSetup(nullptr);
+        SetPrintManager(&FManager);
+        FManager.ReadPrinterMetrics();
+        ApplyQtTranslations(langEnglish);
+        QVERIFY2(!buttons.contains(print), qPrintable(buttons.join(", ")));
+        QCOMPARE(confirm, QString("OK"));
+        QVERIFY(taken);
     }
 
     // A report failing half-way leaves no job open and no partial file, and
