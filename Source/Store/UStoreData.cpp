@@ -82,6 +82,7 @@ TTableStore::TTableStore()
     ID.SetPrimaryKey(true);
     SetFields(&FFieldSet);
     SetFileName(StoreFileName);
+    SetKeepsGroupTail(true);
     IndID = TIndex::CreateNamed(&FFieldSet, "IndID", &ID);
     IndCode = TIndex::CreateNamed(&FFieldSet, "IndCode", &Code);
     IndName = TIndex::CreateNamed(&FFieldSet, "IndName", &Name);
@@ -183,7 +184,7 @@ void TStore::Book(bool Received, const std::string& AQuantity, const std::string
         newSum = CheckedSubU(FGoods.Sum.GetValue(), sum);
     }
     const TDateTime now = Now();
-    CheckBothNamed();
+    BeginChange();
 
     FMoves.Insert();
     try {
@@ -239,7 +240,7 @@ void TStore::InsertGoods(const std::string& ACode, const std::string& AName,
     const uint32_t price = MoneyFieldValue(APrice);
     TMoneyField::MulMoney(price, MoneyFieldValue(AQuantity));
     StrToInt(APackages);
-    CheckBothNamed();
+    BeginChange();
 
     const int32_t before = FGoods.GetRecordPos();
     FGoods.Insert();
@@ -297,13 +298,6 @@ void RecordOf(TTable& Table, std::vector<uint8_t>& Out, Fill fill)
     Table.Cancel();
 }
 
-int32_t AppendPositionOf(const TTable& Table)
-{
-    TDatHeader header;
-    Table.GetHeader(header);
-    return header.HeaderSize + header.RecordCount * header.RecordSize;
-}
-
 } // namespace
 
 void TStore::ImportGroup(const TNewGoods* Lines, int32_t Count, const std::string& ANote)
@@ -340,26 +334,13 @@ void TStore::ImportGroup(const TNewGoods* Lines, int32_t Count, const std::strin
             FGoods.LastDate.SetValue(now);
         });
     }
-    CheckBothNamed();
-    const int32_t firstMove = AppendPositionOf(FMoves);
+    BeginChange();
     FMoves.WriteGroup(moves.data(), Count);
     FGoods.WriteGroup(goods.data(), Count);
+    // Once the movements count the group it is the book's: goods the disk
+    // did not count are counted from the goods file's tail at the next open.
     FMoves.CountGroup();
-    try {
-        FGoods.CountGroup();
-    } catch (...) {
-        try {
-            TDatHeader header;
-            FMoves.GetHeader(header);
-            for (int32_t k = 0; k < Count; ++k) {
-                FMoves.SetRecordPos(firstMove + k * header.RecordSize);
-                FMoves.Delete();
-            }
-        } catch (...) {
-            // The next open drops the movements left without their goods.
-        }
-        throw;
-    }
+    FGoods.CountGroup(true);
 }
 
 uint32_t TStore::RepricedTotal(int32_t GoodsID, uint32_t Price)
@@ -368,10 +349,14 @@ uint32_t TStore::RepricedTotal(int32_t GoodsID, uint32_t Price)
     return ValueMoves(moves, Price);
 }
 
-void TStore::CheckBothNamed()
+void TStore::BeginChange()
 {
     FGoods.CheckNamed();
     FMoves.CheckNamed();
+    // The movements first: a goods group is dropped only once no movement
+    // on the disk counts it.
+    FMoves.Settle();
+    FGoods.Settle();
 }
 
 void TStore::EditGoods(const std::string& ACode, const std::string& AName,
@@ -384,7 +369,7 @@ void TStore::EditGoods(const std::string& ACode, const std::string& AName,
     const uint8_t* record = FGoods.Fields()->GetRecord();
     const std::vector<uint8_t> old(record, record + FGoods.Fields()->DataSize());
     uint32_t total = 0;
-    CheckBothNamed();
+    BeginChange();
 
     FGoods.Edit();
     try {
@@ -431,7 +416,7 @@ void TStore::DeleteGoods()
         throw Exception(SEmptyTable);
     const int32_t goodsID = FGoods.ID.GetValue();
     FMoves.SetIndex(FMoves.IndSD.get());
-    CheckBothNamed();
+    BeginChange();
     // The goods record goes first: from then on the history is only orphans.
     FGoods.Delete();
     try {
@@ -570,7 +555,7 @@ void TStore::Open(bool Create, const std::string& Folder)
         throw Exception(TextTable[SlotDataFolderNotFound]);
     if (!FinishPair(Env(), path))
         throw Exception(SPairNotFinished + path);
-    FRepaired = 0;
+    FRepair = {};
     FGoods.SetFileName(InFolder(path, StoreFileName));
     FMoves.SetFileName(InFolder(path, MovesFileName));
     // A file made empty here is no cut operation: its partner is kept as it is.
@@ -580,9 +565,23 @@ void TStore::Open(bool Create, const std::string& Folder)
     FGoods.First();
     FMoves.Open(Create);
     if (bothThere)
-        FRepaired = RepairStore(FGoods, FMoves);
-    if (FRepaired > 0)
+        FRepair = RepairStore(FGoods, FMoves);
+    else if (FGoods.GroupCount() > 0)
+        FGoods.DropGroup();
+    if (FRepair.ImportCut) {
+        const std::string last = FRepair.LastCode.empty() && FRepair.LastName.empty()
+                                     ? std::string("-")
+                                     : FRepair.LastCode + " " + FRepair.LastName;
+        std::string text = TextTable[SlotImportInterrupted];
+        const size_t at = text.find("%s");
+        if (at != std::string::npos)
+            text.replace(at, 2, last);
+        ShowOneButton(text, TextTable[SlotRepairCaption], MB_ICONEXCLAMATION);
+    }
+    if (FRepair.Rewritten > 0)
         ShowOneButton(TextTable[SlotRepairedOnOpen], TextTable[SlotRepairCaption], MB_ICONEXCLAMATION);
+    if (FRepair.FilesApart)
+        ShowOneButton(TextTable[SlotFilesApart], TextTable[SlotRepairCaption], MB_ICONEXCLAMATION);
 }
 
 void TStore::Close()

@@ -14,6 +14,7 @@
 #include "UIndex.h"
 #include "UMoneyFld.h"
 #include "UStoreFields.h"
+#include "UStoreRepair.h"
 #include "UTable.h"
 
 namespace tv {
@@ -205,22 +206,24 @@ public:
     // copy; else tmp is dropped. At the start and before every restore.
     void FinishRestore();
 
-    // Operations the last Open completed or removed.
-    int RepairedCount() const { return FRepaired; }
+    // Operations the last Open completed or removed, and what else it found.
+    int RepairedCount() const { return FRepair.Rewritten; }
+    const TRepairReport& Repair() const { return FRepair; }
 
 private:
     void Book(bool Received, const std::string& AQuantity, const std::string& APackages,
               const std::string& ANote);
-    // Fails unless both files are still the ones opened; before the first
-    // write of a change that writes both.
-    void CheckBothNamed();
+    // Fails unless both files are still the ones opened, and puts what a
+    // failed change left on either disk in line with memory; before the
+    // first write of every change.
+    void BeginChange();
     uint32_t RepricedTotal(int32_t GoodsID, uint32_t Price);
     void ImportGroup(const TNewGoods* Lines, int32_t Count, const std::string& ANote);
 
     TStoreMode FMode = smBrowse;
     TTableStore FGoods;
     TTableMoves FMoves;
-    int FRepaired = 0;
+    TRepairReport FRepair;
     bool FRestoreFailureShown = false;
 };
 

@@ -242,27 +242,6 @@ TNeed NeedOf(const TTableStore& Goods, const TTableMoves& Moves, const TGoods& g
     }
 }
 
-// A grouped import cut between counting its movements and its goods: the
-// newest movements, one received movement each for the goods numbers from
-// the next one on, which no goods record holds. Their number, else 0; they
-// are the last ones on IndSD.
-int32_t CutImportMoves(const TBookView& book, int32_t nextGoods, int32_t nextMove)
-{
-    int32_t m = book.MoveCount();
-    while (m > 0 && book.MoveGoods(m - 1) >= nextGoods)
-        --m;
-    const int32_t count = book.MoveCount() - m;
-    if (count == 0 || count > TDatFile::MaxGroupRecords)
-        return 0;
-    for (int32_t k = 0; k < count; ++k) {
-        const TMove move = book.Move(m + k);
-        if (book.MoveGoods(m + k) != nextGoods + k || move.ID != nextMove - count + k || !move.Received ||
-            move.Sum != TMoneyField::MulMoney(move.Cost, move.Weight))
-            return 0;
-    }
-    return count;
-}
-
 // Goods records from First to End of the goods in number order, with the
 // movements from Move to MoveEnd on IndSD: those of these goods and those
 // of no goods between them.
@@ -364,24 +343,12 @@ TFound CheckPart(const TTableStore& Goods, const TTableMoves& Moves, const TBook
 
 // Movements on IndSD, goods on any index. One operation in flight touches
 // one goods: traces of more than one, or any trace no cut operation leaves,
-// and nothing is mended. The movements are read once, beside the goods in
-// the order of their numbers, straight from the record blocks, by parts of
-// the goods side by side.
-int Mend(TTableStore& Goods, TTableMoves& Moves)
+// and nothing is mended (Apart). The movements are read once, beside the
+// goods in the order of their numbers, straight from the record blocks, by
+// parts of the goods side by side.
+int Mend(TTableStore& Goods, TTableMoves& Moves, bool& Apart)
 {
-    int32_t cut = 0;
-    {
-        const TBookView book(Goods, Moves);
-        cut = CutImportMoves(book, Goods.ID.GetNextKeyValue(), Moves.ID.GetNextKeyValue());
-    }
-    if (cut > 0) {
-        const int32_t first = Moves.RecordCount() - cut;
-        for (int32_t k = 0; k < cut; ++k) {
-            Moves.SetRecNo(first);
-            Moves.Delete();
-        }
-        return cut;
-    }
+    Apart = false;
     int32_t target = -1;  // record number of the goods to mend
     int32_t goodsID = 0;
     TGoods targetGoods{};
@@ -398,8 +365,10 @@ int Mend(TTableStore& Goods, TTableMoves& Moves)
         RunParts(parts.size(), [&](size_t p) { found[p] = CheckPart(Goods, Moves, book, goods, parts[p]); });
         std::set<int32_t> affected;
         for (const TFound& f : found) {
-            if (f.Foreign)
+            if (f.Foreign) {
+                Apart = true;
                 return 0;
+            }
             affected.insert(f.Affected.begin(), f.Affected.end());
             if (f.Target >= 0) {
                 target = f.Target;
@@ -407,8 +376,10 @@ int Mend(TTableStore& Goods, TTableMoves& Moves)
                 targetMoves = f.TargetMoves;
             }
         }
-        if (affected.size() != 1)
+        if (affected.size() != 1) {
+            Apart = !affected.empty();
             return 0;
+        }
         goodsID = *affected.begin();
     }
 
@@ -444,26 +415,121 @@ int Mend(TTableStore& Goods, TTableMoves& Moves)
         }
         return repaired;
     case nOK:
+        break;
     case nForeign:
+        Apart = true;
         break;
     }
     return repaired;
 }
 
+// The fields of goods record data as the group holds it.
+TGoods GroupGoods(TTableStore& Goods, const uint8_t* data)
+{
+    Goods.Fields()->SetRecord(data);
+    return {Goods.ID.GetValue(), Goods.Cost.GetValue(), Goods.Weight.GetValue(),
+            Goods.PCount.GetValue(), Goods.Sum.GetValue(), Goods.LastDate.GetValue()};
+}
+
+// Whether the newest movements are exactly the receipts an import writes
+// for the goods group past the counted goods, one each in order.
+bool GroupMatchesMoves(TTableStore& Goods, const TTableMoves& Moves)
+{
+    const int32_t count = Goods.GroupCount();
+    const int32_t nextGoods = Goods.ID.GetNextKeyValue();
+    const int32_t nextMove = Moves.ID.GetNextKeyValue();
+    const auto dataSize = static_cast<size_t>(Goods.Fields()->DataSize());
+    const TBookView book(Goods, Moves);
+    int32_t m = book.MoveCount();
+    while (m > 0 && book.MoveGoods(m - 1) >= nextGoods)
+        --m;
+    if (book.MoveCount() - m != count)
+        return false;
+    for (int32_t k = 0; k < count; ++k, ++m) {
+        const TGoods g = GroupGoods(Goods, Goods.GroupData().data() + static_cast<size_t>(k) * dataSize);
+        const TMove move = book.Move(m);
+        if (book.MoveGoods(m) != nextGoods + k || g.ID != nextGoods + k || move.ID != nextMove - count + k ||
+            !move.Received || move.Cost != g.Cost || move.Weight != g.Weight || move.PCount != g.PCount ||
+            move.Sum != g.Sum || move.Date != g.LastDate || move.Sum != TMoneyField::MulMoney(move.Cost, move.Weight))
+            return false;
+    }
+    return true;
+}
+
+// A goods group an import wrote and did not count: counted when its
+// movements were (the import's step that makes it the book's), else
+// dropped. Either is one write a cut keeps whole or not at all.
+void SettleImportGroup(TTableStore& Goods, TTableMoves& Moves, TRepairReport& report)
+{
+    const int32_t count = Goods.GroupCount();
+    if (count == 0)
+        return;
+    const auto dataSize = static_cast<size_t>(Goods.Fields()->DataSize());
+    bool imported = count > 1;
+    for (int32_t k = 0; k < count && !imported; ++k) {
+        const TGoods g = GroupGoods(Goods, Goods.GroupData().data() + static_cast<size_t>(k) * dataSize);
+        imported = g.Weight != 0 || g.PCount != 0 || g.Sum != 0;
+    }
+    if (GroupMatchesMoves(Goods, Moves)) {
+        Goods.CountGroup();
+        report.ImportCut = true;
+        return;
+    }
+    // A cut insert leaves one record of no stock; only an import more.
+    Goods.DropGroup();
+    report.ImportCut = imported;
+}
+
+// The goods with the highest number, if any.
+void NameNewestGoods(TTableStore& Goods, TRepairReport& report)
+{
+    int32_t newest = -1, id = 0;
+    {
+        const TRecordView view(Goods);
+        const TRecordView::TColumn<TIntegerField> ids = view.Column(Goods.ID);
+        for (int32_t n = 0; n < view.Count(); ++n)
+            if (newest < 0 || ids(n) > id) {
+                newest = n;
+                id = ids(n);
+            }
+    }
+    if (newest < 0)
+        return;
+    Goods.SetRecNo(newest);
+    report.LastCode = Goods.Code.GetText();
+    report.LastName = Goods.Name.GetText();
+}
+
 } // namespace
 
-int RepairStore(TTableStore& Goods, TTableMoves& Moves)
+TRepairReport RepairStore(TTableStore& Goods, TTableMoves& Moves)
 {
+    TRepairReport report;
     Moves.SetIndex(Moves.IndSD.get());
     // A status word no change writes hides a record that is there: its
     // goods would look deleted, its movement unbooked.
     const bool damaged = Goods.OddStatusCount() > 0 || Moves.OddStatusCount() > 0;
-    const int repaired = damaged ? 0 : Mend(Goods, Moves);
+    if (damaged) {
+        if (Goods.GroupCount() > 0)
+            Goods.DropGroup();
+    } else {
+        SettleImportGroup(Goods, Moves, report);
+        report.Rewritten = Mend(Goods, Moves, report.FilesApart);
+    }
+    if (report.FilesApart && Moves.RecordCount() > 0) {
+        // Movements of goods not numbered yet must not pass to new goods.
+        Moves.SetRecNo(Moves.RecordCount() - 1);
+        const int32_t highest = Moves.IDStore.GetValue();
+        if (highest >= Goods.ID.GetNextKeyValue())
+            Goods.ID.SetNextKeyValue(CheckedAdd(highest, 1));
+    }
     Goods.SetIndex(Goods.IndDate.get());
+    if (report.ImportCut)
+        NameNewestGoods(Goods, report);
     Goods.First();
     Moves.SetIndex(Moves.IndSD.get());
     Moves.First();
-    return repaired;
+    return report;
 }
 
 } // namespace tv

@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <limits>
 #include <new>
 #include <sys/mman.h>
+#include <unistd.h>
 #include <typeinfo>
 #include <utility>
 
@@ -119,11 +121,16 @@ void TRecordBlock::Resize(size_t n)
     uint8_t* p = nullptr;
     if (n == 0) {
     } else if (SystemSized(n) && SystemSized(FSize)) {
-        // The pages move, not the bytes; pages added are zero.
+        // The pages move, not the bytes; pages added are zero, but the
+        // last page kept still holds what a shrink left past its end.
         void* q = ::mremap(FData, FSize, n, MREMAP_MAYMOVE);
         if (q == MAP_FAILED) throw std::bad_alloc();
         p = static_cast<uint8_t*>(q);
-        if (n > FSize) AdviseHugePages(p, n);
+        if (n > FSize) {
+            const auto page = static_cast<size_t>(::sysconf(_SC_PAGESIZE));
+            std::memset(p + FSize, 0, std::min(n, (FSize + page - 1) / page * page) - FSize);
+            AdviseHugePages(p, n);
+        }
         FData = p;
         FSize = n;
         return;
@@ -811,60 +818,80 @@ void TDatArr::DeleteRecord()
 void TDatArr::WriteGroup(const uint8_t* Records, int32_t Count)
 {
     CheckOpen();
-    FGroup.clear();
     TDatFile::WriteGroup(Records, Count);
-    FGroup.assign(Records, Records + static_cast<size_t>(Count) * static_cast<size_t>(Fields()->DataSize()));
 }
 
-void TDatArr::CountGroup()
+// Everything that allocates happens before the file counts the group, so
+// that once it has, the block takes the group without fail.
+void TDatArr::CountGroup(bool Committed)
 {
     CheckOpen();
     const int32_t count = GroupCount();
     const auto dataSize = static_cast<size_t>(Fields()->DataSize());
-    TV_ASSERT(count > 0 && FGroup.size() == static_cast<size_t>(count) * dataSize, "no group written to count");
+    TV_ASSERT(count > 0 && GroupData().size() == static_cast<size_t>(count) * dataSize, "no group written to count");
     TDatHeader header;
     GetHeader(header);
     const int32_t first = CheckedAdd(header.HeaderSize, CheckedMul(header.RecordCount, header.RecordSize));
     const int32_t oldCount = FElemCount;
-    // The block has room before the file counts them, so that nothing
-    // fails once it has.
     SetElemCount(CheckedAdd(oldCount, count));
+    std::vector<uint8_t> fresh;
     try {
-        TDatFile::CountGroup();
+        for (int32_t k = 0; k < count; ++k) {
+            SetElemOffset(oldCount + k, first + k * header.RecordSize);
+            std::memcpy(Elem(oldCount + k) + 4, GroupData().data() + static_cast<size_t>(k) * dataSize, dataSize);
+        }
+        if (FIndex != nullptr) SortTail(count, fresh);
     } catch (...) {
         SetElemCount(oldCount);
         throw;
     }
-    for (int32_t k = 0; k < count; ++k) {
-        SetElemOffset(oldCount + k, first + k * header.RecordSize);
-        std::memcpy(Elem(oldCount + k) + 4, FGroup.data() + static_cast<size_t>(k) * dataSize, dataSize);
+    std::exception_ptr failure;
+    try {
+        TDatFile::CountGroup(Committed);
+    } catch (...) {
+        if (!Committed) {
+            SetElemCount(oldCount);
+            throw;
+        }
+        failure = std::current_exception();
     }
-    std::vector<uint8_t>().swap(FGroup);
     const int32_t last = first + (count - 1) * header.RecordSize;
-    if (FIndex != nullptr) MergeTail(count);
-    SetRecordPos(last);
+    if (FIndex != nullptr) MergeTail(count, fresh);
+    // New records land at the end in most orders: look for the last there.
+    for (int32_t i = FElemCount - 1; i >= 0; --i)
+        if (ElemOffset(i) == last) {
+            SetCurElem(i);
+            break;
+        }
+    if (failure) std::rethrow_exception(failure);
 }
 
-void TDatArr::MergeTail(int32_t count)
+void TDatArr::SortTail(int32_t count, std::vector<uint8_t>& fresh)
 {
     const int32_t oldCount = FElemCount - count;
     std::vector<int32_t> from(static_cast<size_t>(count));
     for (int32_t k = 0; k < count; ++k) from[static_cast<size_t>(k)] = oldCount + k;
     if (SortPlaces(from)) Permute(from, oldCount);
+    fresh.resize(static_cast<size_t>(count) * static_cast<size_t>(FElemSize));
+}
+
+void TDatArr::MergeTail(int32_t count, std::vector<uint8_t>& fresh)
+{
+    const int32_t oldCount = FElemCount - count;
     if (oldCount == 0 || FIndex->CompareRecords(Elem(oldCount - 1) + 4, Elem(oldCount) + 4) <= 0) return;
     // From the back: an old element goes up only when it is strictly
     // greater, so new ones land after their equals. The new ones wait in
     // a buffer of their own.
     const auto size = static_cast<size_t>(FElemSize);
-    std::vector<uint8_t> tail(Elem(oldCount), Elem(oldCount) + static_cast<size_t>(count) * size);
+    std::memcpy(fresh.data(), Elem(oldCount), static_cast<size_t>(count) * size);
     int32_t i = oldCount - 1, j = count - 1, k = FElemCount - 1;
     while (j >= 0) {
-        const uint8_t* fresh = tail.data() + static_cast<size_t>(j) * size;
-        if (i >= 0 && FIndex->CompareRecords(Elem(i) + 4, fresh + 4) > 0) {
+        const uint8_t* one = fresh.data() + static_cast<size_t>(j) * size;
+        if (i >= 0 && FIndex->CompareRecords(Elem(i) + 4, one + 4) > 0) {
             std::memcpy(Elem(k), Elem(i), size);
             --i;
         } else {
-            std::memcpy(Elem(k), fresh, size);
+            std::memcpy(Elem(k), one, size);
             --j;
         }
         --k;

@@ -123,7 +123,7 @@ public:
     // The group's records join the block in index order, each after its
     // equals, once the file counts them; the last of them becomes current.
     void WriteGroup(const uint8_t* Records, int32_t Count) override;
-    void CountGroup() override;
+    void CountGroup(bool Committed = false) override;
 
 protected:
     void BeginScan() override;
@@ -162,9 +162,11 @@ private:
     void Permute(std::vector<int32_t>& from, int32_t base);
     // The same with the places: element base + i goes to place base + to[i].
     void PermuteTo(std::vector<int32_t>& to, int32_t base);
-    // Sorts the last count elements among themselves and merges them into
-    // the block before them, each after its equals.
-    void MergeTail(int32_t count);
+    // Sorts the last count elements among themselves and makes fresh room
+    // for them; MergeTail then merges them into the block before them, each
+    // after its equals, and allocates nothing.
+    void SortTail(int32_t count, std::vector<uint8_t>& fresh);
+    void MergeTail(int32_t count, std::vector<uint8_t>& fresh);
     void LocateUnique();
     void LocateFirst();
 
@@ -175,7 +177,6 @@ private:
     int32_t FCapacity = 0;
     int32_t FMaxElemCount = 0;
     TIndex* FIndex = nullptr;
-    std::vector<uint8_t> FGroup;  // the records of WriteGroup
     int32_t FLoaded = 0;          // elements filled by the scan of Open
     const TIndex* FScanOrder = nullptr;
     // Of each run of the open's scan: the first scan's leading values of

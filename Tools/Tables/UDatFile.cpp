@@ -353,6 +353,7 @@ struct TDatFile::TRecovery {
     int32_t CountedEnd = 0;       // where the records the header counts end
     int64_t Tail = 0;             // bytes past them
     int32_t CopyRecord = -1;      // record a whole rewrite copy names, or -1
+    bool KeptGroup = false;       // the tail stays, as a group not counted
     std::vector<uint8_t> Copy;    // that copy as the record it becomes
     int32_t NotLive = 0;          // status words other than 0
     int32_t Odd = 0;              // of those, neither 0 nor -1: no change writes them
@@ -371,6 +372,8 @@ void TDatFile::Recover()
     r.Tail = FFileSize - r.CountedEnd;
     TV_ASSERT(r.Tail >= 0, "a data file shorter than its records reached recovery");
     CheckTail(r);
+    if (r.KeptGroup)
+        r.Tail = 0;
     FindRewriteCopy(r);
     ScanRecords(r);
     CheckDeletedCount(r);
@@ -380,9 +383,10 @@ void TDatFile::Recover()
 }
 
 // The tails a single cut change leaves: up to one record's bytes (an append
-// before its header, a rewrite copy not yet cut off), or the records an
-// empty had not yet cut after its header said "no records".
-void TDatFile::CheckTail(const TRecovery& r)
+// before its header, a rewrite copy not yet cut off), a group not yet
+// counted, or the records an empty had not yet cut after its header said
+// "no records".
+void TDatFile::CheckTail(TRecovery& r)
 {
     const int32_t rs = FHeader.RecordSize;
     if (r.Tail == 0 || r.Tail < rs)
@@ -403,9 +407,11 @@ void TDatFile::CheckTail(const TRecovery& r)
     const bool single = r.Tail == rs;
     if (single && GetInt(recs.data()) != 0)
         return;
+    bool whole = r.Tail % rs == 0;
     for (int32_t k = 0; k < records; ++k) {
         const uint8_t* rec = recs.data() + static_cast<size_t>(k) * rs;
         const int32_t at = r.CountedEnd + k * rs;
+        whole = whole && GetInt(rec + 4) == 0;
         // More: a group append, written live; what is not yet on the disk
         // reads as zeros.
         if (GetInt(rec) != 0)
@@ -420,8 +426,19 @@ void TDatFile::CheckTail(const TRecovery& r)
             const int32_t key = GetInt(rec + off);
             if (key != 0 && int64_t(key) != int64_t(f->GetNextKeyValue()) + k)
                 throw Exception(SBadRecordCount);
+            whole = whole && key != 0;
         }
     }
+    if (!whole || !FKeepsGroupTail)
+        return;
+    r.KeptGroup = true;
+    FGroupCount = records;
+    const auto dataSize = static_cast<size_t>(FFields->DataSize());
+    FGroupData.resize(static_cast<size_t>(records) * dataSize);
+    for (int32_t k = 0; k < records; ++k)
+        std::memcpy(FGroupData.data() + static_cast<size_t>(k) * dataSize,
+                    recs.data() + static_cast<size_t>(k) * rs + PrefixBytes, dataSize);
+    FTailDirty = true;
 }
 
 // The header as an empty leaves it: no records, numbered keys back at 1.
@@ -632,13 +649,14 @@ void TDatFile::RestoreOnDisk()
         WriteHeaderAndKeys();
         Flush();
     } catch (...) {
+        FHeaderUnsure = true;
     }
 }
 
 void TDatFile::AppendRecord()
 {
     CheckNamed();
-    SettleCopy();
+    Settle();
     const TSaved saved = Save();
     try {
         int32_t pos = AppendPosition();
@@ -659,7 +677,7 @@ void TDatFile::AppendRecord()
     }
 }
 
-void TDatFile::CountRecords(int32_t count)
+void TDatFile::CountInMemory(int32_t count)
 {
     FHeader.RecordCount = CheckedAdd(FHeader.RecordCount, count);
     for (int32_t i = 0; i < FFields->Count(); ++i) {
@@ -669,6 +687,11 @@ void TDatFile::CountRecords(int32_t count)
         f->SetNextKeyValue(CheckedAdd(f->GetNextKeyValue(), count));
         FDescs[static_cast<size_t>(i)].NextKeyValue = f->GetNextKeyValue();
     }
+}
+
+void TDatFile::CountRecords(int32_t count)
+{
+    CountInMemory(count);
     WriteHeaderAndKeys();
     Flush();
 }
@@ -676,7 +699,7 @@ void TDatFile::CountRecords(int32_t count)
 void TDatFile::WriteGroup(const uint8_t* Records, int32_t Count)
 {
     CheckNamed();
-    SettleCopy();
+    Settle();
     TV_ASSERT(Count >= 1 && Count <= MaxGroupRecords, "a group of records out of its size");
     const int32_t rs = FHeader.RecordSize;
     const auto dataSize = static_cast<size_t>(FFields->DataSize());
@@ -693,28 +716,51 @@ void TDatFile::WriteGroup(const uint8_t* Records, int32_t Count)
     std::vector<uint8_t> buf(static_cast<size_t>(rs) * Count, 0);
     for (int32_t k = 0; k < Count; ++k)
         std::memcpy(buf.data() + static_cast<size_t>(k) * rs + PrefixBytes, Records + k * dataSize, dataSize);
+    FTailDirty = true;
     Seek(pos, 0);
     Write(buf.data(), static_cast<int32_t>(buf.size()));
     // The records are on the disk before any header counts them.
     Flush();
+    FGroupData.assign(Records, Records + static_cast<size_t>(Count) * dataSize);
     FGroupCount = Count;
 }
 
-void TDatFile::CountGroup()
+void TDatFile::CountGroup(bool Committed)
 {
     CheckNamed();
     TV_ASSERT(FGroupCount > 0, "no group written to count");
     const int32_t count = FGroupCount;
     FGroupCount = 0;
+    std::vector<uint8_t>().swap(FGroupData);
     const TSaved saved = Save();
     try {
         FRecordOffset = AppendPosition();
         CountRecords(count);
+        FTailDirty = false;
     } catch (...) {
         Restore(saved);
-        RestoreOnDisk();
+        if (Committed) {
+            FRecordOffset = AppendPosition();
+            CountInMemory(count);
+            FTailDirty = false;
+            FHeaderUnsure = true;
+        } else {
+            RestoreOnDisk();
+        }
         throw;
     }
+}
+
+void TDatFile::DropGroup()
+{
+    CheckOpen();
+    FGroupCount = 0;
+    std::vector<uint8_t>().swap(FGroupData);
+    Seek(AppendPosition(), 0);
+    Truncate();
+    Flush();
+    FFileSize = AppendPosition();
+    FTailDirty = false;
 }
 
 // The append position is a valid record offset but names no record.
@@ -734,7 +780,7 @@ void TDatFile::WriteRecord()
 {
     CheckRecordThere();
     CheckNamed();
-    SettleCopy();
+    Settle();
     const int32_t rs = FHeader.RecordSize;
     std::vector<uint8_t> old(static_cast<size_t>(rs));
     Seek(FRecordOffset, 0);
@@ -810,28 +856,35 @@ void TDatFile::UndoRewrite(bool copied, const std::vector<uint8_t>& old)
 
 // A copy left by a rewrite whose undo failed stays needed until the record
 // it names is whole in place: no change may write over it before.
-void TDatFile::SettleCopy()
+void TDatFile::Settle()
 {
-    FGroupCount = 0;
-    if (!FPendingCopy)
-        return;
-    TV_ASSERT(FPendingOffset >= FHeader.HeaderSize && FPendingOffset < AppendPosition(),
-              "a pending rewrite copy names no record");
-    Seek(FPendingOffset, 0);
-    Write(FPendingRecord.data(), FHeader.RecordSize);
-    Flush();
-    Seek(AppendPosition(), 0);
-    Truncate();
-    Flush();
-    FPendingCopy = false;
-    FPendingRecord.clear();
+    CheckOpen();
+    if (FPendingCopy) {
+        TV_ASSERT(FPendingOffset >= FHeader.HeaderSize && FPendingOffset < AppendPosition(),
+                  "a pending rewrite copy names no record");
+        Seek(FPendingOffset, 0);
+        Write(FPendingRecord.data(), FHeader.RecordSize);
+        Flush();
+        Seek(AppendPosition(), 0);
+        Truncate();
+        Flush();
+        FPendingCopy = false;
+        FPendingRecord.clear();
+    }
+    if (FHeaderUnsure) {
+        WriteHeaderAndKeys();
+        Flush();
+        FHeaderUnsure = false;
+    }
+    if (FTailDirty)
+        DropGroup();
 }
 
 void TDatFile::DeleteRecord()
 {
     CheckRecordThere();
     CheckNamed();
-    SettleCopy();
+    Settle();
     const TSaved saved = Save();
     uint8_t old[PrefixBytes];
     Seek(FRecordOffset, 0);
@@ -861,7 +914,7 @@ void TDatFile::DeleteRecord()
 void TDatFile::Empty()
 {
     CheckNamed();
-    SettleCopy();
+    Settle();
     const TSaved saved = Save();
     bool cut = false;
     try {
@@ -905,6 +958,9 @@ void TDatFile::FreeBuiltFields()
 void TDatFile::Close()
 {
     FGroupCount = 0;
+    std::vector<uint8_t>().swap(FGroupData);
+    FTailDirty = false;
+    FHeaderUnsure = false;
     if (FOwnsFields)
         FreeBuiltFields();
     FHeader = TDatHeader();

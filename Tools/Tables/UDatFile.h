@@ -103,15 +103,33 @@ public:
     // in an order of the caller's. WriteGroup writes count records (record
     // data as TFields packs it, one after another, each numbered key holding
     // its next value and on) past the counted ones and flushes them; no
-    // header counts them yet, so a failure or a crash leaves the file as it
-    // was (Open cuts them off). CountGroup then counts them: header and next
-    // key values, flushed; on failure both are as before. Any other change
-    // in between drops the group. At most MaxGroupRecords records.
+    // header counts them yet, so a failure or a crash leaves the counted
+    // records as they were. CountGroup then counts them: header and next key
+    // values, flushed; on failure both are as before, unless the caller has
+    // Committed the group (made it part of its data elsewhere, so that it is
+    // counted from the file's tail at the next open): then memory counts it
+    // all the same and the header goes on the disk before the next change.
+    // A group not counted is dropped (cut off the file) before any other
+    // change. At most MaxGroupRecords records.
     static constexpr int32_t MaxGroupRecords = 1024;
     virtual void WriteGroup(const uint8_t* Records, int32_t Count);
-    virtual void CountGroup();
-    // Records written by WriteGroup and not yet counted.
+    virtual void CountGroup(bool Committed = false);
+    // Cuts off a group written and not counted, and flushes.
+    void DropGroup();
+    // Records written by WriteGroup, or kept by Open, and not yet counted.
     int32_t GroupCount() const { return FGroupCount; }
+    // Their data, packed as WriteGroup takes it.
+    const std::vector<uint8_t>& GroupData() const { return FGroupData; }
+    // With this set (the file closed), Open keeps a whole group tail (live
+    // records numbered on from the next key values, as WriteGroup leaves
+    // them) on the disk as a group written and not counted, for the caller
+    // to count or drop; other tails are cut off as ever.
+    void SetKeepsGroupTail(bool Keep) { FKeepsGroupTail = Keep; }
+
+    // Puts the disk in line with memory after a failed change: finishes a
+    // rewrite whose undo failed, writes a header that may not have reached
+    // the disk, and drops a group not counted. Every change does it first.
+    void Settle();
 
 protected:
     // Open reads every counted record once, as it will be once a rewrite
@@ -157,9 +175,11 @@ private:
     // Counts count records written past the counted ones: header and next
     // key values, written and flushed.
     void CountRecords(int32_t count);
+    // The same in memory only.
+    void CountInMemory(int32_t count);
     struct TRecovery;
     void Recover();
-    void CheckTail(const TRecovery& r);
+    void CheckTail(TRecovery& r);
     bool EmptiedHeader() const;
     void CheckDeletedCount(const TRecovery& r);
     void FindRewriteCopy(TRecovery& r);
@@ -170,7 +190,6 @@ private:
     bool MendKeys(const TRecovery& r);
     void WriteMends(TRecovery& r);
     void UndoRewrite(bool copied, const std::vector<uint8_t>& old);
-    void SettleCopy();
     void FreeBuiltFields();
 
     struct TSaved;
@@ -195,6 +214,13 @@ private:
     std::vector<uint8_t> FPendingRecord;
     std::vector<uint8_t> FScratch;
     int32_t FGroupCount = 0;
+    std::vector<uint8_t> FGroupData;
+    // Bytes past the counted records that a group or a failed group write
+    // may have left.
+    bool FTailDirty = false;
+    // A failed change could not put its header back: the disk's may differ.
+    bool FHeaderUnsure = false;
+    bool FKeepsGroupTail = false;
 };
 
 } // namespace tv

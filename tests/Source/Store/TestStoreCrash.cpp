@@ -402,13 +402,19 @@ protected:
         FStore.Open(true, "Data");
     }
 
-    // Closes and opens the book again; true when it mended something.
+    // Closes and opens the book again; true when it mended something. A
+    // box tells of the mending, another of files that do not agree.
     bool Reopen()
     {
         FStore.Close();
         TRecordingMessages messages;
         FStore.Open(false, "Data");
-        EXPECT_EQ(messages.Boxes.size(), FStore.RepairedCount() > 0 ? 1u : 0u);
+        std::vector<std::string> boxes;
+        if (FStore.RepairedCount() > 0) boxes.push_back(TextTable[SlotRepairedOnOpen]);
+        if (FStore.Repair().FilesApart) boxes.push_back(TextTable[SlotFilesApart]);
+        EXPECT_EQ(messages.Boxes.size(), boxes.size());
+        for (size_t i = 0; i < std::min(boxes.size(), messages.Boxes.size()); ++i)
+            EXPECT_EQ(messages.Boxes[i].Text, boxes[i]);
         return FStore.RepairedCount() > 0;
     }
 
@@ -440,6 +446,7 @@ TEST_F(StoreRepairTest, WhatNoCutOperationLeavesIsKept)
     const std::string before = Snapshot(FStore);
 
     EXPECT_FALSE(Reopen());
+    EXPECT_TRUE(FStore.Repair().FilesApart);
     EXPECT_EQ(Snapshot(FStore), before);
     FStore.Goods().SetIndex(FStore.Goods().IndID.get());
     FStore.Goods().SetRecNo(0);
@@ -493,6 +500,7 @@ TEST_F(StoreRepairTest, FilesThatDisagreeForMoreThanOneGoodsAreLeftAlone)
     m.Post();
     const std::string before = Snapshot(FStore);
     EXPECT_FALSE(Reopen());
+    EXPECT_TRUE(FStore.Repair().FilesApart);
     EXPECT_EQ(Snapshot(FStore), before);
 }
 
@@ -507,6 +515,7 @@ TEST_F(StoreRepairTest, TotalsThatCannotBeFormedAreLeftAlone)
     g.Post();
     const std::string before = Snapshot(FStore);
     EXPECT_FALSE(Reopen());
+    EXPECT_TRUE(FStore.Repair().FilesApart);
     EXPECT_EQ(Snapshot(FStore), before);
 }
 

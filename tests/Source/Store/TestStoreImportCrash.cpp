@@ -1,7 +1,8 @@
-// A grouped import cut by a power loss at every write and flush: after the
-// next open the goods are those of whole groups of the file's first lines,
-// each with its one movement, and every goods record agrees with its
-// movements.
+// A grouped import cut by a power loss or a failure at every write and
+// flush: after the next open the goods are those of whole groups of the
+// file's first lines, each with its one movement, and every goods record
+// agrees with its movements. The open's own mending survives a cut, and
+// finished books that only look like a cut import are left as they are.
 
 #include "StoreTestKit.h"
 
@@ -68,16 +69,59 @@ protected:
         store.Goods().SetIndex(store.Goods().IndName.get());
     }
 
-    std::string Reopened(TFaultEnv& env, bool* repaired = nullptr)
+    // The book opened again; mended: whether the open mended anything. An
+    // import cut in a group is told once, naming the newest goods.
+    std::string Reopened(TFaultEnv& env, bool* mended = nullptr)
     {
         TRecordingMessages messages;
         TStore store;
         store.SetEnv(&env);
         store.Open(false, "Data");
         ExpectInvariants(store);
-        if (repaired)
-            *repaired = store.RepairedCount() > 0;
+        const TRepairReport& r = store.Repair();
+        EXPECT_FALSE(r.FilesApart);
+        std::vector<std::string> boxes;
+        if (r.ImportCut) boxes.push_back(InterruptedText(store));
+        if (r.Rewritten > 0) boxes.push_back(TextTable[SlotRepairedOnOpen]);
+        EXPECT_EQ(messages.Boxes.size(), boxes.size());
+        for (size_t i = 0; i < std::min(boxes.size(), messages.Boxes.size()); ++i)
+            EXPECT_EQ(messages.Boxes[i].Text, boxes[i]);
+        if (mended)
+            *mended = r.ImportCut || r.Rewritten > 0;
         return Snapshot(store);
+    }
+
+    // The box of a cut import, with the code and name of the goods of the
+    // highest number.
+    static std::string InterruptedText(TStore& store)
+    {
+        TTableStore& g = store.Goods();
+        g.SetIndex(g.IndID.get());
+        std::string last = "-";
+        if (g.RecordCount() > 0) {
+            g.SetRecNo(g.RecordCount() - 1);
+            last = g.Code.GetText() + " " + g.Name.GetText();
+        }
+        std::string text = TextTable[SlotImportInterrupted];
+        return text.replace(text.find("%s"), 2, last);
+    }
+
+    // A goods inserted after the open carries only its own movement.
+    static void ExpectNewGoodsStandAlone(TFaultEnv& env)
+    {
+        TRecordingMessages messages;
+        TStore store;
+        store.SetEnv(&env);
+        store.Open(false, "Data");
+        store.InsertGoods("99999999", "Inserted afterwards", "1.00", "3.00", "1", "");
+        const int32_t id = store.Goods().ID.GetValue();
+        ExpectInvariants(store);
+        const std::string book = Snapshot(store);
+        const size_t at = book.find("\n" + std::to_string(id) + ":99999999|");
+        ASSERT_NE(at, std::string::npos) << book.substr(0, 2000);
+        const std::string line = book.substr(at + 1, book.find('\n', at + 1) - at - 1);
+        EXPECT_EQ(std::count(line.begin(), line.end(), '['), 1) << line;
+        EXPECT_EQ(book.find("orphans"), std::string::npos);
     }
 
     // The book after importing the first n lines.
@@ -93,6 +137,18 @@ protected:
                 store.ImportGoods({lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(n)}, "Import from file a.csv");
         }
         return Reopened(env);
+    }
+
+    // The steps an open of the book takes (its mending), on a copy.
+    static int64_t OpenSteps(const TFaultEnv& env)
+    {
+        auto copy = env.Crash({});
+        TRecordingMessages messages;
+        TStore store;
+        store.SetEnv(copy.get());
+        const int64_t start = copy->Steps();
+        store.Open(false, "Data");
+        return copy->Steps() - start;
     }
 
     TProgramFolder FFolder;
@@ -137,7 +193,7 @@ TEST_F(StoreImportCrashTest, EveryPowerCutLeavesWholeGroupsOfTheFirstLines)
         store.ImportGoods(lines, "Import from file a.csv");
         steps = env.Steps() - start;
     }
-    bool sawRepair = false;
+    bool sawImportCut = false, sawOpenCut = false;
     for (int64_t cut = 0; cut < steps; ++cut) {
         // The pending writes of the cut step dropped, kept, or torn in half.
         for (int keep : {0, 1, 2}) {
@@ -155,27 +211,61 @@ TEST_F(StoreImportCrashTest, EveryPowerCutLeavesWholeGroupsOfTheFirstLines)
                                                              : (p.Truncation ? 1 : p.Size / 2));
             }
             auto crashed = env.Crash(kept);
-            bool repaired = false;
-            const std::string seen = Reopened(*crashed, &repaired);
+            // The open's own mending cut at each of its steps, every loss
+            // choice: the next open still ends on a whole prefix.
+            const int64_t openSteps = OpenSteps(*crashed);
+            for (int64_t openCut = 0; openCut < openSteps; ++openCut)
+                for (int openKeep : {0, 1, 2}) {
+                    SCOPED_TRACE("open cut after step " + std::to_string(openCut) + ", keep " +
+                                 std::to_string(openKeep));
+                    auto opening = crashed->Crash({});
+                    std::vector<int64_t> openKept;
+                    {
+                        TRecordingMessages messages;
+                        TStore store;
+                        store.SetEnv(opening.get());
+                        opening->CutAfter(openCut);
+                        EXPECT_THROW(store.Open(false, "Data"), Exception);
+                        for (const auto& p : opening->Pending())
+                            openKept.push_back(openKeep == 0 ? 0 : openKeep == 1 ? (p.Truncation ? 1 : p.Size)
+                                                                                 : (p.Truncation ? 1 : p.Size / 2));
+                    }
+                    auto recut = opening->Crash(openKept);
+                    const std::string seen = Reopened(*recut);
+                    EXPECT_NE(std::find(prefixes.begin(), prefixes.end(), seen), prefixes.end())
+                        << seen.substr(0, 2000);
+                    sawOpenCut = true;
+                }
+            bool mended = false;
+            const std::string seen = Reopened(*crashed, &mended);
             EXPECT_NE(std::find(prefixes.begin(), prefixes.end(), seen), prefixes.end()) << seen.substr(0, 2000);
-            sawRepair = sawRepair || repaired;
+            sawImportCut = sawImportCut || mended;
             bool again = true;
             EXPECT_EQ(Reopened(*crashed, &again), seen);
             EXPECT_FALSE(again);
+            if (keep == 1 && cut % 3 == 0)
+                ExpectNewGoodsStandAlone(*crashed);
         }
     }
-    EXPECT_TRUE(sawRepair) << "some cut falls between the two files' headers";
+    EXPECT_TRUE(sawImportCut) << "some cut falls inside a group";
+    EXPECT_TRUE(sawOpenCut) << "some open mends what a cut left";
 }
 
-TEST_F(StoreImportCrashTest, AFailedWriteTakesBackItsGroupAndKeepsTheOnesBefore)
+// Once the movements count a group it is the book's: a failed goods count
+// keeps it in memory and on the next open. Before, the group is gone. The
+// store goes on: a goods inserted afterwards takes a number of its own.
+TEST_F(StoreImportCrashTest, AFailedWriteKeepsTheGroupsTheMovementsCount)
 {
     const auto lines = Lines();
     const std::string oneGroup = AfterLines(TDatFile::MaxGroupRecords);
+    const std::string twoGroups = AfterLines(2 * TDatFile::MaxGroupRecords);
     // The writes of the second group: records, records, header, header.
     for (int write = 1; write <= 4; ++write) {
         SCOPED_TRACE("write " + std::to_string(write) + " of the second group fails");
+        const bool counted = write == 4;
         TFaultEnv env;
         LoadStart(env);
+        std::string afterwards;
         {
             TStore store;
             OpenByName(store, env);
@@ -184,11 +274,79 @@ TEST_F(StoreImportCrashTest, AFailedWriteTakesBackItsGroupAndKeepsTheOnesBefore)
             EXPECT_THROW(store.ImportGoods({lines.begin() + TDatFile::MaxGroupRecords, lines.end()},
                                            "Import from file a.csv"),
                          Exception);
-            EXPECT_EQ(store.Goods().RecordCount(), TDatFile::MaxGroupRecords + 2);
-            EXPECT_EQ(store.Moves().RecordCount(), TDatFile::MaxGroupRecords + 2);
-            EXPECT_EQ(Snapshot(store), oneGroup);
+            const int32_t goods = (counted ? 2 : 1) * TDatFile::MaxGroupRecords + 2;
+            EXPECT_EQ(store.Goods().RecordCount(), goods);
+            EXPECT_EQ(store.Moves().RecordCount(), goods);
+            EXPECT_EQ(Snapshot(store), counted ? twoGroups : oneGroup);
+            store.InsertGoods("99999999", "Inserted afterwards", "1.00", "3.00", "1", "");
+            ExpectInvariants(store);
+            afterwards = Snapshot(store);
+            EXPECT_EQ(afterwards.find("orphans"), std::string::npos);
         }
-        EXPECT_EQ(Reopened(env), oneGroup);
+        EXPECT_EQ(Reopened(env), afterwards);
+    }
+}
+
+// A failed step of the import leaves records past the counted ones; the
+// re-pricing after it (of a movement that spans a sector, so rewritten
+// through a copy past the records), cut at each of its steps, leaves files
+// that open.
+TEST_F(StoreImportCrashTest, ARepricingCutAfterAFailedImportLeavesFilesThatOpen)
+{
+    const auto lines = Lines();
+    const std::vector<TStore::TNewGoods> group(lines.begin(), lines.begin() + TDatFile::MaxGroupRecords);
+    const auto fail = [](TFaultEnv& env, int step) {
+        if (step <= 4)
+            env.FailWrite(step);
+        else
+            env.FailSync(step - 4);
+    };
+    for (int step = 1; step <= 8; ++step) {
+        // The re-pricing's steps.
+        int64_t steps = 0;
+        {
+            TFaultEnv env;
+            LoadStart(env);
+            TStore store;
+            OpenByName(store, env);
+            fail(env, step);
+            EXPECT_THROW(store.ImportGoods(group, "Import from file a.csv"), Exception);
+            env.ClearFaults();
+            const int64_t start = env.Steps();
+            store.Goods().SetIndex(store.Goods().IndID.get());
+            store.Goods().SetRecNo(1);
+            store.EditGoods("2", "Apple", "2.35");
+            steps = env.Steps() - start;
+        }
+        for (int64_t cut = 0; cut < steps; ++cut)
+            for (int keep : {0, 1, 2}) {
+                SCOPED_TRACE("step " + std::to_string(step) + " of the import fails, re-pricing cut after " +
+                             std::to_string(cut) + ", keep " + std::to_string(keep));
+                TFaultEnv env;
+                LoadStart(env);
+                std::vector<int64_t> kept;
+                {
+                    TStore store;
+                    OpenByName(store, env);
+                    fail(env, step);
+                    EXPECT_THROW(store.ImportGoods(group, "Import from file a.csv"), Exception);
+                    env.ClearFaults();
+                    store.Goods().SetIndex(store.Goods().IndID.get());
+                    store.Goods().SetRecNo(1);
+                    env.CutAfter(cut);
+                    EXPECT_THROW(store.EditGoods("2", "Apple", "2.35"), Exception);
+                    for (const auto& p : env.Pending())
+                        kept.push_back(keep == 0 ? 0 : keep == 1 ? (p.Truncation ? 1 : p.Size)
+                                                                 : (p.Truncation ? 1 : p.Size / 2));
+                }
+                auto crashed = env.Crash(kept);
+                TRecordingMessages messages;
+                TStore store;
+                store.SetEnv(crashed.get());
+                ASSERT_NO_THROW(store.Open(false, "Data"));
+                ExpectInvariants(store);
+                EXPECT_EQ(Snapshot(store).find("orphans"), std::string::npos);
+            }
     }
 }
 
