@@ -3,6 +3,7 @@
 #include "UDialogBand.h"
 #include "UException.h"
 #include "UImage.h"
+#include "ULabelFont.h"
 #include "UQtText.h"
 #include "UShortenPath.h"
 #include "UTextIntface.h"
@@ -98,6 +99,9 @@ void TConfirmForm::ApplyTexts()
     BtnYesToAll->setText(ToQ(stBtnYesToAll));
     BtnNo->setText(ToQ(stBtnNo));
     BtnNoToAll->setText(ToQ(stBtnNoToAll));
+    // The notice, a file and the question, in three lines.
+    const QString question = ToQ(stFileExists + "\n/\n" + stReplaceQuestion);
+    LbQuestion->setFont(LabelFont(font(), {}, LbQuestion->width(), {{LbQuestion->height(), {question}}}));
 }
 
 void TConfirmForm::ResetGroupMode() { FGroupMode = 0; }
@@ -110,7 +114,10 @@ bool TConfirmForm::CanWriteFile(const std::string& fileName)
     if (FGroupMode == 2)
         return false;
     TV_ASSERT(FGroupMode == 0, "Strange Group Mode Value");
-    const std::string shortName = ShortenPath(fileName, LbQuestion->font(), LbQuestion->width());
+    // The path is shortened in the question's font of the current language,
+    // a pixel inside each side: the centred line's advances have fractions.
+    ApplyTexts();
+    const std::string shortName = ShortenPath(fileName, LbQuestion->font(), LbQuestion->width() - 2);
     LbQuestion->setText(ToQ(stFileExists + "\n" + shortName + "\n" + stReplaceQuestion));
     switch (exec()) {
     case mrYes:

@@ -41,7 +41,8 @@ public:
     void ResetGroupMode();
     int GroupMode() const { return FGroupMode; }
 
-    // Caption and button texts from the seven texts.
+    // Caption and button texts from the seven texts, and the question in
+    // the size at which its three lines fit.
     void ApplyTexts();
 
     // Modal results of the buttons.

@@ -7,6 +7,7 @@
 #include "UExeFile.h"
 #include "UImage.h"
 #include "UJpegImage.h"
+#include "ULabelFont.h"
 #include "UNamSelDir.h"
 #include "UQtText.h"
 #include "USetupTextConst.h"
@@ -98,27 +99,10 @@ QPushButton* AddButton(QWidget* form, const char* name, int left, int top)
     return button;
 }
 
-// The labels stand on the picture's page, 321 px wide like the memos. When
-// a line the page may show is wider than that (the languages differ, and so
-// do the fonts at hand), every label of the page is set a little smaller
-// alike, so that a page shows one text size.
-QFont LabelFont(const QFont& formFont, const QStringList& texts)
-{
-    constexpr int Room = 321;
-    constexpr int SmallestPixels = 9;
-    QStringList lines;
-    for (const QString& text : texts)
-        lines += text.split('\n');
-    auto fits = [&lines](const QFont& f) {
-        const QFontMetrics metrics(f);
-        return std::all_of(lines.begin(), lines.end(),
-                           [&metrics](const QString& line) { return metrics.horizontalAdvance(line) <= Room; });
-    };
-    QFont font = formFont;
-    while (font.pixelSize() > SmallestPixels && !fits(font))
-        font.setPixelSize(font.pixelSize() - 1);
-    return font;
-}
+// The labels stand on the picture's page, 321 px wide like the memos; the
+// description and the bottom hint hold two lines each.
+constexpr int Room = 321;
+constexpr int TwoLines = 26;
 
 // The folder the text of the folder field means, with its delimiter: "~"
 // stands for the home folder, a relative path lies in the current folder,
@@ -131,6 +115,14 @@ std::string InstallFolderOf(const QString& fieldText)
     if (text == "~" || text.startsWith("~/"))
         text = QDir::homePath() + text.mid(1);
     return WithDelimiter(QDir::cleanPath(QDir::current().absoluteFilePath(text)).toStdString());
+}
+
+// The label as large as its text, and a pixel taller: at a larger screen
+// scale a hinted descender may reach below the family's descent.
+void AutoSize(QLabel* label)
+{
+    label->adjustSize();
+    label->resize(label->width(), label->height() + 1);
 }
 
 void Place(QWidget* control, int top)
@@ -237,7 +229,7 @@ TMainFormSetup::TMainFormSetup(QWidget* parent)
     BtnNext = AddButton(this, "BtnNext", 425, 356);
     BtnCancel = AddButton(this, "BtnCancel", 506, 356);
     LbDescript = AddLabel(this, "LbDescript", 14);
-    LbDescript->resize(321, 26);
+    LbDescript->resize(Room, TwoLines);
     LbDescript->setWordWrap(true);
     LbLang = AddLabel(this, "LbLang", 40);
     ComboBoxLang = new QComboBox(this);
@@ -261,7 +253,7 @@ TMainFormSetup::TMainFormSetup(QWidget* parent)
     QScrollBar* memoBar = MemoProgress->verticalScrollBar();
     connect(memoBar, &QScrollBar::rangeChanged, memoBar, [memoBar](int, int maximum) { memoBar->setValue(maximum); });
     LbComplete = AddLabel(this, "LbComplete", 306);
-    LbComplete->resize(321, 26);
+    LbComplete->resize(Room, TwoLines);
     LbVersion = AddLabel(this, "LbVersion", 0);
     CbExec = AddCheckBox(this, "CbExec", 195);
 
@@ -338,14 +330,19 @@ void TMainFormSetup::FitLabels()
     const std::vector<TPage> pages = PagesOf(*this);
     const TSetupPage page = FPage == pageNone ? pageLang : FPage;
     const auto shown = std::find_if(pages.begin(), pages.end(), [page](const TPage& p) { return p.Page == page; });
-    QStringList texts = {LbVersion->text(), ToQ(SetupText.Descript)};
+    QStringList texts = {LbVersion->text()};
     for (const auto text : shown->Texts)
         texts << ToQ(SetupText.*text);
-    FLabelFont = LabelFont(font(), texts);
+    // A page shows one text size: when a line the page may show is wider
+    // than the column, or the description's or a hint's two lines taller
+    // than their box (the languages differ, and so do the fonts at hand),
+    // every label of the page is set a little smaller alike.
+    FLabelFont = LabelFont(font(), texts, Room,
+                           {{LbDescript->height(), {ToQ(SetupText.Descript)}}, {LbComplete->height(), texts}});
     for (QLabel* label : {LbVersion, LbDescript, LbLang, LbLicense, LbPath, LbProgress, LbComplete}) {
         label->setFont(FLabelFont);
         if (label != LbDescript && label != LbComplete)
-            label->adjustSize();
+            AutoSize(label);
     }
 }
 
@@ -354,7 +351,7 @@ void TMainFormSetup::SetLabel(QLabel* label, const std::string& text, bool autoS
     label->setText(ToQ(text));
     label->setFont(FLabelFont);
     if (autoSize)
-        label->adjustSize();
+        AutoSize(label);
 }
 
 void TMainFormSetup::ComboBoxLangSelect(int index) { SetLanguage(index); }

@@ -9,7 +9,7 @@
 //     QVERIFY2(faults.isEmpty(), qPrintable(faults.join("; ")));
 //
 // InkFaults walks the visible labels (plain text), push buttons, check
-// boxes and radio buttons of the window; InkOutside measures one text in
+// boxes and radio buttons of the window (not of the dialogs it owns); InkOutside measures one text in
 // any box, for a control drawn otherwise.
 
 #include <QAbstractButton>
@@ -31,10 +31,12 @@
 
 namespace tv::testkit {
 
-// Glyph pixels of a text, and those of them that fall outside what shows.
+// Glyph pixels of a text, those of them that fall outside what shows, and
+// the rectangle the ink spans, in the control's coordinates.
 struct TInk {
     int Total = 0;
     int Outside = 0;
+    QRect Bounds;
 };
 
 // The part of the control's rectangle its ancestors let show, in the
@@ -50,48 +52,63 @@ inline QRect ShownRect(const QWidget& control)
     return shown;
 }
 
-// The ink of text drawn as QPainter::drawText(box, flags, text) draws it in
-// the control's font and at its pixel ratio, and how much of it falls
-// outside shown (box and shown in the control's coordinates).
+// Whether a pixel of a drawing is ink: at least a quarter covered.
+inline bool IsInk(QRgb pixel) { return qGray(pixel) <= 191; }
+
+// The text drawn as QPainter::drawText(box, flags, text) draws it in the
+// control's font and at its pixel ratio, unclipped, black on white (as
+// the screen blends it), in an image of area (box and area in the
+// control's coordinates).
+inline QImage InkImage(const QWidget& control, const QRect& box, int flags, const QString& text, const QRect& area)
+{
+    const qreal ratio = control.devicePixelRatioF();
+    QImage image(QSize(int(std::ceil(area.width() * ratio)), int(std::ceil(area.height() * ratio))),
+                 QImage::Format_RGB32);
+    image.setDevicePixelRatio(ratio);
+    image.setDotsPerMeterX(qRound(control.logicalDpiX() / 0.0254));
+    image.setDotsPerMeterY(qRound(control.logicalDpiY() / 0.0254));
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.translate(-area.topLeft());
+    painter.setFont(control.font());
+    painter.setPen(Qt::black);
+    painter.drawText(box, flags | Qt::TextDontClip, text);
+    return image;
+}
+
+// The ink of text drawn as InkImage draws it, and how much of it falls
+// outside shown (in the control's coordinates).
 inline TInk InkOutside(const QWidget& control, const QRect& box, int flags, const QString& text, const QRect& shown)
 {
     TInk ink;
     if (text.isEmpty()) return ink;
-    const QFont font = control.font();
-    const QFontMetrics metrics(font, &control);
+    const QFontMetrics metrics(control.font(), &control);
     const int margin = 2 * metrics.height() + 4;
     const QRect area = (metrics.boundingRect(box, flags, text) | box | shown).adjusted(-margin, -margin, margin, margin);
-    const qreal ratio = control.devicePixelRatioF();
-    QImage image(QSize(int(std::ceil(area.width() * ratio)), int(std::ceil(area.height() * ratio))),
-                 QImage::Format_ARGB32_Premultiplied);
-    image.setDevicePixelRatio(ratio);
-    image.setDotsPerMeterX(qRound(control.logicalDpiX() / 0.0254));
-    image.setDotsPerMeterY(qRound(control.logicalDpiY() / 0.0254));
-    image.fill(Qt::transparent);
-    {
-        QPainter painter(&image);
-        painter.translate(-area.topLeft());
-        painter.setFont(font);
-        painter.setPen(Qt::black);
-        painter.drawText(box, flags | Qt::TextDontClip, text);
-    }
+    const QImage image = InkImage(control, box, flags, text, area);
     // What shows, in the image's device pixels.
+    const qreal ratio = image.devicePixelRatio();
     const QRect visible = shown.translated(-area.topLeft());
     const QRect device(QPoint(qRound(visible.left() * ratio), qRound(visible.top() * ratio)),
                        QPoint(qRound((visible.right() + 1) * ratio) - 1, qRound((visible.bottom() + 1) * ratio) - 1));
+    QRect spanned;
     for (int y = 0; y < image.height(); ++y) {
         const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
         for (int x = 0; x < image.width(); ++x)
-            if (qAlpha(line[x]) >= 64) {
+            if (IsInk(line[x])) {
                 ++ink.Total;
                 if (!device.contains(x, y)) ++ink.Outside;
+                spanned |= QRect(x, y, 1, 1);
             }
     }
+    ink.Bounds = QRect(QPoint(int(std::floor(spanned.left() / ratio)), int(std::floor(spanned.top() / ratio))),
+                       QPoint(int(std::floor(spanned.right() / ratio)), int(std::floor(spanned.bottom() / ratio))))
+                     .translated(area.topLeft());
     return ink;
 }
 
-// A text a control draws: the box its style lays it out in, and what
-// shows of it (the box, within the control and its ancestors).
+// A text a control draws: the box its style lays it out in and clips it
+// to, the flags of the drawing and the text.
 struct TDrawnText {
     QRect Box;
     int Flags = 0;
@@ -131,6 +148,11 @@ inline bool ButtonText(const QAbstractButton& button, TDrawnText& drawn)
     option.text = button.text();
     option.icon = button.icon();
     option.iconSize = button.iconSize();
+    if (auto* push = qobject_cast<const QPushButton*>(&button)) {
+        if (push->autoDefault()) option.features |= QStyleOptionButton::AutoDefaultButton;
+        if (push->isDefault()) option.features |= QStyleOptionButton::DefaultButton;
+        if (push->isFlat()) option.features |= QStyleOptionButton::Flat;
+    }
     const QStyle* style = button.style();
     int flags = Qt::TextShowMnemonic;
     if (!style->styleHint(QStyle::SH_UnderlineShortcut, &option, &button)) flags |= Qt::TextHideMnemonic;
@@ -149,32 +171,46 @@ inline bool ButtonText(const QAbstractButton& button, TDrawnText& drawn)
     return true;
 }
 
-// The ink the control's text loses, or nothing for a control without one
+// Where the control draws its text: labels of plain text, push buttons,
+// check boxes and radio buttons; false for another control.
+inline bool DrawnTextOf(const QWidget& control, TDrawnText& drawn)
+{
+    if (auto* label = qobject_cast<const QLabel*>(&control)) return LabelText(*label, drawn);
+    if (auto* button = qobject_cast<const QAbstractButton*>(&control)) return ButtonText(*button, drawn);
+    return false;
+}
+
+// The ink the control's text loses, or false for a control without a text
 // it draws as above.
 inline bool ControlInk(const QWidget& control, TInk& ink)
 {
     TDrawnText drawn;
-    if (auto* label = qobject_cast<const QLabel*>(&control)) {
-        if (!LabelText(*label, drawn)) return false;
-    } else if (auto* button = qobject_cast<const QAbstractButton*>(&control)) {
-        if (!ButtonText(*button, drawn)) return false;
-    } else {
-        return false;
-    }
+    if (!DrawnTextOf(control, drawn)) return false;
     ink = InkOutside(control, drawn.Box, drawn.Flags, drawn.Text, drawn.Box & ShownRect(control));
     return true;
 }
 
-// One line per visible text of the window that loses ink:
-// "LbDescript loses 310 of 2051 ink pixels".
+// One line per visible text of the window that loses ink, with the
+// rectangles (x, y, width, height) of the ink and of what shows:
+// "LbDescript loses 310 of 2051 ink pixels (ink 0,1 318x29 in 0,0 321x26)".
 inline QStringList InkFaults(const QWidget& window)
 {
     QStringList faults;
     for (const QWidget* control : window.findChildren<QWidget*>()) {
-        if (!control->isVisibleTo(&window)) continue;
-        TInk ink;
-        if (ControlInk(*control, ink) && ink.Outside > 0)
-            faults << QString("%1 loses %2 of %3 ink pixels").arg(control->objectName()).arg(ink.Outside).arg(ink.Total);
+        if (control->window() != &window || !control->isVisibleTo(&window)) continue;
+        TDrawnText drawn;
+        if (!DrawnTextOf(*control, drawn)) continue;
+        const QRect shown = drawn.Box & ShownRect(*control);
+        const TInk ink = InkOutside(*control, drawn.Box, drawn.Flags, drawn.Text, shown);
+        auto rect = [](const QRect& r) {
+            return QString("%1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+        };
+        if (ink.Outside > 0)
+            faults << QString("%1 loses %2 of %3 ink pixels (ink %4 in %5)")
+                          .arg(control->objectName())
+                          .arg(ink.Outside)
+                          .arg(ink.Total)
+                          .arg(rect(ink.Bounds), rect(shown));
     }
     return faults;
 }
