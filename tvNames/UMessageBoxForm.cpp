@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
@@ -34,6 +35,23 @@ QStyle::StandardPixmap IconOfFlags(int icon, bool& known)
     case MB_ICONINFORMATION: return QStyle::SP_MessageBoxInformation;
     default: known = false; return QStyle::SP_MessageBoxInformation;
     }
+}
+
+// The font of the form at the largest pixel size, down to 8, at which the
+// text, wrapped as the label wraps it, is as high as the label at most,
+// with a pixel to spare for a descender the hinting lowers.
+QFont QueryFont(const QFont& formFont, const QLabel& label, const QString& text)
+{
+    constexpr int SmallestPixels = 8;
+    QFont font = formFont;
+    auto fits = [&](const QFont& f) {
+        const QRect need = QFontMetrics(f).boundingRect(QRect(0, 0, label.width(), 100000),
+                                                        int(label.alignment()) | Qt::TextWordWrap, text);
+        return need.height() + 1 <= label.height();
+    };
+    while (font.pixelSize() > SmallestPixels && !fits(font))
+        font.setPixelSize(font.pixelSize() - 1);
+    return font;
 }
 
 } // namespace
@@ -84,6 +102,8 @@ int TFormMessageBox::ShowMessageBox(const std::string& text, const std::string& 
         second.SetMainForm(FMainForm);
         return second.ShowMessageBox(text, caption, flags, firstCaption, firstHint, secondCaption, secondHint);
     }
+    // A long text takes a smaller size rather than lose its first and last lines.
+    LbQuery->setFont(QueryFont(font(), *LbQuery, ToQ(text)));
     LbQuery->setText(ToQ(text));
     setWindowTitle(ToQ(caption));
 

@@ -12,6 +12,8 @@
 #include "UFormStat.h"
 #include "UGlassGradient.h"
 #include "UImage.h"
+#include "UInOut.h"
+#include "UMessages.h"
 #include "UMessageBoxForm.h"
 #include "UProgFolder.h"
 #include "UProgOptions.h"
@@ -20,9 +22,12 @@
 #include "UTextConst.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -69,6 +74,15 @@ QStringList Faults(QWidget& form)
     }
     return faults + testkit::InkFaults(form);
 }
+
+// An import that only counts its runs.
+class TCountedImport : public TImport {
+public:
+    int Runs = 0;
+    std::string GetCaption() const override { return "import"; }
+    std::string GetHint() const override { return "hint"; }
+    void Execute() override { ++Runs; }
+};
 
 } // namespace
 
@@ -182,6 +196,55 @@ private slots:
         box.ShowMessageBox(TextTable[slot], TextTable[SlotSumCalculation], flags, slot == SlotRemoveYesHint ? TextTable[SlotYes] : "OK", TextTable[SlotCloseMessageHint],
                            TextTable[SlotNo], TextTable[SlotCloseMessageHint]);
         QVERIFY2(faults.isEmpty(), qPrintable(faults.join("; ")));
+    }
+
+    // The box of a safety copy that cannot be made before an import, for
+    // a program installed deep in a folder of long names.
+    void safetyCopyFailure_data()
+    {
+        QTest::addColumn<int>("language");
+        const char* names[] = {"Rus", "Ukr", "Eng"};
+        for (int language = 0; language < 3; ++language)
+            QTest::newRow(names[language]) << language;
+    }
+    void safetyCopyFailure()
+    {
+        QFETCH(int, language);
+        LoadLanguageTexts(language);
+        QTemporaryDir home;
+        const QString folder = home.path() + "/Магазин_на_Садовій_вулиці/Склад_номер_два/Tarnovell";
+        QVERIFY(QDir().mkpath(folder + "/Hist"));
+        QVERIFY(QDir().rmdir(folder + "/Hist"));
+        QFile hist(folder + "/Hist");
+        QVERIFY(hist.open(QIODevice::WriteOnly));
+        hist.close();
+        SetProgramFolder(folder.toStdString() + "/");
+        Store.Open(true, "Data");
+        TFormMessageBox box;
+        TMessageBoxMessages messages(&box);
+        IMessages* before = GetMessages();
+        SetMessages(&messages);
+        QStringList faults;
+        QString shown;
+        QTimer::singleShot(0, &box, [&] {
+            const bool exposed = QTest::qWaitForWindowExposed(&box);
+            shown = box.LbQuery->text();
+            faults = Faults(box);
+            if (!exposed) faults << "box not shown";
+            box.done(1);
+        });
+        TCountedImport import;
+        import.SetLanguage(language);
+        QWidget window;
+        QMenu exportMenu, importMenu, reportMenu;
+        TInOutManager manager(&window, &exportMenu, &importMenu, &reportMenu, {&import}, {}, {});
+        manager.ExecuteAction(0);
+        SetMessages(before);
+        Store.Close();
+        SetProgramFolder(std::string());
+        QCOMPARE(import.Runs, 0);
+        QVERIFY2(shown.contains("Tarnovell"), qPrintable(shown));
+        QVERIFY2(faults.isEmpty(), qPrintable(shown + ": " + faults.join("; ")));
     }
 
 private:
