@@ -1,6 +1,7 @@
-// What the wizard and its overwrite question show under each font set-up
-// of a store's machines and at each screen scale, in each language: every
-// text of every page whole inside its box, and one text size a page.
+// What the wizard, its folder dialog and its overwrite question show under
+// each font set-up of a store's machines and at each screen scale, in each
+// language: every text of every page whole inside its box, and one text
+// size a page.
 
 #include "FontSetups.h"
 #include "TextInk.h"
@@ -124,6 +125,26 @@ private slots:
         QVERIFY2(faults.isEmpty(), qPrintable(faults.join("; ")));
         const QString sizes = SizesDiffer(w);
         QVERIFY2(sizes.isEmpty(), qPrintable(sizes));
+    }
+
+    // The folder dialog of the folder page.
+    void folderBrowser_data() { overwriteQuestion_data(); }
+    void folderBrowser()
+    {
+        QFETCH(int, language);
+        TWizard w;
+        ChooseLanguage(w, language);
+        ClickNext(w, 2);
+        QStringList faults;
+        bool shown = false;
+        WhenShown([&](QWidget* modal) {
+            shown = true;
+            faults = testkit::InkFaults(*modal);
+            QTest::keyClick(modal, Qt::Key_Escape);
+        });
+        QTest::mouseClick(w.Form->BtnBrowse, Qt::LeftButton);
+        QVERIFY(shown);
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join("; ")));
     }
 
     // The question of a second installation, with the path of a file deep

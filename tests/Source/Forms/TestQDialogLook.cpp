@@ -11,6 +11,8 @@
 #include "UFormPassChange.h"
 #include "UFormStat.h"
 #include "UGlassGradient.h"
+#include "UExceptHandler.h"
+#include "UFile.h"
 #include "UImage.h"
 #include "UInOut.h"
 #include "UMessages.h"
@@ -34,6 +36,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <cerrno>
+#include <cstring>
 #include <functional>
 #include <memory>
 
@@ -244,6 +248,35 @@ private slots:
         SetProgramFolder(std::string());
         QCOMPARE(import.Runs, 0);
         QVERIFY2(shown.contains("Tarnovell"), qPrintable(shown));
+        QVERIFY2(faults.isEmpty(), qPrintable(shown + ": " + faults.join("; ")));
+    }
+
+    // The box of an error that escaped a handler: a write to a file deep in
+    // a folder of long names failed.
+    void exceptionBox_data() { safetyCopyFailure_data(); }
+    void exceptionBox()
+    {
+        QFETCH(int, language);
+        LoadLanguageTexts(language);
+        TFormMessageBox box;
+        TMessageBoxMessages messages(&box);
+        IMessages* before = GetMessages();
+        SetMessages(&messages);
+        QStringList faults;
+        QString shown;
+        QTimer::singleShot(0, &box, [&] {
+            const bool exposed = QTest::qWaitForWindowExposed(&box);
+            shown = box.LbQuery->text();
+            faults = Faults(box);
+            if (!exposed) faults << "box not shown";
+            box.done(1);
+        });
+        const std::string file =
+            "/home/shop/Магазин_на_Садовій_вулиці/Склад_номер_два/Tarnovell/Data/moves.dat";
+        ExceptHandler.ApplicationException(
+            nullptr, std::make_exception_ptr(EFileError("Ошибка записи в файл", file, std::strerror(ENOSPC))));
+        SetMessages(before);
+        QVERIFY2(shown.contains("moves.dat"), qPrintable(shown));
         QVERIFY2(faults.isEmpty(), qPrintable(shown + ": " + faults.join("; ")));
     }
 
