@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <string_view>
 
 namespace tv {
 
@@ -24,9 +25,12 @@ std::string VersionCheckAddress()
 
 namespace {
 
-// The body of a successful GET, at most MaxVersionLength + 1 bytes of it;
-// false on any failure or when the whole reply has not come within
-// timeoutMs.
+// A version text, a line end and one byte more, which shows the reply too
+// long.
+constexpr std::size_t MaxReplyLength = MaxVersionLength + 3;
+
+// The body of a successful GET, at most MaxReplyLength bytes of it; false on
+// any failure or when the whole reply has not come within timeoutMs.
 bool HttpGet(const std::string& address, int timeoutMs, std::string& body)
 {
     if (!QCoreApplication::instance())
@@ -34,7 +38,7 @@ bool HttpGet(const std::string& address, int timeoutMs, std::string& body)
     const QUrl url(QString::fromUtf8(address.data(), static_cast<qsizetype>(address.size())).trimmed());
     if (!url.isValid())
         return false;
-    constexpr qsizetype Keep = static_cast<qsizetype>(MaxVersionLength) + 1;
+    constexpr qsizetype Keep = static_cast<qsizetype>(MaxReplyLength);
     QNetworkAccessManager manager;
     std::unique_ptr<QNetworkReply> reply(manager.get(QNetworkRequest(url)));
     // Qt holds no more of the reply than this while it waits to be read.
@@ -59,8 +63,19 @@ bool HttpGet(const std::string& address, int timeoutMs, std::string& body)
     return true;
 }
 
+// The body without the one line end (CR LF or LF) an editor saves after
+// the version.
+std::string_view WithoutLineEnd(std::string_view body)
+{
+    if (body.ends_with("\r\n"))
+        body.remove_suffix(2);
+    else if (body.ends_with('\n'))
+        body.remove_suffix(1);
+    return body;
+}
+
 // A short line of printable ASCII that is not all blanks.
-bool IsVersionText(const std::string& text)
+bool IsVersionText(std::string_view text)
 {
     if (text.empty() || text.size() > MaxVersionLength)
         return false;
@@ -75,13 +90,15 @@ TVersionTest::TVersionTest(const std::string& address, int timeoutMs)
 {
     std::string body;
     try {
-        if (!HttpGet(address, timeoutMs, body) || !IsVersionText(body))
+        if (!HttpGet(address, timeoutMs, body) || !IsVersionText(WithoutLineEnd(body)))
             return;
     } catch (...) {
         return;
     }
-    FNewVersion = body;
-    FNewVersionAvailable = FNewVersion != GetProductVersion(ExeFileName());
+    FNewVersion = WithoutLineEnd(body);
+    // The whole body is compared: one with a line end differs from the own
+    // version.
+    FNewVersionAvailable = body != GetProductVersion(ExeFileName());
     FTested = true;
 }
 

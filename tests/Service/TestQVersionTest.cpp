@@ -90,8 +90,14 @@ private slots:
         QTest::addColumn<bool>("available");
         QTest::addColumn<QByteArray>("version");
         QTest::newRow("same version") << Response("200 OK", own) << false << "" << true << false << own;
-        QTest::newRow("other version with a line end")
-            << Response("200 OK", "0.9\r\n") << false << "" << false << false << QByteArray();
+        // A version file as an editor saves it: one line end, CR LF or LF,
+        // after the version; a line end still makes the own version differ.
+        QTest::newRow("other version with CR LF")
+            << Response("200 OK", "0.9\r\n") << false << "" << true << true << QByteArray("0.9");
+        QTest::newRow("other version with LF")
+            << Response("200 OK", "0.9\n") << false << "" << true << true << QByteArray("0.9");
+        QTest::newRow("own version with CR LF") << Response("200 OK", own + "\r\n") << false << "" << true << true
+                                                << own;
         QTest::newRow("other version, blanks around the address")
             << Response("200 OK", "0.9") << false << "  " << true << true << QByteArray("0.9");
         QTest::newRow("not found") << Response("404 Not Found", own) << false << "" << false << false << QByteArray();
@@ -105,6 +111,19 @@ private slots:
         QTest::newRow("longest version text") << Response("200 OK", longest) << false << "" << true << true << longest;
         QTest::newRow("one character too long")
             << Response("200 OK", longest + "9") << false << "" << false << false << QByteArray();
+        QTest::newRow("longest version text with CR LF")
+            << Response("200 OK", longest + "\r\n") << false << "" << true << true << longest;
+        QTest::newRow("one character too long with CR LF")
+            << Response("200 OK", longest + "9\r\n") << false << "" << false << false << QByteArray();
+        // Only one line end, and only at the end.
+        QTest::newRow("two line ends") << Response("200 OK", "0.9\r\n\r\n") << false << "" << false << false
+                                       << QByteArray();
+        QTest::newRow("CR alone") << Response("200 OK", "0.9\r") << false << "" << false << false << QByteArray();
+        QTest::newRow("LF CR") << Response("200 OK", "0.9\n\r") << false << "" << false << false << QByteArray();
+        QTest::newRow("only a line end") << Response("200 OK", "\r\n") << false << "" << false << false
+                                         << QByteArray();
+        QTest::newRow("a second line after the line end")
+            << Response("200 OK", "0.9\r\n[Security]\r\n") << false << "" << false << false << QByteArray();
         QTest::newRow("a page instead of the version")
             << Response("200 OK", "<html><body>" + QByteArray(2000, 'x') + "</body></html>") << false << ""
             << false << false << QByteArray();

@@ -174,7 +174,7 @@ private slots:
         QTest::addColumn<int>("daysAgo");        // of the last check; -1 never
         QTest::addColumn<QString>("lastBefore");
         QTest::addColumn<int>("status");         // 0: nothing listens
-        QTest::addColumn<QString>("body");       // "=" for the program's own version
+        QTest::addColumn<QString>("body");       // "=" stands for the program's own version
         QTest::addColumn<int>("requests");
         QTest::addColumn<bool>("dateMoves");
         QTest::addColumn<QString>("lastAfter");
@@ -186,6 +186,13 @@ private slots:
         QTest::newRow("server error status") << 40 << "" << 404 << "99" << 1 << false << "" << false;
         QTest::newRow("checked this month") << 10 << "" << 200 << "99" << 0 << false << "" << false;
         QTest::newRow("checked over a month ago") << 40 << "" << 200 << "99" << 1 << true << "99" << true;
+        // A version file as an editor saves it, with a line end: the check
+        // counts, and the version is stored without the line end.
+        QTest::newRow("newer version with CR LF") << 40 << "" << 200 << "99.0.0.1\r\n" << 1 << true << "99.0.0.1"
+                                                  << true;
+        QTest::newRow("newer version with LF") << -1 << "" << 200 << "99.0.0.1\n" << 1 << true << "99.0.0.1" << true;
+        QTest::newRow("own version with CR LF")
+            << 40 << "98.0" << 200 << "=\r\n" << 1 << true << QString::fromStdString(OwnVersion()) << false;
         QTest::newRow("control bytes store nothing") << 40 << "98.0" << 200 << "99\x1b[2J\x07" << 1 << false << "98.0"
                                                      << true;
         QTest::newRow("a long reply stores nothing")
@@ -205,7 +212,8 @@ private slots:
         if (daysAgo >= 0) FOptions->SetTestDate(before);
         FOptions->SetLastVersion(lastBefore.toStdString());
         const TDateTime stored = FOptions->GetTestDate();
-        const QByteArray reply = body == "=" ? QByteArray::fromStdString(OwnVersion()) : body.toUtf8();
+        const QByteArray reply =
+            body.startsWith("=") ? QByteArray::fromStdString(OwnVersion()) + body.mid(1).toUtf8() : body.toUtf8();
         TVersionServer server(status, reply);
         {
             TFormAbout form(FOptions.get(), nullptr, status == 0 ? ClosedAddress() : server.Address());
