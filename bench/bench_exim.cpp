@@ -1,7 +1,8 @@
 // Speed of the exports, the import and the printed list: CSV and TXT export
 // of 100 000 goods against writing the same bytes, the import of 10 000 lines
 // into an empty book and into one of 100 000 goods against the rate that the
-// flushes of one imported line allow on this disk, and the printed list of
+// flushes of one imported line allow on this disk, the import's reading of
+// CSV records, well-formed and with quotes left open, and the printed list of
 // 1 000, 10 000 and 100 000 goods to a PDF file (and on a device that draws
 // nothing).
 
@@ -235,6 +236,46 @@ BENCHMARK(BM_ImportIntoEmpty)->Unit(benchmark::kMillisecond)->UseRealTime()->Ite
 
 void BM_ImportInto100k(benchmark::State& state) { Import(state, true); }
 BENCHMARK(BM_ImportInto100k)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
+
+// The records of a CSV text of state.range(0) lines read as the import
+// reads them: each peeked under both separators, then passed. Well-formed
+// lines, and lines whose quoted field is left open (a bare name with an
+// inch mark before it, so that each line's quotes pair up with the next
+// line's and every field stays open to the end of the text). The time per
+// line stays the same for any count.
+void CsvRecords(benchmark::State& state, const std::string& line)
+{
+    std::string text;
+    for (int64_t i = 0; i < state.range(0); ++i)
+        text += line;
+    int64_t records = 0;
+    for (auto _ : state) {
+        TCsvRecords reader(text);
+        records = 0;
+        while (!reader.AtEnd()) {
+            benchmark::DoNotOptimize(reader.Peek(';'));
+            benchmark::DoNotOptimize(reader.Peek(','));
+            reader.Next(';');
+            ++records;
+        }
+    }
+    if (records != state.range(0))
+        state.SkipWithError("records are not the lines");
+    state.SetItemsProcessed(int64_t(state.iterations()) * state.range(0));
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(text.size()));
+}
+
+void BM_CsvRecordsWellFormed(benchmark::State& state)
+{
+    CsvRecords(state, "=\"4820001\";\"Труба 1/2\"\" (пач.)\";18,40;02.01.2026;1,00;1;18,40;\r\n");
+}
+BENCHMARK(BM_CsvRecordsWellFormed)->Unit(benchmark::kMillisecond)->Arg(10000)->Arg(20000)->Arg(100000);
+
+void BM_CsvRecordsOpenQuotes(benchmark::State& state)
+{
+    CsvRecords(state, "=\"4820001\";Труба 1/2\";\"пач.;18,40;02.01.2026;1,00;1;18,40;\r\n");
+}
+BENCHMARK(BM_CsvRecordsOpenQuotes)->Unit(benchmark::kMillisecond)->Arg(10000)->Arg(20000)->Arg(100000);
 
 // The printed list of state.range(0) goods to a PDF file through the
 // report's own flow: the file named, the list written by Qt's PDF engine.

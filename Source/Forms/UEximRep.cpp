@@ -29,6 +29,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <iterator>
 #include <thread>
 
@@ -291,24 +292,44 @@ std::string TCsvImport::GetHint() const { return ImportTexts(*this)[ciHint]; }
 
 bool TCsvImport::ParseLine(const std::string& line, TCsvSeparators separators, TCsvGoods& goods)
 {
-    // A longer code would be stored cut.
-    return ParseCsvLine(line, separators, goods) &&
-           Utf8Length(goods.Code) <= size_t(Store.Goods().Code.GetWidth());
+    if (!ParseCsvLine(line, separators, goods))
+        return false;
+    // The blanks around a name go as the name edit drops them.
+    goods.Name = QString::fromStdString(goods.Name).trimmed().toStdString();
+    // A longer code or name would be stored cut.
+    const TTableStore& g = Store.Goods();
+    return Utf8Length(goods.Code) <= size_t(g.Code.GetWidth()) && Utf8Length(goods.Name) <= size_t(g.Name.GetWidth());
 }
 
 namespace {
 
-// The whole file, or the system's error number of the open or read.
-int ReadWholeFile(const std::string& path, std::string& bytes)
+// ReadImportFile's answer for a file of more than MaxCsvImportBytes.
+constexpr int FileTooLarge = -1;
+
+// The whole file; 0, the system's error number of the open or read, or
+// FileTooLarge, for which no more than MaxCsvImportBytes + 1 bytes are read
+// and none when the file's size tells it first.
+int ReadImportFile(const std::string& path, std::string& bytes)
 {
+    std::error_code ec;
+    const std::uintmax_t size = std::filesystem::file_size(path, ec);
+    if (!ec && size > MaxCsvImportBytes)
+        return FileTooLarge;
     std::FILE* f = std::fopen(path.c_str(), "rb");
     if (!f)
         return errno != 0 ? errno : EIO;
+    if (!ec)
+        bytes.reserve(size_t(size));
     char buffer[1 << 16];
     size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
+    while ((n = std::fread(buffer, 1, std::min(sizeof buffer, MaxCsvImportBytes + 1 - bytes.size()), f)) > 0) {
         bytes.append(buffer, n);
-    const int error = std::ferror(f) ? (errno != 0 ? errno : EIO) : 0;
+        if (bytes.size() > MaxCsvImportBytes)
+            break;
+    }
+    const int error = bytes.size() > MaxCsvImportBytes ? FileTooLarge
+                      : std::ferror(f)                 ? (errno != 0 ? errno : EIO)
+                                                       : 0;
     std::fclose(f);
     return error;
 }
@@ -334,8 +355,8 @@ void TCsvImport::Execute()
     bool aborted = false;
     const std::string note = texts[ciNotePrefix] + FileNameOf(path);
     std::string bytes;
-    if (const int error = ReadWholeFile(path, bytes)) {
-        ShowImportError(path, std::strerror(error));
+    if (const int error = ReadImportFile(path, bytes)) {
+        ShowImportError(path, error == FileTooLarge ? texts[ciTooLarge] : std::strerror(error));
         return;
     }
     const TCsvSeparators tries[] = {CsvSeparators, LanguageSeparators(0), LanguageSeparators(1),
@@ -360,7 +381,7 @@ void TCsvImport::Execute()
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     };
     try {
-        TCsvRecords records(DecodeCsvText(bytes));
+        TCsvRecords records(DecodeCsvText(std::move(bytes)));
         while (!records.AtEnd()) {
             const std::string line = records.Peek(CsvSeparators.List);
             if (IsCsvHeaderLine(line, CsvSeparators.List)) {

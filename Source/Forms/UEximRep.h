@@ -99,11 +99,14 @@ public:
     std::string GetHint() const override;
     // Asks for a file in Import and takes in every data line as new goods
     // with a first received movement, each written to disk before the next
-    // line. A line no separator set makes acceptable is offered to skip or
-    // to stop at; the counts are shown at the end, also after a failed
+    // line. A file of more than MaxCsvImportBytes is refused unread. A line
+    // no separator set makes acceptable is offered to skip or to stop at;
+    // the counts are shown at the end, also after a failed
     // write has stopped the import.
     void Execute() override;
-    // The line under the separators; false when it is no goods line.
+    // The line under the separators, the name without blanks around it;
+    // false when it is no goods line or its code or name is longer than its
+    // field, which would store it cut.
     bool ParseLine(const std::string& line, TCsvSeparators separators, TCsvGoods& goods);
 
 private:

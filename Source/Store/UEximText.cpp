@@ -36,21 +36,24 @@ const std::array<std::array<const char*, ciCount>, LanguageCount> CsvImportTexts
      "Закрыть окно с сообщением", "Невозможно импортировать строку:", "Продолжить",
      "Пропустить строку и продолжить импорт данных", "Остановить",
      "Остановить выполнение импорта данных", "Импорт данных был прерван пользователем!",
-     "Импорт не выполнен: на склад ничего не принято."},
+     "Импорт не выполнен: на склад ничего не принято.",
+     "Файл больше 256 МБ и не может быть списком товаров: на склад ничего не принято."},
     {"З файлу .csv", "Прийом нових товарів на склад з файлу .csv", "Помилка під час виконання імпорту!",
      "Файл таблиці (*.csv)|*.csv", "Імпорт даних по складу", "Імпорт з файлу ",
      "Прийнято на склад нових товарів: ", "Пропущено рядків у файлі імпорту: ",
      "Закрити вікно з повідомленням", "Неможливо імпортувати рядок:", "Продовжити",
      "Пропустити рядок і продовжити імпорт даних", "Зупинити",
      "Зупинити виконання імпорту даних", "Імпорт даних був перерваний користувачем!",
-     "Імпорт не виконано: на склад нічого не прийнято."},
+     "Імпорт не виконано: на склад нічого не прийнято.",
+     "Файл більший за 256 МБ і не може бути списком товарів: на склад нічого не прийнято."},
     {"From .csv file", "Recieve new products to warehouse from .csv file",
      "Error while executing import!", "Table file (*.csv)|*.csv", "Import warehouse data",
      "Import from file ", "New products recieved to warehouse: ",
      "Data strings missed in import file: ", "Close the message window",
      "Can't import data string:", "Continue", "Pass the data string and continue data import",
      "Stop", "Stop data import execution", "Data import has been interrupted by user!",
-     "The import was not run: nothing was received to warehouse."},
+     "The import was not run: nothing was received to warehouse.",
+     "The file is larger than 256 MB and cannot be a goods list: nothing was received to warehouse."},
 }};
 
 const std::array<std::array<const char*, lrCount>, LanguageCount> ListReportTexts = {{
@@ -134,7 +137,7 @@ struct TTxtColumn {
 };
 constexpr TTxtColumn TxtColumns[] = {
     {0, 8, false, true},   // code
-    {0, 40, false, true},  // name
+    {1, 40, false, true},  // name, a blank after any code
     {0, 13, true, true},   // price
     {4, 10, true, true},   // date
     {0, 13, true, true},   // quantity
@@ -174,11 +177,11 @@ bool LooksLikeFormula(std::string_view text)
     return !text.empty() && std::string_view("=+-@\t\r").find(text[0]) != std::string::npos;
 }
 
-// A spreadsheet may split at any of comma, semicolon and tab whatever the
-// file's separator: a field holding one goes in quotes.
+// A field holding the separator or a line break goes in quotes, as does one
+// holding a quote.
 bool SplitsCsvField(char c, char separator)
 {
-    return c == separator || c == ',' || c == ';' || c == '\t' || c == '\r' || c == '\n';
+    return c == separator || c == '\r' || c == '\n';
 }
 
 bool IsQuotedText(const std::string& text, size_t from)
@@ -245,9 +248,9 @@ void PutCsvField(TLineWriter& w, std::string_view text, bool textCell, char sepa
     // One pass finds what needs quotes and whether quotes must be doubled.
     bool quoted = false, hasQuote = false;
     for (char c : text) {
-        // The four characters sought all lie below ';' + 1; letters and the
-        // bytes of non-ASCII characters pass at once.
-        if (static_cast<unsigned char>(c) > ';' && c != separator)
+        // The quote and the line breaks lie below '#'; letters and the bytes
+        // of non-ASCII characters pass at once.
+        if (static_cast<unsigned char>(c) > '"' && c != separator)
             continue;
         if (c == '"')
             hasQuote = true;
@@ -277,9 +280,9 @@ void PutCsvField(TLineWriter& w, std::string_view text, bool textCell, char sepa
     w.Put(separator);
 }
 
-// A money text without its "'", the point made the decimal separator, in
-// quotes when a spreadsheet could split at the decimal separator. Takes at
-// most money.size() + 3 bytes.
+// A money text without its "'", the point made the decimal separator, bare
+// unless the decimal separator is the list separator. Takes at most
+// money.size() + 3 bytes.
 void PutCsvMoney(TLineWriter& w, std::string_view money, TCsvSeparators sep)
 {
     const bool quoted = SplitsCsvField(sep.Decimal, sep.List);
@@ -482,19 +485,33 @@ bool IsAnyCsvHeader(const std::string& text, char localeSeparator)
     return false;
 }
 
-std::string DecodeCsvText(const std::string& bytes)
+std::string DecodeCsvText(std::string bytes)
 {
     const bool marked = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0;
     const std::string_view text = std::string_view(bytes).substr(marked ? 3 : 0);
-    return IsValidUtf8(text) ? std::string(text) : Cp1251ToUtf8(text);
+    if (!IsValidUtf8(text))
+        return Cp1251ToUtf8(text);
+    if (marked)
+        bytes.erase(0, 3);
+    return bytes;
 }
 
-std::string_view NextCsvRecord(std::string_view text, size_t& pos, char separator)
+namespace {
+
+// NextCsvRecord; open marks the quotes after which the field they open stays
+// open to the end of the text under the separator, as the scans before
+// found. A record that opens a field at a marked quote ends at its first
+// break at once, and one that finds its field open to the end marks the
+// quotes it opened the field at after its first break: a later record that
+// is inside the same field got there through one of them. So every place of
+// the text is scanned a few times at most.
+std::string_view ScanCsvRecord(std::string_view text, size_t& pos, char separator, std::vector<bool>& open)
 {
     const size_t start = pos;
     // A field is quoted when it begins with a quote; inside it every quote
     // flips the inside state, as the field reader takes it.
-    bool fieldStart = true, quoted = false, inside = false;
+    bool fieldStart = true, quoted = false, inside = false, broken = false;
+    std::vector<size_t> opened;
     size_t end = start;
     for (; end < text.size(); ++end) {
         const char c = text[end];
@@ -502,22 +519,48 @@ std::string_view NextCsvRecord(std::string_view text, size_t& pos, char separato
             fieldStart = false;
             quoted = c == '"';
         }
-        if (quoted && c == '"')
+        if (quoted && c == '"') {
             inside = !inside;
-        else if (inside)
-            continue;
-        else if (c == separator)
+            if (inside && !open.empty() && open[end])
+                break;
+            if (inside && broken)
+                opened.push_back(end);
+        } else if (inside) {
+            broken = broken || c == '\r' || c == '\n';
+        } else if (c == separator) {
             fieldStart = true;
-        else if (c == '\r' || c == '\n')
+        } else if (c == '\r' || c == '\n') {
             break;
+        }
     }
     // A quote left open to the end of the text opens no field across lines.
-    if (inside)
+    if (inside) {
+        if (!opened.empty() && open.empty())
+            open.resize(text.size());
+        for (size_t quote : opened)
+            open[quote] = true;
         end = std::min(text.find_first_of("\r\n", start), text.size());
+    }
     pos = end;
     if (pos < text.size())
         pos += text[pos] == '\r' && pos + 1 < text.size() && text[pos + 1] == '\n' ? 2 : 1;
     return text.substr(start, end - start);
+}
+
+} // namespace
+
+std::string_view NextCsvRecord(std::string_view text, size_t& pos, char separator)
+{
+    std::vector<bool> open;
+    return ScanCsvRecord(text, pos, separator, open);
+}
+
+std::vector<bool>& TCsvRecords::OpenQuotes(char separator)
+{
+    for (auto& [sep, open] : FOpenQuotes)
+        if (sep == separator)
+            return open;
+    return FOpenQuotes.emplace_back(separator, std::vector<bool>()).second;
 }
 
 const std::string& TCsvRecords::Peek(char separator)
@@ -526,14 +569,14 @@ const std::string& TCsvRecords::Peek(char separator)
         if (sep == separator)
             return record;
     size_t pos = FPos;
-    FPeeked.emplace_back(separator, OneLine(NextCsvRecord(FText, pos, separator)));
+    FPeeked.emplace_back(separator, OneLine(ScanCsvRecord(FText, pos, separator, OpenQuotes(separator))));
     return FPeeked.back().second;
 }
 
 void TCsvRecords::Next(char separator)
 {
     FPeeked.clear();
-    NextCsvRecord(FText, FPos, separator);
+    ScanCsvRecord(FText, FPos, separator, OpenQuotes(separator));
 }
 
 std::string ShownLine(std::string_view line, size_t limit)

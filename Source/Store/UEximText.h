@@ -43,9 +43,13 @@ enum TTxtExportText { teCaption, teHint, teFilter, teCount };
 enum TCsvImportText {
     ciCaption, ciHint, ciError, ciFilter, ciTitle, ciNotePrefix, ciReceived, ciSkipped,
     ciOkHint, ciBadLine, ciContinue, ciContinueHint, ciStop, ciStopHint, ciAborted,
-    ciNotRun,  // the safety copy could not be made
+    ciNotRun,    // the safety copy could not be made
+    ciTooLarge,  // the file holds more than MaxCsvImportBytes
     ciCount
 };
+// The largest CSV file the import reads, far above a list of a million
+// goods; the text ciTooLarge names it.
+inline constexpr size_t MaxCsvImportBytes = size_t(256) << 20;
 enum TListReportText { lrCaption, lrHint, lrTitle, lrNamesTotal, lrCount };
 
 // Filters are "description|pattern".
@@ -79,10 +83,13 @@ std::string FitTo10(std::string_view text);
 std::string CsvRow(const TGoodsRow& row, TCsvSeparators separators);
 void AppendCsvRow(std::string& out, const TGoodsRowView& row, TCsvSeparators separators);
 
-// One fixed-width text line with its CR LF: code 8 and name 40 left-aligned,
-// price 13, four blanks and the date's first 10 characters, quantity 13,
-// packages 8 and value 13 right-aligned. Longer texts are cut to the width,
-// except the packages, which are never cut.
+// One fixed-width text line with its CR LF, 110 characters before it: code
+// 8, a blank and name 40 left-aligned, price 13, four blanks and the date's
+// first 10 characters, quantity 13, packages 8 and value 13 right-aligned.
+// Longer texts are cut to the width, except the packages, which are never
+// cut. A number that fills its column (money of ten million and more,
+// packages of eight digits and more) right after a column whose text reaches
+// its end is moved right by a blank.
 std::string TxtRow(const TGoodsRow& row);
 void AppendTxtRow(std::string& out, const TGoodsRowView& row);
 std::string TxtHeaderLine(int language);
@@ -129,8 +136,9 @@ bool IsCsvHeaderLine(std::string_view line, char localeSeparator);
 std::string ShownLine(std::string_view line, size_t limit);
 
 // A file's bytes as UTF-8: valid UTF-8 with or without a byte-order mark,
-// otherwise code page 1251 (after a mark, without it).
-std::string DecodeCsvText(const std::string& bytes);
+// otherwise code page 1251 (after a mark, without it). UTF-8 bytes are
+// returned in their own memory.
+std::string DecodeCsvText(std::string bytes);
 
 // The record of a CSV text at pos, without the line break (CR LF, LF or CR)
 // that ends it; pos moves past the break. A break inside a quoted field
@@ -141,6 +149,8 @@ std::string_view NextCsvRecord(std::string_view text, size_t& pos, char separato
 // The records of a CSV text one after another, each as one line: the
 // breaks inside its quoted fields become blanks like every control
 // character (OneLine). Where a record ends depends on the list separator.
+// Reading every record costs time in proportion to the text, also where
+// quotes are left open.
 class TCsvRecords {
 public:
     explicit TCsvRecords(std::string text) : FText(std::move(text)) {}
@@ -156,6 +166,10 @@ private:
     size_t FPos = 0;
     // The records peeked at the current place, by separator.
     std::vector<std::pair<char, std::string>> FPeeked;
+    // By separator, the quotes after which a field stays open to the end of
+    // the text; empty until a record finds one.
+    std::vector<std::pair<char, std::vector<bool>>> FOpenQuotes;
+    std::vector<bool>& OpenQuotes(char separator);
 };
 
 } // namespace tv

@@ -4,6 +4,7 @@
 // bad lines, write errors, and the rows and totals of the list.
 
 #include "TestEximKit.h"
+#include "UCodePage.h"
 #include "UDateTime.h"
 #include "UEximRep.h"
 #include "UFaultEnv.h"
@@ -236,24 +237,24 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");
         QTest::newRow("English, English locale") << 2 << "en" << QByteArray(
             "Code,Name,Price,Date,Qnt,Pks,Cost,\r\n"
-            "=\"7\",\"Tea; green\",0.05,          ,0.00,0,0.00,\r\n"
+            "=\"7\",Tea; green,0.05,          ,0.00,0,0.00,\r\n"
             "=\"=1+2\",=\"=SUM(A1)\",1.00,01/02/2026,1.00,1,1.00,\r\n"
             "=\"00012345\",\"Молоко \"\"Селянське\"\" 2,5%\",1234.50,12/31/2026,10.00,3,12345.00,\r\n");
         QTest::newRow("Russian, Russian locale") << 0 << "ru" << QByteArray(
             "Код;Наименование;Цена;Дата;К-во;Упк;Стоимость;\r\n"
-            "=\"7\";\"Tea; green\";\"0,05\";          ;\"0,00\";0;\"0,00\";\r\n"
-            "=\"=1+2\";=\"=SUM(A1)\";\"1,00\";02.01.2026;\"1,00\";1;\"1,00\";\r\n"
-            "=\"00012345\";\"Молоко \"\"Селянське\"\" 2,5%\";\"1234,50\";31.12.2026;\"10,00\";3;\"12345,00\";\r\n");
+            "=\"7\";\"Tea; green\";0,05;          ;0,00;0;0,00;\r\n"
+            "=\"=1+2\";=\"=SUM(A1)\";1,00;02.01.2026;1,00;1;1,00;\r\n"
+            "=\"00012345\";\"Молоко \"\"Селянське\"\" 2,5%\";1234,50;31.12.2026;10,00;3;12345,00;\r\n");
         QTest::newRow("Ukrainian, English locale") << 1 << "en" << QByteArray(
             "Код,Найменування,Ціна,Дата,К-ть,Упк,Вартість,\r\n"
-            "=\"7\",\"Tea; green\",0.05,          ,0.00,0,0.00,\r\n"
+            "=\"7\",Tea; green,0.05,          ,0.00,0,0.00,\r\n"
             "=\"=1+2\",=\"=SUM(A1)\",1.00,02.01.2026,1.00,1,1.00,\r\n"
             "=\"00012345\",\"Молоко \"\"Селянське\"\" 2,5%\",1234.50,31.12.2026,10.00,3,12345.00,\r\n");
         QTest::newRow("English, German locale") << 2 << "de" << QByteArray(
             "Code;Name;Price;Date;Qnt;Pks;Cost;\r\n"
-            "=\"7\";\"Tea; green\";\"0,05\";          ;\"0,00\";0;\"0,00\";\r\n"
-            "=\"=1+2\";=\"=SUM(A1)\";\"1,00\";01/02/2026;\"1,00\";1;\"1,00\";\r\n"
-            "=\"00012345\";\"Молоко \"\"Селянське\"\" 2,5%\";\"1234,50\";12/31/2026;\"10,00\";3;\"12345,00\";\r\n");
+            "=\"7\";\"Tea; green\";0,05;          ;0,00;0;0,00;\r\n"
+            "=\"=1+2\";=\"=SUM(A1)\";1,00;01/02/2026;1,00;1;1,00;\r\n"
+            "=\"00012345\";\"Молоко \"\"Селянське\"\" 2,5%\";1234,50;12/31/2026;10,00;3;12345,00;\r\n");
     }
 
     void csvFile()
@@ -271,14 +272,14 @@ private slots:
         QTest::addColumn<int>("language");
         QTest::addColumn<QByteArray>("bytes");
         QTest::newRow("English") << 2 << QByteArray(
-            "Code    Name                                            Price          Date          Qnt     Pks         Cost\r\n"
-            "7       Tea; green                                       0.05                       0.00       0         0.00\r\n"
-            "=1+2    =SUM(A1)                                         1.00    01/02/2026         1.00       1         1.00\r\n"
+            "Code     Name                                            Price          Date          Qnt     Pks         Cost\r\n"
+            "7        Tea; green                                       0.05                       0.00       0         0.00\r\n"
+            "=1+2     =SUM(A1)                                         1.00    01/02/2026         1.00       1         1.00\r\n"
             "00012345 Молоко \"Селянське\" 2,5%                      1'234.50    12/31/2026        10.00       3    12'345.00\r\n");
         QTest::newRow("Russian") << 0 << QByteArray(
-            "Код     Наименование                                     Цена          Дата         К-во     Упк    Стоимость\r\n"
-            "7       Tea; green                                       0.05                       0.00       0         0.00\r\n"
-            "=1+2    =SUM(A1)                                         1.00    02.01.2026         1.00       1         1.00\r\n"
+            "Код      Наименование                                     Цена          Дата         К-во     Упк    Стоимость\r\n"
+            "7        Tea; green                                       0.05                       0.00       0         0.00\r\n"
+            "=1+2     =SUM(A1)                                         1.00    02.01.2026         1.00       1         1.00\r\n"
             "00012345 Молоко \"Селянське\" 2,5%                      1'234.50    31.12.2026        10.00       3    12'345.00\r\n");
     }
 
@@ -768,6 +769,86 @@ private slots:
 
     void importRecords() { CheckImportedRows(); }
 
+    // A name the data file would store cut is asked about like a code it
+    // would change; blanks around a name go as the name edit drops them,
+    // before its length counts. In UTF-8 and in 1251 files.
+    void importNames_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("asked");
+        QTest::addColumn<QString>("summary");
+        QTest::addColumn<QString>("goods");
+        const std::string name42 = "Олія соняшникова рафінована Щедрий лан 1 л";
+        const std::string name40 = "Олія соняшникова рафінована Щедрий лан 1";
+        const std::string cut = "=\"4820001\";" + name42 + ";18,40;;1,00;1;18,40;";
+        const std::string whole = "=\"4820002\";" + name40 + ";18,40;;1,00;1;18,40;";
+        const QString one = "New products recieved to warehouse: 1";
+        const QString stored = QString::fromStdString("4820002|" + name40 + "|18.40|1.00|1|18.40\n");
+        for (const bool cp1251 : {false, true}) {
+            const auto bytes = [&](const std::string& text) {
+                return QByteArray::fromStdString(cp1251 ? Utf8ToCp1251(text) : text);
+            };
+            const char* file = cp1251 ? ", 1251" : ", UTF-8";
+            QTest::newRow((std::string("42 characters") + file).c_str())
+                << bytes(cut + "\r\n" + whole + "\r\n") << QStringList{QString::fromStdString(cut)}
+                << one + "\r\nData strings missed in import file: 1" << stored;
+            QTest::newRow((std::string("40 characters with blanks and a tab around") + file).c_str())
+                << bytes("=\"4820002\"; \t " + name40 + "  ;18,40;;1,00;1;18,40;\r\n") << QStringList{} << one
+                << stored;
+            QTest::newRow((std::string("quoted, blanks inside the quotes") + file).c_str())
+                << bytes("=\"4820002\";\"  " + name40 + " \";18,40;;1,00;1;18,40;\r\n") << QStringList{} << one
+                << stored;
+            QTest::newRow((std::string("a name led by a tab") + file).c_str())
+                << bytes("=\"1\";\tТаб на початку назви;1,00;;1,00;1;1,00;\r\n") << QStringList{} << one
+                << "1|Таб на початку назви|1.00|1.00|1|1.00\n";
+        }
+        QTest::newRow("a no-break space before a 1251 name")
+            << QByteArray("=\"1\";\xA0\xD7\xE0\xE9\xA0;1,00;;1,00;1;1,00;\r\n") << QStringList{} << one
+            << "1|Чай|1.00|1.00|1|1.00\n";
+    }
+
+    void importNames() { CheckImportedRows(); }
+
+    // A file larger than any goods list is refused before it is read, with
+    // a message in the import's language; nothing is received.
+    void importOfAFileTooLarge_data()
+    {
+        QTest::addColumn<int>("language");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("Russian") << 0
+            << "Ошибка при выполнении импорта!\r\n"
+               "Файл больше 256 МБ и не может быть списком товаров: на склад ничего не принято.";
+        QTest::newRow("Ukrainian") << 1
+            << "Помилка під час виконання імпорту!\r\n"
+               "Файл більший за 256 МБ і не може бути списком товарів: на склад нічого не прийнято.";
+        QTest::newRow("English") << 2
+            << "Error while executing import!\r\n"
+               "The file is larger than 256 MB and cannot be a goods list: nothing was received to warehouse.";
+    }
+
+    void importOfAFileTooLarge()
+    {
+        QFETCH(int, language);
+        QFETCH(QString, message);
+        QTemporaryDir dir;
+        const std::string path = dir.filePath("in.csv").toStdString();
+        // A good line, then holes up to one byte over the bound: the file
+        // takes no room on the disk.
+        WriteFile(path, "=\"1\";A;1,00;;1,00;1;1,00;\r\n");
+        std::filesystem::resize_file(path, MaxCsvImportBytes + 1);
+        QVERIFY(MaxCsvImportBytes >= size_t(256) << 20);
+        TOpenStore store;
+        TScriptedMessages messages;
+        TDesk desk(path);
+        CsvImport.SetLanguage(uint8_t(language));
+        CsvImport.Execute();
+        CsvImport.SetLanguage(0);
+        QCOMPARE(messages.Shown.size(), size_t(1));
+        QCOMPARE(QString::fromStdString(messages.Shown[0].Text), QString::fromStdString(path) + "\r\n" + message);
+        QCOMPARE(messages.Shown[0].Flags, MB_ONEBUTTON | MB_ICONEXCLAMATION);
+        QCOMPARE(Store.Goods().RecordCount(), 0);
+    }
+
     // A bad line of 50 MB: the question shows its first characters, cut
     // visibly, in pieces that fit the box.
     void importOfAHugeBadLine()
@@ -835,7 +916,7 @@ private slots:
         const std::string text = ReadFile(txt);
         QCOMPARE(std::count(text.begin(), text.end(), '\n'), 3);
         QCOMPARE(std::count(text.begin(), text.end(), '\r'), 3);
-        QVERIFY2(text.find("\r\n1 2     Two lines name " + std::string(25 + 8, ' ') + "12.34") != std::string::npos,
+        QVERIFY2(text.find("\r\n1 2      Two lines name " + std::string(25 + 8, ' ') + "12.34") != std::string::npos,
                  text.c_str());
         QCOMPARE(std::vector<std::string>(cells.begin() + 14, cells.begin() + 16),
                  (std::vector<std::string>{"1 2", "Two lines name "}));

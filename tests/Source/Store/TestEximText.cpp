@@ -19,8 +19,9 @@ const TCsvSeparators Semicolon{';', ','};
 const TCsvSeparators Comma{',', '.'};
 
 // Goods that exercise the writers: Cyrillic text, a quote and the separators
-// in a name, the largest numbers, an empty date, formula-looking texts, and
-// what a spreadsheet splits at whatever the separator: comma, semicolon, tab.
+// in a name, the largest numbers, an empty date, formula-looking texts, the
+// other separator and a tab, which need no quotes, and a line break, which
+// does.
 const std::vector<TGoodsRow> Goods = {
     {"00012345", "Молоко \"Селянське\" 2,5%", "1'234.50", "31.12.2026 10:15:00", "42'949'671.99",
      "2147483647", "12'345.00"},
@@ -29,6 +30,7 @@ const std::vector<TGoodsRow> Goods = {
     {"-3", "@cmd", "2.00", "01/02/2026", "0.50", "2", "1.00"},
     {"4", "+38 \"a\"; b", "2.00", "01/02/2026", "0.50", "2", "1.00"},
     {"5", "a,b\tc", "1.00", "01/02/2026", "1.00", "1", "1.00"},
+    {"6", "Two\r\nlines", "18.40", "01/02/2026", "1.00", "1", "18.40"},
 };
 
 TEST(CsvExportLines, HeaderPerLanguageAndSeparator)
@@ -48,19 +50,21 @@ TEST(CsvExportLines, RowsByteForByte)
     };
     const TCase cases[] = {
         {Semicolon,
-         {"=\"00012345\";\"Молоко \"\"Селянське\"\" 2,5%\";\"1234,50\";31.12.2026;\"42949671,99\";2147483647;\"12345,00\";\r\n",
-          "=\"7\";\"Tea; green\";\"0,05\";          ;\"0,00\";0;\"0,00\";\r\n",
-          "=\"=1+2\";=\"=SUM(A1)\";\"1,00\";01/02/2026;\"1,00\";1;\"1,00\";\r\n",
-          "=\"-3\";=\"@cmd\";\"2,00\";01/02/2026;\"0,50\";2;\"1,00\";\r\n",
-          "=\"4\";\"=\"\"+38 \"\"\"\"a\"\"\"\"; b\"\"\";\"2,00\";01/02/2026;\"0,50\";2;\"1,00\";\r\n",
-          "=\"5\";\"a,b\tc\";\"1,00\";01/02/2026;\"1,00\";1;\"1,00\";\r\n"}},
+         {"=\"00012345\";\"Молоко \"\"Селянське\"\" 2,5%\";1234,50;31.12.2026;42949671,99;2147483647;12345,00;\r\n",
+          "=\"7\";\"Tea; green\";0,05;          ;0,00;0;0,00;\r\n",
+          "=\"=1+2\";=\"=SUM(A1)\";1,00;01/02/2026;1,00;1;1,00;\r\n",
+          "=\"-3\";=\"@cmd\";2,00;01/02/2026;0,50;2;1,00;\r\n",
+          "=\"4\";\"=\"\"+38 \"\"\"\"a\"\"\"\"; b\"\"\";2,00;01/02/2026;0,50;2;1,00;\r\n",
+          "=\"5\";a,b\tc;1,00;01/02/2026;1,00;1;1,00;\r\n",
+          "=\"6\";\"Two\r\nlines\";18,40;01/02/2026;1,00;1;18,40;\r\n"}},
         {Comma,
          {"=\"00012345\",\"Молоко \"\"Селянське\"\" 2,5%\",1234.50,31.12.2026,42949671.99,2147483647,12345.00,\r\n",
-          "=\"7\",\"Tea; green\",0.05,          ,0.00,0,0.00,\r\n",
+          "=\"7\",Tea; green,0.05,          ,0.00,0,0.00,\r\n",
           "=\"=1+2\",=\"=SUM(A1)\",1.00,01/02/2026,1.00,1,1.00,\r\n",
           "=\"-3\",=\"@cmd\",2.00,01/02/2026,0.50,2,1.00,\r\n",
           "=\"4\",\"=\"\"+38 \"\"\"\"a\"\"\"\"; b\"\"\",2.00,01/02/2026,0.50,2,1.00,\r\n",
-          "=\"5\",\"a,b\tc\",1.00,01/02/2026,1.00,1,1.00,\r\n"}},
+          "=\"5\",\"a,b\tc\",1.00,01/02/2026,1.00,1,1.00,\r\n",
+          "=\"6\",\"Two\r\nlines\",18.40,01/02/2026,1.00,1,18.40,\r\n"}},
     };
     for (const TCase& c : cases)
         for (size_t i = 0; i < Goods.size(); ++i)
@@ -81,13 +85,13 @@ TEST(CsvExportLines, ADecimalSeparatorLikeTheListSeparatorCannotSplitARow)
 TEST(TxtExportLines, ColumnsByteForByte)
 {
     EXPECT_EQ(TxtHeaderLine(0),
-              "Код     Наименование                                     Цена          Дата"
+              "Код      Наименование                                     Цена          Дата"
               "         К-во     Упк    Стоимость\r\n");
     EXPECT_EQ(TxtHeaderLine(1),
-              "Код     Найменування                                     Ціна          Дата"
+              "Код      Найменування                                     Ціна          Дата"
               "         К-ть     Упк     Вартість\r\n");
     EXPECT_EQ(TxtHeaderLine(2),
-              "Code    Name                                            Price          Date"
+              "Code     Name                                            Price          Date"
               "          Qnt     Pks         Cost\r\n");
     // A blank stands between two columns, also after a code of eight, a
     // full-width quantity and the largest package count, which keeps all
@@ -100,10 +104,39 @@ TEST(TxtExportLines, ColumnsByteForByte)
               " 42'949'671.99 123456789 42'949'671.99\r\n");
     // No date: fourteen blanks.
     EXPECT_EQ(TxtRow(Goods[1]),
-              "7       Tea; green                                       0.05              "
+              "7        Tea; green                                       0.05              "
               "         0.00       0         0.00\r\n");
     const TGoodsRow longCode{"123456789", std::string(45, 'N'), "1.00", "", "1.00", "1", "1.00"};
     EXPECT_EQ(TxtRow(longCode).substr(0, 50), "12345678 " + std::string(40, 'N') + " ");
+}
+
+// Every line of a text file is 110 characters and every column starts at
+// the same place: the header, codes of one to eight characters, names up to
+// their 40, Cyrillic or not, no code or date at all.
+TEST(TxtExportLines, EveryLineHasOneWidth)
+{
+    std::vector<std::string> lines = {TxtHeaderLine(0), TxtHeaderLine(1), TxtHeaderLine(2)};
+    const std::string name40 = "Олія соняшникова рафінована Щедрий лан 1";
+    ASSERT_EQ(Utf8Length(name40), 40u);
+    const TGoodsRow rows[] = {
+        {"1", "Хліб", "18.40", "02.01.2026", "0.75", "1", "13.80"},
+        {"4820001", "Tea", "1.00", "", "1.00", "1", "1.00"},
+        {"48200012", "Tea", "1.00", "", "1.00", "1", "1.00"},
+        {"48200012", name40, "999'999.99", "31.12.2026 10:15:00", "9'999'999.99", "9999999", "9'999'999.99"},
+        {"", "N", "0.00", "", "0.00", "0", "0.00"},
+    };
+    for (const TGoodsRow& row : rows)
+        lines.push_back(TxtRow(row));
+    for (const std::string& line : lines) {
+        ASSERT_EQ(line.substr(line.size() - 2), "\r\n");
+        EXPECT_EQ(Utf8Length(line), 112u) << line;
+        // The name starts at character 9, the price ends at 62.
+        const std::string name = Utf8Left(line, 49).substr(Utf8Left(line, 9).size());
+        EXPECT_NE(name[0], ' ') << line;
+        EXPECT_EQ(Utf8Left(line, 9).back(), ' ') << line;
+        EXPECT_NE(Utf8Left(line, 62).back(), ' ') << line;
+        EXPECT_EQ(Utf8Left(line, 63).back(), ' ') << line;
+    }
 }
 
 TEST(CsvImportLines, ExportedRowsReadBackAsTheyWere)
@@ -245,6 +278,13 @@ TEST(CsvImportLines, RecordsAcrossLines)
         {"the same under another separator", "1,\"a;b\n\",2\n", ';', {"1,\"a;b", "\",2"}},
         {"a quote never closed", "1;\"open;2\r\n3;x\n", ';', {"1;\"open;2", "3;x"}},
         {"empty records stay", "\n\"\"\n\n", ';', {"", "\"\"", ""}},
+        // Each line's quotes pair up with the next line's, so that every
+        // quoted field stays open to the end of the text: each line is one
+        // record, as when its quote were the only one.
+        {"every line leaves a quote open", "1;Труба 1/2\";\"a;2\r\n3;Труба 1/2\";\"b;4\r\n5;x\";\"c\n", ';',
+         {"1;Труба 1/2\";\"a;2", "3;Труба 1/2\";\"b;4", "5;x\";\"c"}},
+        {"open quotes, then one that closes them",
+         "1;x\";\"a\n2;x\";\"b\n3;x\";\"c\"\n4;d\n", ';', {"1;x\";\"a\n2;x\";\"b\n3;x\";\"c\"", "4;d"}},
     };
     for (const TCase& c : cases) {
         std::vector<std::string> records;
@@ -258,6 +298,37 @@ TEST(CsvImportLines, RecordsAcrossLines)
             reader.Next(c.Separator);
         }
         EXPECT_TRUE(reader.AtEnd()) << c.Name;
+    }
+}
+
+// The reader keeps what earlier records found about quotes left open: on
+// texts of quotes, separators and breaks, what it peeks under two separators
+// is what each record is when read alone.
+TEST(CsvImportLines, RecordsOfTheReaderAreTheRecordsAlone)
+{
+    const char pieces[] = {'"', '"', ';', ',', '\n', '\r', 'a'};
+    uint32_t seed = 35;
+    for (int round = 0; round < 3000; ++round) {
+        std::string text;
+        const size_t size = 1 + round % 40;
+        for (size_t i = 0; i < size; ++i) {
+            seed = seed * 1103515245u + 12345u;
+            text += pieces[(seed >> 16) % sizeof pieces];
+        }
+        std::vector<std::string> alone, read;
+        for (size_t pos = 0; pos < text.size();) {
+            size_t other = pos;
+            alone.push_back(OneLine(NextCsvRecord(text, other, ',')));
+            alone.push_back(OneLine(NextCsvRecord(text, pos, ';')));
+        }
+        TCsvRecords reader(text);
+        while (!reader.AtEnd()) {
+            // Peeked under the other separator first, as the import does.
+            read.push_back(reader.Peek(','));
+            read.push_back(reader.Peek(';'));
+            reader.Next(';');
+        }
+        ASSERT_EQ(read, alone) << text;
     }
 }
 
