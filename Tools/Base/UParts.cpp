@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <exception>
-#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -29,7 +28,8 @@ void RunParts(size_t parts, const std::function<void(size_t part)>& work)
     size_t started = 1;
     try {
         for (; started < parts; ++started) threads.emplace_back(run, started);
-    } catch (const std::system_error&) {
+    } catch (...) {
+        // No thread (or no memory for one): the rest run here.
     }
     run(0);
     for (size_t part = started; part < parts; ++part) run(part);

@@ -1,11 +1,34 @@
 #include "UParts.h"
 
 #include <atomic>
+#include <cstdlib>
+#include <new>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
+
+namespace {
+
+// The replaced allocation pairs malloc with free throughout; the compiler
+// sees only the free behind a delete.
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+
+// The n-th allocation from now fails; 0: none.
+std::atomic<int> FailAllocationIn{0};
+
+} // namespace
+
+void* operator new(std::size_t n)
+{
+    if (FailAllocationIn.load() > 0 && --FailAllocationIn == 0) throw std::bad_alloc();
+    if (void* p = std::malloc(n ? n : 1)) return p;
+    throw std::bad_alloc();
+}
+
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -36,6 +59,26 @@ TEST(Parts, AFailureIsRaisedAfterEveryPartHasEnded)
     } catch (const std::runtime_error& e) {
         EXPECT_EQ(ended.load(), 6);
         EXPECT_STREQ(e.what(), "part 2");
+    }
+}
+
+// Memory that runs out while the threads start: each part still runs once
+// (on the calling thread), or none runs and bad_alloc comes out; the
+// program never ends with a thread left unjoined.
+TEST(Parts, NoMemoryForAThreadRunsItsPartHere)
+{
+    for (int failing = 1; failing <= 8; ++failing) {
+        SCOPED_TRACE("allocation " + std::to_string(failing) + " fails");
+        std::vector<std::atomic<int>> runs(4);
+        bool raised = false;
+        FailAllocationIn = failing;
+        try {
+            tv::RunParts(4, [&](size_t part) { ++runs[part]; });
+        } catch (const std::bad_alloc&) {
+            raised = true;
+        }
+        FailAllocationIn = 0;
+        for (const auto& r : runs) EXPECT_EQ(r.load(), raised ? 0 : 1);
     }
 }
 

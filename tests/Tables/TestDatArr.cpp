@@ -199,6 +199,35 @@ TEST_F(DatArr, ABlockGrownAndShrunkAcrossSystemMemoryKeepsItsElements)
     EXPECT_EQ(Names(), all);
 }
 
+// Bytes a shrink gave up read as zero once the block grows over them
+// again, whether the system's pages or the heap hold it, inside one page
+// or across several.
+TEST(RecordBlock, BytesPastAShrinkAreZeroWhenTheBlockGrowsAgain)
+{
+    const size_t system = size_t(2) << 20;
+    struct Row {
+        const char* name;
+        size_t full, shrunk;
+    };
+    const Row rows[] = {
+        {"system pages, within the last page", system + 4000, system + 100},
+        {"system pages, across pages", system + 5 * 4096 + 10, system + 7},
+        {"heap", 3000, 100},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        tv::TRecordBlock block;
+        block.Resize(r.full);
+        std::memset(block.data(), 0xA5, r.full);
+        block.Resize(r.shrunk);
+        block.Resize(r.full);
+        EXPECT_EQ(block.data()[r.shrunk - 1], 0xA5);
+        size_t dirty = 0;
+        for (size_t i = r.shrunk; i < r.full; ++i) dirty += block.data()[i] != 0;
+        EXPECT_EQ(dirty, 0u);
+    }
+}
+
 TEST_F(DatArr, SizesAndCapacityFollowTheCount)
 {
     EXPECT_EQ(Arr.GetElemSize(), 28);  // 22 data bytes + 4, rounded up to 4

@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 
 using namespace tv;
 using namespace tv::testkit;
@@ -347,6 +348,137 @@ TEST_F(StoreImportCrashTest, ARepricingCutAfterAFailedImportLeavesFilesThatOpen)
                 ExpectInvariants(store);
                 EXPECT_EQ(Snapshot(store).find("orphans"), std::string::npos);
             }
+    }
+}
+
+// Finished books whose files only look like a cut import: movements of
+// goods the goods file does not number. Each is opened twice; nothing is
+// changed, the user is told that the files do not belong together, and a
+// goods inserted afterwards takes a number no movement names.
+TEST(StoreFilesApartTest, BooksThatOnlyLookCutAreLeftAsTheyAre)
+{
+    LoadEnglishTexts();
+    const std::string data = "Data/";
+    const auto importLines = [](TStore& s, int n) {
+        std::vector<TStore::TNewGoods> lines;
+        for (int i = 1; i <= n; ++i)
+            lines.push_back({std::to_string(4820000 + i), "Goods " + std::to_string(i), "12.34",
+                             i % 2 ? "0.33" : "3.00", "1"});
+        s.ImportGoods(lines, "Import from file list.csv");
+    };
+    const auto insert = [](TStore& s, int n) {
+        for (int i = 1; i <= n; ++i)
+            s.InsertGoods(std::to_string(i), "Inserted " + std::to_string(i), "1.10", "2.50", "1", "");
+    };
+    struct Row {
+        const char* name;
+        // Makes the book in env; gives the folder to restore from, or "".
+        std::function<std::string(TFaultEnv& env, const std::string& path)> make;
+    };
+    const auto make = [](TFaultEnv& env, const std::string&, const std::function<void(TStore&)>& work) {
+        TStore s;
+        s.SetEnv(&env);
+        s.Open(true, "Data");
+        work(s);
+        s.Close();
+    };
+    const auto importN = importLines;
+    const auto insertN = insert;
+    const std::vector<Row> rows = {
+        {"store.dat lost after an import",
+         [&](TFaultEnv& env, const std::string& path) {
+             make(env, path, [&](TStore& s) { importN(s, 800); });
+             env.RemoveFile(path + "Data/store.dat");
+             return std::string();
+         }},
+        {"store.dat lost after one insert",
+         [&](TFaultEnv& env, const std::string& path) {
+             make(env, path, [&](TStore& s) { insertN(s, 1); });
+             env.RemoveFile(path + "Data/store.dat");
+             return std::string();
+         }},
+        {"store.dat lost after three inserts",
+         [&](TFaultEnv& env, const std::string& path) {
+             make(env, path, [&](TStore& s) { insertN(s, 3); });
+             env.RemoveFile(path + "Data/store.dat");
+             return std::string();
+         }},
+        {"an empty store.dat copied in",
+         [&](TFaultEnv& env, const std::string& path) {
+             TFaultEnv empty;
+             make(empty, path, [](TStore&) {});
+             make(env, path, [&](TStore& s) { importN(s, 800); });
+             env.SetContents(path + "Data/store.dat", empty.Contents(path + "Data/store.dat"));
+             return std::string();
+         }},
+        {"an older store.dat beside a newer moves.dat",
+         [&](TFaultEnv& env, const std::string& path) {
+             make(env, path, [&](TStore& s) { insertN(s, 2); });
+             const std::string older = env.Contents(path + "Data/store.dat");
+             make(env, path, [&](TStore& s) { importN(s, 5); });
+             env.SetContents(path + "Data/store.dat", older);
+             return std::string();
+         }},
+        {"restored from a folder of such files",
+         [&](TFaultEnv& env, const std::string& path) {
+             make(env, path, [&](TStore& s) { insertN(s, 2); });
+             const std::string older = env.Contents(path + "Data/store.dat");
+             make(env, path, [&](TStore& s) { importN(s, 5); });
+             env.CreateFolder(path + "Copy");
+             env.SetContents(path + "Copy/store.dat", older);
+             env.SetContents(path + "Copy/moves.dat", env.Contents(path + "Data/moves.dat"));
+             make(env, path, [&](TStore& s) { insertN(s, 1); });
+             return path + "Copy";
+         }},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        TProgramFolder folder;
+        std::filesystem::create_directory(folder.Path() + "Data");
+        TFaultEnv env;
+        const std::string from = r.make(env, folder.Path());
+        {
+            // A start that finds a file missing makes it empty.
+            const bool both = env.FileExists(folder.Path() + data + "store.dat");
+            TRecordingMessages messages;
+            TStore s;
+            s.SetEnv(&env);
+            if (from.empty())
+                s.Open(true, "Data");
+            else
+                EXPECT_TRUE(s.RestoreBase(from));
+            EXPECT_EQ(s.Repair().FilesApart, both);
+        }
+        const std::string goods = env.Contents(folder.Path() + data + "store.dat");
+        const std::string moves = env.Contents(folder.Path() + data + "moves.dat");
+        for (int open = 1; open <= 2; ++open) {
+            SCOPED_TRACE("open " + std::to_string(open));
+            TRecordingMessages messages;
+            TStore s;
+            s.SetEnv(&env);
+            s.Open(true, "Data");
+            EXPECT_TRUE(s.Repair().FilesApart);
+            EXPECT_FALSE(s.Repair().ImportCut);
+            EXPECT_EQ(s.RepairedCount(), 0);
+            ASSERT_EQ(messages.Boxes.size(), 1u);
+            EXPECT_EQ(messages.Boxes[0].Text, TextTable[SlotFilesApart]);
+            s.Close();
+            EXPECT_TRUE(env.Contents(folder.Path() + data + "store.dat") == goods);
+            EXPECT_TRUE(env.Contents(folder.Path() + data + "moves.dat") == moves);
+        }
+        TRecordingMessages messages;
+        TStore s;
+        s.SetEnv(&env);
+        s.Open(true, "Data");
+        const int32_t movesBefore = s.Moves().RecordCount();
+        s.InsertGoods("99999999", "Inserted afterwards", "1.00", "3.00", "1", "");
+        const int32_t id = s.Goods().ID.GetValue();
+        EXPECT_EQ(s.Moves().RecordCount(), movesBefore + 1);
+        TTableMoves& m = s.Moves();
+        int count = 0;
+        for (m.First(); !m.Eof(); m.Next())
+            count += m.IDStore.GetValue() == id;
+        EXPECT_EQ(count, 1) << "goods " << id << " takes only its own movement";
     }
 }
 
