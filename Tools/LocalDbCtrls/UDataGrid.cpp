@@ -518,8 +518,11 @@ void TDataGrid::changeEvent(QEvent* Event)
 QRect TDataGrid::CellTextRect(const QRect& Cell, const QString& Text) const
 {
     QRect room = Cell.adjusted(2, 0, -1, 0);
-    if (QFontMetricsF(font()).horizontalAdvance(Text) <= room.width() + 1)
-        room.setRight(Cell.right());
+    // The pixel taken is the left margin's inner one: the cell's outer
+    // pixels carry the focus frame.
+    const qreal advance = QFontMetricsF(font()).horizontalAdvance(Text);
+    if (advance > room.width() && advance <= room.width() + 1)
+        room.setLeft(Cell.left() + 1);
     return room;
 }
 

@@ -75,8 +75,9 @@ public:
     // marker column and the scroll bar taken off.
     int SectionsRoom(int GridWidth) const;
     // Where a cell draws its text: 2 pixels in from the left and 1 from the
-    // right; a text wider than that by less than a pixel takes the right
-    // pixel too rather than end in an ellipsis.
+    // right; a text wider than that by less than a pixel starts a pixel
+    // further left rather than end in an ellipsis, still inside the focus
+    // frame on the cell's outer pixels.
     QRect CellTextRect(const QRect& Cell, const QString& Text) const;
     // New widths of the data columns, the base of later spreading.
     void SetColumnWidths(const std::vector<int>& Widths);
