@@ -1,5 +1,6 @@
 #include "UEntryPanel.h"
 
+#include "UBoxFont.h"
 #include "UGradient.h"
 #include "UIntEdit.h"
 #include "UMoneyEdit.h"
@@ -11,6 +12,7 @@
 #include <QFontMetrics>
 #include <QLabel>
 #include <QPainter>
+#include <QStyle>
 
 #include <algorithm>
 #include <stdexcept>
@@ -68,6 +70,10 @@ consteval const TEntryPlace& EntryPlace(std::string_view name)
         if (name == place.Name) return place;
     throw std::logic_error("no place of that name");
 }
+
+// The longest name a store gives goods in the name's 40 letters: the name
+// and note edits show it whole.
+const char* const ReferenceName = "Шоколад молочний з горіхами та родзинкам";
 
 // The sign's place: its right edge, top and height, and its narrowest width.
 constexpr const TEntryPlace& PlusPlace = EntryPlace("LbPlus");
@@ -160,6 +166,10 @@ TEntryPanel::TEntryPanel(QWidget* client, const QFont& amountFont)
     EditPCount = digits(new TIntEdit(this), "EditPCount", 10);
     EditNote = edit(new TStringEdit(this), "EditNote", 40);
     for (TLocalDbEdit* e : {EditCost, EditWeight, EditPCount}) e->setFont(amountFont);
+    // The edit's text room: its frame and QLineEdit's 2 pixels each side off.
+    const int frame = EditName->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, EditName);
+    const QFont wide = FitFontToWidth(font(), {QString::fromUtf8(ReferenceName)}, WideEditWidth - 2 * frame - 4);
+    for (TLocalDbEdit* e : {EditName, EditNote}) e->setFont(wide);
 
     auto nb = [this](const char* name) {
         auto* label = new TNbLabel(this);
@@ -178,7 +188,7 @@ TEntryPanel::TEntryPanel(QWidget* client, const QFont& amountFont)
 
 void TEntryPanel::Place(bool bottomOnly)
 {
-    const int lineHeight = QFontMetrics(window()->font()).height();
+    const int lineHeight = LinePixels(window()->font());
     auto find = [this](const char* name) {
         return findChild<QWidget*>(QLatin1String(name), Qt::FindDirectChildrenOnly);
     };
@@ -193,6 +203,13 @@ void TEntryPanel::Place(bool bottomOnly)
         control->move(at);
         if (place.Width > 0) control->resize(place.Width, place.Height > 0 ? place.Height : lineHeight);
     }
+}
+
+void TEntryPanel::FitCaptions()
+{
+    // Their boxes are a Tahoma line high, less than the lines of many faces.
+    for (TNbLabel* l : {LbMoveNote, LbSumTitle})
+        l->setFont(FitFontToBox(font(), {l->text()}, l->size(), int(l->alignment()), l->devicePixelRatioF()));
 }
 
 void TEntryPanel::ShowGoods(const TTableStore& g)

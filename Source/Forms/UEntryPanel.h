@@ -60,6 +60,11 @@ public:
     // The goods record's values into the edits and LbSum; a text is set only
     // where it differs from the one shown.
     void ShowGoods(const TTableStore& goods);
+    // The 13-pixel captions of the note and the value in the window's family
+    // at the size that shows their present texts whole; after each change
+    // of their texts.
+    void FitCaptions();
+
     // The values of no goods: empty code and name, zero amounts. The note
     // belongs to the movement and stays.
     void Clear();

@@ -836,6 +836,7 @@ void TMainFormStore::ApplyLanguage()
                                                      {Panel->LbWeightNote, SlotLabelQuantityNote}};
     for (auto [label, slot] : labels)
         label->setText(ToQ(TextTable[slot]));
+    Panel->FitCaptions();
     SetColumnCaptions(*GridStore, GoodsColumns(Store.Goods()));
     SetColumnCaptions(*GridMoves, MovesColumns(Store.Moves()));
     FInOutManager->SetLanguage(ProgOptions().GetLanguage());

@@ -23,6 +23,7 @@ public:
     QString Text(int panel) const { return FPanels.at(static_cast<std::size_t>(panel)).Text; }
     void SetText(int panel, const QString& text);
     int PanelWidth(int panel) const { return FPanels.at(static_cast<std::size_t>(panel)).Width; }
+    Qt::Alignment PanelAlignment(int panel) const { return FPanels.at(static_cast<std::size_t>(panel)).Alignment; }
     void SetPanelWidth(int panel, int width);
     // The panel's rectangle; the last panel runs to the right edge.
     QRect PanelRect(int panel) const;
