@@ -148,4 +148,50 @@ inline void ExpectReopenedUnmended(TStore& store)
     EXPECT_EQ(store.RepairedCount(), 0);
 }
 
+// Hundredths as the edits hold them: no group marks, two decimals.
+inline std::string Money(int64_t v)
+{
+    const std::string cents = std::to_string(v % 100);
+    return std::to_string(v / 100) + "." + (cents.size() < 2 ? "0" : "") + cents;
+}
+
+// One goods as the model keeps it: its price and what it booked.
+struct TModelGoods {
+    struct TMove {
+        bool Received;
+        int64_t Weight, PCount;
+    };
+    int64_t Price = 0;
+    std::vector<TMove> Moves;
+    int64_t Weight = 0, PCount = 0, Sum = 0;
+
+    // The value of a movement booked now at the price.
+    int64_t ValueOf(const TMove& m) const
+    {
+        const int64_t value = ModelValue(Price, m.Weight);
+        if (m.Received)
+            return value;
+        return m.Weight == Weight ? Sum : std::min(value, Sum);
+    }
+    void Book(const TMove& m)
+    {
+        const int64_t value = ValueOf(m);
+        const int sign = m.Received ? 1 : -1;
+        Weight += sign * m.Weight;
+        PCount += sign * m.PCount;
+        Sum += sign * value;
+        Moves.push_back(m);
+    }
+    // Every movement valued again at the new price, in the order booked.
+    void SetPrice(int64_t price)
+    {
+        Price = price;
+        std::vector<TMove> moves;
+        moves.swap(Moves);
+        Weight = PCount = Sum = 0;
+        for (const TMove& m : moves)
+            Book(m);
+    }
+};
+
 } // namespace tv::testkit
