@@ -9,6 +9,7 @@
 #include "TablesTestKit.h"
 #include "UBaseFld.h"
 #include "UDatFile.h"
+#include "UFaultEnv.h"
 #include "UException.h"
 #include "UFields.h"
 #include "UMoneyFld.h"
@@ -477,6 +478,118 @@ TEST(TDatFile, CrashLeftoversAreMendedOnOpen)
             EXPECT_EQ(f.Fields()->Items(0)->GetNextKeyValue(), empty ? 1 : 4) << c.name;
             EXPECT_EQ(ReadAll(path), c.mended) << c.name << (attach ? " attached" : " built");
         }
+    }
+}
+
+// A file that keeps a group tail keeps only one as WriteGroup leaves it
+// (whole, live, numbered on), untouched until the caller counts or drops
+// it; every other tail is cut as ever, and a tail kept and neither counted
+// nor dropped goes before the next change.
+TEST(TDatFile, AKeptGroupTailIsCountedOrDroppedByTheCaller)
+{
+    const std::string group = RecordBytes(0, 4, "Plum", 1) + RecordBytes(0, 5, "Fig", 2);
+    struct Case {
+        const char* name;
+        std::string tail;
+        int32_t kept;  // records kept as a group
+    };
+    const std::vector<Case> cases = {
+        {"group of two", group, 2},
+        {"group of one", RecordBytes(0, 4, "Plum", 1), 1},
+        {"group torn in its second record", group.substr(0, RS + 10), 0},
+        {"group with a record that never came", std::string(RS, '\0') + RecordBytes(0, 5, "Fig", 2), 0},
+        {"rewrite copy", RecordBytes(77, HS, "Plum", 1), 0},
+    };
+    TempDir dir;
+    const std::string path = dir.Path("tail.dat");
+    for (const Case& c : cases)
+        for (const char* then : {"count", "drop", "change"}) {
+            SCOPED_TRACE(std::string(c.name) + ", " + then);
+            WriteAll(path, SoundFile() + c.tail);
+            Goods g;
+            TDatFile f;
+            f.SetFields(&g.Fields);
+            f.SetKeepsGroupTail(true);
+            f.SetFileName(path);
+            f.Open(false);
+            ASSERT_EQ(f.GroupCount(), c.kept);
+            if (c.kept == 0) {
+                EXPECT_EQ(ReadAll(path).size(), SoundFile().size());
+                continue;
+            }
+            EXPECT_EQ(ReadAll(path), SoundFile() + c.tail) << "nothing written yet";
+            TDatHeader h;
+            if (std::string(then) == "count") {
+                f.CountGroup();
+                f.GetHeader(h);
+                EXPECT_EQ(h.RecordCount, 3 + c.kept);
+                EXPECT_EQ(g.Fields.Items(0)->GetNextKeyValue(), 4 + c.kept);
+                EXPECT_EQ(ReadAll(path).substr(HS + 3 * RS), c.tail);
+            } else {
+                if (std::string(then) == "drop") {
+                    f.DropGroup();
+                } else {
+                    f.SetRecordOffset(HS);
+                    f.ReadRecord();
+                    f.WriteRecord();
+                }
+                f.GetHeader(h);
+                EXPECT_EQ(h.RecordCount, 3);
+                EXPECT_EQ(ReadAll(path), SoundFile());
+            }
+            EXPECT_EQ(f.GroupCount(), 0);
+        }
+    // Without the setting the group is cut at the open.
+    WriteAll(path, SoundFile() + group);
+    Goods g;
+    TDatFile f;
+    f.SetFields(&g.Fields);
+    f.SetFileName(path);
+    f.Open(false);
+    EXPECT_EQ(f.GroupCount(), 0);
+    EXPECT_EQ(ReadAll(path), SoundFile());
+}
+
+// A count whose write fails: memory keeps the group counted when the caller
+// has committed it (and the header reaches the disk before the next
+// change), else drops it with the next change.
+TEST(TDatFile, AFailedCountOfACommittedGroupStaysCounted)
+{
+    const std::string group = RecordBytes(0, 4, "Plum", 1) + RecordBytes(0, 5, "Fig", 2);
+    std::string data;
+    for (int k = 0; k < 2; ++k) data += group.substr(size_t(k) * RS + 8, RS - 8);
+    for (const bool committed : {true, false}) {
+        SCOPED_TRACE(committed ? "committed" : "not committed");
+        TempDir dir;
+        const std::string path = dir.Path("g.dat");
+        TFaultEnv env;
+        env.SetContents(path, SoundFile());
+        Goods g;
+        TDatFile f;
+        f.SetEnv(&env);
+        f.SetFields(&g.Fields);
+        f.SetFileName(path);
+        f.Open(false);
+        f.WriteGroup(reinterpret_cast<const uint8_t*>(data.data()), 2);
+        env.FailWrite(1);
+        EXPECT_THROW(f.CountGroup(committed), Exception);
+        const int32_t count = committed ? 5 : 3;
+        TDatHeader h;
+        f.GetHeader(h);
+        EXPECT_EQ(h.RecordCount, count);
+        EXPECT_EQ(g.Fields.Items(0)->GetNextKeyValue(), count + 1);
+        EXPECT_EQ(env.Contents(path), SoundFile() + group) << "the disk's header as it was";
+        f.SetRecordOffset(HS);
+        f.ReadRecord();
+        f.WriteRecord();
+        std::string expected = SoundFile();
+        Patch(expected, 20, count);
+        Patch(expected, 32 + 32, count + 1);
+        EXPECT_EQ(env.Contents(path), committed ? expected + group : expected);
+        f.Close();
+        f.Open(false);
+        f.GetHeader(h);
+        EXPECT_EQ(h.RecordCount, count);
     }
 }
 
