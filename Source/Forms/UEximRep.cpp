@@ -368,11 +368,14 @@ void TCsvImport::Execute()
     const auto store = [&] {
         if (queue.empty())
             return;
+        const int32_t before = Store.Goods().RecordCount();
         try {
             Store.ImportGoods(queue, note);
         } catch (...) {
-            // The failing group, one at most, is not in stock.
-            received -= static_cast<uint32_t>(queue.size());
+            // The failing group, one at most, is in stock only when its
+            // movements were counted.
+            const auto stored = static_cast<size_t>(Store.Goods().RecordCount() - before);
+            received -= static_cast<uint32_t>(queue.size() - std::min(stored, queue.size()));
             queue.clear();
             throw;
         }

@@ -675,6 +675,30 @@ private slots:
         }
     }
 
+    // A group whose goods count fails once its movements are counted is in
+    // stock, and the summary counts it with the others.
+    void importCountsAGroupItsMovementsHold()
+    {
+        QTemporaryDir dir;
+        const std::string path = dir.filePath("in.csv").toStdString();
+        WriteFile(path, "=\"1\";A;1,00;;1,00;1;1,00;\r\n=\"2\";B;2,50;;0,33;0;0,83;\r\n");
+        TFaultEnv env;
+        TOpenStore store(&env);
+        TScriptedMessages messages;
+        TDesk desk(path);
+        // Movements, goods, movements' header, then the goods' header fails.
+        env.FailWrite(4);
+        CsvImport.SetLanguage(2);
+        CsvImport.Execute();
+        CsvImport.SetLanguage(0);
+        env.ClearFaults();
+        QCOMPARE(messages.Shown.size(), size_t(2));
+        QVERIFY(messages.Shown[0].Text.find("Error while executing import!") != std::string::npos);
+        QCOMPARE(messages.Shown[1].Text, std::string("New products recieved to warehouse: 2"));
+        QCOMPARE(Store.Goods().RecordCount(), 2);
+        QCOMPARE(Store.Moves().RecordCount(), 2);
+    }
+
     // A file that cannot be read: the path, the error text and the system's
     // words, no English sentence of ours in a Russian box.
     void importOfAnUnreadableFile()
