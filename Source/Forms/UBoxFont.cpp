@@ -6,13 +6,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <functional>
 
 namespace tv {
 
-namespace {
-
-QFont LargestFitting(const QFont& font, const std::function<bool(const QFont&)>& fits)
+QFont LargestFittingFont(const QFont& font, const std::function<bool(const QFont&)>& fits)
 {
     QFont f = font;
     if (f.pixelSize() <= 0) return f;
@@ -20,11 +17,9 @@ QFont LargestFitting(const QFont& font, const std::function<bool(const QFont&)>&
     return f;
 }
 
-} // namespace
-
 QFont FitFontToWidth(const QFont& font, const QStringList& texts, int width)
 {
-    return LargestFitting(font, [&](const QFont& f) {
+    return LargestFittingFont(font, [&](const QFont& f) {
         const QFontMetricsF metrics(f);
         return std::all_of(texts.begin(), texts.end(),
                            [&](const QString& text) { return metrics.horizontalAdvance(text) <= width; });
@@ -33,7 +28,7 @@ QFont FitFontToWidth(const QFont& font, const QStringList& texts, int width)
 
 QFont FitFontToBox(const QFont& font, const QStringList& texts, const QSize& box, int flags, qreal ratio)
 {
-    return LargestFitting(font, [&](const QFont& f) {
+    return LargestFittingFont(font, [&](const QFont& f) {
         // The box with a line's room around it, in device pixels.
         const int margin = QFontMetrics(f).height();
         const QRect area(-margin, -margin, box.width() + 2 * margin, box.height() + 2 * margin);

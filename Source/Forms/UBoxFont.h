@@ -7,10 +7,16 @@
 #include <QSize>
 #include <QStringList>
 
+#include <functional>
+
 namespace tv {
 
 // The smallest pixel size a fitted font takes.
 inline constexpr int SmallestBoxPixels = 7;
+
+// The font at the largest pixel size up to its own at which fits answers
+// true, or at the smallest.
+QFont LargestFittingFont(const QFont& font, const std::function<bool(const QFont&)>& fits);
 
 // The font at the largest pixel size up to its own at which every text is
 // at most width pixels wide.

@@ -2,11 +2,13 @@
 
 #include "UDataGrid.h"
 #include "UException.h"
+#include "ULangTexts.h"
 #include "UProgOptions.h"
 #include "UStoreData.h"
 #include "UTextConst.h"
 
 #include <QFontMetricsF>
+#include <QStringList>
 
 #include <algorithm>
 #include <cmath>
@@ -132,6 +134,25 @@ std::vector<int> FirstColumnWidths(const TDataGrid& grid, int gridWidth, const T
     }
     if (rest >= 0) widths[rest] = std::max(TDataGrid::MinColumnWidth(), grid.SectionsRoom(gridWidth) - used - 1);
     return widths;
+}
+
+int FirstStartRoom(const QFont& font, const TMainColumns& columns, const QStringList& restTexts)
+{
+    const QFontMetricsF metrics(font);
+    TTextTable languages[3];
+    languages[0].Load(RusTexts);
+    languages[1].Load(UkrTexts);
+    languages[2].Load(EngTexts);
+    int room = 0;
+    for (const TMainColumn& c : columns) {
+        int w = 0;
+        for (const TTextTable& texts : languages)
+            w = std::max(w, TextPixels(metrics, QString::fromStdString(texts[c.Caption])) + 5);
+        const QStringList samples = c.Sample ? QString(c.Sample).split('|') : restTexts;
+        for (const QString& text : samples) w = std::max(w, WidestAdvance(metrics, text) + 3);
+        room += w + 1;
+    }
+    return room;
 }
 
 int GridColumnOf(const TDataGrid& grid, const TMainColumns& columns, const TField& field)

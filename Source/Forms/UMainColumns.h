@@ -6,6 +6,9 @@
 #include "UDataGridColumn.h"
 #include "UTextSlots.h"
 
+#include <QFont>
+#include <QStringList>
+
 #include <vector>
 
 namespace tv {
@@ -49,6 +52,12 @@ void SaveColumnWidths(const TDataGrid& grid, const TMainColumns& columns, TProgO
 // First-start widths: each column holds its samples and its caption in the
 // grid's font; the column without samples takes what gridWidth leaves.
 std::vector<int> FirstColumnWidths(const TDataGrid& grid, int gridWidth, const TMainColumns& columns);
+
+// The room the sections of a first start take in the font: each column
+// with samples holds them and its caption in every language, and the column
+// without them its caption in every language and restTexts. A grid whose
+// SectionsRoom is as wide shows every caption and value whole.
+int FirstStartRoom(const QFont& font, const TMainColumns& columns, const QStringList& restTexts);
 
 // The grid column (the fixed ones counted) that shows the field, or -1.
 int GridColumnOf(const TDataGrid& grid, const TMainColumns& columns, const TField& field);

@@ -1,5 +1,7 @@
 #include "UMainForm.h"
 
+#include "UBoxFont.h"
+
 #include "UAboutForm.h"
 #include "UAppSelect.h"
 #include "UContacts.h"
@@ -31,6 +33,7 @@
 #include "UQtText.h"
 #include "UQtLanguage.h"
 #include "UStatusPanels.h"
+#include "UStoreFields.h"
 #include "UStoreMessages.h"
 #include "UTextConst.h"
 #include "UTopWindows.h"
@@ -337,7 +340,13 @@ void TMainFormStore::CreateGrids()
     const TMainColumns moves = MovesColumns(m);
     GridMoves = new TFilteredDataGrid(Client, MakeGridColumns(moves, m, o), &m);
     GridMoves->setObjectName("GridMoves");
-    GridMoves->setFont(cells);
+    // The movements grid is as narrow as the entry panel's edits: its face
+    // takes the largest size at which every column holds its values and
+    // its caption in any language, the direction too.
+    const QStringList directions{DirectionTexts[0], DirectionTexts[1]};
+    const int room = GridMoves->SectionsRoom(GridMovesWidth);
+    GridMoves->setFont(
+        LargestFittingFont(cells, [&](const QFont& f) { return FirstStartRoom(f, moves, directions) <= room; }));
     if (firstStart) GridMoves->SetColumnWidths(FirstColumnWidths(*GridMoves, GridMovesWidth, moves));
     connect(GridMoves, &TDataGrid::OnSelectCell, this,
             [this](int col, int row, bool& can) { GridMovesSelectCell(col, row, can); });

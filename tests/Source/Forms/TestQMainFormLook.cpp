@@ -24,6 +24,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cstring>
 #include <memory>
 
 using namespace tv;
@@ -125,14 +126,18 @@ private slots:
             {false, 6, "goods cost", "d'ddd'ddd.dd"}, {true, 0, "movement date", "dd.dd.dddd"},
             {true, 0, "movement date us", "dd/dd/dddd"}, {true, 2, "movement quantity", "dd'ddd.dd"},
             {true, 3, "movement packs", "ddddd"},   {true, 4, "movement sum", "d'ddd'ddd.dd"},
+            {true, 1, "movement in", "+"},          {true, 1, "movement out", "-"},
         };
         for (auto [language, code] : Languages)
             for (const auto& c : cases)
-                for (char digit = '0'; digit <= '9'; ++digit) {
+                for (char digit = '0'; digit <= (std::strchr(c.Text, 'd') ? '9' : '0'); ++digit) {
                     // An 8-digit code, each value with every digit.
                     QString text = c.Text[0] == 'd' && !c.Text[1] ? QString(8, 'd') : QString(c.Text);
                     text.replace('d', digit);
-                    QTest::addRow("%s %s %c", c.Name, code, digit) << language << c.Moves << c.Column << text;
+                    if (std::strchr(c.Text, 'd'))
+                        QTest::addRow("%s %s %c", c.Name, code, digit) << language << c.Moves << c.Column << text;
+                    else
+                        QTest::addRow("%s %s", c.Name, code) << language << c.Moves << c.Column << text;
                 }
     }
     void valuesFitAtTheSmallestSize()
@@ -307,6 +312,6 @@ int main(int argc, char** argv)
         QApplication app(argc, argv);
         TestQMainFormLook test;
         return QTest::qExec(&test, argc, argv);
-    });
+    }, {"1", "2"});
 }
 #include "TestQMainFormLook.moc"
