@@ -1,36 +1,17 @@
 #include "UParts.h"
 
 #include <atomic>
-#include <cstdlib>
-#include <new>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
-namespace {
-
-// The replaced allocation pairs malloc with free throughout; the compiler
-// sees only the free behind a delete.
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-
-// The n-th allocation from now fails; 0: none.
-std::atomic<int> FailAllocationIn{0};
-
-} // namespace
-
-void* operator new(std::size_t n)
-{
-    if (FailAllocationIn.load() > 0 && --FailAllocationIn == 0) throw std::bad_alloc();
-    if (void* p = std::malloc(n ? n : 1)) return p;
-    throw std::bad_alloc();
-}
-
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+#include "FailingAllocation.h"
 
 namespace {
+
+using tv::testkit::FailAllocationIn;
 
 TEST(Parts, EveryPartRunsOnceAndIsOverBeforeTheReturn)
 {

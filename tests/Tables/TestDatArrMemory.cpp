@@ -9,33 +9,14 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cstdlib>
-#include <new>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
-// The replaced allocation pairs malloc with free throughout; the compiler
-// sees only the free behind a delete.
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+#include "FailingAllocation.h"
 
-namespace {
-
-// The n-th allocation from now fails; 0: none.
-std::atomic<int> FailAllocationIn{0};
-
-} // namespace
-
-void* operator new(std::size_t n)
-{
-    if (FailAllocationIn.load() > 0 && --FailAllocationIn == 0) throw std::bad_alloc();
-    if (void* p = std::malloc(n ? n : 1)) return p;
-    throw std::bad_alloc();
-}
-
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+using tv::testkit::FailAllocationIn;
 
 namespace {
 
