@@ -79,6 +79,18 @@ QStringList Faults(QWidget& form)
     return faults + testkit::InkFaults(form);
 }
 
+// Once the box shows: its text and its faults, then it is closed.
+void MeasureWhenShown(TFormMessageBox& box, QString& shown, QStringList& faults)
+{
+    QTimer::singleShot(0, &box, [&] {
+        const bool exposed = QTest::qWaitForWindowExposed(&box);
+        shown = box.LbQuery->text();
+        faults = Faults(box);
+        if (!exposed) faults << "box not shown";
+        box.done(1);
+    });
+}
+
 // An import that only counts its runs.
 class TCountedImport : public TImport {
 public:
@@ -191,12 +203,8 @@ private slots:
         const auto slot = static_cast<TTextSlot>(slotNumber);
         TFormMessageBox box;
         QStringList faults;
-        QTimer::singleShot(0, &box, [&] {
-            const bool exposed = QTest::qWaitForWindowExposed(&box);
-            faults = Faults(box);
-            if (!exposed) faults << "box not shown";
-            box.done(1);
-        });
+        QString shown;
+        MeasureWhenShown(box, shown, faults);
         box.ShowMessageBox(TextTable[slot], TextTable[SlotSumCalculation], flags, slot == SlotRemoveYesHint ? TextTable[SlotYes] : "OK", TextTable[SlotCloseMessageHint],
                            TextTable[SlotNo], TextTable[SlotCloseMessageHint]);
         QVERIFY2(faults.isEmpty(), qPrintable(faults.join("; ")));
@@ -230,13 +238,7 @@ private slots:
         SetMessages(&messages);
         QStringList faults;
         QString shown;
-        QTimer::singleShot(0, &box, [&] {
-            const bool exposed = QTest::qWaitForWindowExposed(&box);
-            shown = box.LbQuery->text();
-            faults = Faults(box);
-            if (!exposed) faults << "box not shown";
-            box.done(1);
-        });
+        MeasureWhenShown(box, shown, faults);
         TCountedImport import;
         import.SetLanguage(language);
         QWidget window;
@@ -264,19 +266,38 @@ private slots:
         SetMessages(&messages);
         QStringList faults;
         QString shown;
-        QTimer::singleShot(0, &box, [&] {
-            const bool exposed = QTest::qWaitForWindowExposed(&box);
-            shown = box.LbQuery->text();
-            faults = Faults(box);
-            if (!exposed) faults << "box not shown";
-            box.done(1);
-        });
+        MeasureWhenShown(box, shown, faults);
         const std::string file =
             "/home/shop/Магазин_на_Садовій_вулиці/Склад_номер_два/Tarnovell/Data/moves.dat";
         ExceptHandler.ApplicationException(
             nullptr, std::make_exception_ptr(EFileError("Ошибка записи в файл", file, std::strerror(ENOSPC))));
         SetMessages(before);
         QVERIFY2(shown.contains("moves.dat"), qPrintable(shown));
+        QVERIFY2(faults.isEmpty(), qPrintable(shown + ": " + faults.join("; ")));
+    }
+
+    // A file's path shortened to the box above the reason, as the exports
+    // and imports show a file they cannot write or read.
+    void shortenedPath_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::newRow("latin") << "/home/shop/WWW Warehouse Mmmm/Exports of the week/goods list with prices.csv";
+        QTest::newRow("cyrillic") << "/home/shop/Магазин Щедрий Шлях/Експорт за тиждень/ЖЖЖ ШШШ ЮЮЮ Щ.csv";
+        QTest::newRow("narrow") << "/home/shop/iiii llll iiii llll iiii llll iiii llll iiii llll iiii/iiii llll iiii llll iiii llll/f.csv";
+    }
+    void shortenedPath()
+    {
+        QFETCH(QString, path);
+        LoadLanguageTexts(1);
+        TFormMessageBox box;
+        QStringList faults;
+        QString shown;
+        MeasureWhenShown(box, shown, faults);
+        const std::string text = FitToMessageBox(path.toStdString(), TMessageFit::ShortPath) + "\r\n" +
+                                 TextTable[SlotBackupCopyFailed];
+        box.ShowMessageBox(text, TextTable[SlotBackupCaption], MB_ONEBUTTON | MB_ICONEXCLAMATION, "OK",
+                           TextTable[SlotCloseMessageHint]);
+        QVERIFY2(shown.contains("..."), qPrintable(shown));
         QVERIFY2(faults.isEmpty(), qPrintable(shown + ": " + faults.join("; ")));
     }
 
