@@ -91,6 +91,25 @@ void MeasureWhenShown(TFormMessageBox& box, QString& shown, QStringList& faults)
     });
 }
 
+// A box that the program's messages go to while it lives; the first one
+// shown is measured and closed.
+struct TMeasuredBox {
+    TMeasuredBox() : Before(GetMessages())
+    {
+        SetMessages(&Messages);
+        MeasureWhenShown(Box, Shown, Faults);
+    }
+    ~TMeasuredBox() { SetMessages(Before); }
+    TMeasuredBox(const TMeasuredBox&) = delete;
+    TMeasuredBox& operator=(const TMeasuredBox&) = delete;
+
+    TFormMessageBox Box;
+    TMessageBoxMessages Messages{&Box};
+    IMessages* Before;
+    QString Shown;
+    QStringList Faults;
+};
+
 // An import that only counts its runs.
 class TCountedImport : public TImport {
 public:
@@ -232,25 +251,18 @@ private slots:
         hist.close();
         SetProgramFolder(folder.toStdString() + "/");
         Store.Open(true, "Data");
-        TFormMessageBox box;
-        TMessageBoxMessages messages(&box);
-        IMessages* before = GetMessages();
-        SetMessages(&messages);
-        QStringList faults;
-        QString shown;
-        MeasureWhenShown(box, shown, faults);
+        TMeasuredBox box;
         TCountedImport import;
         import.SetLanguage(language);
         QWidget window;
         QMenu exportMenu, importMenu, reportMenu;
         TInOutManager manager(&window, &exportMenu, &importMenu, &reportMenu, {&import}, {}, {});
         manager.ExecuteAction(0);
-        SetMessages(before);
         Store.Close();
         SetProgramFolder(std::string());
         QCOMPARE(import.Runs, 0);
-        QVERIFY2(shown.contains("Tarnovell"), qPrintable(shown));
-        QVERIFY2(faults.isEmpty(), qPrintable(shown + ": " + faults.join("; ")));
+        QVERIFY2(box.Shown.contains("Tarnovell"), qPrintable(box.Shown));
+        QVERIFY2(box.Faults.isEmpty(), qPrintable(box.Shown + ": " + box.Faults.join("; ")));
     }
 
     // The box of an error that escaped a handler: a write to a file deep in
@@ -260,20 +272,13 @@ private slots:
     {
         QFETCH(int, language);
         LoadLanguageTexts(language);
-        TFormMessageBox box;
-        TMessageBoxMessages messages(&box);
-        IMessages* before = GetMessages();
-        SetMessages(&messages);
-        QStringList faults;
-        QString shown;
-        MeasureWhenShown(box, shown, faults);
+        TMeasuredBox box;
         const std::string file =
             "/home/shop/Магазин_на_Садовій_вулиці/Склад_номер_два/Tarnovell/Data/moves.dat";
         ExceptHandler.ApplicationException(
             nullptr, std::make_exception_ptr(EFileError("Ошибка записи в файл", file, std::strerror(ENOSPC))));
-        SetMessages(before);
-        QVERIFY2(shown.contains("moves.dat"), qPrintable(shown));
-        QVERIFY2(faults.isEmpty(), qPrintable(shown + ": " + faults.join("; ")));
+        QVERIFY2(box.Shown.contains("moves.dat"), qPrintable(box.Shown));
+        QVERIFY2(box.Faults.isEmpty(), qPrintable(box.Shown + ": " + box.Faults.join("; ")));
     }
 
     // A file's path shortened to the box above the reason, as the exports
