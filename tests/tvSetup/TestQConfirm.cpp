@@ -1,7 +1,8 @@
 // The overwrite question: each answer, the "for all" answers holding until
 // the reset, no question for a missing file, the shortened path and texts
-// taken when the dialog shows.
+// taken when the dialog shows, under each font set-up.
 
+#include "FontSetups.h"
 #include "SetupTestHome.h"
 #include "UConfirm.h"
 #include "UException.h"
@@ -150,5 +151,12 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestConfirm)
+int main(int argc, char** argv)
+{
+    return tv::testkit::RunUnderFontSetups(argc, argv, [](int argc, char** argv) {
+        QApplication app(argc, argv);
+        TestConfirm test;
+        return QTest::qExec(&test, argc, argv);
+    });
+}
 #include "TestQConfirm.moc"
