@@ -5,6 +5,7 @@
 #include <cstring>
 #include <exception>
 #include <limits>
+#include <memory>
 #include <new>
 #include <sys/mman.h>
 #include <unistd.h>
@@ -359,35 +360,113 @@ bool TDatArr::SortByLeadingInteger()
     return true;
 }
 
-// A single field of at most 8 bytes: its values are copied out beside the
-// element numbers, and the compact pairs are compared and sorted.
+namespace {
+
+// A key's bytes copied out of its element, beside the element's number.
+template <size_t N>
+struct TCopiedKey {
+    uint8_t Value[N];
+    int32_t Place;
+};
+
+} // namespace
+
+// A single field of at most 40 bytes (a name): its values are copied out
+// beside the element numbers and the compact pairs are sorted instead of
+// the elements.
 bool TDatArr::SortByShortKey()
 {
-    if (FIndex->IsComposite() || FIndex->KeySize() > 8) return false;
-    struct TKey {
-        uint8_t Value[8];
-        int32_t Place;
-    };
+    if (FIndex->IsComposite() || FIndex->KeySize() > 40) return false;
+    if (FIndex->KeySize() <= 8) return SortByCopiedKeys<8>();
+    return SortByCopiedKeys<40>();
+}
+
+namespace {
+
+// How many of the first k of the merge of a[0, n) and b[0, m) come from a,
+// under a strict total order.
+template <typename TKey, typename TLess>
+size_t MergeSplit(const TKey* a, size_t n, const TKey* b, size_t m, size_t k, const TLess& less)
+{
+    size_t lo = k > m ? k - m : 0, hi = std::min(k, n);
+    while (lo < hi) {
+        const size_t i = lo + (hi - lo) / 2;
+        if (less(a[i], b[k - i - 1]))
+            lo = i + 1;
+        else
+            hi = i;
+    }
+    return lo;
+}
+
+} // namespace
+
+// The element number breaks ties, so that any sort gives the stable order
+// and parts sorted side by side merge to the same result. The parts are
+// merged pairwise, each round's output shared among the threads; the last
+// round writes each element's place.
+template <size_t N>
+bool TDatArr::SortByCopiedKeys()
+{
+    using TKey = TCopiedKey<N>;
     const TField* field = FIndex->GetKeyField();
     const size_t at = 4 + static_cast<size_t>(FIndex->LeadingFieldOffset());
     const auto size = static_cast<size_t>(FIndex->KeySize());
-    std::vector<TKey> keys(static_cast<size_t>(FElemCount));
-    for (int32_t i = 0; i < FElemCount; ++i) {
-        std::memcpy(keys[static_cast<size_t>(i)].Value, Elem(i) + at, size);
-        keys[static_cast<size_t>(i)].Place = i;
-    }
-    const auto less = [field](const TKey& a, const TKey& b) { return field->CompareData(a.Value, b.Value) < 0; };
-    if (std::is_sorted(keys.begin(), keys.end(), less)) return true;
-    // A large block: its parts sorted side by side, then merged in order,
-    // the earlier part first among equals.
+    const auto count = static_cast<size_t>(FElemCount);
     const size_t parts = FElemCount >= kElemsPerPart ? PartThreads() : 1;
-    const auto bound = [&](size_t part) { return keys.begin() + static_cast<std::ptrdiff_t>(keys.size() * part / parts); };
-    RunParts(parts, [&](size_t part) { std::stable_sort(bound(part), bound(part + 1), less); });
-    for (size_t part = 1; part < parts; ++part) std::inplace_merge(keys.begin(), bound(part), bound(part + 1), less);
-    std::vector<int32_t> from(keys.size());
-    for (size_t d = 0; d < keys.size(); ++d) from[d] = keys[d].Place;
-    std::vector<TKey>().swap(keys);
-    Permute(from, 0);
+    const auto bound = [count, parts](size_t part) { return count * std::min(part, parts) / parts; };
+    const auto less = [field](const TKey& a, const TKey& b) {
+        const int32_t c = field->CompareData(a.Value, b.Value);
+        return c < 0 || (c == 0 && a.Place < b.Place);
+    };
+    std::unique_ptr<TKey[]> keys(new TKey[count]);
+    std::vector<char> sorted(parts);
+    RunParts(parts, [&](size_t part) {
+        for (size_t i = bound(part); i < bound(part + 1); ++i) {
+            std::memcpy(keys[i].Value, Elem(static_cast<int32_t>(i)) + at, size);
+            keys[i].Place = static_cast<int32_t>(i);
+        }
+    });
+    // Each part's check reaches the first key of the next part.
+    RunParts(parts, [&](size_t part) {
+        const size_t end = std::min(count, bound(part + 1) + 1);
+        sorted[part] = std::is_sorted(keys.get() + bound(part), keys.get() + end, less);
+    });
+    if (std::all_of(sorted.begin(), sorted.end(), [](char s) { return s != 0; })) return true;
+    RunParts(parts, [&](size_t part) { std::sort(keys.get() + bound(part), keys.get() + bound(part + 1), less); });
+    std::vector<int32_t> to(count);
+    const auto place = [&](size_t k, const TKey& key) { to[static_cast<size_t>(key.Place)] = static_cast<int32_t>(k); };
+    if (parts == 1) {
+        for (size_t k = 0; k < count; ++k) place(k, keys[k]);
+    } else {
+        std::unique_ptr<TKey[]> other;
+        for (size_t width = 1; width < parts; width *= 2) {
+            const bool last = 2 * width >= parts;
+            if (!last && !other) other.reset(new TKey[count]);
+            const size_t pairs = (parts + 2 * width - 1) / (2 * width);
+            const size_t share = parts / pairs;  // threads a pair
+            RunParts(pairs * share, [&](size_t task) {
+                const size_t pair = task / share, piece = task % share;
+                const size_t b = bound(2 * width * pair), m = bound(2 * width * pair + width);
+                const size_t e = bound(2 * width * (pair + 1));
+                const TKey* x = keys.get() + b;
+                const TKey* y = keys.get() + m;
+                const size_t n = m - b, total = e - b;
+                const size_t k0 = total * piece / share, k1 = total * (piece + 1) / share;
+                size_t i = MergeSplit(x, n, y, e - m, k0, less), j = k0 - i;
+                for (size_t k = k0; k < k1; ++k) {
+                    const TKey& next = j == e - m || (i < n && less(x[i], y[j])) ? x[i++] : y[j++];
+                    if (last)
+                        place(b + k, next);
+                    else
+                        other[b + k] = next;
+                }
+            });
+            if (!last) std::swap(keys, other);
+        }
+    }
+    keys.reset();
+    PermuteTo(to, 0);
     return true;
 }
 

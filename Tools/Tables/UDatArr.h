@@ -154,6 +154,8 @@ private:
     int32_t CompareKeyAt(const TIndex* index, int32_t i) const;
     bool SortByLeadingInteger();
     bool SortByShortKey();
+    template <size_t N>
+    bool SortByCopiedKeys();
     // Stable sort of the element numbers in from by the index's record
     // order; false, with from unchanged, when they are in order already.
     bool SortPlaces(std::vector<int32_t>& from) const;

@@ -1,6 +1,7 @@
 #include "TablesTestKit.h"
 #include "UBaseFld.h"
 #include "UChecked.h"
+#include "UCodePage.h"
 #include "UDatArr.h"
 #include "UException.h"
 #include "UFaultEnv.h"
@@ -849,6 +850,105 @@ TEST(DatArrLeadingInteger, SortsStablyByEveryKeyField)
                 for (int32_t i = 0; i < arr.ElemCount(); ++i) got.push_back(std::stoi(arr.GetElemText(i, 3)));
                 ASSERT_EQ(got, want);
             }
+        }
+    }
+}
+
+namespace {
+
+// Latin letters compare without their case: names equal to it that differ
+// in bytes.
+class TFoldingStringField : public tv::TStringField {
+public:
+    explicit TFoldingStringField(int32_t n) : TStringField(n, ClassInfo()) {}
+    static const tv::TFieldClass& ClassInfo()
+    {
+        static const tv::TFieldClass cls =
+            tv::TFieldClass::Derived("TFoldingStringField", TStringField::ClassInfo());
+        return cls;
+    }
+    static int Fold(uint8_t c) { return c >= 'a' && c <= 'z' ? c - 32 : c; }
+    int32_t CompareData(const void* a, const void* b) const override
+    {
+        const auto* pa = static_cast<const uint8_t*>(a);
+        const auto* pb = static_cast<const uint8_t*>(b);
+        for (int32_t i = 0; i < GetWidth(); ++i)
+            if (Fold(pa[i]) != Fold(pb[i])) return Fold(pa[i]) < Fold(pb[i]) ? -1 : 1;
+        return 0;
+    }
+};
+
+} // namespace
+
+// A sort by a name gives the stable order of the field's own comparison:
+// equal names (and names the field takes as equal) in file order, Cyrillic
+// 1251 bytes after Latin ones, names of the full 40 characters that differ
+// only in their last ones, on one thread and on several.
+TEST(DatArrNameSort, GivesTheStableOrderOfTheFieldsComparison)
+{
+    const std::string prefix(36, 'x');
+    const std::vector<std::string> pool = {
+        "Goods",          "goods",          "GOODS",          "Товар",           "товар",
+        "Товар номер 1",  "Товар номер 10", "Гвоздь",         "Ёлка",            "ёлка",
+        "Яблоко",         "яблоко",         "Zebra",          "zebra",           "",
+        prefix + "abcd",  prefix + "abce", prefix + "abcD", prefix + "Жабк", prefix + "жабк",
+        prefix + "ab",    "Goods 1",        "Goods 1 ",
+    };
+    for (const bool folding : {false, true}) {
+        for (const int count : {2, 500, 70000}) {
+            SCOPED_TRACE(std::string(folding ? "folding" : "plain") + ", " + std::to_string(count));
+            tv::TFaultEnv env;
+            tv::TIntegerField code, order;
+            tv::TStringField plain(40);
+            TFoldingStringField folded(40);
+            tv::TStringField& name = folding ? folded : plain;
+            code.SetPrimaryKey(true);
+            tv::TFields fields({&code, &name, &order});
+            auto byName = tv::TIndex::Create(&fields, &name);
+            tv::TDatArr arr;
+            Attach(arr, &env, &fields);
+            arr.CreateNew(true);
+            struct TRow {
+                std::string Bytes;
+                int32_t Order;
+            };
+            std::vector<TRow> rows;
+            std::vector<uint8_t> records;
+            uint64_t seed = 7;
+            for (int i = 0; i < count; ++i) {
+                seed = seed * 6364136223846793005ull + 1442695040888963407ull;
+                const std::string text = pool[(seed >> 33) % pool.size()];
+                rows.push_back({tv::TextToCp1251(text), i});
+                fields.Clear();
+                fields.AllowEdit();
+                code.SetValue(i + 1);
+                name.SetText(text);
+                order.SetValue(i);
+                fields.ForbidEdit();
+                records.insert(records.end(), fields.GetRecord(), fields.GetRecord() + fields.DataSize());
+                if (records.size() == size_t(tv::TDatFile::MaxGroupRecords) * size_t(fields.DataSize()) ||
+                    i + 1 == count) {
+                    arr.WriteGroup(records.data(), int32_t(records.size() / size_t(fields.DataSize())));
+                    arr.CountGroup();
+                    records.clear();
+                }
+            }
+            arr.Close();
+            arr.Open(false);
+            arr.SetIndex(byName.get());
+            const auto key = [folding](const std::string& bytes) {
+                std::string k = bytes;
+                if (folding)
+                    for (char& c : k) c = char(TFoldingStringField::Fold(uint8_t(c)));
+                return k;
+            };
+            std::vector<TRow> expected = rows;
+            std::stable_sort(expected.begin(), expected.end(),
+                             [&](const TRow& a, const TRow& b) { return key(a.Bytes) < key(b.Bytes); });
+            std::vector<int32_t> want, got;
+            for (const TRow& r : expected) want.push_back(r.Order);
+            for (int32_t i = 0; i < arr.ElemCount(); ++i) got.push_back(std::stoi(arr.GetElemText(i, 2)));
+            ASSERT_EQ(got, want);
         }
     }
 }
