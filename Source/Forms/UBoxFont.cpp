@@ -26,7 +26,8 @@ QFont FitFontToWidth(const QFont& font, const QStringList& texts, int width)
     });
 }
 
-QFont FitFontToBox(const QFont& font, const QStringList& texts, const QSize& box, int flags, qreal ratio)
+QFont FitFontToBox(const QFont& font, const QStringList& texts, const QSize& box, int flags, qreal ratio,
+                   const QMargins& margins)
 {
     return LargestFittingFont(font, [&](const QFont& f) {
         // The box with a line's room around it, in device pixels.
@@ -43,7 +44,7 @@ QFont FitFontToBox(const QFont& font, const QStringList& texts, const QSize& box
                 painter.translate(-area.topLeft());
                 painter.setFont(f);
                 painter.setPen(Qt::black);
-                painter.drawText(QRect(QPoint(0, 0), box), flags | Qt::TextDontClip, text);
+                painter.drawText(QRect(QPoint(0, 0), box).marginsRemoved(margins), flags | Qt::TextDontClip, text);
             }
             for (int y = 0; y < image.height(); ++y) {
                 const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));

@@ -4,6 +4,7 @@
 // faces of tall lines or wide letters show their texts whole.
 
 #include <QFont>
+#include <QMargins>
 #include <QSize>
 #include <QStringList>
 
@@ -23,10 +24,11 @@ QFont LargestFittingFont(const QFont& font, const std::function<bool(const QFont
 QFont FitFontToWidth(const QFont& font, const QStringList& texts, int width);
 
 // The font at the largest pixel size up to its own at which each text,
-// drawn in a box of that size with the flags as a label draws it, at the
-// screen's pixel ratio, puts no glyph pixel outside the box (a pixel a
-// quarter covered or more, as a user sees it).
-QFont FitFontToBox(const QFont& font, const QStringList& texts, const QSize& box, int flags, qreal ratio);
+// drawn with the flags as a label draws it in a box of that size less the
+// margins, at the screen's pixel ratio, puts no glyph pixel outside the box
+// (a pixel a quarter covered or more, as a user sees it).
+QFont FitFontToBox(const QFont& font, const QStringList& texts, const QSize& box, int flags, qreal ratio,
+                   const QMargins& margins = {});
 
 // The pixels a line of the font takes, whole: the fractions of its ascent
 // and descent rounded up rather than off.

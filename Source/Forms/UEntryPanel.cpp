@@ -207,9 +207,11 @@ void TEntryPanel::Place(bool bottomOnly)
 
 void TEntryPanel::FitCaptions()
 {
-    // Their boxes are a Tahoma line high, less than the lines of many faces.
-    for (TNbLabel* l : {LbMoveNote, LbSumTitle})
-        l->setFont(FitFontToBox(font(), {l->text()}, l->size(), int(l->alignment()), l->devicePixelRatioF()));
+    // Their boxes are a Tahoma line high, less than the lines of many faces;
+    // both take one size.
+    const QFont fitted = FitFontToBox(font(), {LbMoveNote->text(), LbSumTitle->text()}, LbMoveNote->size(),
+                                      int(LbMoveNote->alignment()), LbMoveNote->devicePixelRatioF());
+    for (TNbLabel* l : {LbMoveNote, LbSumTitle}) l->setFont(fitted);
 }
 
 void TEntryPanel::ShowGoods(const TTableStore& g)

@@ -1,5 +1,6 @@
 #include "UFormStat.h"
 
+#include "UBoxFont.h"
 #include "UDialogBand.h"
 #include "UException.h"
 #include "UImage.h"
@@ -19,6 +20,7 @@ namespace {
 constexpr int ClientWidth = 254;
 constexpr int ClientHeight = 185;
 TUnitGradienter StatGradienter;
+const QMargins CaptionMargins(0, 0, 1, 0);
 
 } // namespace
 
@@ -56,6 +58,8 @@ TFormStat::TFormStat(TStore* store, QWidget* parent)
         caption->setGeometry(12, top, ClientWidth - 24, 14);
         caption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         caption->setTextFormat(Qt::PlainText);
+        // A letter's ink may end a part of a pixel right of its advance.
+        caption->setContentsMargins(CaptionMargins);
         value = new QLabel(this);
         value->setObjectName(valueName);
         value->setGeometry(12, top + 14, ClientWidth - 24, 18);
@@ -87,6 +91,14 @@ void TFormStat::ApplyLanguage()
     LbWeightText->setText(ToQ(TextTable[SlotTotalsQuantity]));
     LbCountText->setText(ToQ(TextTable[SlotTotalsPacks]));
     LbSumText->setText(ToQ(TextTable[SlotTotalsCost]));
+    // The captions keep the dialog's family at the size that keeps the ink
+    // of each inside its 14-pixel label, one size for the four.
+    const QList<QLabel*> captions = {LbNamesText, LbWeightText, LbCountText, LbSumText};
+    QStringList texts;
+    for (const QLabel* l : captions) texts << l->text();
+    const QFont fitted = FitFontToBox(font(), texts, LbNamesText->size(), int(LbNamesText->alignment()),
+                                      LbNamesText->devicePixelRatioF(), CaptionMargins);
+    for (QLabel* l : captions) l->setFont(fitted);
 }
 
 bool TFormStat::Refresh()

@@ -1,14 +1,18 @@
-// The totals window over a stock book in a temporary program folder.
+// The totals window over a stock book in a temporary program folder, under
+// each font set-up of a store's machines at screen scales 1 and 2.
 
 #include "UFormStat.h"
 
 #include "DialogTestKit.h"
+#include "FontSetups.h"
 #include "MessagesTestKit.h"
+#include "TextInk.h"
 #include "UMessages.h"
 #include "UProgFolder.h"
 #include "UStoreData.h"
 #include "UTextConst.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -105,11 +109,55 @@ private slots:
         QVERIFY(!form.isVisible());
     }
 
+    // Every caption and value keeps its ink in its label, with the largest
+    // totals, in every language (under each font set-up, at scales 1 and 2).
+    void TextsKeepTheirInk_data()
+    {
+        QTest::addColumn<int>("language");
+        QTest::newRow("rus") << 0;
+        QTest::newRow("ukr") << 1;
+        QTest::newRow("eng") << 2;
+    }
+    void TextsKeepTheirInk()
+    {
+        QFETCH(int, language);
+        LoadLanguageTexts(language);
+        FBook->Store.InsertGoods("20000001", "Кава мелена 1 кг", "1.00", "42'949'671.00", "2147483647", "");
+        FBook->Store.InsertGoods("20000002", "Чай", "0.00", "0.00", "2147483647", "");
+        TFormStat form(&FBook->Store);
+        QVERIFY(form.Refresh());
+        QCOMPARE(Values(form), QString("2 | 42'949'671.00 | 4294967294 | 42'949'671.00"));
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        // What each label shows: a label draws within its whole rectangle,
+        // its contents margins too.
+        QStringList faults;
+        for (const QLabel* label : form.findChildren<QLabel*>()) {
+            testkit::TDrawnText drawn;
+            if (!label->isVisible() || !testkit::LabelText(*label, drawn)) continue;
+            const testkit::TInk ink =
+                testkit::InkOutside(*label, drawn.Box, drawn.Flags, drawn.Text, testkit::ShownRect(*label));
+            if (ink.Outside > 0)
+                faults << QString("%1 loses %2 of %3 ink pixels").arg(label->objectName()).arg(ink.Outside).arg(ink.Total);
+        }
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join("; ")));
+    }
+
 private:
     std::unique_ptr<QTemporaryDir> FDir;
     std::unique_ptr<testkit::TDialogBook> FBook;
     std::unique_ptr<testkit::TRecordingMessages> FMessages;
 };
 
-QTEST_MAIN(TestQFormStat)
+int main(int argc, char** argv)
+{
+    return testkit::RunUnderFontSetups(
+        argc, argv,
+        [](int argc, char** argv) {
+            QApplication app(argc, argv);
+            TestQFormStat test;
+            return QTest::qExec(&test, argc, argv);
+        },
+        {"1", "2"});
+}
 #include "TestQFormStat.moc"
