@@ -8,6 +8,7 @@
 #include "UFields.h"
 #include "UIndex.h"
 #include "UMoneyFld.h"
+#include "PartThreadsKit.h"
 
 #include <algorithm>
 #include <atomic>
@@ -141,6 +142,10 @@ protected:
     TTestArr Arr;
 };
 
+// The tests of large blocks, on one thread and on four.
+using DatArrAtThreads = tv::testkit::AtPartThreads<DatArr>;
+INSTANTIATE_TEST_SUITE_P(, DatArrAtThreads, tv::testkit::PartThreadCounts(), tv::testkit::PartThreadsName);
+
 using V = std::vector<std::string>;
 
 TEST(DatArrCapacity, GrowthRule)
@@ -179,7 +184,7 @@ TEST_F(DatArr, GroupsJoinInIndexOrderAfterTheirEquals)
 
 // Past a megabyte the block comes from the system and grows and shrinks
 // through the page tables; its elements stay as they were throughout.
-TEST_F(DatArr, ABlockGrownAndShrunkAcrossSystemMemoryKeepsItsElements)
+TEST_P(DatArrAtThreads, ABlockGrownAndShrunkAcrossSystemMemoryKeepsItsElements)
 {
     std::vector<std::string> all;
     for (int g = 0; g < 200; ++g) {
@@ -432,7 +437,7 @@ TEST_F(DatArr, SelectingIndexesKeepsTheCurrentRecord)
     EXPECT_EQ(Arr.GetIndex(), nullptr);
 }
 
-TEST_F(DatArr, MergeSortIsStableAcrossSizes)
+TEST_P(DatArrAtThreads, MergeSortIsStableAcrossSizes)
 {
     // 70 000: more than one thread sorts.
     for (int n : {2, 3, 17, 18, 19, 35, 36, 100, 1000, 70000}) {
@@ -751,12 +756,15 @@ TEST(DatArrScanOrder, PlacingByTheGroupGivesTheSortedOrderAfterEveryCut)
 
 } // namespace
 
+using DatArrLeadingInteger = tv::testkit::AtPartThreads<>;
+INSTANTIATE_TEST_SUITE_P(, DatArrLeadingInteger, tv::testkit::PartThreadCounts(), tv::testkit::PartThreadsName);
+
 // Indexes that start with a plain integer field, with and without a second
 // field, over value spreads that take the counting pass or the merge sort,
 // after an open in file order or one placing by the group (on one thread or
-// in runs side by side, deleted records among them): each gives the stable
+// in parts in parallel, deleted records among them): each gives the stable
 // order, equal keys in file order, and neither open writes.
-TEST(DatArrLeadingInteger, SortsStablyByEveryKeyField)
+TEST_P(DatArrLeadingInteger, SortsStablyByEveryKeyField)
 {
     struct TCase {
         const char* Name;
@@ -880,11 +888,14 @@ public:
 
 } // namespace
 
+using DatArrNameSort = tv::testkit::AtPartThreads<>;
+INSTANTIATE_TEST_SUITE_P(, DatArrNameSort, tv::testkit::PartThreadCounts(), tv::testkit::PartThreadsName);
+
 // A sort by a name gives the stable order of the field's own comparison:
 // equal names (and names the field takes as equal) in file order, Cyrillic
 // 1251 bytes after Latin ones, names of the full 40 characters that differ
-// only in their last ones, on one thread and on several.
-TEST(DatArrNameSort, GivesTheStableOrderOfTheFieldsComparison)
+// only in their last ones, on one thread and on four.
+TEST_P(DatArrNameSort, GivesTheStableOrderOfTheFieldsComparison)
 {
     const std::string prefix(36, 'x');
     const std::vector<std::string> pool = {

@@ -2,6 +2,7 @@
 // write: after the next open either the whole operation or none of it is
 // there, and every goods record agrees with its movements.
 
+#include "PartThreadsKit.h"
 #include "StoreTestKit.h"
 
 #include "UException.h"
@@ -682,10 +683,12 @@ TEST_F(StoreRepairTest, OneGoodsIsMendedOnlyWhenACutExplainsIt)
     }
 }
 
-// A book of many goods is checked in parts side by side: a cut operation
-// is found and mended wherever its goods lie, and traces in two parts are
-// still seen together.
-TEST_F(StoreRepairTest, ABookOfManyGoodsIsMendedOnlyForOneCutGoods)
+// A book of many goods is checked in parts in parallel (or as one part on
+// one thread): a cut operation is found and mended wherever its goods lie,
+// and traces in two parts are still seen together.
+using StoreRepairAtThreads = tv::testkit::AtPartThreads<StoreRepairTest>;
+
+TEST_P(StoreRepairAtThreads, ABookOfManyGoodsIsMendedOnlyForOneCutGoods)
 {
     constexpr int32_t kGoods = 40000;
     {
@@ -799,6 +802,8 @@ TEST_F(StoreRepairTest, ABookOfManyGoodsIsMendedOnlyForOneCutGoods)
         EXPECT_TRUE(Snapshot(store) == (r.done ? whole : changed));
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(, StoreRepairAtThreads, tv::testkit::PartThreadCounts(), tv::testkit::PartThreadsName);
 
 } // namespace
 
