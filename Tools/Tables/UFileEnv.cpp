@@ -84,6 +84,30 @@ public:
         return pos >= 0 && ::ftruncate(FFd, pos) == 0;
     }
 
+    // The kernel copies between two files of the system, without the bytes
+    // passing through the process; where it cannot (another file system,
+    // an old kernel), the pieces go through Read and Write.
+    int64_t WriteFrom(TEnvFile& source) override
+    {
+        auto* from = dynamic_cast<TPosixFile*>(&source);
+        if (from == nullptr || FReadOnly)
+            return FReadOnly ? -1 : TEnvFile::WriteFrom(source);
+        int64_t done = 0;
+        for (;;) {
+            const ssize_t n = ::copy_file_range(from->FFd, nullptr, FFd, nullptr, size_t(1) << 30, 0);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0 && done == 0 && (errno == EXDEV || errno == EINVAL || errno == ENOSYS ||
+                                       errno == EOPNOTSUPP || errno == EBADF))
+                return TEnvFile::WriteFrom(source);
+            if (n < 0)
+                return -1;
+            if (n == 0)
+                return done;
+            done += n;
+        }
+    }
+
     bool Sync() override
     {
         int rc;
@@ -272,6 +296,22 @@ public:
 
 } // namespace
 
+int64_t TEnvFile::WriteFrom(TEnvFile& source)
+{
+    std::vector<char> buffer(size_t(1) << 20);
+    int64_t done = 0;
+    for (;;) {
+        const int64_t n = source.Read(buffer.data(), static_cast<int64_t>(buffer.size()));
+        if (n < 0)
+            return -1;
+        if (n == 0)
+            return done;
+        if (Write(buffer.data(), n) != n)
+            return -1;
+        done += n;
+    }
+}
+
 bool TFileEnv::CopyFile(const std::string& from, const std::string& to)
 {
     if (SameFile(from, to))
@@ -280,17 +320,7 @@ bool TFileEnv::CopyFile(const std::string& from, const std::string& to)
     std::unique_ptr<TEnvFile> out = in ? CreateFile(to) : nullptr;
     if (!out)
         return false;
-    std::vector<char> buffer(1 << 16);
-    for (;;) {
-        const int64_t n = in->Read(buffer.data(), static_cast<int64_t>(buffer.size()));
-        if (n < 0)
-            return false;
-        if (n == 0)
-            break;
-        if (out->Write(buffer.data(), n) != n)
-            return false;
-    }
-    return out->Sync();
+    return out->WriteFrom(*in) >= 0 && out->Sync();
 }
 
 TFileEnv* TFileEnv::Default()

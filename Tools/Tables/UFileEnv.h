@@ -38,6 +38,12 @@ public:
     // Ends the file at the position.
     virtual bool Truncate() = 0;
 
+    // Writes the bytes of source from its position to its end at the
+    // position, and advances both. Returns the bytes written or -1. Through
+    // Read and Write in pieces of 1 MiB unless the environment has a copy
+    // of its own.
+    virtual int64_t WriteFrom(TEnvFile& source);
+
     // Returns only when every write and truncation so far is on the disk.
     virtual bool Sync() = 0;
 
@@ -108,9 +114,10 @@ public:
     // True when both names exist and name one file or folder.
     virtual bool SameFile(const std::string& a, const std::string& b) = 0;
 
-    // Copies the bytes of the file from into the file to, created or emptied;
-    // the copied bytes are on the disk when it returns true (the name of a
-    // new file as CreateFile leaves it). Fails for one file under two names.
+    // Copies the bytes of the file from into the file to, created or emptied,
+    // through WriteFrom; the copied bytes are on the disk when it returns
+    // true (the name of a new file as CreateFile leaves it). Fails for one
+    // file under two names.
     bool CopyFile(const std::string& from, const std::string& to);
 
     // The environment of the real file system (POSIX, with advisory locks).

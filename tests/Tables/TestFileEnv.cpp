@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <thread>
@@ -154,6 +155,67 @@ TYPED_TEST(FileEnvContract, ACopyHoldsExactlyTheSourceBytes)
         ASSERT_NE(held, nullptr);
         EXPECT_TRUE(env->CopyFile(this->P("from"), this->P("to")));
         EXPECT_EQ(this->Get("to"), "held");
+    }
+}
+
+// A copy between open files takes the source from its position to its end
+// and writes it at the target's position, within one environment and from
+// the other one (which has no copy in common with it); a file open for
+// reading only takes no copy.
+TYPED_TEST(FileEnvContract, ACopyBetweenOpenFilesRunsFromPositionToPosition)
+{
+    std::string large(3 << 20, '\0');
+    for (size_t i = 0; i < large.size(); ++i)
+        large[i] = char(i * 13 + i / 4093);
+    TFaultEnv otherFault;
+    testkit::TTempFolder otherFolder{"tv-env-other-"};
+    const bool posix = this->Env() == TFileEnv::Default();
+    TFileEnv* other = posix ? static_cast<TFileEnv*>(&otherFault) : TFileEnv::Default();
+    const std::string otherName = posix ? "/other-env/source" : otherFolder.Path() + "/source";
+    struct Row {
+        const char* name;
+        bool fromOther;
+        std::string source;
+        int64_t from, to;  // the positions of the source and of the target
+    };
+    const std::vector<Row> rows = {
+        {"a few bytes into the middle", false, "0123456789", 3, 2},
+        {"pieces past a MiB", false, large, 5, 0},
+        {"nothing left to copy", false, "0123", 4, 1},
+        {"from the other environment", true, large, 7, 3},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        const std::string before = "abcdefgh";
+        ASSERT_TRUE(this->Put("to", before));
+        std::unique_ptr<TEnvFile> in;
+        if (r.fromOther) {
+            if (posix) otherFault.SetContents(otherName, r.source);
+            else {
+                auto f = other->CreateFile(otherName);
+                ASSERT_TRUE(f && f->Write(r.source.data(), int64_t(r.source.size())) == int64_t(r.source.size()));
+            }
+            in = other->OpenReadOnly(otherName);
+        } else {
+            ASSERT_TRUE(this->Put("from", r.source));
+            in = this->Env()->OpenReadOnly(this->P("from"));
+        }
+        auto out = this->Env()->OpenFile(this->P("to"));
+        ASSERT_TRUE(in && out);
+        ASSERT_EQ(in->Seek(r.from, 0), r.from);
+        ASSERT_EQ(out->Seek(r.to, 0), r.to);
+        const std::string rest = r.source.substr(size_t(r.from));
+        EXPECT_EQ(out->WriteFrom(*in), int64_t(rest.size()));
+        EXPECT_EQ(in->Seek(0, 1), int64_t(r.source.size())) << "the source's position is at its end";
+        EXPECT_EQ(out->Seek(0, 1), r.to + int64_t(rest.size())) << "the target's position after the copy";
+        out.reset();
+        std::string want = before.substr(0, size_t(r.to)) + rest;
+        if (want.size() < before.size()) want += before.substr(want.size());
+        auto back = this->Env()->OpenReadOnly(this->P("to"));
+        std::string got(want.size() + 1, '\0');
+        got.resize(size_t(std::max<int64_t>(0, back->Read(got.data(), int64_t(got.size())))));
+        EXPECT_TRUE(got == want);
+        EXPECT_EQ(in->WriteFrom(*this->Env()->OpenReadOnly(this->P("to"))), -1) << "a reader takes no copy";
     }
 }
 
