@@ -2,7 +2,7 @@
 
 #include "UChecked.h"
 #include "UMoneyFld.h"
-#include "UStoreData.h"
+#include "UStoreTables.h"
 
 #include <algorithm>
 

@@ -3,10 +3,10 @@
 #include "UChecked.h"
 #include "UDateTime.h"
 #include "UException.h"
-#include "UStoreData.h"
 #include "UParts.h"
-#include "UStockValue.h"
 #include "URecordView.h"
+#include "UStockValue.h"
+#include "UStoreTables.h"
 
 #include <algorithm>
 #include <cstdint>
