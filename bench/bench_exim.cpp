@@ -1,10 +1,13 @@
 // Speed of the exports, the import and the printed list: CSV and TXT export
-// of 100 000 goods against writing the same bytes, the import of 10 000 lines
-// into an empty book and into one of 100 000 goods against the rate that the
-// flushes of one imported line allow on this disk, the import's reading of
-// CSV records, well-formed and with quotes left open, and the printed list of
-// 1 000, 10 000 and 100 000 goods to a PDF file (and on a device that draws
-// nothing).
+// of 100 000 goods against writing the same bytes; the import of 100 000 and
+// 1 000 000 lines into an empty book and into one of as many goods, each
+// beside SQLite storing the same rows in the same run (WAL, synchronous=FULL,
+// a table per file with the orders the book keeps, one transaction per group
+// of 1 024 lines); the import's reading of CSV records, well-formed and with
+// quotes left open; and the printed list of 1 000, 10 000 and 100 000 goods
+// to a PDF file (and on a device that draws nothing). The million-line
+// imports take about a minute: --benchmark_filter='-BM_Import/1000000'
+// leaves them out.
 
 #include <benchmark/benchmark.h>
 
@@ -21,6 +24,8 @@
 #include <QApplication>
 #include <QLocale>
 
+#include <sqlite3.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -29,6 +34,8 @@
 #include <fstream>
 #include <functional>
 #include <sstream>
+#include <stdexcept>
+#include <variant>
 
 using namespace tv;
 namespace fs = std::filesystem;
@@ -36,7 +43,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr int BigCount = 100000;
-constexpr int ImportLines = 100000;
 
 std::string Root;  // the program folder, with its '/'
 
@@ -111,8 +117,9 @@ public:
 
 // The 100 000 goods are booked in memory once and their two files kept in
 // a folder that later runs reuse; each benchmark copies them (or nothing)
-// into Data and opens them.
-const std::string BigFolder = "/tmp/tv_exim_book_100000";
+// into Data and opens them. The book of 1 000 000 goods is made the same
+// way by an import.
+std::string BookFolder(int goods) { return "/tmp/tv_exim_book_" + std::to_string(goods); }
 
 // Books count goods into the open book.
 void InsertGoods(int count)
@@ -123,44 +130,63 @@ void InsertGoods(int count)
                           std::to_string(i % 40), "");
 }
 
-void BuildBigBook()
+// Writes the CSV file of an import of lines new goods, codes from first on,
+// Russian separators.
+std::string ImportFile(int lines, int first = 20000000)
 {
-    if (fs::exists(BigFolder + "/moves.dat"))
-        return;
-    fs::create_directories(BigFolder);
-    TFaultEnv env;
-    Store.SetEnv(&env);
-    Store.Open(true, "Data");
-    InsertGoods(BigCount);
-    Store.Close();
-    Store.SetEnv(nullptr);
-    for (const char* f : {"store.dat", "moves.dat"})
-        WriteAll(BigFolder + "/" + f, env.Contents(Root + "Data/" + f));
+    const std::string name = Root + "import_" + std::to_string(lines) + "_" + std::to_string(first) + ".csv";
+    if (fs::exists(name))
+        return name;
+    std::string text = CsvHeaderLine(0, ';') + "\r\n";
+    for (int i = 0; i < lines; ++i)
+        text += CsvRow({std::to_string(first + i), "Новый товар " + std::to_string(i), "12.40", "",
+                        "3.00", std::to_string(i % 9), "37.20"},
+                       {';', ','});
+    WriteAll(name, text);
+    return name;
 }
 
-void OpenBook(bool big)
+void BuildBook(int goods)
+{
+    const std::string folder = BookFolder(goods);
+    if (fs::exists(folder + "/moves.dat"))
+        return;
+    fs::create_directories(folder);
+    if (goods == BigCount) {
+        TFaultEnv env;
+        Store.SetEnv(&env);
+        Store.Open(true, "Data");
+        InsertGoods(BigCount);
+        Store.Close();
+        Store.SetEnv(nullptr);
+        for (const char* f : {"store.dat", "moves.dat"})
+            WriteAll(folder + "/" + f, env.Contents(Root + "Data/" + f));
+        return;
+    }
+    Store.Close();
+    fs::create_directories(Root + "Data");
+    for (const char* f : {"store.dat", "moves.dat"})
+        fs::remove(Root + "Data/" + f);
+    Store.Open(true, "Data");
+    const std::string file = ImportFile(goods, 10000000);
+    SetFileChooser([&](const TFileRequest&) { return file; });
+    CsvImport.Execute();
+    Store.Close();
+    for (const char* f : {"store.dat", "moves.dat"})
+        fs::copy_file(Root + "Data/" + f, folder + "/" + f, fs::copy_options::overwrite_existing);
+}
+
+// Opens the book of that many goods (0: an empty one) in Data.
+void OpenBook(int goods)
 {
     Store.Close();
     fs::create_directories(Root + "Data");
     for (const char* f : {"store.dat", "moves.dat"}) {
         fs::remove(Root + "Data/" + f);
-        if (big)
-            fs::copy_file(BigFolder + "/" + f, Root + "Data/" + f);
+        if (goods > 0)
+            fs::copy_file(BookFolder(goods) + "/" + f, Root + "Data/" + f);
     }
     Store.Open(true, "Data");
-}
-
-// Writes the CSV file of the import: 100 000 new goods, Russian separators.
-std::string ImportFile()
-{
-    const std::string name = Root + "import.csv";
-    std::string text = CsvHeaderLine(0, ';') + "\r\n";
-    for (int i = 0; i < ImportLines; ++i)
-        text += CsvRow({std::to_string(20000000 + i), "Новый товар " + std::to_string(i), "12.40", "",
-                        "3.00", std::to_string(i % 9), "37.20"},
-                       {';', ','});
-    WriteAll(name, text);
-    return name;
 }
 
 double Median(std::vector<double> v)
@@ -193,7 +219,7 @@ void AgainstRawWrite(benchmark::State& state, const std::function<void()>& run, 
 
 void Export(benchmark::State& state, TFileExport& exporter, const char* ext)
 {
-    OpenBook(true);
+    OpenBook(BigCount);
     const std::string out = Root + "out." + ext;
     SetFileChooser([&](const TFileRequest&) { return out; });
     AgainstRawWrite(state, [&] { exporter.Execute(); }, out, Root + "copy." + ext, BigCount);
@@ -205,37 +231,143 @@ BENCHMARK(BM_ExportCsv)->Unit(benchmark::kMillisecond)->UseRealTime();
 void BM_ExportTxt(benchmark::State& state) { Export(state, TxtExport, "txt"); }
 BENCHMARK(BM_ExportTxt)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// The import of 100 000 lines on the disk, its syncs counted.
-void Import(benchmark::State& state, bool big)
+// The rows SQLite stores for the import: the book's two files as two
+// tables, each with its primary key and the order the book keeps (the goods
+// by their date, the movements by goods and date).
+class TSqliteBook {
+public:
+    explicit TSqliteBook(const std::string& name)
+    {
+        if (sqlite3_open(name.c_str(), &FDb) != SQLITE_OK)
+            throw std::runtime_error(sqlite3_errmsg(FDb));
+        Exec("PRAGMA journal_mode=WAL");
+        Exec("PRAGMA synchronous=FULL");
+        Exec("CREATE TABLE IF NOT EXISTS goods(ID INTEGER PRIMARY KEY, Code TEXT, Name TEXT, PCount INTEGER,"
+             " Weight INTEGER, Cost INTEGER, Sum INTEGER, LastDate REAL)");
+        Exec("CREATE INDEX IF NOT EXISTS goods_date ON goods(LastDate)");
+        Exec("CREATE TABLE IF NOT EXISTS moves(ID INTEGER PRIMARY KEY, IDStore INTEGER, MoveDate REAL,"
+             " Direction INTEGER, PCount INTEGER, Weight INTEGER, Cost INTEGER, Sum INTEGER, Note TEXT)");
+        Exec("CREATE INDEX IF NOT EXISTS moves_goods_date ON moves(IDStore, MoveDate)");
+        sqlite3_prepare_v2(FDb, "INSERT INTO goods VALUES(?,?,?,?,?,?,?,?)", -1, &FGoods, nullptr);
+        sqlite3_prepare_v2(FDb, "INSERT INTO moves VALUES(?,?,?,?,?,?,?,?,?)", -1, &FMoves, nullptr);
+    }
+    ~TSqliteBook()
+    {
+        sqlite3_finalize(FGoods);
+        sqlite3_finalize(FMoves);
+        sqlite3_close(FDb);
+    }
+    TSqliteBook(const TSqliteBook&) = delete;
+    TSqliteBook& operator=(const TSqliteBook&) = delete;
+
+    // Stores lines new goods with a receipt each, ids from first on, in
+    // transactions of group lines.
+    void Import(int lines, int first, int group)
+    {
+        const double now = 46000.5;
+        for (int at = 0; at < lines; at += group) {
+            Exec("BEGIN");
+            for (int i = at; i < std::min(lines, at + group); ++i) {
+                const int id = first + i;
+                const std::string code = std::to_string(20000000 + i), name = "Новый товар " + std::to_string(i);
+                Row(FMoves, {id, id, now, 1, i % 9, 300, 1240, 3720}, "");
+                Row(FGoods, {id, code, name, i % 9, 300, 1240, 3720, now});
+            }
+            Exec("COMMIT");
+        }
+    }
+
+private:
+    using TValue = std::variant<int, double, std::string>;
+    void Row(sqlite3_stmt* st, const std::vector<TValue>& values, const char* note = nullptr)
+    {
+        int n = 0;
+        for (const TValue& v : values) {
+            ++n;
+            if (const int* i = std::get_if<int>(&v))
+                sqlite3_bind_int(st, n, *i);
+            else if (const double* d = std::get_if<double>(&v))
+                sqlite3_bind_double(st, n, *d);
+            else
+                sqlite3_bind_text(st, n, std::get<std::string>(v).c_str(), -1, SQLITE_TRANSIENT);
+        }
+        if (note)
+            sqlite3_bind_text(st, n + 1, note, -1, SQLITE_STATIC);
+        if (sqlite3_step(st) != SQLITE_DONE)
+            throw std::runtime_error(sqlite3_errmsg(FDb));
+        sqlite3_reset(st);
+    }
+    void Exec(const char* sql)
+    {
+        if (sqlite3_exec(FDb, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
+            throw std::runtime_error(sqlite3_errmsg(FDb));
+    }
+    sqlite3* FDb = nullptr;
+    sqlite3_stmt* FGoods = nullptr;
+    sqlite3_stmt* FMoves = nullptr;
+};
+
+// SQLite's book of that many goods, made once a run; a copy of it in
+// name, or a new book there for none.
+void SqliteBook(int goods, const std::string& name)
 {
-    const std::string file = ImportFile();
-    SetFileChooser([&](const TFileRequest&) { return file; });
+    for (const char* end : {"", "-wal", "-shm"})
+        fs::remove(name + end);
+    if (goods == 0)
+        return;
+    const std::string kept = Root + "sqlite_" + std::to_string(goods) + ".db";
+    if (!fs::exists(kept)) {
+        TSqliteBook book(kept);
+        book.Import(goods, 1, goods);
+    }
+    fs::copy_file(kept, name);
+}
+
+// The import of state.range(0) lines into a book of state.range(1) goods on
+// the disk, its syncs counted; after it SQLite stores the same rows into a
+// book of as many.
+void BM_Import(benchmark::State& state)
+{
+    const int lines = int(state.range(0)), goods = int(state.range(1));
+    const std::string file = ImportFile(lines);
+    if (goods > 0)
+        BuildBook(goods);
     TCountingEnv counting;
-    double total = 0;
+    std::vector<double> runs, sqlites;
     for (auto _ : state) {
         state.PauseTiming();
+        SetFileChooser([&](const TFileRequest&) { return file; });
         Store.Close();
         Store.SetEnv(&counting);
-        OpenBook(big);
+        OpenBook(goods);
         counting.Syncs = 0;
         state.ResumeTiming();
-        total += Seconds([&] { CsvImport.Execute(); });
-        if (Store.Goods().RecordCount() != ImportLines + (big ? BigCount : 0)) {
+        runs.push_back(Seconds([&] { CsvImport.Execute(); }));
+        state.PauseTiming();
+        if (Store.Goods().RecordCount() != lines + goods) {
             state.SkipWithError("lines not imported");
             break;
         }
+        Store.Close();
+        Store.SetEnv(nullptr);
+        const std::string db = Root + "import.db";
+        SqliteBook(goods, db);
+        TSqliteBook book(db);
+        sqlites.push_back(Seconds([&] { book.Import(lines, goods + 1, TDatFile::MaxGroupRecords); }));
+        state.ResumeTiming();
     }
     Store.Close();
     Store.SetEnv(nullptr);
-    state.counters["lines_per_s"] = ImportLines * double(state.iterations()) / total;
-    state.counters["syncs_per_line"] = double(counting.Syncs) / ImportLines;
+    state.counters["median_ms"] = Median(runs) * 1000;
+    state.counters["ns_per_line"] = Median(runs) * 1e9 / lines;
+    state.counters["sqlite_ms"] = Median(sqlites) * 1000;
+    state.counters["x_sqlite"] = Median(runs) / Median(sqlites);
+    state.counters["syncs_per_line"] = double(counting.Syncs) / lines;
 }
-
-void BM_ImportIntoEmpty(benchmark::State& state) { Import(state, false); }
-BENCHMARK(BM_ImportIntoEmpty)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
-
-void BM_ImportInto100k(benchmark::State& state) { Import(state, true); }
-BENCHMARK(BM_ImportInto100k)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
+BENCHMARK(BM_Import)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3)
+    ->Args({100000, 0})->Args({100000, 100000});
+BENCHMARK(BM_Import)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)
+    ->Args({1000000, 0})->Args({1000000, 1000000});
 
 // The records of a CSV text of state.range(0) lines read as the import
 // reads them: each peeked under both separators, then passed. Well-formed
@@ -284,7 +416,7 @@ void BM_PrintPdf(benchmark::State& state)
     const int count = int(state.range(0));
     TFaultEnv memory;  // a smaller book is booked in memory for the run
     if (count == BigCount) {
-        OpenBook(true);
+        OpenBook(BigCount);
     } else {
         Store.Close();
         Store.SetEnv(&memory);
@@ -340,7 +472,7 @@ void BM_PrintNullDevice(benchmark::State& state)
             benchmark::ClobberMemory();
         }
     } device;
-    OpenBook(true);
+    OpenBook(BigCount);
     LoadEnglishTexts();
     TPrintManager manager(device);
     TPrintManager* const before = SetPrintManager(&manager);
@@ -366,7 +498,7 @@ int main(int argc, char** argv)
     SetShellLauncher([](const TShellRequest&) { return true; });
     LoadRussianTexts();
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
-    BuildBigBook();
+    BuildBook(BigCount);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     Store.Close();

@@ -4,6 +4,7 @@ set -euo pipefail
 pkgs=(build-essential cmake ninja-build git libgtest-dev libbenchmark-dev
       qt6-base-dev libgl-dev xvfb xauth x11-xkb-utils libx11-dev libxtst-dev libjpeg62-turbo-dev fonts-dejavu-core fonts-dejavu-extra fonts-urw-base35 fonts-cabin fonts-cantarell fonts-liberation fonts-noto-core
       poppler-utils qt6-translations-l10n
+      libsqlite3-dev
       desktop-file-utils python3-gi gir1.2-gmenu-3.0 gnome-menus lxmenu-data)
 missing=()
 for p in "${pkgs[@]}"; do

@@ -216,10 +216,20 @@ TCsvSeparators LanguageSeparators(int language)
     return {t[ceListSeparator][0], t[ceDecimalSeparator][0]};
 }
 
+namespace {
+
+// The texts of the columns, in their order.
+constexpr int CaptionSlots[] = {ceCode, ceName, cePrice, ceDate, ceQnt, cePks, ceCost};
+
+} // namespace
+
 std::vector<std::string> ColumnCaptions(int language)
 {
     const auto& t = CsvExportTexts[LanguageIndex(language)];
-    return {t[ceCode], t[ceName], t[cePrice], t[ceDate], t[ceQnt], t[cePks], t[ceCost]};
+    std::vector<std::string> captions;
+    for (const int slot : CaptionSlots)
+        captions.emplace_back(t[slot]);
+    return captions;
 }
 
 std::string CsvHeaderLine(int language, char separator)
@@ -448,9 +458,10 @@ bool IsCsvHeader(const std::string& text, int language, char separator)
 {
     // Each caption as it is or quoted, as spreadsheets save them; the final
     // separator may stand or not.
-    const std::vector<std::string> captions = ColumnCaptions(language);
+    const auto& t = CsvExportTexts[LanguageIndex(language)];
     size_t pos = 0;
-    for (const std::string& caption : captions) {
+    for (const int slot : CaptionSlots) {
+        const std::string_view caption = t[slot];
         if (pos >= text.size())
             return false;
         const std::string field = CsvUnquote(NextCsvField(text, pos, separator));
