@@ -24,6 +24,7 @@
 #include "FontSetups.h"
 #include "TextInk.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QFontMetricsF>
 #include <QRawFont>
@@ -210,6 +211,26 @@ private slots:
         QVERIFY2(faults.isEmpty(), qPrintable(faults.join("; ")));
         if (key) QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
         QCOMPARE(Store.GetMode(), smBrowse);
+    }
+
+    // A language chosen in the File menu's language list refits the texts
+    // that fit theirs: they keep their ink as when the window opened so.
+    void textsKeepTheirInkAfterALanguageChange_data()
+    {
+        QTest::addColumn<int>("language");
+        for (auto [language, code] : Languages) QTest::newRow(code) << language;
+    }
+    void textsKeepTheirInkAfterALanguageChange()
+    {
+        QFETCH(int, language);
+        const std::unique_ptr<TMainFormStore> w = Open(language == 2 ? 0 : 2);
+        QVERIFY(w);
+        TLookingMessages messages;
+        QAction* const chosen[] = {w->ActSelectRusLang, w->ActSelectUkrLang, w->ActSelectEngLang};
+        chosen[language]->trigger();
+        QCOMPARE(ProgOptions().GetLanguage(), language);
+        const QStringList faults = WindowFaults(*w);
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join("; ")));
     }
 
     // The focused cell's dotted frame leaves an 8-digit code whole, whatever
