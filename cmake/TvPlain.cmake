@@ -1,7 +1,7 @@
-# tv_require_plain(<targets...>)
-# Fails the configuration when a target, or any library it links directly or
-# through others, is a Qt one: the lower layers build and link without Qt.
-function(tv_require_plain)
+# tv_links_of(<out> <targets...>)
+# Sets out to the targets and every library they link, directly or through
+# others.
+function(tv_links_of out)
   set(seen)
   set(todo ${ARGN})
   while(todo)
@@ -10,9 +10,6 @@ function(tv_require_plain)
       continue()
     endif()
     list(APPEND seen ${target})
-    if(target MATCHES "^Qt[0-9]*::")
-      message(FATAL_ERROR "Plain library links Qt: ${target} (plain: ${ARGN})")
-    endif()
     if(NOT TARGET ${target})
       continue()
     endif()
@@ -30,4 +27,27 @@ function(tv_require_plain)
       endif()
     endforeach()
   endwhile()
+  set(${out} ${seen} PARENT_SCOPE)
+endfunction()
+
+# tv_require_plain(<targets...>)
+# Fails the configuration when a target, or any library it links directly or
+# through others, is a Qt one: the lower layers build and link without Qt.
+function(tv_require_plain)
+  tv_links_of(links ${ARGN})
+  foreach(lib IN LISTS links)
+    if(lib MATCHES "^Qt[0-9]*::")
+      message(FATAL_ERROR "Plain library links Qt: ${lib} (plain: ${ARGN})")
+    endif()
+  endforeach()
+endfunction()
+
+# tv_require_unlinked(<library> <targets...>)
+# Fails the configuration when a target links the library, directly or
+# through others: what only tests use stays out of the programs.
+function(tv_require_unlinked library)
+  tv_links_of(links ${ARGN})
+  if(library IN_LIST links)
+    message(FATAL_ERROR "${library} is linked into a program (checked: ${ARGN})")
+  endif()
 endfunction()
