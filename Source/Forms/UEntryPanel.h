@@ -51,7 +51,9 @@ public:
     // The digits a goods code holds, as its field.
     static constexpr int CodeDigits = 8;
 
-    // The edits of amounts are drawn in amountFont.
+    // The edits of amounts are drawn in amountFont, the name and the note
+    // in the window's family at the largest size that shows a 40-letter name
+    // whole.
     TEntryPanel(QWidget* client, const QFont& amountFont);
 
     // Places every control, or only those that keep to the bottom edge.
