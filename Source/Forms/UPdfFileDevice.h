@@ -25,7 +25,6 @@ public:
     // Paper, orientation and margins of the pages; A4 with 10 mm margins
     // until set.
     void SetPageLayout(const QPageLayout& layout);
-    const QPageLayout& PageLayout() const { return FLayout; }
 
     // Every failure to create, write or finish the file raises the printer
     // initializing error with the path and the system's reason, and removes

@@ -98,7 +98,6 @@ public:
     void ReadPrinterMetrics();
     void ClearTable();
 
-    int32_t PageNumber() const { return FPageNumber; }
     int32_t PageCount() const { return FPageCount; }
     const std::vector<int32_t>& ColumnWidths() const { return FWidths; }
     int32_t Margin() const { return FMargin; }

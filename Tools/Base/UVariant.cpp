@@ -10,14 +10,6 @@ TVariant TVariant::Smallint(int16_t value)
     return v;
 }
 
-TVariant TVariant::Int64(int64_t value)
-{
-    TVariant v;
-    v.FVarType = varInt64;
-    v.FInt = value;
-    return v;
-}
-
 TVariant TVariant::Double(double value)
 {
     TVariant v;

@@ -16,7 +16,6 @@ enum : uint16_t {
     varOleStr = 8,
     varBoolean = 11,
     varLongWord = 19,
-    varInt64 = 20,
     varString = 256,
     varByRef = 0x4000,
 };
@@ -32,7 +31,6 @@ public:
     TVariant(const std::string& text) : FVarType(varString), FStr(text) {}
 
     static TVariant Smallint(int16_t value);
-    static TVariant Int64(int64_t value);
     static TVariant Double(double value);
     static TVariant DateTime(double value);
     // A wide string; the text is UTF-8.
@@ -46,7 +44,6 @@ public:
     // Raw accessors; they do not check the type.
     int32_t AsInteger() const { return static_cast<int32_t>(FInt); }
     uint32_t AsLongWord() const { return static_cast<uint32_t>(FInt); }
-    int64_t AsInt64() const { return FInt; }
     bool AsBoolean() const { return FInt != 0; }
     double AsDouble() const { return FDouble; }
     const std::string& AsString() const { return FStr; }

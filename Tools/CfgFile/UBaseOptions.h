@@ -62,8 +62,6 @@ public:
     virtual bool IsEmpty() const = 0;
     virtual void Clear() = 0;
 
-    const std::string& SectionName() const { return FScName; }
-    const std::string& ParamName() const { return FPrName; }
     ICfgReader* Reader() const { return FReader.get(); }
 
 protected:
