@@ -343,9 +343,9 @@ TFound CheckPart(const TTableStore& Goods, const TTableMoves& Moves, const TBook
 
 // Movements on IndSD, goods on any index. One operation in flight touches
 // one goods: traces of more than one, or any trace no cut operation leaves,
-// and nothing is mended (Apart). The movements are read once, beside the
-// goods in the order of their numbers, straight from the record blocks, by
-// parts of the goods side by side.
+// and nothing is mended (Apart). The movements are read once, in step with
+// the goods in the order of their numbers, straight from the record blocks,
+// by parts of the goods in parallel.
 int Mend(TTableStore& Goods, TTableMoves& Moves, bool& Apart)
 {
     Apart = false;

@@ -32,8 +32,8 @@ void TOrderedBlocks::Run(int32_t count, unsigned workers, const TMake& make, con
     bool stop = false;
     std::exception_ptr failure;
     auto work = [&] {
-        // Made here and swapped into the ring: strings side by side in one
-        // cache line, grown row by row on several cores, slow each other.
+        // Made here and swapped into the ring: strings next to each other in
+        // one cache line, grown row by row on several cores, slow each other.
         std::string text;
         for (;;) {
             int32_t block;

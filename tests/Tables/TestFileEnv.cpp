@@ -296,7 +296,7 @@ TYPED_TEST(FileEnvContract, AReadOnlyOpenReadsWithoutTakingTheFile)
 }
 
 // Reads at offsets leave the position alone, stop at the end, and run
-// side by side over one open file.
+// concurrently over one open file.
 TYPED_TEST(FileEnvContract, ReadsAtOffsetsKeepThePosition)
 {
     std::string bytes(1 << 20, '\0');
