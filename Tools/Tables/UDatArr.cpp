@@ -23,7 +23,6 @@ namespace tv {
 
 namespace {
 
-const char SClosed[] = "Недопустимая операция при закрытом файле";
 const char SNoIndex[] = "Не задан индексный объект";
 
 // Above this many key slots per element the primary key is merge-sorted
@@ -163,7 +162,7 @@ void TRecordBlock::Prefault(size_t n)
     const size_t pages = (n + page - 1) / page;
     const size_t parts = std::min<size_t>(pages, PartThreads());
     const size_t share = (pages + parts - 1) / parts * page;
-    // A zero written into every 4 KiB of each part's own run of pages.
+    // A zero written into every 4 KiB of each part's own range of pages.
     RunParts(parts, [this, n, share](size_t part) {
         for (size_t at = part * share; at < std::min(n, (part + 1) * share); at += 4096)
             reinterpret_cast<volatile uint8_t*>(FData)[at] = 0;
@@ -343,7 +342,7 @@ bool TDatArr::SortByLeadingInteger()
     std::vector<int32_t>().swap(values);
     // next[k] is now the end of the run of value low + k; each run is sorted
     // in its place, where its records lie together. A large block is sorted
-    // in parts of whole runs side by side, each part in its own elements.
+    // in parts of whole runs in parallel, each part in its own elements.
     const size_t runs = next.size() - 1;
     const size_t parts = FElemCount >= kElemsPerPart ? PartThreads() : 1;
     RunParts(parts, [&](size_t part) {
@@ -402,7 +401,7 @@ size_t MergeSplit(const TKey* a, size_t n, const TKey* b, size_t m, size_t k, co
 } // namespace
 
 // The element number breaks ties, so that any sort gives the stable order
-// and parts sorted side by side merge to the same result. The parts are
+// and parts sorted in parallel merge to the same result. The parts are
 // merged pairwise, each round's output shared among the threads; the last
 // round writes each element's place.
 template <size_t N>
@@ -657,9 +656,9 @@ void TDatArr::Open(bool CreateIfMissing)
     try {
         TDatFile::Open(CreateIfMissing);
         if (!FScanNext.empty()) {
-            for (const TScanRun& run : FRunsScanned) {
-                TV_ASSERT(size_t(run.Loaded) == run.Values.size(), "the second scan saw other records than the first");
-                FLoaded += run.Loaded;
+            for (const TScanPart& part : FPartsScanned) {
+                TV_ASSERT(size_t(part.Loaded) == part.Values.size(), "the second scan saw other records than the first");
+                FLoaded += part.Loaded;
             }
         }
     } catch (...) {
@@ -695,14 +694,14 @@ void TDatArr::BeginScan()
     FLoaded = 0;
     FreeScan();
     SetElemCount(std::max(0, header.RecordCount - header.DeletedCount));
-    // With a first scan the pages are taken beside it.
+    // With a first scan the pages are taken concurrently with it.
     if (WantsFirstScan())
-        FRunsScanned.resize(ScanRuns());
+        FPartsScanned.resize(ScanParts());
     else
         FElems.Prefault(static_cast<size_t>(FElemCount) * FElemSize);
 }
 
-void TDatArr::BesideFirstScan() { FElems.Prefault(static_cast<size_t>(FElemCount) * FElemSize); }
+void TDatArr::DuringFirstScan() { FElems.Prefault(static_cast<size_t>(FElemCount) * FElemSize); }
 
 namespace {
 
@@ -722,22 +721,22 @@ int32_t TDatArr::ScanValue(const uint8_t* Record) const
     return value;
 }
 
-void TDatArr::FirstScannedRecord(size_t Run, const uint8_t* Record)
+void TDatArr::FirstScannedRecord(size_t Part, const uint8_t* Record)
 {
-    if (Live(Record)) FRunsScanned[Run].Values.push_back(ScanValue(Record));
+    if (Live(Record)) FPartsScanned[Part].Values.push_back(ScanValue(Record));
 }
 
 // Each value's run of places starts after those of the lower values, and
-// within it the records of each run of the scan after those of the runs
-// before. The runs of the second scan go side by side when a table of
-// places per run stays small beside the elements; else the values join
-// into one run.
+// within it the records of each part of the scan after those of the parts
+// before. The parts of the second scan go in parallel when a table of
+// places per part stays small beside the elements; else the values join
+// into one part.
 bool TDatArr::EndFirstScan()
 {
     size_t count = 0;
     int32_t lo = std::numeric_limits<int32_t>::max(), hi = std::numeric_limits<int32_t>::min();
-    for (const TScanRun& run : FRunsScanned) {
-        const std::vector<int32_t>& values = run.Values;
+    for (const TScanPart& part : FPartsScanned) {
+        const std::vector<int32_t>& values = part.Values;
         count += values.size();
         if (values.empty()) continue;
         const auto [l, h] = std::minmax_element(values.begin(), values.end());
@@ -749,45 +748,45 @@ bool TDatArr::EndFirstScan()
         return false;
     }
     const auto range = static_cast<size_t>(int64_t(hi) - lo + 1);
-    if (FRunsScanned.size() > 1 && !SmallTable(int64_t(FRunsScanned.size() * range), count)) {
-        std::vector<int32_t>& all = FRunsScanned[0].Values;
-        for (size_t run = 1; run < FRunsScanned.size(); ++run)
-            all.insert(all.end(), FRunsScanned[run].Values.begin(), FRunsScanned[run].Values.end());
-        FRunsScanned.resize(1);
+    if (FPartsScanned.size() > 1 && !SmallTable(int64_t(FPartsScanned.size() * range), count)) {
+        std::vector<int32_t>& all = FPartsScanned[0].Values;
+        for (size_t part = 1; part < FPartsScanned.size(); ++part)
+            all.insert(all.end(), FPartsScanned[part].Values.begin(), FPartsScanned[part].Values.end());
+        FPartsScanned.resize(1);
     }
-    const size_t runs = FRunsScanned.size();
+    const size_t parts = FPartsScanned.size();
     FScanLow = lo;
     FScanRange = range;
-    FScanNext.assign(runs * range, 0);
-    RunParts(runs, [this](size_t run) {
-        int32_t* next = FScanNext.data() + run * FScanRange;
-        for (const int32_t v : FRunsScanned[run].Values) ++next[static_cast<size_t>(int64_t(v) - FScanLow)];
+    FScanNext.assign(parts * range, 0);
+    RunParts(parts, [this](size_t part) {
+        int32_t* next = FScanNext.data() + part * FScanRange;
+        for (const int32_t v : FPartsScanned[part].Values) ++next[static_cast<size_t>(int64_t(v) - FScanLow)];
     });
     int32_t start = 0;
     for (size_t v = 0; v < range; ++v)
-        for (size_t run = 0; run < runs; ++run) start += std::exchange(FScanNext[run * range + v], start);
+        for (size_t part = 0; part < parts; ++part) start += std::exchange(FScanNext[part * range + v], start);
     SetElemCount(static_cast<int32_t>(count));
-    return runs > 1;
+    return parts > 1;
 }
 
 void TDatArr::FreeScan()
 {
-    std::vector<TScanRun>().swap(FRunsScanned);
+    std::vector<TScanPart>().swap(FPartsScanned);
     std::vector<int32_t>().swap(FScanNext);
 }
 
 // The live records are counted while reading, so a deleted count that
 // disagrees with the status words neither leaves elements unfilled nor
 // writes past the block.
-void TDatArr::ScannedRecord(size_t Run, int32_t Offset, const uint8_t* Record)
+void TDatArr::ScannedRecord(size_t Part, int32_t Offset, const uint8_t* Record)
 {
     if (!Live(Record)) return;
     int32_t place = FLoaded;
     if (!FScanNext.empty()) {
         const int32_t value = ScanValue(Record);
-        const std::vector<int32_t>& values = FRunsScanned[Run].Values;
-        int32_t* next = FScanNext.data() + Run * FScanRange;
-        const auto loaded = static_cast<size_t>(FRunsScanned[Run].Loaded++);
+        const std::vector<int32_t>& values = FPartsScanned[Part].Values;
+        int32_t* next = FScanNext.data() + Part * FScanRange;
+        const auto loaded = static_cast<size_t>(FPartsScanned[Part].Loaded++);
         TV_ASSERT(loaded < values.size() && value == values[loaded],
                   "the second scan saw other records than the first");
         place = next[static_cast<size_t>(int64_t(value) - FScanLow)]++;

@@ -32,7 +32,7 @@ public:
     // and keeps the block as it was when the memory is not there.
     void Resize(size_t n);
     // Takes the system's fresh pages for the first n bytes of a large block
-    // on a few threads at once, so that their zeroing runs side by side
+    // on a few threads at once, so that their zeroing runs in parallel
     // instead of at each first write. The bytes stay zero.
     void Prefault(size_t n);
 
@@ -127,10 +127,10 @@ public:
 
 protected:
     void BeginScan() override;
-    void ScannedRecord(size_t Run, int32_t Offset, const uint8_t* Record) override;
+    void ScannedRecord(size_t Part, int32_t Offset, const uint8_t* Record) override;
     bool WantsFirstScan() const override;
-    void FirstScannedRecord(size_t Run, const uint8_t* Record) override;
-    void BesideFirstScan() override;
+    void FirstScannedRecord(size_t Part, const uint8_t* Record) override;
+    void DuringFirstScan() override;
     bool EndFirstScan() override;
     // Counting sort by the integer primary key's values.
     void SortByKeyValue();
@@ -181,16 +181,16 @@ private:
     TIndex* FIndex = nullptr;
     int32_t FLoaded = 0;          // elements filled by the scan of Open
     const TIndex* FScanOrder = nullptr;
-    // Of each run of the open's scan: the first scan's leading values of
+    // Of each part of the open's scan: the first scan's leading values of
     // its live records and how many of them the second placed; apart, so
-    // that runs side by side write no shared line.
-    struct alignas(64) TScanRun {
+    // that parts in parallel write no shared line.
+    struct alignas(64) TScanPart {
         std::vector<int32_t> Values;
         int32_t Loaded = 0;
     };
-    std::vector<TScanRun> FRunsScanned;
-    // The lowest value and the next free place of each value for each run
-    // (a table of FScanRange places a run); empty when the open loads the
+    std::vector<TScanPart> FPartsScanned;
+    // The lowest value and the next free place of each value for each part
+    // (a table of FScanRange places a part); empty when the open loads the
     // file order.
     int32_t FScanLow = 0;
     size_t FScanRange = 0;

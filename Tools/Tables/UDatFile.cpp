@@ -14,8 +14,6 @@ namespace tv {
 
 namespace {
 
-const char* const SOpened = "Недопустимая операция при открытом файле";
-const char* const SClosed = "Недопустимая операция при закрытом файле";
 const char* const SNoFields = "Не определен объект полей";
 const char* const SBadHeaderSize = "Неверный размер заголовка файла";
 const char* const SBadRecordSize = "Неверный размер записи";
@@ -26,8 +24,8 @@ const char* const SBadHeader = "Поврежден заголовок файла
 
 constexpr int32_t MaxNameBytes = 20;
 constexpr int32_t ScanChunkBytes = 1 << 20;
-// Fewer records than this to a run are read on one thread.
-constexpr int32_t RecordsPerScanRun = 1 << 16;
+// Fewer records than this to a part are read on one thread.
+constexpr int32_t RecordsPerScanPart = 1 << 16;
 
 void PutInt(uint8_t* p, int32_t v)
 {
@@ -474,7 +472,7 @@ void TDatFile::FindRewriteCopy(TRecovery& r)
 
 // Reads counted records first .. end - 1 in large chunks and hands each
 // to visit, seen as it will be once a pending rewrite is finished. Reads
-// at offsets, so that runs of one file can go side by side.
+// at offsets, so that parts of one file can be read in parallel.
 template <typename F>
 void TDatFile::EachRecord(const TRecovery& r, int32_t first, int32_t end, F visit) const
 {
@@ -491,15 +489,15 @@ void TDatFile::EachRecord(const TRecovery& r, int32_t first, int32_t end, F visi
     }
 }
 
-// What the scan counts of the records of one run.
-struct TDatFile::TRunCount {
+// What the scan counts of the records of one part.
+struct TDatFile::TPartCount {
     int32_t NotLive = 0;
     int32_t Odd = 0;
     std::vector<int32_t> MaxKeys;
 };
 
-// One pass over the counted records, after a first one for a heir that
-// asks for it; both passes in runs side by side where the heir can take
+// One pass over the counted records, after a first one for a subclass that
+// asks for it; both passes in parts in parallel where the subclass can take
 // the second so.
 void TDatFile::ScanRecords(TRecovery& r)
 {
@@ -508,33 +506,35 @@ void TDatFile::ScanRecords(TRecovery& r)
         if (IsNumberedKey(FFields->Items(i)))
             r.KeyOffsets.push_back(PrefixBytes + FFields->Offsets(i));
     const int32_t count = FHeader.RecordCount;
-    FScanRuns = 1;
+    FScanParts = 1;
     if (WantsFirstScan())
-        FScanRuns = static_cast<size_t>(std::clamp<int64_t>(count / RecordsPerScanRun, 1, PartThreads()));
-    const auto runStart = [&](size_t run) {
-        return static_cast<int32_t>(int64_t(count) * static_cast<int64_t>(run) / static_cast<int64_t>(FScanRuns));
+        FScanParts = static_cast<size_t>(std::clamp<int64_t>(count / RecordsPerScanPart, 1, PartThreads()));
+    const auto partStart = [&](size_t part) {
+        return static_cast<int32_t>(int64_t(count) * static_cast<int64_t>(part) / static_cast<int64_t>(FScanParts));
     };
     BeginScan();
-    bool inRuns = false;
+    bool inParts = false;
     if (WantsFirstScan()) {
-        RunParts(2, [&](size_t part) {
-            if (part == 0)
-                RunParts(FScanRuns, [&](size_t run) {
-                    EachRecord(r, runStart(run), runStart(run + 1),
-                               [this, run](int32_t, const uint8_t* rec) { FirstScannedRecord(run, rec); });
+        // The first scan on this thread and the threads it starts, the
+        // subclass's own work concurrently on one more.
+        RunParts(2, [&](size_t task) {
+            if (task == 0)
+                RunParts(FScanParts, [&](size_t part) {
+                    EachRecord(r, partStart(part), partStart(part + 1),
+                               [this, part](int32_t, const uint8_t* rec) { FirstScannedRecord(part, rec); });
                 });
             else
-                BesideFirstScan();
+                DuringFirstScan();
         });
-        inRuns = EndFirstScan();
+        inParts = EndFirstScan();
     }
-    if (!inRuns)
-        FScanRuns = 1;
-    std::vector<TRunCount> counts(FScanRuns);
-    RunParts(FScanRuns, [&](size_t run) {
-        TRunCount& c = counts[run];
+    if (!inParts)
+        FScanParts = 1;
+    std::vector<TPartCount> counts(FScanParts);
+    RunParts(FScanParts, [&](size_t part) {
+        TPartCount& c = counts[part];
         c.MaxKeys.assign(r.KeyOffsets.size(), std::numeric_limits<int32_t>::min());
-        EachRecord(r, runStart(run), runStart(run + 1), [&](int32_t i, const uint8_t* rec) {
+        EachRecord(r, partStart(part), partStart(part + 1), [&](int32_t i, const uint8_t* rec) {
             const int32_t status = GetInt(rec);
             if (status != 0)
                 ++c.NotLive;
@@ -542,11 +542,11 @@ void TDatFile::ScanRecords(TRecovery& r)
                 ++c.Odd;
             for (size_t j = 0; j < r.KeyOffsets.size(); ++j)
                 c.MaxKeys[j] = std::max(c.MaxKeys[j], GetInt(rec + r.KeyOffsets[j]));
-            ScannedRecord(run, FHeader.HeaderSize + i * rs, rec);
+            ScannedRecord(part, FHeader.HeaderSize + i * rs, rec);
         });
     });
     r.MaxKeys.assign(r.KeyOffsets.size(), std::numeric_limits<int32_t>::min());
-    for (const TRunCount& c : counts) {
+    for (const TPartCount& c : counts) {
         r.NotLive += c.NotLive;
         r.Odd += c.Odd;
         for (size_t j = 0; j < r.MaxKeys.size(); ++j)

@@ -137,29 +137,30 @@ protected:
     // each record (its offset, its prefix and data). Open may still refuse
     // the file afterwards.
     virtual void BeginScan() {}
-    virtual void ScannedRecord(size_t Run, int32_t Offset, const uint8_t* Record)
+    virtual void ScannedRecord(size_t Part, int32_t Offset, const uint8_t* Record)
     {
-        (void)Run;
+        (void)Part;
         (void)Offset;
         (void)Record;
     }
-    // A heir that answers true sees every record once more before that,
-    // right after BeginScan: the records split into ScanRuns() runs in file
-    // order, FirstScannedRecord for each record of a run in order, the runs
-    // side by side, while BesideFirstScan runs on another thread; then
-    // EndFirstScan. When that answers true, ScannedRecord also sees the same
-    // runs side by side, each in order; else it sees one run, all records
-    // in file order. Without a first scan it is that one run too.
+    // A subclass that answers true sees every record once more before that,
+    // right after BeginScan: the records split into ScanParts() parts in
+    // file order, FirstScannedRecord for each record of a part in order, the
+    // parts in parallel, while DuringFirstScan runs concurrently on another
+    // thread; then EndFirstScan. When that answers true, ScannedRecord also
+    // sees the same parts in parallel, each in order; else it sees one part,
+    // all records in file order. Without a first scan it is that one part
+    // too.
     virtual bool WantsFirstScan() const { return false; }
-    virtual void FirstScannedRecord(size_t Run, const uint8_t* Record)
+    virtual void FirstScannedRecord(size_t Part, const uint8_t* Record)
     {
-        (void)Run;
+        (void)Part;
         (void)Record;
     }
-    virtual void BesideFirstScan() {}
+    virtual void DuringFirstScan() {}
     virtual bool EndFirstScan() { return false; }
-    // The runs of the scan under way.
-    size_t ScanRuns() const { return FScanRuns; }
+    // The parts of the scan under way.
+    size_t ScanParts() const { return FScanParts; }
 
     // Steps of Open.
     void ReadHeader();
@@ -183,7 +184,7 @@ private:
     bool EmptiedHeader() const;
     void CheckDeletedCount(const TRecovery& r);
     void FindRewriteCopy(TRecovery& r);
-    struct TRunCount;
+    struct TPartCount;
     void ScanRecords(TRecovery& r);
     template <typename F>
     void EachRecord(const TRecovery& r, int32_t first, int32_t end, F visit) const;
@@ -207,7 +208,7 @@ private:
     std::vector<std::unique_ptr<TField>> FBuiltItems;
     int64_t FFileSize = 0;  // as found by Open
     int32_t FOddStatusCount = 0;
-    size_t FScanRuns = 1;
+    size_t FScanParts = 1;
     // A rewrite copy past the records that a failed undo left needed.
     bool FPendingCopy = false;
     int32_t FPendingOffset = 0;

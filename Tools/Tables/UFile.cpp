@@ -7,9 +7,10 @@
 
 namespace tv {
 
-namespace {
 const char* const SOpened = "Недопустимая операция при открытом файле";
 const char* const SClosed = "Недопустимая операция при закрытом файле";
+
+namespace {
 const char* const SCannotCreate = "Невозможно создать файл";
 const char* const SWriteError = "Ошибка записи в файл";
 const char* const SReadError = "Ошибка при чтении из файла";

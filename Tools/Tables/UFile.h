@@ -12,6 +12,11 @@
 
 namespace tv {
 
+// The texts of an operation refused because the file is open, or closed;
+// shared by the files built on TFile.
+extern const char* const SOpened;
+extern const char* const SClosed;
+
 // A failed operation on a file: the engine's fixed text, the file and the
 // system's reason, shown as the text, a line break, the file and the reason.
 class EFileError : public Exception {
