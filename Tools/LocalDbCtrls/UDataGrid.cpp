@@ -322,14 +322,6 @@ std::string TDataGrid::GetCellText(int Col, int Row)
     return FModel->CellText(Row - 1, Col - FFixedCols);
 }
 
-int32_t TDataGrid::ColumnField(int Col) const
-{
-    const int column = Col - FFixedCols;
-    if (column < 0 || column >= DataColumnCount())
-        throw ERangeError();
-    return FModel->Column(column).FieldNo;
-}
-
 void TDataGrid::GoToRow(int Row)
 {
     if (FTable->RecordCount() > 0)

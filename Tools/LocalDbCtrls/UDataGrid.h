@@ -106,8 +106,6 @@ public:
     // Data column Column's alignment.
     TAlignment ColumnAlignment(int Column) const;
     int DataColumnCount() const;
-    // The field number shown in grid column Col.
-    int32_t ColumnField(int Col) const;
     // Height of a record row in pixels, without its grid line; the header
     // is as high as a row with its line.
     int DefaultRowHeight() const { return FRowHeight; }
