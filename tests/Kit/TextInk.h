@@ -9,8 +9,9 @@
 //     QVERIFY2(faults.isEmpty(), qPrintable(faults.join("; ")));
 //
 // InkFaults walks the visible labels (plain text), push buttons, check
-// boxes and radio buttons of the window (not of the dialogs it owns); InkOutside measures one text in
-// any box, for a control drawn otherwise.
+// boxes and radio buttons of the window (not of the dialogs it owns), and
+// takes what shows as QPainter clips (DrawnShown); InkOutside measures one
+// text in any box, for a control drawn otherwise.
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -180,13 +181,24 @@ inline bool DrawnTextOf(const QWidget& control, TDrawnText& drawn)
     return false;
 }
 
+// What shows of a drawn text, as QPainter clips it: a text whose advances
+// fit its box is not clipped to the box, so a letter's ink past its
+// advance shows as far as the control does; a text larger than its box
+// shows within the box only.
+inline QRect DrawnShown(const QWidget& control, const TDrawnText& drawn)
+{
+    const QRectF bounds = QFontMetricsF(control.font(), &control).boundingRect(QRectF(drawn.Box), drawn.Flags, drawn.Text);
+    const QRect shown = ShownRect(control);
+    return QRectF(drawn.Box).contains(bounds) ? shown : drawn.Box & shown;
+}
+
 // The ink the control's text loses, or false for a control without a text
 // it draws as above.
 inline bool ControlInk(const QWidget& control, TInk& ink)
 {
     TDrawnText drawn;
     if (!DrawnTextOf(control, drawn)) return false;
-    ink = InkOutside(control, drawn.Box, drawn.Flags, drawn.Text, drawn.Box & ShownRect(control));
+    ink = InkOutside(control, drawn.Box, drawn.Flags, drawn.Text, DrawnShown(control, drawn));
     return true;
 }
 
@@ -200,7 +212,7 @@ inline QStringList InkFaults(const QWidget& window)
         if (control->window() != &window || !control->isVisibleTo(&window)) continue;
         TDrawnText drawn;
         if (!DrawnTextOf(*control, drawn)) continue;
-        const QRect shown = drawn.Box & ShownRect(*control);
+        const QRect shown = DrawnShown(*control, drawn);
         const TInk ink = InkOutside(*control, drawn.Box, drawn.Flags, drawn.Text, shown);
         auto rect = [](const QRect& r) {
             return QString("%1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());

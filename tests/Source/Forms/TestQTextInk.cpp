@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QFontMetricsF>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -135,6 +136,64 @@ private slots:
         // A button's face is shaded: its edge pixels may differ.
         QVERIFY2(differ * (kind == "button" ? 10 : 50) <= onScreen,
                  qPrintable(QString("%1 of %2 pixels differ").arg(differ).arg(onScreen)));
+    }
+
+    // A label whose line fits its contents is drawn unclipped, so an italic
+    // letter's ink past its advance shows in the label's margin; one whose
+    // line is taller than its contents is clipped to them. What the measure
+    // counts as shown is what the screen shows.
+    void countsWhatThePainterClips_data()
+    {
+        QTest::addColumn<int>("height");
+        QTest::addColumn<bool>("italic");
+        QTest::addColumn<bool>("clipped");
+        QTest::newRow("line within the label") << 80 << false << false;
+        QTest::newRow("line within the label, italic") << 80 << true << false;
+        QTest::newRow("line taller than the label") << 30 << false << true;
+        QTest::newRow("line taller than the label, italic") << 30 << true << true;
+    }
+    void countsWhatThePainterClips()
+    {
+        QFETCH(int, height);
+        QFETCH(bool, italic);
+        QFETCH(bool, clipped);
+        const QString text = "Кількість, ff";
+        const int flags = int(Qt::AlignRight | Qt::AlignVCenter);
+        const std::unique_ptr<QWidget> window = Window("label", QRect(10, 10, 390, height), text, flags, false);
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        auto* label = window->findChild<QLabel*>("Control");
+        // Large, so that an italic letter's ink passes its advance by pixels.
+        QFont font = label->font();
+        font.setPixelSize(40);
+        font.setItalic(italic);
+        label->setFont(font);
+        // The text ends on the contents' right edge, 16 px short of the label's.
+        constexpr int Margin = 16;
+        const QRectF natural = QFontMetricsF(font).boundingRect(QRectF(0, 0, 1000, height), flags, text);
+        label->setContentsMargins(0, 0, Margin, 0);
+        label->resize(qCeil(natural.width()) + Margin, height);
+        QCoreApplication::processEvents();
+        testkit::TInk ink;
+        QVERIFY(testkit::ControlInk(*label, ink));
+        const QImage shown = ScreenInk(label->grab().toImage().convertToFormat(QImage::Format_RGB32));
+        const int marginStart = qRound(label->contentsRect().width() * label->devicePixelRatioF());
+        int onScreen = 0;
+        int inMargin = 0;
+        for (int y = 0; y < shown.height(); ++y)
+            for (int x = 0; x < shown.width(); ++x) {
+                onScreen += shown.pixelIndex(x, y);
+                if (x >= marginStart) inMargin += shown.pixelIndex(x, y);
+            }
+        if (clipped) {
+            QCOMPARE(inMargin, 0);
+            QVERIFY(ink.Outside > 0);
+        } else {
+            QCOMPARE(ink.Outside, 0);
+            if (italic) QVERIFY2(inMargin > 0, "the italic f shows past its advance");
+        }
+        const int measured = ink.Total - ink.Outside;
+        QVERIFY2(qAbs(measured - onScreen) * 50 <= onScreen,
+                 qPrintable(QString("%1 shown, %2 measured as shown").arg(onScreen).arg(measured)));
     }
 };
 
