@@ -177,6 +177,7 @@ constexpr TSlotText Slots[] = {
     {191, "The restored files could not be opened.\r\nThe data in use before the restoration have been opened again"},
     {192, "The goods file and the movements file do not belong together (they may come from different copies).\r\nBoth have been left as they are; restore them from one copy"},
     {193, "The last import was interrupted.\r\nThe last goods that arrived: %s\r\nContinue the import from the line after it"},
+    {194, "Import: lines received to warehouse: "},
 };
 
 // http://www.example.org/tarnovell/en/index.htm

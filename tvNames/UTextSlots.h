@@ -215,9 +215,12 @@ enum TTextSlot : int {
     SlotRestoredOpenFailed = 191,
     SlotFilesApart = 192,
     SlotImportInterrupted = 193,
+
+    // The lines an import has stored so far, before their number.
+    SlotImportStored = 194,
 };
 
-inline constexpr int TextSlotCount = 194;
-static_assert(SlotImportInterrupted + 1 == TextSlotCount, "every slot has a name");
+inline constexpr int TextSlotCount = 195;
+static_assert(SlotImportStored + 1 == TextSlotCount, "every slot has a name");
 
 } // namespace tv

@@ -1,18 +1,23 @@
 #include "UEximRep.h"
 
 #include "UCodePage.h"
+#include "UCsvImportRun.h"
 #include "UDateTime.h"
 #include "UException.h"
 #include "UFile.h"
+#include "UFileEnv.h"
 #include "UMessageBoxForm.h"
 #include "UMessages.h"
+#include "UParts.h"
 #include "UPdfFileDevice.h"
 #include "UPrint.h"
 #include "UProgFolder.h"
 #include "URecordView.h"
 #include "UShell.h"
+#include "UStatusPanels.h"
 #include "UStoreData.h"
 #include "UStoreMessages.h"
+#include "UTextConst.h"
 #include "UTextUtils.h"
 #include "UUserFile.h"
 
@@ -26,10 +31,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <iterator>
 #include <thread>
 
@@ -249,7 +251,7 @@ void TFileExport::WriteGoodsRecords(TUserFile& file)
     const int32_t count = records.Count();
     const int32_t blocks = (count + ExportBlockRows - 1) / ExportBlockRows;
     const unsigned workers =
-        blocks >= ExportThreadBlocks ? std::clamp(std::thread::hardware_concurrency(), 1u, 4u) : 0;
+        blocks >= ExportThreadBlocks ? PartThreads() : 0;
     FBlocks.Run(
         blocks, workers,
         [&](int32_t block, std::string& out) {
@@ -290,52 +292,29 @@ void TTxtExport::AppendRow(std::string& out, const TGoodsRowView& row) const { A
 std::string TCsvImport::GetCaption() const { return ImportTexts(*this)[ciCaption]; }
 std::string TCsvImport::GetHint() const { return ImportTexts(*this)[ciHint]; }
 
-bool TCsvImport::ParseLine(const std::string& line, TCsvSeparators separators, TCsvGoods& goods)
-{
-    if (!ParseCsvLine(line, separators, goods))
-        return false;
-    // The blanks around a name go as the name edit drops them.
-    goods.Name = QString::fromStdString(goods.Name).trimmed().toStdString();
-    // A longer code or name would be stored cut.
-    const TTableStore& g = Store.Goods();
-    return Utf8Length(goods.Code) <= size_t(g.Code.GetWidth()) && Utf8Length(goods.Name) <= size_t(g.Name.GetWidth());
-}
-
 namespace {
-
-// ReadImportFile's answer for a file of more than MaxCsvImportBytes.
-constexpr int FileTooLarge = -1;
-
-// The whole file; 0, the system's error number of the open or read, or
-// FileTooLarge, for which no more than MaxCsvImportBytes + 1 bytes are read
-// and none when the file's size tells it first.
-int ReadImportFile(const std::string& path, std::string& bytes)
-{
-    std::error_code ec;
-    const std::uintmax_t size = std::filesystem::file_size(path, ec);
-    if (!ec && size > MaxCsvImportBytes)
-        return FileTooLarge;
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f)
-        return errno != 0 ? errno : EIO;
-    if (!ec)
-        bytes.reserve(size_t(size));
-    char buffer[1 << 16];
-    size_t n;
-    while ((n = std::fread(buffer, 1, std::min(sizeof buffer, MaxCsvImportBytes + 1 - bytes.size()), f)) > 0) {
-        bytes.append(buffer, n);
-        if (bytes.size() > MaxCsvImportBytes)
-            break;
-    }
-    const int error = bytes.size() > MaxCsvImportBytes ? FileTooLarge
-                      : std::ferror(f)                 ? (errno != 0 ? errno : EIO)
-                                                       : 0;
-    std::fclose(f);
-    return error;
-}
 
 // A bad line shows at most this many characters in the question.
 constexpr size_t ShownLineChars = 300;
+
+std::string ReasonOf(const std::exception_ptr& failure)
+{
+    try {
+        std::rethrow_exception(failure);
+    } catch (const std::exception& e) {
+        return FailureReason(e);
+    } catch (...) {
+        return {};
+    }
+}
+
+// Clears the import's progress in the window's hint however the import ends.
+struct TProgressHint {
+    TProgressHint() = default;
+    TProgressHint(const TProgressHint&) = delete;
+    TProgressHint& operator=(const TProgressHint&) = delete;
+    ~TProgressHint() { ShowWorkHint({}); }
+};
 
 } // namespace
 
@@ -348,86 +327,33 @@ void TCsvImport::Execute()
     request.DefaultExt = "csv";
     request.Folder = MakeFolder("Import");
     const std::string path = ChooseFile(request);
-    if (path.empty() || !QFileInfo::exists(QString::fromStdString(path)))
+    TFileEnv& env = Store.Env();
+    if (path.empty() || !env.FileExists(path))
         return;
     ReadLocaleSeparators();
-    uint32_t received = 0, skipped = 0;
-    bool aborted = false;
-    const std::string note = texts[ciNotePrefix] + FileNameOf(path);
     std::string bytes;
-    if (const int error = ReadImportFile(path, bytes)) {
-        ShowImportError(path, error == FileTooLarge ? texts[ciTooLarge] : std::strerror(error));
+    if (const int error = ReadCsvImportFile(env, path, bytes)) {
+        ShowImportError(path, error == CsvFileTooLarge ? texts[ciTooLarge] : std::strerror(error));
         return;
     }
-    const TCsvSeparators tries[] = {CsvSeparators, LanguageSeparators(0), LanguageSeparators(1),
-                                    LanguageSeparators(2)};
-    // Accepted lines go to the stock book a group at a time, and before
-    // every question, summary or error box, so that what was received is in
-    // stock whenever the user sees a box.
-    std::vector<TStore::TNewGoods> queue;
-    const auto store = [&] {
-        if (queue.empty())
-            return;
-        const int32_t before = Store.Goods().RecordCount();
-        try {
-            Store.ImportGoods(queue, note);
-        } catch (...) {
-            // The failing group, one at most, is in stock only when its
-            // movements were counted.
-            const auto stored = static_cast<size_t>(Store.Goods().RecordCount() - before);
-            received -= static_cast<uint32_t>(queue.size() - std::min(stored, queue.size()));
-            queue.clear();
-            throw;
-        }
-        queue.clear();
-        // The window is repainted between groups.
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    };
-    try {
-        TCsvRecords records(DecodeCsvText(std::move(bytes)));
-        while (!records.AtEnd()) {
-            const std::string line = records.Peek(CsvSeparators.List);
-            if (IsCsvHeaderLine(line, CsvSeparators.List)) {
-                records.Next(CsvSeparators.List);
-                continue;
-            }
-            bool accepted = false;
-            char taken = CsvSeparators.List;
-            for (const TCsvSeparators& sep : tries) {
-                const std::string& record = records.Peek(sep.List);
-                TCsvGoods g;
-                // A text the data file would store changed is no goods line.
-                if (Cp1251Holds(record) && ParseLine(record, sep, g) &&
-                    QueueGoods(queue, g.Code, g.Name, g.Price, g.Quantity, g.Packages)) {
-                    accepted = true;
-                    taken = sep.List;
-                    break;
-                }
-            }
-            records.Next(taken);
-            if (accepted) {
-                ++received;
-                if (queue.size() == size_t(TDatFile::MaxGroupRecords))
-                    store();
-                continue;
-            }
-            store();
-            if (AskSkipBadLine(line)) {
-                ++skipped;
-            } else {
-                aborted = true;
-                break;
-            }
-        }
-        store();
-    } catch (const std::exception& e) {
+    const TProgressHint hint;
+    TCsvImportRun run(
+        Store, CsvSeparators, texts[ciNotePrefix] + FileNameOf(path),
+        [this](const std::string& line) { return AskSkipBadLine(line); },
+        [](uint32_t received) {
+            // The window is repainted between groups, with the lines stored.
+            ShowWorkHint(TextTable[SlotImportStored] + std::to_string(received));
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        });
+    const TCsvImportRun::TSummary summary = run.Run(std::move(bytes));
+    if (summary.Failure) {
         // The lines before the failure are stored: the counts say where it
         // stopped.
-        ShowImportError(path, FailureReason(e));
-        ShowImportSummary(received, skipped, false, true);
+        ShowImportError(path, ReasonOf(summary.Failure));
+        ShowImportSummary(summary.Received, summary.Skipped, false, true);
         return;
     }
-    ShowImportSummary(received, skipped, aborted, aborted);
+    ShowImportSummary(summary.Received, summary.Skipped, summary.Aborted, summary.Aborted);
 }
 
 void TCsvImport::ShowImportError(const std::string& path, const std::string& reason)
@@ -449,6 +375,7 @@ bool TCsvImport::AskSkipBadLine(const std::string& line)
 void TCsvImport::ShowImportSummary(uint32_t received, uint32_t skipped, bool aborted, bool stopped)
 {
     const auto& texts = ImportTexts(*this);
+    ShowWorkHint({});
     std::string text;
     if (aborted)
         text = std::string(texts[ciAborted]) + "\r\n";

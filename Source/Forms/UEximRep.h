@@ -98,16 +98,13 @@ public:
     std::string GetCaption() const override;
     std::string GetHint() const override;
     // Asks for a file in Import and takes in every data line as new goods
-    // with a first received movement, each written to disk before the next
-    // line. A file of more than MaxCsvImportBytes is refused unread. A line
-    // no separator set makes acceptable is offered to skip or to stop at;
-    // the counts are shown at the end, also after a failed
-    // write has stopped the import.
+    // with a first received movement (TCsvImportRun), each group written to
+    // disk before the next. A file of more than MaxCsvImportBytes is refused
+    // unread. A line no separator set makes acceptable is offered to skip or
+    // to stop at; between groups the window is repainted and its hint shows
+    // the lines stored so far, until the counts are shown at the end, also
+    // after a failed write has stopped the import.
     void Execute() override;
-    // The line under the separators, the name without blanks around it;
-    // false when it is no goods line or its code or name is longer than its
-    // field, which would store it cut.
-    bool ParseLine(const std::string& line, TCsvSeparators separators, TCsvGoods& goods);
 
 private:
     // The line, cut when long, under the question; true for Continue.

@@ -71,15 +71,6 @@ std::string FailureReason(const std::exception& e)
     return {};
 }
 
-bool TInOut::QueueGoods(std::vector<TStore::TNewGoods>& queue, const std::string& code, const std::string& name,
-                        const std::string& price, const std::string& quantity, const std::string& packages)
-{
-    if (!Store.CanInsert(price, quantity, packages))
-        return false;
-    queue.push_back({code, name, price, quantity, packages});
-    return true;
-}
-
 TPrintManager& TInOut::PrintManager() { return tv::PrintManager(); }
 
 int32_t TInOut::GoodsCount() { return Store.Goods().RecordCount(); }

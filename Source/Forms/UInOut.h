@@ -40,11 +40,6 @@ public:
     virtual void Execute() = 0;
 
 protected:
-    // True, with the goods added to the queue for TStore::ImportGoods, when
-    // the stock book accepts the texts; false, with nothing queued, when it
-    // refuses them.
-    bool QueueGoods(std::vector<TStore::TNewGoods>& queue, const std::string& code, const std::string& name,
-                    const std::string& price, const std::string& quantity, const std::string& packages);
     TPrintManager& PrintManager();
     int32_t GoodsCount();
     // The totals as texts; after an overflow all four are empty and the

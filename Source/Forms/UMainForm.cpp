@@ -120,6 +120,7 @@ void TMainFormStore::InitForm()
                                            {30, Qt::AlignHCenter, {}},
                                            {20, Qt::AlignLeft, {}}});
     StatusBar->setObjectName("StatusBar");
+    StatusBar->TakeWorkHints();
     FKeyboard = new TMainKeyboard(this, StatusBar);
     CreateEdits();
     FInOutManager = std::make_unique<TInOutManager>(

@@ -1,10 +1,19 @@
 #include "UStatusPanels.h"
 
+#include <QCoreApplication>
 #include <QPainter>
+#include <QPointer>
+#include <QStatusTipEvent>
 #include <QStyle>
 #include <QStyleOptionFrame>
 
 namespace tv {
+
+namespace {
+
+QPointer<TStatusPanels> WorkHintBar;
+
+} // namespace
 
 TStatusPanels::TStatusPanels(QWidget* parent, std::vector<TPanel> panels)
     : QWidget(parent), FPanels(std::move(panels))
@@ -33,6 +42,17 @@ QRect TStatusPanels::PanelRect(int panel) const
     for (int i = 0; i < panel; ++i) left += FPanels[static_cast<std::size_t>(i)].Width;
     const int w = panel == Count() - 1 ? std::max(0, width() - left) : PanelWidth(panel);
     return QRect(left, 0, w, height());
+}
+
+void TStatusPanels::TakeWorkHints() { WorkHintBar = this; }
+
+void ShowWorkHint(const std::string& text)
+{
+    if (!WorkHintBar)
+        return;
+    // The tip goes up to the window, which shows hints in its own way.
+    QStatusTipEvent tip(QString::fromStdString(text));
+    QCoreApplication::sendEvent(WorkHintBar.data(), &tip);
 }
 
 void TStatusPanels::paintEvent(QPaintEvent*)

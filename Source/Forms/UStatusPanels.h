@@ -1,9 +1,11 @@
 #pragma once
 // The main window's status bar: a row of sunken panels of set widths, each
-// with its text and alignment. It takes no input.
+// with its text and alignment. It takes no input. A long work's progress
+// goes to the hint of the window whose bar took work hints.
 
 #include <QWidget>
 
+#include <string>
 #include <vector>
 
 namespace tv {
@@ -27,6 +29,9 @@ public:
     void SetPanelWidth(int panel, int width);
     // The panel's rectangle; the last panel runs to the right edge.
     QRect PanelRect(int panel) const;
+    // Makes this bar's window the one ShowWorkHint shows in, as long as the
+    // bar lives.
+    void TakeWorkHints();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -34,5 +39,10 @@ protected:
 private:
     std::vector<TPanel> FPanels;
 };
+
+// Shows the text as the hint of the window whose bar took work hints, as a
+// hovered action's hint shows; the empty text clears it. Nothing when no
+// bar took them.
+void ShowWorkHint(const std::string& text);
 
 } // namespace tv

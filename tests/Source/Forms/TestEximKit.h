@@ -9,6 +9,7 @@
 #include "UTextConst.h"
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -69,7 +70,8 @@ public:
     }
 };
 
-// Records every box and answers the scripted results in turn, then 1.
+// Records every box and answers the scripted results in turn, then 1;
+// Seen, when set, looks at the window as each box shows.
 class TScriptedMessages : public IMessages {
 public:
     struct TShown {
@@ -84,6 +86,8 @@ public:
                        const std::string& second, const std::string& secondHint) override
     {
         Shown.push_back({text, caption, flags, first, firstHint, second, secondHint});
+        if (Seen)
+            Seen(Shown.back());
         if (Answers.empty())
             return 1;
         const int answer = Answers.front();
@@ -92,6 +96,7 @@ public:
     }
     std::vector<TShown> Shown;
     std::deque<int> Answers;
+    std::function<void(const TShown&)> Seen;
 
 private:
     IMessages* FBefore = nullptr;

@@ -3,16 +3,24 @@
 // boxes, reading back what was exported under other separators, encodings,
 // bad lines, write errors, and the rows and totals of the list.
 
+#include "DialogTestKit.h"
 #include "TestEximKit.h"
+#include "UCsvImportRun.h"
 #include "UCodePage.h"
 #include "UDateTime.h"
 #include "UEximRep.h"
 #include "UFaultEnv.h"
 #include "ULangTexts.h"
+#include "UMainForm.h"
 #include "UMessageBoxForm.h"
+#include "UProgOptions.h"
 #include "UShell.h"
+#include "UStatusPanels.h"
 
+#include <QApplication>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QLocale>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -20,6 +28,8 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <functional>
+#include <memory>
 
 using namespace tv;
 using namespace tv::testkit;
@@ -197,6 +207,44 @@ void ImportUnderRussianLocale(const std::string& bytes, int language)
     CsvImport.SetLanguage(0);
 }
 
+// Puts the program's language and the exports' and import's back to
+// Russian.
+struct TLanguageBack {
+    TLanguageBack() = default;
+    TLanguageBack(const TLanguageBack&) = delete;
+    TLanguageBack& operator=(const TLanguageBack&) = delete;
+    ~TLanguageBack()
+    {
+        ProgOptions().SetLanguage(langRussian);
+        for (TInOut* i : RegisteredInOuts())
+            i->SetLanguage(0);
+    }
+};
+
+// Calls f each time the object gets an event of the type, while it lives.
+class TEventRecorder : public QObject {
+public:
+    TEventRecorder(QObject* target, QEvent::Type type, std::function<void()> f)
+        : FTarget(target), FType(type), F(std::move(f))
+    {
+        target->installEventFilter(this);
+    }
+    ~TEventRecorder() override { FTarget->removeEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == FType)
+            F();
+        return false;
+    }
+
+private:
+    QObject* FTarget;
+    QEvent::Type FType;
+    std::function<void()> F;
+};
+
 } // namespace
 
 class TestQEximRep : public QObject {
@@ -222,7 +270,18 @@ private:
         QCOMPARE(QString::fromStdString(GoodsText()), goods);
     }
 
+    // The window's settings go to folders of the test's own, which last
+    // as long as the program's options.
+    QTemporaryDir FHome, FOptions;
+
 private slots:
+    void initTestCase()
+    {
+        QVERIFY(UseConfigHome(FHome));
+        SetProgramFolder(FOptions.path().toStdString());
+        ProgOptions();
+        SetProgramFolder(std::string());
+    }
     void init()
     {
         LoadEnglishTexts();
@@ -648,6 +707,8 @@ private slots:
             WriteFile(path, text);
             TFaultEnv env;
             TOpenStore store(&env);
+            // The file is read through the stock book's environment.
+            env.SetContents(path, text);
             TScriptedMessages messages;
             TDesk desk(path);
             // A group writes its movements, its goods, then both headers:
@@ -681,9 +742,11 @@ private slots:
     {
         QTemporaryDir dir;
         const std::string path = dir.filePath("in.csv").toStdString();
-        WriteFile(path, "=\"1\";A;1,00;;1,00;1;1,00;\r\n=\"2\";B;2,50;;0,33;0;0,83;\r\n");
+        const std::string text = "=\"1\";A;1,00;;1,00;1;1,00;\r\n=\"2\";B;2,50;;0,33;0;0,83;\r\n";
+        WriteFile(path, text);
         TFaultEnv env;
         TOpenStore store(&env);
+        env.SetContents(path, text);
         TScriptedMessages messages;
         TDesk desk(path);
         // Movements, goods, movements' header, then the goods' header fails.
@@ -832,6 +895,96 @@ private slots:
     }
 
     void importNames() { CheckImportedRows(); }
+
+    // The import's own trimming of a name takes off what QString::trimmed
+    // takes, and only that, of every character around a letter.
+    void nameTrimmedAsTheNameEditDoes()
+    {
+        for (char32_t c = 0; c <= 0x10FFFF; ++c) {
+            if (c >= 0xD800 && c <= 0xDFFF)
+                continue;
+            const char32_t chars[] = {c, c, U'x', c, U'y', c};
+            const QString text = QString::fromUcs4(chars, 6);
+            const QByteArray utf8 = text.toUtf8();
+            const std::string got = TrimWhiteSpace(std::string_view(utf8.constData(), size_t(utf8.size())));
+            const QByteArray expected = text.trimmed().toUtf8();
+            if (got != expected.toStdString())
+                QFAIL(qPrintable(QString("U+%1: \"%2\"").arg(uint(c), 4, 16, QChar('0')).arg(QString::fromStdString(got))));
+        }
+    }
+
+    // Through the window's menu, a long import shows in the hint panel the
+    // lines stored so far each time the window is painted between groups,
+    // in the window's language, and the summary comes with the hint cleared.
+    void importShowsItsProgressInTheWindow_data()
+    {
+        QTest::addColumn<int>("language");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("summary");
+        QTest::newRow("Russian") << 0 << "Импорт: принято на склад строк: "
+                                 << "Принято на склад новых товаров: 2500";
+        QTest::newRow("Ukrainian") << 1 << "Імпорт: прийнято на склад рядків: "
+                                   << "Прийнято на склад нових товарів: 2500";
+        QTest::newRow("English") << 2 << "Import: lines received to warehouse: "
+                                 << "New products recieved to warehouse: 2500";
+    }
+
+    void importShowsItsProgressInTheWindow()
+    {
+        QFETCH(int, language);
+        QFETCH(QString, stored);
+        QFETCH(QString, summary);
+        QTemporaryDir dir;
+        const std::string path = dir.filePath("list.csv").toStdString();
+        std::string text;
+        for (int i = 0; i < 2500; ++i)
+            text += "=\"" + std::to_string(48200000 + i) + "\";Сир ваговий " + std::to_string(i) +
+                    ";12,35;;0,46;1;5,68;\r\n";
+        WriteFile(path, text);
+        TOpenStore store;
+        TScriptedMessages messages;
+        TDesk desk(path);
+        // The window in the language as the program starts it; it gives
+        // the language to the exports and the import.
+        const TLanguageBack back;
+        ProgOptions().SetLanguage(TLanguage(language));
+        LoadTexts(language);
+        const auto window = std::make_unique<TMainFormStore>();
+        TMainFormStore& w = *window;
+        w.show();
+        QApplication::setActiveWindow(&w);
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        // What the hint panel holds each time the status bar is painted.
+        QStringList painted;
+        TEventRecorder paints(w.StatusBar, QEvent::Paint, [&] { painted << w.StatusBar->Text(mpHint); });
+        QStringList atBoxes;
+        messages.Seen = [&](const TScriptedMessages::TShown&) { atBoxes << w.StatusBar->Text(mpHint); };
+        // File, Import, From .csv file with the mouse.
+        QTest::mouseClick(w.menuBar(), Qt::LeftButton, {}, w.menuBar()->actionGeometry(w.MenuFile->menuAction()).center());
+        QTRY_VERIFY(w.MenuFile->isVisible());
+        QTest::mouseClick(w.MenuFile, Qt::LeftButton, {}, w.MenuFile->actionGeometry(w.MenuImport->menuAction()).center());
+        QTRY_VERIFY(w.MenuImport->isVisible());
+        QAction* item = w.MenuImport->actions().at(0);
+        QCOMPARE(item->text().toStdString(), CsvImport.GetCaption());
+        painted.clear();
+        QTest::mouseClick(w.MenuImport, Qt::LeftButton, {}, w.MenuImport->actionGeometry(item).center());
+        QTRY_VERIFY(!w.MenuFile->isVisible());
+        QCOMPARE(messages.Shown.size(), size_t(1));
+        QCOMPARE(QString::fromStdString(messages.Shown[0].Text), summary);
+        // The window shows a cleared hint as it shows no hovered action's.
+        QCOMPARE(atBoxes.size(), 1);
+        QVERIFY2(atBoxes[0].trimmed().isEmpty(), qPrintable(atBoxes[0]));
+        QCOMPARE(Store.Goods().RecordCount(), 2500);
+        // Each group's count was painted, in order, and the last paint
+        // shows the hint cleared.
+        QStringList counts;
+        for (const QString& hint : painted)
+            if (!hint.trimmed().isEmpty() && (counts.isEmpty() || counts.back() != hint))
+                counts << hint;
+        QCOMPARE(counts, (QStringList{" " + stored + "1024", " " + stored + "2048", " " + stored + "2500"}));
+        QVERIFY(painted.back().trimmed().isEmpty());
+        QVERIFY(w.StatusBar->Text(mpHint).trimmed().isEmpty());
+    }
 
     // A file larger than any goods list is refused before it is read, with
     // a message in the import's language; nothing is received.
