@@ -10,6 +10,7 @@
 #include "UStoreMessages.h"
 #include "UTextConst.h"
 
+#include <QFontMetrics>
 #include <QLabel>
 #include <QPushButton>
 
@@ -96,8 +97,14 @@ void TFormStat::ApplyLanguage()
     const QList<QLabel*> captions = {LbNamesText, LbWeightText, LbCountText, LbSumText};
     QStringList texts;
     for (const QLabel* l : captions) texts << l->text();
-    const QFont fitted = FitFontToBox(font(), texts, LbNamesText->size(), int(LbNamesText->alignment()),
-                                      LbNamesText->devicePixelRatioF(), CaptionMargins);
+    // A line taller than the label is clipped to its contents: it must fit
+    // there too.
+    const QFont fitted = LargestFittingFont(font(), [&](const QFont& f) {
+        return QFontMetrics(f).height() <= LbNamesText->contentsRect().height() &&
+               FitFontToBox(f, texts, LbNamesText->size(), int(LbNamesText->alignment()),
+                            LbNamesText->devicePixelRatioF(), CaptionMargins)
+                       .pixelSize() == f.pixelSize();
+    });
     for (QLabel* l : captions) l->setFont(fitted);
 }
 
