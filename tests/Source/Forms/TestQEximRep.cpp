@@ -13,6 +13,7 @@
 #include "ULangTexts.h"
 #include "UMainForm.h"
 #include "UMessageBoxForm.h"
+#include "UParts.h"
 #include "UProgOptions.h"
 #include "UShell.h"
 #include "UStatusPanels.h"
@@ -428,15 +429,19 @@ private slots:
     }
 
     // A book of several blocks of rows gives the bytes of its rows made one
-    // by one, in order.
+    // by one, in order, whether one thread or four make the blocks.
     void manyGoodsFile_data()
     {
         QTest::addColumn<bool>("csv");
         QTest::addColumn<int>("language");
         QTest::addColumn<QString>("locale");
-        QTest::newRow("CSV, English") << true << 2 << "en";
-        QTest::newRow("CSV, Russian") << true << 0 << "ru";
-        QTest::newRow("TXT, Ukrainian") << false << 1 << "en";
+        QTest::addColumn<unsigned>("threads");
+        for (const unsigned threads : {1u, 4u}) {
+            const char* on = threads == 1 ? "on one thread" : "on four threads";
+            QTest::addRow("CSV, English, %s", on) << true << 2 << "en" << threads;
+            QTest::addRow("CSV, Russian, %s", on) << true << 0 << "ru" << threads;
+            QTest::addRow("TXT, Ukrainian, %s", on) << false << 1 << "en" << threads;
+        }
     }
 
     void manyGoodsFile()
@@ -444,6 +449,8 @@ private slots:
         QFETCH(bool, csv);
         QFETCH(int, language);
         QFETCH(QString, locale);
+        QFETCH(unsigned, threads);
+        const TPartThreadsScope workers(threads);
         TFaultEnv env;
         TOpenStore store(&env);
         TScriptedMessages messages;
@@ -470,21 +477,27 @@ private slots:
     }
 
     // A write that fails or a row that raises on a worker ends a large
-    // export with its error box; nothing is opened.
+    // export with its error box, with one worker or four; nothing is opened.
     void manyGoodsFailing_data()
     {
         QTest::addColumn<bool>("full");
         QTest::addColumn<int>("failingRow");
-        QTest::newRow("full disk, CSV") << true << -1;
-        QTest::newRow("full disk, TXT") << true << -2;
-        QTest::newRow("row of the first block raises") << false << 5;
-        QTest::newRow("row of the part block raises") << false << ManyGoods - 1;
+        QTest::addColumn<unsigned>("threads");
+        for (const unsigned threads : {1u, 4u}) {
+            const char* on = threads == 1 ? "on one thread" : "on four threads";
+            QTest::addRow("full disk, CSV, %s", on) << true << -1 << threads;
+            QTest::addRow("full disk, TXT, %s", on) << true << -2 << threads;
+            QTest::addRow("row of the first block raises, %s", on) << false << 5 << threads;
+            QTest::addRow("row of the part block raises, %s", on) << false << ManyGoods - 1 << threads;
+        }
     }
 
     void manyGoodsFailing()
     {
         QFETCH(bool, full);
         QFETCH(int, failingRow);
+        QFETCH(unsigned, threads);
+        const TPartThreadsScope workers(threads);
         TFaultEnv env;
         TOpenStore store(&env);
         TScriptedMessages messages;
