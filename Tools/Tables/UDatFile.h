@@ -1,15 +1,14 @@
 #pragma once
-// TDatFile: one table's data file. A 32-byte header, one 36-byte descriptor
-// per field, then fixed-size records, each with an 8-byte prefix (status 0
-// live, -1 deleted; a reserved word). All numbers are little-endian int32.
-// Every change is written and flushed before it returns; deleted records are
-// only marked. A file left by a crash in the middle of a change opens with
-// that change either complete or absent.
+// TDatFile: one table's data file, laid out as UDatFormat.h says. Every
+// change is written and flushed before it returns; deleted records are only
+// marked. A file left by a crash in the middle of a change opens with that
+// change either complete or absent.
 
 #include <cstdint>
 #include <memory>
 #include <vector>
 
+#include "UDatFormat.h"
 #include "UFile.h"
 
 namespace tv {
@@ -17,32 +16,13 @@ namespace tv {
 class TField;
 class TFields;
 
-struct TDatHeader {
-    int32_t Magic = 0;         // "WrDt"
-    int32_t Reserved1 = 0;
-    int32_t HeaderSize = 0;    // 32 + 36 * FieldCount
-    int32_t FieldCount = 0;
-    int32_t RecordSize = 0;    // 8 + the fields' data sizes
-    int32_t RecordCount = 0;   // live and deleted
-    int32_t DeletedCount = 0;
-    int32_t Reserved2 = 0;
-};
-
-struct TFieldDesc {
-    int32_t TypeId = 0;
-    int32_t DataSize = 0;
-    uint8_t Name[24] = {};     // length byte, then code page 1251 characters
-    int32_t NextKeyValue = 0;  // above 0 only for the primary key
-};
-
 class TDatFile : public TFile {
 public:
-    static constexpr int32_t DatMagic = 0x74447257;  // "WrDt"
-    static constexpr int32_t HeaderBytes = 32;
-    static constexpr int32_t DescBytes = 36;
-    static constexpr int32_t PrefixBytes = 8;
-    // A write inside one sector reaches the disk whole or not at all.
-    static constexpr int32_t SectorBytes = 512;
+    static constexpr int32_t DatMagic = DatFormat::Magic;
+    static constexpr int32_t HeaderBytes = DatFormat::HeaderBytes;
+    static constexpr int32_t DescBytes = DatFormat::DescBytes;
+    static constexpr int32_t PrefixBytes = DatFormat::PrefixBytes;
+    static constexpr int32_t SectorBytes = DatFormat::SectorBytes;
 
     TDatFile();
     ~TDatFile() override;
