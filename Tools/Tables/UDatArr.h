@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "UBlockSort.h"
 #include "UDatFile.h"
 #include "URecordBlock.h"
 
@@ -121,18 +122,7 @@ private:
     void MoveElems(int32_t to, int32_t from, int32_t count);
     void Reallocate(int32_t capacity);
     int32_t CompareKeyAt(const TIndex* index, int32_t i) const;
-    bool SortByLeadingInteger();
-    bool SortByShortKey();
-    template <size_t N>
-    bool SortByCopiedKeys();
-    // Stable sort of the element numbers in from by the index's record
-    // order; false, with from unchanged, when they are in order already.
-    bool SortPlaces(std::vector<int32_t>& from) const;
-    // Element from[d] goes to place base + d, for every d, in place: one
-    // cycle at a time through a temporary of one element. Uses up from.
-    void Permute(std::vector<int32_t>& from, int32_t base);
-    // The same with the places: element base + i goes to place base + to[i].
-    void PermuteTo(std::vector<int32_t>& to, int32_t base);
+    TBlockView View() { return {FElems.data(), FElemSize, FElemCount}; }
     // Sorts the last count elements among themselves and makes fresh room
     // for them; MergeTail then merges them into the block before them, each
     // after its equals, and allocates nothing.
