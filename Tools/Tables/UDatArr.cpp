@@ -3,9 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <exception>
-#include <limits>
 #include <memory>
-#include <typeinfo>
 #include <utility>
 
 #include "UBaseFld.h"
@@ -13,6 +11,7 @@
 #include "UException.h"
 #include "UFields.h"
 #include "UIndex.h"
+#include "UOrderedLoad.h"
 #include "UParts.h"
 
 namespace tv {
@@ -289,21 +288,22 @@ void TDatArr::CreateNew(bool Overwrite)
 void TDatArr::Open(bool CreateIfMissing)
 {
     // The scan of the open loads the block.
+    TOrderedLoad load(FScanOrder, FElems, [this](int32_t n) {
+        SetSizes();
+        SetElemCount(n);
+        return FElemSize;
+    });
+    SetScanSink(&load);
     try {
         TDatFile::Open(CreateIfMissing);
-        if (!FScanNext.empty()) {
-            for (const TScanPart& part : FPartsScanned) {
-                TV_ASSERT(size_t(part.Loaded) == part.Values.size(), "the second scan saw other records than the first");
-                FLoaded += part.Loaded;
-            }
-        }
     } catch (...) {
-        FreeScan();
+        SetScanSink(nullptr);
         throw;
     }
-    FreeScan();
+    SetScanSink(nullptr);
     try {
-        if (FLoaded < FElemCount) SetElemCount(FLoaded);
+        const int32_t loaded = load.Loaded();
+        if (loaded < FElemCount) SetElemCount(loaded);
         FCurElem = 0;
         if (FElemCount > 0) {
             SetCurElem(0);
@@ -320,127 +320,6 @@ void TDatArr::Open(bool CreateIfMissing)
         }
         throw;
     }
-}
-
-void TDatArr::BeginScan()
-{
-    SetSizes();
-    TDatHeader header;
-    GetHeader(header);
-    FLoaded = 0;
-    FreeScan();
-    SetElemCount(std::max(0, header.RecordCount - header.DeletedCount));
-    // With a first scan the pages are taken concurrently with it.
-    if (WantsFirstScan())
-        FPartsScanned.resize(ScanParts());
-    else
-        FElems.Prefault(static_cast<size_t>(FElemCount) * FElemSize);
-}
-
-void TDatArr::DuringFirstScan() { FElems.Prefault(static_cast<size_t>(FElemCount) * FElemSize); }
-
-namespace {
-
-bool Live(const uint8_t* record) { return (record[0] | record[1] | record[2] | record[3]) == 0; }
-
-} // namespace
-
-bool TDatArr::WantsFirstScan() const
-{
-    return FScanOrder != nullptr && typeid(*FScanOrder->LeadingField()) == typeid(TIntegerField);
-}
-
-int32_t TDatArr::ScanValue(const uint8_t* Record) const
-{
-    int32_t value;
-    std::memcpy(&value, Record + TDatFile::PrefixBytes + FScanOrder->LeadingFieldOffset(), 4);
-    return value;
-}
-
-void TDatArr::FirstScannedRecord(size_t Part, const uint8_t* Record)
-{
-    if (Live(Record)) FPartsScanned[Part].Values.push_back(ScanValue(Record));
-}
-
-// Each value's run of places starts after those of the lower values, and
-// within it the records of each part of the scan after those of the parts
-// before. The parts of the second scan go in parallel when a table of
-// places per part stays small beside the elements; else the values join
-// into one part.
-bool TDatArr::EndFirstScan()
-{
-    size_t count = 0;
-    int32_t lo = std::numeric_limits<int32_t>::max(), hi = std::numeric_limits<int32_t>::min();
-    for (const TScanPart& part : FPartsScanned) {
-        const std::vector<int32_t>& values = part.Values;
-        count += values.size();
-        if (values.empty()) continue;
-        const auto [l, h] = std::minmax_element(values.begin(), values.end());
-        lo = std::min(lo, *l);
-        hi = std::max(hi, *h);
-    }
-    if (count == 0 || !BlockSort::NarrowRange(lo, hi, count)) {
-        FreeScan();
-        return false;
-    }
-    const auto range = static_cast<size_t>(int64_t(hi) - lo + 1);
-    if (FPartsScanned.size() > 1 && !BlockSort::SmallTable(int64_t(FPartsScanned.size() * range), count)) {
-        std::vector<int32_t>& all = FPartsScanned[0].Values;
-        for (size_t part = 1; part < FPartsScanned.size(); ++part)
-            all.insert(all.end(), FPartsScanned[part].Values.begin(), FPartsScanned[part].Values.end());
-        FPartsScanned.resize(1);
-    }
-    const size_t parts = FPartsScanned.size();
-    FScanLow = lo;
-    FScanRange = range;
-    FScanNext.assign(parts * range, 0);
-    RunParts(parts, [this](size_t part) {
-        int32_t* next = FScanNext.data() + part * FScanRange;
-        for (const int32_t v : FPartsScanned[part].Values) ++next[static_cast<size_t>(int64_t(v) - FScanLow)];
-    });
-    int32_t start = 0;
-    for (size_t v = 0; v < range; ++v)
-        for (size_t part = 0; part < parts; ++part) start += std::exchange(FScanNext[part * range + v], start);
-    SetElemCount(static_cast<int32_t>(count));
-    return parts > 1;
-}
-
-void TDatArr::FreeScan()
-{
-    std::vector<TScanPart>().swap(FPartsScanned);
-    std::vector<int32_t>().swap(FScanNext);
-}
-
-// The live records are counted while reading, so a deleted count that
-// disagrees with the status words neither leaves elements unfilled nor
-// writes past the block.
-void TDatArr::ScannedRecord(size_t Part, int32_t Offset, const uint8_t* Record)
-{
-    if (!Live(Record)) return;
-    int32_t place = FLoaded;
-    if (!FScanNext.empty()) {
-        const int32_t value = ScanValue(Record);
-        const std::vector<int32_t>& values = FPartsScanned[Part].Values;
-        int32_t* next = FScanNext.data() + Part * FScanRange;
-        const auto loaded = static_cast<size_t>(FPartsScanned[Part].Loaded++);
-        TV_ASSERT(loaded < values.size() && value == values[loaded],
-                  "the second scan saw other records than the first");
-        place = next[static_cast<size_t>(int64_t(value) - FScanLow)]++;
-        // The place of a record further on is fetched now, so that the
-        // waits for the scattered places overlap.
-        constexpr size_t kAhead = 16;
-        const size_t ahead = loaded + kAhead;
-        if (ahead < values.size()) {
-            const uint8_t* p = Elem(next[static_cast<size_t>(int64_t(values[ahead]) - FScanLow)]);
-            for (int32_t at = 0; at < FElemSize; at += 64) __builtin_prefetch(p + at, 1);
-            __builtin_prefetch(p + FElemSize - 1, 1);
-        }
-    } else {
-        if (FLoaded == FElemCount) SetElemCount(CheckedAdd(FLoaded, 1));
-        ++FLoaded;
-    }
-    SetElemOffset(place, Offset);
-    std::memcpy(Elem(place) + 4, Record + TDatFile::PrefixBytes, static_cast<size_t>(Fields()->DataSize()));
 }
 
 void TDatArr::Close()

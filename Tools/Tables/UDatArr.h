@@ -96,12 +96,6 @@ public:
     void CountGroup(bool Committed = false) override;
 
 protected:
-    void BeginScan() override;
-    void ScannedRecord(size_t Part, int32_t Offset, const uint8_t* Record) override;
-    bool WantsFirstScan() const override;
-    void FirstScannedRecord(size_t Part, const uint8_t* Record) override;
-    void DuringFirstScan() override;
-    bool EndFirstScan() override;
     // Counting sort by the integer primary key's values.
     void SortByKeyValue();
     // Stable sort by the current index; each record moves once.
@@ -138,24 +132,7 @@ private:
     int32_t FCapacity = 0;
     int32_t FMaxElemCount = 0;
     TIndex* FIndex = nullptr;
-    int32_t FLoaded = 0;          // elements filled by the scan of Open
     const TIndex* FScanOrder = nullptr;
-    // Of each part of the open's scan: the first scan's leading values of
-    // its live records and how many of them the second placed; apart, so
-    // that parts in parallel write no shared line.
-    struct alignas(64) TScanPart {
-        std::vector<int32_t> Values;
-        int32_t Loaded = 0;
-    };
-    std::vector<TScanPart> FPartsScanned;
-    // The lowest value and the next free place of each value for each part
-    // (a table of FScanRange places a part); empty when the open loads the
-    // file order.
-    int32_t FScanLow = 0;
-    size_t FScanRange = 0;
-    std::vector<int32_t> FScanNext;
-    int32_t ScanValue(const uint8_t* Record) const;
-    void FreeScan();
 };
 
 } // namespace tv

@@ -376,9 +376,10 @@ void TDatFile::FindRewriteCopy(TRecovery& r)
     r.Copy = std::move(image);
 }
 
-// Reads counted records first .. end - 1 in large chunks and hands each
-// to visit, seen as it will be once a pending rewrite is finished. Reads
-// at offsets, so that parts of one file can be read in parallel.
+// Reads counted records first .. end - 1 in large chunks and hands them
+// to visit(first record, its bytes, count), each seen as it will be once a
+// pending rewrite is finished. Reads at offsets, so that parts of one file
+// can be read in parallel.
 template <typename F>
 void TDatFile::EachRecord(const TRecovery& r, int32_t first, int32_t end, F visit) const
 {
@@ -386,12 +387,17 @@ void TDatFile::EachRecord(const TRecovery& r, int32_t first, int32_t end, F visi
     const int32_t perChunk = std::max<int32_t>(1, ScanChunkBytes / rs);
     std::vector<uint8_t> chunk;
     for (; first < end; first += perChunk) {
-        int32_t n = std::min(perChunk, end - first);
+        const int32_t n = std::min(perChunk, end - first);
         chunk.resize(static_cast<size_t>(n) * rs);
         ReadAt(int64_t(FHeader.HeaderSize) + int64_t(first) * rs, chunk.data(), n * rs);
-        for (int32_t k = 0; k < n; ++k)
-            visit(first + k, first + k == r.CopyRecord ? r.Copy.data()
-                                                       : chunk.data() + static_cast<size_t>(k) * rs);
+        int32_t k = 0;
+        if (r.CopyRecord >= first && r.CopyRecord < first + n) {
+            k = r.CopyRecord - first;
+            if (k > 0) visit(first, chunk.data(), k);
+            visit(r.CopyRecord, r.Copy.data(), 1);
+            ++k;
+        }
+        if (k < n) visit(first + k, chunk.data() + static_cast<size_t>(k) * rs, n - k);
     }
 }
 
@@ -402,8 +408,8 @@ struct TDatFile::TPartCount {
     std::vector<int32_t> MaxKeys;
 };
 
-// One pass over the counted records, after a first one for a subclass that
-// asks for it; both passes in parts in parallel where the subclass can take
+// One pass over the counted records, after a first one for a sink that
+// asks for it; both passes in parts in parallel where the sink can take
 // the second so.
 void TDatFile::ScanRecords(TRecovery& r)
 {
@@ -412,43 +418,43 @@ void TDatFile::ScanRecords(TRecovery& r)
         if (IsNumberedKey(FFields->Items(i)))
             r.KeyOffsets.push_back(PrefixBytes + FFields->Offsets(i));
     const int32_t count = FHeader.RecordCount;
-    FScanParts = 1;
-    if (WantsFirstScan())
-        FScanParts = static_cast<size_t>(std::clamp<int64_t>(count / RecordsPerScanPart, 1, PartThreads()));
+    size_t parts = static_cast<size_t>(std::clamp<int64_t>(count / RecordsPerScanPart, 1, PartThreads()));
     const auto partStart = [&](size_t part) {
-        return static_cast<int32_t>(int64_t(count) * static_cast<int64_t>(part) / static_cast<int64_t>(FScanParts));
+        return static_cast<int32_t>(int64_t(count) * static_cast<int64_t>(part) / static_cast<int64_t>(parts));
     };
-    BeginScan();
+    TScanSink* const sink = FScanSink;
     bool inParts = false;
-    if (WantsFirstScan()) {
-        // The first scan on this thread and the threads it starts, the
-        // subclass's own work concurrently on one more.
-        RunParts(2, [&](size_t task) {
-            if (task == 0)
-                RunParts(FScanParts, [&](size_t part) {
-                    EachRecord(r, partStart(part), partStart(part + 1),
-                               [this, part](int32_t, const uint8_t* rec) { FirstScannedRecord(part, rec); });
-                });
+    if (sink != nullptr && sink->Begin({count, FHeader.DeletedCount, rs, parts})) {
+        // The first scan's parts in parallel, the sink's own work
+        // concurrently on one more thread.
+        RunParts(parts + 1, [&](size_t part) {
+            if (part == parts)
+                sink->DuringFirstScan();
             else
-                DuringFirstScan();
+                EachRecord(r, partStart(part), partStart(part + 1),
+                           [sink, part](int32_t, const uint8_t* recs, int32_t n) { sink->FirstRecords(part, recs, n); });
         });
-        inParts = EndFirstScan();
+        inParts = sink->EndFirstScan();
     }
     if (!inParts)
-        FScanParts = 1;
-    std::vector<TPartCount> counts(FScanParts);
-    RunParts(FScanParts, [&](size_t part) {
+        parts = 1;
+    std::vector<TPartCount> counts(parts);
+    RunParts(parts, [&](size_t part) {
         TPartCount& c = counts[part];
         c.MaxKeys.assign(r.KeyOffsets.size(), std::numeric_limits<int32_t>::min());
-        EachRecord(r, partStart(part), partStart(part + 1), [&](int32_t i, const uint8_t* rec) {
-            const int32_t status = GetInt(rec);
-            if (status != 0)
-                ++c.NotLive;
-            if (status != 0 && status != -1)
-                ++c.Odd;
-            for (size_t j = 0; j < r.KeyOffsets.size(); ++j)
-                c.MaxKeys[j] = std::max(c.MaxKeys[j], GetInt(rec + r.KeyOffsets[j]));
-            ScannedRecord(part, FHeader.HeaderSize + i * rs, rec);
+        EachRecord(r, partStart(part), partStart(part + 1), [&](int32_t first, const uint8_t* recs, int32_t n) {
+            for (int32_t k = 0; k < n; ++k) {
+                const uint8_t* rec = recs + static_cast<size_t>(k) * rs;
+                const int32_t status = GetInt(rec);
+                if (status != 0)
+                    ++c.NotLive;
+                if (status != 0 && status != -1)
+                    ++c.Odd;
+                for (size_t j = 0; j < r.KeyOffsets.size(); ++j)
+                    c.MaxKeys[j] = std::max(c.MaxKeys[j], GetInt(rec + r.KeyOffsets[j]));
+            }
+            if (sink != nullptr)
+                sink->Records(part, FHeader.HeaderSize + first * rs, recs, n);
         });
     });
     r.MaxKeys.assign(r.KeyOffsets.size(), std::numeric_limits<int32_t>::min());

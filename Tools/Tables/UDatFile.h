@@ -10,6 +10,7 @@
 
 #include "UDatFormat.h"
 #include "UFile.h"
+#include "UScanSink.h"
 
 namespace tv {
 
@@ -112,35 +113,9 @@ public:
     void Settle();
 
 protected:
-    // Open reads every counted record once, as it will be once a rewrite
-    // cut short is finished: BeginScan comes first, then ScannedRecord for
-    // each record (its offset, its prefix and data). Open may still refuse
-    // the file afterwards.
-    virtual void BeginScan() {}
-    virtual void ScannedRecord(size_t Part, int32_t Offset, const uint8_t* Record)
-    {
-        (void)Part;
-        (void)Offset;
-        (void)Record;
-    }
-    // A subclass that answers true sees every record once more before that,
-    // right after BeginScan: the records split into ScanParts() parts in
-    // file order, FirstScannedRecord for each record of a part in order, the
-    // parts in parallel, while DuringFirstScan runs concurrently on another
-    // thread; then EndFirstScan. When that answers true, ScannedRecord also
-    // sees the same parts in parallel, each in order; else it sees one part,
-    // all records in file order. Without a first scan it is that one part
-    // too.
-    virtual bool WantsFirstScan() const { return false; }
-    virtual void FirstScannedRecord(size_t Part, const uint8_t* Record)
-    {
-        (void)Part;
-        (void)Record;
-    }
-    virtual void DuringFirstScan() {}
-    virtual bool EndFirstScan() { return false; }
-    // The parts of the scan under way.
-    size_t ScanParts() const { return FScanParts; }
+    // Open hands the records it scans to Sink, from now on; null: to none.
+    // The sink stays the caller's.
+    void SetScanSink(TScanSink* Sink) { FScanSink = Sink; }
 
     // Steps of Open.
     void ReadHeader();
@@ -188,7 +163,7 @@ private:
     std::vector<std::unique_ptr<TField>> FBuiltItems;
     int64_t FFileSize = 0;  // as found by Open
     int32_t FOddStatusCount = 0;
-    size_t FScanParts = 1;
+    TScanSink* FScanSink = nullptr;
     // A rewrite copy past the records that a failed undo left needed.
     bool FPendingCopy = false;
     int32_t FPendingOffset = 0;
