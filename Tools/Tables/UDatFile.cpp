@@ -1,13 +1,12 @@
 #include "UDatFile.h"
 
-#include <algorithm>
 #include <cstring>
 #include <limits>
 
 #include "UChecked.h"
+#include "UDatRecovery.h"
 #include "UException.h"
 #include "UFields.h"
-#include "UParts.h"
 
 namespace tv {
 
@@ -19,13 +18,8 @@ const char* const SNoFields = "Не определен объект полей";
 const char* const SBadHeaderSize = "Неверный размер заголовка файла";
 const char* const SBadRecordSize = "Неверный размер записи";
 const char* const SBadFieldSize = "Неверный размер поля";
-const char* const SBadRecordCount = "Неверное количество записей";
-const char* const SBadKeyValue = "Неверное очередное значение ключевого поля";
 const char* const SBadHeader = "Поврежден заголовок файла";
 
-constexpr int32_t ScanChunkBytes = 1 << 20;
-// Fewer records than this to a part are read on one thread.
-constexpr int32_t RecordsPerScanPart = 1 << 16;
 
 } // namespace
 
@@ -250,275 +244,39 @@ void TDatFile::BuildFields()
     FOwnsFields = true;
 }
 
-// What Open learns about the records before it decides to mend: the tail
-// no header counts, the rewrite copy in it, the records that are not live,
-// the highest numbered keys.
-struct TDatFile::TRecovery {
-    int32_t CountedEnd = 0;       // where the records the header counts end
-    int64_t Tail = 0;             // bytes past them
-    int32_t CopyRecord = -1;      // record a whole rewrite copy names, or -1
-    bool KeptGroup = false;       // the tail stays, as a group not counted
-    std::vector<uint8_t> Copy;    // that copy as the record it becomes
-    int32_t NotLive = 0;          // status words other than 0
-    int32_t Odd = 0;              // of those, neither 0 nor -1: no change writes them
-    std::vector<int32_t> KeyOffsets;  // numbered keys inside a record
-    std::vector<int32_t> MaxKeys;     // their highest stored values
-};
-
 // Mends only what one change cut off by a crash leaves (an uncounted tail,
 // a rewrite to finish, a deleted count one off, a next key value not above
 // the stored keys); any other disagreement refuses the file unchanged.
 // Nothing is written unless something needs mending.
 void TDatFile::Recover()
 {
-    TRecovery r;
-    r.CountedEnd = AppendPosition();
-    r.Tail = FFileSize - r.CountedEnd;
-    TV_ASSERT(r.Tail >= 0, "a data file shorter than its records reached recovery");
-    CheckTail(r);
-    if (r.KeptGroup)
-        r.Tail = 0;
-    FindRewriteCopy(r);
-    ScanRecords(r);
-    CheckDeletedCount(r);
-    const bool keys = MendKeys(r);
-    if (keys || r.Tail > 0 || r.NotLive != FHeader.DeletedCount)
+    TDatRecovery r(*this, FHeader, *FFields, FFileSize);
+    r.CheckTail(FKeepsGroupTail);
+    if (r.KeptGroup()) {
+        FGroupCount = r.TakeGroup(FGroupData);
+        FTailDirty = true;
+    }
+    r.FindRewriteCopy();
+    r.Scan(FScanSink);
+    FOddStatusCount = r.OddCount();
+    r.CheckDeletedCount();
+    const bool keys = r.MendKeys(FDescs);
+    if (keys || r.Tail() > 0 || r.NotLiveCount() != FHeader.DeletedCount)
         WriteMends(r);
-}
-
-// The tails a single cut change leaves: up to one record's bytes (an append
-// before its header, a rewrite copy not yet cut off), a group not yet
-// counted, or the records an empty had not yet cut after its header said
-// "no records".
-void TDatFile::CheckTail(TRecovery& r)
-{
-    const int32_t rs = FHeader.RecordSize;
-    if (r.Tail == 0 || r.Tail < rs)
-        return;
-    if (EmptiedHeader() && r.Tail % rs == 0)
-        return;
-    if (r.Tail > int64_t(rs) * MaxGroupRecords)
-        throw Exception(SBadRecordCount);
-    // Whole records and a torn last one, its missing bytes read as zeros.
-    const auto records = static_cast<int32_t>((r.Tail + rs - 1) / rs);
-    std::vector<uint8_t> recs(static_cast<size_t>(records) * rs, 0);
-    Seek(r.CountedEnd, 0);
-    Read(recs.data(), static_cast<int32_t>(r.Tail));
-    // Exactly one record past the count: an append or a rewrite copy. An
-    // append writes the next key value into it, so a live record with
-    // another key where the status and key share a sector is a record the
-    // header lost, not a cut append.
-    const bool single = r.Tail == rs;
-    if (single && GetInt(recs.data()) != 0)
-        return;
-    bool whole = r.Tail % rs == 0;
-    for (int32_t k = 0; k < records; ++k) {
-        const uint8_t* rec = recs.data() + static_cast<size_t>(k) * rs;
-        const int32_t at = r.CountedEnd + k * rs;
-        whole = whole && GetInt(rec + 4) == 0;
-        // More: a group append, written live; what is not yet on the disk
-        // reads as zeros.
-        if (GetInt(rec) != 0)
-            throw Exception(SBadRecordCount);
-        for (int32_t i = 0; i < FFields->Count(); ++i) {
-            TField* f = FFields->Items(i);
-            const int32_t off = PrefixBytes + FFields->Offsets(i);
-            if (!IsNumberedKey(f))
-                continue;
-            if (single && (at / SectorBytes) != (int64_t(at) + off + 3) / SectorBytes)
-                continue;
-            const int32_t key = GetInt(rec + off);
-            if (key != 0 && int64_t(key) != int64_t(f->GetNextKeyValue()) + k)
-                throw Exception(SBadRecordCount);
-            whole = whole && key != 0;
-        }
-    }
-    if (!whole || !FKeepsGroupTail)
-        return;
-    r.KeptGroup = true;
-    FGroupCount = records;
-    const auto dataSize = static_cast<size_t>(FFields->DataSize());
-    FGroupData.resize(static_cast<size_t>(records) * dataSize);
-    for (int32_t k = 0; k < records; ++k)
-        std::memcpy(FGroupData.data() + static_cast<size_t>(k) * dataSize,
-                    recs.data() + static_cast<size_t>(k) * rs + PrefixBytes, dataSize);
-    FTailDirty = true;
-}
-
-// The header as an empty leaves it: no records, numbered keys back at 1.
-bool TDatFile::EmptiedHeader() const
-{
-    if (FHeader.RecordCount != 0 || FHeader.DeletedCount != 0)
-        return false;
-    for (int32_t i = 0; i < FFields->Count(); ++i)
-        if (IsNumberedKey(FFields->Items(i)) && FFields->Items(i)->GetNextKeyValue() != 1)
-            return false;
-    return true;
-}
-
-// A copy counts only when it is exactly the tail and whole: its check word
-// matches its target offset and data, and the target names a counted record.
-void TDatFile::FindRewriteCopy(TRecovery& r)
-{
-    const int32_t rs = FHeader.RecordSize;
-    if (r.Tail != rs)
-        return;
-    std::vector<uint8_t> image(static_cast<size_t>(rs));
-    Seek(r.CountedEnd, 0);
-    Read(image.data(), rs);
-    const int32_t target = GetInt(image.data() + 4);
-    if (target < FHeader.HeaderSize || target >= r.CountedEnd || (target - FHeader.HeaderSize) % rs != 0 ||
-        GetInt(image.data()) != ImageCheck(target, image.data() + PrefixBytes, rs - PrefixBytes))
-        return;
-    PutInt(image.data(), 0);
-    PutInt(image.data() + 4, 0);
-    r.CopyRecord = (target - FHeader.HeaderSize) / rs;
-    r.Copy = std::move(image);
-}
-
-// Reads counted records first .. end - 1 in large chunks and hands them
-// to visit(first record, its bytes, count), each seen as it will be once a
-// pending rewrite is finished. Reads at offsets, so that parts of one file
-// can be read in parallel.
-template <typename F>
-void TDatFile::EachRecord(const TRecovery& r, int32_t first, int32_t end, F visit) const
-{
-    const int32_t rs = FHeader.RecordSize;
-    const int32_t perChunk = std::max<int32_t>(1, ScanChunkBytes / rs);
-    std::vector<uint8_t> chunk;
-    for (; first < end; first += perChunk) {
-        const int32_t n = std::min(perChunk, end - first);
-        chunk.resize(static_cast<size_t>(n) * rs);
-        ReadAt(int64_t(FHeader.HeaderSize) + int64_t(first) * rs, chunk.data(), n * rs);
-        int32_t k = 0;
-        if (r.CopyRecord >= first && r.CopyRecord < first + n) {
-            k = r.CopyRecord - first;
-            if (k > 0) visit(first, chunk.data(), k);
-            visit(r.CopyRecord, r.Copy.data(), 1);
-            ++k;
-        }
-        if (k < n) visit(first + k, chunk.data() + static_cast<size_t>(k) * rs, n - k);
-    }
-}
-
-// What the scan counts of the records of one part.
-struct TDatFile::TPartCount {
-    int32_t NotLive = 0;
-    int32_t Odd = 0;
-    std::vector<int32_t> MaxKeys;
-};
-
-// One pass over the counted records, after a first one for a sink that
-// asks for it; both passes in parts in parallel where the sink can take
-// the second so.
-void TDatFile::ScanRecords(TRecovery& r)
-{
-    const int32_t rs = FHeader.RecordSize;
-    for (int32_t i = 0; i < FFields->Count(); ++i)
-        if (IsNumberedKey(FFields->Items(i)))
-            r.KeyOffsets.push_back(PrefixBytes + FFields->Offsets(i));
-    const int32_t count = FHeader.RecordCount;
-    size_t parts = static_cast<size_t>(std::clamp<int64_t>(count / RecordsPerScanPart, 1, PartThreads()));
-    const auto partStart = [&](size_t part) {
-        return static_cast<int32_t>(int64_t(count) * static_cast<int64_t>(part) / static_cast<int64_t>(parts));
-    };
-    TScanSink* const sink = FScanSink;
-    bool inParts = false;
-    if (sink != nullptr && sink->Begin({count, FHeader.DeletedCount, rs, parts})) {
-        // The first scan's parts in parallel, the sink's own work
-        // concurrently on one more thread.
-        RunParts(parts + 1, [&](size_t part) {
-            if (part == parts)
-                sink->DuringFirstScan();
-            else
-                EachRecord(r, partStart(part), partStart(part + 1),
-                           [sink, part](int32_t, const uint8_t* recs, int32_t n) { sink->FirstRecords(part, recs, n); });
-        });
-        inParts = sink->EndFirstScan();
-    }
-    if (!inParts)
-        parts = 1;
-    std::vector<TPartCount> counts(parts);
-    RunParts(parts, [&](size_t part) {
-        TPartCount& c = counts[part];
-        c.MaxKeys.assign(r.KeyOffsets.size(), std::numeric_limits<int32_t>::min());
-        EachRecord(r, partStart(part), partStart(part + 1), [&](int32_t first, const uint8_t* recs, int32_t n) {
-            for (int32_t k = 0; k < n; ++k) {
-                const uint8_t* rec = recs + static_cast<size_t>(k) * rs;
-                const int32_t status = GetInt(rec);
-                if (status != 0)
-                    ++c.NotLive;
-                if (status != 0 && status != -1)
-                    ++c.Odd;
-                for (size_t j = 0; j < r.KeyOffsets.size(); ++j)
-                    c.MaxKeys[j] = std::max(c.MaxKeys[j], GetInt(rec + r.KeyOffsets[j]));
-            }
-            if (sink != nullptr)
-                sink->Records(part, FHeader.HeaderSize + first * rs, recs, n);
-        });
-    });
-    r.MaxKeys.assign(r.KeyOffsets.size(), std::numeric_limits<int32_t>::min());
-    for (const TPartCount& c : counts) {
-        r.NotLive += c.NotLive;
-        r.Odd += c.Odd;
-        for (size_t j = 0; j < r.MaxKeys.size(); ++j)
-            r.MaxKeys[j] = std::max(r.MaxKeys[j], c.MaxKeys[j]);
-    }
-    TV_ASSERT(r.NotLive <= FHeader.RecordCount, "more records not live than counted");
-    FOddStatusCount = r.Odd;
-}
-
-// A delete writes its mark and the header's count together: a crash keeps
-// either, so the count may be one off the marks, never more; and only when
-// every mark is one a delete writes.
-void TDatFile::CheckDeletedCount(const TRecovery& r)
-{
-    const int64_t diff = int64_t(r.NotLive) - FHeader.DeletedCount;
-    if (diff != 0 && (diff < -1 || diff > 1 || r.Odd > 0))
-        throw Exception(SBadRecordCount);
-}
-
-// A numbered key whose next value is not above a stored key is raised past
-// it (an append whose header reached the disk before the key descriptor,
-// or a record posted with a key typed above the next value); raising loses
-// nothing. True when a descriptor changed.
-bool TDatFile::MendKeys(const TRecovery& r)
-{
-    bool changed = false;
-    for (int32_t i = 0, k = 0; i < FFields->Count(); ++i) {
-        TField* f = FFields->Items(i);
-        if (!IsNumberedKey(f))
-            continue;
-        const int32_t maxKey = r.MaxKeys[static_cast<size_t>(k++)];
-        TV_ASSERT(f->GetNextKeyValue() >= 1, "a next key value below 1 passed the field check");
-        if (FHeader.RecordCount == 0 || maxKey < f->GetNextKeyValue())
-            continue;
-        if (maxKey == std::numeric_limits<int32_t>::max())
-            throw Exception(SBadKeyValue);
-        f->SetNextKeyValue(maxKey + 1);
-        FDescs[static_cast<size_t>(i)].NextKeyValue = maxKey + 1;
-        changed = true;
-    }
-    return changed;
 }
 
 // The rewrite is finished first, flushed, then the header and descriptors
 // that count the records go on the disk and the tail is cut.
-void TDatFile::WriteMends(TRecovery& r)
+void TDatFile::WriteMends(TDatRecovery& r)
 {
-    const int32_t rs = FHeader.RecordSize;
-    if (r.CopyRecord >= 0) {
-        Seek(FHeader.HeaderSize + r.CopyRecord * rs, 0);
-        Write(r.Copy.data(), rs);
-        Flush();
-    }
-    FHeader.DeletedCount = r.NotLive;
+    r.FinishRewrite();
+    FHeader.DeletedCount = r.NotLiveCount();
     TV_ASSERT(FHeader.DeletedCount <= FHeader.RecordCount, "a mend would count more deleted records than records");
     WriteHeaderAndKeys();
-    if (r.Tail > 0) {
-        Seek(r.CountedEnd, 0);
+    if (r.Tail() > 0) {
+        Seek(r.CountedEnd(), 0);
         Truncate();
-        FFileSize = r.CountedEnd;
+        FFileSize = r.CountedEnd();
     }
     Flush();
 }

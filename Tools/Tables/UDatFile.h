@@ -14,6 +14,7 @@
 
 namespace tv {
 
+class TDatRecovery;
 class TField;
 class TFields;
 
@@ -92,7 +93,7 @@ public:
     // all the same and the header goes on the disk before the next change.
     // A group not counted is dropped (cut off the file) before any other
     // change. At most MaxGroupRecords records.
-    static constexpr int32_t MaxGroupRecords = 1024;
+    static constexpr int32_t MaxGroupRecords = DatFormat::MaxGroupRecords;
     virtual void WriteGroup(const uint8_t* Records, int32_t Count);
     virtual void CountGroup(bool Committed = false);
     // Cuts off a group written and not counted, and flushes.
@@ -133,18 +134,8 @@ private:
     void CountRecords(int32_t count);
     // The same in memory only.
     void CountInMemory(int32_t count);
-    struct TRecovery;
     void Recover();
-    void CheckTail(TRecovery& r);
-    bool EmptiedHeader() const;
-    void CheckDeletedCount(const TRecovery& r);
-    void FindRewriteCopy(TRecovery& r);
-    struct TPartCount;
-    void ScanRecords(TRecovery& r);
-    template <typename F>
-    void EachRecord(const TRecovery& r, int32_t first, int32_t end, F visit) const;
-    bool MendKeys(const TRecovery& r);
-    void WriteMends(TRecovery& r);
+    void WriteMends(TDatRecovery& r);
     void UndoRewrite(bool copied, const std::vector<uint8_t>& old);
     void FreeBuiltFields();
 

@@ -10,6 +10,9 @@
 
 namespace tv::DatFormat {
 
+const char* const SBadRecordCount = "Неверное количество записей";
+const char* const SBadKeyValue = "Неверное очередное значение ключевого поля";
+
 void PutInt(uint8_t* p, int32_t v)
 {
     uint32_t u = static_cast<uint32_t>(v);

@@ -39,6 +39,12 @@ constexpr int32_t PrefixBytes = 8;
 constexpr int32_t SectorBytes = 512;
 // Of a descriptor's name, in code page 1251.
 constexpr int32_t MaxNameBytes = 20;
+// Records of a group appended at once.
+constexpr int32_t MaxGroupRecords = 1024;
+
+// Texts of a file that counts records or keys no change writes.
+extern const char* const SBadRecordCount;
+extern const char* const SBadKeyValue;
 
 void PutInt(uint8_t* p, int32_t v);
 int32_t GetInt(const uint8_t* p);
