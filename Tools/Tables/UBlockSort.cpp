@@ -132,7 +132,7 @@ bool SortByLeadingInteger(const TBlockView& v, const TIndex& index)
     return true;
 }
 
-// A key's bytes copied out of its element, beside the element's number.
+// A key's bytes copied out of its element, with the element's number.
 template <size_t N>
 struct TCopiedKey {
     uint8_t Value[N];
@@ -225,7 +225,7 @@ bool SortByCopiedKeys(const TBlockView& v, const TIndex& index)
 }
 
 // A single field of at most 40 bytes (a name): its values are copied out
-// beside the element numbers and the compact pairs are sorted instead of
+// with the element numbers and the compact pairs are sorted instead of
 // the elements.
 bool SortByShortKey(const TBlockView& v, const TIndex& index)
 {

@@ -75,7 +75,7 @@ void TOrderedLoad::FirstRecords(size_t Part, const uint8_t* Records, int32_t Cou
 // Each value's run of places starts after those of the lower values, and
 // within it the records of each part of the scan after those of the parts
 // before. The parts of the second scan go in parallel when a table of
-// places per part stays small beside the elements; else the values join
+// places per part stays small next to the elements; else the values join
 // into one part.
 bool TOrderedLoad::EndFirstScan()
 {
