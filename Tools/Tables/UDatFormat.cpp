@@ -13,22 +13,6 @@ namespace tv::DatFormat {
 const char* const SBadRecordCount = "Неверное количество записей";
 const char* const SBadKeyValue = "Неверное очередное значение ключевого поля";
 
-void PutInt(uint8_t* p, int32_t v)
-{
-    uint32_t u = static_cast<uint32_t>(v);
-    p[0] = static_cast<uint8_t>(u);
-    p[1] = static_cast<uint8_t>(u >> 8);
-    p[2] = static_cast<uint8_t>(u >> 16);
-    p[3] = static_cast<uint8_t>(u >> 24);
-}
-
-int32_t GetInt(const uint8_t* p)
-{
-    return static_cast<int32_t>(static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-                                static_cast<uint32_t>(p[2]) << 16 |
-                                static_cast<uint32_t>(p[3]) << 24);
-}
-
 void EncodeHeader(const TDatHeader& h, uint8_t* p)
 {
     const int32_t words[8] = {h.Magic,       h.Reserved1,   h.HeaderSize,   h.FieldCount,

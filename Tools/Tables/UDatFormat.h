@@ -46,8 +46,21 @@ constexpr int32_t MaxGroupRecords = 1024;
 extern const char* const SBadRecordCount;
 extern const char* const SBadKeyValue;
 
-void PutInt(uint8_t* p, int32_t v);
-int32_t GetInt(const uint8_t* p);
+// Little-endian int32 at p; inline, as the scan reads them per record.
+inline void PutInt(uint8_t* p, int32_t v)
+{
+    const auto u = static_cast<uint32_t>(v);
+    p[0] = static_cast<uint8_t>(u);
+    p[1] = static_cast<uint8_t>(u >> 8);
+    p[2] = static_cast<uint8_t>(u >> 16);
+    p[3] = static_cast<uint8_t>(u >> 24);
+}
+
+inline int32_t GetInt(const uint8_t* p)
+{
+    return static_cast<int32_t>(static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
+                                static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24);
+}
 // HeaderBytes at p.
 void EncodeHeader(const TDatHeader& h, uint8_t* p);
 TDatHeader DecodeHeader(const uint8_t* p);

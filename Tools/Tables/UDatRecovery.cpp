@@ -196,17 +196,23 @@ void TDatRecovery::Scan(TScanSink* Sink)
     RunParts(parts, [&](size_t part) {
         TPartCount& c = counts[part];
         c.MaxKeys.assign(FKeyOffsets.size(), std::numeric_limits<int32_t>::min());
+        const size_t keys = FKeyOffsets.size();
+        const int32_t* const keyOffsets = FKeyOffsets.data();
+        int32_t* const maxKeys = c.MaxKeys.data();
         EachRecord(partStart(part), partStart(part + 1), [&](int32_t first, const uint8_t* recs, int32_t n) {
+            // Counted in locals, which the stores of the highest keys do
+            // not alias.
+            int32_t notLive = 0, odd = 0;
             for (int32_t k = 0; k < n; ++k) {
                 const uint8_t* rec = recs + static_cast<size_t>(k) * rs;
                 const int32_t status = GetInt(rec);
-                if (status != 0)
-                    ++c.NotLive;
-                if (status != 0 && status != -1)
-                    ++c.Odd;
-                for (size_t j = 0; j < FKeyOffsets.size(); ++j)
-                    c.MaxKeys[j] = std::max(c.MaxKeys[j], GetInt(rec + FKeyOffsets[j]));
+                notLive += status != 0;
+                odd += status != 0 && status != -1;
+                for (size_t j = 0; j < keys; ++j)
+                    maxKeys[j] = std::max(maxKeys[j], GetInt(rec + keyOffsets[j]));
             }
+            c.NotLive += notLive;
+            c.Odd += odd;
             if (sink != nullptr)
                 sink->Records(part, FHeader.HeaderSize + first * rs, recs, n);
         });
