@@ -59,7 +59,7 @@ protected:
     {
         std::mt19937 random(37);
         for (int32_t i = 0; i < count; ++i)
-            Add(i + 1, "n" + std::to_string(random() % names),
+            Add(i + 1, std::to_string(random() % names),
                 static_cast<int32_t>(random() % static_cast<uint32_t>(groups)));
     }
 
@@ -163,7 +163,7 @@ TEST_F(BlockSort, SortByKeyValueOrdersByTheKeyWhateverTheirSpread)
 
 TEST_F(BlockSort, PermutationsMoveEachElementToItsPlace)
 {
-    for (int32_t i = 0; i < 6; ++i) Add(i + 1, "n" + std::to_string(i), 0);
+    for (int32_t i = 0; i < 6; ++i) Add(i + 1, std::to_string(i), 0);
     // Elements 1 .. 5: the one at 4 first, then 2, 5, 1, 3.
     std::vector<int32_t> from = {4, 2, 5, 1, 3};
     Permute(View(), from, 1);
