@@ -1,6 +1,7 @@
 #include "UCodePage.h"
 
 #include <cstdint>
+#include <algorithm>
 #include <cstring>
 
 namespace tv {
@@ -140,6 +141,12 @@ void AppendThrough(const TUtf8Table& table, bool oneLine, std::string& out, std:
     out.resize(static_cast<size_t>(p - out.data()));
 }
 
+const TUtf8Table& OneLineTable()
+{
+    static const TUtf8Table table(true);
+    return table;
+}
+
 } // namespace
 
 bool IsControlChar(char32_t c)
@@ -155,8 +162,7 @@ void AppendCp1251AsUtf8(std::string& out, std::string_view bytes)
 
 void AppendCp1251AsOneLine(std::string& out, std::string_view bytes)
 {
-    static const TUtf8Table table(true);
-    AppendThrough(table, true, out, bytes);
+    AppendThrough(OneLineTable(), true, out, bytes);
 }
 
 std::string Cp1251ToOneLine(std::string_view bytes)
@@ -166,20 +172,69 @@ std::string Cp1251ToOneLine(std::string_view bytes)
     return out;
 }
 
+bool Cp1251ShowsAs(std::string_view bytes, std::string_view text)
+{
+    if (text.size() < bytes.size() / 2) return false;
+    size_t at = 0;
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        const TUtf8Of& u = OneLineTable().Of[static_cast<unsigned char>(bytes[i])];
+        if (text.size() - at < u.Len || std::memcmp(text.data() + at, u.Bytes, u.Len) != 0) return false;
+        at += u.Len;
+        if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
+    }
+    return at == text.size();
+}
+
+namespace {
+
+// The length of the control character whose bytes begin at pos, 0 for any
+// other byte. Every byte that continues no character is where the decoder
+// starts one, valid or not, so the controls are found by their bytes: C0
+// and DEL, U+0080..U+009F (C2 80..9F), U+2028 and U+2029 (E2 80 A8..A9).
+size_t ControlAt(std::string_view s, size_t pos)
+{
+    const auto b = static_cast<unsigned char>(s[pos]);
+    if (b < 0x20 || b == 0x7F) return 1;
+    if (b == 0xC2)
+        return pos + 1 < s.size() && static_cast<unsigned char>(s[pos + 1]) >= 0x80 &&
+                       static_cast<unsigned char>(s[pos + 1]) <= 0x9F
+                   ? 2
+                   : 0;
+    if (b == 0xE2)
+        return pos + 2 < s.size() && s[pos + 1] == '\x80' && (s[pos + 2] == '\xA8' || s[pos + 2] == '\xA9') ? 3 : 0;
+    return 0;
+}
+
+bool MayStartControl(char c)
+{
+    const auto b = static_cast<unsigned char>(c);
+    return b < 0x20 || b == 0x7F || b == 0xC2 || b == 0xE2;
+}
+
+// The bytes of one control character at pos, with the LF of a CR LF pair.
+size_t ControlSpan(std::string_view s, size_t pos, size_t len)
+{
+    return len == 1 && s[pos] == '\r' && pos + 1 < s.size() && s[pos + 1] == '\n' ? 2 : len;
+}
+
+} // namespace
+
 std::string OneLine(std::string_view text)
 {
     std::string out;
-    out.reserve(text.size());
-    for (size_t pos = 0; pos < text.size();) {
-        const TDecoded d = DecodeAt(text, pos);
-        if (d.Ok && IsControlChar(d.Char)) {
-            out += ' ';
-            if (d.Char == '\r' && pos + 1 < text.size() && text[pos + 1] == '\n') ++pos;
-        } else {
-            out.append(text, pos, d.Len);
-        }
-        pos += d.Len;
+    size_t done = 0;
+    for (size_t pos = 0; pos < text.size(); ++pos) {
+        if (!MayStartControl(text[pos])) continue;
+        const size_t len = ControlAt(text, pos);
+        if (len == 0) continue;
+        if (out.empty()) out.reserve(text.size());
+        out.append(text, done, pos - done);
+        out += ' ';
+        pos += ControlSpan(text, pos, len) - 1;
+        done = pos + 1;
     }
+    if (done == 0) return std::string(text);
+    out.append(text, done);
     return out;
 }
 
@@ -212,6 +267,18 @@ std::string Cp1251ToUtf8(std::string_view bytes)
 
 namespace {
 
+// The 1251 byte of a letter U+0410..U+044F whose two bytes begin at pos,
+// or -1: most characters of a Russian or Ukrainian text, taken without the
+// decoder.
+int BasicCyrillicAt(std::string_view s, size_t pos)
+{
+    if (pos + 1 >= s.size()) return -1;
+    const auto b = static_cast<unsigned char>(s[pos]), n = static_cast<unsigned char>(s[pos + 1]);
+    if (b == 0xD0 && n >= 0x90 && n <= 0xBF) return 0xC0 + (n - 0x90);
+    if (b == 0xD1 && n >= 0x80 && n <= 0x8F) return 0xF0 + (n - 0x80);
+    return -1;
+}
+
 // Each UTF-8 character as the byte byteOf gives it, "?" where it gives -1,
 // and every byte of invalid UTF-8 as "?".
 template <class F>
@@ -220,6 +287,15 @@ std::string ToCp1251(std::string_view text, F byteOf)
     std::string out;
     out.reserve(text.size());
     for (size_t pos = 0; pos < text.size();) {
+        if (static_cast<unsigned char>(text[pos]) < 0x80) {
+            out += text[pos++];
+            continue;
+        }
+        if (const int c = BasicCyrillicAt(text, pos); c >= 0) {
+            out += static_cast<char>(c);
+            pos += 2;
+            continue;
+        }
         const TDecoded d = DecodeAt(text, pos);
         pos += d.Len;
         const int b = d.Ok ? byteOf(d.Char) : -1;
@@ -234,6 +310,32 @@ std::string Utf8ToCp1251(std::string_view text) { return ToCp1251(text, CharToBy
 
 std::string TextToCp1251(std::string_view text) { return ToCp1251(text, FoldedByte); }
 
+std::string TextToCp1251Line(std::string_view text, size_t width)
+{
+    std::string out;
+    // Every character takes one byte at least.
+    out.reserve(std::min(text.size(), width));
+    for (size_t pos = 0; pos < text.size() && out.size() < width;) {
+        const auto b = static_cast<unsigned char>(text[pos]);
+        if (b >= 0x20 && b < 0x7F) {
+            out += static_cast<char>(b);
+            ++pos;
+        } else if (const size_t len = ControlAt(text, pos); len > 0) {
+            out += ' ';
+            pos += ControlSpan(text, pos, len);
+        } else if (const int c = BasicCyrillicAt(text, pos); c >= 0) {
+            out += static_cast<char>(c);
+            pos += 2;
+        } else {
+            const TDecoded d = DecodeAt(text, pos);
+            pos += d.Len;
+            const int f = d.Ok ? FoldedByte(d.Char) : -1;
+            out += f < 0 ? '?' : static_cast<char>(f);
+        }
+    }
+    return out;
+}
+
 int Cp1251ByteOf(char32_t c)
 {
     return c == 0 ? -1 : FoldedByte(c);
@@ -242,9 +344,16 @@ int Cp1251ByteOf(char32_t c)
 bool Cp1251Holds(std::string_view text)
 {
     for (size_t pos = 0; pos < text.size();) {
-        const TDecoded d = DecodeAt(text, pos);
-        if (!d.Ok || Cp1251ByteOf(d.Char) < 0) return false;
-        pos += d.Len;
+        const auto b = static_cast<unsigned char>(text[pos]);
+        if (b > 0 && b < 0x80) {
+            ++pos;
+        } else if (BasicCyrillicAt(text, pos) >= 0) {
+            pos += 2;
+        } else {
+            const TDecoded d = DecodeAt(text, pos);
+            if (!d.Ok || Cp1251ByteOf(d.Char) < 0) return false;
+            pos += d.Len;
+        }
     }
     return true;
 }

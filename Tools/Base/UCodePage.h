@@ -26,6 +26,8 @@ std::string OneLine(std::string_view text);
 // pair as one.
 std::string Cp1251ToOneLine(std::string_view bytes);
 void AppendCp1251AsOneLine(std::string& out, std::string_view bytes);
+// Cp1251ToOneLine(bytes) == text, without building the text.
+bool Cp1251ShowsAs(std::string_view bytes, std::string_view text);
 
 // Each UTF-8 character becomes its 1251 byte; a character 1251 cannot hold
 // and every byte of invalid UTF-8 become "?". Never fails.
@@ -35,6 +37,8 @@ std::string Utf8ToCp1251(std::string_view text);
 // holds in another form (the apostrophe U+02BC, thin spaces, hyphens)
 // becomes that form's byte; every character 1251 has keeps its own.
 std::string TextToCp1251(std::string_view text);
+// TextToCp1251(OneLine(text)) cut to its first width bytes, in one pass.
+std::string TextToCp1251Line(std::string_view text, size_t width);
 
 // The byte TextToCp1251 stores for the character, or -1 when 1251 cannot
 // hold it; NUL, which ends a stored text, counts as not held.

@@ -137,9 +137,9 @@ void TStringField::SetText(const std::string& text)
     CheckEditable();
     // The text the field shows stands for the bytes it holds, also those
     // shown as blanks.
-    if (text == GetText())
+    if (Cp1251ShowsAs(FValue, text))
         return;
-    FValue = TextToCp1251(OneLine(text)).substr(0, static_cast<size_t>(FWidth));
+    FValue = TextToCp1251Line(text, static_cast<size_t>(FWidth));
 }
 
 int32_t TStringField::CompareData(const void* a, const void* b) const
@@ -156,8 +156,8 @@ int32_t TStringField::CompareData(const void* a, const void* b) const
 void TStringField::VariantToData(const TVariant& value, void* dest) const
 {
     if (value.VarType() != varString) throw Exception("Тип варианта не является String");
-    const std::string bytes = TextToCp1251(OneLine(value.AsString()));
     if (FWidth == 0) return;
+    const std::string bytes = TextToCp1251Line(value.AsString(), static_cast<size_t>(FWidth));
     const size_t n = std::min(bytes.size(), static_cast<size_t>(FWidth));
     std::memset(dest, 0, static_cast<size_t>(FWidth));
     std::memcpy(dest, bytes.data(), n);

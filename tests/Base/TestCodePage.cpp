@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 namespace {
 
 // A text in UTF-8 and in code page 1251.
@@ -203,6 +205,161 @@ TEST(CodePage, LengthLeftAndUpperCaseCountCharacters)
     EXPECT_EQ(tv::AnsiUpperCase("true Ёлка ґї"), "TRUE ЁЛКА ҐЇ");
     EXPECT_TRUE(tv::AnsiSameText("Код товара", "КОД ТОВАРА"));
     EXPECT_FALSE(tv::AnsiSameText("Код", "Кот"));
+}
+
+// The conversions of one-line texts as a character decoder gives them,
+// beside which the byte-wise fast paths are checked.
+namespace model {
+
+struct TChar {
+    char32_t Char;
+    size_t Len;
+    bool Ok;
+};
+
+TChar Decode(std::string_view s, size_t pos)
+{
+    const auto b0 = static_cast<unsigned char>(s[pos]);
+    const size_t len = b0 < 0x80 ? 1 : b0 >= 0xF8 ? 0 : b0 >= 0xF0 ? 4 : b0 >= 0xE0 ? 3 : b0 >= 0xC0 ? 2 : 0;
+    if (len == 0 || pos + len > s.size()) return {0, 1, false};
+    char32_t c = len == 1 ? b0 : b0 & (0x7F >> len);
+    for (size_t i = 1; i < len; ++i) {
+        const auto b = static_cast<unsigned char>(s[pos + i]);
+        if ((b & 0xC0) != 0x80) return {0, 1, false};
+        c = c << 6 | (b & 0x3F);
+    }
+    const size_t shortest = c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 ? 3 : 4;
+    if (shortest != len || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return {0, 1, false};
+    return {c, len, true};
+}
+
+std::string OneLine(std::string_view text)
+{
+    std::string out;
+    for (size_t pos = 0; pos < text.size();) {
+        const TChar d = Decode(text, pos);
+        if (d.Ok && tv::IsControlChar(d.Char)) {
+            out += ' ';
+            if (d.Char == '\r' && pos + 1 < text.size() && text[pos + 1] == '\n') ++pos;
+        } else {
+            out.append(text, pos, d.Len);
+        }
+        pos += d.Len;
+    }
+    return out;
+}
+
+std::string TextToCp1251(std::string_view text)
+{
+    std::string out;
+    for (size_t pos = 0; pos < text.size();) {
+        const TChar d = Decode(text, pos);
+        pos += d.Len;
+        const int b = !d.Ok ? -1 : d.Char == 0 ? 0 : tv::Cp1251ByteOf(d.Char);
+        out += b < 0 ? '?' : static_cast<char>(b);
+    }
+    return out;
+}
+
+bool Cp1251Holds(std::string_view text)
+{
+    for (size_t pos = 0; pos < text.size();) {
+        const TChar d = Decode(text, pos);
+        if (!d.Ok || tv::Cp1251ByteOf(d.Char) < 0) return false;
+        pos += d.Len;
+    }
+    return true;
+}
+
+} // namespace model
+
+// Pieces the texts below are made of: controls of each kind and their
+// near misses, letters of one to four bytes, characters 1251 folds or
+// lacks, and invalid UTF-8.
+const std::vector<std::string> kPieces = {
+    "a", "7", " ", "\t", "\r", "\n", "\r\n", std::string(1, '\0'), "\x7F", "\x1F",
+    "\u0080", "\u0085", "\u0098", "\u009F", "\u00A0", "\u00A9",
+    "\u2028", "\u2029", "\u2027", "\u202F", "\u2009", "\u02BC", "\u2212", "\u3000",
+    "Ж", "ж", "А", "я", "р", "П", "Ё", "ё", "Ї", "ґ", "Ђ", "ѓ", "€", "№", "—", "中", "é", "\U0001F600",
+    "\xC2", "\xE2", "\xE2\x80", "\xE2\x80\x80", "\xD0", "\xD1", "\x80", "\xBF", "\xC0\xAF", "\xC1\x80",
+    "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xF8", "\xFF", "\xE0\x80\xA8",
+};
+
+TEST(CodePage, OneLineConversionsMatchTheDecoderOnEdgeTexts)
+{
+    std::vector<std::pair<std::string, std::string>> texts = {
+        {"empty", ""},
+        {"ascii", "Plain name 12"},
+        {"russian", "Новый товар 12"},
+        {"CR at the end", "a\r"},
+        {"CR CR LF", "a\r\r\nb"},
+        {"LF CR", "a\n\rb"},
+        {"C1 lead cut at the end", "a\xC2"},
+        {"separator cut at the end", "a\xE2\x80"},
+        {"lead before a control", "\xD0\x01\xE2\r\n\xC2\u0085"},
+        {"no-break spaces and tabs around", "\u00A0\t name \u2009\u00A0"},
+    };
+    // Every piece alone, then texts of pieces taken at random (a fixed seed).
+    for (const std::string& p : kPieces)
+        texts.emplace_back("piece", p);
+    std::mt19937 random(1251);
+    for (int n = 0; n < 3000; ++n) {
+        std::string text;
+        for (int k = random() % 12; k >= 0; --k)
+            text += kPieces[random() % kPieces.size()];
+        texts.emplace_back("random", text);
+    }
+    for (const auto& [name, text] : texts) {
+        SCOPED_TRACE(::testing::Message() << name << " " << ::testing::PrintToString(text));
+        const std::string line = model::OneLine(text);
+        ASSERT_EQ(tv::OneLine(text), line);
+        const std::string stored = model::TextToCp1251(line);
+        ASSERT_EQ(tv::TextToCp1251(text), model::TextToCp1251(text));
+        ASSERT_EQ(tv::TextToCp1251(line), stored);
+        ASSERT_EQ(tv::Cp1251Holds(text), model::Cp1251Holds(text));
+        // The cut of every width, also inside the bytes of a character.
+        for (size_t width = 0; width <= stored.size() + 1; ++width)
+            ASSERT_EQ(tv::TextToCp1251Line(text, width), stored.substr(0, width)) << width;
+        // The stored bytes show as their one-line text and as nothing else.
+        const std::string shown = tv::Cp1251ToOneLine(stored);
+        EXPECT_TRUE(tv::Cp1251ShowsAs(stored, shown));
+        EXPECT_EQ(tv::Cp1251ShowsAs(stored, text), shown == text);
+        EXPECT_EQ(tv::Cp1251ShowsAs(stored, line), shown == line);
+        if (!shown.empty()) {
+            EXPECT_FALSE(tv::Cp1251ShowsAs(stored, shown.substr(0, shown.size() - 1)));
+            EXPECT_FALSE(tv::Cp1251ShowsAs(stored, shown + "x"));
+        }
+    }
+}
+
+// Stored bytes with CR LF pairs, lone breaks and the byte 1251 leaves
+// undefined show as blanks; the comparison takes them as the conversion does.
+TEST(CodePage, StoredBytesShowAsTheirOneLineText)
+{
+    struct TCase {
+        const char* Name;
+        std::string Bytes;
+        std::string Text;
+        bool Shows;
+    };
+    const TCase cases[] = {
+        {"empty shows as empty", "", "", true},
+        {"empty is no blank", "", " ", false},
+        {"CR LF as one blank", "a\r\nb", "a b", true},
+        {"CR LF not as two", "a\r\nb", "a  b", false},
+        {"LF CR as two", "a\n\rb", "a  b", true},
+        {"0x98 and a tab", "\x98\t", "  ", true},
+        {"Cyrillic", "\xCF\xF0\xE8", "При", true},
+        {"other case", "\xCF\xF0\xE8", "при", false},
+        {"three-byte character", "\x88", "€", true},
+        {"cut three-byte character", "\x88", "\xE2\x82", false},
+        {"the bytes themselves", "\xCF", "\xCF", false},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        EXPECT_EQ(tv::Cp1251ShowsAs(c.Bytes, c.Text), c.Shows);
+        EXPECT_EQ(tv::Cp1251ToOneLine(c.Bytes) == c.Text, c.Shows);
+    }
 }
 
 } // namespace

@@ -268,6 +268,42 @@ TEST(StringField, OneLineAndTheBytesItShows)
     EXPECT_EQ(std::string(static_cast<const char*>(f.GetData()), 4), std::string("a b\0", 4));
 }
 
+// The width cuts after its count of characters, also where a CR LF pair,
+// a C1 control or an invalid byte stands at the cut; SetText and
+// VariantToData store the same bytes.
+TEST(StringField, WidthCutsTheOneLineTextByCharacters)
+{
+    struct TCase {
+        const char* Name;
+        std::string Text;
+        std::string Stored;  // at width 4
+    };
+    const TCase cases[] = {
+        {"ascii", "ABCDEF", "ABCD"},
+        {"cyrillic cut after the fourth letter", "Жук и жаба", "\xC6\xF3\xEA "},
+        {"CR LF counts once", "ab\r\ncd", "ab c"},
+        {"C1 controls and a separator", "a\u0085\u009F\u2028b", "a   "},
+        {"tab and no-break space kept apart", "\t\u00A0x\u2009y", " \xA0x "},
+        {"invalid bytes count one each", "\xD0" "a\x80\xC0\xAF", "?a??"},
+        {"characters 1251 lacks", "中€é\U0001F600x", "?\x88??"},
+        {"short text is padded", "Ё", "\xA8"},
+    };
+    tv::TStringField f(4);
+    f.AllowEdit();
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        f.SetText(c.Text);
+        const std::string padded = c.Stored + std::string(4 - c.Stored.size(), '\0');
+        EXPECT_EQ(std::string(static_cast<const char*>(f.GetData()), 4), padded);
+        char dest[4];
+        f.VariantToData(TVariant(c.Text), dest);
+        EXPECT_EQ(std::string(dest, 4), padded);
+        // What the field shows writes back the same bytes.
+        f.SetText(f.GetText());
+        EXPECT_EQ(std::string(static_cast<const char*>(f.GetData()), 4), padded);
+    }
+}
+
 TEST(IntegerField, Text)
 {
     struct TCase {
