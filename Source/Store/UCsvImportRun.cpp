@@ -130,6 +130,11 @@ TCsvImportRun::TSummary TCsvImportRun::Run(std::string bytes)
     } catch (const std::exception&) {
         FQueue.clear();
         FSummary.Failure = std::current_exception();
+        // What was stored before the failure goes on the disk while it can.
+        try {
+            FStore.SettleImport();
+        } catch (...) {
+        }
     }
     return FSummary;
 }
@@ -151,7 +156,7 @@ void TCsvImportRun::TakeRecord(TCsvRecords& records)
             records.Next(sep.List);
             ++FSummary.Received;
             if (FQueue.size() == size_t(TDatFile::MaxGroupRecords))
-                StoreQueue();
+                StoreQueue(true);
             return;
         }
     }
@@ -163,13 +168,16 @@ void TCsvImportRun::TakeRecord(TCsvRecords& records)
         FSummary.Aborted = true;
 }
 
-void TCsvImportRun::StoreQueue()
+void TCsvImportRun::StoreQueue(bool More)
 {
-    if (FQueue.empty())
+    if (FQueue.empty()) {
+        if (!More)
+            FStore.SettleImport();
         return;
+    }
     const int32_t before = FStore.Goods().RecordCount();
     try {
-        FStore.ImportGoods(FQueue, FNote);
+        FStore.ImportGoods(FQueue, FNote, More);
     } catch (...) {
         // The failing group is in stock only when its movements were
         // counted.

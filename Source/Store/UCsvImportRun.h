@@ -75,7 +75,8 @@ private:
     void TakeRecord(TCsvRecords& records);
     // The queued lines into the stock book; on a failure the lines of the
     // group that are not in stock are taken off the count, and it raises.
-    void StoreQueue();
+    // With More further lines follow, else every count is on the disk.
+    void StoreQueue(bool More = false);
 
     TStore& FStore;
     const TCsvSeparators FLocale;

@@ -189,12 +189,19 @@ void TStore::InsertGoods(const std::string& ACode, const std::string& AName,
     }
 }
 
-void TStore::ImportGoods(const std::vector<TNewGoods>& Lines, const std::string& ANote)
+void TStore::ImportGoods(const std::vector<TNewGoods>& Lines, const std::string& ANote, bool More)
 {
     for (size_t k = 0; k < Lines.size(); k += TDatFile::MaxGroupRecords) {
         const auto count = static_cast<int32_t>(std::min<size_t>(Lines.size() - k, TDatFile::MaxGroupRecords));
         ImportGroup(Lines.data() + k, count, ANote);
     }
+    if (!More)
+        SettleImport();
+}
+
+void TStore::SettleImport()
+{
+    BeginChange();
 }
 
 namespace {
@@ -207,12 +214,12 @@ void RecordOf(TTable& Table, std::vector<uint8_t>& Out, Fill fill)
     Table.Insert();
     try {
         fill();
+        const uint8_t* record = Table.Fields()->GetRecord();
+        Out.insert(Out.end(), record, record + Table.Fields()->DataSize());
     } catch (...) {
         CancelEditing(Table);
         throw;
     }
-    const uint8_t* record = Table.Fields()->GetRecord();
-    Out.insert(Out.end(), record, record + Table.Fields()->DataSize());
     Table.Cancel();
 }
 
@@ -252,13 +259,21 @@ void TStore::ImportGroup(const TNewGoods* Lines, int32_t Count, const std::strin
             FGoods.LastDate.SetValue(now);
         });
     }
-    BeginChange();
+    FGoods.CheckNamed();
+    FMoves.CheckNamed();
+    // Each write settles its own file, the movements first; the headers the
+    // group before owes go with these records.
     FMoves.WriteGroup(moves.data(), Count);
     FGoods.WriteGroup(goods.data(), Count);
-    // Once the movements count the group it is the book's: goods the disk
-    // did not count are counted from the goods file's tail at the next open.
-    FMoves.CountGroup();
-    FGoods.CountGroup(true);
+    FMoves.PrepareGroup();
+    try {
+        FGoods.PrepareGroup();
+    } catch (...) {
+        FMoves.UnprepareGroup();
+        throw;
+    }
+    FMoves.CountGroup(TDatFile::TGroupCount::Deferred);
+    FGoods.CountGroup(TDatFile::TGroupCount::Deferred);
 }
 
 uint32_t TStore::RepricedTotal(int32_t GoodsID, uint32_t Price)
@@ -504,6 +519,15 @@ void TStore::Open(bool Create, const std::string& Folder)
 
 void TStore::Close()
 {
+    // What a failed change left unsettled goes on the disk while it can;
+    // else the next open mends it as a cut's.
+    if (FGoods.GetState() != tsClosed && FMoves.GetState() != tsClosed) {
+        try {
+            FMoves.Settle();
+            FGoods.Settle();
+        } catch (...) {
+        }
+    }
     if (FGoods.GetState() != tsClosed)
         FGoods.Close();
     if (FMoves.GetState() != tsClosed)

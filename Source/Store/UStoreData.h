@@ -55,16 +55,22 @@ public:
                      const std::string& APrice, const std::string& AQuantity,
                      const std::string& APackages, const std::string& ANote);
     // New goods as InsertGoods makes them, for texts CanInsert accepts, each
-    // goods record written with its totals: the lines in groups, each
-    // group's movements and goods records written and flushed, then the
-    // movements counted, then the goods. A failure raises after the lines of
-    // the failing group were taken back; the groups before it stay. After a
-    // crash the next Open finds whole groups, and drops the movements of a
-    // group whose goods were not counted.
+    // goods record written with its totals, in groups. Per group: the
+    // movements' records and the header counting the group before, flushed;
+    // then the same of the goods; then both count the group in memory. So a
+    // group is the book's on the disk once the movements' header that counts
+    // it is there; the goods' count follows it, and the next Open counts
+    // goods the movements hold from the goods file's tail. A failure raises
+    // after the lines of the failing group were taken back; the groups
+    // before it stay. With More further lines follow: the last group's count
+    // may wait for them; otherwise (and by SettleImport) it is on the disk
+    // before the call returns.
     struct TNewGoods {
         std::string Code, Name, Price, Quantity, Packages;
     };
-    void ImportGoods(const std::vector<TNewGoods>& Lines, const std::string& ANote);
+    void ImportGoods(const std::vector<TNewGoods>& Lines, const std::string& ANote, bool More = false);
+    // Puts on the disk the counts of the groups imported so far.
+    void SettleImport();
     // Books a received or issued movement and updates the totals; the sums
     // are tested for overflow before anything is written. An issue takes
     // price x quantity but never more than the value on hand, and all of it
@@ -109,6 +115,7 @@ public:
     // removed, and the user is told; a file that had to be created leaves
     // the other one untouched.
     void Open(bool Create, const std::string& Folder);
+    // Settles on the disk what a failed change left, where it still can.
     void Close();
     // Copies both files from program folder/Source to program
     // folder/Root/Sub, creating Root and Sub (one level each). True when both

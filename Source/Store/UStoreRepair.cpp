@@ -431,9 +431,10 @@ TGoods GroupGoods(TTableStore& Goods, const uint8_t* data)
             Goods.PCount.GetValue(), Goods.Sum.GetValue(), Goods.LastDate.GetValue()};
 }
 
-// Whether the newest movements are exactly the receipts an import writes
-// for the goods group past the counted goods, one each in order.
-bool GroupMatchesMoves(TTableStore& Goods, const TTableMoves& Moves)
+// How many of the goods group past the counted goods the newest movements
+// hold: they must be exactly the receipts an import writes for its first
+// records, one each in order; -1 when they are anything else.
+int32_t GoodsTheMovesHold(TTableStore& Goods, const TTableMoves& Moves)
 {
     const int32_t count = Goods.GroupCount();
     const int32_t nextGoods = Goods.ID.GetNextKeyValue();
@@ -443,22 +444,25 @@ bool GroupMatchesMoves(TTableStore& Goods, const TTableMoves& Moves)
     int32_t m = book.MoveCount();
     while (m > 0 && book.MoveGoods(m - 1) >= nextGoods)
         --m;
-    if (book.MoveCount() - m != count)
-        return false;
-    for (int32_t k = 0; k < count; ++k, ++m) {
+    const int32_t held = book.MoveCount() - m;
+    if (held > count)
+        return -1;
+    for (int32_t k = 0; k < held; ++k, ++m) {
         const TGoods g = GroupGoods(Goods, Goods.GroupData().data() + static_cast<size_t>(k) * dataSize);
         const TMove move = book.Move(m);
-        if (book.MoveGoods(m) != nextGoods + k || g.ID != nextGoods + k || move.ID != nextMove - count + k ||
+        if (book.MoveGoods(m) != nextGoods + k || g.ID != nextGoods + k || move.ID != nextMove - held + k ||
             !move.Received || move.Cost != g.Cost || move.Weight != g.Weight || move.PCount != g.PCount ||
             move.Sum != g.Sum || move.Date != g.LastDate || move.Sum != TMoneyField::MulMoney(move.Cost, move.Weight))
-            return false;
+            return -1;
     }
-    return true;
+    return held;
 }
 
-// A goods group an import wrote and did not count: counted when its
-// movements were (the import's step that makes it the book's), else
-// dropped. Either is one write a cut keeps whole or not at all.
+// A goods group an import wrote and did not count (with the one after it,
+// when the count of the first had not reached the disk): the goods whose
+// movements were counted (the import's step that makes them the book's)
+// are counted, the rest dropped. Each step is one write a cut keeps whole
+// or not at all: the rest is cut off first, then the header counts.
 void SettleImportGroup(TTableStore& Goods, TTableMoves& Moves, TRepairReport& report)
 {
     const int32_t count = Goods.GroupCount();
@@ -470,7 +474,9 @@ void SettleImportGroup(TTableStore& Goods, TTableMoves& Moves, TRepairReport& re
         const TGoods g = GroupGoods(Goods, Goods.GroupData().data() + static_cast<size_t>(k) * dataSize);
         imported = g.Weight != 0 || g.PCount != 0 || g.Sum != 0;
     }
-    if (GroupMatchesMoves(Goods, Moves)) {
+    const int32_t held = GoodsTheMovesHold(Goods, Moves);
+    if (held > 0) {
+        Goods.ShortenGroup(held);
         Goods.CountGroup();
         report.ImportCut = true;
         return;

@@ -324,6 +324,8 @@ void TDatArr::Open(bool CreateIfMissing)
 
 void TDatArr::Close()
 {
+    FPrepared = false;
+    std::vector<uint8_t>().swap(FFresh);
     SetElemCount(0);
     FElemSize = 0;
     FMaxElemCount = 0;
@@ -414,11 +416,10 @@ void TDatArr::WriteGroup(const uint8_t* Records, int32_t Count)
     TDatFile::WriteGroup(Records, Count);
 }
 
-// Everything that allocates happens before the file counts the group, so
-// that once it has, the block takes the group without fail.
-void TDatArr::CountGroup(bool Committed)
+void TDatArr::PrepareGroup()
 {
     CheckOpen();
+    if (FPrepared) return;
     const int32_t count = GroupCount();
     const auto dataSize = static_cast<size_t>(Fields()->DataSize());
     TV_ASSERT(count > 0 && GroupData().size() == static_cast<size_t>(count) * dataSize, "no group written to count");
@@ -427,28 +428,51 @@ void TDatArr::CountGroup(bool Committed)
     const int32_t first = CheckedAdd(header.HeaderSize, CheckedMul(header.RecordCount, header.RecordSize));
     const int32_t oldCount = FElemCount;
     SetElemCount(CheckedAdd(oldCount, count));
-    std::vector<uint8_t> fresh;
     try {
         for (int32_t k = 0; k < count; ++k) {
             SetElemOffset(oldCount + k, first + k * header.RecordSize);
             std::memcpy(Elem(oldCount + k) + 4, GroupData().data() + static_cast<size_t>(k) * dataSize, dataSize);
         }
-        if (FIndex != nullptr) SortTail(count, fresh);
+        if (FIndex != nullptr) SortTail(count, FFresh);
     } catch (...) {
         SetElemCount(oldCount);
         throw;
     }
+    FPrepared = true;
+    FPreparedCount = count;
+}
+
+void TDatArr::UnprepareGroup()
+{
+    if (!FPrepared) return;
+    // The capacity stays: nothing is allocated.
+    FElemCount -= FPreparedCount;
+    std::vector<uint8_t>().swap(FFresh);
+    FPrepared = false;
+}
+
+// Everything that allocates happens before the file counts the group, so
+// that once it has, the block takes the group without fail.
+void TDatArr::CountGroup(TGroupCount How)
+{
+    PrepareGroup();
+    const int32_t count = FPreparedCount;
+    TDatHeader header;
+    GetHeader(header);
+    const int32_t last = header.HeaderSize + (header.RecordCount + count - 1) * header.RecordSize;
     std::exception_ptr failure;
     try {
-        TDatFile::CountGroup(Committed);
+        TDatFile::CountGroup(How);
     } catch (...) {
-        if (!Committed) {
-            SetElemCount(oldCount);
+        if (How != TGroupCount::Committed) {
+            UnprepareGroup();
             throw;
         }
         failure = std::current_exception();
     }
-    const int32_t last = first + (count - 1) * header.RecordSize;
+    FPrepared = false;
+    std::vector<uint8_t> fresh;
+    fresh.swap(FFresh);
     if (FIndex != nullptr) MergeTail(count, fresh);
     // New records land at the end in most orders: look for the last there.
     for (int32_t i = FElemCount - 1; i >= 0; --i)

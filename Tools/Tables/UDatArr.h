@@ -93,7 +93,12 @@ public:
     // The group's records join the block in index order, each after its
     // equals, once the file counts them; the last of them becomes current.
     void WriteGroup(const uint8_t* Records, int32_t Count) override;
-    void CountGroup(bool Committed = false) override;
+    void CountGroup(TGroupCount How = TGroupCount::Flushed) override;
+    // Everything of CountGroup that can run out of memory, done ahead, so
+    // that a Deferred count then cannot fail; UnprepareGroup takes it back.
+    // Needs a group written and not counted.
+    void PrepareGroup();
+    void UnprepareGroup();
 
 protected:
     // Counting sort by the integer primary key's values.
@@ -133,6 +138,11 @@ private:
     int32_t FMaxElemCount = 0;
     TIndex* FIndex = nullptr;
     const TIndex* FScanOrder = nullptr;
+    // A prepared group: its elements stand past the old ones, sorted among
+    // themselves, and FFresh is the room to merge them.
+    bool FPrepared = false;
+    int32_t FPreparedCount = 0;
+    std::vector<uint8_t> FFresh;
 };
 
 } // namespace tv

@@ -274,9 +274,9 @@ void TDatFile::WriteMends(TDatRecovery& r)
     TV_ASSERT(FHeader.DeletedCount <= FHeader.RecordCount, "a mend would count more deleted records than records");
     WriteHeaderAndKeys();
     if (r.Tail() > 0) {
-        Seek(r.CountedEnd(), 0);
+        Seek(r.CutAt(), 0);
         Truncate();
-        FFileSize = r.CountedEnd();
+        FFileSize = r.CutAt();
     }
     Flush();
 }
@@ -349,12 +349,17 @@ void TDatFile::AppendRecord()
 
 void TDatFile::CountInMemory(int32_t count)
 {
-    FHeader.RecordCount = CheckedAdd(FHeader.RecordCount, count);
+    // Checked before anything changes.
+    const int32_t records = CheckedAdd(FHeader.RecordCount, count);
+    for (int32_t i = 0; i < FFields->Count(); ++i)
+        if (FFields->Items(i)->GetPrimaryKey())
+            CheckedAdd(FFields->Items(i)->GetNextKeyValue(), count);
+    FHeader.RecordCount = records;
     for (int32_t i = 0; i < FFields->Count(); ++i) {
         TField* f = FFields->Items(i);
         if (!f->GetPrimaryKey())
             continue;
-        f->SetNextKeyValue(CheckedAdd(f->GetNextKeyValue(), count));
+        f->SetNextKeyValue(f->GetNextKeyValue() + count);
         FDescs[static_cast<size_t>(i)].NextKeyValue = f->GetNextKeyValue();
     }
 }
@@ -369,36 +374,56 @@ void TDatFile::CountRecords(int32_t count)
 void TDatFile::WriteGroup(const uint8_t* Records, int32_t Count)
 {
     CheckNamed();
-    Settle();
+    // A header a Deferred count owes goes with the records, flushed with them.
+    const bool withHeader = FHeaderUnsure && !FPendingCopy && !FTailDirty;
+    if (!withHeader)
+        Settle();
     TV_ASSERT(Count >= 1 && Count <= MaxGroupRecords, "a group of records out of its size");
     const int32_t rs = FHeader.RecordSize;
     const auto dataSize = static_cast<size_t>(FFields->DataSize());
     for (int32_t i = 0; i < FFields->Count(); ++i) {
         TField* f = FFields->Items(i);
+        if (f->GetPrimaryKey())
+            CheckedAdd(f->GetNextKeyValue(), Count);
         if (!IsNumberedKey(f))
             continue;
         for (int32_t k = 0; k < Count; ++k)
             if (int64_t(GetInt(Records + k * dataSize + FFields->Offsets(i))) != int64_t(f->GetNextKeyValue()) + k)
                 throw Exception(SBadKeyValue);
     }
+    CheckedAdd(FHeader.RecordCount, Count);
     const int32_t pos = AppendPosition();
     CheckedAdd(pos, CheckedMul(rs, Count));
     std::vector<uint8_t> buf(static_cast<size_t>(rs) * Count, 0);
     for (int32_t k = 0; k < Count; ++k)
         std::memcpy(buf.data() + static_cast<size_t>(k) * rs + PrefixBytes, Records + k * dataSize, dataSize);
     FTailDirty = true;
+    if (withHeader)
+        WriteHeaderAndKeys();
     Seek(pos, 0);
     Write(buf.data(), static_cast<int32_t>(buf.size()));
     // The records are on the disk before any header counts them.
     Flush();
+    FHeaderUnsure = false;
     FGroupData.assign(Records, Records + static_cast<size_t>(Count) * dataSize);
     FGroupCount = Count;
 }
 
-void TDatFile::CountGroup(bool Committed)
+void TDatFile::CountGroup(TGroupCount How)
 {
-    CheckNamed();
     TV_ASSERT(FGroupCount > 0, "no group written to count");
+    if (How == TGroupCount::Deferred) {
+        CheckOpen();
+        // WriteGroup checked that the counts hold the group.
+        FRecordOffset = AppendPosition();
+        CountInMemory(FGroupCount);
+        FGroupCount = 0;
+        std::vector<uint8_t>().swap(FGroupData);
+        FTailDirty = false;
+        FHeaderUnsure = true;
+        return;
+    }
+    CheckNamed();
     const int32_t count = FGroupCount;
     FGroupCount = 0;
     std::vector<uint8_t>().swap(FGroupData);
@@ -409,7 +434,7 @@ void TDatFile::CountGroup(bool Committed)
         FTailDirty = false;
     } catch (...) {
         Restore(saved);
-        if (Committed) {
+        if (How == TGroupCount::Committed) {
             FRecordOffset = AppendPosition();
             CountInMemory(count);
             FTailDirty = false;
@@ -419,6 +444,21 @@ void TDatFile::CountGroup(bool Committed)
         }
         throw;
     }
+}
+
+void TDatFile::ShortenGroup(int32_t Count)
+{
+    CheckOpen();
+    TV_ASSERT(Count >= 0 && Count <= FGroupCount, "a group shortened to more than it holds");
+    if (Count == FGroupCount)
+        return;
+    const int32_t rs = FHeader.RecordSize;
+    Seek(int64_t(AppendPosition()) + int64_t(Count) * rs, 0);
+    Truncate();
+    Flush();
+    FGroupCount = Count;
+    FGroupData.resize(static_cast<size_t>(Count) * static_cast<size_t>(FFields->DataSize()));
+    FFileSize = int64_t(AppendPosition()) + int64_t(Count) * rs;
 }
 
 void TDatFile::DropGroup()

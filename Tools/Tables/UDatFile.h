@@ -86,31 +86,43 @@ public:
     // data as TFields packs it, one after another, each numbered key holding
     // its next value and on) past the counted ones and flushes them; no
     // header counts them yet, so a failure or a crash leaves the counted
-    // records as they were. CountGroup then counts them: header and next key
-    // values, flushed; on failure both are as before, unless the caller has
-    // Committed the group (made it part of its data elsewhere, so that it is
-    // counted from the file's tail at the next open): then memory counts it
-    // all the same and the header goes on the disk before the next change.
+    // records as they were. A header that a group counted Deferred owes the
+    // disk goes with them, flushed by the same flush. CountGroup then counts
+    // them, as How says:
+    // - Flushed: header and next key values, flushed; on failure both are
+    //   as before.
+    // - Committed: the same, but the caller has made the group part of its
+    //   data elsewhere (it is counted from the file's tail at the next
+    //   open): on failure memory counts it all the same and the header goes
+    //   on the disk before the next change.
+    // - Deferred: in memory only, which cannot fail; the header goes on the
+    //   disk with the next group's records or before the next change.
     // A group not counted is dropped (cut off the file) before any other
     // change. At most MaxGroupRecords records.
     static constexpr int32_t MaxGroupRecords = DatFormat::MaxGroupRecords;
+    enum class TGroupCount { Flushed, Committed, Deferred };
     virtual void WriteGroup(const uint8_t* Records, int32_t Count);
-    virtual void CountGroup(bool Committed = false);
+    virtual void CountGroup(TGroupCount How = TGroupCount::Flushed);
+    // Keeps the first count records of a group written or kept and not yet
+    // counted, and cuts the rest off the file, flushed.
+    void ShortenGroup(int32_t Count);
     // Cuts off a group written and not counted, and flushes.
     void DropGroup();
     // Records written by WriteGroup, or kept by Open, and not yet counted.
     int32_t GroupCount() const { return FGroupCount; }
     // Their data, packed as WriteGroup takes it.
     const std::vector<uint8_t>& GroupData() const { return FGroupData; }
-    // With this set (the file closed), Open keeps a whole group tail (live
-    // records numbered on from the next key values, as WriteGroup leaves
-    // them) on the disk as a group written and not counted, for the caller
-    // to count or drop; other tails are cut off as ever.
+    // With this set (the file closed), Open keeps the whole records a tail
+    // begins with (live, numbered on from the next key values, as WriteGroup
+    // leaves them) on the disk as a group written and not counted, for the
+    // caller to count, shorten or drop; what follows them, and other tails,
+    // are cut off as ever.
     void SetKeepsGroupTail(bool Keep) { FKeepsGroupTail = Keep; }
 
-    // Puts the disk in line with memory after a failed change: finishes a
-    // rewrite whose undo failed, writes a header that may not have reached
-    // the disk, and drops a group not counted. Every change does it first.
+    // Puts the disk in line with memory: finishes a rewrite whose undo
+    // failed, writes a header that may not have reached the disk (a failed
+    // change's, or a Deferred count's), and drops a group not counted.
+    // Every change does it first.
     void Settle();
 
 protected:
@@ -165,7 +177,8 @@ private:
     // Bytes past the counted records that a group or a failed group write
     // may have left.
     bool FTailDirty = false;
-    // A failed change could not put its header back: the disk's may differ.
+    // The disk's header may differ from memory's: a failed change could not
+    // put it back, or a group was counted Deferred.
     bool FHeaderUnsure = false;
     bool FKeepsGroupTail = false;
 };

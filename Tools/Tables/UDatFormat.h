@@ -41,6 +41,9 @@ constexpr int32_t SectorBytes = 512;
 constexpr int32_t MaxNameBytes = 20;
 // Records of a group appended at once.
 constexpr int32_t MaxGroupRecords = 1024;
+// Records past the counted ones that a cut import may leave: a group and
+// the one before it, whose count had not yet reached the disk.
+constexpr int32_t MaxTailRecords = 2 * MaxGroupRecords;
 
 // Texts of a file that counts records or keys no change writes.
 extern const char* const SBadRecordCount;

@@ -42,8 +42,8 @@ int32_t TDatRecovery::TakeGroup(std::vector<uint8_t>& Data)
 
 // The tails a single cut change leaves: up to one record's bytes (an append
 // before its header, a rewrite copy not yet cut off), a group not yet
-// counted, or the records an empty had not yet cut after its header said
-// "no records".
+// counted with the group before it, or the records an empty had not yet cut
+// after its header said "no records".
 void TDatRecovery::CheckTail(bool KeepGroup)
 {
     const int32_t rs = FHeader.RecordSize;
@@ -51,7 +51,7 @@ void TDatRecovery::CheckTail(bool KeepGroup)
         return;
     if (EmptiedHeader() && FTail % rs == 0)
         return;
-    if (FTail > int64_t(rs) * MaxGroupRecords)
+    if (FTail > int64_t(rs) * MaxTailRecords)
         throw Exception(SBadRecordCount);
     // Whole records and a torn last one, its missing bytes read as zeros.
     const auto records = static_cast<int32_t>((FTail + rs - 1) / rs);
@@ -65,11 +65,25 @@ void TDatRecovery::CheckTail(bool KeepGroup)
     const bool single = FTail == rs;
     if (single && GetInt(recs.data()) != 0)
         return;
-    bool whole = FTail % rs == 0;
+    // Tail records are numbered on from the last counted one, also when a
+    // count reached the disk without its key values.
+    std::vector<uint8_t> lastRec(static_cast<size_t>(rs), 0);
+    if (FHeader.RecordCount > 0) {
+        FFile.Seek(FCountedEnd - rs, 0);
+        FFile.Read(lastRec.data(), rs);
+    }
+    const auto firstKey = [&](int32_t i, const TField* f) {
+        const int64_t after = FHeader.RecordCount > 0 ? int64_t(GetInt(lastRec.data() + PrefixBytes + FFields.Offsets(i))) + 1 : 1;
+        return std::max<int64_t>(f->GetNextKeyValue(), after);
+    };
+    // The leading records that are whole: all their bytes, keys and the
+    // unused word as written.
+    int32_t whole = 0;
+    bool leading = true;
     for (int32_t k = 0; k < records; ++k) {
         const uint8_t* rec = recs.data() + static_cast<size_t>(k) * rs;
         const int32_t at = FCountedEnd + k * rs;
-        whole = whole && GetInt(rec + 4) == 0;
+        bool full = int64_t(k + 1) * rs <= FTail && GetInt(rec + 4) == 0;
         // More: a group append, written live; what is not yet on the disk
         // reads as zeros.
         if (GetInt(rec) != 0)
@@ -82,19 +96,24 @@ void TDatRecovery::CheckTail(bool KeepGroup)
             if (single && (at / SectorBytes) != (int64_t(at) + off + 3) / SectorBytes)
                 continue;
             const int32_t key = GetInt(rec + off);
-            if (key != 0 && int64_t(key) != int64_t(f->GetNextKeyValue()) + k)
+            if (key != 0 && int64_t(key) != firstKey(i, f) + k)
                 throw Exception(SBadRecordCount);
-            whole = whole && key != 0;
+            full = full && key != 0;
         }
+        leading = leading && full;
+        if (leading)
+            ++whole;
     }
-    if (!whole || !KeepGroup)
+    if (whole == 0 || !KeepGroup)
         return;
+    // The whole ones stay for the caller to count or drop; the rest is cut.
     FKeptGroup = true;
-    FTail = 0;
-    FGroupCount = records;
+    FKeptBytes = int64_t(whole) * rs;
+    FTail -= FKeptBytes;
+    FGroupCount = whole;
     const auto dataSize = static_cast<size_t>(FFields.DataSize());
-    FGroupData.resize(static_cast<size_t>(records) * dataSize);
-    for (int32_t k = 0; k < records; ++k)
+    FGroupData.resize(static_cast<size_t>(whole) * dataSize);
+    for (int32_t k = 0; k < whole; ++k)
         std::memcpy(FGroupData.data() + static_cast<size_t>(k) * dataSize,
                     recs.data() + static_cast<size_t>(k) * rs + PrefixBytes, dataSize);
 }
@@ -115,7 +134,7 @@ bool TDatRecovery::EmptiedHeader() const
 void TDatRecovery::FindRewriteCopy()
 {
     const int32_t rs = FHeader.RecordSize;
-    if (FTail != rs)
+    if (FTail != rs || FKeptGroup)
         return;
     std::vector<uint8_t> image(static_cast<size_t>(rs));
     FFile.Seek(FCountedEnd, 0);

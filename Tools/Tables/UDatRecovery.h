@@ -27,9 +27,10 @@ public:
 
     // The steps, in this order. Each raises when the file holds what no
     // cut change leaves, and the file is not changed.
-    // Judges the tail: up to one record's bytes, a group not yet counted,
-    // or the records an empty had not yet cut. With KeepGroup a whole group
-    // tail is kept (KeptGroup) instead of cut off.
+    // Judges the tail: up to one record's bytes, a group not yet counted
+    // (and the one before it), or the records an empty had not yet cut.
+    // With KeepGroup the whole records it begins with are kept (KeptGroup)
+    // and only what follows them is cut off.
     void CheckTail(bool KeepGroup);
     // A copy counts only when it is exactly the tail and whole.
     void FindRewriteCopy();
@@ -41,8 +42,10 @@ public:
     // fields and in Descs; true when a descriptor changed.
     bool MendKeys(std::vector<TFieldDesc>& Descs);
 
-    // Where the counted records end; the bytes past them to cut off.
+    // Where the counted records end; the bytes to cut off, past the kept
+    // group if any.
     int32_t CountedEnd() const { return FCountedEnd; }
+    int64_t CutAt() const { return FCountedEnd + FKeptBytes; }
     int64_t Tail() const { return FTail; }
     bool KeptGroup() const { return FKeptGroup; }
     // Moves the kept group's data (packed as TFields packs records) to Data
@@ -68,6 +71,7 @@ private:
     int32_t FCopyRecord = -1;      // record a whole rewrite copy names, or -1
     std::vector<uint8_t> FCopy;    // that copy as the record it becomes
     bool FKeptGroup = false;
+    int64_t FKeptBytes = 0;
     int32_t FGroupCount = 0;
     std::vector<uint8_t> FGroupData;
     int32_t FNotLive = 0;

@@ -488,24 +488,34 @@ TEST(TDatFile, CrashLeftoversAreMendedOnOpen)
 TEST(TDatFile, AKeptGroupTailIsCountedOrDroppedByTheCaller)
 {
     const std::string group = RecordBytes(0, 4, "Plum", 1) + RecordBytes(0, 5, "Fig", 2);
+    std::string groups;
+    for (int32_t k = 0; k < 2 * TDatFile::MaxGroupRecords; ++k)
+        groups += RecordBytes(0, 4 + k, "N" + std::to_string(k), uint32_t(k));
     struct Case {
         const char* name;
         std::string tail;
-        int32_t kept;  // records kept as a group
+        int32_t kept;  // leading records kept as a group; the rest is cut
+        bool staleKeys = false;  // the header counts the records, its key values do not
     };
     const std::vector<Case> cases = {
         {"group of two", group, 2},
         {"group of one", RecordBytes(0, 4, "Plum", 1), 1},
-        {"group torn in its second record", group.substr(0, RS + 10), 0},
-        {"group with a record that never came", std::string(RS, '\0') + RecordBytes(0, 5, "Fig", 2), 0},
+        {"group torn in its second record", group.substr(0, RS + 10), 1},
+        {"group whose second record never came", RecordBytes(0, 4, "Plum", 1) + std::string(RS, '\0'), 1},
+        {"group with a first record that never came", std::string(RS, '\0') + RecordBytes(0, 5, "Fig", 2), 0},
+        {"a group and the group before it", groups, 2 * TDatFile::MaxGroupRecords},
+        {"a count that reached the disk without its key values", group, 2, true},
         {"rewrite copy", RecordBytes(77, HS, "Plum", 1), 0},
     };
     TempDir dir;
     const std::string path = dir.Path("tail.dat");
     for (const Case& c : cases)
-        for (const char* then : {"count", "drop", "change"}) {
+        for (const char* then : {"count", "count the first", "drop", "change"}) {
             SCOPED_TRACE(std::string(c.name) + ", " + then);
-            WriteAll(path, SoundFile() + c.tail);
+            std::string file = SoundFile();
+            if (c.staleKeys)
+                Patch(file, 32 + 32, 3);
+            WriteAll(path, file + c.tail);
             Goods g;
             TDatFile f;
             f.SetFields(&g.Fields);
@@ -517,14 +527,17 @@ TEST(TDatFile, AKeptGroupTailIsCountedOrDroppedByTheCaller)
                 EXPECT_EQ(ReadAll(path).size(), SoundFile().size());
                 continue;
             }
-            EXPECT_EQ(ReadAll(path), SoundFile() + c.tail) << "nothing written yet";
+            const std::string kept = c.tail.substr(0, size_t(c.kept) * RS);
+            EXPECT_EQ(ReadAll(path), SoundFile() + kept) << "only what follows the kept records is cut";
             TDatHeader h;
-            if (std::string(then) == "count") {
+            if (std::string(then) == "count" || std::string(then) == "count the first") {
+                const int32_t counted = std::string(then) == "count" ? c.kept : 1;
+                f.ShortenGroup(counted);
                 f.CountGroup();
                 f.GetHeader(h);
-                EXPECT_EQ(h.RecordCount, 3 + c.kept);
-                EXPECT_EQ(g.Fields.Items(0)->GetNextKeyValue(), 4 + c.kept);
-                EXPECT_EQ(ReadAll(path).substr(HS + 3 * RS), c.tail);
+                EXPECT_EQ(h.RecordCount, 3 + counted);
+                EXPECT_EQ(g.Fields.Items(0)->GetNextKeyValue(), 4 + counted);
+                EXPECT_EQ(ReadAll(path).substr(HS + 3 * RS), kept.substr(0, size_t(counted) * RS));
             } else {
                 if (std::string(then) == "drop") {
                     f.DropGroup();
@@ -539,6 +552,16 @@ TEST(TDatFile, AKeptGroupTailIsCountedOrDroppedByTheCaller)
             }
             EXPECT_EQ(f.GroupCount(), 0);
         }
+    // More than a group and the one before it is no cut's tail.
+    WriteAll(path, SoundFile() + groups + RecordBytes(0, 4 + 2 * TDatFile::MaxGroupRecords, "X", 1));
+    {
+        Goods g;
+        TDatFile f;
+        f.SetFields(&g.Fields);
+        f.SetKeepsGroupTail(true);
+        f.SetFileName(path);
+        EXPECT_THROW(f.Open(false), Exception);
+    }
     // Without the setting the group is cut at the open.
     WriteAll(path, SoundFile() + group);
     Goods g;
@@ -572,7 +595,8 @@ TEST(TDatFile, AFailedCountOfACommittedGroupStaysCounted)
         f.Open(false);
         f.WriteGroup(reinterpret_cast<const uint8_t*>(data.data()), 2);
         env.FailWrite(1);
-        EXPECT_THROW(f.CountGroup(committed), Exception);
+        EXPECT_THROW(f.CountGroup(committed ? TDatFile::TGroupCount::Committed : TDatFile::TGroupCount::Flushed),
+                     Exception);
         const int32_t count = committed ? 5 : 3;
         TDatHeader h;
         f.GetHeader(h);
@@ -591,6 +615,49 @@ TEST(TDatFile, AFailedCountOfACommittedGroupStaysCounted)
         f.GetHeader(h);
         EXPECT_EQ(h.RecordCount, count);
     }
+}
+
+// A Deferred count is memory's at once; its header reaches the disk with
+// the next group's records, under their one flush, or when the file settles.
+TEST(TDatFile, ADeferredCountGoesToTheDiskWithTheNextGroup)
+{
+    const auto data = [](int32_t first, int32_t count) {
+        std::string d;
+        for (int32_t k = 0; k < count; ++k)
+            d += RecordBytes(0, first + k, "G" + std::to_string(first + k), 7).substr(8);
+        return d;
+    };
+    TempDir dir;
+    const std::string path = dir.Path("g.dat");
+    TFaultEnv env;
+    env.SetContents(path, SoundFile());
+    Goods g;
+    TDatFile f;
+    f.SetEnv(&env);
+    f.SetFields(&g.Fields);
+    f.SetFileName(path);
+    f.Open(false);
+    const auto diskCount = [&] { return tv::DatFormat::GetInt(reinterpret_cast<const uint8_t*>(env.Contents(path).data()) + 20); };
+    const auto count = [&] { TDatHeader h; f.GetHeader(h); return h.RecordCount; };
+    const std::string first = data(4, 2), second = data(6, 3);
+    const int64_t syncs = env.Syncs();
+    f.WriteGroup(reinterpret_cast<const uint8_t*>(first.data()), 2);
+    f.CountGroup(TDatFile::TGroupCount::Deferred);
+    EXPECT_EQ(count(), 5);
+    EXPECT_EQ(g.Fields.Items(0)->GetNextKeyValue(), 6);
+    EXPECT_EQ(diskCount(), 3);
+    f.WriteGroup(reinterpret_cast<const uint8_t*>(second.data()), 3);
+    EXPECT_EQ(diskCount(), 5) << "the first group's count went with the second's records";
+    EXPECT_EQ(env.Syncs() - syncs, 2);
+    f.CountGroup(TDatFile::TGroupCount::Deferred);
+    EXPECT_EQ(diskCount(), 5);
+    f.Settle();
+    EXPECT_EQ(diskCount(), 8);
+    EXPECT_EQ(env.Syncs() - syncs, 3);
+    f.Close();
+    f.Open(false);
+    EXPECT_EQ(count(), 8);
+    EXPECT_EQ(g.Fields.Items(0)->GetNextKeyValue(), 9);
 }
 
 // A new file is written under a temporary name and renamed when whole: once

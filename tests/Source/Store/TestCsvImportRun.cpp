@@ -162,11 +162,13 @@ TEST_F(CsvImportRun, StepsBetweenGroupsOncePerStoredGroup)
 }
 
 // A group that cannot be written stops the import; the groups before it
-// stay and are counted, and so is a group whose movements were counted
-// before its goods' count failed.
+// stay and are counted, and so is every group once both files' records
+// were written, when only a count after them fails.
 struct TFailedGroupCase {
     const char* Name;
-    int FailingWrite;  // a group writes its movements, its goods, then both headers
+    // A group writes the movements' header of the group before and its
+    // movements, then the same of the goods; the last group's headers follow.
+    int FailingWrite;
     uint32_t Received;
     std::vector<int32_t> Between;
 };
@@ -193,8 +195,11 @@ TEST_P(CsvImportFailedGroup, StopsWithTheGroupsStored)
 INSTANTIATE_TEST_SUITE_P(
     Writes, CsvImportFailedGroup,
     ::testing::Values(TFailedGroupCase{"FirstGroupsGoods", 2, 0, {}},
-                      TFailedGroupCase{"SecondGroupsMovements", 5, uint32_t(Group), {Group}},
-                      TFailedGroupCase{"SecondGroupsGoodsCount", 8, uint32_t(2 * Group), {Group}}),
+                      TFailedGroupCase{"FirstGroupsMovementsCount", 3, uint32_t(Group), {Group}},
+                      TFailedGroupCase{"SecondGroupsMovements", 4, uint32_t(Group), {Group}},
+                      TFailedGroupCase{"FirstGroupsGoodsCount", 5, uint32_t(Group), {Group}},
+                      TFailedGroupCase{"LastGroupsMovementsCount", 11, uint32_t(2 * Group + 100), {Group, 2 * Group}},
+                      TFailedGroupCase{"LastGroupsGoodsCount", 12, uint32_t(2 * Group + 100), {Group, 2 * Group}}),
     [](const auto& info) { return std::string(info.param.Name); });
 
 // A callback that raises stops the import like a failed group; what was
