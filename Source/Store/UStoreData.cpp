@@ -206,16 +206,20 @@ void TStore::SettleImport()
 
 namespace {
 
-// The fields' record after setting them in an insert, which is then
-// cancelled: nothing is written.
+// The fields' records, one for each of count settings of every field by
+// fill(k), in one insert that is then cancelled: nothing is written.
 template <class Fill>
-void RecordOf(TTable& Table, std::vector<uint8_t>& Out, Fill fill)
+void RecordsOf(TTable& Table, std::vector<uint8_t>& Out, int32_t Count, Fill fill)
 {
+    const auto size = static_cast<size_t>(Table.Fields()->DataSize());
+    Out.reserve(size * static_cast<size_t>(Count));
     Table.Insert();
     try {
-        fill();
-        const uint8_t* record = Table.Fields()->GetRecord();
-        Out.insert(Out.end(), record, record + Table.Fields()->DataSize());
+        for (int32_t k = 0; k < Count; ++k) {
+            fill(k);
+            const uint8_t* record = Table.Fields()->GetRecord();
+            Out.insert(Out.end(), record, record + size);
+        }
     } catch (...) {
         CancelEditing(Table);
         throw;
@@ -230,35 +234,44 @@ void TStore::ImportGroup(const TNewGoods* Lines, int32_t Count, const std::strin
     const int32_t goodsID = FGoods.ID.GetNextKeyValue();
     const int32_t moveID = FMoves.ID.GetNextKeyValue();
     const TDateTime now = Now();
-    std::vector<uint8_t> goods, moves;
+    struct TValues {
+        uint32_t Price, Weight, Sum;
+        int32_t Packages;
+    };
+    std::vector<TValues> values(static_cast<size_t>(Count));
     for (int32_t k = 0; k < Count; ++k) {
         const TNewGoods& line = Lines[k];
-        const uint32_t price = MoneyFieldValue(line.Price);
-        const uint32_t weight = MoneyFieldValue(line.Quantity);
-        const int32_t packages = StrToInt(line.Packages);
-        const uint32_t sum = TMoneyField::MulMoney(price, weight);
-        RecordOf(FMoves, moves, [&] {
-            FMoves.ID.SetValue(moveID + k);
-            FMoves.IDStore.SetValue(goodsID + k);
-            FMoves.MoveDate.SetValue(now);
-            FMoves.Direction.SetValue(true);
-            FMoves.Cost.SetValue(price);
-            FMoves.Weight.SetValue(weight);
-            FMoves.PCount.SetValue(packages);
-            FMoves.Note.SetText(ANote);
-            FMoves.Sum.SetValue(sum);
-        });
-        RecordOf(FGoods, goods, [&] {
-            FGoods.ID.SetValue(goodsID + k);
-            FGoods.Code.SetText(line.Code);
-            FGoods.Name.SetText(line.Name);
-            FGoods.Cost.SetValue(price);
-            FGoods.Weight.SetValue(weight);
-            FGoods.PCount.SetValue(packages);
-            FGoods.Sum.SetValue(sum);
-            FGoods.LastDate.SetValue(now);
-        });
+        TValues& v = values[static_cast<size_t>(k)];
+        v.Price = MoneyFieldValue(line.Price);
+        v.Weight = MoneyFieldValue(line.Quantity);
+        v.Packages = StrToInt(line.Packages);
+        v.Sum = TMoneyField::MulMoney(v.Price, v.Weight);
     }
+    // Every field is set for every record.
+    std::vector<uint8_t> goods, moves;
+    RecordsOf(FMoves, moves, Count, [&](int32_t k) {
+        const TValues& v = values[static_cast<size_t>(k)];
+        FMoves.ID.SetValue(moveID + k);
+        FMoves.IDStore.SetValue(goodsID + k);
+        FMoves.MoveDate.SetValue(now);
+        FMoves.Direction.SetValue(true);
+        FMoves.Cost.SetValue(v.Price);
+        FMoves.Weight.SetValue(v.Weight);
+        FMoves.PCount.SetValue(v.Packages);
+        FMoves.Note.SetText(ANote);
+        FMoves.Sum.SetValue(v.Sum);
+    });
+    RecordsOf(FGoods, goods, Count, [&](int32_t k) {
+        const TValues& v = values[static_cast<size_t>(k)];
+        FGoods.ID.SetValue(goodsID + k);
+        FGoods.Code.SetText(Lines[k].Code);
+        FGoods.Name.SetText(Lines[k].Name);
+        FGoods.Cost.SetValue(v.Price);
+        FGoods.Weight.SetValue(v.Weight);
+        FGoods.PCount.SetValue(v.Packages);
+        FGoods.Sum.SetValue(v.Sum);
+        FGoods.LastDate.SetValue(now);
+    });
     FGoods.CheckNamed();
     FMoves.CheckNamed();
     // Each write settles its own file, the movements first; the headers the
