@@ -28,9 +28,10 @@ struct TRepairReport {
 };
 
 // Both tables open in browse state with their indexes added, the goods
-// table keeping a group tail (TDatFile::SetKeepsGroupTail). A goods group
-// an import wrote is counted when the newest movements are exactly its
-// receipts, else dropped. Then only the traces one operation can leave are
+// table keeping a group tail (TDatFile::SetKeepsGroupTail). Of the goods
+// an import wrote and did not count (a group, with the one before it when
+// that one's count had not reached the disk), those whose receipts are the
+// newest movements, one each in order, are counted and the rest dropped. Then only the traces one operation can leave are
 // mended, those of a single goods: files that disagree for more goods (put
 // together from different copies, say), stock on hand without movements or
 // movements of goods never numbered (a file lost and made empty), a
