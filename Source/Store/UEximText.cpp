@@ -184,14 +184,14 @@ bool SplitsCsvField(char c, char separator)
     return c == separator || c == '\r' || c == '\n';
 }
 
-bool IsQuotedText(const std::string& text, size_t from)
+bool IsQuotedText(std::string_view text, size_t from)
 {
     return text.size() >= from + 2 && text[from] == '"' && text.back() == '"';
 }
 
 // The quoted text starting at from: doubled quotes single, up to the
 // closing quote.
-std::string Unquote(const std::string& text, size_t from)
+std::string Unquote(std::string_view text, size_t from)
 {
     std::string out;
     for (size_t i = from + 1; i < text.size(); ++i) {
@@ -206,6 +206,48 @@ std::string Unquote(const std::string& text, size_t from)
         out += text[i];
     }
     return out;
+}
+
+// CsvUnquote without a copy of a bare text: a quoted one is unquoted into
+// buffer.
+std::string_view UnquotedView(std::string_view text, std::string& buffer)
+{
+    if (!IsQuotedText(text, 0))
+        return text;
+    buffer = Unquote(text, 0);
+    return buffer;
+}
+
+// ExcelTextValue's test: an equals sign and a quoted text.
+bool IsTextCell(std::string_view text)
+{
+    return !text.empty() && text[0] == '=' && IsQuotedText(text, 1);
+}
+
+bool AllDigits(std::string_view text)
+{
+    return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// CsvToMoney into out.
+void PutCsvMoneyText(std::string& out, std::string_view text, char decimal)
+{
+    const std::string_view t = TrimView(text);
+    if (t.empty()) {
+        out = "0.00";
+        return;
+    }
+    out.assign(t);
+    for (char& c : out)
+        if (c == decimal)
+            c = '.';
+    size_t point = out.find('.');
+    if (point == std::string::npos) {
+        point = out.size();
+        out += '.';
+    }
+    while (out.size() - point - 1 < 2)
+        out += '0';
 }
 
 } // namespace
@@ -400,72 +442,78 @@ std::string CsvUnquote(const std::string& text)
 
 std::string ExcelTextValue(const std::string& text)
 {
-    return !text.empty() && text[0] == '=' && IsQuotedText(text, 1) ? Unquote(text, 1) : text;
+    return IsTextCell(text) ? Unquote(text, 1) : text;
 }
 
 std::string CsvToMoney(const std::string& text, char decimal)
 {
-    std::string s = TrimText(text);
-    if (s.empty())
-        return "0.00";
-    for (char& c : s)
-        if (c == decimal)
-            c = '.';
-    size_t point = s.find('.');
-    if (point == std::string::npos) {
-        point = s.size();
-        s += '.';
-    }
-    while (s.size() - point - 1 < 2)
-        s += '0';
+    std::string s;
+    PutCsvMoneyText(s, text, decimal);
     return s;
 }
 
 bool ParseCsvLine(const std::string& line, TCsvSeparators sep, TCsvGoods& goods)
 {
-    // The fields are counted before any is copied: a long line of the wrong
+    // The fields are found before any is copied: a long line of the wrong
     // shape costs one pass.
-    size_t starts[9];
+    std::string_view fields[8];
     size_t count = 0;
     for (size_t pos = 0; pos < line.size() && count <= 7; ++count) {
-        starts[count] = pos;
         const size_t end = CsvFieldEnd(line, pos, sep.List);
+        fields[count] = std::string_view(line).substr(pos, end - pos);
         pos = end < line.size() ? end + 1 : end;
-        starts[count + 1] = pos;
     }
     if (count != 6 && count != 7)
         return false;
-    std::string fields[6];
-    for (size_t i = 0; i < 6; ++i) {
-        const size_t from = starts[i];
-        fields[i] = line.substr(from, CsvFieldEnd(line, from, sep.List) - from);
-    }
+    std::string buffer;
     // A text cell's code is taken as it is; any other code must be digits,
     // the import changes none.
-    const std::string code = CsvUnquote(fields[0]);
-    const std::string wrapped = ExcelTextValue(code);
-    goods.Code = wrapped != code ? wrapped : TrimText(code);
-    if (wrapped == code && DigitsOnly(goods.Code) != goods.Code)
+    const std::string_view code = UnquotedView(fields[0], buffer);
+    const bool cell = IsTextCell(code);
+    if (cell)
+        goods.Code = Unquote(code, 1);
+    else
+        goods.Code.assign(TrimView(code));
+    if (!cell && !AllDigits(goods.Code))
         return false;
-    goods.Name = ExcelTextValue(CsvUnquote(fields[1]));
-    goods.Price = CsvToMoney(CsvUnquote(fields[2]), sep.Decimal);
-    goods.Quantity = CsvToMoney(CsvUnquote(fields[4]), sep.Decimal);
-    goods.Packages = TrimText(CsvUnquote(fields[5]));
-    return !goods.Packages.empty() && DigitsOnly(goods.Packages) == goods.Packages;
+    const std::string_view name = UnquotedView(fields[1], buffer);
+    if (IsTextCell(name))
+        goods.Name = Unquote(name, 1);
+    else
+        goods.Name.assign(name);
+    PutCsvMoneyText(goods.Price, UnquotedView(fields[2], buffer), sep.Decimal);
+    PutCsvMoneyText(goods.Quantity, UnquotedView(fields[4], buffer), sep.Decimal);
+    goods.Packages.assign(TrimView(UnquotedView(fields[5], buffer)));
+    return !goods.Packages.empty() && AllDigits(goods.Packages);
 }
 
-bool IsCsvHeader(const std::string& text, int language, char separator)
+namespace {
+
+// The first field of the text under the separator, unquoted, is the code
+// caption of the language.
+bool IsCodeCaption(std::string_view field, int language)
+{
+    const std::string_view caption = CsvExportTexts[LanguageIndex(language)][ceCode];
+    // Upper case keeps the length of every letter the captions hold.
+    return field.size() == caption.size() && AnsiSameText(field, caption);
+}
+
+} // namespace
+
+bool IsCsvHeader(std::string_view text, int language, char separator)
 {
     // Each caption as it is or quoted, as spreadsheets save them; the final
     // separator may stand or not.
     const auto& t = CsvExportTexts[LanguageIndex(language)];
+    std::string buffer;
     size_t pos = 0;
     for (const int slot : CaptionSlots) {
         const std::string_view caption = t[slot];
         if (pos >= text.size())
             return false;
-        const std::string field = CsvUnquote(NextCsvField(text, pos, separator));
-        // Upper case keeps the length of every letter the captions hold.
+        const size_t end = CsvFieldEnd(text, pos, separator);
+        const std::string_view field = UnquotedView(text.substr(pos, end - pos), buffer);
+        pos = end < text.size() ? end + 1 : end;
         if (field.size() != caption.size() || !AnsiSameText(field, caption))
             return false;
     }
@@ -474,23 +522,30 @@ bool IsCsvHeader(const std::string& text, int language, char separator)
 
 bool IsCsvHeaderLine(std::string_view line, char localeSeparator)
 {
-    // Longer than any header once its blanks are off: not copied to compare.
+    // Longer than any header once its blanks are off.
     constexpr size_t longest = 256;
-    size_t b = 0, e = line.size();
-    while (b < e && static_cast<unsigned char>(line[b]) <= ' ')
-        ++b;
-    while (e > b && static_cast<unsigned char>(line[e - 1]) <= ' ')
-        --e;
-    return e - b <= longest && IsAnyCsvHeader(std::string(line.substr(b, e - b)), localeSeparator);
+    const std::string_view text = TrimView(line);
+    return text.size() <= longest && IsAnyCsvHeader(text, localeSeparator);
 }
 
-bool IsAnyCsvHeader(const std::string& text, char localeSeparator)
+bool IsAnyCsvHeader(std::string_view text, char localeSeparator)
 {
-    for (int language = 0; language < LanguageCount; ++language) {
-        if (IsCsvHeader(text, language, localeSeparator))
-            return true;
-        for (int own = 0; own < LanguageCount; ++own)
-            if (IsCsvHeader(text, language, LanguageSeparators(own).List))
+    if (text.empty())
+        return false;
+    char separators[1 + LanguageCount];
+    size_t count = 0;
+    for (int own = -1; own < LanguageCount; ++own) {
+        const char s = own < 0 ? localeSeparator : LanguageSeparators(own).List;
+        if (std::find(separators, separators + count, s) == separators + count)
+            separators[count++] = s;
+    }
+    // A line is told from a header by its first field, once a separator.
+    std::string buffer;
+    for (size_t i = 0; i < count; ++i) {
+        const std::string_view first =
+            UnquotedView(text.substr(0, CsvFieldEnd(text, 0, separators[i])), buffer);
+        for (int language = 0; language < LanguageCount; ++language)
+            if (IsCodeCaption(first, language) && IsCsvHeader(text, language, separators[i]))
                 return true;
     }
     return false;
@@ -529,6 +584,9 @@ std::string_view ScanCsvRecord(std::string_view text, size_t& pos, char separato
         if (fieldStart) {
             fieldStart = false;
             quoted = c == '"';
+        } else if (static_cast<unsigned char>(c) > '"' && c != separator) {
+            // Past the quote and the breaks: no state changes at such a byte.
+            continue;
         }
         if (quoted && c == '"') {
             inside = !inside;
@@ -576,16 +634,24 @@ std::vector<bool>& TCsvRecords::OpenQuotes(char separator)
 
 const std::string& TCsvRecords::Peek(char separator)
 {
-    for (const auto& [sep, record] : FPeeked)
-        if (sep == separator)
-            return record;
+    for (const TPeeked& p : FPeeked)
+        if (p.Separator == separator)
+            return p.Record;
     size_t pos = FPos;
-    FPeeked.emplace_back(separator, OneLine(ScanCsvRecord(FText, pos, separator, OpenQuotes(separator))));
-    return FPeeked.back().second;
+    const std::string_view record = ScanCsvRecord(FText, pos, separator, OpenQuotes(separator));
+    return FPeeked.emplace_back(TPeeked{separator, OneLine(record), pos}).Record;
 }
 
 void TCsvRecords::Next(char separator)
 {
+    // A scan again from the same place under the same separator ends where
+    // the peek's did and marks no other quotes.
+    for (const TPeeked& p : FPeeked)
+        if (p.Separator == separator) {
+            FPos = p.Next;
+            FPeeked.clear();
+            return;
+        }
     FPeeked.clear();
     ScanCsvRecord(FText, FPos, separator, OpenQuotes(separator));
 }

@@ -124,9 +124,9 @@ bool ParseCsvLine(const std::string& line, TCsvSeparators separators, TCsvGoods&
 // Whether the trimmed line is the header line of the language with the
 // separator: its seven captions in any case, each bare or quoted, with or
 // without the final separator.
-bool IsCsvHeader(const std::string& text, int language, char separator);
+bool IsCsvHeader(std::string_view text, int language, char separator);
 // IsCsvHeader in any language with the given separator or a language's own.
-bool IsAnyCsvHeader(const std::string& text, char localeSeparator);
+bool IsAnyCsvHeader(std::string_view text, char localeSeparator);
 // IsAnyCsvHeader of the line without its surrounding blanks and control
 // characters.
 bool IsCsvHeaderLine(std::string_view line, char localeSeparator);
@@ -164,8 +164,14 @@ public:
 private:
     std::string FText;
     size_t FPos = 0;
-    // The records peeked at the current place, by separator.
-    std::vector<std::pair<char, std::string>> FPeeked;
+    // The records peeked at the current place, by separator, with the place
+    // after each.
+    struct TPeeked {
+        char Separator;
+        std::string Record;
+        size_t Next;
+    };
+    std::vector<TPeeked> FPeeked;
     // By separator, the quotes after which a field stays open to the end of
     // the text; empty until a record finds one.
     std::vector<std::pair<char, std::vector<bool>>> FOpenQuotes;

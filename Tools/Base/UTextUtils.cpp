@@ -13,14 +13,16 @@ char LowerAscii(char c)
 
 } // namespace
 
-std::string TrimText(std::string_view text)
+std::string TrimText(std::string_view text) { return std::string(TrimView(text)); }
+
+std::string_view TrimView(std::string_view text)
 {
     size_t b = 0, e = text.size();
     while (b < e && static_cast<unsigned char>(text[b]) <= ' ')
         ++b;
     while (e > b && static_cast<unsigned char>(text[e - 1]) <= ' ')
         --e;
-    return std::string(text.substr(b, e - b));
+    return text.substr(b, e - b);
 }
 
 bool AsciiSameText(std::string_view a, std::string_view b)

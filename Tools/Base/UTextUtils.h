@@ -11,6 +11,8 @@ namespace tv {
 // text without the blanks and control characters (bytes up to ' ') at both
 // ends.
 std::string TrimText(std::string_view text);
+// The same part of text, in its own memory.
+std::string_view TrimView(std::string_view text);
 
 // a and b are equal when the ASCII letters A..Z are taken as a..z; every
 // other byte must match exactly.

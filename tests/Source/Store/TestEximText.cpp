@@ -5,8 +5,11 @@
 #include "UCodePage.h"
 #include "UEximText.h"
 #include "UMoneyFld.h"
+#include "UTextUtils.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include <string>
 #include <vector>
@@ -330,6 +333,203 @@ TEST(CsvImportLines, RecordsOfTheReaderAreTheRecordsAlone)
         }
         ASSERT_EQ(read, alone) << text;
     }
+}
+
+// The record reader, the line parser and the header test as plain loops
+// over the texts, beside which the fast ones are checked.
+namespace model {
+
+// A record to its first break outside quotes, or to the first break at all
+// when a quote stays open to the end.
+std::string_view Record(std::string_view text, size_t& pos, char separator)
+{
+    const size_t start = pos;
+    bool fieldStart = true, quoted = false, inside = false;
+    size_t end = start;
+    for (; end < text.size(); ++end) {
+        const char c = text[end];
+        if (fieldStart)
+            quoted = c == '"';
+        fieldStart = false;
+        if (quoted && c == '"')
+            inside = !inside;
+        else if (!inside && c == separator)
+            fieldStart = true;
+        else if (!inside && (c == '\r' || c == '\n'))
+            break;
+    }
+    if (inside)
+        end = std::min(text.find_first_of("\r\n", start), text.size());
+    pos = end;
+    if (pos < text.size())
+        pos += text[pos] == '\r' && pos + 1 < text.size() && text[pos + 1] == '\n' ? 2 : 1;
+    return text.substr(start, end - start);
+}
+
+std::string Money(const std::string& text, char decimal)
+{
+    std::string s = TrimText(text);
+    if (s.empty())
+        return "0.00";
+    for (char& c : s)
+        if (c == decimal)
+            c = '.';
+    if (s.find('.') == std::string::npos)
+        s += '.';
+    while (s.size() - s.find('.') - 1 < 2)
+        s += '0';
+    return s;
+}
+
+bool Line(const std::string& line, TCsvSeparators sep, TCsvGoods& goods)
+{
+    std::vector<std::string> fields;
+    for (size_t pos = 0; pos < line.size() && fields.size() <= 7;)
+        fields.push_back(NextCsvField(line, pos, sep.List));
+    if (fields.size() != 6 && fields.size() != 7)
+        return false;
+    const std::string code = CsvUnquote(fields[0]);
+    const bool cell = ExcelTextValue(code) != code;
+    goods.Code = cell ? ExcelTextValue(code) : TrimText(code);
+    if (!cell && DigitsOnly(goods.Code) != goods.Code)
+        return false;
+    goods.Name = ExcelTextValue(CsvUnquote(fields[1]));
+    goods.Price = Money(CsvUnquote(fields[2]), sep.Decimal);
+    goods.Quantity = Money(CsvUnquote(fields[4]), sep.Decimal);
+    goods.Packages = TrimText(CsvUnquote(fields[5]));
+    return !goods.Packages.empty() && DigitsOnly(goods.Packages) == goods.Packages;
+}
+
+bool Header(const std::string& text, int language, char separator)
+{
+    size_t pos = 0;
+    for (const std::string& caption : ColumnCaptions(language)) {
+        if (pos >= text.size())
+            return false;
+        const std::string field = CsvUnquote(NextCsvField(text, pos, separator));
+        if (field.size() != caption.size() || !AnsiSameText(field, caption))
+            return false;
+    }
+    return pos == text.size();
+}
+
+bool AnyHeaderLine(const std::string& line, char localeSeparator)
+{
+    const std::string text = TrimText(line);
+    if (text.size() > 256)
+        return false;
+    for (int language = 0; language < LanguageCount; ++language)
+        for (int own = -1; own < LanguageCount; ++own)
+            if (Header(text, language, own < 0 ? localeSeparator : LanguageSeparators(own).List))
+                return true;
+    return false;
+}
+
+} // namespace model
+
+// Texts of random pieces (a fixed seed): quotes, separators, breaks, text
+// cells, blanks, tabs and no-break spaces, digits, Latin and Cyrillic.
+std::vector<std::string> RandomTexts(const std::vector<std::string>& pieces, int count, size_t most)
+{
+    uint32_t seed = 1251;
+    const auto next = [&seed] { return (seed = seed * 1103515245u + 12345u) >> 16; };
+    std::vector<std::string> texts;
+    for (int n = 0; n < count; ++n) {
+        std::string text;
+        for (size_t k = next() % most; k > 0; --k)
+            text += pieces[next() % pieces.size()];
+        texts.push_back(text);
+    }
+    return texts;
+}
+
+TEST(CsvImportLines, RecordsAreTheRecordsOfAPlainScan)
+{
+    const std::vector<std::string> pieces = {"\"", "\"", ";", ",", "\n", "\r", "\r\n", "a", "Ж", "1",
+                                             " ", "\t", "\u00A0", "\u2028", "=\"", "!", "#"};
+    for (const std::string& text : RandomTexts(pieces, 3000, 30)) {
+        for (const char separator : {';', ','}) {
+            std::vector<std::string> plain, read;
+            for (size_t pos = 0; pos < text.size();)
+                plain.push_back(OneLine(model::Record(text, pos, separator)));
+            std::vector<std::string> alone;
+            for (size_t pos = 0; pos < text.size();)
+                alone.push_back(OneLine(NextCsvRecord(text, pos, separator)));
+            ASSERT_EQ(alone, plain) << ::testing::PrintToString(text);
+            // The reader moved on with and without a peek before.
+            TCsvRecords reader(text);
+            for (bool peek = false; !reader.AtEnd(); peek = !peek) {
+                if (peek)
+                    read.push_back(reader.Peek(separator));
+                else
+                    read.push_back(TCsvRecords(reader).Peek(separator));
+                reader.Next(separator);
+            }
+            ASSERT_EQ(read, plain) << ::testing::PrintToString(text);
+        }
+    }
+}
+
+TEST(CsvImportLines, ParsedLinesAreThoseOfAPlainParse)
+{
+    const std::vector<std::string> pieces = {";", ";", ";", ",", ".", "\"", "\"\"", "=\"", "=", "1", "2",
+                                             "0", " ", "\t", "\u00A0", "Ж", "a", "-"};
+    std::vector<std::string> lines = RandomTexts(pieces, 20000, 24);
+    lines.insert(lines.end(), {"1;B;3;;2;4", "=\"A\";\"=\"\"N\"\"\";1,5;;\"2\";\" 7\t\";", " 12 ;\u00A0N ;;;;0",
+                               "\"12\";\"a;b\";\"1,5\";x;\"\";\"3\"", "=\"1;2\";N;1;;1;1;1;"});
+    for (const std::string& line : lines)
+        for (const TCsvSeparators& sep : {Semicolon, Comma}) {
+            TCsvGoods fast, plain;
+            const bool ok = model::Line(line, sep, plain);
+            ASSERT_EQ(ParseCsvLine(line, sep, fast), ok) << line;
+            EXPECT_EQ(fast.Code, plain.Code) << line;
+            if (!ok)
+                continue;
+            EXPECT_EQ(fast.Name, plain.Name) << line;
+            EXPECT_EQ(fast.Price, plain.Price) << line;
+            EXPECT_EQ(fast.Quantity, plain.Quantity) << line;
+            EXPECT_EQ(fast.Packages, plain.Packages) << line;
+        }
+}
+
+// A header line of each language under each separator is one exactly when
+// the separator is the locale's or a language's own; changed lines are
+// headers as the plain test says.
+TEST(CsvImportLines, HeaderLinesOfEachLanguageAndSeparator)
+{
+    for (int language = 0; language < LanguageCount; ++language)
+        for (const char separator : {';', ',', '|', '\t'})
+            for (const char locale : {';', ',', '|'}) {
+                const bool own = separator == ';' || separator == ',' || separator == locale;
+                const std::string header = CsvHeaderLine(language, separator);
+                std::string quoted, upper = AnsiUpperCase(header);
+                for (const std::string& c : ColumnCaptions(language))
+                    quoted += "\"" + c + "\"" + separator;
+                quoted.pop_back();
+                const std::vector<std::pair<std::string, bool>> lines = {
+                    {header, own},
+                    {quoted, own},
+                    {upper, own},
+                    {" \t" + header + "\r ", own},
+                    {"\u00A0" + header, false},
+                    // A tab at the end is trimmed off as a blank.
+                    {header + separator, separator == '\t' && own},
+                    {header.substr(1), false},
+                    {"\"" + header, false},
+                    {header.substr(0, header.size() - 2), false},
+                    {"1" + header, false},
+                };
+                for (const auto& [line, expected] : lines) {
+                    SCOPED_TRACE(::testing::Message() << ::testing::PrintToString(line) << " locale " << locale);
+                    EXPECT_EQ(IsCsvHeaderLine(line, locale), expected);
+                    EXPECT_EQ(model::AnyHeaderLine(line, locale), expected);
+                }
+            }
+    const std::vector<std::string> pieces = {"Код", "КОД", "Code", "code", "Name", "Наименование", ";", ",",
+                                             "\"", "Цена", "Price", " ", "1"};
+    for (const std::string& line : RandomTexts(pieces, 5000, 10))
+        for (const char locale : {';', ',', '|'})
+            ASSERT_EQ(IsCsvHeaderLine(line, locale), model::AnyHeaderLine(line, locale)) << line;
 }
 
 } // namespace
