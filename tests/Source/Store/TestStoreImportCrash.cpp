@@ -253,6 +253,35 @@ TEST_F(StoreImportCrashTest, EveryPowerCutLeavesWholeGroupsOfTheFirstLines)
     EXPECT_TRUE(sawOpenCut) << "some open mends what a cut left";
 }
 
+// A program stopped between two groups (killed while it reads the next
+// lines) leaves the last group's records without its count: the next start
+// drops them and says that the import was interrupted.
+TEST_F(StoreImportCrashTest, AStopBetweenGroupsIsToldAtTheNextStart)
+{
+    const auto lines = Lines();
+    const auto group = [&](size_t g) {
+        const auto from = lines.begin() + static_cast<std::ptrdiff_t>(g * TDatFile::MaxGroupRecords);
+        return std::vector<TStore::TNewGoods>(from, from + TDatFile::MaxGroupRecords);
+    };
+    for (size_t groups : {1, 2}) {
+        SCOPED_TRACE(std::to_string(groups) + " groups stored");
+        TFaultEnv env;
+        LoadStart(env);
+        std::unique_ptr<TFaultEnv> stopped;
+        {
+            TStore store;
+            OpenByName(store, env);
+            for (size_t g = 0; g < groups; ++g)
+                store.ImportGoods(group(g), "Import from file a.csv", true);
+            stopped = env.Crash({});
+        }
+        bool mended = false;
+        EXPECT_EQ(Reopened(*stopped, &mended), AfterLines((groups - 1) * TDatFile::MaxGroupRecords));
+        EXPECT_TRUE(mended);
+        EXPECT_EQ(Reopened(env), AfterLines(groups * TDatFile::MaxGroupRecords)) << "a close settles the count";
+    }
+}
+
 // Once both files' records are on the disk the group is in memory: a
 // failed count after them keeps it there, and it reaches the disk before
 // the next change. Before, the group is gone. The store goes on: a goods
