@@ -432,6 +432,7 @@ void TDatFile::CountGroup(TGroupCount How)
         FRecordOffset = AppendPosition();
         CountRecords(count);
         FTailDirty = false;
+        FHeaderUnsure = false;
     } catch (...) {
         Restore(saved);
         if (How == TGroupCount::Committed) {
