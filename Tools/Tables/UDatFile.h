@@ -1,6 +1,7 @@
 #pragma once
 // TDatFile: one table's data file, laid out as UDatFormat.h says. Every
-// change is written and flushed before it returns; deleted records are only
+// change is written and flushed before it returns (but a group counted
+// Deferred, whose count goes with the next write); deleted records are only
 // marked. A file left by a crash in the middle of a change opens with that
 // change either complete or absent.
 
