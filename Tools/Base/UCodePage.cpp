@@ -312,27 +312,30 @@ std::string TextToCp1251(std::string_view text) { return ToCp1251(text, FoldedBy
 
 std::string TextToCp1251Line(std::string_view text, size_t width)
 {
-    std::string out;
-    // Every character takes one byte at least.
-    out.reserve(std::min(text.size(), width));
-    for (size_t pos = 0; pos < text.size() && out.size() < width;) {
+    // Every character takes one byte of the text at least.
+    std::string out(std::min(text.size(), width), '\0');
+    char* p = out.data();
+    char* const end = p + out.size();
+    for (size_t pos = 0; p < end;) {
         const auto b = static_cast<unsigned char>(text[pos]);
         if (b >= 0x20 && b < 0x7F) {
-            out += static_cast<char>(b);
+            *p++ = static_cast<char>(b);
             ++pos;
         } else if (const size_t len = ControlAt(text, pos); len > 0) {
-            out += ' ';
+            *p++ = ' ';
             pos += ControlSpan(text, pos, len);
         } else if (const int c = BasicCyrillicAt(text, pos); c >= 0) {
-            out += static_cast<char>(c);
+            *p++ = static_cast<char>(c);
             pos += 2;
         } else {
             const TDecoded d = DecodeAt(text, pos);
             pos += d.Len;
             const int f = d.Ok ? FoldedByte(d.Char) : -1;
-            out += f < 0 ? '?' : static_cast<char>(f);
+            *p++ = f < 0 ? '?' : static_cast<char>(f);
         }
+        if (pos >= text.size()) break;
     }
+    out.resize(static_cast<size_t>(p - out.data()));
     return out;
 }
 
@@ -361,6 +364,17 @@ bool Cp1251Holds(std::string_view text)
 bool IsValidUtf8(std::string_view text)
 {
     for (size_t pos = 0; pos < text.size();) {
+        // ASCII and the two-byte characters without the full decoder.
+        const auto b0 = static_cast<unsigned char>(text[pos]);
+        if (b0 < 0x80) {
+            ++pos;
+            continue;
+        }
+        if (b0 >= 0xC2 && b0 < 0xE0 && pos + 1 < text.size() &&
+            (static_cast<unsigned char>(text[pos + 1]) & 0xC0) == 0x80) {
+            pos += 2;
+            continue;
+        }
         const TDecoded d = DecodeAt(text, pos);
         if (!d.Ok) return false;
         pos += d.Len;

@@ -119,8 +119,8 @@ TStringField::TStringField(int32_t n, const TFieldClass& cls) : TField(cls), FWi
 const void* TStringField::GetData()
 {
     if (FWidth > 0) {
-        std::memset(FBuffer.data(), 0, FBuffer.size());
         std::memcpy(FBuffer.data(), FValue.data(), FValue.size());
+        std::memset(FBuffer.data() + FValue.size(), 0, FBuffer.size() - FValue.size());
     }
     return FBuffer.data();
 }

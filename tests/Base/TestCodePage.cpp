@@ -271,6 +271,16 @@ bool Cp1251Holds(std::string_view text)
     return true;
 }
 
+bool IsValidUtf8(std::string_view text)
+{
+    for (size_t pos = 0; pos < text.size();) {
+        const TChar d = Decode(text, pos);
+        if (!d.Ok) return false;
+        pos += d.Len;
+    }
+    return true;
+}
+
 } // namespace model
 
 // Pieces the texts below are made of: controls of each kind and their
@@ -317,6 +327,7 @@ TEST(CodePage, OneLineConversionsMatchTheDecoderOnEdgeTexts)
         ASSERT_EQ(tv::TextToCp1251(text), model::TextToCp1251(text));
         ASSERT_EQ(tv::TextToCp1251(line), stored);
         ASSERT_EQ(tv::Cp1251Holds(text), model::Cp1251Holds(text));
+        ASSERT_EQ(tv::IsValidUtf8(text), model::IsValidUtf8(text));
         // The cut of every width, also inside the bytes of a character.
         for (size_t width = 0; width <= stored.size() + 1; ++width)
             ASSERT_EQ(tv::TextToCp1251Line(text, width), stored.substr(0, width)) << width;
