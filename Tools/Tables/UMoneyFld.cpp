@@ -66,28 +66,32 @@ size_t TMoneyField::MoneyToChars(uint32_t value, char* out)
 
 uint32_t TMoneyField::TextToMoney(const std::string& text)
 {
-    std::string s;
-    for (char c : text)
-        if (c != '\'') s += c;
-    if (s.size() < 4) InvalidMoney(text);
-    int points = 0;
-    size_t lastPoint = 0;
-    for (size_t i = 0; i < s.size(); ++i) {
-        if (s[i] == '.') {
-            ++points;
-            lastPoint = i;
-        } else if (s[i] < '0' || s[i] > '9') {
-            InvalidMoney(text);
-        }
-    }
-    if (points != 1 || s.size() - lastPoint - 1 != 2 || lastPoint == 0) InvalidMoney(text);
+    // One pass over the text without its apostrophes: n characters, the
+    // whole part before the only point and the decimals after it.
+    size_t n = 0, points = 0, lastPoint = 0;
     uint64_t whole = 0;
-    for (size_t i = 0; i < lastPoint; ++i) {
-        whole = whole * 10 + static_cast<uint64_t>(s[i] - '0');
-        if (whole > 2147483647u) InvalidMoney(text);
+    uint32_t cents = 0;
+    bool invalid = false;
+    for (const char c : text) {
+        if (c == '\'') continue;
+        if (c == '.') {
+            ++points;
+            lastPoint = n;
+        } else if (c < '0' || c > '9') {
+            invalid = true;
+        } else if (points == 0) {
+            whole = whole * 10 + static_cast<uint64_t>(c - '0');
+            if (whole > 2147483647u) {
+                invalid = true;
+                whole = 0;
+            }
+        } else {
+            cents = cents * 10 + static_cast<uint32_t>(c - '0');
+        }
+        ++n;
     }
+    if (invalid || n < 4 || points != 1 || n - lastPoint - 1 != 2 || lastPoint == 0) InvalidMoney(text);
     if (whole > 42949671u) throw Exception("Слишком большое число: [" + text + "]");
-    const uint32_t cents = static_cast<uint32_t>((s[lastPoint + 1] - '0') * 10 + (s[lastPoint + 2] - '0'));
     return static_cast<uint32_t>(whole) * 100 + cents;
 }
 

@@ -78,6 +78,10 @@ TEST(Money, FromText)
         {"2147483647.00", 0, kTooLarge},
         {"2147483648.00", 0, kInvalid},
         {"99999999999999999999.00", 0, kInvalid},
+        {"'1'2'.3'4'", 1234, ""},
+        {"1.'5", 0, kInvalid},
+        {"0000000000000000000001.00", 100, ""},
+        {"99999999999.x0", 0, kInvalid},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Text);
