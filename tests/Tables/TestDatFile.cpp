@@ -573,6 +573,23 @@ TEST(TDatFile, AKeptGroupTailIsCountedOrDroppedByTheCaller)
     EXPECT_EQ(ReadAll(path), SoundFile());
 }
 
+// The sound file open in a fault environment.
+struct TSoundFaultFile {
+    TempDir Dir;
+    std::string Path = Dir.Path("g.dat");
+    TFaultEnv Env;
+    Goods G;
+    TDatFile F;
+    TSoundFaultFile()
+    {
+        Env.SetContents(Path, SoundFile());
+        F.SetEnv(&Env);
+        F.SetFields(&G.Fields);
+        F.SetFileName(Path);
+        F.Open(false);
+    }
+};
+
 // A count whose write fails: memory keeps the group counted when the caller
 // has committed it (and the header reaches the disk before the next
 // change), else drops it with the next change.
@@ -583,16 +600,11 @@ TEST(TDatFile, AFailedCountOfACommittedGroupStaysCounted)
     for (int k = 0; k < 2; ++k) data += group.substr(size_t(k) * RS + 8, RS - 8);
     for (const bool committed : {true, false}) {
         SCOPED_TRACE(committed ? "committed" : "not committed");
-        TempDir dir;
-        const std::string path = dir.Path("g.dat");
-        TFaultEnv env;
-        env.SetContents(path, SoundFile());
-        Goods g;
-        TDatFile f;
-        f.SetEnv(&env);
-        f.SetFields(&g.Fields);
-        f.SetFileName(path);
-        f.Open(false);
+        TSoundFaultFile sound;
+        TFaultEnv& env = sound.Env;
+        const std::string& path = sound.Path;
+        Goods& g = sound.G;
+        TDatFile& f = sound.F;
         f.WriteGroup(reinterpret_cast<const uint8_t*>(data.data()), 2);
         env.FailWrite(1);
         EXPECT_THROW(f.CountGroup(committed ? TDatFile::TGroupCount::Committed : TDatFile::TGroupCount::Flushed),
@@ -627,16 +639,11 @@ TEST(TDatFile, ADeferredCountGoesToTheDiskWithTheNextGroup)
             d += RecordBytes(0, first + k, "G" + std::to_string(first + k), 7).substr(8);
         return d;
     };
-    TempDir dir;
-    const std::string path = dir.Path("g.dat");
-    TFaultEnv env;
-    env.SetContents(path, SoundFile());
-    Goods g;
-    TDatFile f;
-    f.SetEnv(&env);
-    f.SetFields(&g.Fields);
-    f.SetFileName(path);
-    f.Open(false);
+    TSoundFaultFile sound;
+    TFaultEnv& env = sound.Env;
+    const std::string& path = sound.Path;
+    Goods& g = sound.G;
+    TDatFile& f = sound.F;
     const auto diskCount = [&] { return tv::DatFormat::GetInt(reinterpret_cast<const uint8_t*>(env.Contents(path).data()) + 20); };
     const auto count = [&] { TDatHeader h; f.GetHeader(h); return h.RecordCount; };
     const std::string first = data(4, 2), second = data(6, 3);
