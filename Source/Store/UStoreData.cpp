@@ -536,8 +536,7 @@ void TStore::Close()
     // else the next open mends it as a cut's.
     if (FGoods.GetState() != tsClosed && FMoves.GetState() != tsClosed) {
         try {
-            FMoves.Settle();
-            FGoods.Settle();
+            BeginChange();
         } catch (...) {
         }
     }

@@ -324,7 +324,7 @@ void TDatArr::Open(bool CreateIfMissing)
 
 void TDatArr::Close()
 {
-    FPrepared = false;
+    FPreparedCount = 0;
     std::vector<uint8_t>().swap(FFresh);
     SetElemCount(0);
     FElemSize = 0;
@@ -419,7 +419,7 @@ void TDatArr::WriteGroup(const uint8_t* Records, int32_t Count)
 void TDatArr::PrepareGroup()
 {
     CheckOpen();
-    if (FPrepared) return;
+    if (FPreparedCount > 0) return;
     const int32_t count = GroupCount();
     const auto dataSize = static_cast<size_t>(Fields()->DataSize());
     TV_ASSERT(count > 0 && GroupData().size() == static_cast<size_t>(count) * dataSize, "no group written to count");
@@ -438,17 +438,15 @@ void TDatArr::PrepareGroup()
         SetElemCount(oldCount);
         throw;
     }
-    FPrepared = true;
     FPreparedCount = count;
 }
 
 void TDatArr::UnprepareGroup()
 {
-    if (!FPrepared) return;
     // The capacity stays: nothing is allocated.
     FElemCount -= FPreparedCount;
     std::vector<uint8_t>().swap(FFresh);
-    FPrepared = false;
+    FPreparedCount = 0;
 }
 
 // Everything that allocates happens before the file counts the group, so
@@ -470,10 +468,9 @@ void TDatArr::CountGroup(TGroupCount How)
         }
         failure = std::current_exception();
     }
-    FPrepared = false;
-    std::vector<uint8_t> fresh;
-    fresh.swap(FFresh);
-    if (FIndex != nullptr) MergeTail(count, fresh);
+    FPreparedCount = 0;
+    if (FIndex != nullptr) MergeTail(count, FFresh);
+    std::vector<uint8_t>().swap(FFresh);
     // New records land at the end in most orders: look for the last there.
     for (int32_t i = FElemCount - 1; i >= 0; --i)
         if (ElemOffset(i) == last) {

@@ -138,9 +138,9 @@ private:
     int32_t FMaxElemCount = 0;
     TIndex* FIndex = nullptr;
     const TIndex* FScanOrder = nullptr;
-    // A prepared group: its elements stand past the old ones, sorted among
-    // themselves, and FFresh is the room to merge them.
-    bool FPrepared = false;
+    // The records of a prepared group (0: none): its elements stand past
+    // the old ones, sorted among themselves, and FFresh is the room to
+    // merge them.
     int32_t FPreparedCount = 0;
     std::vector<uint8_t> FFresh;
 };
