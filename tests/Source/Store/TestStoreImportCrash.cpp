@@ -416,25 +416,17 @@ TEST(StoreFilesApartTest, BooksThatOnlyLookCutAreLeftAsTheyAre)
     };
     const auto importN = importLines;
     const auto insertN = insert;
+    const auto storeLostAfter = [&](std::function<void(TStore&)> work) {
+        return [&make, work](TFaultEnv& env, const std::string& path) {
+            make(env, path, work);
+            env.RemoveFile(path + "Data/store.dat");
+            return std::string();
+        };
+    };
     const std::vector<Row> rows = {
-        {"store.dat lost after an import",
-         [&](TFaultEnv& env, const std::string& path) {
-             make(env, path, [&](TStore& s) { importN(s, 800); });
-             env.RemoveFile(path + "Data/store.dat");
-             return std::string();
-         }},
-        {"store.dat lost after one insert",
-         [&](TFaultEnv& env, const std::string& path) {
-             make(env, path, [&](TStore& s) { insertN(s, 1); });
-             env.RemoveFile(path + "Data/store.dat");
-             return std::string();
-         }},
-        {"store.dat lost after three inserts",
-         [&](TFaultEnv& env, const std::string& path) {
-             make(env, path, [&](TStore& s) { insertN(s, 3); });
-             env.RemoveFile(path + "Data/store.dat");
-             return std::string();
-         }},
+        {"store.dat lost after an import", storeLostAfter([&](TStore& s) { importN(s, 800); })},
+        {"store.dat lost after one insert", storeLostAfter([&](TStore& s) { insertN(s, 1); })},
+        {"store.dat lost after three inserts", storeLostAfter([&](TStore& s) { insertN(s, 3); })},
         {"an empty store.dat copied in",
          [&](TFaultEnv& env, const std::string& path) {
              TFaultEnv empty;
