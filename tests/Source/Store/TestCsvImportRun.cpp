@@ -70,6 +70,7 @@ protected:
             [this, answers](const std::string& line) {
                 Asked.push_back(line);
                 AskedWithStock.push_back(FStore.Goods().RecordCount());
+                AskedOnDisk.push_back(GoodsOnDisk());
                 const size_t i = Asked.size() - 1;
                 return i < answers.size() ? bool(answers[i]) : true;
             },
@@ -78,6 +79,17 @@ protected:
                 BetweenStock.push_back(FStore.Goods().RecordCount());
             });
         return run.Run(text);
+    }
+
+    // The goods the disk holds now, as a start after a power cut finds them.
+    int32_t GoodsOnDisk() const
+    {
+        const std::unique_ptr<TFaultEnv> disk = FEnv.Crash({});
+        TRecordingMessages messages;
+        TStore store;
+        store.SetEnv(disk.get());
+        store.Open(false, "Data");
+        return store.Repair().ImportCut ? -1 : store.Goods().RecordCount();
     }
 
     // The goods' codes and names in the order they came.
@@ -95,7 +107,7 @@ protected:
     TFaultEnv FEnv;
     TStore FStore;
     std::vector<std::string> Asked;
-    std::vector<int32_t> AskedWithStock, Between, BetweenStock;
+    std::vector<int32_t> AskedWithStock, AskedOnDisk, Between, BetweenStock;
 };
 
 // The answers to bad lines: every line before a question is in stock when
@@ -126,6 +138,7 @@ TEST_P(CsvImportBadLines, StoresBeforeAskingAndFollowsTheAnswer)
     EXPECT_FALSE(s.Failure);
     EXPECT_EQ(Asked.size(), c.AskedWithStock.size());
     EXPECT_EQ(AskedWithStock, c.AskedWithStock);
+    EXPECT_EQ(AskedOnDisk, c.AskedWithStock) << "on the disk when asked";
     if (!Asked.empty()) {
         EXPECT_EQ(Asked[0], "=\"1\";A;1,00;;1,00");
     }
@@ -159,6 +172,7 @@ TEST_F(CsvImportRun, StepsBetweenGroupsOncePerStoredGroup)
     EXPECT_EQ(BetweenStock, groups);
     EXPECT_TRUE(Asked.empty());
     EXPECT_EQ(FStore.Moves().RecordCount(), 2500);
+    EXPECT_EQ(GoodsOnDisk(), 2500) << "on the disk when the run returns";
 }
 
 // A group that cannot be written stops the import; the groups before it
